@@ -1,0 +1,72 @@
+#pragma once
+#include "stowline/CopyJob.h"
+#include "stowline/EngineControl.h"
+#include "stowline/EventStream.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <thread>
+
+namespace stowline {
+
+class FileOps;
+
+/// Capacity figures of the volume holding a path, as the room check reads them.
+struct VolumeCapacity {
+    std::optional<std::int64_t> importantUsage; ///< Linux has no such figure: none
+    std::optional<std::int64_t> plain;          ///< available to an unprivileged user
+    bool isRootVolume = false;                  ///< the mount point is "/"
+};
+
+/// Runs one job on a dedicated thread and streams its events. One engine per job.
+class CopyEngine {
+public:
+    /// Hash of a file read back from its device; throws on failure (CopyError::cancelled
+    /// ends the run).
+    using VerifyFunction = std::function<std::uint64_t(const std::filesystem::path&)>;
+    /// Capacity figures of a path's volume, or none when they cannot be read.
+    using CapacityProbe = std::function<std::optional<VolumeCapacity>(const std::filesystem::path&)>;
+
+    struct Options {
+        VerifyFunction verify;              ///< replaces the physical re-read when set
+        CapacityProbe capacity;             ///< replaces statvfs when set (tests)
+        std::shared_ptr<FileOps> fileOps;   ///< replaces the system's file operations (tests)
+        bool sequential = false;            ///< write and verify destinations one after another
+    };
+
+    CopyEngine();
+    explicit CopyEngine(Options options);
+    /// Cancels a run still going and joins its thread.
+    ~CopyEngine();
+    CopyEngine(const CopyEngine&) = delete;
+    CopyEngine& operator=(const CopyEngine&) = delete;
+
+    [[nodiscard]] EngineControl& control() { return *control_; }
+
+    /// Starts the job on a new thread and returns its event stream at once. The stream
+    /// ends right after the finished event. Call once per engine.
+    [[nodiscard]] std::shared_ptr<EventStream> run(CopyJob job);
+
+    /// Usable free bytes on the volume holding `at`, or -1.
+    [[nodiscard]] static std::int64_t freeSpace(const std::filesystem::path& at);
+    /// Total capacity of the volume holding `at`, or -1.
+    [[nodiscard]] static std::int64_t totalSpace(const std::filesystem::path& at);
+    /// (capacity - free) / capacity when 1 <= capacity and 0 <= free <= capacity.
+    [[nodiscard]] static std::optional<double> usedFraction(std::int64_t free, std::int64_t capacity);
+    [[nodiscard]] static std::int64_t bestAvailableCapacity(std::optional<std::int64_t> importantUsage,
+                                                            std::optional<std::int64_t> plain,
+                                                            bool isRootVolume);
+    /// statvfs figures for a path, or none.
+    [[nodiscard]] static std::optional<VolumeCapacity> readCapacity(const std::filesystem::path& at);
+
+private:
+    class Run;
+    Options options_;
+    std::shared_ptr<EngineControl> control_;
+    std::thread thread_;
+};
+
+} // namespace stowline

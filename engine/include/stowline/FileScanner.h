@@ -1,0 +1,53 @@
+#pragma once
+#include <cstdint>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+namespace stowline {
+
+/// One file to copy.
+struct ScannedFile {
+    std::filesystem::path url;
+    std::string relativePath; ///< "/"-separated, starts with the picked item's unique name
+    std::int64_t size = 0;
+
+    bool operator==(const ScannedFile&) const = default;
+};
+
+/// Why a scan failed: the kind, the offending path, and the underlying error if any.
+class ScanError : public std::runtime_error {
+public:
+    enum class Kind {
+        noSuchFile,       ///< a picked item does not exist
+        noReadPermission, ///< a folder cannot be walked or read
+        readFailed,       ///< an entry's properties could not be read
+        unsupportedType,  ///< a picked item is neither a folder nor a regular file
+    };
+    ScanError(Kind kind, std::filesystem::path path, std::error_code underlying = {});
+
+    [[nodiscard]] Kind kind() const { return kind_; }
+    [[nodiscard]] const std::filesystem::path& path() const { return path_; }
+    [[nodiscard]] std::error_code underlying() const { return underlying_; }
+
+private:
+    Kind kind_;
+    std::filesystem::path path_;
+    std::error_code underlying_;
+};
+
+/// Turns picked items into the ordered list of regular files a job copies.
+namespace FileScanner {
+
+/// Items in the given order; each folder's files sorted by NFC code points. Returns the
+/// whole list or throws ScanError; never a partial list. Any thread.
+[[nodiscard]] std::vector<ScannedFile> scan(const std::vector<std::filesystem::path>& items);
+
+/// True for ".DS_Store" and names starting with "._".
+[[nodiscard]] bool isIgnored(std::string_view name);
+
+} // namespace FileScanner
+} // namespace stowline

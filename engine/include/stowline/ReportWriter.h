@@ -1,0 +1,54 @@
+#pragma once
+#include "stowline/Date.h"
+#include "stowline/JobSummary.h"
+#include "stowline/TextReportStrings.h"
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace stowline {
+
+/// Which report files to write.
+struct ReportFormats {
+    int rawValue = 0;
+
+    static constexpr int mhlBit = 1;
+    static constexpr int textBit = 2;
+    static ReportFormats mhl() { return {mhlBit}; }
+    static ReportFormats text() { return {textBit}; }
+    static ReportFormats both() { return {mhlBit | textBit}; }
+    static ReportFormats none() { return {0}; }
+
+    [[nodiscard]] bool contains(ReportFormats other) const { return (rawValue & other.rawValue) == other.rawValue; }
+    [[nodiscard]] bool empty() const { return rawValue == 0; }
+    void insert(ReportFormats other) { rawValue |= other.rawValue; }
+    void remove(ReportFormats other) { rawValue &= ~other.rawValue; }
+    bool operator==(const ReportFormats&) const = default;
+};
+
+/// What the writer wrote and which roots did not get their reports.
+struct ReportWriteResult {
+    std::vector<std::filesystem::path> written;     ///< per root in order, hash list before text report
+    std::vector<std::filesystem::path> failedRoots; ///< each at most once, in order
+};
+
+/// Writes each destination's "Hash Log". Never throws.
+namespace ReportWriter {
+
+inline constexpr std::string_view logFolderName = "Hash Log";
+inline constexpr std::string_view toolName = "Stowline 1.0";
+
+/// `label` with "/" and ":" replaced by "-", then "_" and the local time as yyyyMMdd-HHmmss.
+[[nodiscard]] std::string reportBaseName(std::string_view label, Date date);
+
+/// `strings` must be present when `formats` contains text.
+[[nodiscard]] ReportWriteResult write(const JobSummary& summary, const std::vector<std::filesystem::path>& sources,
+                                      const std::vector<std::filesystem::path>& destinationRoots,
+                                      std::string_view label, ReportFormats formats, Date date,
+                                      const std::optional<TextReportStrings>& strings);
+
+} // namespace ReportWriter
+} // namespace stowline
