@@ -1,11 +1,51 @@
+#include "Commands.h"
+
 #include <cstdio>
-#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr const char* usage =
+    "usage: stowline-cli COMMAND [ARGS...]\n"
+    "\n"
+    "Commands:\n"
+    "  hash FILE...                 XXH64 of each file, read back around the file cache\n"
+    "  scan ITEM...                 the files a job would copy (relative path, size)\n"
+    "  offload SOURCE... --dest DIR [--dest DIR ...] [--on-full ask|drop|wait]\n"
+    "                               copy sources to every destination and verify each copy\n"
+    "\n"
+    "Options:\n"
+    "  --help                       show this help\n"
+    "  --version                    show the version\n";
+
+} // namespace
 
 int main(int argc, char** argv) {
-    if (argc > 1 && std::strcmp(argv[1], "--version") == 0) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty()) {
+        std::fputs(usage, stderr);
+        return 2;
+    }
+    const std::string command = args.front();
+    args.erase(args.begin());
+    if (command == "--help" || command == "-h" || command == "help") {
+        std::fputs(usage, stdout);
+        return 0;
+    }
+    if (command == "--version") {
         std::printf("stowline-cli %s\n", STOWLINE_VERSION);
         return 0;
     }
-    std::printf("usage: stowline-cli --help\n");
-    return 0;
+    if (command == "hash") {
+        return cli::runHash(args);
+    }
+    if (command == "scan") {
+        return cli::runScan(args);
+    }
+    if (command == "offload") {
+        return cli::runOffload(args);
+    }
+    std::fprintf(stderr, "stowline-cli: unknown command '%s'\n\n%s", command.c_str(), usage);
+    return 2;
 }
