@@ -10,8 +10,7 @@ namespace Symbol {
 
 /// A pixmap of `size` points (device-pixel-ratio aware) in `color`; a null pixmap when the
 /// symbol is unknown.
-[[nodiscard]] QPixmap pixmap(const QString& name, double size, const QColor& color,
-                             qreal devicePixelRatio = 1.0);
+[[nodiscard]] QPixmap pixmap(const QString& name, double size, const QColor& color, qreal devicePixelRatio = 1.0);
 [[nodiscard]] QIcon icon(const QString& name, const QColor& color);
 [[nodiscard]] bool exists(const QString& name);
 
