@@ -299,6 +299,11 @@ TEST(VerifierTest, ReadInterruptedBySignalIsRetried) {
     action.sa_flags = 0;
     ASSERT_EQ(::sigaction(SIGUSR1, &action, &previous), 0);
     interruptions = 0;
+    // If the reader gives up, writing to the pipe must fail rather than kill the test.
+    struct sigaction ignorePipe {};
+    struct sigaction previousPipe {};
+    ignorePipe.sa_handler = SIG_IGN;
+    ASSERT_EQ(::sigaction(SIGPIPE, &ignorePipe, &previousPipe), 0);
 
     std::promise<pid_t> readerTid;
     auto result = std::async(std::launch::async, [&] {
@@ -326,6 +331,7 @@ TEST(VerifierTest, ReadInterruptedBySignalIsRetried) {
     std::uint64_t hash = 0;
     EXPECT_NO_THROW(hash = result.get());
     ::sigaction(SIGUSR1, &previous, nullptr);
+    ::sigaction(SIGPIPE, &previousPipe, nullptr);
 
     ASSERT_TRUE(blocked) << "the reader never blocked in read()";
     EXPECT_EQ(interruptions.load(), 1);
