@@ -105,7 +105,9 @@ std::size_t DirectRead::read(std::byte* buffer, std::size_t capacity) {
     }
 }
 
-void AlignedBuffer::Free::operator()(std::byte* p) const { std::free(p); }
+void AlignedBuffer::Free::operator()(std::byte* p) const {
+    std::free(p);
+}
 
 AlignedBuffer::AlignedBuffer(std::size_t size, std::size_t alignment) : size_(size) {
     const std::size_t rounded = (std::max<std::size_t>(size, 1) + alignment - 1) / alignment * alignment;

@@ -1,14 +1,14 @@
-#include "stowline/CopyError.h"
 #include "stowline/Verifier.h"
+#include "stowline/CopyError.h"
 
 #include <gtest/gtest.h>
 #include <xxhash.h>
 
 #include <atomic>
 #include <chrono>
-#include <cstring>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <future>
@@ -23,8 +23,8 @@
 #include <sys/mman.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
-#include <sys/vfs.h>
 #include <sys/syscall.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 using stowline::CopyError;
@@ -69,7 +69,9 @@ fs::path writeFile(const fs::path& path, const std::string& content) {
     return path;
 }
 
-std::uint64_t referenceHash(const std::string& content) { return XXH64(content.data(), content.size(), 0); }
+std::uint64_t referenceHash(const std::string& content) {
+    return XXH64(content.data(), content.size(), 0);
+}
 
 struct HashRun {
     std::uint64_t hash = 0;
@@ -78,7 +80,8 @@ struct HashRun {
 
 HashRun hashFile(const fs::path& path, std::int64_t chunkSize, CacheBypass mode) {
     HashRun run;
-    run.hash = physicalHash(path, chunkSize, [&](std::int64_t n) { run.chunks.push_back(n); }, mode);
+    run.hash = physicalHash(
+        path, chunkSize, [&](std::int64_t n) { run.chunks.push_back(n); }, mode);
     return run;
 }
 
@@ -91,7 +94,8 @@ std::vector<std::int64_t> expectedChunks(std::int64_t size, std::int64_t chunkSi
 }
 
 std::size_t openDescriptorCount() {
-    return static_cast<std::size_t>(std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator{}));
+    return static_cast<std::size_t>(
+        std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator{}));
 }
 
 // Bytes this thread caused to be fetched from storage (not served from the page cache).
@@ -141,17 +145,19 @@ bool onExt4(const fs::path& path) {
 TEST(VerifierTest, HashAndChunkCountsForAwkwardSizesInBothModes) {
     TempFolder folder;
     const std::int64_t chunk = 64 * 1024;
-    const std::vector<std::int64_t> sizes{0, 1, 511, 4095, 4096, 4097, chunk - 1, chunk, chunk + 1, 3 * chunk + 7};
+    const std::vector<std::int64_t> sizes{0,    1,         511,   4095,      4096,
+                                          4097, chunk - 1, chunk, chunk + 1, 3 * chunk + 7};
     for (CacheBypass mode : {CacheBypass::automatic, CacheBypass::dropCache}) {
         for (std::int64_t size : sizes) {
-            const std::string content = randomContent(static_cast<std::size_t>(size), static_cast<unsigned>(size));
+            const std::string content =
+                randomContent(static_cast<std::size_t>(size), static_cast<unsigned>(size));
             const fs::path file = writeFile(folder.path() / ("f" + std::to_string(size)), content);
             // Chunk sizes that are not multiples of the direct-I/O alignment must still be
             // reported as whole chunks plus one short last chunk.
             for (std::int64_t chunkSize : {chunk, std::int64_t{4097}, std::int64_t{511}}) {
                 const HashRun run = hashFile(file, chunkSize, mode);
-                SCOPED_TRACE("size " + std::to_string(size) + ", chunk " + std::to_string(chunkSize) + ", mode " +
-                             std::to_string(static_cast<int>(mode)));
+                SCOPED_TRACE("size " + std::to_string(size) + ", chunk " + std::to_string(chunkSize) +
+                             ", mode " + std::to_string(static_cast<int>(mode)));
                 EXPECT_EQ(run.hash, referenceHash(content));
                 EXPECT_EQ(run.chunks, expectedChunks(size, chunkSize));
             }
@@ -208,7 +214,8 @@ TEST(VerifierTest, BytesComeFromTheDeviceAndDropModeLeavesNothingCached) {
     for (CacheBypass mode : {CacheBypass::automatic, CacheBypass::dropCache}) {
         SCOPED_TRACE(static_cast<int>(mode));
         // Freshly written: the pages are in the cache (dirty), where a plain read would find them.
-        const fs::path file = writeFile(folder.path() / ("clip" + std::to_string(static_cast<int>(mode))), content);
+        const fs::path file =
+            writeFile(folder.path() / ("clip" + std::to_string(static_cast<int>(mode))), content);
         ASSERT_GT(residentPages(file), 0u);
         const std::int64_t before = deviceBytesRead();
         ASSERT_GE(before, 0) << "no per-thread I/O accounting";
@@ -269,7 +276,9 @@ TEST(VerifierTest, FileSystemRefusingDirectReadsFallsBackToOrdinaryReads) {
 namespace {
 
 std::atomic<int> interruptions{0};
-extern "C" void countInterruption(int) { interruptions.fetch_add(1); }
+extern "C" void countInterruption(int) {
+    interruptions.fetch_add(1);
+}
 
 // True once thread `tid` sits in read(2) on a descriptor open on `path`.
 bool blockedReading(pid_t tid, const fs::path& path) {
