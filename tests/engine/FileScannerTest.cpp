@@ -164,16 +164,6 @@ TEST(FileScannerTest, PickedSymbolicLinksAreFollowed) {
     EXPECT_EQ(files[1], (ScannedFile{tree.root() / "filelink.mov", "filelink.mov", 3}));
 }
 
-TEST(FileScannerTest, ItemsStayInPickedOrder) {
-    TempTree tree;
-    tree.file("z/b.mov");
-    tree.file("z/a.mov");
-    tree.file("m.mov");
-    tree.file("a/c.mov");
-    EXPECT_EQ(relativePaths(FileScanner::scan({tree.root() / "z", tree.root() / "m.mov", tree.root() / "a"})),
-              (Paths{"z/a.mov", "z/b.mov", "m.mov", "a/c.mov"}));
-}
-
 TEST(FileScannerTest, DecomposedNamesSortAsTheirComposedForm) {
     if (stowline::UnicodeText::nfc("a\xCC\x83") != "\xC3\xA3") {
         GTEST_SKIP() << "UnicodeText::nfc does not compose yet";
@@ -268,12 +258,4 @@ TEST(FileScannerTest, UnreadableSubfolderFailsNamingThatFolder) {
     ASSERT_TRUE(WIFEXITED(status));
     // 10: no error; 11: wrong kind; 12: wrong path; 13: wrong underlying error; 20: could not drop rights.
     EXPECT_EQ(WEXITSTATUS(status), 0);
-}
-
-TEST(FileScannerTest, ErrorMessageNamesPathAndCause) {
-    const ScanError error(ScanError::Kind::noReadPermission, "/media/card/DCIM",
-                          std::make_error_code(std::errc::permission_denied));
-    const std::string message = error.what();
-    EXPECT_NE(message.find("/media/card/DCIM"), std::string::npos);
-    EXPECT_NE(message.find(std::make_error_code(std::errc::permission_denied).message()), std::string::npos);
 }
