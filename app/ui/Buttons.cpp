@@ -183,7 +183,8 @@ void CircleIconButton::paintEvent(QPaintEvent*) {
     }
     const QRectF r(rect());
     fillRounded(p, r, iconButtonRadius, isDown() ? theme.overlay(0.10, 0.12) : theme.overlay(0.05, 0.06));
-    const QPixmap glyph = Symbol::pixmap(symbol_, iconSymbolSize, theme.grey, devicePixelRatioF());
+    const QPixmap glyph =
+        Symbol::pixmap(symbol_, iconSymbolSize, theme.grey, devicePixelRatioF(), Fonts::Weight::semibold);
     const QSizeF size = glyph.deviceIndependentSize();
     p.drawPixmap(QPointF(r.center().x() - size.width() / 2, r.center().y() - size.height() / 2), glyph);
 }

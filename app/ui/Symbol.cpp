@@ -31,12 +31,32 @@ QByteArray svgSource(const QString& name) {
     return data;
 }
 
-QPixmap render(const QString& name, double size, const QColor& color, qreal dpr) {
+/// Stroke width in the symbols' 24-unit drawing box for each weight; the drawings use 2.
+QByteArray strokeWidth(Fonts::Weight weight) {
+    switch (weight) {
+    case Fonts::Weight::light:
+        return "1.5";
+    case Fonts::Weight::regular:
+        return "2";
+    case Fonts::Weight::medium:
+        return "2.2";
+    case Fonts::Weight::semibold:
+        return "2.4";
+    case Fonts::Weight::bold:
+        return "2.6";
+    case Fonts::Weight::heavy:
+        return "2.9";
+    }
+    return "2";
+}
+
+QPixmap render(const QString& name, double size, const QColor& color, qreal dpr, Fonts::Weight weight) {
     QByteArray svg = svgSource(name);
     if (svg.isEmpty()) {
         return {};
     }
     svg.replace("currentColor", color.name(QColor::HexRgb).toLatin1());
+    svg.replace("stroke-width=\"2\"", "stroke-width=\"" + strokeWidth(weight) + '"');
     QSvgRenderer renderer(svg);
     if (!renderer.isValid()) {
         return {};
@@ -84,18 +104,20 @@ private:
 
 namespace Symbol {
 
-QPixmap pixmap(const QString& name, double size, const QColor& color, qreal devicePixelRatio) {
+QPixmap pixmap(const QString& name, double size, const QColor& color, qreal devicePixelRatio,
+               Fonts::Weight weight) {
     static QHash<QString, QPixmap> cache;
-    const QString key = QStringLiteral("%1|%2|%3|%4")
+    const QString key = QStringLiteral("%1|%2|%3|%4|%5")
                             .arg(name)
                             .arg(size)
                             .arg(color.name(QColor::HexArgb))
-                            .arg(devicePixelRatio);
+                            .arg(devicePixelRatio)
+                            .arg(static_cast<int>(weight));
     const auto found = cache.constFind(key);
     if (found != cache.constEnd()) {
         return *found;
     }
-    QPixmap result = render(name, size, color, devicePixelRatio);
+    QPixmap result = render(name, size, color, devicePixelRatio, weight);
     cache.insert(key, result);
     return result;
 }

@@ -136,8 +136,8 @@ protected:
         QPainterPath square;
         square.addRoundedRect(r, settingsRadius, settingsRadius);
         p.fillPath(square, fill);
-        const QPixmap gear =
-            Symbol::pixmap(QStringLiteral("gearshape"), settingsSymbolSize, theme.grey, devicePixelRatioF());
+        const QPixmap gear = Symbol::pixmap(QStringLiteral("gearshape"), settingsSymbolSize, theme.grey,
+                                            devicePixelRatioF(), Fonts::Weight::medium);
         p.drawPixmap(QPointF((r.width() - settingsSymbolSize) / 2, (r.height() - settingsSymbolSize) / 2),
                      gear);
     }

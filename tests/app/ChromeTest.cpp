@@ -1,10 +1,12 @@
 #include "settings/Preferences.h"
 #include "settings/ResourceBundle.h"
 #include "ui/BottomSplit.h"
+#include "ui/Brand.h"
 #include "ui/Fonts.h"
 #include "ui/MainView.h"
 #include "ui/MainWindow.h"
 #include "ui/RenderStats.h"
+#include "ui/Symbol.h"
 #include "ui/Theme.h"
 #include "ui/TitleBar.h"
 
@@ -198,6 +200,28 @@ private slots:
         // Design points are logical pixels.
         QCOMPARE(QFontInfo(Fonts::sans(19, Fonts::Weight::light, 5.7)).pixelSize(), 19);
         QVERIFY(std::abs(Fonts::sans(19, Fonts::Weight::light, 5.7).letterSpacing() - 5.7) < 0.02);
+    }
+
+    void symbolsAndLogoComeFromTheBundle() {
+        // The tint replaces the drawing's own colour; nothing else is painted.
+        const QImage plus = Symbol::pixmap(QStringLiteral("plus"), 24, QColor(192, 57, 43), 2.0).toImage();
+        QCOMPARE(plus.size(), QSize(48, 48));
+        QCOMPARE(plus.pixelColor(24, 24).rgb(), QColor(192, 57, 43).rgb());
+        QCOMPARE(plus.pixelColor(2, 2).alpha(), 0);
+        QVERIFY(Symbol::pixmap(QStringLiteral("no.such.symbol"), 12, Qt::black).isNull());
+        QVERIFY(Symbol::pixmap(QStringLiteral("../Brand/stowline-logo-dark"), 12, Qt::black).isNull());
+        QVERIFY(Symbol::icon(QStringLiteral("gearshape"), Qt::black)
+                    .pixmap(16, 16)
+                    .toImage()
+                    .pixelColor(8, 8)
+                    .isValid());
+
+        const QPixmap logo = Brand::lockup(Brand::Variant::light, 17);
+        QCOMPARE(logo.size(), QSize(qRound(17 * 5.240965427266797), 17));
+        QTemporaryDir empty;
+        ResourceBundle::setPathForTesting(empty.path());
+        QVERIFY(Brand::lockup(Brand::Variant::dark, 23).isNull());
+        QVERIFY(!Brand::lockup(Brand::Variant::light, 17).isNull()); // kept once loaded
     }
 
     void dividerClampsAndRemembersTheWidthAtTheEndOfADrag() {
