@@ -5,6 +5,7 @@
 #include "stowline/TextReport.h"
 #include "stowline/UniqueFd.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <ctime>
@@ -44,12 +45,16 @@ std::string suffixFor(int number) {
     return number == 1 ? std::string() : " (" + std::to_string(number) + ")";
 }
 
-bool nameTaken(const fs::path& folder, const std::string& name) {
+enum class NameState { free, taken, unusable };
+
+NameState nameState(const fs::path& folder, const std::string& name) {
     struct stat info {};
-    return ::lstat((folder / name).c_str(), &info) == 0 || errno != ENOENT;
+    if (::lstat((folder / name).c_str(), &info) == 0) {
+        return NameState::taken;
+    }
+    return errno == ENOENT ? NameState::free : NameState::unusable;
 }
 
-// A temporary file beside the final name, created exclusively (never someone else's file).
 std::string randomTemporaryName() {
     thread_local std::mt19937_64 random{std::random_device{}()};
     std::array<char, 40> name{};
@@ -58,6 +63,7 @@ std::string randomTemporaryName() {
     return name.data();
 }
 
+// A temporary file beside the final name, created exclusively (never someone else's file).
 UniqueFd createTemporary(const fs::path& folder, fs::path& temporaryPath) {
     for (int attempt = 0; attempt < 100; ++attempt) {
         fs::path candidate = folder / randomTemporaryName();
@@ -130,6 +136,13 @@ fs::path prepare(const fs::path& folder, std::string_view text) {
     return temporaryPath;
 }
 
+// Each root appears at most once, even when the caller lists it twice.
+void markFailed(ReportWriteResult& result, const fs::path& root) {
+    if (std::find(result.failedRoots.begin(), result.failedRoots.end(), root) == result.failedRoots.end()) {
+        result.failedRoots.push_back(root);
+    }
+}
+
 struct Pending {
     std::string_view extension;
     fs::path temporaryPath; // empty when preparing failed or once moved into place
@@ -160,10 +173,18 @@ void withdraw(const fs::path& folder, Pending& file, bool moved) {
 // " (3)" …) at which none of this job's names exists yet, so that the files of one job
 // share a name and an earlier job's files are never replaced.
 void publish(const fs::path& folder, const std::string& stem, std::vector<Pending>& files) {
+    if (std::all_of(files.begin(), files.end(),
+                    [](const Pending& file) { return file.temporaryPath.empty(); })) {
+        return;
+    }
     for (int number = 1; number <= maxSuffix; ++number) {
         const std::string variant = stem + suffixFor(number);
-        if (nameTaken(folder, variant + std::string(mhlExtension)) ||
-            nameTaken(folder, variant + std::string(textExtension))) {
+        const NameState mhlName = nameState(folder, variant + std::string(mhlExtension));
+        const NameState textName = nameState(folder, variant + std::string(textExtension));
+        if (mhlName == NameState::unusable || textName == NameState::unusable) {
+            return; // the folder cannot be searched: the files stay unpublished
+        }
+        if (mhlName == NameState::taken || textName == NameState::taken) {
             continue;
         }
         bool collided = false;
@@ -240,7 +261,7 @@ void writeRoot(const JobSummary& summary, const std::vector<fs::path>& sources, 
         }
     }
     if (failed) {
-        result.failedRoots.push_back(root);
+        markFailed(result, root);
     }
 }
 
@@ -280,14 +301,12 @@ ReportWriteResult write(const JobSummary& summary, const std::vector<fs::path>& 
             try {
                 std::error_code error;
                 if (!fs::exists(root, error)) {
-                    result.failedRoots.push_back(root);
+                    markFailed(result, root);
                     continue;
                 }
                 writeRoot(summary, sources, root, stem, formats, strings, result);
             } catch (...) {
-                if (result.failedRoots.empty() || result.failedRoots.back() != root) {
-                    result.failedRoots.push_back(root);
-                }
+                markFailed(result, root);
             }
         }
     } catch (...) {
