@@ -22,7 +22,9 @@ struct ReportFormats {
     static ReportFormats both() { return {mhlBit | textBit}; }
     static ReportFormats none() { return {0}; }
 
-    [[nodiscard]] bool contains(ReportFormats other) const { return (rawValue & other.rawValue) == other.rawValue; }
+    [[nodiscard]] bool contains(ReportFormats other) const {
+        return (rawValue & other.rawValue) == other.rawValue;
+    }
     [[nodiscard]] bool empty() const { return rawValue == 0; }
     void insert(ReportFormats other) { rawValue |= other.rawValue; }
     void remove(ReportFormats other) { rawValue &= ~other.rawValue; }
@@ -52,7 +54,8 @@ inline constexpr std::string_view toolName = "Stowline 1.0";
 /// earlier job's reports are never replaced; `written` holds the names actually used.
 /// `strings` must be present when `formats` contains text (else that root fails). Any
 /// thread; never throws.
-[[nodiscard]] ReportWriteResult write(const JobSummary& summary, const std::vector<std::filesystem::path>& sources,
+[[nodiscard]] ReportWriteResult write(const JobSummary& summary,
+                                      const std::vector<std::filesystem::path>& sources,
                                       const std::vector<std::filesystem::path>& destinationRoots,
                                       std::string_view label, ReportFormats formats, Date date,
                                       const std::optional<TextReportStrings>& strings);
