@@ -2,7 +2,6 @@
 #include "ReportFixtures.h"
 #include "stowline/ByteFormat.h"
 #include "stowline/TemplateFormat.h"
-#include "stowline/UnicodeText.h"
 
 #include <gtest/gtest.h>
 
@@ -36,7 +35,7 @@ TEST(TemplateFormat, SubstitutesPositionallyInOnePass) {
 TEST(TextReport, EnglishReportWithSkippedAndEveryKindOfFailure) {
     ReportEnvironment environment("en_US");
     auto summary = summaryOf({
-        verified("A001/Cart\u00E3o/C0001.MOV", 1'536'000'000, "00ab34cd56ef7890"),
+        verified("A001/Carta\u0303o/C0001.MOV", 1'536'000'000, "00ab34cd56ef7890"), // decomposed ã
         skipped("A001/Tom & <Jerry>.wav", 2'500, "ffffffffffffffff"),
         failed("A001/C0003.MOV", FileErrorReason::copyFailed("Input/output error")),
         failed("A001/C0004.MOV", FileErrorReason::hashMismatchAfterRecopy("/mnt/Backup/A001/C0004.MOV")),
@@ -64,7 +63,7 @@ TEST(TextReport, EnglishReportWithSkippedAndEveryKindOfFailure) {
         "  \u2717  A001/C0007.MOV \u2014 no destination for this file\n"
         "  \u2717  A001/C0008.MOV \u2014 unknown error\n"
         "\n"
-        "  \u2713  A001/Cart\u00E3o/C0001.MOV" +
+        "  \u2713  A001/Carta\u0303o/C0001.MOV" +
         spaces(23) + "  1.5 GB" + spaces(3) +
         "  xxHash64: 00ab34cd56ef7890\n"
         "  \u21B7  A001/Tom & <Jerry>.wav" +
@@ -161,14 +160,11 @@ TEST(TextReport, StrangeNamesStayOnTheirOwnLineAndVisible) {
 }
 
 TEST(TextReport, ColumnsCountUserPerceivedCharacters) {
-    if (UnicodeText::graphemeCount("a\u0303") != 1) {
-        GTEST_SKIP() << "grapheme clusters are not counted yet";
-    }
     ReportEnvironment environment("en_US");
-    const std::string nfd = "Carta\u0303o/\U0001F1E7\U0001F1F7.MOV"; // 15 characters
+    const std::string nfd = "Carta\u0303o/\U0001F1E7\U0001F1F7.MOV"; // 12 user-perceived characters
     auto report =
         TextReport::render(summaryOf({verified(nfd, 5, "0000000000000005")}), {"/s"}, "/d", englishStrings());
-    EXPECT_NE(report.find("  \u2713  " + nfd + spaces(29) + "  5 B" + spaces(6) + "  xxHash64:"),
+    EXPECT_NE(report.find("  \u2713  " + nfd + spaces(32) + "  5 B" + spaces(6) + "  xxHash64:"),
               std::string::npos)
         << report;
 }
