@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLocale>
+#include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -14,6 +15,7 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <tuple>
 #include <unistd.h>
 
 using stowline::SupportedLanguage;
@@ -91,6 +93,49 @@ private slots:
     void init() {
         ResourceBundle::setPathForTesting(realBundle);
         Localization::setOverride(std::nullopt);
+    }
+
+    // The executable is copied into a folder layout of the test's making and asked, through
+    // the probe switch in main(), where it finds the bundle.
+    void bundleIsSearchedBesideTheExecutableThenInShare() {
+        const QString prefix = bundles.filePath(QStringLiteral("prefix"));
+        const QString exe = prefix + QStringLiteral("/bin/probe");
+        QVERIFY(QDir().mkpath(prefix + QStringLiteral("/bin")));
+        QVERIFY(QFile::copy(QCoreApplication::applicationFilePath(), exe));
+        const auto probe = [&](const QString& environmentBundle) {
+            QProcess process;
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert(QStringLiteral("STOWLINE_TEST_BUNDLE_PROBE"), QStringLiteral("1"));
+            environment.remove(QStringLiteral("STOWLINE_BUNDLE"));
+            if (!environmentBundle.isEmpty()) {
+                environment.insert(QStringLiteral("STOWLINE_BUNDLE"), environmentBundle);
+            }
+            process.setProcessEnvironment(environment);
+            process.start(exe, {});
+            process.waitForFinished(60000);
+            return std::tuple{process.exitCode(),
+                              QString::fromUtf8(process.readAllStandardOutput()).trimmed(),
+                              QString::fromUtf8(process.readAllStandardError())};
+        };
+
+        auto [code, out, err] = probe({});
+        QCOMPARE(code, 1);
+        QCOMPARE(out, QString());
+        QCOMPARE(err, QStringLiteral("unable to find bundle named Stowline_StowlineApp\n"));
+
+        const QString installed = prefix + QStringLiteral("/share/stowline/Stowline_StowlineApp.bundle");
+        QVERIFY(QDir().mkpath(installed));
+        std::tie(code, out, err) = probe({});
+        QCOMPARE(code, 0);
+        QCOMPARE(out, QFileInfo(installed).canonicalFilePath());
+
+        const QString beside = prefix + QStringLiteral("/bin/Stowline_StowlineApp.bundle");
+        QVERIFY(QDir().mkpath(beside));
+        std::tie(code, out, err) = probe({});
+        QCOMPARE(out, QFileInfo(beside).canonicalFilePath());
+
+        std::tie(code, out, err) = probe(realBundle);
+        QCOMPARE(out, QFileInfo(realBundle).canonicalFilePath());
     }
 
     void resolvesThroughRefresh_data() {
@@ -265,5 +310,14 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(LocalizationTest)
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsSet("STOWLINE_TEST_BUNDLE_PROBE")) {
+        std::printf("%s\n", qPrintable(ResourceBundle::path()));
+        return 0;
+    }
+    QCoreApplication app(argc, argv);
+    LocalizationTest test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "LocalizationTest.moc"
