@@ -1,7 +1,7 @@
 # The resource bundle beside the executables: one "<language>.lproj" folder per catalog,
-# each holding the compiled catalog "Stowline.qm", and the "Fonts", "Brand" and "Symbols"
-# folders copied from resources/. Built as part of `all`, so the application, the command
-# line tool and the tests always find it.
+# each holding the compiled catalog "Stowline.qm". Built as part of `all`, so the
+# application, the command line tool and the tests always find it. Fonts, logos and
+# symbols join the same folder through assets.cmake.
 set(STOWLINE_CATALOG_LANGUAGES en pt-BR)
 
 if(TARGET Qt6::lrelease)
@@ -24,28 +24,6 @@ foreach(language ${STOWLINE_CATALOG_LANGUAGES})
     COMMENT "Compiling the ${language} catalog"
     VERBATIM)
   list(APPEND STOWLINE_BUNDLE_OUTPUTS "${output}")
-endforeach()
-
-# Folders copied as they are (a stamp per folder; any file added or changed copies again).
-foreach(pair "fonts:Fonts" "brand:Brand" "symbols:Symbols")
-  string(REPLACE ":" ";" pair "${pair}")
-  list(GET pair 0 from)
-  list(GET pair 1 to)
-  if(NOT IS_DIRECTORY "${PROJECT_SOURCE_DIR}/resources/${from}")
-    continue()
-  endif()
-  file(GLOB files CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/resources/${from}/*")
-  set(stamp "${CMAKE_CURRENT_BINARY_DIR}/bundle-${to}.stamp")
-  add_custom_command(
-    OUTPUT "${stamp}"
-    COMMAND "${CMAKE_COMMAND}" -E rm -rf "${STOWLINE_BUNDLE_DIR}/${to}"
-    COMMAND "${CMAKE_COMMAND}" -E copy_directory "${PROJECT_SOURCE_DIR}/resources/${from}"
-            "${STOWLINE_BUNDLE_DIR}/${to}"
-    COMMAND "${CMAKE_COMMAND}" -E touch "${stamp}"
-    DEPENDS ${files}
-    COMMENT "Copying ${to} into the bundle"
-    VERBATIM)
-  list(APPEND STOWLINE_BUNDLE_OUTPUTS "${stamp}")
 endforeach()
 
 add_custom_target(stowline_bundle ALL DEPENDS ${STOWLINE_BUNDLE_OUTPUTS})
