@@ -14,7 +14,7 @@
 namespace stowline::test {
 
 /// The system's file operations with faults injected on demand: a chosen error (or a thrown
-/// exception) at the Nth write to a path, at the Nth read, at create, close, rename or mkdir,
+/// exception) at the Nth write to a path, at the Nth read, at create, close or rename,
 /// plus short transfers and EINTR on every other call. Safe to share between threads.
 class FaultyFileOps : public FileOps {
 public:
@@ -40,9 +40,6 @@ public:
     }
     void failClose(const std::filesystem::path& file, int errnoValue) { set(closeFaults_, file, errnoValue); }
     void failRename(const std::filesystem::path& to, int errnoValue) { set(renameFaults_, to, errnoValue); }
-    void failDirectories(const std::filesystem::path& folder, int errnoValue) {
-        set(directoryFaults_, folder, errnoValue);
-    }
     /// Every read and write passes at most a third of what was asked (at least one byte).
     void shortTransfers() { short_ = true; }
     /// Every other read and write fails with EINTR before doing anything.
@@ -74,9 +71,6 @@ public:
     }
 
     std::error_code createDirectories(const std::filesystem::path& folder) override {
-        if (auto fault = lookup(directoryFaults_, folder)) {
-            return *fault;
-        }
         return system().createDirectories(folder);
     }
 
@@ -188,7 +182,7 @@ private:
     std::map<int, std::filesystem::path> paths_;
     std::optional<std::pair<int, std::error_code>> readFault_;
     int readCount_ = 0;
-    Faults createFaults_, closeFaults_, renameFaults_, directoryFaults_;
+    Faults createFaults_, closeFaults_, renameFaults_;
     bool short_ = false;
     bool interrupt_ = false;
     bool interruptToggle_ = false;
