@@ -355,6 +355,14 @@ private slots:
             QWidget* divider = view->bottomSplit()->divider();
             const QColor handle = pixelAt(divider, QPoint(7, divider->height() / 2));
             QVERIFY2(near(handle, theme.faintGrey, 6), qPrintable(describe(handle)));
+
+            // The handle turns to the accent while the pointer is over the divider.
+            QEnterEvent enter(QPointF(7, 100), QPointF(7, 100), divider->mapToGlobal(QPointF(7, 100)));
+            QCoreApplication::sendEvent(divider, &enter);
+            const QPoint middle(7, divider->height() / 2);
+            QTRY_VERIFY2(near(divider->grab().toImage().pixelColor(middle), theme.accent, 6),
+                         qPrintable(describe(divider->grab().toImage().pixelColor(middle))));
+            QCOMPARE(divider->cursor().shape(), Qt::SplitHCursor);
         }
     }
 };
