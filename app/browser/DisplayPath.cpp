@@ -6,6 +6,7 @@
 #include <QSysInfo>
 
 #include <optional>
+#include <utility>
 
 namespace DisplayPath {
 namespace {
@@ -99,8 +100,8 @@ void setVolumes(QList<MountedVolume> volumes) {
     knownVolumes() = std::move(volumes);
 }
 
-void setBootVolumeNameForTesting(const QString& name) {
-    bootName() = name;
+void setBootVolumeNameForTesting(std::optional<QString> name) {
+    bootName() = std::move(name);
 }
 
 } // namespace DisplayPath

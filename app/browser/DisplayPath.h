@@ -4,6 +4,8 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
+
 /// Human forms of paths: a path inside a user-visible volume shows as the volume's name
 /// and the rest; other paths get the start-up volume's name in front. Main thread.
 namespace DisplayPath {
@@ -17,7 +19,7 @@ namespace DisplayPath {
 /// The user-visible volumes that name paths; the application state renews them whenever
 /// it refreshes its volume list. Until the first call the system's table is read once.
 void setVolumes(QList<MountedVolume> volumes);
-/// Replaces the start-up volume's name (tests).
-void setBootVolumeNameForTesting(const QString& name);
+/// Replaces the start-up volume's name (tests); none reads it afresh on next use.
+void setBootVolumeNameForTesting(std::optional<QString> name);
 
 } // namespace DisplayPath
