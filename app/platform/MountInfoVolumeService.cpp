@@ -44,3 +44,5 @@ QList<MountedVolume> MountInfoVolumeService::mountedVolumes() {
     MountInfo::fillCapacities(list);
     return list;
 }
+
+#include "moc_MountInfoVolumeService.cpp"
