@@ -68,8 +68,13 @@ QString t(const char* key, std::initializer_list<QString> arguments) {
 
 QString plural(const char* key, qint64 count) {
     // The catalog picks the variant from an int; beyond its range only "many" matters.
-    const int variant = static_cast<int>(
+    int variant = static_cast<int>(
         std::clamp<qint64>(count, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+    // Portuguese counts zero with the singular by the plural rules, but "0 arquivo" reads as a
+    // mistake in a report; Brazilian usage is "0 arquivos".
+    if (variant == 0 && Localization::current() == stowline::SupportedLanguage::ptBR) {
+        variant = 2;
+    }
     QString text = lookup(key, variant);
     if (text.isEmpty()) {
         return QString::fromUtf8(key);

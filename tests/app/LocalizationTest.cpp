@@ -295,6 +295,7 @@ private slots:
         refreshWith({QStringLiteral("pt-BR")});
         QCOMPARE(L10n::plural("files_count", 1), QStringLiteral("1 arquivo"));
         QCOMPARE(L10n::plural("files_count", 2), QStringLiteral("2 arquivos"));
+        QCOMPARE(L10n::plural("errors_count", 0), QStringLiteral("0 erros"));
         QCOMPARE(L10n::plural("items_count", 12345), QStringLiteral("12.345 itens"));
         QCOMPARE(L10n::plural("errors_count", 5'000'000'000), QStringLiteral("5.000.000.000 erros"));
         QCOMPARE(L10n::plural("no_such_count", 2), QStringLiteral("no_such_count"));
