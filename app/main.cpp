@@ -1,11 +1,14 @@
+#include "platform/DBusNotificationService.h"
+#include "settings/Appearance.h"
 #include "settings/Localization.h"
-#include "settings/Preferences.h"
+#include "state/Notifier.h"
 #include "ui/Fonts.h"
 #include "ui/MainWindow.h"
 #include "ui/RenderStats.h"
 #include "ui/Theme.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QStyleFactory>
 #include <QTimer>
 
@@ -20,8 +23,18 @@ int main(int argc, char* argv[]) {
     Localization::refresh();
     FontLoader::registerBundledFonts();
     QApplication::setFont(Fonts::sans(13));
+    DBusNotificationService notifications;
+    Notifier::setService(&notifications);
 
-    Theme::apply(Preferences::readBool(QStringLiteral("appearanceIsLight"), false));
+    // Created once, after the language is resolved, and alive until the process ends.
+    Appearance appearance;
+    Theme::apply(appearance.isLight());
+    QObject::connect(&appearance, &Appearance::isLightChanged, &app,
+                     [&appearance] { Theme::apply(appearance.isLight()); });
+    // Widgets re-read their texts on LanguageChange, which the application passes down to
+    // every window and widget.
+    QObject::connect(&appearance, &Appearance::languageChanged, &app,
+                     [] { QCoreApplication::postEvent(qApp, new QEvent(QEvent::LanguageChange)); });
 
     MainWindow window;
     window.show();
@@ -31,5 +44,7 @@ int main(int argc, char* argv[]) {
         window.activateWindow();
         RenderStats::start();
     });
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    Notifier::setService(nullptr);
+    return status;
 }
