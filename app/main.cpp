@@ -28,9 +28,7 @@ int main(int argc, char* argv[]) {
 
     // Created once, after the language is resolved, and alive until the process ends.
     Appearance appearance;
-    Theme::apply(appearance.isLight());
-    QObject::connect(&appearance, &Appearance::isLightChanged, &app,
-                     [&appearance] { Theme::apply(appearance.isLight()); });
+    Theme::follow(appearance);
     // Widgets re-read their texts on LanguageChange, which the application passes down to
     // every window and widget.
     QObject::connect(&appearance, &Appearance::languageChanged, &app,

@@ -1,5 +1,7 @@
 #include "ui/Theme.h"
 
+#include "settings/Appearance.h"
+
 #include <QApplication>
 
 namespace {
@@ -84,4 +86,10 @@ void Theme::apply(bool isLight) {
     // Setting the palette sends every widget a PaletteChange, so painted widgets repaint with
     // the new colours and widgets caching tinted pixmaps can drop them.
     QApplication::setPalette(currentTheme().palette());
+}
+
+void Theme::follow(const Appearance& appearance) {
+    apply(appearance.isLight());
+    QObject::connect(&appearance, &Appearance::isLightChanged, &appearance,
+                     [&appearance] { apply(appearance.isLight()); });
 }

@@ -1,3 +1,4 @@
+#include "settings/Appearance.h"
 #include "settings/Preferences.h"
 #include "settings/ResourceBundle.h"
 #include "ui/BottomSplit.h"
@@ -323,6 +324,26 @@ private slots:
         QTest::mouseClick(view->titleBar()->settingsButton(), Qt::LeftButton);
         QVERIFY(view->showsSettings());
         QCOMPARE(spy.count(), 1);
+    }
+
+    void openWindowSwitchesAppearanceLive() {
+        Appearance appearance;
+        appearance.set(false);
+        Theme::follow(appearance);
+        MainWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QWidget* centre = window.mainView()->centreColumn();
+        const auto sample = [centre] {
+            QCoreApplication::processEvents();
+            return centre->grab().toImage().pixelColor(125, 180);
+        };
+        QCOMPARE(sample(), QColor(11, 11, 11));
+        appearance.set(true);
+        QVERIFY(Theme::current().isLight);
+        QCOMPARE(sample(), QColor(238, 238, 238));
+        appearance.set(false);
+        QCOMPARE(sample(), QColor(11, 11, 11));
     }
 
     void windowFollowsTheAppearance() {
