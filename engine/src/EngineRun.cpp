@@ -2,6 +2,7 @@
 
 #include "stowline/CopyError.h"
 #include "stowline/CopyFailureReason.h"
+#include "stowline/FileOps.h"
 #include "stowline/Verifier.h"
 
 #include <algorithm>
@@ -51,6 +52,8 @@ std::string describe(const std::exception& error) {
 CopyEngine::Run::Run(Options options, std::shared_ptr<EngineControl> control,
                      std::weak_ptr<EventStream> stream)
     : options_(std::move(options)), control_(std::move(control)), stream_(std::move(stream)) {}
+
+FileOps& CopyEngine::Run::fileOps() { return options_.fileOps ? *options_.fileOps : FileOps::system(); }
 
 void CopyEngine::Run::emit(EngineEvent::Value event) {
     // A consumer that let go of the stream gets nothing; the run goes on regardless.
@@ -173,9 +176,11 @@ void CopyEngine::Run::findExistingCopies(int index, const ScannedFile& file, Fil
     const int count = static_cast<int>(files_.size());
     for (const auto& root : liveRoots_) {
         const fs::path target = targetOf(root, file);
-        struct stat info {};
-        if (::stat(target.c_str(), &info) != 0 || !S_ISREG(info.st_mode) ||
-            static_cast<std::int64_t>(info.st_size) != file.size) {
+        // lstat, not stat: a symbolic link at the target (say, back to the card) holds no
+        // copy at all, however identical the bytes behind it hash.
+        std::error_code error;
+        const auto status = fileOps().status(target, error);
+        if (!status || status->type != FileStatus::Type::regular || status->size != file.size) {
             work.needCopy.push_back(root);
             continue;
         }
@@ -291,7 +296,7 @@ void CopyEngine::Run::copyAndVerify(int index, const ScannedFile& file, FileWork
 
     CopyResult result;
     try {
-        result = FileCopier::copy(file.url, targets, onChunk, options_.fileOps.get());
+        result = FileCopier::copy(file.url, targets, onChunk, &fileOps());
     } catch (const CopyError& error) {
         if (error.is<CopyError::Cancelled>()) {
             throw Cancelled{};
@@ -387,7 +392,7 @@ bool CopyEngine::Run::verifyWithRetry(const fs::path& source, const fs::path& de
     // during the verification does not start one.
     checkpoint();
     try {
-        const auto again = FileCopier::copy(source, {dest}, {}, options_.fileOps.get());
+        const auto again = FileCopier::copy(source, {dest}, {}, &fileOps());
         if (again.sourceHash != expected || again.succeeded.empty()) {
             return false;
         }

@@ -45,6 +45,7 @@ private:
     };
 
     void emit(EngineEvent::Value event);
+    [[nodiscard]] FileOps& fileOps();
     void processFile(int index, const ScannedFile& file);
     void findExistingCopies(int index, const ScannedFile& file, FileWork& work);
     void checkRoom(const ScannedFile& file, FileWork& work);
