@@ -1,0 +1,20 @@
+#pragma once
+#include "stowline/JobSummary.h"
+
+#include <QString>
+
+class NotificationService;
+
+/// End-of-job notifications. Main thread.
+namespace Notifier {
+
+/// The service notifications go to; none (the default) means notifications are off.
+void setService(NotificationService* service);
+/// True when a service is set and available.
+[[nodiscard]] bool available();
+/// Title "notifier.title.ok" or "notifier.title.error", the given body.
+void notify(bool ok, const QString& body);
+/// Body "notifier.summary" from the summary's files, bytes and errors.
+void notify(bool ok, const stowline::JobSummary& summary);
+
+} // namespace Notifier
