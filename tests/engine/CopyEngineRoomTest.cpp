@@ -68,7 +68,7 @@ TEST_F(CopyEngineRoom, WhenTheOnlyRootIsDroppedLaterFilesHaveNoDestination) {
     addToCard("3.bin", 100, 'c');
     std::atomic<int> probes{0};
     CopyEngine::Options options;
-    options.capacity = [&](const fs::path& root) -> std::optional<VolumeCapacity> {
+    options.capacity = [&](const fs::path&) -> std::optional<VolumeCapacity> {
         return VolumeCapacity{std::nullopt, ++probes >= 2 ? 0 : 1'000, false};
     };
     CopyEngine engine(options);
