@@ -248,7 +248,7 @@ public:
             return 1;
         }
         const bool logsWritten = writeHashLogs(job, *summary);
-        std::fputs(OffloadText::summary(*summary).c_str(), stdout);
+        std::fputs(OffloadText::summary(*summary, *fileCount_).c_str(), stdout);
         std::fflush(stdout);
         if (summary->cancelled || gate_.cancelled()) {
             return 130;

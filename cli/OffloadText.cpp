@@ -51,7 +51,7 @@ std::string destinationReason(std::string_view reasonText) {
     return std::string(reasonText);
 }
 
-std::string summary(const JobSummary& summary) {
+std::string summary(const JobSummary& summary, int fileCount) {
     const double seconds = std::chrono::duration<double>(summary.finishDate - summary.startDate).count();
     std::int64_t bytes = 0;
     for (const auto& report : summary.reports) {
@@ -59,10 +59,13 @@ std::string summary(const JobSummary& summary) {
             bytes += report.size;
         }
     }
-    std::string text =
-        "Verified " + std::to_string(summary.verifiedCount()) + ", skipped " +
-        std::to_string(summary.skippedCount()) + ", failed " + std::to_string(summary.errorCount()) + " of " +
-        std::to_string(summary.reports.size()) + " files" + (summary.cancelled ? " (cancelled)" : "") + "\n";
+    std::string text = "Verified " + std::to_string(summary.verifiedCount()) + ", skipped " +
+                       std::to_string(summary.skippedCount()) + ", failed " +
+                       std::to_string(summary.errorCount()) + " of " + std::to_string(fileCount) + " files";
+    if (summary.cancelled) {
+        text += "; cancelled after " + std::to_string(summary.reports.size());
+    }
+    text += "\n";
     text += ByteFormat::string(bytes) + " of " + ByteFormat::string(summary.totalBytes) + " in " +
             ByteFormat::duration(seconds > 0 ? seconds : 0) + ", average " +
             ByteFormat::speed(summary.averageBytesPerSecond) + "\n";
