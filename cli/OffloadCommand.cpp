@@ -250,7 +250,7 @@ public:
         const bool logsWritten = writeHashLogs(job, *summary);
         std::fputs(OffloadText::summary(*summary, *fileCount_).c_str(), stdout);
         std::fflush(stdout);
-        if (summary->cancelled || gate_.cancelled()) {
+        if (summary->cancelled) {
             return 130;
         }
         return clean(*summary) && logsWritten ? 0 : 1;

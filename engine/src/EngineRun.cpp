@@ -53,7 +53,9 @@ CopyEngine::Run::Run(Options options, std::shared_ptr<EngineControl> control,
                      std::weak_ptr<EventStream> stream)
     : options_(std::move(options)), control_(std::move(control)), stream_(std::move(stream)) {}
 
-FileOps& CopyEngine::Run::fileOps() { return options_.fileOps ? *options_.fileOps : FileOps::system(); }
+FileOps& CopyEngine::Run::fileOps() {
+    return options_.fileOps ? *options_.fileOps : FileOps::system();
+}
 
 void CopyEngine::Run::emit(EngineEvent::Value event) {
     // A consumer that let go of the stream gets nothing; the run goes on regardless.
@@ -90,6 +92,10 @@ void CopyEngine::Run::execute(const CopyJob& job) {
         }
     } catch (const Cancelled&) {
         cancelled = true;
+    } catch (...) {
+        // Nothing may leave this thread. A failure outside the per-file handling (memory,
+        // a throwing seam) ends the job here; the consumer sees fewer reports than files
+        // and therefore no clean job.
     }
 
     // Elapsed time on the monotonic clock: a wall clock set back mid-job must not give a
@@ -316,6 +322,9 @@ void CopyEngine::Run::copyAndVerify(int index, const ScannedFile& file, FileWork
     } catch (const std::exception& error) {
         work.outcome = FileOutcome::failed;
         work.reason = FileErrorReason::copyFailed(describe(error));
+    } catch (...) {
+        work.outcome = FileOutcome::failed;
+        work.reason = FileErrorReason::copyFailed("unknown error");
     }
     if (work.reason) {
         // The source could not be read, or something else went wrong: roots whose folder
@@ -379,8 +388,8 @@ std::optional<std::uint64_t> CopyEngine::Run::hashOrNone(const fs::path& path) {
             throw Cancelled{};
         }
         return std::nullopt;
-    } catch (const std::exception&) {
-        return std::nullopt;
+    } catch (...) {
+        return std::nullopt; // unreadable: the caller treats it like a mismatch
     }
 }
 
