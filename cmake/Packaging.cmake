@@ -29,7 +29,9 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://stowline.io/")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The X11 platform plugin is loaded at run time, so dpkg-shlibdeps cannot see it; Wayland
 # sessions fall back to it through XWayland when the Wayland plugin is missing.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
+if(TARGET stowline)
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
+endif()
 
 include(CPack)
