@@ -16,10 +16,14 @@
 
 #include <algorithm>
 
+AppState::AppState() : AppState(Services{}) {}
+
 AppState::AppState(Services services, QObject* parent)
     : QObject(parent), services_(std::move(services)), volumes_(services_.volumes) {
     if (!services_.freeSpace) {
-        services_.freeSpace = [](const QUrl& url) { return stowline::CopyEngine::freeSpace(FileUrl::toPath(url)); };
+        services_.freeSpace = [](const QUrl& url) {
+            return stowline::CopyEngine::freeSpace(FileUrl::toPath(url));
+        };
     }
     if (!services_.totalSpace) {
         services_.totalSpace = [](const QUrl& url) {
@@ -73,16 +77,22 @@ void AppState::setReportJob(TransferJob* job) {
     emit reportJobChanged();
 }
 
-void AppState::clearStartError() { setStartError(std::nullopt); }
-void AppState::clearSpaceWarning() { setSpaceWarning(std::nullopt); }
-void AppState::clearDiskFullAlert() { setDiskFullAlert(std::nullopt); }
+void AppState::clearStartError() {
+    setStartError(std::nullopt);
+}
+void AppState::clearSpaceWarning() {
+    setSpaceWarning(std::nullopt);
+}
+void AppState::clearDiskFullAlert() {
+    setDiskFullAlert(std::nullopt);
+}
 
 void AppState::addSources(const QList<QUrl>& urls) {
     bool changed = false;
     for (const QUrl& raw : urls) {
         const QUrl url = FileUrl::cleaned(raw);
-        const bool present =
-            std::any_of(sources_.cbegin(), sources_.cend(), [&](const SourceItem& s) { return s.url == url; });
+        const bool present = std::any_of(sources_.cbegin(), sources_.cend(),
+                                         [&](const SourceItem& s) { return s.url == url; });
         if (present) {
             continue;
         }
@@ -149,7 +159,8 @@ void AppState::addDestinations(const QList<QUrl>& urls) {
         if (present || !QFileInfo(url.toLocalFile()).isDir()) {
             continue;
         }
-        destinations_.append(DestItem{QUuid::createUuid(), url, services_.freeSpace(url), services_.totalSpace(url)});
+        destinations_.append(
+            DestItem{QUuid::createUuid(), url, services_.freeSpace(url), services_.totalSpace(url)});
         changed = true;
     }
     if (changed) {
@@ -176,7 +187,8 @@ void AppState::pickSources() {
     pickerOpen_ = true;
     QPointer<AppState> guard(this);
     services_.openPanels->open(OpenPanelService::Kind::sources, L10n::t("appstate.picker.add"),
-                               L10n::t("appstate.picker.sources.message"), [guard](const QList<QUrl>& chosen) {
+                               L10n::t("appstate.picker.sources.message"),
+                               [guard](const QList<QUrl>& chosen) {
                                    if (!guard) {
                                        return;
                                    }
@@ -268,8 +280,8 @@ QString AppState::pendingSummaryLabel() const {
         files += item.fileCount;
         bytes += item.totalBytes;
     }
-    return L10n::t("appstate.pending_summary",
-                   {L10n::plural("files_count", files), QString::fromStdString(stowline::ByteFormat::string(bytes))});
+    return L10n::t("appstate.pending_summary", {L10n::plural("files_count", files),
+                                                QString::fromStdString(stowline::ByteFormat::string(bytes))});
 }
 
 QString AppState::totalSpeedLabel() const {
@@ -309,7 +321,8 @@ void AppState::clearFinishedJobs() {
 }
 
 void AppState::dismissDestination(TransferJob* job, const QUuid& rowID) {
-    const auto listed = std::find_if(jobs_.begin(), jobs_.end(), [&](const auto& j) { return j.get() == job; });
+    const auto listed =
+        std::find_if(jobs_.begin(), jobs_.end(), [&](const auto& j) { return j.get() == job; });
     if (listed == jobs_.end() || job->isActive()) {
         return;
     }

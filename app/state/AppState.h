@@ -60,7 +60,7 @@ public:
     /// The system services the state uses. Empty functions take the real ones; the
     /// pointers may be null (no volumes, no open panels).
     struct Services {
-        VolumeService* volumes = nullptr;    ///< watched weakly
+        VolumeService* volumes = nullptr;       ///< watched weakly
         OpenPanelService* openPanels = nullptr; ///< must outlive the state
         /// Free and total bytes of a folder's volume, negative when unknown.
         std::function<qint64(const QUrl&)> freeSpace;
@@ -71,7 +71,9 @@ public:
         stowline::CopyEngine::Options engineOptions;
     };
 
-    explicit AppState(Services services = {}, QObject* parent = nullptr);
+    /// The real services, with no volume list and no open panels.
+    AppState();
+    explicit AppState(Services services, QObject* parent = nullptr);
     /// Destroys the jobs (cancelling running engines and joining their threads).
     ~AppState() override;
 

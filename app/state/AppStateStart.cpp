@@ -37,7 +37,9 @@ bool isWithin(const std::filesystem::path& inner, const std::filesystem::path& o
     return true;
 }
 
-QString sizeText(qint64 bytes) { return QString::fromStdString(stowline::ByteFormat::string(bytes)); }
+QString sizeText(qint64 bytes) {
+    return QString::fromStdString(stowline::ByteFormat::string(bytes));
+}
 
 } // namespace
 
@@ -108,7 +110,8 @@ void AppState::startTransfer() {
     for (const DestItem& dest : destinations_) {
         const qint64 freeBytes = services_.freeSpace(dest.url);
         if (freeBytes >= 0 && freeBytes < needed) {
-            lines.append(L10n::t("appstate.space.line", {FileUrl::lastComponent(dest.url).trimmed(), sizeText(freeBytes)}));
+            lines.append(L10n::t("appstate.space.line",
+                                 {FileUrl::lastComponent(dest.url).trimmed(), sizeText(freeBytes)}));
         }
     }
     if (lines.isEmpty()) {
@@ -116,7 +119,8 @@ void AppState::startTransfer() {
         return;
     }
     const QString message = L10n::t("appstate.space.header", {sizeText(needed)}) + QLatin1Char('\n') +
-                            lines.join(QLatin1Char('\n')) + QStringLiteral("\n\n") + L10n::t("appstate.space.note");
+                            lines.join(QLatin1Char('\n')) + QStringLiteral("\n\n") +
+                            L10n::t("appstate.space.note");
     setSpaceWarning(SpaceWarning{QUuid::createUuid(), message, pending});
 }
 

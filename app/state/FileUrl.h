@@ -9,12 +9,16 @@
 namespace FileUrl {
 
 /// A file URL for a local path, cleaned ("/a/b/" and "/a/./b" both give file:///a/b).
-[[nodiscard]] inline QUrl fromPath(const QString& path) { return QUrl::fromLocalFile(QDir::cleanPath(path)); }
+[[nodiscard]] inline QUrl fromPath(const QString& path) {
+    return QUrl::fromLocalFile(QDir::cleanPath(path));
+}
 [[nodiscard]] inline QUrl fromPath(const std::filesystem::path& path) {
     return fromPath(QString::fromStdString(path.string()));
 }
 /// The same URL in its cleaned form, so that equal folders compare equal.
-[[nodiscard]] inline QUrl cleaned(const QUrl& url) { return fromPath(url.toLocalFile()); }
+[[nodiscard]] inline QUrl cleaned(const QUrl& url) {
+    return fromPath(url.toLocalFile());
+}
 [[nodiscard]] inline std::filesystem::path toPath(const QUrl& url) {
     return std::filesystem::path(url.toLocalFile().toStdString());
 }

@@ -128,8 +128,9 @@ void TransferJob::apply(const EngineEvent& event) {
             } else if constexpr (std::is_same_v<E, EngineEvent::Progress>) {
                 setProcessedBytes(e.bytesProcessed);
                 setSpeedBps(e.bytesPerSecond);
-                setPct(e.totalBytes < 1 ? 0.0
-                                        : static_cast<double>(e.bytesProcessed) / static_cast<double>(e.totalBytes));
+                setPct(e.totalBytes < 1
+                           ? 0.0
+                           : static_cast<double>(e.bytesProcessed) / static_cast<double>(e.totalBytes));
             } else if constexpr (std::is_same_v<E, EngineEvent::FileFinished>) {
                 // Per-file results arrive with the summary.
             } else if constexpr (std::is_same_v<E, EngineEvent::DestinationFailed>) {

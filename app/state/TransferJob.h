@@ -24,7 +24,8 @@ class EngineEventPump;
 /// main thread, writes the reports and notifies when the engine finishes. Main thread only.
 class TransferJob : public QObject {
     Q_OBJECT
-    Q_PROPERTY(QList<TransferJob::DestinationStatus> destinations READ destinations NOTIFY destinationsChanged)
+    Q_PROPERTY(
+        QList<TransferJob::DestinationStatus> destinations READ destinations NOTIFY destinationsChanged)
     Q_PROPERTY(TransferJob::Phase phase READ phase NOTIFY phaseChanged)
     Q_PROPERTY(double pct READ pct NOTIFY pctChanged)
     Q_PROPERTY(double speedBps READ speedBps NOTIFY speedBpsChanged)
