@@ -1,8 +1,9 @@
 #pragma once
 #include <QString>
 
-/// The resource bundle folder "Stowline_StowlineApp.bundle": beside the executable in a
-/// build tree, else under share/stowline/ of the installed prefix. Found once per process.
+/// The resource bundle folder "Stowline_StowlineApp.bundle": the folder named by the
+/// environment variable STOWLINE_BUNDLE when set, else beside the executable (build tree),
+/// else under share/stowline/ of the installed prefix. Found once per process.
 namespace ResourceBundle {
 
 /// The bundle's absolute path. When no bundle exists the process stops with

@@ -6,7 +6,8 @@
 namespace stowline {
 
 /// Sizes (decimal units), speeds (MB/s) and durations as the reports and the window show
-/// them. Numbers follow "pt_BR" (comma) or "en_US" (point) from a table of our own.
+/// them. Numbers follow "pt_BR" (comma) or "en_US" (point) from a table of our own; any other
+/// identifier reads like "en_US". Sizes are rounded half to even on the exact byte count.
 namespace ByteFormat {
 
 /// The process-wide locale identifier, initially "pt_BR". Safe to read from any thread

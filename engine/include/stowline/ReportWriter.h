@@ -22,7 +22,9 @@ struct ReportFormats {
     static ReportFormats both() { return {mhlBit | textBit}; }
     static ReportFormats none() { return {0}; }
 
-    [[nodiscard]] bool contains(ReportFormats other) const { return (rawValue & other.rawValue) == other.rawValue; }
+    [[nodiscard]] bool contains(ReportFormats other) const {
+        return (rawValue & other.rawValue) == other.rawValue;
+    }
     [[nodiscard]] bool empty() const { return rawValue == 0; }
     void insert(ReportFormats other) { rawValue |= other.rawValue; }
     void remove(ReportFormats other) { rawValue &= ~other.rawValue; }
@@ -42,10 +44,18 @@ inline constexpr std::string_view logFolderName = "Hash Log";
 inline constexpr std::string_view toolName = "Stowline 1.0";
 
 /// `label` with "/" and ":" replaced by "-", then "_" and the local time as yyyyMMdd-HHmmss.
+/// A label too long for a file name is cut (on a character boundary) so that every report
+/// name stays within 255 bytes.
 [[nodiscard]] std::string reportBaseName(std::string_view label, Date date);
 
-/// `strings` must be present when `formats` contains text.
-[[nodiscard]] ReportWriteResult write(const JobSummary& summary, const std::vector<std::filesystem::path>& sources,
+/// Writes "<stem>.mhl" and "<stem>_report.txt" into each existing root's "Hash Log", each
+/// file complete or absent (temporary file, fsync, then published without replacing). When
+/// either name is taken, both files of this job use "<stem> (2)", "<stem> (3)" …: an
+/// earlier job's reports are never replaced; `written` holds the names actually used.
+/// `strings` must be present when `formats` contains text (else that root fails). Any
+/// thread; never throws.
+[[nodiscard]] ReportWriteResult write(const JobSummary& summary,
+                                      const std::vector<std::filesystem::path>& sources,
                                       const std::vector<std::filesystem::path>& destinationRoots,
                                       std::string_view label, ReportFormats formats, Date date,
                                       const std::optional<TextReportStrings>& strings);

@@ -23,6 +23,9 @@ public:
     [[nodiscard]] static std::string hex(std::uint64_t value);
 
 private:
+    /// Runs the lane steps over `stripes` whole 32-byte stripes starting at `p`.
+    void consumeStripes(const std::byte* p, std::size_t stripes);
+
     std::uint64_t acc1_, acc2_, acc3_, acc4_; ///< the four lane accumulators
     std::byte buffer_[32];                    ///< input not yet consumed by the stripe loop
     std::size_t buffered_ = 0;                ///< bytes held in buffer_ (always < 32 between calls)

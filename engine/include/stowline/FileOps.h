@@ -1,0 +1,92 @@
+#pragma once
+#include "stowline/UniqueFd.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <ctime>
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <system_error>
+
+namespace stowline {
+
+/// What stat says about a path (symbolic links not followed).
+struct FileStatus {
+    enum class Type { regular, directory, symlink, other };
+    Type type = Type::other;
+    std::int64_t size = 0;
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+};
+
+/// A file's dates. Linux records a birth time only on some file systems.
+struct FileDates {
+    std::optional<std::timespec> birthTime;
+    std::timespec modificationTime{};
+};
+
+/// The file-system operations the copier (and the engine's existence checks) perform, one
+/// virtual per system call so that tests can inject ENOSPC, EIO, EINTR and short transfers.
+/// Every failure comes back as a std::error_code holding an errno value of the system
+/// category; nothing throws except where noted. Implementations must be safe to call from
+/// several threads at once (the system's are: they hold no state).
+class FileOps {
+public:
+    virtual ~FileOps() = default;
+
+    /// The process-wide instance that calls the system directly. Lives for the whole process.
+    [[nodiscard]] static FileOps& system();
+
+    /// open(O_RDONLY|O_CLOEXEC). Invalid descriptor and `error` set on failure.
+    [[nodiscard]] virtual UniqueFd openForReading(const std::filesystem::path& path,
+                                                  std::error_code& error) = 0;
+    /// One read(2): bytes read (0 at end of file, possibly fewer than asked), or -1 with `error`
+    /// set, EINTR included. Use readUpTo() to fill a buffer.
+    [[nodiscard]] virtual std::int64_t read(int fd, std::span<std::byte> buffer, std::error_code& error) = 0;
+    /// mkdir -p: creates the folder and its missing parents; an existing folder is success.
+    [[nodiscard]] virtual std::error_code createDirectories(const std::filesystem::path& folder) = 0;
+    /// open(O_WRONLY|O_CREAT|O_TRUNC|O_CLOEXEC|O_NOFOLLOW, 0644): an empty file open for writing
+    /// at offset 0. A symbolic link at `path` is refused (ELOOP), never followed.
+    [[nodiscard]] virtual UniqueFd createForWriting(const std::filesystem::path& path,
+                                                    std::error_code& error) = 0;
+    /// One write(2): bytes written (possibly fewer than given), or -1 with `error` set, EINTR
+    /// included. Use writeAll() to write a whole buffer.
+    [[nodiscard]] virtual std::int64_t write(int fd, std::span<const std::byte> data,
+                                             std::error_code& error) = 0;
+    /// close(2), whose error may be a delayed write error (EIO, ENOSPC on network file
+    /// systems). The descriptor is released in every case and must not be closed again.
+    [[nodiscard]] virtual std::error_code close(UniqueFd fd) = 0;
+    /// lstat(2); none with `error` set when the path cannot be examined (ENOENT when absent).
+    [[nodiscard]] virtual std::optional<FileStatus> status(const std::filesystem::path& path,
+                                                           std::error_code& error) = 0;
+    /// fstat(2) of an open descriptor.
+    [[nodiscard]] virtual std::optional<FileStatus> status(int fd, std::error_code& error) = 0;
+    /// rename(2): atomically replaces a file at `to`; the old file stays whole until then.
+    [[nodiscard]] virtual std::error_code rename(const std::filesystem::path& from,
+                                                 const std::filesystem::path& to) = 0;
+    /// unlink(2) of a file (never a folder).
+    [[nodiscard]] virtual std::error_code unlink(const std::filesystem::path& path) = 0;
+    /// statx(2) of an open descriptor: modification time, and birth time where the file system has one.
+    [[nodiscard]] virtual std::optional<FileDates> dates(int fd, std::error_code& error) = 0;
+    /// utimensat(2) setting only the modification time (access time left alone) of `path`
+    /// itself, not of a symbolic link's target.
+    [[nodiscard]] virtual std::error_code setModificationTime(const std::filesystem::path& path,
+                                                              const std::timespec& time) = 0;
+
+    /// True when lstat finds something at `path`.
+    [[nodiscard]] bool exists(const std::filesystem::path& path);
+    /// Reads until `buffer` is full or the file ends, retrying EINTR and short reads. Returns the
+    /// bytes read (fewer than the buffer's size only at end of file), or -1 with `error` set.
+    [[nodiscard]] std::int64_t readUpTo(int fd, std::span<std::byte> buffer, std::error_code& error);
+    /// Writes every byte of `data`, retrying EINTR and short writes; the error of the first
+    /// write that fails otherwise. A write that makes no progress counts as EIO.
+    [[nodiscard]] std::error_code writeAll(int fd, std::span<const std::byte> data);
+
+protected:
+    FileOps() = default;
+    FileOps(const FileOps&) = default;
+    FileOps& operator=(const FileOps&) = default;
+};
+
+} // namespace stowline

@@ -1,0 +1,42 @@
+#pragma once
+#include "stowline/Date.h"
+#include "stowline/JobSummary.h"
+
+#include <string>
+#include <string_view>
+
+namespace stowline {
+
+/// Who made a hash list, on which machine.
+struct CreatorInfo {
+    std::string fullName;
+    std::string userName;
+    std::string hostName;
+
+    /// The running account's full name (its GECOS field up to the first comma, or the
+    /// account name when that is empty), account name and host name. Any thread; never
+    /// throws for missing facts (they become empty texts).
+    [[nodiscard]] static CreatorInfo current();
+};
+
+/// Renders one destination's share of a job as an MHL 1.1 hash list. Stateless.
+namespace MHLReport {
+
+/// The whole document, one line per element, ending with a line feed. Failed files are left
+/// out. Hashes go into <xxhash64be> (canonical big-endian hex). Names are escaped for XML
+/// and anything XML 1.0 cannot hold becomes U+FFFD, so the document is always well-formed.
+/// Reads the creator facts of the running system. Any thread.
+[[nodiscard]] std::string render(const JobSummary& summary, std::string_view tool);
+[[nodiscard]] std::string render(const JobSummary& summary, std::string_view tool,
+                                 const CreatorInfo& creator);
+
+/// "2024-03-05T14:07:09Z": UTC, whole seconds (truncated).
+[[nodiscard]] std::string isoDate(Date date);
+
+/// Text as XML element content: "&", "<", ">" escaped; tab, line feed and carriage return
+/// as character references (so parsers keep them and each element stays on one line);
+/// other characters XML 1.0 forbids, and bytes that are not UTF-8, as U+FFFD.
+[[nodiscard]] std::string xmlText(std::string_view text);
+
+} // namespace MHLReport
+} // namespace stowline

@@ -1,0 +1,30 @@
+#pragma once
+#include "stowline/JobSummary.h"
+#include "stowline/TextReportStrings.h"
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace stowline {
+
+/// Renders one destination's share of a job as a plain-text report in the user's language.
+/// Stateless.
+namespace TextReport {
+
+/// The whole report, lines joined by line feeds and ending with one. `summary` is already
+/// narrowed to `destinationRoot`; words come from `strings`; sizes and the speed follow
+/// ByteFormat::locale(); the date is local time. Names are shown with visibleText. Any thread.
+[[nodiscard]] std::string render(const JobSummary& summary, const std::vector<std::filesystem::path>& sources,
+                                 const std::filesystem::path& destinationRoot,
+                                 const TextReportStrings& strings);
+
+/// A file name or message made safe for a one-line-per-file layout: tab, line feed and
+/// carriage return as \t, \n, \r; other C0 controls, DEL and bytes that are not UTF-8 as
+/// \xHH; C1 controls and the line and paragraph separators as \uHHHH. Everything else,
+/// including a backslash, is kept.
+[[nodiscard]] std::string visibleText(std::string_view text);
+
+} // namespace TextReport
+} // namespace stowline

@@ -1,0 +1,121 @@
+#include "DirectRead.h"
+
+#include "stowline/CopyError.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace stowline {
+namespace {
+
+constexpr std::size_t defaultAlignment = 4096;
+
+// The alignment O_DIRECT needs for this file: 0 when the file system says it cannot do
+// direct I/O on it, 4096 when the kernel or the headers cannot tell.
+std::size_t directIoAlignment(int fd) {
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        return 0; // pipes and devices: ordinary reads
+    }
+#ifdef STATX_DIOALIGN
+    struct statx info {};
+    if (::statx(fd, "", AT_EMPTY_PATH, STATX_DIOALIGN, &info) == 0 && (info.stx_mask & STATX_DIOALIGN) != 0) {
+        if (info.stx_dio_mem_align == 0 || info.stx_dio_offset_align == 0) {
+            return 0;
+        }
+        return std::max<std::size_t>({info.stx_dio_mem_align, info.stx_dio_offset_align, 512});
+    }
+#endif
+    return defaultAlignment;
+}
+
+} // namespace
+
+DirectRead::DirectRead(const std::filesystem::path& path, bool tryDirect) : path_(path.string()) {
+    if (tryDirect) {
+        fd_.reset(retryOnEintr([&] { return ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_DIRECT); }));
+        // FUSE and some network file systems refuse O_DIRECT at open with EINVAL.
+        if (!fd_ && errno != EINVAL) {
+            throw CopyError::sourceUnreadable(path_);
+        }
+    }
+    if (fd_) {
+        const std::size_t alignment = directIoAlignment(fd_.get());
+        if (alignment != 0) {
+            direct_ = true;
+            alignment_ = std::max(alignment, defaultAlignment);
+            return;
+        }
+        switchToDroppingCache();
+        return;
+    }
+    fd_.reset(retryOnEintr([&] { return ::open(path.c_str(), O_RDONLY | O_CLOEXEC); }));
+    if (!fd_) {
+        throw CopyError::sourceUnreadable(path_);
+    }
+    switchToDroppingCache();
+}
+
+void DirectRead::switchToDroppingCache() {
+    const int flags = ::fcntl(fd_.get(), F_GETFL);
+    if (flags == -1 || ((flags & O_DIRECT) != 0 && ::fcntl(fd_.get(), F_SETFL, flags & ~O_DIRECT) == -1)) {
+        throw CopyError::sourceUnreadable(path_);
+    }
+    direct_ = false;
+    // Dirty pages cannot be dropped, so they are written back first. When that write-back
+    // fails the device does not hold what the cache shows: nothing read now could prove it.
+    if (::fdatasync(fd_.get()) == -1 && (errno == EIO || errno == ENOSPC || errno == EDQUOT)) {
+        throw CopyError::sourceUnreadable(path_);
+    }
+    (void)::posix_fadvise(fd_.get(), 0, 0, POSIX_FADV_DONTNEED);
+}
+
+std::size_t DirectRead::read(std::byte* buffer, std::size_t capacity) {
+    for (;;) {
+        const ssize_t n = retryOnEintr([&] { return ::read(fd_.get(), buffer, capacity); });
+        if (n == -1) {
+            // Some file systems accept O_DIRECT at open and refuse it at the first read.
+            if (errno == EINVAL && direct_) {
+                switchToDroppingCache();
+                continue;
+            }
+            throw CopyError::sourceUnreadable(path_);
+        }
+        const auto count = static_cast<std::size_t>(n);
+        if (direct_ && count % alignment_ != 0) {
+            // A short, unaligned read ends the file; a further O_DIRECT read from this
+            // unaligned offset would fail, so whatever follows is read the ordinary way.
+            offset_ += n;
+            switchToDroppingCache();
+            return count;
+        }
+        if (!direct_ && count > 0) {
+            // Keep the cache as empty as it was: drop the pages this read brought in.
+            (void)::posix_fadvise(fd_.get(), offset_, n, POSIX_FADV_DONTNEED);
+        }
+        offset_ += n;
+        return count;
+    }
+}
+
+void AlignedBuffer::Free::operator()(std::byte* p) const {
+    std::free(p);
+}
+
+AlignedBuffer::AlignedBuffer(std::size_t size, std::size_t alignment) : size_(size) {
+    const std::size_t rounded = (std::max<std::size_t>(size, 1) + alignment - 1) / alignment * alignment;
+    bytes_.reset(static_cast<std::byte*>(std::aligned_alloc(alignment, rounded)));
+    if (!bytes_) {
+        throw std::bad_alloc();
+    }
+    std::memset(bytes_.get(), 0, rounded);
+}
+
+} // namespace stowline

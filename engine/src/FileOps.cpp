@@ -1,0 +1,181 @@
+#include "stowline/FileOps.h"
+
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace stowline {
+namespace {
+
+std::error_code lastError() {
+    return {errno, std::system_category()};
+}
+
+FileStatus toStatus(const struct stat& st) {
+    FileStatus status;
+    if (S_ISREG(st.st_mode)) {
+        status.type = FileStatus::Type::regular;
+    } else if (S_ISDIR(st.st_mode)) {
+        status.type = FileStatus::Type::directory;
+    } else if (S_ISLNK(st.st_mode)) {
+        status.type = FileStatus::Type::symlink;
+    }
+    status.size = static_cast<std::int64_t>(st.st_size);
+    status.device = static_cast<std::uint64_t>(st.st_dev);
+    status.inode = static_cast<std::uint64_t>(st.st_ino);
+    return status;
+}
+
+std::timespec toTimespec(const struct statx_timestamp& stamp) {
+    std::timespec time{};
+    time.tv_sec = static_cast<std::time_t>(stamp.tv_sec);
+    time.tv_nsec = static_cast<long>(stamp.tv_nsec);
+    return time;
+}
+
+class SystemFileOps final : public FileOps {
+public:
+    UniqueFd openForReading(const std::filesystem::path& path, std::error_code& error) override {
+        UniqueFd fd(retryOnEintr([&] { return ::open(path.c_str(), O_RDONLY | O_CLOEXEC); }));
+        error = fd ? std::error_code() : lastError();
+        return fd;
+    }
+
+    std::int64_t read(int fd, std::span<std::byte> buffer, std::error_code& error) override {
+        const ssize_t n = ::read(fd, buffer.data(), buffer.size());
+        error = n < 0 ? lastError() : std::error_code();
+        return n;
+    }
+
+    std::error_code createDirectories(const std::filesystem::path& folder) override {
+        std::error_code error;
+        std::filesystem::create_directories(folder, error);
+        return error;
+    }
+
+    UniqueFd createForWriting(const std::filesystem::path& path, std::error_code& error) override {
+        UniqueFd fd(retryOnEintr([&] {
+            return ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644);
+        }));
+        error = fd ? std::error_code() : lastError();
+        return fd;
+    }
+
+    std::int64_t write(int fd, std::span<const std::byte> data, std::error_code& error) override {
+        const ssize_t n = ::write(fd, data.data(), data.size());
+        error = n < 0 ? lastError() : std::error_code();
+        return n;
+    }
+
+    std::error_code close(UniqueFd fd) override {
+        // Never retried: on Linux the descriptor is gone even when close reports an error.
+        return ::close(fd.release()) == 0 ? std::error_code() : lastError();
+    }
+
+    std::optional<FileStatus> status(const std::filesystem::path& path, std::error_code& error) override {
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0) {
+            error = lastError();
+            return std::nullopt;
+        }
+        error.clear();
+        return toStatus(st);
+    }
+
+    std::optional<FileStatus> status(int fd, std::error_code& error) override {
+        struct stat st {};
+        if (::fstat(fd, &st) != 0) {
+            error = lastError();
+            return std::nullopt;
+        }
+        error.clear();
+        return toStatus(st);
+    }
+
+    std::error_code rename(const std::filesystem::path& from, const std::filesystem::path& to) override {
+        return ::rename(from.c_str(), to.c_str()) == 0 ? std::error_code() : lastError();
+    }
+
+    std::error_code unlink(const std::filesystem::path& path) override {
+        return ::unlink(path.c_str()) == 0 ? std::error_code() : lastError();
+    }
+
+    std::optional<FileDates> dates(int fd, std::error_code& error) override {
+        struct statx stx {};
+        if (::statx(fd, "", AT_EMPTY_PATH, STATX_MTIME | STATX_BTIME, &stx) != 0) {
+            error = lastError();
+            return std::nullopt;
+        }
+        if ((stx.stx_mask & STATX_MTIME) == 0) {
+            error = std::error_code(ENOTSUP, std::system_category());
+            return std::nullopt;
+        }
+        error.clear();
+        FileDates dates;
+        dates.modificationTime = toTimespec(stx.stx_mtime);
+        if ((stx.stx_mask & STATX_BTIME) != 0) {
+            dates.birthTime = toTimespec(stx.stx_btime);
+        }
+        return dates;
+    }
+
+    std::error_code setModificationTime(const std::filesystem::path& path,
+                                        const std::timespec& time) override {
+        const std::timespec times[2] = {{0, UTIME_OMIT}, time};
+        return ::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW) == 0 ? std::error_code()
+                                                                                    : lastError();
+    }
+};
+
+} // namespace
+
+FileOps& FileOps::system() {
+    static SystemFileOps instance;
+    return instance;
+}
+
+bool FileOps::exists(const std::filesystem::path& path) {
+    std::error_code error;
+    return status(path, error).has_value();
+}
+
+std::int64_t FileOps::readUpTo(int fd, std::span<std::byte> buffer, std::error_code& error) {
+    std::size_t filled = 0;
+    while (filled < buffer.size()) {
+        const std::int64_t n = read(fd, buffer.subspan(filled), error);
+        if (n < 0) {
+            if (error == std::errc::interrupted) {
+                continue;
+            }
+            return -1;
+        }
+        if (n == 0) {
+            break;
+        }
+        filled += static_cast<std::size_t>(n);
+    }
+    error.clear();
+    return static_cast<std::int64_t>(filled);
+}
+
+std::error_code FileOps::writeAll(int fd, std::span<const std::byte> data) {
+    while (!data.empty()) {
+        std::error_code error;
+        const std::int64_t n = write(fd, data, error);
+        if (n < 0) {
+            if (error == std::errc::interrupted) {
+                continue;
+            }
+            return error;
+        }
+        if (n == 0) {
+            return {EIO, std::system_category()};
+        }
+        data = data.subspan(static_cast<std::size_t>(n));
+    }
+    return {};
+}
+
+} // namespace stowline

@@ -1,0 +1,213 @@
+#include "stowline/FileScanner.h"
+
+#include "stowline/UnicodeText.h"
+#include "stowline/UniqueFd.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <iterator>
+#include <memory>
+#include <set>
+#include <utility>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+namespace stowline {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string describe(ScanError::Kind kind, const fs::path& path, std::error_code underlying) {
+    std::string text;
+    switch (kind) {
+    case ScanError::Kind::noSuchFile:
+        text = "no such file or folder: " + path.string();
+        break;
+    case ScanError::Kind::noReadPermission:
+        text = "cannot read folder contents: " + path.string();
+        break;
+    case ScanError::Kind::readFailed:
+        text = "cannot read file properties: " + path.string();
+        break;
+    case ScanError::Kind::unsupportedType:
+        text = "neither a folder nor a regular file (device, pipe or socket): " + path.string();
+        break;
+    }
+    if (underlying) {
+        text += " (" + underlying.message() + ")";
+    }
+    return text;
+}
+
+std::error_code lastError() {
+    return {errno, std::generic_category()};
+}
+
+// Path components in standardized form: "." and ".." resolved lexically, symbolic links
+// left alone, empty components (from a trailing "/") dropped.
+std::vector<fs::path> standardizedComponents(const fs::path& path) {
+    std::vector<fs::path> components;
+    for (const fs::path& component : path.lexically_normal()) {
+        if (!component.empty() && component != ".") {
+            components.push_back(component);
+        }
+    }
+    return components;
+}
+
+// The picked item's own name, taken from its absolute form so that "." or ".." give the
+// folder's real name rather than a path step.
+std::string lastComponent(const fs::path& path) {
+    std::error_code error;
+    fs::path absolute = fs::absolute(path, error);
+    const auto components = standardizedComponents(error ? path : absolute);
+    return components.empty() ? path.string() : components.back().string();
+}
+
+// Reserves `name` among the top-level names of one scan, numbering it "base (n).ext" when
+// it is taken. Only a "." after the first character starts an extension.
+std::string uniqueName(const std::string& name, std::set<std::string>& usedNames) {
+    if (usedNames.insert(name).second) {
+        return name;
+    }
+    const std::size_t dot = name.rfind('.');
+    const bool hasExtension = dot != std::string::npos && dot > 0;
+    const std::string base = hasExtension ? name.substr(0, dot) : name;
+    const std::string extension = hasExtension ? name.substr(dot) : std::string();
+    for (unsigned n = 2;; ++n) {
+        std::string candidate = base + " (" + std::to_string(n) + ")" + extension;
+        if (usedNames.insert(candidate).second) {
+            return candidate;
+        }
+    }
+}
+
+// The entry's path below `base`, "/"-separated, from the standardized components of both.
+std::string relativePath(const fs::path& entry, const fs::path& base) {
+    const auto entryComponents = standardizedComponents(entry);
+    const std::size_t skip = std::min(standardizedComponents(base).size(), entryComponents.size());
+    std::string result;
+    for (std::size_t i = skip; i < entryComponents.size(); ++i) {
+        if (!result.empty()) {
+            result += '/';
+        }
+        result += entryComponents[i].string();
+    }
+    return result;
+}
+
+// Collects the regular files below the folder `item`, depth first, one descriptor open at a
+// time. Symbolic links, devices, pipes and sockets are skipped without being opened.
+std::vector<ScannedFile> walkFolder(const fs::path& item, const std::string& topName) {
+    std::vector<ScannedFile> files;
+    std::vector<fs::path> pending{item};
+    bool atItem = true;
+    while (!pending.empty()) {
+        const fs::path folder = std::move(pending.back());
+        pending.pop_back();
+        // The picked item may itself be a symbolic link to a folder; folders found inside
+        // were seen by lstat, and O_NOFOLLOW refuses one swapped for a link since.
+        const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | (atItem ? 0 : O_NOFOLLOW);
+        atItem = false;
+        UniqueFd fd(retryOnEintr([&] { return ::open(folder.c_str(), flags); }));
+        if (!fd) {
+            throw ScanError(ScanError::Kind::noReadPermission, folder, lastError());
+        }
+        DIR* stream = ::fdopendir(fd.get());
+        if (stream == nullptr) {
+            throw ScanError(ScanError::Kind::noReadPermission, folder, lastError());
+        }
+        (void)fd.release(); // now owned by the stream
+        const std::unique_ptr<DIR, int (*)(DIR*)> dir(stream, &::closedir);
+        for (;;) {
+            errno = 0;
+            const dirent* entry = ::readdir(dir.get());
+            if (entry == nullptr) {
+                if (errno != 0) {
+                    throw ScanError(ScanError::Kind::noReadPermission, folder, lastError());
+                }
+                break;
+            }
+            const std::string_view name = entry->d_name;
+            if (name == "." || name == "..") {
+                continue;
+            }
+            const fs::path entryPath = folder / name;
+            struct stat info {};
+            if (::fstatat(::dirfd(dir.get()), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) {
+                throw ScanError(ScanError::Kind::readFailed, entryPath, lastError());
+            }
+            if (S_ISDIR(info.st_mode)) {
+                pending.push_back(entryPath);
+            } else if (S_ISREG(info.st_mode) && !FileScanner::isIgnored(name)) {
+                files.push_back({entryPath, topName + "/" + relativePath(entryPath, item),
+                                 static_cast<std::int64_t>(info.st_size)});
+            }
+        }
+    }
+    return files;
+}
+
+// Stable sort by the code points of the composed form; the byte order of UTF-8 is the
+// code-point order, so composed strings compare bytewise.
+void sortByComposedPath(std::vector<ScannedFile>& files) {
+    std::vector<std::pair<std::string, ScannedFile>> keyed;
+    keyed.reserve(files.size());
+    for (ScannedFile& file : files) {
+        keyed.emplace_back(UnicodeText::nfc(file.relativePath), std::move(file));
+    }
+    std::stable_sort(keyed.begin(), keyed.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        files[i] = std::move(keyed[i].second);
+    }
+}
+
+} // namespace
+
+ScanError::ScanError(Kind kind, std::filesystem::path path, std::error_code underlying)
+    : std::runtime_error(describe(kind, path, underlying)), kind_(kind), path_(std::move(path)),
+      underlying_(underlying) {}
+
+namespace FileScanner {
+
+bool isIgnored(std::string_view name) {
+    return name == ".DS_Store" || name.starts_with("._");
+}
+
+std::vector<ScannedFile> scan(const std::vector<std::filesystem::path>& items) {
+    std::vector<ScannedFile> result;
+    std::set<std::string> usedNames;
+    for (const fs::path& item : items) {
+        struct stat info {};
+        if (::stat(item.c_str(), &info) != 0) {
+            const std::error_code error = lastError();
+            if (error == std::errc::no_such_file_or_directory || error == std::errc::not_a_directory) {
+                throw ScanError(ScanError::Kind::noSuchFile, item);
+            }
+            throw ScanError(ScanError::Kind::readFailed, item, error);
+        }
+        const std::string name = lastComponent(item);
+        if (S_ISDIR(info.st_mode)) {
+            const std::string topName = uniqueName(name, usedNames);
+            std::vector<ScannedFile> files = walkFolder(item, topName);
+            sortByComposedPath(files);
+            std::move(files.begin(), files.end(), std::back_inserter(result));
+            continue;
+        }
+        if (FileScanner::isIgnored(name)) {
+            continue;
+        }
+        // Opening a FIFO or a device could block or consume data: refuse such an item.
+        if (!S_ISREG(info.st_mode)) {
+            throw ScanError(ScanError::Kind::unsupportedType, item);
+        }
+        result.push_back({item, uniqueName(name, usedNames), static_cast<std::int64_t>(info.st_size)});
+    }
+    return result;
+}
+
+} // namespace FileScanner
+} // namespace stowline

@@ -1,0 +1,150 @@
+#include "stowline/MHLReport.h"
+
+#include "Utf8Scan.h"
+
+#include <array>
+#include <climits>
+#include <ctime>
+#include <vector>
+
+#include <pwd.h>
+#include <unistd.h>
+
+namespace stowline {
+
+CreatorInfo CreatorInfo::current() {
+    CreatorInfo info;
+    long suggested = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> buffer(suggested > 0 ? static_cast<std::size_t>(suggested) : 16384);
+    passwd entry{};
+    passwd* found = nullptr;
+    for (;;) {
+        int error = ::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found);
+        if (error == ERANGE && buffer.size() < (1u << 20)) {
+            buffer.resize(buffer.size() * 2);
+            continue;
+        }
+        break;
+    }
+    if (found != nullptr) {
+        info.userName = found->pw_name != nullptr ? found->pw_name : "";
+        std::string gecos = found->pw_gecos != nullptr ? found->pw_gecos : "";
+        info.fullName = gecos.substr(0, gecos.find(','));
+        if (info.fullName.empty()) {
+            info.fullName = info.userName;
+        }
+    }
+    std::array<char, HOST_NAME_MAX + 1> host{};
+    if (::gethostname(host.data(), host.size() - 1) == 0) {
+        info.hostName = host.data();
+    }
+    return info;
+}
+
+namespace MHLReport {
+namespace {
+
+bool allowedInXml(char32_t cp) {
+    return cp == 0x9 || cp == 0xA || cp == 0xD || (cp >= 0x20 && cp <= 0xD7FF) ||
+           (cp >= 0xE000 && cp <= 0xFFFD) || (cp >= 0x10000 && cp <= 0x10FFFF);
+}
+
+std::string element(std::string_view indent, std::string_view name, std::string_view value) {
+    std::string line(indent);
+    line.append("<").append(name).append(">").append(value).append("</").append(name).append(">");
+    return line;
+}
+
+} // namespace
+
+std::string isoDate(Date date) {
+    const std::time_t seconds =
+        std::chrono::system_clock::to_time_t(std::chrono::floor<std::chrono::seconds>(date));
+    std::tm parts{};
+    if (::gmtime_r(&seconds, &parts) == nullptr) {
+        return "1970-01-01T00:00:00Z";
+    }
+    std::array<char, 32> text{};
+    std::size_t length = std::strftime(text.data(), text.size(), "%Y-%m-%dT%H:%M:%SZ", &parts);
+    return std::string(text.data(), length);
+}
+
+std::string xmlText(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t at = 0; at < text.size();) {
+        const auto step = utf8scan::decode(text, at);
+        if (!step.valid || !allowedInXml(step.codePoint)) {
+            out += utf8scan::replacementCharacter;
+        } else {
+            switch (step.codePoint) {
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '\t':
+                out += "&#9;";
+                break;
+            case '\n':
+                out += "&#10;";
+                break;
+            case '\r':
+                out += "&#13;";
+                break;
+            default:
+                out.append(text.substr(at, step.length));
+            }
+        }
+        at += step.length;
+    }
+    return out;
+}
+
+std::string render(const JobSummary& summary, std::string_view tool) {
+    return render(summary, tool, CreatorInfo::current());
+}
+
+std::string render(const JobSummary& summary, std::string_view tool, const CreatorInfo& creator) {
+    std::vector<std::string> lines{
+        R"(<?xml version="1.0" encoding="UTF-8"?>)",
+        R"(<hashlist version="1.1">)",
+        "  <creatorinfo>",
+        element("    ", "name", xmlText(creator.fullName)),
+        element("    ", "username", xmlText(creator.userName)),
+        element("    ", "hostname", xmlText(creator.hostName)),
+        element("    ", "tool", xmlText(tool)),
+        element("    ", "startdate", isoDate(summary.startDate)),
+        element("    ", "finishdate", isoDate(summary.finishDate)),
+        "  </creatorinfo>",
+    };
+    for (const auto& report : summary.reports) {
+        if (report.outcome == FileOutcome::failed) {
+            continue;
+        }
+        lines.emplace_back("  <hash>");
+        lines.push_back(element("    ", "file", xmlText(report.relativePath)));
+        lines.push_back(element("    ", "size", std::to_string(report.size)));
+        if (report.modificationDate) {
+            lines.push_back(element("    ", "lastmodificationdate", isoDate(*report.modificationDate)));
+        }
+        // The big-endian element: our digits are the canonical hex, most significant first.
+        lines.push_back(element("    ", "xxhash64be", xmlText(report.hashHex)));
+        lines.push_back(element("    ", "hashdate", isoDate(report.verifiedAt)));
+        lines.emplace_back("  </hash>");
+    }
+    lines.emplace_back("</hashlist>");
+
+    std::string document;
+    for (const auto& line : lines) {
+        document.append(line).append("\n");
+    }
+    return document;
+}
+
+} // namespace MHLReport
+} // namespace stowline

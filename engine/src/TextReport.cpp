@@ -1,0 +1,178 @@
+#include "stowline/TextReport.h"
+
+#include "Utf8Scan.h"
+#include "stowline/ByteFormat.h"
+#include "stowline/TemplateFormat.h"
+#include "stowline/UnicodeText.h"
+
+#include <array>
+#include <cstdio>
+#include <ctime>
+#include <variant>
+
+namespace stowline::TextReport {
+namespace {
+
+constexpr std::string_view middleDot = "\u00B7";
+constexpr std::string_view crossMark = "\u2717";
+constexpr std::string_view emDash = "\u2014";
+constexpr std::string_view checkMark = "\u2713";
+constexpr std::string_view skipArrow = "\u21B7";
+
+constexpr std::size_t pathColumn = 44;
+constexpr std::size_t sizeColumn = 9;
+
+// Fills with spaces on the right up to `width` user-perceived characters; wider text stays whole.
+std::string padded(std::string text, std::size_t width) {
+    const std::size_t count = UnicodeText::graphemeCount(text);
+    if (count < width) {
+        text.append(width - count, ' ');
+    }
+    return text;
+}
+
+std::string localDateTime(Date date) {
+    const std::time_t seconds =
+        std::chrono::system_clock::to_time_t(std::chrono::floor<std::chrono::seconds>(date));
+    std::tm parts{};
+    if (::localtime_r(&seconds, &parts) == nullptr) {
+        return {};
+    }
+    std::array<char, 32> text{};
+    std::size_t length = std::strftime(text.data(), text.size(), "%d/%m/%Y %H:%M", &parts);
+    return std::string(text.data(), length);
+}
+
+std::string countPhrase(const std::function<std::string(std::int64_t)>& phrase, std::int64_t count) {
+    return phrase ? phrase(count) : std::to_string(count);
+}
+
+std::string errorText(const std::optional<FileErrorReason>& reason, const TextReportStrings& strings) {
+    if (!reason) {
+        return strings.errorUnknown;
+    }
+    return std::visit(
+        [&](const auto& detail) -> std::string {
+            using Detail = std::decay_t<decltype(detail)>;
+            if constexpr (std::is_same_v<Detail, FileErrorReason::RejectedDestinations>) {
+                return TemplateFormat::format(strings.errorRejectedDestinations, {visibleText(detail.names)});
+            } else if constexpr (std::is_same_v<Detail, FileErrorReason::HashMismatchAfterRecopy>) {
+                return TemplateFormat::format(strings.errorHashMismatch,
+                                              {visibleText(detail.destinationPath)});
+            } else if constexpr (std::is_same_v<Detail, FileErrorReason::CopyFailed>) {
+                return TemplateFormat::format(strings.errorCopyFailed, {visibleText(detail.systemMessage)});
+            } else if constexpr (std::is_same_v<Detail, FileErrorReason::NoDestinationAvailable>) {
+                return strings.errorNoDestinationAvailable;
+            } else {
+                return strings.errorNoDestinationForFile;
+            }
+        },
+        reason->value);
+}
+
+void appendEscape(std::string& out, const char* format, unsigned value) {
+    std::array<char, 12> text{};
+    int length = std::snprintf(text.data(), text.size(), format, value);
+    out.append(text.data(), static_cast<std::size_t>(length));
+}
+
+} // namespace
+
+std::string visibleText(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t at = 0; at < text.size();) {
+        const auto step = utf8scan::decode(text, at);
+        const char32_t cp = step.codePoint;
+        if (!step.valid) {
+            appendEscape(out, "\\x%02X", static_cast<unsigned char>(text[at]));
+        } else if (cp == '\t') {
+            out += "\\t";
+        } else if (cp == '\n') {
+            out += "\\n";
+        } else if (cp == '\r') {
+            out += "\\r";
+        } else if (cp < 0x20 || cp == 0x7F) {
+            appendEscape(out, "\\x%02X", static_cast<unsigned>(cp));
+        } else if ((cp >= 0x80 && cp <= 0x9F) || cp == 0x2028 || cp == 0x2029) {
+            appendEscape(out, "\\u%04X", static_cast<unsigned>(cp));
+        } else {
+            out.append(text.substr(at, step.length));
+        }
+        at += step.length;
+    }
+    return out;
+}
+
+std::string render(const JobSummary& summary, const std::vector<std::filesystem::path>& sources,
+                   const std::filesystem::path& destinationRoot, const TextReportStrings& strings) {
+    const std::string locale = ByteFormat::locale(); // one locale for the whole document
+    std::vector<std::string> lines;
+
+    lines.push_back(strings.title);
+    const double seconds = std::chrono::duration<double>(summary.finishDate - summary.startDate).count();
+    const std::string separator = std::string("  ") + std::string(middleDot) + "  ";
+    lines.push_back(strings.date + ": " + localDateTime(summary.startDate) + separator + strings.duration +
+                    ": " + ByteFormat::duration(seconds) + separator + strings.averageSpeed + ": " +
+                    ByteFormat::whole(summary.averageBytesPerSecond / 1'000'000.0, locale) + " MB/s");
+    lines.emplace_back();
+
+    const std::size_t labelWidth = std::max(UnicodeText::graphemeCount(strings.source),
+                                            UnicodeText::graphemeCount(strings.destination)) +
+                                   3;
+    for (const auto& source : sources) {
+        lines.push_back(padded(strings.source + ":", labelWidth) + visibleText(source.string()));
+    }
+    lines.push_back(padded(strings.destination + ":", labelWidth) + visibleText(destinationRoot.string()));
+    lines.emplace_back();
+
+    if (summary.errorCount() > 0) {
+        lines.push_back(strings.errorsHeader);
+        for (const auto& report : summary.reports) {
+            if (report.outcome == FileOutcome::failed) {
+                lines.push_back(std::string("  ") + std::string(crossMark) + "  " +
+                                visibleText(report.relativePath) + " " + std::string(emDash) + " " +
+                                errorText(report.errorDescription, strings));
+            }
+        }
+        lines.emplace_back();
+    }
+
+    for (const auto& report : summary.reports) {
+        if (report.outcome == FileOutcome::failed) {
+            continue;
+        }
+        const bool skipped = report.outcome == FileOutcome::skipped;
+        std::string line = std::string("  ") + std::string(skipped ? skipArrow : checkMark) + "  " +
+                           padded(visibleText(report.relativePath), pathColumn) + "  " +
+                           padded(ByteFormat::string(report.size, locale), sizeColumn) +
+                           "  xxHash64: " + report.hashHex;
+        if (skipped) {
+            line += "  " + strings.alreadyExisted;
+        }
+        lines.push_back(std::move(line));
+    }
+    lines.emplace_back();
+
+    const std::int64_t errors = summary.errorCount();
+    const std::string verdict = errors > 0
+                                    ? TemplateFormat::format(strings.verdictErrors, {std::to_string(errors)})
+                                    : strings.verdictIntact;
+    lines.push_back(TemplateFormat::format(
+        strings.summary,
+        {countPhrase(strings.filesCount, static_cast<std::int64_t>(summary.reports.size())),
+         ByteFormat::string(summary.totalBytes, locale),
+         countPhrase(strings.verifiedCount, summary.verifiedCount() + summary.skippedCount()),
+         countPhrase(strings.errorsCount, errors), verdict}));
+    if (summary.cancelled) {
+        lines.push_back(strings.cancelled);
+    }
+
+    std::string document;
+    for (const auto& line : lines) {
+        document.append(line).append("\n");
+    }
+    return document;
+}
+
+} // namespace stowline::TextReport

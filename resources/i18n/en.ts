@@ -1,0 +1,611 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<!--
+  Stowline's English catalog. Every message lives in the context "Stowline"; its source text
+  is the dotted key the code looks up, and a key missing here is shown as the key itself.
+
+  Placeholders:
+    %1, %2, …  the arguments, in the order the caller passes them (already formatted text,
+               or numbers formatted with this language's separators); each may appear
+               anywhere, and an argument's own text is never scanned again.
+    %Ln (%n)   in numerus (plural) entries: the count, with this language's digit grouping.
+               The entry's forms are chosen by the count under this language's plural rules.
+  Any other "%" is literal. Keys ending in "_count" are numerus entries.
+  Compiled by lrelease into Stowline_StowlineApp.bundle/en.lproj/Stowline.qm.
+-->
+<TS version="2.1" language="en_US" sourcelanguage="en">
+<context>
+    <name>Stowline</name>
+    <message>
+        <source>appstate.collision_error</source>
+        <translation>A transfer of a source with the same name to the same destination is already running. Wait for it to finish, or cancel it first.</translation>
+    </message>
+    <message>
+        <source>appstate.idle</source>
+        <translation>Idle</translation>
+    </message>
+    <message>
+        <source>appstate.pending_summary</source>
+        <translation>%1 · %2 to copy</translation>
+    </message>
+    <message>
+        <source>appstate.picker.add</source>
+        <translation>Add</translation>
+    </message>
+    <message>
+        <source>appstate.picker.destinations.message</source>
+        <translation>Choose the destination folders</translation>
+    </message>
+    <message>
+        <source>appstate.picker.sources.message</source>
+        <translation>Choose the cards, folders or files to copy</translation>
+    </message>
+    <message>
+        <source>appstate.space.header</source>
+        <translation>This transfer needs %1. These destinations don't have enough free space:</translation>
+    </message>
+    <message>
+        <source>appstate.space.line</source>
+        <translation>• %1: %2 free</translation>
+    </message>
+    <message>
+        <source>appstate.space.note</source>
+        <translation>If you start anyway, the transfer pauses when a destination fills up and asks what to do.</translation>
+    </message>
+    <message>
+        <source>centercolumn.diskfull.cancel</source>
+        <translation>Give Up This Destination</translation>
+    </message>
+    <message>
+        <source>centercolumn.diskfull.message</source>
+        <translation>The next file needs %1, but only %2 is free. Free up space on the drive and resume, or give up this destination and carry on with the others.</translation>
+    </message>
+    <message>
+        <source>centercolumn.diskfull.resume</source>
+        <translation>Resume</translation>
+    </message>
+    <message>
+        <source>centercolumn.diskfull.title</source>
+        <translation>“%1” is full</translation>
+    </message>
+    <message>
+        <source>centercolumn.integrity.algo</source>
+        <translation>algorithm: %1</translation>
+    </message>
+    <message>
+        <source>centercolumn.integrity.body</source>
+        <translation>Every copy is read back from the destination drive and must match the source's checksum.</translation>
+    </message>
+    <message>
+        <source>centercolumn.integrity.label</source>
+        <translation>INTEGRITY</translation>
+    </message>
+    <message>
+        <source>centercolumn.spacewarning.confirm</source>
+        <translation>Start Anyway</translation>
+    </message>
+    <message>
+        <source>centercolumn.spacewarning.title</source>
+        <translation>Not enough space</translation>
+    </message>
+    <message>
+        <source>centercolumn.start</source>
+        <translation>Start Transfer</translation>
+    </message>
+    <message>
+        <source>centercolumn.starterror.title</source>
+        <translation>Can't start the transfer</translation>
+    </message>
+    <message>
+        <source>common.cancel</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>common.error</source>
+        <translation>Error</translation>
+    </message>
+    <message>
+        <source>common.ok</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>common.reveal_in_finder</source>
+        <translation>Show in File Manager</translation>
+    </message>
+    <message>
+        <source>failure.cancelledOutOfSpace</source>
+        <translation>cancelled for lack of space</translation>
+    </message>
+    <message>
+        <source>failure.destinationDisconnected</source>
+        <translation>the destination was disconnected</translation>
+    </message>
+    <message>
+        <source>failure.destinationOutOfSpace</source>
+        <translation>the destination ran out of space</translation>
+    </message>
+    <message>
+        <source>failure.destinationUnreachable</source>
+        <translation>the destination could not be reached</translation>
+    </message>
+    <message>
+        <source>failure.destinationWriteFailed</source>
+        <translation>writing to the destination failed</translation>
+    </message>
+    <message>
+        <source>filebrowser.background_menu.new_folder</source>
+        <translation>New Folder</translation>
+    </message>
+    <message>
+        <source>filebrowser.background_menu.paste</source>
+        <translation>Paste</translation>
+    </message>
+    <message>
+        <source>filebrowser.error.create_folder</source>
+        <translation>Couldn't create the folder: %1</translation>
+    </message>
+    <message>
+        <source>filebrowser.error.eject</source>
+        <translation>Couldn't eject “%1”: %2</translation>
+    </message>
+    <message>
+        <source>filebrowser.error.paste</source>
+        <translation>Couldn't paste: %1</translation>
+    </message>
+    <message>
+        <source>filebrowser.error.rename</source>
+        <translation>Couldn't rename: %1</translation>
+    </message>
+    <message>
+        <source>filebrowser.error.rename_exists</source>
+        <translation>An item named “%1” already exists here.</translation>
+    </message>
+    <message>
+        <source>filebrowser.error.trash</source>
+        <translation>Couldn't move to the Trash: %1</translation>
+    </message>
+    <message>
+        <source>filebrowser.footer.selected</source>
+        <translation> · “%1” selected</translation>
+    </message>
+    <message>
+        <source>filebrowser.footer.selected_count</source>
+        <translation> · %1</translation>
+    </message>
+    <message>
+        <source>filebrowser.footer.status</source>
+        <translation>%1 in %2</translation>
+    </message>
+    <message>
+        <source>filebrowser.menu.copy</source>
+        <translation>Copy</translation>
+    </message>
+    <message>
+        <source>filebrowser.menu.cut</source>
+        <translation>Cut</translation>
+    </message>
+    <message>
+        <source>filebrowser.menu.eject</source>
+        <translation>Eject</translation>
+    </message>
+    <message>
+        <source>filebrowser.menu.new_folder</source>
+        <translation>New Folder Inside</translation>
+    </message>
+    <message>
+        <source>filebrowser.menu.paste_here</source>
+        <translation>Paste Here</translation>
+    </message>
+    <message>
+        <source>filebrowser.menu.rename</source>
+        <translation>Rename…</translation>
+    </message>
+    <message>
+        <source>filebrowser.menu.trash</source>
+        <translation>Move to Trash</translation>
+    </message>
+    <message>
+        <source>filebrowser.new_folder_name</source>
+        <translation>untitled folder</translation>
+    </message>
+    <message>
+        <source>filebrowser.rename.message</source>
+        <translation>Enter a new name for “%1”.</translation>
+    </message>
+    <message>
+        <source>filebrowser.rename.placeholder</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>filebrowser.rename.title</source>
+        <translation>Rename</translation>
+    </message>
+    <message>
+        <source>filebrowser.root</source>
+        <translation>Drives</translation>
+    </message>
+    <message>
+        <source>filebrowser.set_dest</source>
+        <translation>Use as Destination</translation>
+    </message>
+    <message>
+        <source>filebrowser.set_source</source>
+        <translation>Use as Source</translation>
+    </message>
+    <message>
+        <source>notifier.summary</source>
+        <translation>%1 · %2 · %3</translation>
+    </message>
+    <message>
+        <source>notifier.title.error</source>
+        <translation>Transfer needs attention</translation>
+    </message>
+    <message>
+        <source>notifier.title.ok</source>
+        <translation>Transfer complete</translation>
+    </message>
+    <message>
+        <source>report.already_existed</source>
+        <translation>(already on the destination, identical)</translation>
+    </message>
+    <message>
+        <source>report.average_speed</source>
+        <translation>Average speed</translation>
+    </message>
+    <message>
+        <source>report.cancelled</source>
+        <translation>Transfer cancelled before it finished.</translation>
+    </message>
+    <message>
+        <source>report.date</source>
+        <translation>Date</translation>
+    </message>
+    <message>
+        <source>report.destination</source>
+        <translation>Destination</translation>
+    </message>
+    <message>
+        <source>report.duration</source>
+        <translation>Duration</translation>
+    </message>
+    <message>
+        <source>report.error.copy_failed</source>
+        <translation>copy failed: %1</translation>
+    </message>
+    <message>
+        <source>report.error.hash_mismatch</source>
+        <translation>checksum still differs after a second copy: %1</translation>
+    </message>
+    <message>
+        <source>report.error.no_destination_available</source>
+        <translation>no destination was left to copy to</translation>
+    </message>
+    <message>
+        <source>report.error.no_destination_for_file</source>
+        <translation>no destination could take this file</translation>
+    </message>
+    <message>
+        <source>report.error.rejected_destinations</source>
+        <translation>not copied to %1</translation>
+    </message>
+    <message>
+        <source>report.error.unknown</source>
+        <translation>unknown error</translation>
+    </message>
+    <message>
+        <source>report.errors_header</source>
+        <translation>ERRORS</translation>
+    </message>
+    <message>
+        <source>report.source</source>
+        <translation>Source</translation>
+    </message>
+    <message>
+        <source>report.summary_line</source>
+        <translation>%1 · %2 · %3 · %4 — %5</translation>
+    </message>
+    <message>
+        <source>report.title</source>
+        <translation>Stowline — Transfer Report</translation>
+    </message>
+    <message>
+        <source>report.verdict_errors</source>
+        <translation>errors found: %1</translation>
+    </message>
+    <message>
+        <source>report.verdict_intact</source>
+        <translation>every copy verified intact</translation>
+    </message>
+    <message>
+        <source>reportmodal.reveal</source>
+        <translation>Show Report</translation>
+    </message>
+    <message>
+        <source>reportmodal.savedin</source>
+        <translation>Saved in the Hash Log folder of each destination</translation>
+    </message>
+    <message>
+        <source>reportmodal.summary.errors</source>
+        <translation>%1 · %2 · %3</translation>
+    </message>
+    <message>
+        <source>reportmodal.summary.verified</source>
+        <translation>%1 · %2 · all verified</translation>
+    </message>
+    <message>
+        <source>reportmodal.title</source>
+        <translation>Transfer Report</translation>
+    </message>
+    <message>
+        <source>settings.appearance</source>
+        <translation>APPEARANCE</translation>
+    </message>
+    <message>
+        <source>settings.appearance.dark</source>
+        <translation>Dark</translation>
+    </message>
+    <message>
+        <source>settings.appearance.light</source>
+        <translation>Light</translation>
+    </message>
+    <message>
+        <source>settings.appearance.note</source>
+        <translation>Stowline keeps this appearance whatever the desktop's theme.</translation>
+    </message>
+    <message>
+        <source>settings.close</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>settings.hash</source>
+        <translation>CHECKSUM</translation>
+    </message>
+    <message>
+        <source>settings.hash.p1</source>
+        <translation>A checksum is a short fingerprint computed from every byte of a file. Files with the same content have the same checksum; change a single bit and it changes completely.</translation>
+    </message>
+    <message>
+        <source>settings.hash.p2</source>
+        <translation>Stowline uses XXH64, a 64-bit hash fast enough to keep up with today's cards and drives, so verifying does not slow the offload down.</translation>
+    </message>
+    <message>
+        <source>settings.hash.p3</source>
+        <translation>The source's checksum is computed while the file is being copied, from the same bytes that are written, so the card is read only once.</translation>
+    </message>
+    <message>
+        <source>settings.hash.p4</source>
+        <translation>The checksum of each copy comes from a fresh read of the destination drive that bypasses the file cache (direct I/O, or dropping the cached pages first), so it proves what is stored on the disk, not what is still in memory.</translation>
+    </message>
+    <message>
+        <source>settings.hash.p5</source>
+        <translation>XXH64 catches accidental damage: bad cables, failing drives, interrupted writes. It is not designed to resist deliberate tampering.</translation>
+    </message>
+    <message>
+        <source>settings.hash.p6</source>
+        <translation>Every checksum is written to the Hash Log as 16 hexadecimal digits, so the files can be checked again later with any tool that computes XXH64.</translation>
+    </message>
+    <message>
+        <source>settings.howitworks</source>
+        <translation>HOW IT WORKS</translation>
+    </message>
+    <message>
+        <source>settings.howitworks.p1</source>
+        <translation>Stowline reads each source file once and writes it to every destination at the same time, so adding a destination does not add another read of the card.</translation>
+    </message>
+    <message>
+        <source>settings.howitworks.p2</source>
+        <translation>Each file is written under a temporary name ending in “.stowline-partial” and gets its real name only once it is complete, so an interrupted copy never looks finished.</translation>
+    </message>
+    <message>
+        <source>settings.howitworks.p3</source>
+        <translation>Then every copy is read back from the destination drive around the system's file cache, and its checksum must equal the one computed from the source. Only then is the copy marked verified.</translation>
+    </message>
+    <message>
+        <source>settings.howitworks.p4</source>
+        <translation>If a copy does not match, Stowline copies that file again once and checks it again; if it still differs, the file is reported as an error. A file already on a destination with the same size and checksum is left alone and counted as verified.</translation>
+    </message>
+    <message>
+        <source>settings.howitworks.p5</source>
+        <translation>When a destination fills up, the transfer pauses and asks whether to free space and resume or to give up that destination. A destination that fails or is disconnected is dropped, and the others carry on.</translation>
+    </message>
+    <message>
+        <source>settings.language</source>
+        <translation>LANGUAGE</translation>
+    </message>
+    <message>
+        <source>settings.language.auto</source>
+        <translation>Automatic</translation>
+    </message>
+    <message>
+        <source>settings.reportformats</source>
+        <translation>REPORT FILES</translation>
+    </message>
+    <message>
+        <source>settings.reportformats.mhl_legend</source>
+        <translation>MHL 1.1 hash list, read by other verification tools</translation>
+    </message>
+    <message>
+        <source>settings.reportformats.none_warning</source>
+        <translation>No report will be written. Copies are still verified, but the destinations will keep no record of it.</translation>
+    </message>
+    <message>
+        <source>settings.reportformats.txt_legend</source>
+        <translation>plain-text report to read or print</translation>
+    </message>
+    <message>
+        <source>settings.reports</source>
+        <translation>REPORTS</translation>
+    </message>
+    <message>
+        <source>settings.reports.p1</source>
+        <translation>After each transfer, every destination gets a “Hash Log” folder with an MHL 1.1 hash list (xxhash64be) giving each file's path, size, dates and checksum, and a plain-text report.</translation>
+    </message>
+    <message>
+        <source>settings.reports.p2</source>
+        <translation>The text report names the sources and the destination, gives the start time, duration and average speed, lists every file with its checksum and every error with its reason, and ends with a verdict. Keep the Hash Log with the footage: it is the proof that each copy was intact.</translation>
+    </message>
+    <message>
+        <source>settings.title</source>
+        <translation>Settings</translation>
+    </message>
+    <message>
+        <source>settings.updates</source>
+        <translation>UPDATES</translation>
+    </message>
+    <message>
+        <source>settings.updates.auto</source>
+        <translation>Check for updates automatically</translation>
+    </message>
+    <message>
+        <source>settings.updates.check</source>
+        <translation>Check Now</translation>
+    </message>
+    <message>
+        <source>settings.updates.current</source>
+        <translation>Version %1</translation>
+    </message>
+    <message>
+        <source>settings.updates.soon</source>
+        <translation>Update checks arrive in a later version.</translation>
+    </message>
+    <message>
+        <source>slotpanel.copying</source>
+        <translation>Copying…</translation>
+    </message>
+    <message>
+        <source>slotpanel.dest.empty</source>
+        <translation>Drop destination drives or folders</translation>
+    </message>
+    <message>
+        <source>slotpanel.dest.label</source>
+        <translation>DESTINATION</translation>
+    </message>
+    <message>
+        <source>slotpanel.empty.hint</source>
+        <translation>OR CLICK TO CHOOSE</translation>
+    </message>
+    <message>
+        <source>slotpanel.free</source>
+        <translation>FREE SPACE</translation>
+    </message>
+    <message>
+        <source>slotpanel.free.value</source>
+        <translation>%1% of %2</translation>
+    </message>
+    <message>
+        <source>slotpanel.scanning</source>
+        <translation>Scanning…</translation>
+    </message>
+    <message>
+        <source>slotpanel.source.empty</source>
+        <translation>Drop cards, folders or files</translation>
+    </message>
+    <message>
+        <source>slotpanel.source.label</source>
+        <translation>SOURCE</translation>
+    </message>
+    <message>
+        <source>slotpanel.stat.files</source>
+        <translation>FILES</translation>
+    </message>
+    <message>
+        <source>slotpanel.stat.size</source>
+        <translation>SIZE</translation>
+    </message>
+    <message>
+        <source>titlebar.settings</source>
+        <translation>Settings</translation>
+    </message>
+    <message>
+        <source>transferjob.dropped_no_space</source>
+        <translation>dropped for lack of space</translation>
+    </message>
+    <message>
+        <source>transferjob.report_write_failed</source>
+        <translation>the Hash Log could not be written</translation>
+    </message>
+    <message>
+        <source>transferjob.source_read_failed</source>
+        <translation>Couldn't read the sources of “%1”.</translation>
+    </message>
+    <message>
+        <source>transfers.cancelled</source>
+        <translation>Cancelled</translation>
+    </message>
+    <message>
+        <source>transfers.clear</source>
+        <translation>Clear Finished</translation>
+    </message>
+    <message>
+        <source>transfers.done</source>
+        <translation>Verified · %1</translation>
+    </message>
+    <message>
+        <source>transfers.done_with_errors</source>
+        <translation>Finished with errors</translation>
+    </message>
+    <message>
+        <source>transfers.empty.hint</source>
+        <translation>Add sources and destinations, then start a transfer.</translation>
+    </message>
+    <message>
+        <source>transfers.empty.title</source>
+        <translation>No transfers yet</translation>
+    </message>
+    <message>
+        <source>transfers.failed</source>
+        <translation>Failed: %1</translation>
+    </message>
+    <message>
+        <source>transfers.header</source>
+        <translation>TRANSFERS</translation>
+    </message>
+    <message>
+        <source>transfers.paused</source>
+        <translation>Paused</translation>
+    </message>
+    <message>
+        <source>transfers.source_error</source>
+        <translation>The sources could not be read</translation>
+    </message>
+    <message>
+        <source>window.title</source>
+        <translation>Stowline</translation>
+    </message>
+    <message numerus="yes">
+        <source>errors_count</source>
+        <translation>
+            <numerusform>%Ln error</numerusform>
+            <numerusform>%Ln errors</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>files_count</source>
+        <translation>
+            <numerusform>%Ln file</numerusform>
+            <numerusform>%Ln files</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>items_count</source>
+        <translation>
+            <numerusform>%Ln item</numerusform>
+            <numerusform>%Ln items</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>selected_count</source>
+        <translation>
+            <numerusform>%Ln selected</numerusform>
+            <numerusform>%Ln selected</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>verified_count</source>
+        <translation>
+            <numerusform>%Ln verified</numerusform>
+            <numerusform>%Ln verified</numerusform>
+        </translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,611 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<!--
+  Stowline's Brazilian Portuguese catalog. Every message lives in the context "Stowline"; its source text
+  is the dotted key the code looks up, and a key missing here is shown as the key itself.
+
+  Placeholders:
+    %1, %2, …  the arguments, in the order the caller passes them (already formatted text,
+               or numbers formatted with this language's separators); each may appear
+               anywhere, and an argument's own text is never scanned again.
+    %Ln (%n)   in numerus (plural) entries: the count, with this language's digit grouping.
+               The entry's forms are chosen by the count under this language's plural rules.
+  Any other "%" is literal. Keys ending in "_count" are numerus entries.
+  Compiled by lrelease into Stowline_StowlineApp.bundle/pt-BR.lproj/Stowline.qm.
+-->
+<TS version="2.1" language="pt_BR" sourcelanguage="en">
+<context>
+    <name>Stowline</name>
+    <message>
+        <source>appstate.collision_error</source>
+        <translation>Já há uma transferência de uma origem com o mesmo nome para o mesmo destino em andamento. Espere ela terminar ou cancele-a antes.</translation>
+    </message>
+    <message>
+        <source>appstate.idle</source>
+        <translation>Parado</translation>
+    </message>
+    <message>
+        <source>appstate.pending_summary</source>
+        <translation>%1 · %2 para copiar</translation>
+    </message>
+    <message>
+        <source>appstate.picker.add</source>
+        <translation>Adicionar</translation>
+    </message>
+    <message>
+        <source>appstate.picker.destinations.message</source>
+        <translation>Escolha as pastas de destino</translation>
+    </message>
+    <message>
+        <source>appstate.picker.sources.message</source>
+        <translation>Escolha os cartões, pastas ou arquivos a copiar</translation>
+    </message>
+    <message>
+        <source>appstate.space.header</source>
+        <translation>Esta transferência precisa de %1. Estes destinos não têm espaço livre suficiente:</translation>
+    </message>
+    <message>
+        <source>appstate.space.line</source>
+        <translation>• %1: %2 livres</translation>
+    </message>
+    <message>
+        <source>appstate.space.note</source>
+        <translation>Se você iniciar mesmo assim, a transferência pausa quando um destino encher e pergunta o que fazer.</translation>
+    </message>
+    <message>
+        <source>centercolumn.diskfull.cancel</source>
+        <translation>Desistir deste destino</translation>
+    </message>
+    <message>
+        <source>centercolumn.diskfull.message</source>
+        <translation>O próximo arquivo precisa de %1, mas só há %2 livres. Libere espaço no disco e retome, ou desista deste destino e continue com os outros.</translation>
+    </message>
+    <message>
+        <source>centercolumn.diskfull.resume</source>
+        <translation>Retomar</translation>
+    </message>
+    <message>
+        <source>centercolumn.diskfull.title</source>
+        <translation>“%1” está cheio</translation>
+    </message>
+    <message>
+        <source>centercolumn.integrity.algo</source>
+        <translation>algoritmo: %1</translation>
+    </message>
+    <message>
+        <source>centercolumn.integrity.body</source>
+        <translation>Cada cópia é lida de volta do disco de destino e precisa bater com o checksum da origem.</translation>
+    </message>
+    <message>
+        <source>centercolumn.integrity.label</source>
+        <translation>INTEGRIDADE</translation>
+    </message>
+    <message>
+        <source>centercolumn.spacewarning.confirm</source>
+        <translation>Iniciar mesmo assim</translation>
+    </message>
+    <message>
+        <source>centercolumn.spacewarning.title</source>
+        <translation>Espaço insuficiente</translation>
+    </message>
+    <message>
+        <source>centercolumn.start</source>
+        <translation>Iniciar transferência</translation>
+    </message>
+    <message>
+        <source>centercolumn.starterror.title</source>
+        <translation>Não foi possível iniciar a transferência</translation>
+    </message>
+    <message>
+        <source>common.cancel</source>
+        <translation>Cancelar</translation>
+    </message>
+    <message>
+        <source>common.error</source>
+        <translation>Erro</translation>
+    </message>
+    <message>
+        <source>common.ok</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>common.reveal_in_finder</source>
+        <translation>Mostrar no gerenciador de arquivos</translation>
+    </message>
+    <message>
+        <source>failure.cancelledOutOfSpace</source>
+        <translation>cancelado por falta de espaço</translation>
+    </message>
+    <message>
+        <source>failure.destinationDisconnected</source>
+        <translation>o destino foi desconectado</translation>
+    </message>
+    <message>
+        <source>failure.destinationOutOfSpace</source>
+        <translation>o destino ficou sem espaço</translation>
+    </message>
+    <message>
+        <source>failure.destinationUnreachable</source>
+        <translation>o destino não pôde ser acessado</translation>
+    </message>
+    <message>
+        <source>failure.destinationWriteFailed</source>
+        <translation>a gravação no destino falhou</translation>
+    </message>
+    <message>
+        <source>filebrowser.background_menu.new_folder</source>
+        <translation>Nova pasta</translation>
+    </message>
+    <message>
+        <source>filebrowser.background_menu.paste</source>
+        <translation>Colar</translation>
+    </message>
+    <message>
+        <source>filebrowser.error.create_folder</source>
+        <translation>Não foi possível criar a pasta: %1</translation>
+    </message>
+    <message>
+        <source>filebrowser.error.eject</source>
+        <translation>Não foi possível ejetar “%1”: %2</translation>
+    </message>
+    <message>
+        <source>filebrowser.error.paste</source>
+        <translation>Não foi possível colar: %1</translation>
+    </message>
+    <message>
+        <source>filebrowser.error.rename</source>
+        <translation>Não foi possível renomear: %1</translation>
+    </message>
+    <message>
+        <source>filebrowser.error.rename_exists</source>
+        <translation>Já existe um item chamado “%1” aqui.</translation>
+    </message>
+    <message>
+        <source>filebrowser.error.trash</source>
+        <translation>Não foi possível mover para a lixeira: %1</translation>
+    </message>
+    <message>
+        <source>filebrowser.footer.selected</source>
+        <translation> · “%1” selecionado</translation>
+    </message>
+    <message>
+        <source>filebrowser.footer.selected_count</source>
+        <translation> · %1</translation>
+    </message>
+    <message>
+        <source>filebrowser.footer.status</source>
+        <translation>%1 em %2</translation>
+    </message>
+    <message>
+        <source>filebrowser.menu.copy</source>
+        <translation>Copiar</translation>
+    </message>
+    <message>
+        <source>filebrowser.menu.cut</source>
+        <translation>Recortar</translation>
+    </message>
+    <message>
+        <source>filebrowser.menu.eject</source>
+        <translation>Ejetar</translation>
+    </message>
+    <message>
+        <source>filebrowser.menu.new_folder</source>
+        <translation>Nova pasta aqui dentro</translation>
+    </message>
+    <message>
+        <source>filebrowser.menu.paste_here</source>
+        <translation>Colar aqui</translation>
+    </message>
+    <message>
+        <source>filebrowser.menu.rename</source>
+        <translation>Renomear…</translation>
+    </message>
+    <message>
+        <source>filebrowser.menu.trash</source>
+        <translation>Mover para a lixeira</translation>
+    </message>
+    <message>
+        <source>filebrowser.new_folder_name</source>
+        <translation>pasta sem título</translation>
+    </message>
+    <message>
+        <source>filebrowser.rename.message</source>
+        <translation>Digite um novo nome para “%1”.</translation>
+    </message>
+    <message>
+        <source>filebrowser.rename.placeholder</source>
+        <translation>Nome</translation>
+    </message>
+    <message>
+        <source>filebrowser.rename.title</source>
+        <translation>Renomear</translation>
+    </message>
+    <message>
+        <source>filebrowser.root</source>
+        <translation>Discos</translation>
+    </message>
+    <message>
+        <source>filebrowser.set_dest</source>
+        <translation>Usar como destino</translation>
+    </message>
+    <message>
+        <source>filebrowser.set_source</source>
+        <translation>Usar como origem</translation>
+    </message>
+    <message>
+        <source>notifier.summary</source>
+        <translation>%1 · %2 · %3</translation>
+    </message>
+    <message>
+        <source>notifier.title.error</source>
+        <translation>A transferência precisa de atenção</translation>
+    </message>
+    <message>
+        <source>notifier.title.ok</source>
+        <translation>Transferência concluída</translation>
+    </message>
+    <message>
+        <source>report.already_existed</source>
+        <translation>(já estava no destino, idêntico)</translation>
+    </message>
+    <message>
+        <source>report.average_speed</source>
+        <translation>Velocidade média</translation>
+    </message>
+    <message>
+        <source>report.cancelled</source>
+        <translation>Transferência cancelada antes de terminar.</translation>
+    </message>
+    <message>
+        <source>report.date</source>
+        <translation>Data</translation>
+    </message>
+    <message>
+        <source>report.destination</source>
+        <translation>Destino</translation>
+    </message>
+    <message>
+        <source>report.duration</source>
+        <translation>Duração</translation>
+    </message>
+    <message>
+        <source>report.error.copy_failed</source>
+        <translation>falha na cópia: %1</translation>
+    </message>
+    <message>
+        <source>report.error.hash_mismatch</source>
+        <translation>o checksum continua diferente após uma segunda cópia: %1</translation>
+    </message>
+    <message>
+        <source>report.error.no_destination_available</source>
+        <translation>não restou nenhum destino para a cópia</translation>
+    </message>
+    <message>
+        <source>report.error.no_destination_for_file</source>
+        <translation>nenhum destino pôde receber este arquivo</translation>
+    </message>
+    <message>
+        <source>report.error.rejected_destinations</source>
+        <translation>não copiado para %1</translation>
+    </message>
+    <message>
+        <source>report.error.unknown</source>
+        <translation>erro desconhecido</translation>
+    </message>
+    <message>
+        <source>report.errors_header</source>
+        <translation>ERROS</translation>
+    </message>
+    <message>
+        <source>report.source</source>
+        <translation>Origem</translation>
+    </message>
+    <message>
+        <source>report.summary_line</source>
+        <translation>%1 · %2 · %3 · %4 — %5</translation>
+    </message>
+    <message>
+        <source>report.title</source>
+        <translation>Stowline — Relatório de transferência</translation>
+    </message>
+    <message>
+        <source>report.verdict_errors</source>
+        <translation>erros encontrados: %1</translation>
+    </message>
+    <message>
+        <source>report.verdict_intact</source>
+        <translation>todas as cópias verificadas e íntegras</translation>
+    </message>
+    <message>
+        <source>reportmodal.reveal</source>
+        <translation>Mostrar relatório</translation>
+    </message>
+    <message>
+        <source>reportmodal.savedin</source>
+        <translation>Salvo na pasta Hash Log de cada destino</translation>
+    </message>
+    <message>
+        <source>reportmodal.summary.errors</source>
+        <translation>%1 · %2 · %3</translation>
+    </message>
+    <message>
+        <source>reportmodal.summary.verified</source>
+        <translation>%1 · %2 · tudo verificado</translation>
+    </message>
+    <message>
+        <source>reportmodal.title</source>
+        <translation>Relatório da transferência</translation>
+    </message>
+    <message>
+        <source>settings.appearance</source>
+        <translation>APARÊNCIA</translation>
+    </message>
+    <message>
+        <source>settings.appearance.dark</source>
+        <translation>Escuro</translation>
+    </message>
+    <message>
+        <source>settings.appearance.light</source>
+        <translation>Claro</translation>
+    </message>
+    <message>
+        <source>settings.appearance.note</source>
+        <translation>O Stowline mantém esta aparência, qualquer que seja o tema da área de trabalho.</translation>
+    </message>
+    <message>
+        <source>settings.close</source>
+        <translation>Fechar</translation>
+    </message>
+    <message>
+        <source>settings.hash</source>
+        <translation>CHECKSUM</translation>
+    </message>
+    <message>
+        <source>settings.hash.p1</source>
+        <translation>Um checksum é uma impressão digital curta calculada a partir de cada byte de um arquivo. Arquivos com o mesmo conteúdo têm o mesmo checksum; mude um único bit e ele muda por completo.</translation>
+    </message>
+    <message>
+        <source>settings.hash.p2</source>
+        <translation>O Stowline usa o XXH64, um hash de 64 bits rápido o bastante para acompanhar os cartões e discos atuais, então a verificação não deixa o descarregamento mais lento.</translation>
+    </message>
+    <message>
+        <source>settings.hash.p3</source>
+        <translation>O checksum da origem é calculado enquanto o arquivo é copiado, a partir dos mesmos bytes que são gravados, então o cartão é lido uma única vez.</translation>
+    </message>
+    <message>
+        <source>settings.hash.p4</source>
+        <translation>O checksum de cada cópia vem de uma nova leitura do disco de destino que contorna o cache de arquivos (E/S direta, ou descartando antes as páginas em cache), então ele comprova o que está gravado no disco, e não o que ainda está na memória.</translation>
+    </message>
+    <message>
+        <source>settings.hash.p5</source>
+        <translation>O XXH64 detecta danos acidentais: cabos ruins, discos com defeito, gravações interrompidas. Ele não foi feito para resistir a adulterações propositais.</translation>
+    </message>
+    <message>
+        <source>settings.hash.p6</source>
+        <translation>Cada checksum é registrado no Hash Log com 16 dígitos hexadecimais, para que os arquivos possam ser conferidos mais tarde com qualquer ferramenta que calcule XXH64.</translation>
+    </message>
+    <message>
+        <source>settings.howitworks</source>
+        <translation>COMO FUNCIONA</translation>
+    </message>
+    <message>
+        <source>settings.howitworks.p1</source>
+        <translation>O Stowline lê cada arquivo da origem uma única vez e o grava em todos os destinos ao mesmo tempo: acrescentar um destino não acrescenta outra leitura do cartão.</translation>
+    </message>
+    <message>
+        <source>settings.howitworks.p2</source>
+        <translation>Cada arquivo é gravado com um nome temporário terminado em “.stowline-partial” e só recebe o nome definitivo quando está completo, então uma cópia interrompida nunca parece pronta.</translation>
+    </message>
+    <message>
+        <source>settings.howitworks.p3</source>
+        <translation>Depois, cada cópia é lida de volta do disco de destino contornando o cache de arquivos do sistema, e o checksum dela precisa ser igual ao calculado a partir da origem. Só então a cópia é marcada como verificada.</translation>
+    </message>
+    <message>
+        <source>settings.howitworks.p4</source>
+        <translation>Se uma cópia não bater, o Stowline copia aquele arquivo mais uma vez e confere de novo; se continuar diferente, o arquivo é registrado como erro. Um arquivo que já está no destino com o mesmo tamanho e o mesmo checksum não é tocado e conta como verificado.</translation>
+    </message>
+    <message>
+        <source>settings.howitworks.p5</source>
+        <translation>Quando um destino enche, a transferência pausa e pergunta se você quer liberar espaço e retomar ou desistir daquele destino. Um destino que falha ou é desconectado sai da transferência, e os outros continuam.</translation>
+    </message>
+    <message>
+        <source>settings.language</source>
+        <translation>IDIOMA</translation>
+    </message>
+    <message>
+        <source>settings.language.auto</source>
+        <translation>Automático</translation>
+    </message>
+    <message>
+        <source>settings.reportformats</source>
+        <translation>ARQUIVOS DE RELATÓRIO</translation>
+    </message>
+    <message>
+        <source>settings.reportformats.mhl_legend</source>
+        <translation>lista de hashes MHL 1.1, lida por outras ferramentas de verificação</translation>
+    </message>
+    <message>
+        <source>settings.reportformats.none_warning</source>
+        <translation>Nenhum relatório será gravado. As cópias continuam sendo verificadas, mas os destinos não vão guardar nenhum registro disso.</translation>
+    </message>
+    <message>
+        <source>settings.reportformats.txt_legend</source>
+        <translation>relatório em texto simples para ler ou imprimir</translation>
+    </message>
+    <message>
+        <source>settings.reports</source>
+        <translation>RELATÓRIOS</translation>
+    </message>
+    <message>
+        <source>settings.reports.p1</source>
+        <translation>Ao fim de cada transferência, cada destino recebe uma pasta “Hash Log” com uma lista de hashes MHL 1.1 (xxhash64be), com o caminho, o tamanho, as datas e o checksum de cada arquivo, e um relatório em texto simples.</translation>
+    </message>
+    <message>
+        <source>settings.reports.p2</source>
+        <translation>O relatório em texto indica as origens e o destino, o horário de início, a duração e a velocidade média, lista cada arquivo com seu checksum e cada erro com o motivo, e termina com um veredito. Guarde o Hash Log junto com o material: ele é a prova de que cada cópia estava íntegra.</translation>
+    </message>
+    <message>
+        <source>settings.title</source>
+        <translation>Configurações</translation>
+    </message>
+    <message>
+        <source>settings.updates</source>
+        <translation>ATUALIZAÇÕES</translation>
+    </message>
+    <message>
+        <source>settings.updates.auto</source>
+        <translation>Verificar atualizações automaticamente</translation>
+    </message>
+    <message>
+        <source>settings.updates.check</source>
+        <translation>Verificar agora</translation>
+    </message>
+    <message>
+        <source>settings.updates.current</source>
+        <translation>Versão %1</translation>
+    </message>
+    <message>
+        <source>settings.updates.soon</source>
+        <translation>A verificação de atualizações chega em uma versão futura.</translation>
+    </message>
+    <message>
+        <source>slotpanel.copying</source>
+        <translation>Copiando…</translation>
+    </message>
+    <message>
+        <source>slotpanel.dest.empty</source>
+        <translation>Solte os discos ou pastas de destino</translation>
+    </message>
+    <message>
+        <source>slotpanel.dest.label</source>
+        <translation>DESTINO</translation>
+    </message>
+    <message>
+        <source>slotpanel.empty.hint</source>
+        <translation>OU CLIQUE PARA ESCOLHER</translation>
+    </message>
+    <message>
+        <source>slotpanel.free</source>
+        <translation>ESPAÇO LIVRE</translation>
+    </message>
+    <message>
+        <source>slotpanel.free.value</source>
+        <translation>%1% de %2</translation>
+    </message>
+    <message>
+        <source>slotpanel.scanning</source>
+        <translation>Analisando…</translation>
+    </message>
+    <message>
+        <source>slotpanel.source.empty</source>
+        <translation>Solte cartões, pastas ou arquivos</translation>
+    </message>
+    <message>
+        <source>slotpanel.source.label</source>
+        <translation>ORIGEM</translation>
+    </message>
+    <message>
+        <source>slotpanel.stat.files</source>
+        <translation>ARQUIVOS</translation>
+    </message>
+    <message>
+        <source>slotpanel.stat.size</source>
+        <translation>TAMANHO</translation>
+    </message>
+    <message>
+        <source>titlebar.settings</source>
+        <translation>Configurações</translation>
+    </message>
+    <message>
+        <source>transferjob.dropped_no_space</source>
+        <translation>descartado por falta de espaço</translation>
+    </message>
+    <message>
+        <source>transferjob.report_write_failed</source>
+        <translation>não foi possível gravar o Hash Log</translation>
+    </message>
+    <message>
+        <source>transferjob.source_read_failed</source>
+        <translation>Não foi possível ler as origens de “%1”.</translation>
+    </message>
+    <message>
+        <source>transfers.cancelled</source>
+        <translation>Cancelado</translation>
+    </message>
+    <message>
+        <source>transfers.clear</source>
+        <translation>Limpar concluídas</translation>
+    </message>
+    <message>
+        <source>transfers.done</source>
+        <translation>Verificado · %1</translation>
+    </message>
+    <message>
+        <source>transfers.done_with_errors</source>
+        <translation>Concluído com erros</translation>
+    </message>
+    <message>
+        <source>transfers.empty.hint</source>
+        <translation>Adicione origens e destinos e inicie uma transferência.</translation>
+    </message>
+    <message>
+        <source>transfers.empty.title</source>
+        <translation>Nenhuma transferência ainda</translation>
+    </message>
+    <message>
+        <source>transfers.failed</source>
+        <translation>Falhou: %1</translation>
+    </message>
+    <message>
+        <source>transfers.header</source>
+        <translation>TRANSFERÊNCIAS</translation>
+    </message>
+    <message>
+        <source>transfers.paused</source>
+        <translation>Pausado</translation>
+    </message>
+    <message>
+        <source>transfers.source_error</source>
+        <translation>Não foi possível ler as origens</translation>
+    </message>
+    <message>
+        <source>window.title</source>
+        <translation>Stowline</translation>
+    </message>
+    <message numerus="yes">
+        <source>errors_count</source>
+        <translation>
+            <numerusform>%Ln erro</numerusform>
+            <numerusform>%Ln erros</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>files_count</source>
+        <translation>
+            <numerusform>%Ln arquivo</numerusform>
+            <numerusform>%Ln arquivos</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>items_count</source>
+        <translation>
+            <numerusform>%Ln item</numerusform>
+            <numerusform>%Ln itens</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>selected_count</source>
+        <translation>
+            <numerusform>%Ln selecionado</numerusform>
+            <numerusform>%Ln selecionados</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>verified_count</source>
+        <translation>
+            <numerusform>%Ln verificado</numerusform>
+            <numerusform>%Ln verificados</numerusform>
+        </translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,191 @@
+#pragma once
+#include "stowline/FileOps.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <exception>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <system_error>
+
+namespace stowline::test {
+
+/// The system's file operations with faults injected on demand: a chosen error (or a thrown
+/// exception) at the Nth write to a path, at the Nth read, at create, close or rename,
+/// plus short transfers and EINTR on every other call. Safe to share between threads.
+class FaultyFileOps : public FileOps {
+public:
+    static std::error_code code(int value) { return {value, std::system_category()}; }
+
+    /// The `nth` (from 1) write call to `file` fails with `errnoValue`.
+    void failWrite(const std::filesystem::path& file, int nth, int errnoValue) {
+        std::lock_guard lock(mutex_);
+        writeFaults_[file] = {nth, code(errnoValue), nullptr};
+    }
+    /// The `nth` write call to `file` throws `error` instead of returning.
+    void throwOnWrite(const std::filesystem::path& file, int nth, std::function<void()> thrower) {
+        std::lock_guard lock(mutex_);
+        writeFaults_[file] = {nth, {}, std::move(thrower)};
+    }
+    /// The `nth` (from 1) read call fails with `errnoValue`.
+    void failRead(int nth, int errnoValue) {
+        std::lock_guard lock(mutex_);
+        readFault_ = {nth, code(errnoValue)};
+    }
+    void failCreate(const std::filesystem::path& file, int errnoValue) {
+        set(createFaults_, file, errnoValue);
+    }
+    void failClose(const std::filesystem::path& file, int errnoValue) { set(closeFaults_, file, errnoValue); }
+    void failRename(const std::filesystem::path& to, int errnoValue) { set(renameFaults_, to, errnoValue); }
+    /// Every read and write passes at most a third of what was asked (at least one byte).
+    void shortTransfers() { short_ = true; }
+    /// Every other read and write fails with EINTR before doing anything.
+    void interruptEveryOther() { interrupt_ = true; }
+
+    [[nodiscard]] int writeCalls(const std::filesystem::path& file) {
+        std::lock_guard lock(mutex_);
+        return writeCounts_[file];
+    }
+
+    UniqueFd openForReading(const std::filesystem::path& path, std::error_code& error) override {
+        return system().openForReading(path, error);
+    }
+
+    std::int64_t read(int fd, std::span<std::byte> buffer, std::error_code& error) override {
+        {
+            std::lock_guard lock(mutex_);
+            if (interruptNow()) {
+                error = code(EINTR);
+                return -1;
+            }
+            ++readCount_;
+            if (readFault_ && readFault_->first == readCount_) {
+                error = readFault_->second;
+                return -1;
+            }
+        }
+        return system().read(fd, shortened(buffer), error);
+    }
+
+    std::error_code createDirectories(const std::filesystem::path& folder) override {
+        return system().createDirectories(folder);
+    }
+
+    UniqueFd createForWriting(const std::filesystem::path& path, std::error_code& error) override {
+        if (auto fault = lookup(createFaults_, path)) {
+            error = *fault;
+            return {};
+        }
+        UniqueFd fd = system().createForWriting(path, error);
+        if (fd) {
+            std::lock_guard lock(mutex_);
+            paths_[fd.get()] = path;
+        }
+        return fd;
+    }
+
+    std::int64_t write(int fd, std::span<const std::byte> data, std::error_code& error) override {
+        std::function<void()> thrower;
+        {
+            std::lock_guard lock(mutex_);
+            if (interruptNow()) {
+                error = code(EINTR);
+                return -1;
+            }
+            const auto& path = paths_[fd];
+            const int count = ++writeCounts_[path];
+            if (auto it = writeFaults_.find(path); it != writeFaults_.end() && it->second.nth == count) {
+                if (!it->second.thrower) {
+                    error = it->second.error;
+                    return -1;
+                }
+                thrower = it->second.thrower;
+            }
+        }
+        if (thrower) {
+            thrower();
+        }
+        return system().write(fd, shortened(data), error);
+    }
+
+    std::error_code close(UniqueFd fd) override {
+        std::filesystem::path path;
+        {
+            std::lock_guard lock(mutex_);
+            if (auto it = paths_.find(fd.get()); it != paths_.end()) {
+                path = it->second;
+                paths_.erase(it);
+            }
+        }
+        const auto error = system().close(std::move(fd));
+        if (auto fault = lookup(closeFaults_, path); fault && !path.empty()) {
+            return *fault;
+        }
+        return error;
+    }
+
+    std::optional<FileStatus> status(const std::filesystem::path& path, std::error_code& error) override {
+        return system().status(path, error);
+    }
+    std::optional<FileStatus> status(int fd, std::error_code& error) override {
+        return system().status(fd, error);
+    }
+
+    std::error_code rename(const std::filesystem::path& from, const std::filesystem::path& to) override {
+        if (auto fault = lookup(renameFaults_, to)) {
+            return *fault;
+        }
+        return system().rename(from, to);
+    }
+
+    std::error_code unlink(const std::filesystem::path& path) override { return system().unlink(path); }
+
+    std::optional<FileDates> dates(int fd, std::error_code& error) override {
+        return system().dates(fd, error);
+    }
+
+    std::error_code setModificationTime(const std::filesystem::path& path,
+                                        const std::timespec& time) override {
+        return system().setModificationTime(path, time);
+    }
+
+private:
+    struct WriteFault {
+        int nth = 0;
+        std::error_code error;
+        std::function<void()> thrower;
+    };
+    using Faults = std::map<std::filesystem::path, std::error_code>;
+
+    void set(Faults& faults, const std::filesystem::path& path, int errnoValue) {
+        std::lock_guard lock(mutex_);
+        faults[path] = code(errnoValue);
+    }
+    std::optional<std::error_code> lookup(const Faults& faults, const std::filesystem::path& path) {
+        std::lock_guard lock(mutex_);
+        if (auto it = faults.find(path); it != faults.end()) {
+            return it->second;
+        }
+        return std::nullopt;
+    }
+    bool interruptNow() { return interrupt_ && (interruptToggle_ = !interruptToggle_); }
+    template <class Span> Span shortened(Span span) const {
+        return short_ && span.size() > 1 ? span.first(std::max<std::size_t>(1, span.size() / 3)) : span;
+    }
+
+    std::mutex mutex_;
+    std::map<std::filesystem::path, WriteFault> writeFaults_;
+    std::map<std::filesystem::path, int> writeCounts_;
+    std::map<int, std::filesystem::path> paths_;
+    std::optional<std::pair<int, std::error_code>> readFault_;
+    int readCount_ = 0;
+    Faults createFaults_, closeFaults_, renameFaults_;
+    bool short_ = false;
+    bool interrupt_ = false;
+    bool interruptToggle_ = false;
+};
+
+} // namespace stowline::test

@@ -1,0 +1,266 @@
+#include "stowline/ReportWriter.h"
+#include "ReportFixtures.h"
+#include "stowline/MHLReport.h"
+#include "stowline/TextReport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <set>
+#include <thread>
+
+#include <sys/mount.h>
+#include <unistd.h>
+
+using namespace stowline;
+using namespace stowline::testing;
+namespace fs = std::filesystem;
+
+namespace {
+
+class ReportWriterTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "report-writer-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        base = pattern;
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        fs::permissions(base, fs::perms::owner_all, fs::perm_options::add, ignored);
+        fs::remove_all(base, ignored);
+    }
+
+    fs::path makeRoot(const std::string& name) {
+        fs::path root = base / name;
+        fs::create_directories(root);
+        return root;
+    }
+
+    static std::vector<std::string> namesIn(const fs::path& folder) {
+        std::vector<std::string> names;
+        std::error_code error;
+        for (const auto& entry : fs::directory_iterator(folder, error)) {
+            names.push_back(entry.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    static std::string contents(const fs::path& file) {
+        std::ifstream in(file, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+
+    ReportWriteResult writeJob(const JobSummary& summary, const std::vector<fs::path>& roots,
+                               std::string_view label = "CARD A001",
+                               ReportFormats formats = ReportFormats::both()) {
+        return ReportWriter::write(summary, {"/media/CARD A001"}, roots, label, formats, at(0),
+                                   englishStrings());
+    }
+
+    UtcZone zone;
+    fs::path base;
+    const std::string stem = "CARD A001_20240305-140709";
+};
+
+} // namespace
+
+TEST_F(ReportWriterTest, NothingRequestedTouchesNothing) {
+    auto root = makeRoot("dest");
+    auto result = writeJob(summaryOf({verified("a", 1, "0000000000000001")}), {root, base / "gone"},
+                           "CARD A001", ReportFormats::none());
+    EXPECT_TRUE(result.written.empty());
+    EXPECT_TRUE(result.failedRoots.empty()); // not even the missing root is examined
+    EXPECT_TRUE(namesIn(root).empty());
+
+    result = writeJob(summaryOf({}), {});
+    EXPECT_TRUE(result.written.empty());
+    EXPECT_TRUE(result.failedRoots.empty());
+}
+
+TEST_F(ReportWriterTest, EachRootGetsItsOwnFilesAndMissingRootsAreReported) {
+    auto first = makeRoot("first");
+    auto second = makeRoot("second");
+    auto missing = base / "ejected";
+    auto summary =
+        summaryOf({verified("a.mov", 1, "0000000000000001"), verified("b.mov", 2, "0000000000000002")});
+    summary.reportsByRoot[first] = {summary.reports[0]};
+    summary.reportsByRoot[second] = {summary.reports[1]};
+
+    auto result = writeJob(summary, {first, missing, second});
+
+    const fs::path firstLog = first / "Hash Log";
+    const fs::path secondLog = second / "Hash Log";
+    EXPECT_EQ(result.written,
+              (std::vector<fs::path>{firstLog / (stem + ".mhl"), firstLog / (stem + "_report.txt"),
+                                     secondLog / (stem + ".mhl"), secondLog / (stem + "_report.txt")}));
+    EXPECT_EQ(result.failedRoots, std::vector<fs::path>{missing});
+    EXPECT_FALSE(fs::exists(missing));
+    // No temporary file is left beside the reports.
+    EXPECT_EQ(namesIn(firstLog), (std::vector<std::string>{stem + ".mhl", stem + "_report.txt"}));
+
+    const auto firstShare = summary.summary(first);
+    EXPECT_EQ(contents(firstLog / (stem + ".mhl")), MHLReport::render(firstShare, "Stowline 1.0"));
+    EXPECT_EQ(contents(firstLog / (stem + "_report.txt")),
+              TextReport::render(firstShare, {"/media/CARD A001"}, first, englishStrings()));
+    EXPECT_EQ(contents(secondLog / (stem + ".mhl")).find("a.mov"), std::string::npos);
+    EXPECT_NE(contents(secondLog / (stem + ".mhl")).find("<file>b.mov</file>"), std::string::npos);
+}
+
+TEST_F(ReportWriterTest, TextOnlyWritesOneFilePerRoot) {
+    auto first = makeRoot("first");
+    auto second = makeRoot("second");
+    auto result = writeJob(summaryOf({}), {first, second}, "CARD A001", ReportFormats::text());
+    EXPECT_EQ(result.written, (std::vector<fs::path>{first / "Hash Log" / (stem + "_report.txt"),
+                                                     second / "Hash Log" / (stem + "_report.txt")}));
+    EXPECT_TRUE(result.failedRoots.empty());
+    EXPECT_EQ(namesIn(first / "Hash Log").size(), 1u);
+
+    // Without words the text report cannot be written; the hash list still is.
+    auto third = makeRoot("third");
+    result = ReportWriter::write(summaryOf({}), {}, {third}, "X", ReportFormats::both(), at(0), std::nullopt);
+    EXPECT_EQ(result.written, std::vector<fs::path>{third / "Hash Log" / "X_20240305-140709.mhl"});
+    EXPECT_EQ(result.failedRoots, std::vector<fs::path>{third});
+}
+
+TEST_F(ReportWriterTest, AnUnwritableRootFailsOnceAndTheOthersGoOn) {
+    auto blocked = makeRoot("blocked");
+    std::ofstream(blocked / "Hash Log") << "a file where the log folder belongs";
+    auto healthy = makeRoot("healthy");
+
+    auto result = writeJob(summaryOf({verified("a", 1, "0000000000000001")}), {blocked, healthy, blocked});
+
+    EXPECT_EQ(result.failedRoots, std::vector<fs::path>{blocked}); // once, though listed twice
+    EXPECT_EQ(result.written.size(), 2u);
+    EXPECT_EQ(namesIn(blocked), std::vector<std::string>{"Hash Log"});
+}
+
+TEST_F(ReportWriterTest, ReadOnlyAndFullVolumesLeaveNoPartialFile) {
+    auto readOnly = makeRoot("readonly");
+    auto full = makeRoot("full");
+    struct Unmount {
+        fs::path point;
+        ~Unmount() {
+            if (!point.empty()) {
+                ::umount2(point.c_str(), MNT_DETACH);
+            }
+        }
+    } unmountReadOnly, unmountFull;
+    if (::mount("tmpfs", readOnly.c_str(), "tmpfs", MS_RDONLY, "size=1m") != 0) {
+        GTEST_SKIP() << "mounting a tmpfs is not permitted here";
+    }
+    unmountReadOnly.point = readOnly;
+    if (::mount("tmpfs", full.c_str(), "tmpfs", 0, "size=64k") != 0) {
+        GTEST_SKIP() << "mounting a tmpfs is not permitted here";
+    }
+    unmountFull.point = full;
+    // Fill the small volume, keeping its log folder so that only the writes can fail.
+    std::error_code error;
+    fs::create_directory(full / "Hash Log", error);
+    {
+        std::ofstream filler(full / "filler", std::ios::binary);
+        std::string block(4096, 'x');
+        for (int i = 0; i < 64 && filler.write(block.data(), block.size()); ++i) {
+        }
+    }
+    // A hash list larger than what is left over.
+    std::vector<FileReport> many;
+    for (int i = 0; i < 400; ++i) {
+        many.push_back(verified("clip-" + std::to_string(i) + ".mov", i, "0000000000000000"));
+    }
+    auto result = writeJob(summaryOf(many), {readOnly, full});
+    auto readOnlyNames = namesIn(readOnly);
+    auto fullLogNames = namesIn(full / "Hash Log");
+
+    EXPECT_TRUE(result.written.empty());
+    EXPECT_EQ(result.failedRoots, (std::vector<fs::path>{readOnly, full}));
+    EXPECT_TRUE(readOnlyNames.empty());
+    EXPECT_TRUE(fullLogNames.empty()) << fullLogNames.front();
+}
+
+TEST_F(ReportWriterTest, LabelsBecomeOneFileNameInLocalTime) {
+    EXPECT_EQ(ReportWriter::reportBaseName("Cart\u00E3o A: 01/02", at(0)),
+              "Cart\u00E3o A- 01-02_20240305-140709");
+    {
+        ::setenv("TZ", "<-03>3", 1); // three hours behind UTC, as a POSIX rule (no zone files needed)
+        ::tzset();
+        EXPECT_EQ(ReportWriter::reportBaseName("x", at(0)), "x_20240305-110709");
+        ::setenv("TZ", "UTC", 1);
+        ::tzset();
+    }
+    auto root = makeRoot("dest");
+    auto result = writeJob(summaryOf({}), {root}, "Cart\u00E3o A: 01/02");
+    EXPECT_TRUE(result.failedRoots.empty());
+    EXPECT_EQ(namesIn(root / "Hash Log"),
+              (std::vector<std::string>{"Cart\u00E3o A- 01-02_20240305-140709.mhl",
+                                        "Cart\u00E3o A- 01-02_20240305-140709_report.txt"}));
+
+    // A label too long for a file name is shortened on a character boundary.
+    std::string longLabel;
+    for (int i = 0; i < 150; ++i) {
+        longLabel += "\u00E9";
+    }
+    result = writeJob(summaryOf({}), {root}, longLabel);
+    ASSERT_EQ(result.written.size(), 2u);
+    for (const auto& file : result.written) {
+        const std::string name = file.filename().string();
+        EXPECT_LE(name.size(), 255u);
+        EXPECT_TRUE(name.starts_with("\u00E9\u00E9")) << name;
+        EXPECT_EQ(name.find("\u00E9_2024") == std::string::npos, false) << name;
+    }
+}
+
+TEST_F(ReportWriterTest, AnEarlierJobsReportsAreNeverReplaced) {
+    auto root = makeRoot("dest");
+    const fs::path log = root / "Hash Log";
+    auto first = writeJob(summaryOf({verified("first.mov", 1, "0000000000000001")}), {root});
+    const std::string firstHashList = contents(log / (stem + ".mhl"));
+    const std::string firstText = contents(log / (stem + "_report.txt"));
+
+    auto second = writeJob(summaryOf({verified("second.mov", 2, "0000000000000002")}), {root});
+    EXPECT_EQ(second.written,
+              (std::vector<fs::path>{log / (stem + " (2).mhl"), log / (stem + " (2)_report.txt")}));
+    EXPECT_TRUE(second.failedRoots.empty());
+    EXPECT_EQ(contents(log / (stem + ".mhl")), firstHashList);
+    EXPECT_EQ(contents(log / (stem + "_report.txt")), firstText);
+    EXPECT_NE(contents(log / (stem + " (2).mhl")).find("second.mov"), std::string::npos);
+
+    // A lone earlier file of either kind also moves both files of the next job along.
+    fs::remove(log / (stem + " (2)_report.txt"));
+    auto third = writeJob(summaryOf({}), {root}, "CARD A001", ReportFormats::text());
+    EXPECT_EQ(third.written, std::vector<fs::path>{log / (stem + " (3)_report.txt")});
+}
+
+TEST_F(ReportWriterTest, SimultaneousJobsWithOneNameKeepTheirFilesPaired) {
+    auto root = makeRoot("dest");
+    constexpr int jobs = 4;
+    std::vector<ReportWriteResult> results(jobs);
+    std::vector<std::thread> threads;
+    for (int i = 0; i < jobs; ++i) {
+        threads.emplace_back([&, i] {
+            auto summary = summaryOf({verified("job-" + std::to_string(i) + ".mov", 1, "0000000000000001")});
+            results[i] = writeJob(summary, {root});
+        });
+    }
+    for (auto& thread : threads) {
+        thread.join();
+    }
+    std::set<fs::path> all;
+    for (int i = 0; i < jobs; ++i) {
+        ASSERT_EQ(results[i].written.size(), 2u);
+        EXPECT_TRUE(results[i].failedRoots.empty());
+        const auto mhl = results[i].written[0].filename().string();
+        const auto text = results[i].written[1].filename().string();
+        ASSERT_TRUE(mhl.ends_with(".mhl"));
+        EXPECT_EQ(mhl.substr(0, mhl.size() - 4) + "_report.txt", text); // one job, one stem
+        const std::string marker = "job-" + std::to_string(i) + ".mov";
+        EXPECT_NE(contents(results[i].written[0]).find(marker), std::string::npos);
+        EXPECT_NE(contents(results[i].written[1]).find(marker), std::string::npos);
+        all.insert(results[i].written.begin(), results[i].written.end());
+    }
+    EXPECT_EQ(all.size(), 2u * jobs);
+    EXPECT_EQ(namesIn(root / "Hash Log").size(), 2u * jobs); // no temporary file left
+}

@@ -1,0 +1,348 @@
+#include "stowline/Verifier.h"
+#include "stowline/CopyError.h"
+
+#include <gtest/gtest.h>
+#include <xxhash.h>
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <future>
+#include <random>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <fcntl.h>
+#include <pthread.h>
+#include <sys/mman.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/vfs.h>
+#include <unistd.h>
+
+using stowline::CopyError;
+using stowline::Verifier::CacheBypass;
+using stowline::Verifier::physicalHash;
+namespace fs = std::filesystem;
+
+namespace {
+
+class TempFolder {
+public:
+    TempFolder() {
+        std::string pattern = (fs::temp_directory_path() / "stowline-verify-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr) {
+            throw std::runtime_error("mkdtemp failed");
+        }
+        path_ = pattern;
+    }
+    ~TempFolder() {
+        std::error_code ignored;
+        fs::remove_all(path_, ignored);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const fs::path& path() const { return path_; }
+
+private:
+    fs::path path_;
+};
+
+std::string randomContent(std::size_t size, unsigned seed) {
+    std::mt19937 rng(seed);
+    std::string bytes(size, '\0');
+    for (char& c : bytes) {
+        c = static_cast<char>(rng());
+    }
+    return bytes;
+}
+
+fs::path writeFile(const fs::path& path, const std::string& content) {
+    std::ofstream(path, std::ios::binary) << content;
+    return path;
+}
+
+std::uint64_t referenceHash(const std::string& content) {
+    return XXH64(content.data(), content.size(), 0);
+}
+
+struct HashRun {
+    std::uint64_t hash = 0;
+    std::vector<std::int64_t> chunks;
+};
+
+HashRun hashFile(const fs::path& path, std::int64_t chunkSize, CacheBypass mode) {
+    HashRun run;
+    run.hash = physicalHash(
+        path, chunkSize, [&](std::int64_t n) { run.chunks.push_back(n); }, mode);
+    return run;
+}
+
+std::vector<std::int64_t> expectedChunks(std::int64_t size, std::int64_t chunkSize) {
+    std::vector<std::int64_t> chunks(static_cast<std::size_t>(size / chunkSize), chunkSize);
+    if (size % chunkSize != 0) {
+        chunks.push_back(size % chunkSize);
+    }
+    return chunks;
+}
+
+std::size_t openDescriptorCount() {
+    return static_cast<std::size_t>(
+        std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator{}));
+}
+
+// Bytes this thread caused to be fetched from storage (not served from the page cache).
+std::int64_t deviceBytesRead() {
+    std::ifstream io("/proc/thread-self/io");
+    std::string key;
+    std::int64_t value = 0;
+    while (io >> key >> value) {
+        if (key == "read_bytes:") {
+            return value;
+        }
+    }
+    return -1;
+}
+
+std::size_t residentPages(const fs::path& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat status {};
+    ::fstat(fd, &status);
+    const std::size_t size = static_cast<std::size_t>(status.st_size);
+    void* map = ::mmap(nullptr, size, PROT_READ, MAP_SHARED, fd, 0);
+    ::close(fd);
+    if (map == MAP_FAILED) {
+        return SIZE_MAX;
+    }
+    const long page = ::sysconf(_SC_PAGESIZE);
+    std::vector<unsigned char> pages((size + page - 1) / page);
+    const int result = ::mincore(map, size, pages.data());
+    ::munmap(map, size);
+    if (result != 0) {
+        return SIZE_MAX;
+    }
+    std::size_t resident = 0;
+    for (unsigned char p : pages) {
+        resident += p & 1;
+    }
+    return resident;
+}
+
+bool onExt4(const fs::path& path) {
+    struct statfs info {};
+    return ::statfs(path.c_str(), &info) == 0 && info.f_type == 0xEF53;
+}
+
+} // namespace
+
+TEST(VerifierTest, HashAndChunkCountsForAwkwardSizesInBothModes) {
+    TempFolder folder;
+    const std::int64_t chunk = 64 * 1024;
+    const std::vector<std::int64_t> sizes{0,    1,         511,   4095,      4096,
+                                          4097, chunk - 1, chunk, chunk + 1, 3 * chunk + 7};
+    for (CacheBypass mode : {CacheBypass::automatic, CacheBypass::dropCache}) {
+        for (std::int64_t size : sizes) {
+            const std::string content =
+                randomContent(static_cast<std::size_t>(size), static_cast<unsigned>(size));
+            const fs::path file = writeFile(folder.path() / ("f" + std::to_string(size)), content);
+            // Chunk sizes that are not multiples of the direct-I/O alignment must still be
+            // reported as whole chunks plus one short last chunk.
+            for (std::int64_t chunkSize : {chunk, std::int64_t{4097}, std::int64_t{511}}) {
+                const HashRun run = hashFile(file, chunkSize, mode);
+                SCOPED_TRACE("size " + std::to_string(size) + ", chunk " + std::to_string(chunkSize) +
+                             ", mode " + std::to_string(static_cast<int>(mode)));
+                EXPECT_EQ(run.hash, referenceHash(content));
+                EXPECT_EQ(run.chunks, expectedChunks(size, chunkSize));
+            }
+        }
+    }
+}
+
+TEST(VerifierTest, UnreadableFilesThrowSourceUnreadableWithThePath) {
+    TempFolder folder;
+    const std::size_t descriptorsBefore = openDescriptorCount();
+    for (CacheBypass mode : {CacheBypass::automatic, CacheBypass::dropCache}) {
+        for (const fs::path& path : {folder.path() / "missing.mov", folder.path()}) {
+            try {
+                (void)physicalHash(path, 4096, {}, mode);
+                ADD_FAILURE() << "no error for " << path;
+            } catch (const CopyError& error) {
+                EXPECT_EQ(error, CopyError::sourceUnreadable(path.string()));
+            }
+        }
+    }
+    EXPECT_EQ(openDescriptorCount(), descriptorsBefore);
+}
+
+TEST(VerifierTest, CallbackErrorPassesThroughAndTheFileIsClosed) {
+    TempFolder folder;
+    const fs::path file = writeFile(folder.path() / "clip.mov", randomContent(50000, 3));
+    const std::size_t descriptorsBefore = openDescriptorCount();
+    for (CacheBypass mode : {CacheBypass::automatic, CacheBypass::dropCache}) {
+        int calls = 0;
+        try {
+            (void)physicalHash(
+                file, 8192,
+                [&](std::int64_t) {
+                    if (++calls == 2) {
+                        throw CopyError::cancelled();
+                    }
+                },
+                mode);
+            ADD_FAILURE() << "the callback's error was swallowed";
+        } catch (const CopyError& error) {
+            EXPECT_EQ(error, CopyError::cancelled());
+        }
+        EXPECT_EQ(calls, 2);
+    }
+    EXPECT_EQ(openDescriptorCount(), descriptorsBefore);
+}
+
+TEST(VerifierTest, BytesComeFromTheDeviceAndDropModeLeavesNothingCached) {
+    TempFolder folder;
+    if (!onExt4(folder.path())) {
+        GTEST_SKIP() << folder.path() << " is not on ext4, where page eviction can be observed";
+    }
+    const std::string content = randomContent(3 * 1024 * 1024 + 123, 9);
+    for (CacheBypass mode : {CacheBypass::automatic, CacheBypass::dropCache}) {
+        SCOPED_TRACE(static_cast<int>(mode));
+        // Freshly written: the pages are in the cache (dirty), where a plain read would find them.
+        const fs::path file =
+            writeFile(folder.path() / ("clip" + std::to_string(static_cast<int>(mode))), content);
+        ASSERT_GT(residentPages(file), 0u);
+        const std::int64_t before = deviceBytesRead();
+        ASSERT_GE(before, 0) << "no per-thread I/O accounting";
+        EXPECT_EQ(physicalHash(file, 1 << 20, {}, mode), referenceHash(content));
+        EXPECT_GE(deviceBytesRead() - before, static_cast<std::int64_t>(content.size()));
+        if (mode == CacheBypass::dropCache) {
+            EXPECT_EQ(residentPages(file), 0u);
+        }
+    }
+}
+
+namespace {
+
+// Mounts a ramfs (which refuses O_DIRECT at open) for the test's lifetime.
+class RamfsMount {
+public:
+    RamfsMount() {
+        mounted_ = ::mount("ramfs", folder_.path().c_str(), "ramfs", 0, nullptr) == 0;
+        error_ = errno;
+    }
+    ~RamfsMount() {
+        if (mounted_) {
+            ::umount2(folder_.path().c_str(), MNT_DETACH);
+        }
+    }
+    RamfsMount(const RamfsMount&) = delete;
+    RamfsMount& operator=(const RamfsMount&) = delete;
+    bool mounted() const { return mounted_; }
+    int error() const { return error_; }
+    const fs::path& path() const { return folder_.path(); }
+
+private:
+    TempFolder folder_;
+    bool mounted_ = false;
+    int error_ = 0;
+};
+
+} // namespace
+
+TEST(VerifierTest, FileSystemRefusingDirectReadsFallsBackToOrdinaryReads) {
+    RamfsMount mount;
+    if (!mount.mounted()) {
+        GTEST_SKIP() << "cannot mount ramfs here: " << std::strerror(mount.error());
+    }
+    const std::string content = randomContent(20000, 5);
+    const fs::path file = writeFile(mount.path() / "clip.mov", content);
+    const int direct = ::open(file.c_str(), O_RDONLY | O_DIRECT);
+    if (direct >= 0) {
+        ::close(direct);
+        GTEST_SKIP() << "this kernel's ramfs accepts O_DIRECT; the refusal cannot be shown";
+    }
+    ASSERT_EQ(errno, EINVAL);
+    const HashRun run = hashFile(file, 8192, CacheBypass::automatic);
+    EXPECT_EQ(run.hash, referenceHash(content));
+    EXPECT_EQ(run.chunks, expectedChunks(20000, 8192));
+}
+
+namespace {
+
+std::atomic<int> interruptions{0};
+extern "C" void countInterruption(int) {
+    interruptions.fetch_add(1);
+}
+
+// True once thread `tid` sits in read(2) on a descriptor open on `path`.
+bool blockedReading(pid_t tid, const fs::path& path) {
+    std::ifstream syscall("/proc/self/task/" + std::to_string(tid) + "/syscall");
+    std::string number, fdHex;
+    if (!(syscall >> number >> fdHex) || number != "0") {
+        return false;
+    }
+    std::error_code error;
+    const fs::path target =
+        fs::read_symlink("/proc/self/fd/" + std::to_string(std::stoll(fdHex, nullptr, 16)), error);
+    return !error && target == path;
+}
+
+} // namespace
+
+TEST(VerifierTest, ReadInterruptedBySignalIsRetried) {
+    TempFolder folder;
+    const fs::path fifo = folder.path() / "pipe";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+
+    // A handler without SA_RESTART makes a blocked read return EINTR.
+    struct sigaction action {};
+    struct sigaction previous {};
+    action.sa_handler = countInterruption;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = 0;
+    ASSERT_EQ(::sigaction(SIGUSR1, &action, &previous), 0);
+    interruptions = 0;
+    // If the reader gives up, writing to the pipe must fail rather than kill the test.
+    struct sigaction ignorePipe {};
+    struct sigaction previousPipe {};
+    ignorePipe.sa_handler = SIG_IGN;
+    ASSERT_EQ(::sigaction(SIGPIPE, &ignorePipe, &previousPipe), 0);
+
+    std::promise<pid_t> readerTid;
+    auto result = std::async(std::launch::async, [&] {
+        readerTid.set_value(::gettid());
+        return physicalHash(fifo, 4096, {}, CacheBypass::dropCache);
+    });
+    const pid_t tid = readerTid.get_future().get();
+    const int writer = ::open(fifo.c_str(), O_WRONLY | O_CLOEXEC); // waits for the reader's open
+    ASSERT_GE(writer, 0);
+
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!blockedReading(tid, fifo) && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    const bool blocked = blockedReading(tid, fifo);
+    if (blocked) {
+        ::syscall(SYS_tgkill, ::getpid(), tid, SIGUSR1);
+        while (interruptions.load() == 0 && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+    const std::string content = randomContent(10000, 11);
+    EXPECT_EQ(::write(writer, content.data(), content.size()), static_cast<ssize_t>(content.size()));
+    ::close(writer);
+    std::uint64_t hash = 0;
+    EXPECT_NO_THROW(hash = result.get());
+    ::sigaction(SIGUSR1, &previous, nullptr);
+    ::sigaction(SIGPIPE, &previousPipe, nullptr);
+
+    ASSERT_TRUE(blocked) << "the reader never blocked in read()";
+    EXPECT_EQ(interruptions.load(), 1);
+    EXPECT_EQ(hash, referenceHash(content));
+}
