@@ -2,6 +2,7 @@
 #include "StateTestSupport.h"
 
 #include "settings/L10n.h"
+#include "settings/Localization.h"
 #include "state/AppState.h"
 #include "state/FileUrl.h"
 
@@ -40,6 +41,9 @@ class AppStateTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // Real catalog texts, so that placeholders and plurals are exercised as users see them.
+    void initTestCase() { Localization::refresh(); }
+
     void init() {
         tmp = std::make_unique<QTemporaryDir>();
         QVERIFY(tmp->isValid());

@@ -3,6 +3,7 @@
 #include "StateTestSupport.h"
 
 #include "settings/L10n.h"
+#include "settings/Localization.h"
 #include "settings/ReportSettings.h"
 #include "state/AppState.h"
 #include "state/FileUrl.h"
@@ -39,6 +40,9 @@ class StartTransferTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // Real catalog texts, so that placeholders and plurals are exercised as users see them.
+    void initTestCase() { Localization::refresh(); }
+
     void init() {
         notifications = std::make_unique<FakeNotifications>();
         Notifier::setService(notifications.get());
