@@ -3,6 +3,7 @@
 
 #include "settings/L10n.h"
 #include "settings/Localization.h"
+#include "settings/ResourceBundle.h"
 #include "state/AppState.h"
 #include "state/FileUrl.h"
 
@@ -42,7 +43,10 @@ class AppStateTest : public QObject {
 
 private slots:
     // Real catalog texts, so that placeholders and plurals are exercised as users see them.
-    void initTestCase() { Localization::refresh(); }
+    void initTestCase() {
+        ResourceBundle::setPathForTesting(QStringLiteral(STOWLINE_BUNDLE_DIR));
+        Localization::refresh();
+    }
 
     void init() {
         tmp = std::make_unique<QTemporaryDir>();

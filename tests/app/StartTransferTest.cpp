@@ -5,6 +5,7 @@
 #include "settings/L10n.h"
 #include "settings/Localization.h"
 #include "settings/ReportSettings.h"
+#include "settings/ResourceBundle.h"
 #include "state/AppState.h"
 #include "state/FileUrl.h"
 #include "state/Notifier.h"
@@ -41,7 +42,10 @@ class StartTransferTest : public QObject {
 
 private slots:
     // Real catalog texts, so that placeholders and plurals are exercised as users see them.
-    void initTestCase() { Localization::refresh(); }
+    void initTestCase() {
+        ResourceBundle::setPathForTesting(QStringLiteral(STOWLINE_BUNDLE_DIR));
+        Localization::refresh();
+    }
 
     void init() {
         notifications = std::make_unique<FakeNotifications>();
