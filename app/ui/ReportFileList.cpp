@@ -3,6 +3,7 @@
 #include "ui/Fonts.h"
 #include "ui/Symbol.h"
 #include "ui/Theme.h"
+#include "ui/ThinScrollBar.h"
 
 #include <QListView>
 #include <QPainter>
@@ -88,6 +89,7 @@ void configure(QListView& view, const std::optional<stowline::JobSummary>& summa
     view.setFocusPolicy(Qt::NoFocus);
     view.setFrameShape(QFrame::NoFrame);
     view.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    ThinScrollBar::install(view);
     view.setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     view.setAutoFillBackground(false);
     view.viewport()->setAutoFillBackground(false);

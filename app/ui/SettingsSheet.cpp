@@ -9,6 +9,7 @@
 #include "ui/Fonts.h"
 #include "ui/Theme.h"
 #include "ui/ThemedText.h"
+#include "ui/ThinScrollBar.h"
 
 #include "stowline/SupportedLanguage.h"
 
@@ -94,6 +95,7 @@ SettingsSheet::SettingsSheet(Appearance& appearance, QWidget* parent)
     scroll_->setWidgetResizable(true);
     scroll_->setFrameShape(QFrame::NoFrame);
     scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    ThinScrollBar::install(*scroll_);
     scroll_->viewport()->setAutoFillBackground(false);
     content->setAutoFillBackground(false);
 

@@ -314,8 +314,8 @@ void TransferCard::paintEvent(QPaintEvent*) {
     }
 
     double right = card.right() - paddingH;
-    for (CircleIconButton* b : {revealButton_, report_, stop_, pause_}) {
-        if (!b->isHidden()) {
+    for (CircleIconButton* b : {pause_, stop_, report_, revealButton_}) {
+        if (!b->isHidden()) { // the leftmost button bounds the column
             right = b->geometry().left() - itemSpacing;
             break;
         }

@@ -6,6 +6,7 @@
 #include "ui/Fonts.h"
 #include "ui/RenderStats.h"
 #include "ui/Theme.h"
+#include "ui/ThinScrollBar.h"
 #include "ui/TransferCard.h"
 
 #include <QEvent>
@@ -150,6 +151,7 @@ TransfersPanel::TransfersPanel(AppState& state, RevealService& reveal, QWidget* 
     scroll_->setWidgetResizable(true);
     scroll_->setFrameShape(QFrame::NoFrame);
     scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    ThinScrollBar::install(*scroll_);
     scroll_->viewport()->setAutoFillBackground(false);
     scroll_->setAutoFillBackground(false);
 

@@ -10,9 +10,11 @@
 #include "state/Notifier.h"
 #include "ui/Fonts.h"
 #include "ui/MainView.h"
+#include "ui/RenderStats.h"
 #include "ui/ReportModal.h"
 #include "ui/SettingsSheet.h"
 #include "ui/Theme.h"
+#include "ui/TransferCard.h"
 #include "ui/TransfersPanel.h"
 #include "ui/WindowWiring.h"
 
@@ -20,6 +22,7 @@
 #include <QScrollArea>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 using stowline::SupportedLanguage;
 
@@ -60,6 +63,7 @@ private slots:
         }
         const std::filesystem::path small = FileUrl::toPath(fileUrl(root + QStringLiteral("/Travel SSD")));
         auto gate = std::make_shared<Gate>();
+        auto held = std::make_shared<std::atomic<bool>>(false);
         AppState::Services services;
         services.engineOptions.capacity =
             [small](const std::filesystem::path& at) -> std::optional<stowline::VolumeCapacity> {
@@ -68,8 +72,9 @@ private slots:
             }
             return stowline::CopyEngine::readCapacity(at);
         };
-        services.engineOptions.verify = [gate](const std::filesystem::path& path) {
+        services.engineOptions.verify = [gate, held](const std::filesystem::path& path) {
             if (path.string().find("C003_Sound") != std::string::npos) {
+                held->store(true);
                 gate->wait();
             }
             return hashOfFile(path);
@@ -105,15 +110,21 @@ private slots:
         // Running at mid-progress: held in its verification, shown half way.
         state.removeDestination(state.destinations()[1].id);
         state.addDestinations({fileUrl(root + QStringLiteral("/RAID_Backup"))});
+        for (const SourceItem& pending : state.pendingSources()) {
+            state.removeSource(pending.id);
+        }
         state.addSources({fileUrl(root + QStringLiteral("/C003_Sound"))});
         state.startTransfer();
         TransferJob* running = state.jobs().front();
+        QTRY_VERIFY_WITH_TIMEOUT(held->load(), 30000);
         QTest::qWait(300);
         running->apply(stowline::EngineEvent{
             stowline::EngineEvent::FileStarted{3, 9, "Roll 1/T01_Scene 12 take 4.wav", {}}});
+        const qint64 total = 48'300'000'000LL;
+        running->apply(stowline::EngineEvent{stowline::EngineEvent::Scanned{214, total}});
         running->apply(
-            stowline::EngineEvent{stowline::EngineEvent::Progress{9000LL * 52, 9000LL * 100, 182.4e6}});
-        QTest::qWait(400);
+            stowline::EngineEvent{stowline::EngineEvent::Progress{total * 52 / 100, total, 182.4e6}});
+        QTest::qWait(1300); // the header's speed is redrawn once a second
 
         for (const bool light : {false, true}) {
             for (const auto language : {SupportedLanguage::en, SupportedLanguage::ptBR}) {
@@ -124,6 +135,10 @@ private slots:
                     QStringLiteral("%1-%2").arg(light ? QStringLiteral("light") : QStringLiteral("dark"),
                                                 QString::fromUtf8(stowline::rawValue(language).data()));
                 view->grab().save(out + QStringLiteral("/window-") + tag + QStringLiteral(".png"));
+                if (auto* list = view->findChild<TransfersPanel*>()->findChild<QScrollArea*>()) {
+                    list->widget()->grab().save(out + QStringLiteral("/cards-") + tag +
+                                                QStringLiteral(".png"));
+                }
                 state.setReportJob(state.jobs()[1]);
                 QTest::qWait(100);
                 if (auto* modal = window.findChild<ReportModal*>()) {
@@ -142,6 +157,74 @@ private slots:
                 view->setShowsSettings(false);
             }
         }
+        gate->open();
+        QTRY_VERIFY_WITH_TIMEOUT(!state.hasActiveJobs(), 60000);
+        Notifier::setService(nullptr);
+    }
+
+    // With STOWLINE_RENDER_STATS=1: 50 finished and 3 running jobs, the running ones moving ten
+    // times a second; prints the render counter's lines and the repaints of finished cards.
+    void manyJobs() {
+        if (qEnvironmentVariable("STOWLINE_SHOT_DIR").isEmpty() || !RenderStats::enabled()) {
+            QSKIP("set STOWLINE_SHOT_DIR and STOWLINE_RENDER_STATS=1");
+        }
+        ResourceBundle::setPathForTesting(QStringLiteral(STOWLINE_BUNDLE_DIR));
+        FakeNotifications notifications;
+        Notifier::setService(&notifications);
+        QTemporaryDir tmp;
+        const QString root = tmp.path();
+        auto gate = std::make_shared<Gate>();
+        AppState::Services services;
+        services.engineOptions.verify = [gate](const std::filesystem::path& path) {
+            if (path.string().find("RUN") != std::string::npos) {
+                gate->wait();
+            }
+            return hashOfFile(path);
+        };
+        AppState state(services);
+        FakeReveal reveal;
+        TransfersPanel panel(state, reveal);
+        panel.resize(452, 700);
+        panel.show();
+        QDir().mkpath(root + QStringLiteral("/d1"));
+        QDir().mkpath(root + QStringLiteral("/d2"));
+        state.addDestinations({fileUrl(root + QStringLiteral("/d1")), fileUrl(root + QStringLiteral("/d2"))});
+        for (int i = 0; i < 53; ++i) {
+            const QString name = i < 50 ? QStringLiteral("CARD%1").arg(i) : QStringLiteral("RUN%1").arg(i);
+            writeFile(root + QLatin1Char('/') + name + QStringLiteral("/a.mov"), 2000 + i);
+            state.addSources({fileUrl(root + QLatin1Char('/') + name)});
+            state.startTransfer();
+            if (i < 50) {
+                QTRY_VERIFY_WITH_TIMEOUT(!state.hasActiveJobs(), 60000);
+            }
+        }
+        QCOMPARE(panel.cardCount(), 106);
+        PaintCounter paints;
+        for (TransferCard* card : panel.cards()) {
+            paints.watch(card);
+        }
+        QTest::qWait(300);
+        paints.reset();
+        RenderStats::start();
+        QList<TransferJob*> running = state.jobs().mid(0, 3);
+        qint64 step = 0;
+        QTimer ticker;
+        QObject::connect(&ticker, &QTimer::timeout, [&] {
+            ++step;
+            for (TransferJob* job : running) {
+                job->apply(
+                    stowline::EngineEvent{stowline::EngineEvent::Progress{step * 1000, 100000, 1e8 + step}});
+            }
+        });
+        ticker.start(100);
+        QTest::qWait(3500);
+        ticker.stop();
+        int finishedPaints = 0;
+        int runningPaints = 0;
+        for (TransferCard* card : panel.cards()) {
+            (card->job()->isActive() ? runningPaints : finishedPaints) += paints.counts.value(card);
+        }
+        qInfo("paints in 3.5 s: running cards %d, finished cards %d", runningPaints, finishedPaints);
         gate->open();
         QTRY_VERIFY_WITH_TIMEOUT(!state.hasActiveJobs(), 60000);
         Notifier::setService(nullptr);
