@@ -201,7 +201,7 @@ int runVerify(const std::vector<std::string>& args) {
 
     for (const auto& problem : result.problems) {
         std::fprintf(stderr, "stowline-cli: %s: %s\n", printable(problem.path.string()).c_str(),
-                     problem.message.c_str());
+                     printable(problem.message).c_str());
     }
     if (result.cancelled || interrupted) {
         std::fprintf(stderr, "stowline-cli: verify interrupted after %zu files\n", result.files.size());

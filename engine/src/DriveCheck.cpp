@@ -398,7 +398,7 @@ DriveCheckResult run(const DriveCheckOptions& options, const DriveCheckObserver&
         result.cancelled = true;
         return result;
     }
-    result.notCovered = uncovered(root, result.files, result.lists);
+    result.notCovered = uncovered(root, result.files, lists);
     return result;
 }
 
