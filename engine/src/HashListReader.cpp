@@ -559,8 +559,9 @@ std::optional<Date> parseDate(std::string_view text) {
     }
     const int year = number(0, 4), month = number(5, 2), day = number(8, 2);
     const int hour = number(11, 2), minute = number(14, 2), second = number(17, 2);
-    if (year < 0 || month < 0 || day < 0 || hour < 0 || hour > 23 || minute < 0 || minute > 59 ||
-        second < 0 || second > 60) {
+    // The clock counts nanoseconds in 64 bits: only years well inside its range are dates.
+    if (year < 1900 || year > 2200 || month < 0 || day < 0 || hour < 0 || hour > 23 || minute < 0 ||
+        minute > 59 || second < 0 || second > 60) {
         return std::nullopt;
     }
     const std::chrono::year_month_day date{std::chrono::year(year),
@@ -585,7 +586,7 @@ std::optional<Date> parseDate(std::string_view text) {
         const int hours = number(at + 1, 2);
         const bool colon = at + 3 < text.size() && text[at + 3] == ':';
         const int minutes = number(at + (colon ? 4 : 3), 2);
-        if (hours < 0 || minutes < 0) {
+        if (hours < 0 || hours > 23 || minutes < 0 || minutes > 59) {
             return std::nullopt;
         }
         offset = std::chrono::minutes((hours * 60 + minutes) * (text[at] == '-' ? -1 : 1));

@@ -234,8 +234,9 @@ TEST(HashListReaderTest, datesInTheFormsListsUse) {
     EXPECT_EQ(parseDate("2024-03-05T16:07:09+02:00"), at(0));
     EXPECT_EQ(parseDate("2024-03-05T12:37:09-0130"), at(0));
     EXPECT_EQ(parseDate("2024-03-05T14:07:09.5Z"), at(0) + std::chrono::milliseconds(500));
-    for (const char* bad : {"", "2024-03-05", "2024-02-30T00:00:00Z", "2024-03-05T24:00:00Z",
-                            "2024-03-05T14:07:09Q", "2024-03-05T14:07:09+1", "yyyy-03-05T14:07:09Z"}) {
+    for (const char* bad :
+         {"", "2024-03-05", "2024-02-30T00:00:00Z", "2024-03-05T24:00:00Z", "2024-03-05T14:07:09Q",
+          "2024-03-05T14:07:09+1", "yyyy-03-05T14:07:09Z", "9999-12-31T23:59:59Z", "0001-01-01T00:00:00Z"}) {
         EXPECT_FALSE(parseDate(bad)) << bad;
     }
 }
