@@ -213,6 +213,9 @@ CheckedFile checkOne(const Candidate& candidate, const DriveCheckOptions& option
     }
     std::error_code error;
     const fs::file_status status = fs::status(candidate.target, error);
+    if (error && error != std::errc::no_such_file_or_directory && error != std::errc::not_a_directory) {
+        return decide(DriveCheckStatus::unreadable, error.message());
+    }
     if (!fs::exists(status)) {
         return decide(DriveCheckStatus::missing, "not found at " + candidate.target.string());
     }

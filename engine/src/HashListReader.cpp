@@ -95,9 +95,19 @@ public:
         }
     }
 
+    /// The line of `offset`. Counts on from the last answer when asked about a later offset,
+    /// as the parse does for every element, so that the whole pass stays linear.
     [[nodiscard]] int lineAt(std::size_t offset) const {
-        const auto end = doc_.begin() + static_cast<std::ptrdiff_t>(std::min(offset, doc_.size()));
-        return 1 + static_cast<int>(std::count(doc_.begin(), end, '\n'));
+        offset = std::min(offset, doc_.size());
+        if (offset < countedTo_) {
+            countedTo_ = 0;
+            countedLine_ = 1;
+        }
+        countedLine_ +=
+            static_cast<int>(std::count(doc_.begin() + static_cast<std::ptrdiff_t>(countedTo_),
+                                        doc_.begin() + static_cast<std::ptrdiff_t>(offset), '\n'));
+        countedTo_ = offset;
+        return countedLine_;
     }
 
 private:
@@ -399,6 +409,8 @@ private:
     std::string_view doc_;
     XmlHandler& handler_;
     std::size_t pos_ = 0;
+    mutable std::size_t countedTo_ = 0; ///< lineAt's last offset
+    mutable int countedLine_ = 1;       ///< and its line
 };
 
 std::optional<std::string> hexDigits(std::string_view text, std::size_t count) {
