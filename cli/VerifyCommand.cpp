@@ -1,20 +1,18 @@
 #include "Commands.h"
+#include "ProgressLine.h"
+#include "Signals.h"
 
-#include "stowline/ByteFormat.h"
 #include "stowline/DriveCheck.h"
 #include "stowline/EngineControl.h"
 
-#include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <optional>
 #include <string>
-#include <thread>
 
-#include <pthread.h>
 #include <unistd.h>
 
 namespace cli {
@@ -57,92 +55,6 @@ std::string printable(std::string_view name) {
     return out;
 }
 
-/// The progress line on a terminal's standard error, redrawn at most ten times a second.
-class ProgressLine {
-public:
-    ProgressLine() : enabled_(::isatty(STDERR_FILENO) == 1) {}
-
-    void show(const stowline::DriveCheckProgress& progress) {
-        if (!enabled_) {
-            return;
-        }
-        const auto now = std::chrono::steady_clock::now();
-        if (now - lastDraw_ < std::chrono::milliseconds(100)) {
-            return;
-        }
-        lastDraw_ = now;
-        const int percent =
-            progress.bytesTotal > 0 ? static_cast<int>(progress.bytesDone * 100 / progress.bytesTotal) : 0;
-        std::string line = "[" + std::to_string(progress.fileIndex + 1) + "/" +
-                           std::to_string(progress.fileCount) + "] " + std::to_string(percent) + "%  " +
-                           stowline::ByteFormat::string(progress.bytesDone, "en_US") + " of " +
-                           stowline::ByteFormat::string(progress.bytesTotal, "en_US") + "  " +
-                           printable(progress.path);
-        constexpr std::size_t width = 78;
-        if (line.size() > width) {
-            line = line.substr(0, width - 3) + "...";
-        }
-        std::fprintf(stderr, "\r\033[K%s", line.c_str());
-        std::fflush(stderr);
-        drawn_ = true;
-    }
-
-    /// Removes the line so that other output starts at the left margin.
-    void clear() {
-        if (drawn_) {
-            std::fputs("\r\033[K", stderr);
-            std::fflush(stderr);
-            drawn_ = false;
-            lastDraw_ = {};
-        }
-    }
-
-private:
-    bool enabled_;
-    bool drawn_ = false;
-    std::chrono::steady_clock::time_point lastDraw_{};
-};
-
-/// Turns SIGINT and SIGTERM into a cancel of the check, on a thread of its own (the
-/// engine control's lock may not be taken in a signal handler). A second signal ends the
-/// process at once, for a read stuck on a dying drive.
-class InterruptWatch {
-public:
-    explicit InterruptWatch(stowline::EngineControl& control) {
-        sigemptyset(&signals_);
-        sigaddset(&signals_, SIGINT);
-        sigaddset(&signals_, SIGTERM);
-        sigaddset(&signals_, SIGUSR1);
-        pthread_sigmask(SIG_BLOCK, &signals_, nullptr);
-        thread_ = std::thread([this, &control] {
-            for (;;) {
-                int number = 0;
-                if (sigwait(&signals_, &number) != 0 || number == SIGUSR1) {
-                    return;
-                }
-                if (interrupted_.exchange(true)) {
-                    ::_exit(130);
-                }
-                control.set(stowline::EngineControl::State::cancelled);
-            }
-        });
-    }
-    InterruptWatch(const InterruptWatch&) = delete;
-    InterruptWatch& operator=(const InterruptWatch&) = delete;
-    ~InterruptWatch() {
-        pthread_kill(thread_.native_handle(), SIGUSR1);
-        thread_.join();
-        pthread_sigmask(SIG_UNBLOCK, &signals_, nullptr);
-    }
-
-    [[nodiscard]] bool interrupted() const { return interrupted_; }
-
-private:
-    sigset_t signals_{};
-    std::atomic<bool> interrupted_{false};
-    std::thread thread_;
-};
-
 } // namespace
 
 int runVerify(const std::vector<std::string>& args) {
@@ -177,9 +89,26 @@ int runVerify(const std::vector<std::string>& args) {
     options.root = *root;
 
     stowline::EngineControl control;
-    ProgressLine progressLine;
+    // The live line shares the terminal with the results, as offload's does.
+    const bool interactive = ::isatty(STDOUT_FILENO) == 1;
+    ProgressLine progressLine(stdout);
+    const auto started = std::chrono::steady_clock::now();
+    std::size_t shownIndex = SIZE_MAX;
     stowline::DriveCheckObserver observer;
-    observer.progress = [&](const stowline::DriveCheckProgress& progress) { progressLine.show(progress); };
+    observer.progress = [&](const stowline::DriveCheckProgress& progress) {
+        if (!interactive) {
+            return;
+        }
+        if (progress.fileIndex != shownIndex) {
+            shownIndex = progress.fileIndex;
+            progressLine.setFile("[" + std::to_string(progress.fileIndex + 1) + "/" +
+                                 std::to_string(progress.fileCount) + "] " + printable(progress.path));
+        }
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        progressLine.update(progress.bytesDone, progress.bytesTotal,
+                            seconds > 0.5 ? static_cast<double>(progress.bytesDone) / seconds : 0.0);
+    };
     observer.checked = [&](const stowline::CheckedFile& file) {
         progressLine.clear();
         const std::string status(stowline::toText(file.status));
@@ -193,9 +122,9 @@ int runVerify(const std::vector<std::string>& args) {
     stowline::DriveCheckResult result;
     bool interrupted = false;
     {
-        InterruptWatch watch(control);
+        SignalWatcher signals([&control] { control.set(stowline::EngineControl::State::cancelled); });
         result = stowline::DriveCheck::run(options, observer, &control);
-        interrupted = watch.interrupted();
+        interrupted = signals.signalled();
     }
     progressLine.clear();
 
