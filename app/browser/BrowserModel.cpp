@@ -211,7 +211,12 @@ QList<BrowserItem> BrowserModel::items(const QUrl& folder) {
 }
 
 void BrowserModel::forget(const QUrl& folder) {
-    if (cache_.remove(folder) > 0) {
+    listingsDropped_ = cache_.remove(folder) > 0 || listingsDropped_;
+}
+
+void BrowserModel::announceDroppedListings() {
+    if (listingsDropped_) {
+        listingsDropped_ = false;
         emit listingsChanged();
     }
 }
@@ -240,6 +245,7 @@ void BrowserModel::open(const BrowserItem& item) {
     forget(item.url);
     setSelection({}, std::nullopt);
     setPathStack(pathStack_ + QList<QUrl>{item.url});
+    announceDroppedListings();
 }
 
 void BrowserModel::goBack() {
@@ -253,6 +259,7 @@ void BrowserModel::goBack() {
     }
     setSelection({}, std::nullopt);
     setPathStack(std::move(stack));
+    announceDroppedListings();
 }
 
 void BrowserModel::openInColumns(const BrowserItem& item, int columnIndex) {
@@ -263,6 +270,7 @@ void BrowserModel::openInColumns(const BrowserItem& item, int columnIndex) {
         stack << item.url;
     }
     setPathStack(std::move(stack));
+    announceDroppedListings();
 }
 
 void BrowserModel::goToRoot() {
@@ -332,6 +340,7 @@ void BrowserModel::createFolder(const QUrl& folder) {
     forget(folder);
     const QUrl created = QUrl::fromLocalFile(candidate);
     selectOnly(created);
+    announceDroppedListings();
     setRenameTarget(BrowserItem{created, QFileInfo(candidate).fileName(), true, std::nullopt});
 }
 
@@ -366,6 +375,7 @@ void BrowserModel::rename(const BrowserItem& item, const QString& newName) {
         setPathStack(pathStack_.mid(0, at) + QList<QUrl>{renamed});
     }
     selectOnly(renamed);
+    announceDroppedListings();
 }
 
 void BrowserModel::moveToTrash(const BrowserItem& item) {
@@ -378,7 +388,8 @@ void BrowserModel::moveToTrash(const BrowserItem& item) {
         setPathStack(pathStack_.mid(0, at));
     }
     setSelection({}, std::nullopt);
-    emit listingsChanged();
+    listingsDropped_ = true; // the views re-read even when the folder was not cached
+    announceDroppedListings();
 }
 
 void BrowserModel::eject(const BrowserItem& volume) {
@@ -436,10 +447,11 @@ void BrowserModel::paste(const QUrl& folder) {
                 QGuiApplication::clipboard()->clear();
             }
         }
+        listingsDropped_ = true;
+        announceDroppedListings();
         if (failure) {
             setLastError(L10n::t("filebrowser.error.paste", {*failure}));
         }
-        emit listingsChanged();
         emit pasteFinished();
     };
 

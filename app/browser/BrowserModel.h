@@ -114,7 +114,10 @@ signals:
     void pasteFinished();
 
 private:
+    /// Drops a cached listing; announceDroppedListings() tells the views once the
+    /// operation's state is complete.
     void forget(const QUrl& folder);
+    void announceDroppedListings();
     void setPathStack(QList<QUrl> stack);
     void setSelection(QSet<QUrl> selection, std::optional<QUrl> anchor);
     void setLastError(const QString& message);
@@ -134,5 +137,6 @@ private:
     std::unique_ptr<TrashService> ownTrash_;
     std::unique_ptr<EjectService> ownEject_;
     int pastesRunning_ = 0;
+    bool listingsDropped_ = false;
     QPointer<QMimeData> systemClipboardData_; ///< what we last put on the system clipboard
 };
