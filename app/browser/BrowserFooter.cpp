@@ -53,12 +53,36 @@ private:
     QString symbol_;
 };
 
+// One line of text shortened in the middle to the width it gets.
+class StatusLine : public QLabel {
+public:
+    using QLabel::QLabel;
+    void setFullText(const QString& text) {
+        full_ = text;
+        setToolTip(text);
+        update();
+    }
+    const QString& fullText() const { return full_; }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.setFont(font());
+        p.setPen(Theme::current().grey);
+        p.drawText(rect(), Qt::AlignLeft | Qt::AlignVCenter,
+                   QFontMetricsF(font()).elidedText(full_, Qt::ElideMiddle, width()));
+    }
+
+private:
+    QString full_;
+};
+
 } // namespace
 
 BrowserFooter::BrowserFooter(BrowserModel* model, UrlsHandler addSources, UrlsHandler addDestinations,
                              QWidget* parent)
     : QWidget(parent), model_(model), addSources_(std::move(addSources)),
-      addDestinations_(std::move(addDestinations)), status_(new QLabel(this)),
+      addDestinations_(std::move(addDestinations)), status_(new StatusLine(this)),
       sourceButton_(new FooterButton(QStringLiteral("arrow.up"), L10n::t("filebrowser.set_source"), this)),
       destinationButton_(
           new FooterButton(QStringLiteral("arrow.down"), L10n::t("filebrowser.set_dest"), this)) {
@@ -113,15 +137,12 @@ QString BrowserFooter::statusText() const {
 }
 
 void BrowserFooter::refresh() {
-    status_->setText(statusText());
-    status_->setToolTip(status_->text());
+    static_cast<StatusLine*>(status_)->setFullText(statusText());
     const QList<BrowserItem> selected = model_->selectedItems();
     sourceButton_->setEnabled(!selected.isEmpty());
     destinationButton_->setEnabled(std::any_of(selected.begin(), selected.end(),
                                                [](const BrowserItem& item) { return item.isDirectory; }));
-    QPalette colours = status_->palette();
-    colours.setColor(QPalette::WindowText, Theme::current().grey);
-    status_->setPalette(colours);
+    status_->update();
 }
 
 void BrowserFooter::changeEvent(QEvent* event) {

@@ -1,6 +1,7 @@
 #include "browser/BrowserItemView.h"
 
 #include "browser/BrowserListModel.h"
+#include "browser/BrowserScrollBars.h"
 #include "browser/FileIconCache.h"
 #include "ui/Theme.h"
 
@@ -128,5 +129,6 @@ void BrowserItemView::applyTheme() {
     colours.setColor(QPalette::Base, Theme::current().browserBackground);
     colours.setColor(QPalette::Window, Theme::current().browserBackground);
     setPalette(colours);
+    BrowserScrollBars::apply(this);
     viewport()->update();
 }

@@ -3,6 +3,7 @@
 #include "browser/BrowserItemView.h"
 #include "browser/BrowserListModel.h"
 #include "browser/BrowserModel.h"
+#include "browser/BrowserScrollBars.h"
 #include "browser/ColumnResizeHandle.h"
 #include "ui/RenderStats.h"
 #include "ui/Theme.h"
@@ -25,6 +26,7 @@ ColumnsBrowser::ColumnsBrowser(BrowserModel* model, QWidget* parent)
     layout_->setSpacing(0);
     layout_->setSizeConstraint(QLayout::SetFixedSize);
     setWidget(strip_);
+    BrowserScrollBars::apply(this);
     scroll_->setDuration(200);
     scroll_->setEasingCurve(QEasingCurve::OutCubic);
 
@@ -128,6 +130,13 @@ void ColumnsBrowser::fitHeights() {
         handles_[i]->setFixedHeight(height);
     }
     strip_->adjustSize();
+}
+
+void ColumnsBrowser::changeEvent(QEvent* event) {
+    QScrollArea::changeEvent(event);
+    if (event->type() == QEvent::ApplicationPaletteChange) {
+        BrowserScrollBars::apply(this);
+    }
 }
 
 bool ColumnsBrowser::viewportEvent(QEvent* event) {
