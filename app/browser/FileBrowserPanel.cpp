@@ -4,6 +4,7 @@
 #include "browser/DisplayPath.h"
 #include "browser/FileBrowserView.h"
 #include "platform/FileManagerRevealService.h"
+#include "state/AppState.h"
 #include "ui/RenderStats.h"
 #include "ui/Theme.h"
 
@@ -32,6 +33,24 @@ FileBrowserPanel::FileBrowserPanel(Connections connections, QWidget* parent)
     refreshRootItems();
 }
 
+FileBrowserPanel::FileBrowserPanel(AppState* state, QWidget* parent)
+    : FileBrowserPanel(
+          Connections{
+              .rootItems =
+                  [state] {
+                      QList<BrowserItem> items;
+                      for (const DiskItem& disk : state->disks()) {
+                          items << volumeItem(disk.url.toLocalFile(), disk.name, disk.totalBytes);
+                      }
+                      return items;
+                  },
+              .addSources = [state](const QList<QUrl>& urls) { state->addSources(urls); },
+              .addDestinations = [state](const QList<QUrl>& urls) { state->addDestinations(urls); },
+          },
+          parent) {
+    connect(state, &AppState::disksChanged, this, &FileBrowserPanel::refreshRootItems);
+}
+
 FileBrowserPanel::~FileBrowserPanel() = default;
 
 BrowserItem FileBrowserPanel::volumeItem(const QString& mountPoint, const QString& name, qint64 totalBytes) {
@@ -45,7 +64,7 @@ BrowserItem FileBrowserPanel::volumeItem(const QString& mountPoint, const QStrin
         item.name = QFileInfo(mountPoint).fileName();
     }
     item.isDirectory = true;
-    if (totalBytes >= 0) {
+    if (totalBytes > 0) {
         item.size = totalBytes;
     }
     return item;

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 
+class AppState;
 class BrowserModel;
 class EjectService;
 class FileBrowserView;
@@ -33,10 +34,14 @@ public:
     };
 
     explicit FileBrowserPanel(Connections connections, QWidget* parent = nullptr);
+    /// Wired to the application state: its volumes at the root (followed as they change),
+    /// the footer's choices added to its sources and destinations. The state must outlive
+    /// the panel.
+    explicit FileBrowserPanel(AppState* state, QWidget* parent = nullptr);
     ~FileBrowserPanel() override;
 
     /// A root item for a mounted volume: its URL and name, a folder, its capacity as size
-    /// (none when unknown, that is negative).
+    /// (none when unknown: zero or negative).
     [[nodiscard]] static BrowserItem volumeItem(const QString& mountPoint, const QString& name,
                                                 qint64 totalBytes);
 

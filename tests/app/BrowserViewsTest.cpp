@@ -11,9 +11,11 @@
 #include "browser/ViewModeButton.h"
 #include "platform/EjectService.h"
 #include "platform/RevealService.h"
+#include "platform/VolumeService.h"
 #include "settings/L10n.h"
 #include "settings/Localization.h"
 #include "settings/ResourceBundle.h"
+#include "state/AppState.h"
 #include "ui/Fonts.h"
 #include "ui/Theme.h"
 
@@ -67,6 +69,13 @@ class FakeRevealService : public RevealService {
 public:
     QList<QList<QUrl>> revealed;
     void reveal(const QList<QUrl>& items) override { revealed << items; }
+};
+
+class FakeVolumeService : public VolumeService {
+public:
+    QList<MountedVolume> volumes;
+    QList<MountedVolume> mountedVolumes() override { return volumes; }
+    void change() { emit volumesChanged(); }
 };
 
 // A mouse event with the button held, as a drag sends it.
@@ -358,6 +367,37 @@ private slots:
         (*eject)->trigger();
         QVERIFY(model->pathStack().isEmpty());
         QVERIFY(!panel->view()->backButton()->isEnabled());
+    }
+
+    // The panel wired to the application state: its volumes at the root, following mounts,
+    // and the footer's choices in its lists.
+    void aPanelOnTheApplicationState() {
+        FakeVolumeService volumes;
+        volumes.volumes = {MountedVolume{volume, "A001_CARD", 128'000'000'000}};
+        AppState::Services services;
+        services.volumes = &volumes;
+        services.freeSpace = [](const QUrl&) { return qint64(1'000'000'000); };
+        services.totalSpace = [](const QUrl&) { return qint64(2'000'000'000); };
+        services.scan = [](const std::vector<std::filesystem::path>&) {
+            return std::vector<stowline::ScannedFile>{};
+        };
+        AppState state(services);
+        state.refreshDisks();
+        FileBrowserPanel panel(&state);
+        BrowserModel* model = panel.model();
+        QCOMPARE(model->rootItems(),
+                 (QList<BrowserItem>{{urlOf(volume), "A001_CARD", true, 128'000'000'000}}));
+
+        model->open(model->rootItems().at(0));
+        model->selectOnly(urlOf(volume + "/DCIM"));
+        panel.view()->footer()->sourceButton()->click();
+        panel.view()->footer()->destinationButton()->click();
+        QCOMPARE(state.sources().size(), 1);
+        QCOMPARE(state.destinations().size(), 1);
+
+        volumes.volumes.clear();
+        state.refreshDisks();
+        QVERIFY(model->rootItems().isEmpty());
     }
 
     // Not a check: with STOWLINE_BROWSER_SHOTS=<folder>, writes the three views in both
