@@ -127,6 +127,7 @@ double secondsFor(std::int64_t size, const std::vector<fs::path>& drives, FileCo
 } // namespace
 
 int main(int argc, char** argv) {
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     const double gib = argc > 1 ? std::atof(argv[1]) : 2.0;
     const auto size = static_cast<std::int64_t>(gib * 1024 * 1024 * 1024);
     const std::vector<fs::path> all = {"/drive100/A001C001.MOV", "/drive200/A001C001.MOV",
