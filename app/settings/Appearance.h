@@ -1,0 +1,57 @@
+#pragma once
+#include "stowline/SupportedLanguage.h"
+
+#include <QObject>
+#include <QString>
+
+#include <optional>
+
+/// The user's visible choices as one observable object: created once after the language
+/// is resolved, handed to every view. Each change is written through to the preference
+/// store before the property changes. Main thread.
+class Appearance : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(bool isLight READ isLight NOTIFY isLightChanged)
+    Q_PROPERTY(bool writesMHL READ writesMHL NOTIFY writesMHLChanged)
+    Q_PROPERTY(bool writesText READ writesText NOTIFY writesTextChanged)
+    /// The active language's raw value: "pt-BR" or "en".
+    Q_PROPERTY(QString language READ languageCode NOTIFY languageChanged)
+    /// The override's raw value, or "" when the system's languages decide.
+    Q_PROPERTY(QString languageOverride READ languageOverrideCode NOTIFY languageOverrideChanged)
+
+public:
+    /// Takes its initial values from ThemeMode, ReportSettings and Localization.
+    explicit Appearance(QObject* parent = nullptr);
+
+    [[nodiscard]] bool isLight() const { return isLight_; }
+    [[nodiscard]] bool writesMHL() const { return writesMHL_; }
+    [[nodiscard]] bool writesText() const { return writesText_; }
+    [[nodiscard]] stowline::SupportedLanguage language() const { return language_; }
+    [[nodiscard]] std::optional<stowline::SupportedLanguage> languageOverride() const {
+        return languageOverride_;
+    }
+    [[nodiscard]] QString languageCode() const;
+    [[nodiscard]] QString languageOverrideCode() const;
+
+    /// Light when true, dark when false; the same value again does nothing at all.
+    void set(bool light);
+    /// Flips the report format, stores it, then updates the property.
+    void toggleMHL();
+    void toggleText();
+    /// Stores the override (none removes it), re-resolves the language and mirrors both.
+    void chooseLanguage(std::optional<stowline::SupportedLanguage> language);
+
+signals:
+    void isLightChanged();
+    void writesMHLChanged();
+    void writesTextChanged();
+    void languageChanged();
+    void languageOverrideChanged();
+
+private:
+    bool isLight_;
+    bool writesMHL_;
+    bool writesText_;
+    stowline::SupportedLanguage language_;
+    std::optional<stowline::SupportedLanguage> languageOverride_;
+};

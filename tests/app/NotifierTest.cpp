@@ -1,0 +1,179 @@
+#include "state/Notifier.h"
+#include "platform/DBusNotificationService.h"
+#include "settings/Localization.h"
+#include "settings/ResourceBundle.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QVariantMap>
+
+namespace {
+
+struct Received {
+    QString appName;
+    uint replacesId = 0;
+    QString summary;
+    QString body;
+    QVariantMap hints;
+    int timeout = 0;
+};
+
+// Stands in for the desktop's notification server: records each call and hands out ids
+// the way a real server does (a new one unless asked to replace).
+class FakeNotificationServer : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+
+public:
+    QList<Received> received;
+    QList<uint> givenIds;
+
+public slots:
+    uint Notify(const QString& appName, uint replacesId, const QString& /*icon*/, const QString& summary,
+                const QString& body, const QStringList& /*actions*/, const QVariantMap& hints, int timeout) {
+        received.append({appName, replacesId, summary, body, hints, timeout});
+        const uint id = replacesId != 0 ? replacesId : ++lastId_;
+        givenIds.append(id);
+        return id;
+    }
+
+private:
+    uint lastId_ = 0;
+};
+
+stowline::FileReport report(std::int64_t size, stowline::FileOutcome outcome) {
+    stowline::FileReport file;
+    file.size = size;
+    file.outcome = outcome;
+    if (outcome == stowline::FileOutcome::failed) {
+        file.errorDescription = stowline::FileErrorReason::hashMismatchAfterRecopy("/dest/clip.mov");
+    }
+    return file;
+}
+
+} // namespace
+
+// Runs against a private message bus of its own, so no desktop is disturbed and no
+// notification server installed on the machine answers in the fake's place.
+class NotifierTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
+        if (daemon.isEmpty()) {
+            QSKIP("dbus-daemon is not installed");
+        }
+        QVERIFY(busFolder_.isValid());
+        QFile config(busFolder_.filePath("bus.conf"));
+        QVERIFY(config.open(QIODevice::WriteOnly));
+        config.write("<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
+                     " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+                     "<busconfig><type>session</type><listen>unix:dir=" +
+                     QFile::encodeName(busFolder_.path()) +
+                     "</listen><auth>EXTERNAL</auth>"
+                     "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
+                     "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n");
+        config.close();
+        bus_.start(daemon, {"--config-file=" + config.fileName(), "--nofork", "--print-address=1"});
+        QVERIFY(bus_.waitForStarted(5000));
+        QVERIFY(bus_.waitForReadyRead(5000));
+        const QByteArray address = bus_.readLine().trimmed();
+        QVERIFY(!address.isEmpty());
+        // Read by Qt on first use of the session bus, which happens only below.
+        qputenv("DBUS_SESSION_BUS_ADDRESS", address);
+        QVERIFY(QDBusConnection::sessionBus().isConnected());
+        address_ = QString::fromUtf8(address);
+
+        ResourceBundle::setPathForTesting(QStringLiteral(STOWLINE_BUNDLE_DIR));
+        Localization::setPreferredLanguagesForTesting(QStringList{QStringLiteral("en-US")});
+        Localization::refresh();
+    }
+
+    void cleanupTestCase() {
+        Notifier::setService(nullptr);
+        if (bus_.state() != QProcess::NotRunning) {
+            bus_.terminate();
+            bus_.waitForFinished(5000);
+        }
+    }
+
+    void withoutAServerNothingIsSent() {
+        Notifier::setService(nullptr);
+        QVERIFY(!Notifier::available());
+        Notifier::notify(true, QStringLiteral("ignored"));
+
+        DBusNotificationService service;
+        QVERIFY(!service.available());
+        Notifier::setService(&service);
+        QVERIFY(!Notifier::available());
+        Notifier::notify(false, QStringLiteral("ignored"));
+        // The bus answers with an error, handled (and ignored) whenever the loop next runs.
+        service.post(QStringLiteral("sent"), QStringLiteral("into the void"));
+        Notifier::setService(nullptr);
+    }
+
+    void eachNotificationIsItsOwn() {
+        FakeNotificationServer server;
+        QDBusConnection serverSide = QDBusConnection::connectToBus(address_, QStringLiteral("fake-server"));
+        QVERIFY(serverSide.isConnected());
+        QVERIFY(serverSide.registerObject(DBusNotificationService::objectPath, &server,
+                                          QDBusConnection::ExportAllSlots));
+        QVERIFY(serverSide.registerService(DBusNotificationService::serviceName));
+
+        DBusNotificationService service;
+        Notifier::setService(&service);
+        QVERIFY(Notifier::available());
+
+        Notifier::notify(true, QStringLiteral("Two cards copied"));
+        Notifier::notify(false, QStringLiteral("One card failed"));
+        // Posting never waits for the server, which only answers once the loop runs.
+        QCOMPARE(server.received.size(), 0);
+        QTRY_COMPARE(server.received.size(), 2);
+
+        QCOMPARE(server.received[0].appName, QStringLiteral("Stowline"));
+        QCOMPARE(server.received[0].replacesId, 0u);
+        QCOMPARE(server.received[1].replacesId, 0u);
+        QVERIFY(server.givenIds[0] != server.givenIds[1]);
+        QCOMPARE(server.received[0].timeout, -1);
+        QCOMPARE(server.received[0].summary, QStringLiteral("Transfer complete"));
+        QCOMPARE(server.received[1].summary, QStringLiteral("Transfer needs attention"));
+        QCOMPARE(server.received[0].body, QStringLiteral("Two cards copied"));
+        QCOMPARE(server.received[1].body, QStringLiteral("One card failed"));
+
+        // A summary's body counts its files and errors and states its size.
+        stowline::JobSummary one;
+        one.reports = {report(1500000, stowline::FileOutcome::verified)};
+        one.totalBytes = 1500000;
+        stowline::JobSummary three;
+        three.reports = {report(10, stowline::FileOutcome::verified),
+                         report(20, stowline::FileOutcome::skipped),
+                         report(30, stowline::FileOutcome::failed)};
+        three.totalBytes = 60;
+        Notifier::notify(true, one);
+        Notifier::notify(false, three);
+        QTRY_COMPARE(server.received.size(), 4);
+        // One file and several read differently: the counts come from plural entries.
+        QCOMPARE(server.received[2].body, QStringLiteral("1 file · 2 MB · 0 errors"));
+        QCOMPARE(server.received[3].body, QStringLiteral("3 files · 60 B · 1 error"));
+
+        // A server that goes away makes notifications unavailable again.
+        QVERIFY(serverSide.unregisterService(DBusNotificationService::serviceName));
+        QVERIFY(!Notifier::available());
+        Notifier::setService(nullptr);
+        QDBusConnection::disconnectFromBus(QStringLiteral("fake-server"));
+    }
+
+private:
+    QTemporaryDir busFolder_;
+    QProcess bus_;
+    QString address_;
+};
+
+QTEST_GUILESS_MAIN(NotifierTest)
+#include "NotifierTest.moc"
