@@ -112,6 +112,8 @@ protected:
         ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
         root = pattern;
         descriptorsBefore = openDescriptorCount();
+        // A sanitizer starts a helper thread of its own with the first thread of the process.
+        std::thread([] {}).join();
         threadsBefore = threadCount();
     }
     void TearDown() override {
