@@ -1,12 +1,377 @@
 #include "Commands.h"
+#include "OffloadText.h"
+#include "ProgressLine.h"
+#include "Signals.h"
 
+#include "stowline/ByteFormat.h"
+#include "stowline/CopyEngine.h"
+#include "stowline/FileScanner.h"
+
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
+#include <filesystem>
+#include <mutex>
+#include <optional>
+#include <poll.h>
+#include <set>
+#include <unistd.h>
 
 namespace cli {
+namespace {
 
-int runOffload(const std::vector<std::string>&) {
-    std::fputs("stowline-cli: 'offload' is not available yet\n", stderr);
-    return 1;
+namespace fs = std::filesystem;
+using namespace stowline;
+
+constexpr const char* offloadUsage = "usage: stowline-cli offload SOURCE... --dest DIR [--dest DIR ...] "
+                                     "[--on-full ask|drop|wait] [--sequential]\n";
+
+enum class OnFull { ask, drop, wait };
+
+struct OffloadArgs {
+    std::vector<fs::path> sources;
+    std::vector<fs::path> destinations;
+    std::optional<OnFull> onFull;
+    bool sequential = false;
+};
+
+struct UsageError {
+    std::string message;
+};
+
+OffloadArgs parse(const std::vector<std::string>& args) {
+    OffloadArgs parsed;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (arg == "--dest") {
+            if (!hasValue) {
+                throw UsageError{"--dest needs a folder"};
+            }
+            parsed.destinations.emplace_back(args[++i]);
+        } else if (arg == "--on-full") {
+            if (!hasValue) {
+                throw UsageError{"--on-full needs ask, drop or wait"};
+            }
+            const std::string& value = args[++i];
+            if (value == "ask") {
+                parsed.onFull = OnFull::ask;
+            } else if (value == "drop") {
+                parsed.onFull = OnFull::drop;
+            } else if (value == "wait") {
+                parsed.onFull = OnFull::wait;
+            } else {
+                throw UsageError{"--on-full takes ask, drop or wait, not '" + value + "'"};
+            }
+        } else if (arg == "--sequential") {
+            parsed.sequential = true;
+        } else if (arg == "--") {
+            for (++i; i < args.size(); ++i) {
+                parsed.sources.emplace_back(args[i]);
+            }
+        } else if (arg.size() > 1 && arg.front() == '-') {
+            throw UsageError{"unknown option '" + arg + "'"};
+        } else {
+            parsed.sources.emplace_back(arg);
+        }
+    }
+    if (parsed.sources.empty()) {
+        throw UsageError{"no source given"};
+    }
+    if (parsed.destinations.empty()) {
+        throw UsageError{"no destination given (--dest DIR)"};
+    }
+    return parsed;
+}
+
+/// `inner` is `outer` or lies somewhere below it (both canonical).
+bool isWithin(const fs::path& inner, const fs::path& outer) {
+    auto part = inner.begin();
+    for (const auto& component : outer) {
+        if (part == inner.end() || *part != component) {
+            return false;
+        }
+        ++part;
+    }
+    return true;
+}
+
+/// Refuses what would write nowhere sensible, before anything is written.
+void validate(const OffloadArgs& args) {
+    std::vector<fs::path> roots;
+    for (const auto& dest : args.destinations) {
+        std::error_code error;
+        if (!fs::is_directory(dest, error)) {
+            throw UsageError{"destination " + dest.string() + " is not an existing folder"};
+        }
+        const fs::path canonical = fs::canonical(dest, error);
+        if (error) {
+            throw UsageError{"destination " + dest.string() + " cannot be resolved: " + error.message()};
+        }
+        if (std::find(roots.begin(), roots.end(), canonical) != roots.end()) {
+            throw UsageError{"destination " + dest.string() + " is given twice"};
+        }
+        roots.push_back(canonical);
+    }
+    for (const auto& source : args.sources) {
+        std::error_code error;
+        const fs::path item = fs::weakly_canonical(source, error);
+        if (error) {
+            continue; // the scan reports a source it cannot read
+        }
+        for (std::size_t i = 0; i < roots.size(); ++i) {
+            // Copying a card into a folder on that same card would make the next offload of
+            // the card copy its own copies; a source straight inside a destination would be
+            // copied onto itself.
+            if (isWithin(roots[i], item)) {
+                throw UsageError{"destination " + args.destinations[i].string() + " lies inside the source " +
+                                 source.string()};
+            }
+            if (item.has_parent_path() && item.parent_path() == roots[i]) {
+                throw UsageError{"source " + source.string() + " lies directly in the destination " +
+                                 args.destinations[i].string() + " and would be copied onto itself"};
+            }
+        }
+    }
+}
+
+/// Every write the command makes to the engine control, in one place: once a signal has
+/// asked for a cancel, no answer to a disk-full may turn it back into running.
+class ControlGate {
+public:
+    explicit ControlGate(EngineControl& control) : control_(control) {}
+
+    void cancel() {
+        std::lock_guard guard(mutex_);
+        cancelled_ = true;
+        control_.set(EngineControl::State::cancelled);
+    }
+    void resume() {
+        std::lock_guard guard(mutex_);
+        if (!cancelled_) {
+            control_.set(EngineControl::State::running);
+        }
+    }
+    void drop(const fs::path& root) {
+        std::lock_guard guard(mutex_);
+        if (!cancelled_) {
+            control_.dropRoot(root);
+            control_.set(EngineControl::State::running);
+        }
+    }
+    [[nodiscard]] bool cancelled() {
+        std::lock_guard guard(mutex_);
+        return cancelled_;
+    }
+
+private:
+    EngineControl& control_;
+    std::mutex mutex_;
+    bool cancelled_ = false;
+};
+
+/// Reads one answer from standard input, giving up when a cancel comes first.
+std::optional<char> readAnswer(ControlGate& gate) {
+    for (;;) {
+        if (gate.cancelled()) {
+            return std::nullopt;
+        }
+        pollfd in{STDIN_FILENO, POLLIN, 0};
+        const int ready = ::poll(&in, 1, 100);
+        if (ready <= 0) {
+            continue;
+        }
+        std::string line;
+        char c = 0;
+        ssize_t got = 0;
+        while ((got = ::read(STDIN_FILENO, &c, 1)) == 1 && c != '\n') {
+            line += c;
+        }
+        if (got <= 0 && line.empty()) {
+            return 'd'; // no one left to answer: drop rather than wait forever
+        }
+        if (!line.empty() && (line[0] == 'r' || line[0] == 'R' || line[0] == 'd' || line[0] == 'D')) {
+            return static_cast<char>(std::tolower(line[0]));
+        }
+        std::fputs("Please answer r (resume) or d (drop): ", stderr);
+    }
+}
+
+/// Hash Log writing (the hash list and the text report into each destination) belongs
+/// here, once the job is over and before the exit status is decided.
+bool writeHashLogs(const CopyJob&, const JobSummary&) {
+    return true;
+}
+
+class OffloadRun {
+public:
+    OffloadRun(const OffloadArgs& args, CopyEngine& engine)
+        : gate_(engine.control()), interactive_(::isatty(STDOUT_FILENO) == 1),
+          onFull_(args.onFull.value_or(
+              ::isatty(STDIN_FILENO) == 1 && ::isatty(STDERR_FILENO) == 1 ? OnFull::ask : OnFull::drop)),
+          progress_(stdout) {}
+
+    ControlGate& gate() { return gate_; }
+
+    /// Reads every event of the run; returns the exit status.
+    int consume(EventStream& stream, const CopyJob& job) {
+        std::optional<JobSummary> summary;
+        while (auto event = stream.next()) {
+            if (const auto* scanned = event->get<EngineEvent::Scanned>()) {
+                fileCount_ = scanned->fileCount;
+            } else if (const auto* started = event->get<EngineEvent::FileStarted>()) {
+                progress_.setFile(started->relativePath);
+            } else if (const auto* progress = event->get<EngineEvent::Progress>()) {
+                if (interactive_) {
+                    progress_.update(progress->bytesProcessed, progress->totalBytes,
+                                     progress->bytesPerSecond);
+                }
+            } else if (const auto* finished = event->get<EngineEvent::FileFinished>()) {
+                fileFinished(finished->report);
+            } else if (const auto* failed = event->get<EngineEvent::DestinationFailed>()) {
+                failedRoots_.insert(failed->root);
+                complain("destination " + failed->root.string() +
+                         " left the job: " + OffloadText::destinationReason(failed->reason));
+            } else if (const auto* full = event->get<EngineEvent::DiskFull>()) {
+                diskFull(*full);
+            } else if (const auto* done = event->get<EngineEvent::Finished>()) {
+                summary = done->summary;
+            }
+        }
+        progress_.clear();
+        if (!summary) {
+            complain("the engine ended without a summary");
+            return 1;
+        }
+        if (!fileCount_) {
+            complain(scanFailure(job));
+            return 1;
+        }
+        const bool logsWritten = writeHashLogs(job, *summary);
+        std::fputs(OffloadText::summary(*summary, *fileCount_).c_str(), stdout);
+        std::fflush(stdout);
+        if (summary->cancelled) {
+            return 130;
+        }
+        return clean(*summary) && logsWritten ? 0 : 1;
+    }
+
+private:
+    void complain(const std::string& message) {
+        progress_.clear();
+        std::fflush(stdout);
+        std::fprintf(stderr, "stowline-cli: %s\n", message.c_str());
+    }
+
+    void fileFinished(const FileReport& report) {
+        if (report.outcome == FileOutcome::failed) {
+            complain(
+                "failed " + report.relativePath + ": " +
+                (report.errorDescription ? OffloadText::reason(*report.errorDescription) : "unknown reason"));
+        }
+        if (interactive_) {
+            return;
+        }
+        std::string line;
+        if (report.outcome == FileOutcome::failed) {
+            line =
+                "failed: " + (report.errorDescription ? OffloadText::reason(*report.errorDescription) : "");
+        } else {
+            line = std::string(toText(report.outcome));
+        }
+        std::fprintf(stdout, "%s\t%s\n", line.c_str(), report.relativePath.c_str());
+        std::fflush(stdout);
+    }
+
+    void diskFull(const EngineEvent::DiskFull& full) {
+        const std::string what = "destination " + full.root.string() + " is full: the next file needs " +
+                                 ByteFormat::string(full.needed) + ", " + ByteFormat::string(full.available) +
+                                 " free";
+        switch (onFull_) {
+        case OnFull::drop:
+            complain(what + "; dropping it");
+            gate_.drop(full.root);
+            return;
+        case OnFull::wait:
+            if (waitingFor_.insert(full.root).second) {
+                complain(what + "; waiting for space (Ctrl-C cancels)");
+            }
+            // Poll: let the engine look at the free space again in a second.
+            for (int i = 0; i < 10 && !gate_.cancelled(); ++i) {
+                ::usleep(100'000);
+            }
+            gate_.resume();
+            return;
+        case OnFull::ask:
+            complain(what);
+            std::fputs("Resume after freeing space, or drop this destination? [r/d] ", stderr);
+            std::fflush(stderr);
+            const auto answer = readAnswer(gate_);
+            if (answer == 'r') {
+                gate_.resume();
+            } else if (answer == 'd') {
+                gate_.drop(full.root);
+            }
+            return;
+        }
+    }
+
+    /// The engine only says that the sources could not be read; scanning again names why.
+    std::string scanFailure(const CopyJob& job) {
+        try {
+            (void)FileScanner::scan(job.sources);
+        } catch (const std::exception& error) {
+            return std::string("cannot read the sources: ") + error.what();
+        }
+        return "cannot read the sources";
+    }
+
+    /// Every file verified or skipped at every destination, and no destination failed.
+    bool clean(const JobSummary& summary) const {
+        if (summary.errorCount() != 0 || !failedRoots_.empty() ||
+            static_cast<int>(summary.reports.size()) != *fileCount_) {
+            return false;
+        }
+        for (const auto& [root, reports] : summary.reportsByRoot) {
+            for (const auto& report : reports) {
+                if (report.outcome == FileOutcome::failed) {
+                    return false;
+                }
+            }
+        }
+        return true;
+    }
+
+    ControlGate gate_;
+    bool interactive_;
+    OnFull onFull_;
+    ProgressLine progress_;
+    std::optional<int> fileCount_;
+    std::set<fs::path> failedRoots_;
+    std::set<fs::path> waitingFor_;
+};
+
+} // namespace
+
+int runOffload(const std::vector<std::string>& args) {
+    OffloadArgs parsed;
+    try {
+        parsed = parse(args);
+        validate(parsed);
+    } catch (const UsageError& error) {
+        std::fprintf(stderr, "stowline-cli offload: %s\n%s", error.message.c_str(), offloadUsage);
+        return 2;
+    }
+    ByteFormat::setLocale("en_US");
+
+    CopyJob job{parsed.sources, parsed.destinations};
+    CopyEngine::Options options;
+    options.sequential = parsed.sequential;
+    CopyEngine engine(options);
+    OffloadRun run(parsed, engine);
+    SignalWatcher signals([&run] { run.gate().cancel(); });
+    auto stream = engine.run(job);
+    return run.consume(*stream, job);
 }
 
 } // namespace cli

@@ -39,7 +39,7 @@ void DBusNotificationService::post(const QString& title, const QString& body) {
                                        QString::fromLatin1(serviceName), QStringLiteral("Notify"));
     QVariantMap hints;
     // Lets the server group our notifications under the application's desktop entry.
-    hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("stowline"));
+    hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("io.stowline.Stowline"));
     call << QStringLiteral("Stowline") << quint32(0) << iconName_ << title << body << QStringList() << hints
          << qint32(-1);
     // Fire and forget: the reply (the server's id, or an error) is of no use to us.

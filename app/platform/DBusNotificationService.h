@@ -10,7 +10,7 @@
 class DBusNotificationService : public NotificationService {
 public:
     /// `iconName` is the freedesktop icon name (or absolute image path) shown beside the text.
-    explicit DBusNotificationService(QString iconName = QStringLiteral("stowline"));
+    explicit DBusNotificationService(QString iconName = QStringLiteral("io.stowline.Stowline"));
 
     /// True when the session bus is connected and the notification service is running or
     /// can be started by the bus. Asks the bus each time (a daemon may come and go).

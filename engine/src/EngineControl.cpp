@@ -27,6 +27,15 @@ void EngineControl::dropRoot(const std::filesystem::path& url) {
     dropped_.insert(url);
 }
 
+bool EngineControl::pauseUnlessCancelled() {
+    std::lock_guard guard(lock_);
+    if (state_ == State::cancelled) {
+        return false;
+    }
+    state_ = State::paused;
+    return true;
+}
+
 void EngineControl::checkpoint() const {
     for (;;) {
         const State state = current();

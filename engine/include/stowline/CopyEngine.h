@@ -31,10 +31,10 @@ public:
     using CapacityProbe = std::function<std::optional<VolumeCapacity>(const std::filesystem::path&)>;
 
     struct Options {
-        VerifyFunction verify;              ///< replaces the physical re-read when set
-        CapacityProbe capacity;             ///< replaces statvfs when set (tests)
-        std::shared_ptr<FileOps> fileOps;   ///< replaces the system's file operations (tests)
-        bool sequential = false;            ///< write and verify destinations one after another
+        VerifyFunction verify;            ///< replaces the physical re-read when set
+        CapacityProbe capacity;           ///< replaces statvfs when set (tests)
+        std::shared_ptr<FileOps> fileOps; ///< replaces the system's file operations (tests)
+        bool sequential = false;          ///< write and verify destinations one after another
     };
 
     CopyEngine();
@@ -47,7 +47,8 @@ public:
     [[nodiscard]] EngineControl& control() { return *control_; }
 
     /// Starts the job on a new thread and returns its event stream at once. The stream
-    /// ends right after the finished event. Call once per engine.
+    /// ends right after the finished event. Call once per engine: a second call returns a
+    /// stream that has already ended. Events go only to a consumer that still holds the stream.
     [[nodiscard]] std::shared_ptr<EventStream> run(CopyJob job);
 
     /// Usable free bytes on the volume holding `at`, or -1.

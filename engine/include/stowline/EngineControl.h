@@ -21,6 +21,10 @@ public:
     /// A copy of the roots the user dropped after a disk-full; the set only grows.
     [[nodiscard]] std::set<std::filesystem::path> droppedRoots() const;
     void dropRoot(const std::filesystem::path& url);
+    /// Sets `paused` unless the state is `cancelled`, in one step, so that a cancel that
+    /// arrives just before the engine pauses itself is never overwritten. Returns whether
+    /// it paused.
+    [[nodiscard]] bool pauseUnlessCancelled();
 
     /// Returns while running; sleeps in 0.1 s steps while paused; throws
     /// CopyError::cancelled() once cancelled. Called only from the engine's threads.

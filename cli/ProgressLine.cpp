@@ -1,0 +1,69 @@
+#include "ProgressLine.h"
+
+#include "stowline/ByteFormat.h"
+
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+namespace cli {
+namespace {
+
+std::size_t terminalWidth(std::FILE* out) {
+    winsize size{};
+    if (::ioctl(::fileno(out), TIOCGWINSZ, &size) == 0 && size.ws_col > 0) {
+        return size.ws_col;
+    }
+    return 80;
+}
+
+} // namespace
+
+void ProgressLine::setFile(std::string relativePath) {
+    file_ = std::move(relativePath);
+}
+
+void ProgressLine::update(std::int64_t done, std::int64_t total, double bytesPerSecond) {
+    done_ = done;
+    total_ = total;
+    speed_ = bytesPerSecond;
+    const auto now = std::chrono::steady_clock::now();
+    if (shown_ && now - lastDraw_ < std::chrono::milliseconds(100)) {
+        return;
+    }
+    lastDraw_ = now;
+    draw();
+}
+
+void ProgressLine::draw() {
+    using namespace stowline;
+    const int percent = total_ > 0 ? static_cast<int>(done_ * 100 / total_) : 100;
+    std::string line = std::to_string(percent) + "%  " + ByteFormat::string(done_) + " of " +
+                       ByteFormat::string(total_) + "  " + ByteFormat::speed(speed_);
+    if (speed_ > 0.0 && total_ > done_) {
+        line += "  " + ByteFormat::duration(static_cast<double>(total_ - done_) / speed_) + " left";
+    }
+    line += "  " + file_;
+    const std::size_t width = terminalWidth(out_);
+    if (line.size() >= width) {
+        line.resize(width - 1); // never wrap: a wrapped line cannot be redrawn in place
+        while (!line.empty() && (static_cast<unsigned char>(line.back()) & 0xC0) == 0x80) {
+            line.pop_back(); // no half of a UTF-8 character at the end
+        }
+        if (!line.empty() && (static_cast<unsigned char>(line.back()) & 0x80) != 0) {
+            line.pop_back();
+        }
+    }
+    std::fprintf(out_, "\r\033[K%s", line.c_str());
+    std::fflush(out_);
+    shown_ = true;
+}
+
+void ProgressLine::clear() {
+    if (shown_) {
+        std::fputs("\r\033[K", out_);
+        std::fflush(out_);
+        shown_ = false;
+    }
+}
+
+} // namespace cli

@@ -1,0 +1,434 @@
+#include "EngineRun.h"
+
+#include "stowline/CopyError.h"
+#include "stowline/CopyFailureReason.h"
+#include "stowline/FileOps.h"
+#include "stowline/Verifier.h"
+
+#include <algorithm>
+#include <cinttypes>
+#include <cstdio>
+#include <sys/stat.h>
+
+namespace stowline {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::int64_t hashChunkSize = 4 * 1024 * 1024;
+
+std::string hexOf(std::uint64_t hash) {
+    char text[17];
+    std::snprintf(text, sizeof text, "%016" PRIx64, hash);
+    return text;
+}
+
+std::optional<Date> modificationDateOf(const fs::path& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        return std::nullopt;
+    }
+    const auto sinceEpoch =
+        std::chrono::seconds(info.st_mtim.tv_sec) + std::chrono::nanoseconds(info.st_mtim.tv_nsec);
+    return Date(std::chrono::duration_cast<Date::duration>(sinceEpoch));
+}
+
+bool folderExists(const fs::path& path) {
+    std::error_code error;
+    return fs::is_directory(path, error);
+}
+
+fs::path targetOf(const fs::path& root, const ScannedFile& file) {
+    return root / fs::path(file.relativePath);
+}
+
+std::string describe(const std::exception& error) {
+    const char* text = error.what();
+    return text != nullptr && *text != '\0' ? std::string(text) : std::string("unknown error");
+}
+
+} // namespace
+
+CopyEngine::Run::Run(Options options, std::shared_ptr<EngineControl> control,
+                     std::weak_ptr<EventStream> stream)
+    : options_(std::move(options)), control_(std::move(control)), stream_(std::move(stream)) {}
+
+FileOps& CopyEngine::Run::fileOps() {
+    return options_.fileOps ? *options_.fileOps : FileOps::system();
+}
+
+void CopyEngine::Run::emit(EngineEvent::Value event) {
+    // A consumer that let go of the stream gets nothing; the run goes on regardless.
+    if (auto stream = stream_.lock()) {
+        stream->push(EngineEvent{std::move(event)});
+    }
+}
+
+void CopyEngine::Run::execute(const CopyJob& job) {
+    const Date startDate = now();
+    const auto started = std::chrono::steady_clock::now();
+    bool cancelled = false;
+    try {
+        files_ = FileScanner::scan(job.sources);
+    } catch (...) {
+        JobSummary empty;
+        empty.startDate = startDate;
+        empty.finishDate = now();
+        emit(EngineEvent::Finished{std::move(empty)});
+        if (auto stream = stream_.lock()) {
+            stream->close();
+        }
+        return;
+    }
+    for (const auto& file : files_) {
+        total_ += file.size;
+    }
+    liveRoots_ = job.destinations;
+    emit(EngineEvent::Scanned{static_cast<int>(files_.size()), total_});
+
+    try {
+        for (std::size_t i = 0; i < files_.size(); ++i) {
+            processFile(static_cast<int>(i), files_[i]);
+        }
+    } catch (const Cancelled&) {
+        cancelled = true;
+    } catch (...) {
+        // Nothing may leave this thread. A failure outside the per-file handling (memory,
+        // a throwing seam) ends the job here; the consumer sees fewer reports than files
+        // and therefore no clean job.
+    }
+
+    // Elapsed time on the monotonic clock: a wall clock set back mid-job must not give a
+    // negative or absurd duration.
+    const double elapsed =
+        std::max(0.001, std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
+    JobSummary summary;
+    summary.reports = std::move(reports_);
+    summary.totalBytes = total_;
+    summary.startDate = startDate;
+    summary.finishDate = now();
+    summary.averageBytesPerSecond = static_cast<double>(processed_) / elapsed;
+    summary.cancelled = cancelled;
+    summary.reportsByRoot = std::move(reportsByRoot_);
+    emit(EngineEvent::Finished{std::move(summary)});
+    if (auto stream = stream_.lock()) {
+        stream->close();
+    }
+}
+
+void CopyEngine::Run::checkpoint() {
+    try {
+        control_->checkpoint();
+    } catch (const CopyError&) {
+        throw Cancelled{};
+    }
+}
+
+void CopyEngine::Run::processFile(int index, const ScannedFile& file) {
+    checkpoint();
+    if (liveRoots_.empty()) {
+        FileReport report;
+        report.relativePath = file.relativePath;
+        report.size = file.size;
+        report.outcome = FileOutcome::failed;
+        report.errorDescription = FileErrorReason::noDestinationAvailable();
+        report.verifiedAt = now();
+        reports_.push_back(report);
+        emit(EngineEvent::FileFinished{index, std::move(report)});
+        return;
+    }
+
+    FileWork work;
+    work.modificationDate = modificationDateOf(file.url);
+    const std::size_t liveAtStart = liveRoots_.size();
+    findExistingCopies(index, file, work);
+
+    if (work.needCopy.empty()) {
+        processed_ += file.size;
+        countBytes(0);
+        work.outcome = FileOutcome::skipped;
+        finishFile(index, file, work);
+        return;
+    }
+
+    checkRoom(file, work);
+    std::vector<fs::path> rejected;
+    for (const auto& root : work.needCopy) {
+        if (std::find(work.ready.begin(), work.ready.end(), root) == work.ready.end()) {
+            rejected.push_back(root);
+            removeLiveRoot(root);
+            work.outcomes[root] = {FileOutcome::failed, FileErrorReason::noDestinationForFile()};
+        }
+    }
+    if (work.ready.empty()) {
+        work.outcome = FileOutcome::failed;
+        if (work.needCopy.size() == liveAtStart) {
+            work.reason = FileErrorReason::noDestinationForFile();
+        } else {
+            std::string names;
+            for (const auto& root : rejected) {
+                names += (names.empty() ? "" : ", ") + root.filename().string();
+            }
+            work.reason = FileErrorReason::rejectedDestinations(std::move(names));
+        }
+        finishFile(index, file, work);
+        return;
+    }
+    copyAndVerify(index, file, work);
+    finishFile(index, file, work);
+}
+
+void CopyEngine::Run::findExistingCopies(int index, const ScannedFile& file, FileWork& work) {
+    const int count = static_cast<int>(files_.size());
+    for (const auto& root : liveRoots_) {
+        const fs::path target = targetOf(root, file);
+        // lstat, not stat: a symbolic link at the target (say, back to the card) holds no
+        // copy at all, however identical the bytes behind it hash.
+        std::error_code error;
+        const auto status = fileOps().status(target, error);
+        if (!status || status->type != FileStatus::Type::regular || status->size != file.size) {
+            work.needCopy.push_back(root);
+            continue;
+        }
+        emit(EngineEvent::FileStarted{index, count, file.relativePath, FilePhase::verifying});
+        if (!work.sourceHash) {
+            // A failed attempt leaves the hash unknown, so the next root tries again.
+            work.sourceHash = hashOrNone(file.url);
+            if (!work.sourceHash) {
+                work.needCopy.push_back(root);
+                continue;
+            }
+        }
+        const auto targetHash = hashOrNone(target);
+        if (!targetHash || *targetHash != *work.sourceHash) {
+            work.needCopy.push_back(root);
+        } else {
+            work.outcomes[root] = {FileOutcome::skipped, std::nullopt};
+        }
+    }
+}
+
+void CopyEngine::Run::checkRoom(const ScannedFile& file, FileWork& work) {
+    for (const auto& root : work.needCopy) {
+        for (;;) {
+            const auto dropped = control_->droppedRoots();
+            if (dropped.count(root) != 0) {
+                emit(EngineEvent::DestinationFailed{
+                    root, std::string(toText(CopyFailureReason::cancelledOutOfSpace))});
+                break;
+            }
+            const fs::path fresh(root.native());
+            const auto capacity =
+                options_.capacity ? options_.capacity(fresh) : CopyEngine::readCapacity(fresh);
+            const std::int64_t free =
+                capacity
+                    ? bestAvailableCapacity(capacity->importantUsage, capacity->plain, capacity->isRootVolume)
+                    : -1;
+            if (free < 0) {
+                emit(EngineEvent::DestinationFailed{
+                    root, std::string(toText(CopyFailureReason::destinationUnreachable))});
+                break;
+            }
+            if (file.size <= free) {
+                work.ready.push_back(root);
+                break;
+            }
+            // Pause before telling anyone, so an answer that comes at once is not
+            // overwritten; and never turn a cancel that is already there into a pause.
+            if (!control_->pauseUnlessCancelled()) {
+                throw Cancelled{};
+            }
+            emit(EngineEvent::DiskFull{root, file.size, free});
+            waitWhilePaused();
+        }
+    }
+}
+
+void CopyEngine::Run::waitWhilePaused() {
+    for (;;) {
+        switch (control_->current()) {
+        case EngineControl::State::cancelled:
+            throw Cancelled{};
+        case EngineControl::State::running:
+            return;
+        case EngineControl::State::paused:
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            break;
+        }
+    }
+}
+
+void CopyEngine::Run::countBytes(std::int64_t bytes) {
+    const double at = std::chrono::duration<double>(std::chrono::steady_clock::now() - clockStart_).count();
+    processed_ += bytes;
+    speed_.record(bytes, at);
+    if (at - lastProgressTime_ >= 0.1) {
+        lastProgressTime_ = at;
+        emit(EngineEvent::Progress{processed_, total_, speed_.bytesPerSecond(at)});
+    }
+}
+
+void CopyEngine::Run::removeLiveRoot(const fs::path& root) {
+    liveRoots_.erase(std::remove(liveRoots_.begin(), liveRoots_.end(), root), liveRoots_.end());
+}
+
+void CopyEngine::Run::dropAfterCopyFailure(const DestinationFailure& failure,
+                                           const std::map<fs::path, fs::path>& rootOfTarget, FileWork& work) {
+    const auto found = rootOfTarget.find(failure.url);
+    if (found == rootOfTarget.end()) {
+        return;
+    }
+    const fs::path& root = found->second;
+    work.outcomes[root] = {FileOutcome::failed, FileErrorReason::copyFailed(failure.systemMessage)};
+    const auto reason = failure.outOfSpace ? CopyFailureReason::destinationOutOfSpace
+                                           : CopyFailureReason::destinationWriteFailed;
+    emit(EngineEvent::DestinationFailed{root, std::string(toText(reason))});
+    removeLiveRoot(root);
+}
+
+void CopyEngine::Run::copyAndVerify(int index, const ScannedFile& file, FileWork& work) {
+    const int count = static_cast<int>(files_.size());
+    emit(EngineEvent::FileStarted{index, count, file.relativePath, FilePhase::copying});
+    std::vector<fs::path> targets;
+    std::map<fs::path, fs::path> rootOfTarget;
+    for (const auto& root : work.ready) {
+        targets.push_back(targetOf(root, file));
+        rootOfTarget[targets.back()] = root;
+    }
+    const auto onChunk = [this](std::int64_t bytes) {
+        control_->checkpoint(); // a cancel leaves the copier as CopyError::cancelled
+        countBytes(bytes);
+    };
+
+    CopyResult result;
+    try {
+        result = FileCopier::copy(file.url, targets, onChunk, &fileOps());
+    } catch (const CopyError& error) {
+        if (error.is<CopyError::Cancelled>()) {
+            throw Cancelled{};
+        }
+        if (const auto* all = error.get<CopyError::AllDestinationsFailed>()) {
+            for (const auto& failure : all->failures) {
+                dropAfterCopyFailure(failure, rootOfTarget, work);
+            }
+            work.outcome = FileOutcome::failed;
+            work.reason =
+                FileErrorReason::copyFailed(all->failures.empty() ? std::string("destinationWriteFailed")
+                                                                  : all->failures.front().systemMessage);
+            return;
+        }
+        work.outcome = FileOutcome::failed;
+        work.reason = FileErrorReason::copyFailed(describe(error));
+    } catch (const std::exception& error) {
+        work.outcome = FileOutcome::failed;
+        work.reason = FileErrorReason::copyFailed(describe(error));
+    } catch (...) {
+        work.outcome = FileOutcome::failed;
+        work.reason = FileErrorReason::copyFailed("unknown error");
+    }
+    if (work.reason) {
+        // The source could not be read, or something else went wrong: roots whose folder
+        // vanished leave the job; the others stay for the next file.
+        for (const auto& root : work.ready) {
+            if (!folderExists(root)) {
+                emit(EngineEvent::DestinationFailed{
+                    root, std::string(toText(CopyFailureReason::destinationDisconnected))});
+                removeLiveRoot(root);
+            }
+            work.outcomes[root] = {FileOutcome::failed, work.reason};
+        }
+        return;
+    }
+
+    for (const auto& failure : result.failures) {
+        dropAfterCopyFailure(failure, rootOfTarget, work);
+    }
+    // An existing copy found identical to an earlier read of the source no longer matches
+    // the source that was just copied: the source changed, so that root proves nothing.
+    if (work.sourceHash && *work.sourceHash != result.sourceHash) {
+        for (auto& [root, outcome] : work.outcomes) {
+            if (outcome.outcome == FileOutcome::skipped) {
+                outcome = {FileOutcome::failed, FileErrorReason::copyFailed(
+                                                    "the source file changed while the job was reading it")};
+                work.reason = outcome.reason;
+            }
+        }
+    }
+    work.sourceHash = result.sourceHash;
+    emit(EngineEvent::FileStarted{index, count, file.relativePath, FilePhase::verifying});
+    bool allVerified = true;
+    for (const auto& url : result.succeeded) {
+        const auto found = rootOfTarget.find(url);
+        if (found == rootOfTarget.end()) {
+            continue;
+        }
+        if (verifyWithRetry(file.url, url, result.sourceHash)) {
+            work.outcomes[found->second] = {FileOutcome::verified, std::nullopt};
+        } else {
+            allVerified = false;
+            work.outcomes[found->second] = {FileOutcome::failed,
+                                            FileErrorReason::hashMismatchAfterRecopy(url.string())};
+            work.reason = work.outcomes[found->second].reason;
+        }
+    }
+    work.outcome = allVerified && !work.reason ? FileOutcome::verified : FileOutcome::failed;
+    if (work.outcome == FileOutcome::verified) {
+        work.reason.reset();
+    }
+}
+
+std::optional<std::uint64_t> CopyEngine::Run::hashOrNone(const fs::path& path) {
+    try {
+        if (options_.verify) {
+            return options_.verify(path);
+        }
+        return Verifier::physicalHash(path, hashChunkSize, [this](std::int64_t) { control_->checkpoint(); });
+    } catch (const CopyError& error) {
+        if (error.is<CopyError::Cancelled>()) {
+            throw Cancelled{};
+        }
+        return std::nullopt;
+    } catch (...) {
+        return std::nullopt; // unreadable: the caller treats it like a mismatch
+    }
+}
+
+bool CopyEngine::Run::verifyWithRetry(const fs::path& source, const fs::path& dest, std::uint64_t expected) {
+    if (const auto first = hashOrNone(dest); first && *first == expected) {
+        return true;
+    }
+    // The re-copy has no checkpoint of its own: look once more, so that a cancel that came
+    // during the verification does not start one.
+    checkpoint();
+    try {
+        const auto again = FileCopier::copy(source, {dest}, {}, &fileOps());
+        if (again.sourceHash != expected || again.succeeded.empty()) {
+            return false;
+        }
+    } catch (...) {
+        return false;
+    }
+    const auto second = hashOrNone(dest);
+    return second && *second == expected;
+}
+
+void CopyEngine::Run::finishFile(int index, const ScannedFile& file, FileWork& work) {
+    FileReport report;
+    report.relativePath = file.relativePath;
+    report.size = file.size;
+    report.hashHex = hexOf(work.sourceHash.value_or(0));
+    report.outcome = work.outcome;
+    report.errorDescription = work.outcome == FileOutcome::failed ? work.reason : std::nullopt;
+    report.modificationDate = work.modificationDate;
+    report.verifiedAt = now();
+    reports_.push_back(report);
+    for (const auto& [root, outcome] : work.outcomes) {
+        FileReport forRoot = report;
+        forRoot.outcome = outcome.outcome;
+        forRoot.errorDescription = outcome.reason;
+        reportsByRoot_[root].push_back(std::move(forRoot));
+    }
+    emit(EngineEvent::FileFinished{index, std::move(report)});
+}
+
+} // namespace stowline

@@ -1,0 +1,85 @@
+#pragma once
+#include "stowline/CopyEngine.h"
+#include "stowline/FileCopier.h"
+#include "stowline/FileErrorReason.h"
+#include "stowline/FileOutcome.h"
+#include "stowline/FileReport.h"
+#include "stowline/FileScanner.h"
+#include "stowline/SpeedTracker.h"
+
+#include <chrono>
+#include <map>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace stowline {
+
+/// The working state and body of one engine run. Lives on the run's thread only; the
+/// control is the one object it shares.
+class CopyEngine::Run {
+public:
+    Run(Options options, std::shared_ptr<EngineControl> control, std::weak_ptr<EventStream> stream);
+
+    /// The whole job, ending with the finished event and the stream's close. Never throws.
+    void execute(const CopyJob& job);
+
+private:
+    /// Thrown inside the run when a cancel is seen; caught by execute() only.
+    struct Cancelled {};
+
+    struct Outcome {
+        FileOutcome outcome;
+        std::optional<FileErrorReason> reason;
+    };
+
+    /// What the file steps gather for one file before its report is made.
+    struct FileWork {
+        std::map<std::filesystem::path, Outcome> outcomes;
+        std::vector<std::filesystem::path> needCopy;
+        std::vector<std::filesystem::path> ready;
+        std::optional<std::uint64_t> sourceHash;
+        std::optional<Date> modificationDate;
+        FileOutcome outcome = FileOutcome::failed;
+        std::optional<FileErrorReason> reason;
+    };
+
+    void emit(EngineEvent::Value event);
+    [[nodiscard]] FileOps& fileOps();
+    void processFile(int index, const ScannedFile& file);
+    void findExistingCopies(int index, const ScannedFile& file, FileWork& work);
+    void checkRoom(const ScannedFile& file, FileWork& work);
+    void copyAndVerify(int index, const ScannedFile& file, FileWork& work);
+    void finishFile(int index, const ScannedFile& file, FileWork& work);
+
+    void checkpoint();
+    void waitWhilePaused();
+    void countBytes(std::int64_t bytes);
+    void removeLiveRoot(const std::filesystem::path& root);
+    void dropAfterCopyFailure(const DestinationFailure& failure,
+                              const std::map<std::filesystem::path, std::filesystem::path>& rootOfTarget,
+                              FileWork& work);
+
+    /// The file's hash as read back from its device; none when it cannot be read.
+    [[nodiscard]] std::optional<std::uint64_t> hashOrNone(const std::filesystem::path& path);
+    [[nodiscard]] bool verifyWithRetry(const std::filesystem::path& source, const std::filesystem::path& dest,
+                                       std::uint64_t expected);
+
+    Options options_;
+    std::shared_ptr<EngineControl> control_;
+    std::weak_ptr<EventStream> stream_;
+
+    std::vector<ScannedFile> files_;
+    std::int64_t total_ = 0;
+    std::vector<std::filesystem::path> liveRoots_;
+    std::int64_t processed_ = 0;
+    SpeedTracker speed_{5.0};
+    /// Progress spacing and speed samples use a monotonic clock: a wall clock set back
+    /// would otherwise silence progress or skew the speed until it caught up again.
+    std::chrono::steady_clock::time_point clockStart_ = std::chrono::steady_clock::now();
+    double lastProgressTime_ = -1.0e9; ///< long before the first event
+    std::vector<FileReport> reports_;
+    std::map<std::filesystem::path, std::vector<FileReport>> reportsByRoot_;
+};
+
+} // namespace stowline

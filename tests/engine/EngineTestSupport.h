@@ -1,0 +1,163 @@
+#pragma once
+// Fixtures shared by the engine run-loop tests: a temporary card with destinations, event
+// collection, and small helpers to read what happened.
+#include "stowline/CopyEngine.h"
+
+#include <gtest/gtest.h>
+#include <xxhash.h>
+
+#include <condition_variable>
+#include <fstream>
+#include <functional>
+#include <mutex>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace enginetest {
+
+namespace fs = std::filesystem;
+using stowline::EngineEvent;
+
+inline std::string content(std::size_t size, char seed) {
+    std::string text(size, '\0');
+    for (std::size_t i = 0; i < size; ++i) {
+        text[i] = static_cast<char>(seed + static_cast<char>(i * 7 % 251));
+    }
+    return text;
+}
+
+inline void writeFile(const fs::path& path, const std::string& bytes) {
+    fs::create_directories(path.parent_path());
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+inline std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream buffer;
+    buffer << in.rdbuf();
+    return buffer.str();
+}
+
+inline std::uint64_t hashOf(const std::string& bytes) {
+    return XXH64(bytes.data(), bytes.size(), 0);
+}
+
+inline std::string hexOf(std::uint64_t hash) {
+    char text[17];
+    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
+    return text;
+}
+
+/// A temporary folder holding a card "card" and destination roots "A" and "B".
+class EngineFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/stowline-engine-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        base = pattern;
+        card = base / "card";
+        rootA = base / "A";
+        rootB = base / "B";
+        fs::create_directories(card);
+        fs::create_directories(rootA);
+        fs::create_directories(rootB);
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        fs::remove_all(base, ignored);
+    }
+
+    /// Writes card/<relative> and returns its bytes.
+    std::string addToCard(const std::string& relative, std::size_t size, char seed) {
+        auto bytes = content(size, seed);
+        writeFile(card / relative, bytes);
+        return bytes;
+    }
+
+    /// Runs a job to the end. `onEvent` sees every event as it arrives (on this thread) and
+    /// may steer the control, as the application would.
+    std::vector<EngineEvent> runJob(stowline::CopyEngine& engine, std::vector<fs::path> roots,
+                                    const std::function<void(const EngineEvent&)>& onEvent = {}) {
+        auto stream = engine.run(stowline::CopyJob{{card}, std::move(roots)});
+        std::vector<EngineEvent> events;
+        while (auto event = stream->next()) {
+            if (onEvent) {
+                onEvent(*event);
+            }
+            events.push_back(std::move(*event));
+        }
+        return events;
+    }
+
+    fs::path base, card, rootA, rootB;
+};
+
+inline const stowline::JobSummary& summaryOf(const std::vector<EngineEvent>& events) {
+    if (events.empty() || !events.back().is<EngineEvent::Finished>()) {
+        throw std::logic_error("the stream did not end with finished");
+    }
+    return events.back().get<EngineEvent::Finished>()->summary;
+}
+
+template <class T> std::vector<T> eventsOf(const std::vector<EngineEvent>& events) {
+    std::vector<T> found;
+    for (const auto& event : events) {
+        if (const auto* value = event.get<T>()) {
+            found.push_back(*value);
+        }
+    }
+    return found;
+}
+
+/// A short label per event ("started:copying:2", "finished:1", "failed:B:reason", ...), to
+/// compare sequences at a glance.
+inline std::vector<std::string> trace(const std::vector<EngineEvent>& events) {
+    std::vector<std::string> labels;
+    for (const auto& event : events) {
+        if (const auto* e = event.get<EngineEvent::FileStarted>()) {
+            labels.push_back("started:" + std::string(stowline::toText(e->phase)) + ":" +
+                             std::to_string(e->index));
+        } else if (const auto* e = event.get<EngineEvent::FileFinished>()) {
+            labels.push_back("fileFinished:" + std::to_string(e->index));
+        } else if (const auto* e = event.get<EngineEvent::DestinationFailed>()) {
+            labels.push_back("failed:" + e->root.filename().string() + ":" + e->reason);
+        } else if (const auto* e = event.get<EngineEvent::DiskFull>()) {
+            labels.push_back("diskFull:" + e->root.filename().string());
+        } else if (event.is<EngineEvent::Scanned>()) {
+            labels.push_back("scanned");
+        } else if (event.is<EngineEvent::Finished>()) {
+            labels.push_back("finished");
+        }
+        // progress events are left out: their number depends on timing
+    }
+    return labels;
+}
+
+/// A one-shot gate between the engine's thread and the test's.
+class Latch {
+public:
+    void open() {
+        std::lock_guard guard(mutex_);
+        open_ = true;
+        changed_.notify_all();
+    }
+    void wait() {
+        std::unique_lock guard(mutex_);
+        changed_.wait(guard, [this] { return open_; });
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool open_ = false;
+};
+
+/// Plenty of room on every volume.
+inline std::optional<stowline::VolumeCapacity> roomy(const fs::path&) {
+    return stowline::VolumeCapacity{std::nullopt, std::int64_t{1} << 40, false};
+}
+
+} // namespace enginetest
