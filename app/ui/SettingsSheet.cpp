@@ -86,9 +86,13 @@ SettingsSheet::SettingsSheet(Appearance& appearance, QWidget* parent)
     body->setSpacing(sectionSpacing);
     addSection(body, "settings.appearance", appearanceSection());
     addSection(body, "settings.reportformats", formatsSection());
-    addSection(body, "settings.howitworks", paragraphs("settings.howitworks.p", 5));
-    addSection(body, "settings.hash", paragraphs("settings.hash.p", 6));
-    addSection(body, "settings.reports", paragraphs("settings.reports.p", 2));
+    addSection(body, "settings.howitworks",
+               paragraphs({"settings.howitworks.p1", "settings.howitworks.p2", "settings.howitworks.p3",
+                           "settings.howitworks.p4", "settings.howitworks.p5"}));
+    addSection(body, "settings.hash",
+               paragraphs({"settings.hash.p1", "settings.hash.p2", "settings.hash.p3", "settings.hash.p4",
+                           "settings.hash.p5", "settings.hash.p6"}));
+    addSection(body, "settings.reports", paragraphs({"settings.reports.p1", "settings.reports.p2"}));
     addSection(body, "settings.updates", updatesSection());
     body->addStretch(1);
     scroll_->setWidget(content);
@@ -223,11 +227,11 @@ QVBoxLayout* SettingsSheet::formatsSection() {
     return content;
 }
 
-QVBoxLayout* SettingsSheet::paragraphs(const char* prefix, int count) {
+QVBoxLayout* SettingsSheet::paragraphs(std::initializer_list<const char*> keys) {
     auto* content = new QVBoxLayout;
     content->setSpacing(10);
-    for (int i = 1; i <= count; ++i) {
-        addText(content, QByteArray(prefix + QByteArray::number(i)).constData(), paragraph);
+    for (const char* key : keys) {
+        addText(content, key, paragraph);
     }
     return content;
 }

@@ -3,6 +3,8 @@
 #include <QList>
 #include <QPair>
 
+#include <initializer_list>
+
 class Appearance;
 class ChoiceButton;
 class OutlineButton;
@@ -41,7 +43,7 @@ private:
     void addSection(QVBoxLayout* body, const char* titleKey, QVBoxLayout* content);
     QVBoxLayout* appearanceSection();
     QVBoxLayout* formatsSection();
-    QVBoxLayout* paragraphs(const char* prefix, int count);
+    QVBoxLayout* paragraphs(std::initializer_list<const char*> keys);
     QVBoxLayout* updatesSection();
     void syncFromAppearance();
     void retranslate();

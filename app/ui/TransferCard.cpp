@@ -160,6 +160,10 @@ void TransferCard::animateTo(double pct) {
     animation_->start();
 }
 
+bool TransferCard::isAnimating() const {
+    return animation_->state() == QAbstractAnimation::Running;
+}
+
 const TransferJob::DestinationStatus* TransferCard::row() const {
     if (!job_) {
         return nullptr;

@@ -39,6 +39,8 @@ public:
     [[nodiscard]] QStringList buttonSymbols() const;
     [[nodiscard]] QAbstractButton* button(const QString& symbol) const;
     [[nodiscard]] QAbstractButton* removeBadge() const { return badge_; }
+    /// True while the bar is still moving towards the job's percentage.
+    [[nodiscard]] bool isAnimating() const;
 
     [[nodiscard]] QSize sizeHint() const override;
     [[nodiscard]] QSize minimumSizeHint() const override;

@@ -235,7 +235,11 @@ void TransfersPanel::rebuild() {
 
 void TransfersPanel::updateActivity() {
     const bool active = state_.hasActiveJobs();
-    header_->clearButton()->setVisible(state_.hasFinishedJobs());
+    const bool finished = state_.hasFinishedJobs();
+    if (header_->clearButton()->isHidden() == finished) {
+        header_->clearButton()->setVisible(finished);
+        header_->update(); // the speed label sits beside the button
+    }
     if (active && !speedTimer_->isActive()) {
         speedTimer_->start();
         refreshSpeed();

@@ -60,6 +60,13 @@ inline void hover(QWidget* widget, bool inside) {
     }
 }
 
+/// Opens a gate when the test leaves, however it leaves, so that no engine thread stays
+/// blocked while its state is being destroyed. Declare it after the state.
+struct OpenOnExit {
+    std::shared_ptr<Gate> gate;
+    ~OpenOnExit() { gate->open(); }
+};
+
 /// Counts the paint events each watched widget receives.
 class PaintCounter : public QObject {
 public:

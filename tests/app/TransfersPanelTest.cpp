@@ -13,10 +13,12 @@
 #include "ui/TransferCard.h"
 #include "ui/TransfersPanel.h"
 
+#include "stowline/CopyError.h"
 #include "stowline/CopyFailureReason.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QLayout>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -162,18 +164,29 @@ private slots:
         writeFile(root + QStringLiteral("/C003/clip.mov"), 3000);
         QDir().mkpath(root + QStringLiteral("/drive"));
         auto verifyCalls = std::make_shared<std::atomic<int>>(0);
-        auto held = std::make_shared<std::atomic<bool>>(false);
-        auto gate = std::make_shared<Gate>();
+        auto lateHeld = std::make_shared<std::atomic<bool>>(false);
+        auto earlyHeld = std::make_shared<std::atomic<bool>>(false);
+        auto lateGate = std::make_shared<Gate>();
+        auto earlyGate = std::make_shared<Gate>();
         AppState::Services services;
-        services.engineOptions.verify = [verifyCalls, held, gate](const std::filesystem::path& path) {
+        services.engineOptions.verify = [=](const std::filesystem::path& path) -> std::uint64_t {
+            if (path.string().find("C003") != std::string::npos) {
+                // The only file waits until the test has pressed cancel, then gives up as a
+                // verifier does when the job is cancelled under it.
+                earlyHeld->store(true);
+                earlyGate->wait();
+                throw stowline::CopyError::cancelled();
+            }
             // The second file waits here until the test has pressed cancel.
-            if (path.string().find("B002") != std::string::npos && ++*verifyCalls == 2) {
-                held->store(true);
-                gate->wait();
+            if (++*verifyCalls == 2) {
+                lateHeld->store(true);
+                lateGate->wait();
             }
             return hashOfFile(path);
         };
         AppState state(services);
+        const OpenOnExit openEarly{earlyGate};
+        const OpenOnExit openLate{lateGate};
         FakeReveal reveal;
         TransfersPanel panel(state, reveal);
         state.addDestinations({fileUrl(root + QStringLiteral("/drive"))});
@@ -181,18 +194,21 @@ private slots:
         state.addSources({fileUrl(root + QStringLiteral("/C003"))});
         state.startTransfer();
         TransferJob* early = state.jobs().front();
-        early->cancel(); // before the engine has done anything
+        QTRY_VERIFY_WITH_TIMEOUT(earlyHeld->load(), 30000);
+        early->cancel();
+        earlyGate->open();
         state.addSources({fileUrl(root + QStringLiteral("/B002"))});
         state.startTransfer();
         TransferJob* late = state.jobs().front();
-        QTRY_VERIFY_WITH_TIMEOUT(held->load(), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(lateHeld->load(), 30000);
         late->cancel();
-        gate->open();
+        lateGate->open();
         QTRY_VERIFY_WITH_TIMEOUT(noActiveJobs(state), 60000);
 
         QCOMPARE(early->phase(), Phase::cancelled);
         QCOMPARE(late->phase(), Phase::cancelled);
         QVERIFY(late->summary() && !late->summary()->reports.empty());
+        QVERIFY(early->summary() && early->summary()->reports.empty());
         QCOMPARE(panel.cards().size(), 2);
         TransferCard* lateCard = panel.cards()[0]; // newest first
         TransferCard* earlyCard = panel.cards()[1];
@@ -214,7 +230,18 @@ private slots:
         }
         QDir().mkpath(root + QStringLiteral("/d1"));
         QDir().mkpath(root + QStringLiteral("/d2"));
-        AppState state;
+        // c2 and c3 stay running, held in the verification of their only file.
+        auto gate = std::make_shared<Gate>();
+        AppState::Services services;
+        services.engineOptions.verify = [gate](const std::filesystem::path& path) {
+            const std::string p = path.string();
+            if (p.find("/c2/") != std::string::npos || p.find("/c3/") != std::string::npos) {
+                gate->wait();
+            }
+            return hashOfFile(path);
+        };
+        AppState state(services);
+        const OpenOnExit openGate{gate};
         FakeReveal reveal;
         TransfersPanel panel(state, reveal);
         panel.resize(452, 900);
@@ -229,7 +256,6 @@ private slots:
         for (const char* name : {"c2", "c3"}) {
             state.addSources({fileUrl(root + QLatin1Char('/') + QLatin1String(name))});
             state.startTransfer();
-            state.jobs().front()->togglePause(); // held before the engine copies anything
         }
         QCOMPARE(state.jobs().size(), 3);
         QCOMPARE(panel.cardCount(), 6);
@@ -242,6 +268,12 @@ private slots:
         for (TransferCard* card : before) {
             paints.watch(card);
         }
+        // Let the bars finish moving and the new cards' layout and first paint happen before
+        // counting.
+        QTRY_VERIFY(std::none_of(before.cbegin(), before.cend(), [](auto* c) { return c->isAnimating(); }));
+        QCoreApplication::sendPostedEvents();
+        panel.layout()->activate();
+        panel.repaint();
         QCoreApplication::processEvents();
         paints.reset();
         running->apply(stowline::EngineEvent{stowline::EngineEvent::FileStarted{0, 1, "x/a.mov", {}}});
