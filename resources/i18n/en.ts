@@ -21,6 +21,10 @@
         <translation>A transfer of a source with the same name to the same destination is already running. Wait for it to finish, or cancel it first.</translation>
     </message>
     <message>
+        <source>appstate.dest_inside_source_error</source>
+        <translation>A destination lies inside a source, or a source would be copied onto itself. Choose a destination outside the sources.</translation>
+    </message>
+    <message>
         <source>appstate.idle</source>
         <translation>Idle</translation>
     </message>

@@ -21,6 +21,10 @@
         <translation>Já há uma transferência de uma origem com o mesmo nome para o mesmo destino em andamento. Espere ela terminar ou cancele-a antes.</translation>
     </message>
     <message>
+        <source>appstate.dest_inside_source_error</source>
+        <translation>Um destino está dentro de uma origem, ou uma origem seria copiada sobre ela mesma. Escolha um destino fora das origens.</translation>
+    </message>
+    <message>
         <source>appstate.idle</source>
         <translation>Parado</translation>
     </message>
