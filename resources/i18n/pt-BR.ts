@@ -153,8 +153,24 @@
         <translation>Não foi possível ejetar “%1”: %2</translation>
     </message>
     <message>
+        <source>filebrowser.error.eject_no_device</source>
+        <translation>nenhum disco removível contém este volume</translation>
+    </message>
+    <message>
+        <source>filebrowser.error.eject_no_service</source>
+        <translation>o serviço de discos (UDisks2) não está disponível</translation>
+    </message>
+    <message>
+        <source>filebrowser.error.invalid_name</source>
+        <translation>“%1” não pode ser usado como nome.</translation>
+    </message>
+    <message>
         <source>filebrowser.error.paste</source>
         <translation>Não foi possível colar: %1</translation>
+    </message>
+    <message>
+        <source>filebrowser.error.paste_into_itself</source>
+        <translation>“%1” não pode ser colado dentro de si mesmo nem de uma de suas pastas</translation>
     </message>
     <message>
         <source>filebrowser.error.rename</source>
