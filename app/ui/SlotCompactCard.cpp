@@ -1,6 +1,7 @@
 #include "ui/SlotCompactCard.h"
 
 #include "ui/BadgedIcon.h"
+#include "ui/Fonts.h"
 #include "ui/SlotText.h"
 #include "ui/TextLine.h"
 #include "ui/Theme.h"

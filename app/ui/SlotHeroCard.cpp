@@ -3,6 +3,7 @@
 #include "settings/L10n.h"
 #include "stowline/ByteFormat.h"
 #include "ui/BadgedIcon.h"
+#include "ui/Fonts.h"
 #include "ui/FreeSpaceBar.h"
 #include "ui/HeroStat.h"
 #include "ui/SlotText.h"

@@ -217,6 +217,9 @@ void SlotPanel::build(Mode mode) {
         grid->addWidget(addCell, n / gridColumns, n % gridColumns, Qt::AlignTop);
         grid->setRowStretch(n / gridColumns + 1, 1);
         scroll->setWidget(inner);
+        // setWidget switches the background on; the panel's own fill must show through.
+        inner->setAutoFillBackground(false);
+        scroll->viewport()->setAutoFillBackground(false);
         content_ = scroll;
         break;
     }
