@@ -1,3 +1,4 @@
+#include "browser/FileBrowserPanel.h"
 #include "platform/DBusNotificationService.h"
 #include "platform/FileDialogOpenPanel.h"
 #include "platform/MountInfoVolumeService.h"
@@ -55,6 +56,7 @@ int main(int argc, char* argv[]) {
     view->setSourcePanel(new SlotPanel(SlotPanel::Kind::source, state));
     view->setCentreColumn(new CentreColumn(state));
     view->setDestinationPanel(new SlotPanel(SlotPanel::Kind::destination, state));
+    view->setBrowserPanel(new FileBrowserPanel(&state));
 
     // Files and folders named on the command line (the desktop's "Open with") are sources.
     QList<QUrl> sources;
@@ -86,6 +88,7 @@ int main(int argc, char* argv[]) {
     view->setSourcePanel(nullptr);
     view->setCentreColumn(nullptr);
     view->setDestinationPanel(nullptr);
+    view->setBrowserPanel(nullptr);
     Notifier::setService(nullptr);
     return status;
 }
