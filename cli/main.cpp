@@ -19,6 +19,8 @@ constexpr const char* usage =
     "                               copy sources to every destination and verify each copy,\n"
     "                               then write a \"Hash Log\" folder into each destination:\n"
     "                               an MHL hash list and a text report\n"
+    "  verify ROOT [--mhl FILE]     check a drive against its Hash Log: read every listed\n"
+    "                               file again; exit 0 only when all are intact\n"
     "\n"
     "Offload options:\n"
     "  --on-full ask|drop|wait      when a destination fills up: ask on the terminal, drop\n"
@@ -60,6 +62,9 @@ int main(int argc, char** argv) {
     }
     if (command == "offload") {
         return cli::runOffload(args);
+    }
+    if (command == "verify") {
+        return cli::runVerify(args);
     }
     std::fprintf(stderr, "stowline-cli: unknown command '%s'\n\n%s", command.c_str(), usage);
     return 2;
