@@ -169,6 +169,8 @@ TransfersPanel::TransfersPanel(AppState& state, RevealService& reveal, QWidget* 
     connect(speedTimer_, &QTimer::timeout, this, &TransfersPanel::refreshSpeed);
     connect(&state_, &AppState::jobsChanged, this, &TransfersPanel::rebuild);
     connect(&state_, &AppState::jobActivityChanged, this, &TransfersPanel::updateActivity);
+    // Should the state go first, the once-a-second speed must not read it any more.
+    connect(&state_, &QObject::destroyed, speedTimer_, &QTimer::stop);
     rebuild();
 }
 

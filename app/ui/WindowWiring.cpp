@@ -22,6 +22,8 @@ public:
           owned_(std::move(owned)) {
         connect(&state_, &AppState::reportJobChanged, this, &SheetPresenter::showReport);
         connect(&view_, &MainView::showsSettingsChanged, this, &SheetPresenter::showSettings);
+        // The report sheet refers to a job the state owns: it cannot outlive the state.
+        connect(&state_, &QObject::destroyed, this, [this] { delete report_.data(); });
     }
 
 private:
