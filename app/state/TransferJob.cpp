@@ -2,6 +2,7 @@
 
 #include "settings/L10n.h"
 #include "settings/ReportSettings.h"
+#include "settings/ReportStrings.h"
 #include "state/EngineEventPump.h"
 #include "state/FileUrl.h"
 #include "state/Notifier.h"
@@ -250,33 +251,8 @@ void TransferJob::callFinished() {
 }
 
 stowline::TextReportStrings TransferJob::reportStrings() {
-    const auto text = [](const char* key) { return L10n::t(key).toStdString(); };
-    const auto count = [](const char* key) {
-        return [key](std::int64_t n) { return L10n::plural(key, n).toStdString(); };
-    };
-    stowline::TextReportStrings strings;
-    strings.title = text("report.title");
-    strings.date = text("report.date");
-    strings.duration = text("report.duration");
-    strings.averageSpeed = text("report.average_speed");
-    strings.source = text("report.source");
-    strings.destination = text("report.destination");
-    strings.errorsHeader = text("report.errors_header");
-    strings.alreadyExisted = text("report.already_existed");
-    strings.verdictIntact = text("report.verdict_intact");
-    strings.verdictErrors = text("report.verdict_errors");
-    strings.summary = text("report.summary_line");
-    strings.cancelled = text("report.cancelled");
-    strings.filesCount = count("files_count");
-    strings.verifiedCount = count("verified_count");
-    strings.errorsCount = count("errors_count");
-    strings.errorNoDestinationAvailable = text("report.error.no_destination_available");
-    strings.errorNoDestinationForFile = text("report.error.no_destination_for_file");
-    strings.errorRejectedDestinations = text("report.error.rejected_destinations");
-    strings.errorHashMismatch = text("report.error.hash_mismatch");
-    strings.errorCopyFailed = text("report.error.copy_failed");
-    strings.errorUnknown = text("report.error.unknown");
-    return strings;
+    // The same catalog texts the command line tool writes its reports with.
+    return ReportStrings::current();
 }
 
 void TransferJob::setPhase(Phase phase) {
