@@ -9,5 +9,6 @@ namespace cli {
 int runHash(const std::vector<std::string>& args);
 int runScan(const std::vector<std::string>& args);
 int runOffload(const std::vector<std::string>& args);
+int runVerify(const std::vector<std::string>& args);
 
 } // namespace cli

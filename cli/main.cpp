@@ -16,6 +16,8 @@ constexpr const char* usage =
     "                               file: relative path, a tab, the size in bytes\n"
     "  offload SOURCE... --dest DIR [--dest DIR ...] [--on-full ask|drop|wait]\n"
     "                               copy sources to every destination and verify each copy\n"
+    "  verify ROOT [--mhl FILE]     check a drive against its Hash Log: read every listed\n"
+    "                               file again; exit 0 only when all are intact\n"
     "\n"
     "Options:\n"
     "  --help                       show this help\n"
@@ -47,6 +49,9 @@ int main(int argc, char** argv) {
     }
     if (command == "offload") {
         return cli::runOffload(args);
+    }
+    if (command == "verify") {
+        return cli::runVerify(args);
     }
     std::fprintf(stderr, "stowline-cli: unknown command '%s'\n\n%s", command.c_str(), usage);
     return 2;

@@ -8,7 +8,8 @@ namespace Fonts {
 /// Weights used by the design; heavy maps to the heaviest bundled weight.
 enum class Weight { light, regular, medium, semibold, bold, heavy };
 
-/// Sizes are in points as the design gives them; letterSpacing in points (absolute).
+/// Sizes are in points as the design gives them; letterSpacing in points (absolute). A design
+/// point is one logical pixel: fonts are sized in pixels, whatever the screen's DPI.
 [[nodiscard]] QFont sans(double pointSize, Weight weight = Weight::regular, double letterSpacing = 0.0);
 [[nodiscard]] QFont mono(double pointSize, Weight weight = Weight::regular, double letterSpacing = 0.0);
 

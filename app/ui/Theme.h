@@ -2,6 +2,8 @@
 #include <QColor>
 #include <QPalette>
 
+class Appearance;
+
 /// The colours of one appearance. Every view takes its colours from Theme::current(),
 /// which follows Appearance::isLight. Main thread.
 struct Theme {
@@ -28,4 +30,6 @@ struct Theme {
     [[nodiscard]] static const Theme& current();
     /// Switches the current theme and the application's palette (QApplication must exist).
     static void apply(bool isLight);
+    /// Applies the appearance's choice now and again whenever it changes.
+    static void follow(const Appearance& appearance);
 };

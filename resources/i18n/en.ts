@@ -21,6 +21,10 @@
         <translation>A transfer of a source with the same name to the same destination is already running. Wait for it to finish, or cancel it first.</translation>
     </message>
     <message>
+        <source>appstate.dest_inside_source_error</source>
+        <translation>A destination lies inside a source, or a source would be copied onto itself. Choose a destination outside the sources.</translation>
+    </message>
+    <message>
         <source>appstate.idle</source>
         <translation>Idle</translation>
     </message>
@@ -149,8 +153,24 @@
         <translation>Couldn't eject “%1”: %2</translation>
     </message>
     <message>
+        <source>filebrowser.error.eject_no_device</source>
+        <translation>no removable drive holds this volume</translation>
+    </message>
+    <message>
+        <source>filebrowser.error.eject_no_service</source>
+        <translation>the disk service (UDisks2) is not available</translation>
+    </message>
+    <message>
+        <source>filebrowser.error.invalid_name</source>
+        <translation>“%1” can't be used as a name.</translation>
+    </message>
+    <message>
         <source>filebrowser.error.paste</source>
         <translation>Couldn't paste: %1</translation>
+    </message>
+    <message>
+        <source>filebrowser.error.paste_into_itself</source>
+        <translation>“%1” can't be pasted into itself or into one of its own folders</translation>
     </message>
     <message>
         <source>filebrowser.error.rename</source>

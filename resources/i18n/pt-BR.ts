@@ -21,6 +21,10 @@
         <translation>Já há uma transferência de uma origem com o mesmo nome para o mesmo destino em andamento. Espere ela terminar ou cancele-a antes.</translation>
     </message>
     <message>
+        <source>appstate.dest_inside_source_error</source>
+        <translation>Um destino está dentro de uma origem, ou uma origem seria copiada sobre ela mesma. Escolha um destino fora das origens.</translation>
+    </message>
+    <message>
         <source>appstate.idle</source>
         <translation>Parado</translation>
     </message>
@@ -149,8 +153,24 @@
         <translation>Não foi possível ejetar “%1”: %2</translation>
     </message>
     <message>
+        <source>filebrowser.error.eject_no_device</source>
+        <translation>nenhum disco removível contém este volume</translation>
+    </message>
+    <message>
+        <source>filebrowser.error.eject_no_service</source>
+        <translation>o serviço de discos (UDisks2) não está disponível</translation>
+    </message>
+    <message>
+        <source>filebrowser.error.invalid_name</source>
+        <translation>“%1” não pode ser usado como nome.</translation>
+    </message>
+    <message>
         <source>filebrowser.error.paste</source>
         <translation>Não foi possível colar: %1</translation>
+    </message>
+    <message>
+        <source>filebrowser.error.paste_into_itself</source>
+        <translation>“%1” não pode ser colado dentro de si mesmo nem de uma de suas pastas</translation>
     </message>
     <message>
         <source>filebrowser.error.rename</source>

@@ -1,0 +1,328 @@
+#include "state/TransferJob.h"
+
+#include "settings/L10n.h"
+#include "settings/ReportSettings.h"
+#include "state/EngineEventPump.h"
+#include "state/FileUrl.h"
+#include "state/Notifier.h"
+
+#include "stowline/ReportWriter.h"
+
+#include <type_traits>
+
+using stowline::EngineEvent;
+
+TransferJob::TransferJob(const QList<SourceItem>& sources, const QList<QUrl>& destinationURLs,
+                         stowline::CopyEngine::Options engineOptions, QObject* parent)
+    : QObject(parent), id_(QUuid::createUuid()), startedAt_(QDateTime::currentDateTime()),
+      engine_(std::make_unique<stowline::CopyEngine>(std::move(engineOptions))) {
+    for (const SourceItem& source : sources) {
+        sourceURLs_.append(source.url);
+        totalBytes_ += source.totalBytes;
+    }
+    sourcesLabel_ = sources.size() == 1 ? FileUrl::lastComponent(sources.front().url).trimmed()
+                                        : L10n::plural("items_count", sources.size());
+    if (!sources.isEmpty()) {
+        iconURL_ = sources.front().url;
+    } else if (!destinationURLs.isEmpty()) {
+        iconURL_ = destinationURLs.front();
+    } else {
+        iconURL_ = QUrl::fromLocalFile(QStringLiteral("/"));
+    }
+    for (const QUrl& url : destinationURLs) {
+        destinations_.append(DestinationStatus{QUuid::createUuid(), url, std::nullopt, 0, 0});
+    }
+}
+
+TransferJob::~TransferJob() {
+    // The engine cancels and joins its own thread, which ends the stream with `finished`;
+    // only then can the reader be joined. Deliveries still queued die with this object.
+    if (engine_) {
+        engine_->control().set(stowline::EngineControl::State::cancelled);
+    }
+    engine_.reset();
+    pump_.reset();
+}
+
+void TransferJob::start() {
+    if (pump_) {
+        return;
+    }
+    stowline::CopyJob job;
+    for (const QUrl& url : sourceURLs_) {
+        job.sources.push_back(FileUrl::toPath(url));
+    }
+    for (const DestinationStatus& row : destinations_) {
+        job.destinations.push_back(FileUrl::toPath(row.url));
+    }
+    auto stream = engine_->run(std::move(job));
+    pump_ = std::make_unique<EngineEventPump>(std::move(stream), this,
+                                              [this](const EngineEvent& event) { apply(event); });
+}
+
+std::optional<double> TransferJob::etaSeconds() const {
+    if (!isActive() || !(speedBps_ > 1.0)) {
+        return std::nullopt;
+    }
+    return static_cast<double>(totalBytes_ - processedBytes_) / speedBps_;
+}
+
+void TransferJob::togglePause() {
+    // A finished job has no engine left to steer and its phase is final.
+    if (!isActive()) {
+        return;
+    }
+    if (phase_ != Phase::paused) {
+        engine_->control().set(stowline::EngineControl::State::paused);
+        setPhase(Phase::paused);
+    } else {
+        engine_->control().set(stowline::EngineControl::State::running);
+        setPhase(Phase::running);
+    }
+}
+
+void TransferJob::cancel() {
+    if (!isActive()) {
+        return;
+    }
+    engine_->control().set(stowline::EngineControl::State::cancelled);
+}
+
+void TransferJob::resumeAfterDiskFull() {
+    if (!isActive()) {
+        return;
+    }
+    engine_->control().set(stowline::EngineControl::State::running);
+    setPhase(Phase::running);
+}
+
+void TransferJob::dropDestinationAndResume(const QUrl& root) {
+    if (!isActive()) {
+        return;
+    }
+    engine_->control().dropRoot(FileUrl::toPath(root));
+    markDestinationFailed(root, L10n::t("transferjob.dropped_no_space"));
+    engine_->control().set(stowline::EngineControl::State::running);
+    setPhase(Phase::running);
+}
+
+void TransferJob::removeDestinationRow(const QUuid& rowID) {
+    if (isActive()) {
+        return;
+    }
+    if (destinations_.removeIf([&](const DestinationStatus& row) { return row.id == rowID; }) > 0) {
+        emit destinationsChanged();
+    }
+}
+
+void TransferJob::apply(const EngineEvent& event) {
+    std::visit(
+        [this](const auto& e) {
+            using E = std::decay_t<decltype(e)>;
+            if constexpr (std::is_same_v<E, EngineEvent::Scanned>) {
+                sawScanEvent_ = true;
+                setTotalBytes(e.totalBytes);
+            } else if constexpr (std::is_same_v<E, EngineEvent::FileStarted>) {
+                const QString path = QString::fromStdString(e.relativePath);
+                setCurrentFileName(path.section(QLatin1Char('/'), -1));
+            } else if constexpr (std::is_same_v<E, EngineEvent::Progress>) {
+                setProcessedBytes(e.bytesProcessed);
+                setSpeedBps(e.bytesPerSecond);
+                setPct(e.totalBytes < 1
+                           ? 0.0
+                           : static_cast<double>(e.bytesProcessed) / static_cast<double>(e.totalBytes));
+            } else if constexpr (std::is_same_v<E, EngineEvent::FileFinished>) {
+                // Per-file results arrive with the summary.
+            } else if constexpr (std::is_same_v<E, EngineEvent::DestinationFailed>) {
+                markDestinationFailed(FileUrl::fromPath(e.root), QString::fromStdString(e.reason));
+            } else if constexpr (std::is_same_v<E, EngineEvent::DiskFull>) {
+                setPhase(Phase::paused);
+                if (onDiskFull) {
+                    onDiskFull(*this, FileUrl::fromPath(e.root), e.needed, e.available);
+                }
+            } else if constexpr (std::is_same_v<E, EngineEvent::Finished>) {
+                summary_ = e.summary;
+                emit summaryChanged();
+                finish(e.summary);
+            }
+        },
+        event.value);
+}
+
+void TransferJob::markDestinationFailed(const QUrl& root, const QString& reason) {
+    for (DestinationStatus& row : destinations_) {
+        if (row.url == root) {
+            if (row.failedReason) {
+                return;
+            }
+            row.failedReason = reason;
+            emit destinationsChanged();
+            return;
+        }
+    }
+}
+
+void TransferJob::finish(const stowline::JobSummary& s) {
+    if (s.cancelled) {
+        setPhase(Phase::cancelled);
+        setCurrentFileName({});
+        callFinished();
+        return;
+    }
+    if (s.reports.empty()) {
+        if (!sawScanEvent_) {
+            // No scan event: the sources could not be read at all.
+            setPhase(Phase::sourceError);
+            setCurrentFileName({});
+            Notifier::notify(false, L10n::t("transferjob.source_read_failed", {sourcesLabel_}));
+        } else {
+            setPhase(Phase::done);
+            setPct(1.0);
+            setCurrentFileName({});
+        }
+        callFinished();
+        return;
+    }
+
+    stowline::ReportFormats formats;
+    if (ReportSettings::writesMHL()) {
+        formats.insert(stowline::ReportFormats::mhl());
+    }
+    if (ReportSettings::writesText()) {
+        formats.insert(stowline::ReportFormats::text());
+    }
+    std::vector<std::filesystem::path> sources;
+    for (const QUrl& url : sourceURLs_) {
+        sources.push_back(FileUrl::toPath(url));
+    }
+    std::vector<std::filesystem::path> roots;
+    for (const DestinationStatus& row : destinations_) {
+        roots.push_back(FileUrl::toPath(row.url));
+    }
+    const stowline::ReportWriteResult written = stowline::ReportWriter::write(
+        s, sources, roots, sourcesLabel_.toStdString(), formats, s.finishDate, reportStrings());
+
+    for (const auto& file : written.written) {
+        writtenReports_.append(FileUrl::fromPath(file));
+    }
+    if (!writtenReports_.isEmpty()) {
+        emit writtenReportsChanged();
+    }
+    for (const auto& root : written.failedRoots) {
+        reportFailedRoots_.append(FileUrl::fromPath(root));
+    }
+    if (!reportFailedRoots_.isEmpty()) {
+        emit reportFailedRootsChanged();
+    }
+    for (const QUrl& root : std::as_const(reportFailedRoots_)) {
+        markDestinationFailed(root, L10n::t("transferjob.report_write_failed"));
+    }
+
+    bool anyRowFailed = false;
+    bool anyRowErrors = false;
+    for (DestinationStatus& row : destinations_) {
+        const stowline::JobSummary perRoot = s.summary(FileUrl::toPath(row.url));
+        row.completedFileCount = perRoot.verifiedCount() + perRoot.skippedCount();
+        row.errorCount = perRoot.errorCount();
+        anyRowFailed = anyRowFailed || row.failedReason.has_value();
+        anyRowErrors = anyRowErrors || row.errorCount >= 1;
+    }
+    if (!destinations_.isEmpty()) {
+        emit destinationsChanged();
+    }
+
+    const bool clean = s.errorCount() == 0 && reportFailedRoots_.isEmpty() && !anyRowFailed && !anyRowErrors;
+    setPhase(clean ? Phase::done : Phase::doneWithErrors);
+    setPct(1.0);
+    setCurrentFileName({});
+    Notifier::notify(clean, s);
+    callFinished();
+}
+
+void TransferJob::callFinished() {
+    if (finishedCalled_) {
+        return;
+    }
+    finishedCalled_ = true;
+    if (onFinished) {
+        onFinished(*this);
+    }
+}
+
+stowline::TextReportStrings TransferJob::reportStrings() {
+    const auto text = [](const char* key) { return L10n::t(key).toStdString(); };
+    const auto count = [](const char* key) {
+        return [key](std::int64_t n) { return L10n::plural(key, n).toStdString(); };
+    };
+    stowline::TextReportStrings strings;
+    strings.title = text("report.title");
+    strings.date = text("report.date");
+    strings.duration = text("report.duration");
+    strings.averageSpeed = text("report.average_speed");
+    strings.source = text("report.source");
+    strings.destination = text("report.destination");
+    strings.errorsHeader = text("report.errors_header");
+    strings.alreadyExisted = text("report.already_existed");
+    strings.verdictIntact = text("report.verdict_intact");
+    strings.verdictErrors = text("report.verdict_errors");
+    strings.summary = text("report.summary_line");
+    strings.cancelled = text("report.cancelled");
+    strings.filesCount = count("files_count");
+    strings.verifiedCount = count("verified_count");
+    strings.errorsCount = count("errors_count");
+    strings.errorNoDestinationAvailable = text("report.error.no_destination_available");
+    strings.errorNoDestinationForFile = text("report.error.no_destination_for_file");
+    strings.errorRejectedDestinations = text("report.error.rejected_destinations");
+    strings.errorHashMismatch = text("report.error.hash_mismatch");
+    strings.errorCopyFailed = text("report.error.copy_failed");
+    strings.errorUnknown = text("report.error.unknown");
+    return strings;
+}
+
+void TransferJob::setPhase(Phase phase) {
+    if (phase_ == phase) {
+        return;
+    }
+    phase_ = phase;
+    emit phaseChanged();
+}
+
+void TransferJob::setPct(double pct) {
+    if (pct_ == pct) {
+        return;
+    }
+    pct_ = pct;
+    emit pctChanged();
+}
+
+void TransferJob::setSpeedBps(double speed) {
+    if (speedBps_ == speed) {
+        return;
+    }
+    speedBps_ = speed;
+    emit speedBpsChanged();
+}
+
+void TransferJob::setProcessedBytes(qint64 bytes) {
+    if (processedBytes_ == bytes) {
+        return;
+    }
+    processedBytes_ = bytes;
+    emit processedBytesChanged();
+}
+
+void TransferJob::setTotalBytes(qint64 bytes) {
+    if (totalBytes_ == bytes) {
+        return;
+    }
+    totalBytes_ = bytes;
+    emit totalBytesChanged();
+}
+
+void TransferJob::setCurrentFileName(const QString& name) {
+    if (currentFileName_ == name) {
+        return;
+    }
+    currentFileName_ = name;
+    emit currentFileNameChanged();
+}

@@ -1,0 +1,297 @@
+// The application state's lists: adding, scanning, volumes, open panels and the job list.
+#include "StateTestSupport.h"
+
+#include "settings/L10n.h"
+#include "settings/Localization.h"
+#include "settings/ResourceBundle.h"
+#include "state/AppState.h"
+#include "state/FileUrl.h"
+
+#include "stowline/ByteFormat.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThreadPool>
+
+#include <memory>
+
+using Phase = TransferJob::Phase;
+using stowline::EngineEvent;
+
+namespace {
+
+QUrl url(const QString& path) {
+    return FileUrl::fromPath(path);
+}
+
+bool allScanned(const AppState& state) {
+    return std::all_of(state.sources().cbegin(), state.sources().cend(),
+                       [](const SourceItem& s) { return s.scanned; });
+}
+
+/// Lets every background scan finish and delivers what it posted.
+void drainScans() {
+    QThreadPool::globalInstance()->waitForDone();
+    QCoreApplication::sendPostedEvents();
+}
+
+} // namespace
+
+class AppStateTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Real catalog texts, so that placeholders and plurals are exercised as users see them.
+    void initTestCase() {
+        ResourceBundle::setPathForTesting(QStringLiteral(STOWLINE_BUNDLE_DIR));
+        Localization::refresh();
+    }
+
+    void init() {
+        tmp = std::make_unique<QTemporaryDir>();
+        QVERIFY(tmp->isValid());
+        root = tmp->path();
+    }
+
+    void addingSkipsDuplicatesAndNonFolders() {
+        writeFile(root + QStringLiteral("/card/a.mov"), 1200);
+        writeFile(root + QStringLiteral("/card/sub/b.mov"), 800);
+        writeFile(root + QStringLiteral("/plain.txt"), 10);
+        QDir().mkpath(root + QStringLiteral("/drive"));
+
+        AppState state;
+        QSignalSpy sourcesSpy(&state, &AppState::sourcesChanged);
+        state.addSources({url(root + QStringLiteral("/card")),
+                          QUrl::fromLocalFile(root + QStringLiteral("/card/")),
+                          url(root + QStringLiteral("/plain.txt")), url(root + QStringLiteral("/missing"))});
+        QCOMPARE(state.sources().size(), 3);
+        QVERIFY(state.sources()[0].isDirectory);
+        QVERIFY(!state.sources()[1].isDirectory);
+        QVERIFY(!state.sources()[2].isDirectory);
+        QCOMPARE(sourcesSpy.size(), 1);
+        state.addSources({url(root + QStringLiteral("/card"))});
+        QCOMPARE(state.sources().size(), 3);
+
+        state.addDestinations(
+            {url(root + QStringLiteral("/plain.txt")), url(root + QStringLiteral("/missing"))});
+        QVERIFY(state.destinations().isEmpty());
+        QVERIFY(state.pendingSummaryLabel().isEmpty()); // sources but no destination
+        state.addDestinations(
+            {url(root + QStringLiteral("/drive")), QUrl::fromLocalFile(root + QStringLiteral("/drive/"))});
+        QCOMPARE(state.destinations().size(), 1);
+        QVERIFY(state.destinations()[0].capacityBytes > 0);
+        QVERIFY(state.destinations()[0].freeBytes >= 0);
+
+        QTRY_VERIFY_WITH_TIMEOUT(allScanned(state), 30000);
+        const SourceItem& card = state.sources()[0];
+        QCOMPARE(card.fileCount, 2);
+        QCOMPARE(card.totalBytes, 2000);
+        // A source that cannot be scanned shows as scanned and empty.
+        QCOMPARE(state.sources()[2].fileCount, 0);
+        QCOMPARE(state.pendingSummaryLabel(),
+                 L10n::t("appstate.pending_summary",
+                         {L10n::plural("files_count", 3),
+                          QString::fromStdString(stowline::ByteFormat::string(2010))}));
+    }
+
+    // A card removed while it is still being measured does not come back.
+    void removedWhileScanningStaysRemoved() {
+        QDir().mkpath(root + QStringLiteral("/slow"));
+        QDir().mkpath(root + QStringLiteral("/drive"));
+        auto gate = std::make_shared<Gate>();
+        AppState::Services services;
+        services.scan = [gate](const std::vector<std::filesystem::path>& items) {
+            gate->wait();
+            return std::vector<stowline::ScannedFile>{{items.front() / "x", "x", 42}};
+        };
+        AppState state(services);
+        state.addSources({url(root + QStringLiteral("/slow"))});
+        state.addDestinations({url(root + QStringLiteral("/drive"))});
+        QCOMPARE(state.pendingSummaryLabel(), L10n::t("slotpanel.scanning"));
+        state.removeSource(state.sources().front().id);
+        QVERIFY(state.sources().isEmpty());
+        QSignalSpy sourcesSpy(&state, &AppState::sourcesChanged);
+        gate->open();
+        drainScans();
+        QVERIFY(state.sources().isEmpty());
+        QCOMPARE(sourcesSpy.size(), 0);
+    }
+
+    // A scan that ends after its state is gone stores nothing and does not crash.
+    void scanOutlivingTheStateIsHarmless() {
+        QDir().mkpath(root + QStringLiteral("/slow"));
+        auto gate = std::make_shared<Gate>();
+        AppState::Services services;
+        services.scan = [gate](const std::vector<std::filesystem::path>&) {
+            gate->wait();
+            return std::vector<stowline::ScannedFile>{};
+        };
+        {
+            AppState state(services);
+            state.addSources({url(root + QStringLiteral("/slow"))});
+        }
+        gate->open();
+        drainScans();
+    }
+
+    // Unplugging a drive removes its items and its volume, and renews the others' space.
+    void vanishedMountRemovesItems() {
+        QDir().mkpath(root + QStringLiteral("/media/CARD/DCIM"));
+        QDir().mkpath(root + QStringLiteral("/media/SSD/backup"));
+        QDir().mkpath(root + QStringLiteral("/home/dest"));
+        FakeVolumes volumes;
+        volumes.volumes = {{QStringLiteral("/"), QString(), 500},
+                           {root + QStringLiteral("/media/CARD"), QStringLiteral("  CARD  "), -1},
+                           {root + QStringLiteral("/media/SSD"), QStringLiteral(""), 2000}};
+        auto freeBytes = std::make_shared<qint64>(100);
+        AppState::Services services;
+        services.volumes = &volumes;
+        services.freeSpace = [freeBytes](const QUrl&) { return *freeBytes; };
+        services.totalSpace = [](const QUrl&) { return qint64{1000}; };
+        AppState state(services);
+        QCOMPARE(state.disks().size(), 3);
+        QCOMPARE(state.disks()[0].name, QString()); // "/" has no last component
+        QCOMPARE(state.disks()[1].name, QStringLiteral("CARD"));
+        QCOMPARE(state.disks()[1].totalBytes, 0);
+        QCOMPARE(state.disks()[2].name, QStringLiteral("SSD"));
+
+        state.addSources({url(root + QStringLiteral("/media/CARD/DCIM"))});
+        state.addDestinations(
+            {url(root + QStringLiteral("/media/SSD/backup")), url(root + QStringLiteral("/home/dest"))});
+        QCOMPARE(state.destinations()[1].freeBytes, 100);
+        drainScans();
+
+        QDir(root + QStringLiteral("/media/CARD")).removeRecursively();
+        volumes.volumes.removeAt(1);
+        *freeBytes = 77;
+        QSignalSpy disksSpy(&state, &AppState::disksChanged);
+        volumes.announce();
+        QCOMPARE(disksSpy.size(), 1);
+        QCOMPARE(state.disks().size(), 2);
+        QVERIFY(state.sources().isEmpty());
+        QCOMPARE(state.destinations().size(), 2);
+        QCOMPARE(state.destinations()[0].freeBytes, 77);
+
+        QDir(root + QStringLiteral("/media/SSD")).removeRecursively();
+        volumes.announce();
+        QCOMPARE(state.destinations().size(), 1);
+        QCOMPARE(state.destinations()[0].url, url(root + QStringLiteral("/home/dest")));
+    }
+
+    void openPanelsOneAtATime() {
+        QDir().mkpath(root + QStringLiteral("/card"));
+        QDir().mkpath(root + QStringLiteral("/drive"));
+        FakeOpenPanels panels;
+        AppState::Services services;
+        services.openPanels = &panels;
+        auto state = std::make_unique<AppState>(services);
+
+        state->pickSources();
+        QCOMPARE(panels.opened, 1);
+        QCOMPARE(panels.lastKind, OpenPanelService::Kind::sources);
+        QCOMPARE(panels.lastPrompt, L10n::t("appstate.picker.add"));
+        QCOMPARE(panels.lastMessage, L10n::t("appstate.picker.sources.message"));
+        QVERIFY(state->pickerOpen());
+        state->pickDestinations();
+        state->pickSources();
+        QCOMPARE(panels.opened, 1);
+        panels.pending({url(root + QStringLiteral("/card"))});
+        QVERIFY(!state->pickerOpen());
+        QCOMPARE(state->sources().size(), 1);
+
+        state->pickDestinations();
+        QCOMPARE(panels.lastKind, OpenPanelService::Kind::destinations);
+        QCOMPARE(panels.lastMessage, L10n::t("appstate.picker.destinations.message"));
+        panels.pending({}); // cancelled
+        QVERIFY(!state->pickerOpen());
+        QVERIFY(state->destinations().isEmpty());
+
+        // A panel closing after the state is gone does nothing.
+        state->pickDestinations();
+        state.reset();
+        panels.pending({url(root + QStringLiteral("/drive"))});
+        drainScans();
+    }
+
+    // Speed label, active and finished jobs, clearing and dismissing rows, and the report
+    // dialog's job outliving its removal from the list.
+    void jobListOperations() {
+        for (const char* name : {"c1", "c2", "c3"}) {
+            writeFile(root + QStringLiteral("/%1/a.mov").arg(QLatin1String(name)), 1000);
+        }
+        QDir().mkpath(root + QStringLiteral("/d1"));
+        QDir().mkpath(root + QStringLiteral("/d2"));
+        AppState state;
+        QCOMPARE(state.totalSpeedLabel(), L10n::t("appstate.idle"));
+        state.addDestinations({url(root + QStringLiteral("/d1")), url(root + QStringLiteral("/d2"))});
+        for (const char* name : {"c1", "c2", "c3"}) {
+            state.addSources({url(root + QLatin1Char('/') + QLatin1String(name))});
+            state.startTransfer();
+            state.jobs().front()->togglePause();
+        }
+        const QList<TransferJob*> jobs = state.jobs(); // newest first: c3, c2, c1
+        QCOMPARE(jobs.size(), 3);
+        QCOMPARE(jobs[0]->sourcesLabel(), QStringLiteral("c3"));
+        // Until the event loop runs, no engine event reaches the jobs.
+        jobs[1]->togglePause();
+        jobs[2]->togglePause();
+        jobs[0]->apply(EngineEvent{EngineEvent::Progress{10, 100, 10e6}});
+        jobs[1]->apply(EngineEvent{EngineEvent::Progress{10, 100, 10e6}});
+        jobs[2]->apply(EngineEvent{EngineEvent::Progress{10, 100, 10e6}});
+        QCOMPARE(state.totalSpeedLabel(), QString::fromStdString(stowline::ByteFormat::speed(20e6)));
+        QVERIFY(state.hasActiveJobs());
+        QVERIFY(!state.hasFinishedJobs());
+
+        // Rows of an active job cannot be dismissed.
+        state.dismissDestination(jobs[1], jobs[1]->destinations()[0].id);
+        QCOMPARE(jobs[1]->destinations().size(), 2);
+
+        jobs[0]->togglePause();
+        QTRY_VERIFY_WITH_TIMEOUT(!state.hasActiveJobs(), 60000);
+        QVERIFY(state.hasFinishedJobs());
+        QCOMPARE(state.totalSpeedLabel(), L10n::t("appstate.idle"));
+
+        QSignalSpy jobsSpy(&state, &AppState::jobsChanged);
+        state.dismissDestination(jobs[1], jobs[1]->destinations()[0].id);
+        QCOMPARE(jobs[1]->destinations().size(), 1);
+        QCOMPARE(state.jobs().size(), 3);
+        state.dismissDestination(jobs[1], jobs[1]->destinations()[0].id);
+        QCOMPARE(state.jobs(), (QList<TransferJob*>{jobs[0], jobs[2]}));
+        QCOMPARE(jobsSpy.size(), 1);
+
+        state.setReportJob(jobs[2]);
+        QCOMPARE(state.reportJob(), jobs[2]);
+        state.clearFinishedJobs();
+        QVERIFY(state.jobs().isEmpty());
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+        QCOMPARE(state.reportJob()->phase(), Phase::done); // still alive for the dialog
+        QCOMPARE(state.reportJob()->sourcesLabel(), QStringLiteral("c1"));
+        state.setReportJob(nullptr);
+        QVERIFY(!state.reportJob());
+    }
+
+    // A state destroyed while its jobs run cancels them and waits for their threads.
+    void destroyedWithRunningJobs() {
+        writeFile(root + QStringLiteral("/card/a.mov"), 1000);
+        QDir().mkpath(root + QStringLiteral("/drive"));
+        {
+            AppState state;
+            state.addSources({url(root + QStringLiteral("/card"))});
+            state.addDestinations({url(root + QStringLiteral("/drive"))});
+            state.startTransfer();
+            state.jobs().front()->togglePause();
+        }
+        drainScans();
+        QCoreApplication::processEvents();
+        QVERIFY(!QDir(root + QStringLiteral("/drive/Hash Log")).exists());
+    }
+
+private:
+    std::unique_ptr<QTemporaryDir> tmp;
+    QString root;
+};
+
+QTEST_GUILESS_MAIN(AppStateTest)
+#include "AppStateTest.moc"

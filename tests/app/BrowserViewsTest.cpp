@@ -1,0 +1,435 @@
+#include "browser/BrowserBreadcrumbs.h"
+#include "browser/BrowserItemMenu.h"
+#include "browser/BrowserItemView.h"
+#include "browser/BrowserListModel.h"
+#include "browser/BrowserModel.h"
+#include "browser/ColumnResizeHandle.h"
+#include "browser/ColumnsBrowser.h"
+#include "browser/FileBrowserPanel.h"
+#include "browser/FileBrowserView.h"
+#include "browser/IconsBrowser.h"
+#include "browser/ViewModeButton.h"
+#include "platform/EjectService.h"
+#include "platform/RevealService.h"
+#include "platform/VolumeService.h"
+#include "settings/L10n.h"
+#include "settings/Localization.h"
+#include "settings/ResourceBundle.h"
+#include "state/AppState.h"
+#include "ui/Fonts.h"
+#include "ui/Theme.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+QUrl urlOf(const QString& path) {
+    return QUrl::fromLocalFile(path);
+}
+
+void writeFile(const QString& path, qint64 size) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QVERIFY(file.resize(size));
+}
+
+// The menu's entries as their texts, "—" for a divider, "(off)" after a disabled entry.
+QStringList entries(const QMenu& menu) {
+    QStringList result;
+    for (const QAction* action : menu.actions()) {
+        if (action->isSeparator()) {
+            result << QStringLiteral("—");
+        } else {
+            result << action->text() + (action->isEnabled() ? QString() : QStringLiteral(" (off)"));
+        }
+    }
+    return result;
+}
+
+QString t(const char* key) {
+    return L10n::t(key);
+}
+
+class FakeEjectService : public EjectService {
+public:
+    std::optional<QString> eject(const QString&) override { return std::nullopt; }
+};
+
+class FakeRevealService : public RevealService {
+public:
+    QList<QList<QUrl>> revealed;
+    void reveal(const QList<QUrl>& items) override { revealed << items; }
+};
+
+class FakeVolumeService : public VolumeService {
+public:
+    QList<MountedVolume> volumes;
+    QList<MountedVolume> mountedVolumes() override { return volumes; }
+    void change() { emit volumesChanged(); }
+};
+
+// A mouse event with the button held, as a drag sends it.
+void sendMouse(QWidget* widget, QEvent::Type type, QPointF at, Qt::MouseButtons held,
+               Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QMouseEvent event(type, at, widget->mapToGlobal(at),
+                      type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, held, modifiers);
+    QApplication::sendEvent(widget, &event);
+}
+
+QPoint centreOf(BrowserItemView* view, int row) {
+    return view->visualRect(view->model()->index(row, 0)).center();
+}
+
+} // namespace
+
+class BrowserViewsTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir root;
+    QString volume; // a folder tree standing in for a card
+    QList<QList<QUrl>> sources;
+    QList<QList<QUrl>> destinations;
+    FakeEjectService ejector;
+    FakeRevealService revealer;
+
+    std::unique_ptr<FileBrowserPanel> makePanel() {
+        FileBrowserPanel::Connections connections;
+        connections.rootItems = [this] {
+            return QList<BrowserItem>{FileBrowserPanel::volumeItem("/", QString(), 500'000'000'000),
+                                      FileBrowserPanel::volumeItem(volume, "A001_CARD", 128'000'000'000)};
+        };
+        connections.addSources = [this](const QList<QUrl>& urls) { sources << urls; };
+        connections.addDestinations = [this](const QList<QUrl>& urls) { destinations << urls; };
+        connections.eject = &ejector;
+        connections.reveal = &revealer;
+        auto panel = std::make_unique<FileBrowserPanel>(connections);
+        panel->resize(760, 420);
+        panel->show();
+        panel->activateWindow();
+        if (!QTest::qWaitForWindowActive(panel.get())) {
+            qWarning("the panel's window did not become active");
+        }
+        panel->view()->setFocus();
+        return panel;
+    }
+
+private slots:
+    void initTestCase() {
+        ResourceBundle::setPathForTesting(QStringLiteral(STOWLINE_BUNDLE_DIR));
+        Localization::setPreferredLanguagesForTesting(QStringList{QStringLiteral("en")});
+        Localization::refresh();
+        FontLoader::registerBundledFonts();
+        Theme::apply(true);
+        QVERIFY(root.isValid());
+        volume = root.filePath("A001_CARD");
+        for (const char* folder : {"DCIM/100CANON", "PRIVATE/M4ROOT/CLIP", "Sound Rolls"}) {
+            QVERIFY(QDir().mkpath(volume + "/" + folder));
+        }
+        for (int i = 1; i <= 12; ++i) {
+            writeFile(volume + QStringLiteral("/A001C%1_230914_R2KC.mov").arg(i, 3, 10, QChar('0')),
+                      i * 1'300'000'000LL);
+        }
+        writeFile(volume + "/A001.ale", 48'213);
+    }
+
+    void init() {
+        sources.clear();
+        destinations.clear();
+        revealer.revealed.clear();
+    }
+
+    void menusHoldExactlyTheListedEntries() {
+        BrowserModel model;
+        const BrowserItem file{urlOf(volume + "/A001.ale"), "A001.ale", false, 48'213};
+        const BrowserItem folder{urlOf(volume + "/DCIM"), "DCIM", true, std::nullopt};
+        const BrowserItem card{urlOf(volume), "A001_CARD", true, 128};
+        const BrowserItem startup{urlOf("/"), "System", true, 500};
+        QGuiApplication::clipboard()->clear();
+
+        QCOMPARE(entries(BrowserItemMenu(file, false, &model, &revealer)),
+                 (QStringList{"—", t("filebrowser.menu.copy"), t("filebrowser.menu.cut"), "—",
+                              t("filebrowser.menu.rename"), t("filebrowser.menu.trash"), "—",
+                              t("common.reveal_in_finder")}));
+        QCOMPARE(entries(BrowserItemMenu(folder, false, &model, &revealer)),
+                 (QStringList{t("filebrowser.menu.new_folder"), "—", t("filebrowser.menu.copy"),
+                              t("filebrowser.menu.cut"), t("filebrowser.menu.paste_here") + " (off)", "—",
+                              t("filebrowser.menu.rename"), t("filebrowser.menu.trash"), "—",
+                              t("common.reveal_in_finder")}));
+        QCOMPARE(entries(BrowserItemMenu(card, true, &model, &revealer)),
+                 (QStringList{t("filebrowser.menu.new_folder"), "—", t("filebrowser.menu.copy"),
+                              t("filebrowser.menu.paste_here") + " (off)", "—", t("filebrowser.menu.eject"),
+                              "—", t("common.reveal_in_finder")}));
+        // The start-up volume can be neither ejected nor moved.
+        model.copyToClipboard(file, false);
+        QCOMPARE(entries(BrowserItemMenu(startup, true, &model, &revealer)),
+                 (QStringList{t("filebrowser.menu.new_folder"), "—", t("filebrowser.menu.copy"),
+                              t("filebrowser.menu.paste_here"), "—", "—", t("common.reveal_in_finder")}));
+
+        BrowserItemMenu menu(file, false, &model, &revealer);
+        menu.actions().constLast()->trigger();
+        QCOMPARE(revealer.revealed, (QList<QList<QUrl>>{{file.url}}));
+    }
+
+    void backgroundMenuAndKeysOnlyInsideAFolder() {
+        auto panel = makePanel();
+        BrowserModel* model = panel->model();
+        FileBrowserView* view = panel->view();
+        QVERIFY(!view->backButton()->isEnabled());
+        QCOMPARE(
+            view->footer()->statusText(),
+            L10n::t("filebrowser.footer.status", {L10n::plural("items_count", 2), t("filebrowser.root")}));
+        QCOMPARE(view->menuFor(std::nullopt, false), nullptr);
+        model->selectOnly(urlOf(volume));
+        QTest::keyClick(view, Qt::Key_Return);
+        QTest::keyClick(view, Qt::Key_N, Qt::ControlModifier);
+        QVERIFY(!model->renameTarget());
+        QVERIFY(!view->renameDialog());
+
+        model->open(model->rootItems().at(1));
+        QVERIFY(view->backButton()->isEnabled());
+        QGuiApplication::clipboard()->clear();
+        std::unique_ptr<QMenu> background(view->menuFor(std::nullopt, false));
+        QVERIFY(background);
+        QCOMPARE(entries(*background), (QStringList{t("filebrowser.background_menu.new_folder"),
+                                                    t("filebrowser.background_menu.paste") + " (off)"}));
+    }
+
+    // Ctrl+N, type a name, confirm: the folder is there under that name, shown at once.
+    void newFolderThenRenameThroughTheDialog() {
+        const QString work = root.filePath("work");
+        QVERIFY(QDir().mkpath(work));
+        writeFile(work + "/taken", 1);
+        auto panel = makePanel();
+        BrowserModel* model = panel->model();
+        FileBrowserView* view = panel->view();
+        model->setViewMode(BrowserModel::ViewMode::list);
+        model->open(BrowserItem{urlOf(work), "work", true, std::nullopt});
+        QTest::keyClick(view, Qt::Key_N, Qt::ControlModifier);
+        const QString base = t("filebrowser.new_folder_name");
+        QVERIFY(QFileInfo(work + "/" + base).isDir());
+        QVERIFY(view->renameDialog());
+        QCOMPARE(view->renameDialog()->text(), base);
+
+        view->renameDialog()->field()->setText("  Day 01\t");
+        view->renameDialog()->accept();
+        QVERIFY(QFileInfo(work + "/Day 01").isDir());
+        QVERIFY(!model->renameTarget());
+        QTRY_VERIFY(!view->renameDialog());
+        auto* list = qobject_cast<BrowserItemView*>(view->listing());
+        QTRY_COMPARE(list->listModel()->items().constFirst().name, QString("Day 01"));
+
+        // Return opens the dialog on the selection; a taken name shows the error dialog.
+        panel->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(panel.get()));
+        view->setFocus();
+        QTest::keyClick(view, Qt::Key_Return);
+        QVERIFY(view->renameDialog());
+        view->renameDialog()->field()->setText("taken");
+        view->renameDialog()->accept();
+        QVERIFY(view->errorDialog());
+        QCOMPARE(view->errorDialog()->text(), L10n::t("filebrowser.error.rename_exists", {"taken"}));
+        view->errorDialog()->accept();
+        QVERIFY(!model->lastError());
+        QVERIFY(QFileInfo(work + "/Day 01").isDir());
+
+        // Cancel leaves the name alone.
+        panel->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(panel.get()));
+        view->setFocus();
+        QTest::keyClick(view, Qt::Key_Return);
+        view->renameDialog()->field()->setText("Other");
+        view->renameDialog()->reject();
+        QVERIFY(!model->renameTarget());
+        QVERIFY(QFileInfo(work + "/Day 01").isDir());
+    }
+
+    // Three clips picked with Shift go out as sources; only folders go as destinations.
+    void footerSendsSelectionsToTheApplication() {
+        auto panel = makePanel();
+        BrowserModel* model = panel->model();
+        model->setViewMode(BrowserModel::ViewMode::list);
+        model->open(model->rootItems().at(1));
+        auto* list = qobject_cast<BrowserItemView*>(panel->view()->listing());
+        QTRY_COMPARE(list->listModel()->items().size(), 16);
+        BrowserFooter* footer = panel->view()->footer();
+        QVERIFY(!footer->sourceButton()->isEnabled());
+        QVERIFY(!footer->destinationButton()->isEnabled());
+
+        // Rows: DCIM, PRIVATE, Sound Rolls, A001.ale, A001C001 … A001C012.
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, centreOf(list, 4));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ShiftModifier, centreOf(list, 6));
+        QCOMPARE(model->selectedItems().size(), 3);
+        QVERIFY(footer->statusText().endsWith(
+            L10n::t("filebrowser.footer.selected_count", {L10n::plural("selected_count", 3)})));
+        QVERIFY(footer->sourceButton()->isEnabled());
+        QVERIFY(!footer->destinationButton()->isEnabled());
+        footer->sourceButton()->click();
+        QCOMPARE(sources, (QList<QList<QUrl>>{{urlOf(volume + "/A001C001_230914_R2KC.mov"),
+                                               urlOf(volume + "/A001C002_230914_R2KC.mov"),
+                                               urlOf(volume + "/A001C003_230914_R2KC.mov")}}));
+
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, centreOf(list, 3));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier, centreOf(list, 0));
+        QVERIFY(footer->destinationButton()->isEnabled());
+        footer->sourceButton()->click();
+        footer->destinationButton()->click();
+        QCOMPARE(sources.constLast(), (QList<QUrl>{urlOf(volume + "/DCIM"), urlOf(volume + "/A001.ale")}));
+        QCOMPARE(destinations, (QList<QList<QUrl>>{{urlOf(volume + "/DCIM")}}));
+
+        // A double click enters a folder; the breadcrumbs lead back.
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, centreOf(list, 0));
+        QCOMPARE(model->currentFolder(), urlOf(volume + "/DCIM"));
+        QCOMPARE(panel->view()->breadcrumbs()->labels(),
+                 (QStringList{t("filebrowser.root"), "A001_CARD", "DCIM"}));
+        panel->view()->breadcrumbs()->activate(1);
+        QCOMPARE(model->currentFolder(), urlOf(volume));
+    }
+
+    // Modes change the layout only: the path and the selection stay.
+    void modesShareOneModelAndColumnsFollowThePath() {
+        auto panel = makePanel();
+        BrowserModel* model = panel->model();
+        FileBrowserView* view = panel->view();
+        model->open(model->rootItems().at(1));
+        model->selectOnly(urlOf(volume + "/A001.ale"));
+        QVERIFY(qobject_cast<IconsBrowser*>(view->listing()));
+        view->modeButton(2)->click();
+        QCOMPARE(model->viewMode(), BrowserModel::ViewMode::columns);
+        QVERIFY(view->modeButton(2)->isChecked());
+        QVERIFY(!view->modeButton(0)->isChecked());
+        QCOMPARE(model->selection(), QSet<QUrl>{urlOf(volume + "/A001.ale")});
+
+        auto* columns = qobject_cast<ColumnsBrowser*>(view->listing());
+        QVERIFY(columns);
+        QCOMPARE(columns->columnCount(), 2);
+        BrowserItemView* second = columns->column(1);
+        QCOMPARE(second->listModel()->items().at(0).name, QString("DCIM"));
+        QTest::mouseClick(second->viewport(), Qt::LeftButton, Qt::NoModifier, centreOf(second, 0));
+        QCOMPARE(model->pathStack(), (QList<QUrl>{urlOf(volume), urlOf(volume + "/DCIM")}));
+        QTRY_COMPARE(columns->columnCount(), 3);
+        QCOMPARE(columns->column(2)->listModel()->items().at(0).name, QString("100CANON"));
+
+        // Clicking a file in an earlier column cuts the path back to that column.
+        QTest::mouseClick(second->viewport(), Qt::LeftButton, Qt::NoModifier, centreOf(second, 3));
+        QCOMPARE(model->pathStack(), QList<QUrl>{urlOf(volume)});
+        QCOMPARE(model->selection(), QSet<QUrl>{urlOf(volume + "/A001.ale")});
+        QTRY_COMPARE(columns->columnCount(), 2);
+    }
+
+    void columnHandlesClampAndRoundWidths() {
+        QCOMPARE(ColumnResizeHandle::draggedWidth(210, -500), 140.0);
+        QCOMPARE(ColumnResizeHandle::draggedWidth(210, -70), 140.0);
+        QCOMPARE(ColumnResizeHandle::draggedWidth(210, 2000), 600.0);
+        QCOMPARE(ColumnResizeHandle::draggedWidth(210, 2.6), 213.0);
+
+        auto panel = makePanel();
+        panel->model()->setViewMode(BrowserModel::ViewMode::columns);
+        auto* columns = qobject_cast<ColumnsBrowser*>(panel->view()->listing());
+        auto* handle = columns->findChildren<ColumnResizeHandle*>().constFirst();
+        sendMouse(handle, QEvent::MouseButtonPress, {4, 20}, Qt::LeftButton);
+        sendMouse(handle, QEvent::MouseMove, {4.4, 20}, Qt::LeftButton); // under a point: no drag yet
+        QCOMPARE(columns->columnWidth(0), 210.0);
+        sendMouse(handle, QEvent::MouseMove, {64, 20}, Qt::LeftButton);
+        QCOMPARE(columns->columnWidth(0), 270.0);
+        QCOMPARE(columns->column(0)->width(), 270);
+        sendMouse(handle, QEvent::MouseMove, {-400, 20}, Qt::LeftButton);
+        QCOMPARE(columns->columnWidth(0), 140.0);
+        sendMouse(handle, QEvent::MouseButtonRelease, {-400, 20}, Qt::NoButton);
+
+        // Widths belong to the columns view and go when another mode is chosen.
+        panel->model()->setViewMode(BrowserModel::ViewMode::icons);
+        panel->model()->setViewMode(BrowserModel::ViewMode::columns);
+        columns = qobject_cast<ColumnsBrowser*>(panel->view()->listing());
+        QCOMPARE(columns->columnWidth(0), 210.0);
+    }
+
+    void ejectFromTheMenuLeavesTheVolume() {
+        auto panel = makePanel();
+        BrowserModel* model = panel->model();
+        model->open(model->rootItems().at(1));
+        model->open(model->currentItems().at(0));
+        BrowserItemMenu menu(model->rootItems().at(1), true, model, &revealer);
+        const QList<QAction*> actions = menu.actions();
+        const auto eject = std::find_if(actions.begin(), actions.end(), [](QAction* a) {
+            return a->text() == L10n::t("filebrowser.menu.eject");
+        });
+        QVERIFY(eject != actions.end());
+        (*eject)->trigger();
+        QVERIFY(model->pathStack().isEmpty());
+        QVERIFY(!panel->view()->backButton()->isEnabled());
+    }
+
+    // The panel wired to the application state: its volumes at the root, following mounts,
+    // and the footer's choices in its lists.
+    void aPanelOnTheApplicationState() {
+        FakeVolumeService volumes;
+        volumes.volumes = {MountedVolume{volume, "A001_CARD", 128'000'000'000}};
+        AppState::Services services;
+        services.volumes = &volumes;
+        services.freeSpace = [](const QUrl&) { return qint64(1'000'000'000); };
+        services.totalSpace = [](const QUrl&) { return qint64(2'000'000'000); };
+        services.scan = [](const std::vector<std::filesystem::path>&) {
+            return std::vector<stowline::ScannedFile>{};
+        };
+        AppState state(services);
+        state.refreshDisks();
+        FileBrowserPanel panel(&state);
+        BrowserModel* model = panel.model();
+        QCOMPARE(model->rootItems(),
+                 (QList<BrowserItem>{{urlOf(volume), "A001_CARD", true, 128'000'000'000}}));
+
+        model->open(model->rootItems().at(0));
+        model->selectOnly(urlOf(volume + "/DCIM"));
+        panel.view()->footer()->sourceButton()->click();
+        panel.view()->footer()->destinationButton()->click();
+        QCOMPARE(state.sources().size(), 1);
+        QCOMPARE(state.destinations().size(), 1);
+
+        volumes.volumes.clear();
+        state.refreshDisks();
+        QVERIFY(model->rootItems().isEmpty());
+    }
+
+    // Not a check: with STOWLINE_BROWSER_SHOTS=<folder>, writes the three views in both
+    // appearances for a person to look at.
+    void screenshots() {
+        const QString folder = qEnvironmentVariable("STOWLINE_BROWSER_SHOTS");
+        if (folder.isEmpty()) {
+            QSKIP("set STOWLINE_BROWSER_SHOTS to a folder to write screenshots");
+        }
+        for (const bool light : {true, false}) {
+            Theme::apply(light);
+            auto panel = makePanel();
+            BrowserModel* model = panel->model();
+            model->open(model->rootItems().at(1));
+            model->selectOnly(urlOf(volume + "/A001C002_230914_R2KC.mov"));
+            model->click(model->items(urlOf(volume)).at(6), model->items(urlOf(volume)), Qt::ShiftModifier);
+            for (int mode = 0; mode < 3; ++mode) {
+                model->setViewMode(static_cast<BrowserModel::ViewMode>(mode));
+                if (mode == 2) {
+                    model->openInColumns(model->items(urlOf(volume)).at(1), 1);
+                    model->openInColumns(model->items(urlOf(volume + "/PRIVATE")).at(0), 2);
+                }
+                QTest::qWait(300);
+                const QString name = QStringLiteral("%1/browser-%2-%3.png")
+                                         .arg(folder, QStringList{"icons", "list", "columns"}.at(mode),
+                                              light ? "light" : "dark");
+                QVERIFY(panel->grab().save(name));
+            }
+        }
+        Theme::apply(true);
+    }
+};
+
+QTEST_MAIN(BrowserViewsTest)
+#include "BrowserViewsTest.moc"

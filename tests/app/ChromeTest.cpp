@@ -1,0 +1,403 @@
+#include "settings/Appearance.h"
+#include "settings/Preferences.h"
+#include "settings/ResourceBundle.h"
+#include "ui/BottomSplit.h"
+#include "ui/Brand.h"
+#include "ui/Fonts.h"
+#include "ui/MainView.h"
+#include "ui/MainWindow.h"
+#include "ui/RenderStats.h"
+#include "ui/Symbol.h"
+#include "ui/Theme.h"
+#include "ui/TitleBar.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFile>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QLabel>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+const char* const widthKey = BottomSplit::preferenceKey;
+
+/// Moves the pressed pointer to `global`. The divider follows the pointer, so the position is
+/// converted at each step, as a real pointer would be seen from the moving divider.
+void moveTo(QWidget* divider, QPoint global) {
+    QTest::mouseMove(divider, divider->mapFromGlobal(global));
+}
+
+/// Drags the divider through horizontal offsets from where it was pressed, then releases.
+void drag(QWidget* divider, const QList<int>& steps) {
+    const QPoint at(7, divider->height() / 2);
+    const QPoint start = divider->mapToGlobal(at);
+    QTest::mousePress(divider, Qt::LeftButton, {}, at);
+    for (const int dx : steps) {
+        moveTo(divider, start + QPoint(dx, 0));
+    }
+    QTest::mouseRelease(divider, Qt::LeftButton, {},
+                        divider->mapFromGlobal(start + QPoint(steps.isEmpty() ? 0 : steps.last(), 0)));
+}
+
+/// Child process modes: the render counter prints from a timer, so it is observed from outside.
+int runChild(int argc, char** argv) {
+    QApplication app(argc, argv);
+    ResourceBundle::setPathForTesting(QStringLiteral(STOWLINE_BUNDLE_DIR));
+    const QByteArray mode = argv[2];
+    std::unique_ptr<MainWindow> window;
+    if (mode == "ticks") {
+        RenderStats::start();
+        RenderStats::start(); // a second start neither prints nor adds a timer
+        // Lands between the first report (nothing built) and the second.
+        QTimer::singleShot(1500, [] {
+            for (int i = 0; i < 3; ++i) {
+                RenderStats::tick("TitleBar");
+            }
+            RenderStats::tick("MainView");
+            RenderStats::tick("BottomSplit");
+            RenderStats::tick("BottomSplit");
+        });
+    } else if (mode == "drag") {
+        window = std::make_unique<MainWindow>();
+        window->show();
+        QCoreApplication::processEvents();
+        RenderStats::start();
+        QTimer::singleShot(1500, [&window] {
+            QList<int> steps;
+            for (int step = 1; step <= 10; ++step) {
+                steps << -4 * step;
+            }
+            drag(window->mainView()->bottomSplit()->divider(), steps);
+        });
+    }
+    QTimer::singleShot(2500, &app, &QCoreApplication::quit);
+    return QApplication::exec();
+}
+
+/// Runs one child per (mode, STOWLINE_RENDER_STATS value; null for unset) at the same time and
+/// returns what each printed on standard output.
+QStringList childOutputs(const QList<std::pair<QByteArray, QByteArray>>& runs) {
+    std::vector<std::unique_ptr<QProcess>> children;
+    for (const auto& [mode, variable] : runs) {
+        auto child = std::make_unique<QProcess>();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("STOWLINE_RENDER_STATS"));
+        if (!variable.isNull()) {
+            env.insert(QStringLiteral("STOWLINE_RENDER_STATS"), QString::fromLatin1(variable));
+        }
+        child->setProcessEnvironment(env);
+        child->start(QCoreApplication::applicationFilePath(),
+                     {QStringLiteral("--child"), QString::fromLatin1(mode)});
+        children.push_back(std::move(child));
+    }
+    QStringList outputs;
+    for (auto& child : children) {
+        if (!child->waitForFinished(30000)) {
+            child->kill();
+            child->waitForFinished();
+            outputs << QStringLiteral("<child did not finish>");
+            continue;
+        }
+        outputs << QString::fromUtf8(child->readAllStandardOutput());
+    }
+    return outputs;
+}
+
+QColor over(const QColor& top, const QColor& bottom) {
+    const double a = top.alphaF();
+    const auto channel = [a](int t, int b) { return qRound(t * a + b * (1 - a)); };
+    return QColor(channel(top.red(), bottom.red()), channel(top.green(), bottom.green()),
+                  channel(top.blue(), bottom.blue()));
+}
+
+bool near(const QColor& actual, const QColor& expected, int tolerance = 3) {
+    return std::abs(actual.red() - expected.red()) <= tolerance &&
+           std::abs(actual.green() - expected.green()) <= tolerance &&
+           std::abs(actual.blue() - expected.blue()) <= tolerance;
+}
+
+QString describe(const QColor& c) {
+    return QStringLiteral("%1,%2,%3").arg(c.red()).arg(c.green()).arg(c.blue());
+}
+
+} // namespace
+
+class ChromeTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        ResourceBundle::setPathForTesting(QStringLiteral(STOWLINE_BUNDLE_DIR));
+        Preferences::store().remove(QLatin1String(widthKey));
+    }
+
+    void renderCounterPrintsOnlyWhenSwitchedOnExactly() {
+        const QStringList out = childOutputs(
+            {{"ticks", QByteArray()}, {"ticks", "true"}, {"ticks", "1 "}, {"ticks", "1"}, {"drag", "1"}});
+        QCOMPARE(out[0], QString());
+        QCOMPARE(out[1], QString());
+        QCOMPARE(out[2], QString());
+        QCOMPARE(out[3], QStringLiteral("[render] instrumentação ligada — arraste a divisória\n"
+                                        "[render/s] (nada)\n"
+                                        "[render/s] TitleBar=3  BottomSplit=2  MainView=1\n"));
+
+        // Dragging the divider lays out the split again and rebuilds nothing else: the first
+        // second holds the window's first build, the next only the ten drag steps.
+        const QStringList lines = out[4].split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 3);
+        QVERIFY2(lines[1].contains(QLatin1String("MainView=1")), qPrintable(lines[1]));
+        QCOMPARE(lines[2], QStringLiteral("[render/s] BottomSplit=10"));
+    }
+
+    void fontLoaderRegistersBundledFontsWhateverTheirCase() {
+        QTemporaryDir bundle;
+        ResourceBundle::setPathForTesting(bundle.path());
+        FontLoader::registerBundledFonts(); // no Fonts folder at all
+        QVERIFY(!FontLoader::hasPlex());
+
+        QVERIFY(QDir(bundle.path()).mkdir(QStringLiteral("Fonts")));
+        const QString fonts = bundle.filePath(QStringLiteral("Fonts"));
+        QFile garbage(fonts + QStringLiteral("/Broken.ttf"));
+        QVERIFY(garbage.open(QIODevice::WriteOnly));
+        garbage.write("not a font");
+        garbage.close();
+        FontLoader::registerBundledFonts(); // only a file that fails to register
+        QVERIFY(!FontLoader::hasPlex());
+        QCOMPARE(Fonts::mono(11).family(), QFontDatabase::systemFont(QFontDatabase::FixedFont).family());
+
+        QVERIFY(QFile::copy(QStringLiteral(STOWLINE_SOURCE_DIR "/resources/fonts/IBMPlexMono-Regular.ttf"),
+                            fonts + QStringLiteral("/PLEXMONO.TTF")));
+        QVERIFY(QFile::copy(QStringLiteral(STOWLINE_SOURCE_DIR "/resources/fonts/IBMPlexSans-Regular.ttf"),
+                            fonts + QStringLiteral("/PlexSans.txt")));
+        FontLoader::registerBundledFonts();
+        QVERIFY(FontLoader::hasPlex());
+        QVERIFY(QFontDatabase::families().contains(QStringLiteral("IBM Plex Mono")));
+        QCOMPARE(QFontInfo(Fonts::mono(11)).family(), QStringLiteral("IBM Plex Mono"));
+    }
+
+    void fontsResolveToTheBundledWeights() {
+        FontLoader::registerBundledFonts();
+        QVERIFY(FontLoader::hasPlex());
+        // Each design weight must reach its own face, not a synthesised or default one.
+        const QList<std::pair<Fonts::Weight, QString>> faces = {
+            {Fonts::Weight::light, QStringLiteral("Light")},
+            {Fonts::Weight::regular, QStringLiteral("Regular")},
+            {Fonts::Weight::medium, QStringLiteral("Medium")},
+            {Fonts::Weight::semibold, QStringLiteral("SemiBold")},
+            {Fonts::Weight::bold, QStringLiteral("Bold")},
+            {Fonts::Weight::heavy, QStringLiteral("Bold")},
+        };
+        for (const auto& [weight, style] : faces) {
+            const QFontInfo info(Fonts::sans(13, weight));
+            QCOMPARE(info.family(), QStringLiteral("IBM Plex Sans"));
+            QCOMPARE(info.styleName(), style);
+        }
+        // Design points are logical pixels.
+        QCOMPARE(QFontInfo(Fonts::sans(19, Fonts::Weight::light, 5.7)).pixelSize(), 19);
+        QVERIFY(std::abs(Fonts::sans(19, Fonts::Weight::light, 5.7).letterSpacing() - 5.7) < 0.02);
+    }
+
+    void symbolsAndLogoComeFromTheBundle() {
+        // The tint replaces the drawing's own colour; nothing else is painted.
+        const QImage plus = Symbol::pixmap(QStringLiteral("plus"), 24, QColor(192, 57, 43), 2.0).toImage();
+        QCOMPARE(plus.size(), QSize(48, 48));
+        QCOMPARE(plus.pixelColor(24, 24).rgb(), QColor(192, 57, 43).rgb());
+        QCOMPARE(plus.pixelColor(2, 2).alpha(), 0);
+        QVERIFY(Symbol::pixmap(QStringLiteral("no.such.symbol"), 12, Qt::black).isNull());
+        QVERIFY(Symbol::pixmap(QStringLiteral("../Brand/stowline-logo-dark"), 12, Qt::black).isNull());
+        QVERIFY(Symbol::icon(QStringLiteral("gearshape"), Qt::black)
+                    .pixmap(16, 16)
+                    .toImage()
+                    .pixelColor(8, 8)
+                    .isValid());
+
+        const QPixmap logo = Brand::lockup(Brand::Variant::light, 17);
+        QCOMPARE(logo.size(), QSize(qRound(17 * 5.240965427266797), 17));
+        QTemporaryDir empty;
+        ResourceBundle::setPathForTesting(empty.path());
+        QVERIFY(Brand::lockup(Brand::Variant::dark, 23).isNull());
+        QVERIFY(!Brand::lockup(Brand::Variant::light, 17).isNull()); // kept once loaded
+    }
+
+    void dividerClampsAndRemembersTheWidthAtTheEndOfADrag() {
+        auto split = std::make_unique<BottomSplit>();
+        split->resize(1200, 400);
+        split->show();
+        QCOMPARE(split->transfersWidth(), BottomSplit::defaultWidth);
+        QWidget* divider = split->divider();
+        QCOMPARE(divider->geometry(), QRect(1200 - 452 - 15, 0, 15, 400));
+
+        const QPoint at(7, 200);
+        const QPoint start = divider->mapToGlobal(at);
+        QTest::mousePress(divider, Qt::LeftButton, {}, at);
+        moveTo(divider, start + QPoint(1000, 0)); // far right: the transfers panel stops at 300
+        QCOMPARE(split->transfersWidth(), 300.0);
+        QCOMPARE(split->transfersPanel()->width(), 300);
+        QVERIFY(!Preferences::store().contains(QLatin1String(widthKey))); // not while dragging
+        moveTo(divider, start - QPoint(2000, 0));                         // far left: the browser keeps 420
+        QCOMPARE(split->transfersWidth(), 1200.0 - 15 - 420);
+        QCOMPARE(split->browserPanel()->width(), 420);
+        moveTo(divider, start - QPoint(100, 0));
+        QCOMPARE(split->transfersWidth(), 552.0); // relative to the width when the drag began
+        QTest::mouseRelease(divider, Qt::LeftButton, {}, divider->mapFromGlobal(start - QPoint(100, 0)));
+        QCOMPARE(Preferences::store().value(QLatin1String(widthKey)).toDouble(), 552.0);
+
+        // A click without movement is no drag and stores nothing new.
+        Preferences::store().remove(QLatin1String(widthKey));
+        QTest::mouseClick(divider, Qt::LeftButton, {}, at);
+        QVERIFY(!Preferences::store().contains(QLatin1String(widthKey)));
+        Preferences::store().setValue(QLatin1String(widthKey), 552.0);
+
+        auto next = std::make_unique<BottomSplit>();
+        next->resize(1200, 400);
+        QCOMPARE(next->transfersWidth(), BottomSplit::defaultWidth); // read when first shown
+        next->show();
+        QCOMPARE(next->transfersWidth(), 552.0);
+        QCOMPARE(next->transfersPanel()->geometry(), QRect(1200 - 552, 0, 552, 400));
+
+        // Too narrow for both minimums: the transfers panel keeps 300 and the browser gives way.
+        next->resize(600, 400);
+        drag(next->divider(), {-100, -200});
+        QCOMPARE(next->transfersWidth(), 300.0);
+    }
+
+    void unusableStoredWidthsFallBackAndKeepTheDividerReachable() {
+        const QList<std::pair<QVariant, double>> cases = {
+            {QStringLiteral("wide"), 452}, {-20.0, 452}, {120.0, 300}, {qInf(), 452}, {640.0, 640}};
+        for (const auto& [stored, expected] : cases) {
+            Preferences::store().setValue(QLatin1String(widthKey), stored);
+            BottomSplit split;
+            split.resize(1200, 400);
+            split.show();
+            QCOMPARE(split.transfersWidth(), expected);
+        }
+        // A width stored on a wider screen must not push the divider out of the split.
+        Preferences::store().setValue(QLatin1String(widthKey), 5000.0);
+        BottomSplit split;
+        split.resize(1200, 400);
+        split.show();
+        QVERIFY(split.rect().contains(split.divider()->geometry()));
+        drag(split.divider(), {5, 10});
+        QCOMPARE(split.transfersWidth(), 1200.0 - 15 - 420);
+    }
+
+    void mainViewPlacesTheRegionsAndReplacesPlaceholders() {
+        MainWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(window.size(), MainWindow::defaultSize);
+        QCOMPARE(window.minimumSize(), MainWindow::minimumContentSize);
+        MainView* view = window.mainView();
+
+        const auto inView = [view](QWidget* w) { return QRect(w->mapTo(view, QPoint(0, 0)), w->size()); };
+        const QRect source = inView(view->sourcePanel());
+        const QRect centre = inView(view->centreColumn());
+        const QRect destination = inView(view->destinationPanel());
+        QCOMPARE(inView(view->titleBar()), QRect(0, 0, 1440, 50));
+        QCOMPARE(source.top(), 50 + 18);
+        QCOMPARE(source.left(), 26);
+        QCOMPARE(source.height(), 360);
+        QCOMPARE(centre.width(), 250);
+        QCOMPARE(destination.right(), 1440 - 26 - 1);
+        QVERIFY(std::abs(source.width() - destination.width()) <= 1);
+        QCOMPARE(inView(view->bottomSplit()),
+                 QRect(26, 50 + 18 + 360 + 8 + 14, 1440 - 52, 920 - (50 + 18 + 360 + 8 + 14) - 24));
+
+        QPointer<QWidget> placeholder = view->sourcePanel();
+        auto* panel = new QLabel(QStringLiteral("sources"));
+        view->setSourcePanel(panel);
+        QVERIFY(placeholder.isNull());
+        QCOMPARE(view->sourcePanel(), panel);
+        QCOMPARE(panel->window(), &window);
+        QCoreApplication::processEvents();
+        QCOMPARE(inView(panel), source);
+        view->setSourcePanel(nullptr); // the placeholder comes back
+        QVERIFY(view->sourcePanel() != nullptr);
+
+        QSignalSpy spy(view, &MainView::showsSettingsChanged);
+        QTest::mouseClick(view->titleBar()->settingsButton(), Qt::LeftButton);
+        QVERIFY(view->showsSettings());
+        QCOMPARE(spy.count(), 1);
+    }
+
+    void openWindowSwitchesAppearanceLive() {
+        Appearance appearance;
+        appearance.set(false);
+        Theme::follow(appearance);
+        MainWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QWidget* centre = window.mainView()->centreColumn();
+        const auto sample = [centre] {
+            QCoreApplication::processEvents();
+            return centre->grab().toImage().pixelColor(125, 180);
+        };
+        QCOMPARE(sample(), QColor(11, 11, 11));
+        appearance.set(true);
+        QVERIFY(Theme::current().isLight);
+        QCOMPARE(sample(), QColor(238, 238, 238));
+        appearance.set(false);
+        QCOMPARE(sample(), QColor(11, 11, 11));
+    }
+
+    void windowFollowsTheAppearance() {
+        FontLoader::registerBundledFonts();
+        for (const bool isLight : {false, true, false}) {
+            Theme::apply(isLight);
+            const Theme& theme = Theme::current();
+            QCOMPARE(theme.isLight, isLight);
+            MainWindow window;
+            window.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&window));
+            const QImage image = window.grab().toImage();
+            const QColor background = theme.windowBackground;
+            QCOMPARE(background, isLight ? QColor(238, 238, 238) : QColor(11, 11, 11));
+
+            const auto pixelAt = [&](QWidget* w, QPoint p) { return image.pixelColor(w->mapTo(&window, p)); };
+            MainView* view = window.mainView();
+            const QColor centre = pixelAt(view->centreColumn(), QPoint(125, 180));
+            QVERIFY2(near(centre, background), qPrintable(describe(centre)));
+
+            QWidget* pill = view->titleBar()->algorithmPill();
+            QColor accentWash = theme.accent;
+            accentWash.setAlphaF(isLight ? 0.10f : 0.14f);
+            const QColor pillTop = pixelAt(pill, QPoint(pill->width() / 2, 2));
+            QVERIFY2(near(pillTop, over(accentWash, background)), qPrintable(describe(pillTop)));
+
+            const QColor panel = pixelAt(view->sourcePanel(), QPoint(100, 100));
+            QVERIFY2(near(panel, over(theme.overlay(0.035, 0.04), background)), qPrintable(describe(panel)));
+
+            QWidget* divider = view->bottomSplit()->divider();
+            const QColor handle = pixelAt(divider, QPoint(7, divider->height() / 2));
+            QVERIFY2(near(handle, theme.faintGrey, 6), qPrintable(describe(handle)));
+
+            // The handle turns to the accent while the pointer is over the divider.
+            QEnterEvent enter(QPointF(7, 100), QPointF(7, 100), divider->mapToGlobal(QPointF(7, 100)));
+            QCoreApplication::sendEvent(divider, &enter);
+            const QPoint middle(7, divider->height() / 2);
+            QTRY_VERIFY2(near(divider->grab().toImage().pixelColor(middle), theme.accent, 6),
+                         qPrintable(describe(divider->grab().toImage().pixelColor(middle))));
+            QCOMPARE(divider->cursor().shape(), Qt::SplitHCursor);
+        }
+    }
+};
+
+int main(int argc, char** argv) {
+    if (argc > 2 && qstrcmp(argv[1], "--child") == 0) {
+        return runChild(argc, argv);
+    }
+    // A preference folder of this run's own, set before the store is first opened.
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    QApplication app(argc, argv);
+    ChromeTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "ChromeTest.moc"

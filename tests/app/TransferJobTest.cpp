@@ -1,0 +1,301 @@
+// The transfer job on its own: folding engine events, ending phases, reports and its
+// lifetime against a running engine.
+#include "StateTestSupport.h"
+
+#include "settings/L10n.h"
+#include "settings/Localization.h"
+#include "settings/ReportSettings.h"
+#include "settings/ResourceBundle.h"
+#include "state/FileUrl.h"
+#include "state/Notifier.h"
+#include "state/TransferJob.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using stowline::EngineEvent;
+using Phase = TransferJob::Phase;
+
+namespace {
+
+SourceItem source(const QString& path, qint64 bytes = 0) {
+    SourceItem item;
+    item.id = QUuid::createUuid();
+    item.url = FileUrl::fromPath(path);
+    item.totalBytes = bytes;
+    item.scanned = true;
+    return item;
+}
+
+EngineEvent engineEvent(EngineEvent::Value value) {
+    return EngineEvent{std::move(value)};
+}
+
+stowline::JobSummary cancelledSummary() {
+    stowline::JobSummary summary;
+    summary.cancelled = true;
+    return summary;
+}
+
+/// A capacity probe that reports no room at all under `fullRoot` and the real figures elsewhere.
+stowline::CopyEngine::CapacityProbe fullAt(const QString& fullRoot) {
+    const std::filesystem::path full = FileUrl::toPath(FileUrl::fromPath(fullRoot));
+    return [full](const std::filesystem::path& at) -> std::optional<stowline::VolumeCapacity> {
+        if (at == full) {
+            return stowline::VolumeCapacity{std::nullopt, 0, false};
+        }
+        return stowline::CopyEngine::readCapacity(at);
+    };
+}
+
+} // namespace
+
+class TransferJobTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Real catalog texts, so that placeholders and plurals are exercised as users see them.
+    void initTestCase() {
+        ResourceBundle::setPathForTesting(QStringLiteral(STOWLINE_BUNDLE_DIR));
+        Localization::refresh();
+    }
+
+    void init() {
+        notifications = std::make_unique<FakeNotifications>();
+        Notifier::setService(notifications.get());
+        ReportSettings::setWritesMHL(true);
+        ReportSettings::setWritesText(true);
+    }
+    void cleanup() { Notifier::setService(nullptr); }
+
+    void constructionNamesTheBatch() {
+        const TransferJob one({source(QStringLiteral("/media/card/Card A  "), 5)}, {});
+        QCOMPARE(one.sourcesLabel(), QStringLiteral("Card A"));
+        QCOMPARE(one.iconURL(), FileUrl::fromPath(QStringLiteral("/media/card/Card A  ")));
+        QCOMPARE(one.totalBytes(), 5);
+        QCOMPARE(one.phase(), Phase::running);
+
+        const TransferJob three(
+            {source(QStringLiteral("/a"), 1), source(QStringLiteral("/b"), 2),
+             source(QStringLiteral("/c"), 3)},
+            {FileUrl::fromPath(QStringLiteral("/d1")), FileUrl::fromPath(QStringLiteral("/d2"))});
+        QCOMPARE(three.sourcesLabel(), L10n::plural("items_count", 3));
+        QCOMPARE(three.totalBytes(), 6);
+        QCOMPARE(three.destinations().size(), 2);
+        QVERIFY(three.destinations()[0].id != three.destinations()[1].id);
+
+        const TransferJob none({}, {FileUrl::fromPath(QStringLiteral("/d1"))});
+        QCOMPARE(none.iconURL(), FileUrl::fromPath(QStringLiteral("/d1")));
+        const TransferJob empty({}, {});
+        QCOMPARE(empty.iconURL(), QUrl::fromLocalFile(QStringLiteral("/")));
+    }
+
+    // Events folded by hand, without an engine run.
+    void applyFoldsEvents() {
+        const QUrl d1 = FileUrl::fromPath(QStringLiteral("/dest/one"));
+        const QUrl d2 = FileUrl::fromPath(QStringLiteral("/dest/two"));
+        TransferJob job({source(QStringLiteral("/src/card"), 100)}, {d1, d2});
+
+        job.apply(engineEvent(EngineEvent::Progress{10, 0, 5.0}));
+        QCOMPARE(job.pct(), 0.0);
+        QCOMPARE(job.processedBytes(), 10);
+
+        job.apply(engineEvent(EngineEvent::Scanned{3, 200}));
+        QCOMPARE(job.totalBytes(), 200);
+        job.apply(
+            engineEvent(EngineEvent::FileStarted{0, 3, "card/DCIM/A001.mov", stowline::FilePhase::copying}));
+        QCOMPARE(job.currentFileName(), QStringLiteral("A001.mov"));
+        job.apply(engineEvent(EngineEvent::Progress{50, 200, 1.0}));
+        QCOMPARE(job.pct(), 0.25);
+        QVERIFY(!job.etaSeconds()); // exactly 1 byte per second is no estimate
+        job.apply(engineEvent(EngineEvent::Progress{50, 200, 2.0}));
+        QCOMPARE(job.etaSeconds().value_or(-1), 75.0);
+
+        job.apply(engineEvent(EngineEvent::DestinationFailed{FileUrl::toPath(d2), "destinationWriteFailed"}));
+        job.apply(
+            engineEvent(EngineEvent::DestinationFailed{FileUrl::toPath(d2), "destinationDisconnected"}));
+        job.markDestinationFailed(FileUrl::fromPath(QStringLiteral("/not/a/row")), QStringLiteral("x"));
+        QCOMPARE(job.destinations()[1].failedReason, std::optional(QStringLiteral("destinationWriteFailed")));
+        QVERIFY(!job.destinations()[0].failedReason);
+
+        // No disk-full callback: the job still pauses, and keeps its estimate while paused.
+        job.apply(engineEvent(EngineEvent::DiskFull{FileUrl::toPath(d1), 100, 3}));
+        QCOMPARE(job.phase(), Phase::paused);
+        QVERIFY(job.etaSeconds().has_value());
+
+        int finishedCalls = 0;
+        job.onFinished = [&](TransferJob&) { ++finishedCalls; };
+        job.apply(engineEvent(EngineEvent::Finished{cancelledSummary()}));
+        QCOMPARE(job.phase(), Phase::cancelled);
+        QCOMPARE(job.pct(), 0.25);
+        QVERIFY(job.hasSummary());
+        QVERIFY(!job.etaSeconds());
+        QCOMPARE(finishedCalls, 1);
+        QVERIFY(notifications->posted.isEmpty());
+
+        // A final phase is never left.
+        job.togglePause();
+        job.resumeAfterDiskFull();
+        job.dropDestinationAndResume(d1);
+        QCOMPARE(job.phase(), Phase::cancelled);
+        QVERIFY(!job.destinations()[0].failedReason);
+    }
+
+    void unreadableSourceEndsInSourceError() {
+        QTemporaryDir dest;
+        TransferJob job({source(dest.filePath(QStringLiteral("gone card")))},
+                        {FileUrl::fromPath(dest.path())});
+        int finishedCalls = 0;
+        job.onFinished = [&](TransferJob& j) {
+            QCOMPARE(j.phase(), Phase::sourceError);
+            ++finishedCalls;
+        };
+        job.start();
+        QTRY_VERIFY_WITH_TIMEOUT(!job.isActive(), 30000);
+        QCOMPARE(job.phase(), Phase::sourceError);
+        QCOMPARE(finishedCalls, 1);
+        QCOMPARE(notifications->posted.size(), 1);
+        QCOMPARE(notifications->posted[0].first, L10n::t("notifier.title.error"));
+        QCOMPARE(notifications->posted[0].second,
+                 L10n::t("transferjob.source_read_failed", {QStringLiteral("gone card")}));
+        QVERIFY(hashLogFiles(dest.path()).isEmpty());
+    }
+
+    void emptyFolderEndsDoneWithoutReports() {
+        QTemporaryDir src;
+        QTemporaryDir dest;
+        QDir(src.path()).mkpath(QStringLiteral("empty"));
+        TransferJob job({source(src.filePath(QStringLiteral("empty")))}, {FileUrl::fromPath(dest.path())});
+        job.start();
+        QTRY_VERIFY_WITH_TIMEOUT(!job.isActive(), 30000);
+        QCOMPARE(job.phase(), Phase::done);
+        QCOMPARE(job.pct(), 1.0);
+        QVERIFY(notifications->posted.isEmpty());
+        QVERIFY(!QDir(dest.filePath(QStringLiteral("Hash Log"))).exists());
+    }
+
+    void bothReportFormatsOffStillEndsDone() {
+        ReportSettings::setWritesMHL(false);
+        ReportSettings::setWritesText(false);
+        QTemporaryDir src;
+        QTemporaryDir dest;
+        writeFile(src.filePath(QStringLiteral("card/a.bin")), 3000);
+        TransferJob job({source(src.filePath(QStringLiteral("card")), 3000)},
+                        {FileUrl::fromPath(dest.path())});
+        job.start();
+        QTRY_VERIFY_WITH_TIMEOUT(!job.isActive(), 30000);
+        QCOMPARE(job.phase(), Phase::done);
+        QVERIFY(job.writtenReports().isEmpty());
+        QVERIFY(job.reportFailedRoots().isEmpty());
+        QVERIFY(!QDir(dest.filePath(QStringLiteral("Hash Log"))).exists());
+        QVERIFY(QFile::exists(dest.filePath(QStringLiteral("card/a.bin"))));
+        QCOMPARE(job.destinations()[0].completedFileCount, 1);
+        QCOMPARE(notifications->posted.size(), 1);
+        QCOMPARE(notifications->posted[0].first, L10n::t("notifier.title.ok"));
+    }
+
+    void onlyTextReportIsWrittenWhenAsked() {
+        ReportSettings::setWritesMHL(false);
+        QTemporaryDir src;
+        QTemporaryDir dest;
+        writeFile(src.filePath(QStringLiteral("card/a.bin")), 3000);
+        TransferJob job({source(src.filePath(QStringLiteral("card")), 3000)},
+                        {FileUrl::fromPath(dest.path())});
+        job.start();
+        QTRY_VERIFY_WITH_TIMEOUT(!job.isActive(), 30000);
+        QCOMPARE(job.phase(), Phase::done);
+        const QStringList files = hashLogFiles(dest.path());
+        QCOMPARE(files.size(), 1);
+        QVERIFY(files[0].startsWith(QStringLiteral("card_")) &&
+                files[0].endsWith(QStringLiteral("_report.txt")));
+        QCOMPARE(job.writtenReports(),
+                 QList<QUrl>{FileUrl::fromPath(dest.filePath(QStringLiteral("Hash Log/")) + files[0])});
+    }
+
+    void missingRootFailsItsReports() {
+        QTemporaryDir src;
+        QTemporaryDir dest;
+        writeFile(src.filePath(QStringLiteral("card/a.bin")), 3000);
+        const QUrl gone = FileUrl::fromPath(dest.filePath(QStringLiteral("unplugged")));
+        TransferJob job({source(src.filePath(QStringLiteral("card")), 3000)},
+                        {FileUrl::fromPath(dest.path()), gone});
+        job.start();
+        QTRY_VERIFY_WITH_TIMEOUT(!job.isActive(), 30000);
+        QCOMPARE(job.phase(), Phase::doneWithErrors);
+        QCOMPARE(job.reportFailedRoots(), QList<QUrl>{gone});
+        QVERIFY(job.destinations()[1].failedReason.has_value());
+        QVERIFY(!job.destinations()[0].failedReason);
+        QCOMPARE(hashLogFiles(dest.path()).size(), 2);
+        QCOMPARE(notifications->posted.size(), 1);
+        QCOMPARE(notifications->posted[0].first, L10n::t("notifier.title.error"));
+    }
+
+    void cancelWritesNothing() {
+        QTemporaryDir src;
+        QTemporaryDir dest;
+        writeFile(src.filePath(QStringLiteral("card/a.bin")), 3000);
+        writeFile(src.filePath(QStringLiteral("card/b.bin")), 3000);
+        TransferJob job({source(src.filePath(QStringLiteral("card")), 6000)},
+                        {FileUrl::fromPath(dest.path())});
+        job.start();
+        job.cancel(); // before any event is delivered: the engine stops at its first checkpoint
+        QCOMPARE(job.phase(), Phase::running);
+        QTRY_VERIFY_WITH_TIMEOUT(!job.isActive(), 30000);
+        QCOMPARE(job.phase(), Phase::cancelled);
+        QVERIFY(!QDir(dest.filePath(QStringLiteral("Hash Log"))).exists());
+        QVERIFY(notifications->posted.isEmpty());
+    }
+
+    // Events keep arriving in order and none is lost: the final pct and processed bytes
+    // match the engine's summary.
+    void eventsArriveInOrderUntilTheEnd() {
+        QTemporaryDir src;
+        QTemporaryDir dest;
+        for (int i = 0; i < 40; ++i) {
+            writeFile(src.filePath(QStringLiteral("card/f%1.bin").arg(i, 2, 10, QLatin1Char('0'))), 20000,
+                      static_cast<char>('a' + i % 20));
+        }
+        TransferJob job({source(src.filePath(QStringLiteral("card")), 800000)},
+                        {FileUrl::fromPath(dest.path())});
+        QList<Phase> phases;
+        connect(&job, &TransferJob::phaseChanged, this, [&] { phases.append(job.phase()); });
+        job.start();
+        QTRY_VERIFY_WITH_TIMEOUT(!job.isActive(), 60000);
+        QCOMPARE(phases, QList<Phase>{Phase::done});
+        QCOMPARE(job.summary()->reports.size(), std::size_t{40});
+        QCOMPARE(job.destinations()[0].completedFileCount, 40);
+        QCOMPARE(job.currentFileName(), QString());
+    }
+
+    void destroyedWhileRunningDeliversNothing() {
+        QTemporaryDir src;
+        QTemporaryDir dest;
+        writeFile(src.filePath(QStringLiteral("card/a.bin")), 3000);
+        stowline::CopyEngine::Options options;
+        options.capacity = fullAt(dest.path());
+        auto job = std::make_unique<TransferJob>(QList{source(src.filePath(QStringLiteral("card")), 3000)},
+                                                 QList{FileUrl::fromPath(dest.path())}, options);
+        auto finishedCalls = std::make_shared<int>(0);
+        auto diskFullCalls = std::make_shared<int>(0);
+        job->onFinished = [finishedCalls](TransferJob&) { ++*finishedCalls; };
+        job->onDiskFull = [diskFullCalls](TransferJob&, const QUrl&, qint64, qint64) { ++*diskFullCalls; };
+        job->start();
+        QTRY_COMPARE_WITH_TIMEOUT(*diskFullCalls, 1, 30000);
+        QCOMPARE(job->phase(), Phase::paused);
+
+        job.reset(); // the engine waits in its disk-full pause; its final event must go nowhere
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents();
+        QCOMPARE(*finishedCalls, 0);
+        QVERIFY(!QDir(dest.filePath(QStringLiteral("Hash Log"))).exists());
+    }
+
+private:
+    std::unique_ptr<FakeNotifications> notifications;
+};
+
+QTEST_GUILESS_MAIN(TransferJobTest)
+#include "TransferJobTest.moc"

@@ -1,0 +1,346 @@
+#include "stowline/DriveCheck.h"
+#include "ReportFixtures.h"
+#include "stowline/ReportWriter.h"
+#include "stowline/XXHash64.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include <unistd.h>
+
+using namespace stowline;
+using namespace stowline::testing;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string hexOfFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    const std::string data = bytes.str();
+    return XXHash64::hex(XXHash64::digest(std::as_bytes(std::span(data.data(), data.size()))));
+}
+
+// The little-endian digits some tools write into <xxhash64>.
+std::string littleEndian(const std::string& hex) {
+    std::string out;
+    for (std::size_t i = hex.size(); i >= 2; i -= 2) {
+        out += hex.substr(i - 2, 2);
+    }
+    return out;
+}
+
+class DriveCheckTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "drive-check-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        base = pattern;
+        root = base / "drive";
+        fs::create_directories(root / ReportWriter::logFolderName);
+    }
+    void TearDown() override { fs::remove_all(base); }
+
+    void write(const fs::path& path, const std::string& content) {
+        fs::create_directories(path.parent_path());
+        std::ofstream(path, std::ios::binary) << content;
+    }
+
+    // Writes a hash list the way a finished job does, for the given files under the root.
+    void writeJobLog(const std::vector<std::string>& paths, Date finished,
+                     const std::string& label = "A001") {
+        std::vector<FileReport> reports;
+        for (const auto& path : paths) {
+            reports.push_back(verified(path, static_cast<std::int64_t>(fs::file_size(root / path)),
+                                       hexOfFile(root / path)));
+            reports.back().verifiedAt = finished;
+        }
+        JobSummary summary = summaryOf(reports);
+        summary.finishDate = finished;
+        const auto result =
+            ReportWriter::write(summary, {}, {root}, label, ReportFormats::mhl(), finished, {});
+        ASSERT_TRUE(result.failedRoots.empty());
+    }
+
+    std::map<std::string, CheckedFile> byPath(const DriveCheckResult& result) {
+        std::map<std::string, CheckedFile> files;
+        for (const auto& file : result.files) {
+            files[file.path] = file;
+        }
+        return files;
+    }
+
+    DriveCheckResult check(std::optional<fs::path> list = std::nullopt) {
+        DriveCheckOptions options;
+        options.root = root;
+        options.list = std::move(list);
+        options.chunkSize = 4096;
+        return DriveCheck::run(options);
+    }
+
+    fs::path base;
+    fs::path root;
+};
+
+TEST_F(DriveCheckTest, ownHashLogRoundTripFindsEveryKindOfDamage) {
+    const std::vector<std::string> paths{"A001/C0001.MXF", "A001/C0002.MXF",     "A001/C0003.MXF",
+                                         "A001/C0004.MXF", "A001/A & B <1>.mov", "A001/empty"};
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        write(root / paths[i], std::string(i == 5 ? 0 : 10000 + i * 3000, static_cast<char>('a' + i)));
+    }
+    writeJobLog(paths, at(60));
+    // Things no list should ever name: other systems' metadata and our own unfinished copies.
+    write(root / "A001/._C0001.MXF", "meta");
+    write(root / ".DS_Store", "meta");
+    write(root / "A001/C0009.MXF.stowline-partial", "partial");
+    write(root / ReportWriter::logFolderName / "notes.txt", "notes");
+
+    DriveCheckResult result = check();
+    ASSERT_TRUE(result.problems.empty()) << result.problems.front().message;
+    ASSERT_EQ(result.files.size(), paths.size());
+    EXPECT_TRUE(result.intact());
+    EXPECT_EQ(result.count(DriveCheckStatus::ok), paths.size());
+    EXPECT_TRUE(result.notCovered.empty()) << result.notCovered.front();
+    ASSERT_EQ(result.lists.size(), 1u);
+    EXPECT_EQ(result.lists[0].parent_path().filename(), ReportWriter::logFolderName);
+
+    // One flipped byte, one deleted file, one truncated file, one new file.
+    const std::string listed = hexOfFile(root / paths[0]);
+    {
+        std::fstream file(root / paths[0], std::ios::binary | std::ios::in | std::ios::out);
+        file.seekp(5000);
+        file.put('Z');
+    }
+    fs::remove(root / paths[1]);
+    fs::resize_file(root / paths[2], 100);
+    write(root / "A001/C0005.MXF", "new");
+    write(root / "B002/late.mov", "later");
+
+    result = check();
+    const auto files = byPath(result);
+    EXPECT_EQ(files.at(paths[0]).status, DriveCheckStatus::changed);
+    EXPECT_EQ(files.at(paths[0]).detail,
+              "xxHash64 listed " + listed + ", found " + hexOfFile(root / paths[0]));
+    EXPECT_EQ(files.at(paths[1]).status, DriveCheckStatus::missing);
+    EXPECT_EQ(files.at(paths[2]).status, DriveCheckStatus::sizeDiffers);
+    EXPECT_EQ(files.at(paths[2]).detail, "listed 16000 bytes, found 100");
+    EXPECT_EQ(files.at(paths[3]).status, DriveCheckStatus::ok);
+    EXPECT_EQ(files.at(paths[4]).status, DriveCheckStatus::ok);
+    EXPECT_EQ(files.at(paths[5]).status, DriveCheckStatus::ok);
+    EXPECT_EQ(result.notCovered, (std::vector<std::string>{"A001/C0005.MXF", "B002/late.mov"}));
+    EXPECT_FALSE(result.intact());
+}
+
+TEST_F(DriveCheckTest, listOfAnotherToolIsRelativeToItsOwnFolder) {
+    const fs::path card = root / "CARD_01";
+    write(card / "CLIPS/A & B.mov", std::string(9000, 'x'));
+    write(card / "CLIPS/two\nlines.mov", "second");
+    write(card / "CLIPS/md5-only.mov", "third");
+    write(card / "CLIPS/old-hash.mov", "fourth");
+    write(card / "CLIPS/bad-sha1.mov", "fifth");
+    const std::string list =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<hashlist version=\"1.1\">\n"
+        "<hash><file>CLIPS/A &amp; B.mov</file><size>9000</size><xxhash64>" +
+        littleEndian(hexOfFile(card / "CLIPS/A & B.mov")) +
+        "</xxhash64></hash>\n"
+        "<hash><file>CLIPS/two&#10;lines.mov</file><xxhash64>" +
+        littleEndian(hexOfFile(card / "CLIPS/two\nlines.mov")) +
+        "</xxhash64></hash>\n"
+        "<hash><file>CLIPS/md5-only.mov</file><md5>EF75E7DA2DC4A0D2D3F0A6A4D6D22D5D</md5></hash>\n"
+        "<hash><file>CLIPS/old-hash.mov</file><xxhash>1234abcd</xxhash></hash>\n"
+        "<hash><file>CLIPS/bad-sha1.mov</file><sha1>0000000000000000000000000000000000000000</sha1></hash>\n"
+        "</hashlist>\n";
+    write(card / "CARD_01.mhl", list);
+
+    const DriveCheckResult result = check(card / "CARD_01.mhl");
+    ASSERT_TRUE(result.problems.empty()) << result.problems.front().message;
+    const auto files = byPath(result);
+    ASSERT_EQ(files.size(), 5u);
+    EXPECT_EQ(files.at("CLIPS/A & B.mov").status, DriveCheckStatus::ok);
+    EXPECT_EQ(files.at("CLIPS/A & B.mov").target, card / "CLIPS/A & B.mov");
+    EXPECT_EQ(files.at("CLIPS/two\nlines.mov").status, DriveCheckStatus::ok);
+    EXPECT_EQ(files.at("CLIPS/md5-only.mov").status, DriveCheckStatus::changed) // md5 of "third" differs
+        << files.at("CLIPS/md5-only.mov").detail;
+    EXPECT_EQ(files.at("CLIPS/old-hash.mov").status, DriveCheckStatus::notChecked);
+    EXPECT_NE(files.at("CLIPS/old-hash.mov").detail.find("xxhash"), std::string::npos);
+    EXPECT_EQ(files.at("CLIPS/bad-sha1.mov").status, DriveCheckStatus::changed);
+    EXPECT_NE(files.at("CLIPS/bad-sha1.mov").detail.find("SHA-1 listed 0000"), std::string::npos);
+    // The list itself is not an uncovered file; the drive has no other files.
+    EXPECT_TRUE(result.notCovered.empty());
+    EXPECT_FALSE(result.intact());
+}
+
+TEST_F(DriveCheckTest, md5AndSha1MatchKnownDigests) {
+    write(root / "abc", "abc");
+    write(base / "abc.mhl",
+          "<hashlist><hash><file>drive/abc</file><md5>900150983cd24fb0d6963f7d28e17f72</md5>"
+          "<sha1>a9993e364706816aba3e25717850c26c9cd0d89d</sha1></hash></hashlist>");
+    const DriveCheckResult result = check(base / "abc.mhl");
+    ASSERT_EQ(result.files.size(), 1u);
+    EXPECT_EQ(result.files[0].status, DriveCheckStatus::ok) << result.files[0].detail;
+    EXPECT_TRUE(result.intact());
+}
+
+TEST_F(DriveCheckTest, newestEntryWinsWhenListsDisagree) {
+    const std::string clip = "A001/C0001.MXF";
+    write(root / clip, "first take");
+    writeJobLog({clip}, at(0), "z-old"); // name sorts last: order of reading must not decide
+    write(root / clip, "second take, longer");
+    writeJobLog({clip}, at(3600), "a-new");
+    DriveCheckResult result = check();
+    ASSERT_EQ(result.lists.size(), 2u);
+    ASSERT_EQ(result.files.size(), 1u);
+    EXPECT_EQ(result.files[0].status, DriveCheckStatus::ok) << result.files[0].detail;
+    EXPECT_EQ(result.files[0].list.filename().string().substr(0, 5), "a-new");
+
+    // Entries without a hash date rank below dated ones; equal dates fall to the finish date.
+    const fs::path log = root / ReportWriter::logFolderName;
+    const std::string hex = hexOfFile(root / clip);
+    write(log / "m-undated.mhl", "<hashlist><hash><file>" + clip +
+                                     "</file><xxhash64be>0000000000000000</xxhash64be></hash></hashlist>");
+    write(
+        log / "b-same-date-earlier-finish.mhl",
+        "<hashlist><creatorinfo><finishdate>2024-03-05T00:00:00Z</finishdate></creatorinfo><hash><file>" +
+            clip +
+            "</file><xxhash64be>0000000000000001</xxhash64be><hashdate>2030-01-01T00:00:00Z</hashdate></hash>"
+            "</hashlist>");
+    write(log / "c-same-date-later-finish.mhl",
+          "<hashlist><creatorinfo><finishdate>2024-03-06T00:00:00Z</finishdate></creatorinfo><hash><file>" +
+              clip + "</file><xxhash64be>" + hex +
+              "</xxhash64be><hashdate>2030-01-01T00:00:00Z</hashdate></hash>"
+              "</hashlist>");
+    result = check();
+    ASSERT_EQ(result.files.size(), 1u);
+    EXPECT_EQ(result.files[0].list.filename(), "c-same-date-later-finish.mhl");
+    EXPECT_EQ(result.files[0].status, DriveCheckStatus::ok);
+}
+
+TEST_F(DriveCheckTest, pathsLeavingTheirFolderAreRefused) {
+    write(base / "outside.mov", "secret");
+    const std::string hex = hexOfFile(base / "outside.mov");
+    fs::create_directories(root / "A001");
+    fs::create_directory_symlink(base, root / "A001/link");
+    write(root / "A001/real.mov", "real");
+    write(root / ReportWriter::logFolderName / "job.mhl",
+          "<hashlist>"
+          "<hash><file>../outside.mov</file><xxhash64be>" +
+              hex +
+              "</xxhash64be></hash>"
+              "<hash><file>A001/../../outside.mov</file><xxhash64be>" +
+              hex +
+              "</xxhash64be></hash>"
+              "<hash><file>" +
+              (base / "outside.mov").string() + "</file><xxhash64be>" + hex +
+              "</xxhash64be></hash>"
+              "<hash><file>A001/link/outside.mov</file><xxhash64be>" +
+              hex +
+              "</xxhash64be></hash>"
+              "<hash><file>./A001/real.mov</file><xxhash64be>" +
+              hexOfFile(root / "A001/real.mov") + "</xxhash64be></hash></hashlist>");
+    const DriveCheckResult result = check();
+    ASSERT_EQ(result.files.size(), 5u);
+    for (std::size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(result.files[i].status, DriveCheckStatus::refused) << result.files[i].path;
+    }
+    EXPECT_NE(result.files[0].detail.find("\"..\""), std::string::npos);
+    EXPECT_NE(result.files[2].detail.find("absolute"), std::string::npos);
+    EXPECT_NE(result.files[3].detail.find("symbolic link"), std::string::npos);
+    EXPECT_EQ(result.files[4].status, DriveCheckStatus::ok);
+    EXPECT_FALSE(result.intact());
+}
+
+TEST_F(DriveCheckTest, unusableListsAndDrivesAreProblemsNotSuccess) {
+    // No list at all, then an empty list, then a broken list beside a good one.
+    DriveCheckResult result = check();
+    ASSERT_EQ(result.problems.size(), 1u);
+    EXPECT_NE(result.problems[0].message.find("no hash list"), std::string::npos);
+    EXPECT_FALSE(result.intact());
+
+    const fs::path log = root / ReportWriter::logFolderName;
+    write(log / "empty.mhl", "<hashlist/>");
+    result = check();
+    ASSERT_EQ(result.problems.size(), 1u);
+    EXPECT_NE(result.problems[0].message.find("name no files"), std::string::npos);
+    EXPECT_FALSE(result.intact());
+
+    write(root / "a.mov", "a");
+    write(log / "good.mhl", "<hashlist><hash><file>a.mov</file><xxhash64be>" + hexOfFile(root / "a.mov") +
+                                "</xxhash64be></hash></hashlist>");
+    write(log / "broken.mhl", "<hashlist>\n<hash><file>a.mov</file>\n");
+    write(log / "._good.mhl", std::string("\0\x05\x16\x07", 4)); // another system's metadata, not a list
+    result = check();
+    ASSERT_EQ(result.problems.size(), 1u);
+    EXPECT_EQ(result.problems[0].path.filename(), "broken.mhl");
+    EXPECT_NE(result.problems[0].message.find("line 3: the document ends inside <hash>"), std::string::npos);
+    ASSERT_EQ(result.files.size(), 1u);
+    EXPECT_EQ(result.files[0].status, DriveCheckStatus::ok);
+    EXPECT_FALSE(result.intact());
+
+    fs::remove_all(root);
+    result = check();
+    ASSERT_EQ(result.problems.size(), 1u);
+    EXPECT_EQ(result.problems[0].message, "not a folder");
+}
+
+TEST_F(DriveCheckTest, listedNonFilesAreUnreadableWithoutBlocking) {
+    fs::create_directories(root / "folder.mov");
+    ASSERT_EQ(::mkfifo((root / "pipe.mov").c_str(), 0600), 0);
+    write(root / ReportWriter::logFolderName / "job.mhl",
+          "<hashlist><hash><file>folder.mov</file><xxhash64be>0000000000000000</xxhash64be></hash>"
+          "<hash><file>pipe.mov</file><xxhash64be>0000000000000000</xxhash64be></hash></hashlist>");
+    const DriveCheckResult result = check();
+    ASSERT_EQ(result.files.size(), 2u);
+    EXPECT_EQ(result.files[0].status, DriveCheckStatus::unreadable);
+    EXPECT_EQ(result.files[1].status, DriveCheckStatus::unreadable);
+}
+
+TEST_F(DriveCheckTest, progressCoversEveryByteAndCancelStopsAtOnce) {
+    std::vector<std::string> paths;
+    for (int i = 0; i < 4; ++i) {
+        paths.push_back("A001/clip" + std::to_string(i) + ".mov");
+        write(root / paths.back(), std::string(10000, static_cast<char>('0' + i)));
+    }
+    writeJobLog(paths, at(0));
+
+    DriveCheckOptions options;
+    options.root = root;
+    options.chunkSize = 4096;
+    std::vector<DriveCheckProgress> seen;
+    std::vector<std::string> decided;
+    DriveCheckObserver observer;
+    observer.progress = [&](const DriveCheckProgress& progress) { seen.push_back(progress); };
+    observer.checked = [&](const CheckedFile& file) { decided.push_back(file.path); };
+    DriveCheckResult result = DriveCheck::run(options, observer);
+    EXPECT_TRUE(result.intact());
+    EXPECT_EQ(decided, paths);
+    ASSERT_FALSE(seen.empty());
+    for (std::size_t i = 1; i < seen.size(); ++i) {
+        EXPECT_GE(seen[i].bytesDone, seen[i - 1].bytesDone);
+        EXPECT_LE(seen[i].bytesDone, seen[i].bytesTotal);
+    }
+    EXPECT_EQ(seen.back().bytesDone, 40000);
+    EXPECT_EQ(seen.back().bytesTotal, 40000);
+    EXPECT_EQ(seen.back().fileCount, 4u);
+
+    // Cancelled in the middle of the second file: it is not decided, nothing after it is read.
+    EngineControl control;
+    decided.clear();
+    observer.progress = [&](const DriveCheckProgress& progress) {
+        if (progress.fileIndex == 1 && progress.bytesDone > 12000) {
+            control.set(EngineControl::State::cancelled);
+        }
+    };
+    result = DriveCheck::run(options, observer, &control);
+    EXPECT_TRUE(result.cancelled);
+    EXPECT_FALSE(result.intact());
+    EXPECT_EQ(decided, std::vector<std::string>{paths[0]});
+    EXPECT_EQ(result.files.size(), 1u);
+    EXPECT_TRUE(result.notCovered.empty());
+}
+
+} // namespace
