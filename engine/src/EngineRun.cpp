@@ -1,5 +1,7 @@
 #include "EngineRun.h"
 
+#include "NameLimits.h"
+
 #include "stowline/CopyError.h"
 #include "stowline/CopyFailureReason.h"
 #include "stowline/FileOps.h"
@@ -140,9 +142,9 @@ void CopyEngine::Run::processFile(int index, const ScannedFile& file) {
     const std::size_t liveAtStart = liveRoots_.size();
     findExistingCopies(index, file, work);
 
-    if (work.needCopy.empty() && work.collidedRoots == liveAtStart) {
+    if (work.needCopy.empty() && work.refusedRoots == liveAtStart) {
         work.outcome = FileOutcome::failed;
-        work.reason = work.collision;
+        work.reason = work.refusal;
         finishFile(index, file, work);
         return;
     }
@@ -165,7 +167,7 @@ void CopyEngine::Run::processFile(int index, const ScannedFile& file) {
     }
     if (work.ready.empty()) {
         work.outcome = FileOutcome::failed;
-        if (work.needCopy.size() + work.collidedRoots == liveAtStart) {
+        if (work.needCopy.size() + work.refusedRoots == liveAtStart) {
             work.reason = FileErrorReason::noDestinationForFile();
         } else {
             std::string names;
@@ -188,6 +190,10 @@ void CopyEngine::Run::findExistingCopies(int index, const ScannedFile& file, Fil
         // lstat, not stat: a symbolic link at the target (say, back to the card) holds no
         // copy at all, however identical the bytes behind it hash.
         std::error_code error;
+        if (const auto problem = nameLimitProblem(target)) {
+            refuse(root, FileErrorReason::copyFailed(*problem), work);
+            continue;
+        }
         const auto status = fileOps().status(target, error);
         if (status && collides(root, *status, file, work)) {
             continue;
@@ -440,11 +446,14 @@ bool CopyEngine::Run::collides(const fs::path& root, const FileStatus& target, c
     if (!other) {
         return false;
     }
-    const auto reason = FileErrorReason::copyFailed(PlacedFiles::collisionMessage(file.relativePath, *other));
-    work.outcomes[root] = {FileOutcome::failed, reason};
-    work.collision = reason;
-    ++work.collidedRoots;
+    refuse(root, FileErrorReason::copyFailed(PlacedFiles::collisionMessage(file.relativePath, *other)), work);
     return true;
+}
+
+void CopyEngine::Run::refuse(const fs::path& root, const FileErrorReason& reason, FileWork& work) {
+    work.outcomes[root] = {FileOutcome::failed, reason};
+    work.refusal = reason;
+    ++work.refusedRoots;
 }
 
 void CopyEngine::Run::recordPlaced(const ScannedFile& file, const FileWork& work) {

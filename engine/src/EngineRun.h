@@ -44,9 +44,10 @@ private:
         std::optional<Date> modificationDate;
         FileOutcome outcome = FileOutcome::failed;
         std::optional<FileErrorReason> reason;
-        /// Set when a root holds this file's name as another file this job placed there.
-        std::optional<FileErrorReason> collision;
-        std::size_t collidedRoots = 0;
+        /// Why roots refused this file before any copy (its name collides with a file this
+        /// job placed there, or is too long); those roots stay in the job.
+        std::optional<FileErrorReason> refusal;
+        std::size_t refusedRoots = 0;
     };
 
     void emit(EngineEvent::Value event);
@@ -60,6 +61,8 @@ private:
     /// one this job already placed at `root` under another name.
     [[nodiscard]] bool collides(const std::filesystem::path& root, const FileStatus& target,
                                 const ScannedFile& file, FileWork& work);
+    /// Fails the file at `root` alone, before any copy.
+    void refuse(const std::filesystem::path& root, const FileErrorReason& reason, FileWork& work);
     /// Remembers the identity of every copy of the file that ended verified or skipped.
     void recordPlaced(const ScannedFile& file, const FileWork& work);
     /// A source that did not read back at its scanned size changed while it was copied: its
