@@ -267,6 +267,7 @@ for round in $(seq 1 30); do
 done
 run_cli "$work/kill/out" "$work/kill/err" "$card" --dest "$work/kill/d1" --dest "$work/kill/d2"
 [[ $status -eq 0 ]] || fail "the run after the kills exited $status: $(cat "$work/kill/err")"
+grep -q $'^skipped\t' "$work/kill/out" || fail "the final run did not skip what the killed runs finished"
 for f in "$card"/*; do
     for d in d1 d2; do
         cmp -s "$f" "$work/kill/$d/card/$(basename "$f")" || fail "$d lacks $(basename "$f") after the final run"
