@@ -36,9 +36,19 @@ std::size_t directIoAlignment(int fd) {
     return defaultAlignment;
 }
 
+off_t sizeOf(int fd) {
+    struct stat status {};
+    return ::fstat(fd, &status) == 0 ? status.st_size : 0;
+}
+
 } // namespace
 
 DirectRead::DirectRead(const std::filesystem::path& path, bool tryDirect) : path_(path.string()) {
+    open(path, tryDirect);
+    sizeAtOpen_ = sizeOf(fd_.get());
+}
+
+void DirectRead::open(const std::filesystem::path& path, bool tryDirect) {
     if (tryDirect) {
         fd_.reset(retryOnEintr([&] { return ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_DIRECT); }));
         // FUSE and some network file systems refuse O_DIRECT at open with EINVAL.
@@ -78,6 +88,9 @@ void DirectRead::switchToDroppingCache() {
 }
 
 std::size_t DirectRead::read(std::byte* buffer, std::size_t capacity) {
+    if (ended_) {
+        return 0;
+    }
     for (;;) {
         const ssize_t n = retryOnEintr([&] { return ::read(fd_.get(), buffer, capacity); });
         if (n == -1) {
@@ -91,9 +104,15 @@ std::size_t DirectRead::read(std::byte* buffer, std::size_t capacity) {
         const auto count = static_cast<std::size_t>(n);
         if (direct_ && count % alignment_ != 0) {
             // A short, unaligned read ends the file; a further O_DIRECT read from this
-            // unaligned offset would fail, so whatever follows is read the ordinary way.
+            // unaligned offset would fail. When the file really ends here, the next read
+            // simply reports the end; otherwise (it grew meanwhile) whatever follows is read
+            // the ordinary way. Checking first spares each small file a flush of its own.
             offset_ += n;
-            switchToDroppingCache();
+            if (offset_ >= sizeOf(fd_.get())) {
+                ended_ = true;
+            } else {
+                switchToDroppingCache();
+            }
             return count;
         }
         if (!direct_ && count > 0) {

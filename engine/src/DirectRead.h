@@ -24,12 +24,15 @@ public:
     [[nodiscard]] std::size_t alignment() const { return alignment_; }
     /// True while reads bypass the cache by O_DIRECT rather than by dropping pages.
     [[nodiscard]] bool direct() const { return direct_; }
+    /// The file's size when it was opened (it may change while being read).
+    [[nodiscard]] off_t sizeAtOpen() const { return sizeAtOpen_; }
 
     /// Reads the next bytes into `buffer` (aligned, `capacity` a multiple of alignment());
     /// returns how many, 0 at the end. EINTR is retried. Throws CopyError::sourceUnreadable.
     [[nodiscard]] std::size_t read(std::byte* buffer, std::size_t capacity);
 
 private:
+    void open(const std::filesystem::path& path, bool tryDirect);
     /// Leaves O_DIRECT: writes back the file's dirty pages, then drops all of them.
     void switchToDroppingCache();
 
@@ -38,6 +41,8 @@ private:
     bool direct_ = false;
     std::size_t alignment_ = 4096;
     off_t offset_ = 0; ///< bytes read so far, the position of the next read
+    off_t sizeAtOpen_ = 0;
+    bool ended_ = false; ///< a direct read reached the end of the file
 };
 
 /// A zero-initialised byte buffer whose address is a multiple of `alignment`.

@@ -50,6 +50,11 @@ CopyEngine::Run::Run(Options options, std::shared_ptr<EngineControl> control,
                      std::weak_ptr<EventStream> stream)
     : options_(std::move(options)), control_(std::move(control)), stream_(std::move(stream)) {}
 
+FileCopier::Options CopyEngine::Run::copierOptions() {
+    return {options_.sequential ? FileCopier::Mode::sequential : FileCopier::Mode::parallel, &fileOps(),
+            &buffers_};
+}
+
 FileOps& CopyEngine::Run::fileOps() {
     return options_.fileOps ? *options_.fileOps : FileOps::system();
 }
@@ -327,7 +332,7 @@ void CopyEngine::Run::copyAndVerify(int index, const ScannedFile& file, FileWork
 
     CopyResult result;
     try {
-        result = FileCopier::copy(file.url, targets, onChunk, &fileOps());
+        result = FileCopier::copy(file.url, targets, onChunk, copierOptions());
     } catch (const CopyError& error) {
         if (error.is<CopyError::Cancelled>()) {
             throw Cancelled{};
@@ -385,12 +390,17 @@ void CopyEngine::Run::copyAndVerify(int index, const ScannedFile& file, FileWork
     work.sourceHash = result.sourceHash;
     emit(EngineEvent::FileStarted{index, count, file.relativePath, FilePhase::verifying});
     bool allVerified = true;
+    std::vector<fs::path> copies;
     for (const auto& url : result.succeeded) {
-        const auto found = rootOfTarget.find(url);
-        if (found == rootOfTarget.end()) {
-            continue;
+        if (rootOfTarget.count(url) != 0) {
+            copies.push_back(url);
         }
-        if (verifyWithRetry(file.url, url, result.sourceHash)) {
+    }
+    const auto proven = verifyAll(file.url, copies, result.sourceHash);
+    for (std::size_t i = 0; i < copies.size(); ++i) {
+        const auto& url = copies[i];
+        const auto found = rootOfTarget.find(url);
+        if (proven[i]) {
             work.outcomes[found->second] = {FileOutcome::verified, std::nullopt};
         } else {
             allVerified = false;
@@ -405,12 +415,18 @@ void CopyEngine::Run::copyAndVerify(int index, const ScannedFile& file, FileWork
     }
 }
 
+std::uint64_t CopyEngine::Run::readBackHash(const fs::path& path) {
+    if (options_.verify) {
+        return options_.verify(path);
+    }
+    // The control's checkpoint per chunk, on whichever thread reads: a pause holds every
+    // reading within one chunk, and a cancel stops each of them.
+    return Verifier::physicalHash(path, hashChunkSize, [this](std::int64_t) { control_->checkpoint(); });
+}
+
 std::optional<std::uint64_t> CopyEngine::Run::hashOrNone(const fs::path& path) {
     try {
-        if (options_.verify) {
-            return options_.verify(path);
-        }
-        return Verifier::physicalHash(path, hashChunkSize, [this](std::int64_t) { control_->checkpoint(); });
+        return readBackHash(path);
     } catch (const CopyError& error) {
         if (error.is<CopyError::Cancelled>()) {
             throw Cancelled{};
@@ -425,11 +441,15 @@ bool CopyEngine::Run::verifyWithRetry(const fs::path& source, const fs::path& de
     if (const auto first = hashOrNone(dest); first && *first == expected) {
         return true;
     }
+    return recopyAndVerify(source, dest, expected);
+}
+
+bool CopyEngine::Run::recopyAndVerify(const fs::path& source, const fs::path& dest, std::uint64_t expected) {
     // The re-copy has no checkpoint of its own: look once more, so that a cancel that came
     // during the verification does not start one.
     checkpoint();
     try {
-        const auto again = FileCopier::copy(source, {dest}, {}, &fileOps());
+        const auto again = FileCopier::copy(source, {dest}, {}, copierOptions());
         if (again.sourceHash != expected || again.succeeded.empty()) {
             return false;
         }

@@ -1,6 +1,7 @@
 #pragma once
 #include "PlacedFiles.h"
 #include "RootWatch.h"
+#include "stowline/ChunkPool.h"
 #include "stowline/CopyEngine.h"
 #include "stowline/FileCopier.h"
 #include "stowline/FileErrorReason.h"
@@ -84,11 +85,27 @@ private:
 
     /// The file's hash as read back from its device; none when it cannot be read.
     [[nodiscard]] std::optional<std::uint64_t> hashOrNone(const std::filesystem::path& path);
+    /// The copier's mode, file operations and the job's chunk buffers.
+    [[nodiscard]] FileCopier::Options copierOptions();
+    /// The hash of a file as read back from its device (or the verify override); throws on
+    /// failure, CopyError::cancelled at a cancel. Safe to call from several threads at once.
+    [[nodiscard]] std::uint64_t readBackHash(const std::filesystem::path& path);
+    /// Proves each of `copies` of `source` against `expected`, with one re-copy each, and
+    /// returns per copy (in order) whether it proved identical. Unless the job is sequential,
+    /// the copies are read back at the same time, one thread each; the re-copies follow in
+    /// order on the run's thread. Throws Cancelled at a cancel, before any re-copy starts.
+    [[nodiscard]] std::vector<bool> verifyAll(const std::filesystem::path& source,
+                                              const std::vector<std::filesystem::path>& copies,
+                                              std::uint64_t expected);
+    /// The re-copy and second reading of verifyWithRetry, after a first reading that failed.
+    [[nodiscard]] bool recopyAndVerify(const std::filesystem::path& source, const std::filesystem::path& dest,
+                                       std::uint64_t expected);
     [[nodiscard]] bool verifyWithRetry(const std::filesystem::path& source, const std::filesystem::path& dest,
                                        std::uint64_t expected);
 
     Options options_;
     std::shared_ptr<EngineControl> control_;
+    ChunkPool buffers_; ///< every copy of the job, re-copies included, reuses these
     std::weak_ptr<EventStream> stream_;
 
     std::vector<ScannedFile> files_;

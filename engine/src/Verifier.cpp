@@ -3,6 +3,7 @@
 #include "DirectRead.h"
 #include "stowline/XXHash64.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace stowline::Verifier {
@@ -16,7 +17,13 @@ std::uint64_t physicalHash(const std::filesystem::path& of, std::int64_t chunkSi
     // O_DIRECT reads whole aligned blocks, so the buffer is the chunk rounded up to the
     // alignment; the callback still hears of whole chunks of `chunkSize` and the short last one.
     const auto chunk = static_cast<std::size_t>(chunkSize);
-    const std::size_t capacity = (chunk + file.alignment() - 1) / file.alignment() * file.alignment();
+    const auto roundUp = [&](std::size_t n) {
+        return (n + file.alignment() - 1) / file.alignment() * file.alignment();
+    };
+    // A small file gets a buffer its size (plus a block, so one read also sees the end):
+    // verifying thousands of sidecar files must not allocate and clear a whole chunk each.
+    const auto size = static_cast<std::size_t>(std::max<off_t>(file.sizeAtOpen(), 0));
+    const std::size_t capacity = std::min(roundUp(chunk), roundUp(size) + file.alignment());
     const AlignedBuffer buffer(capacity, file.alignment());
 
     XXHash64 hasher;

@@ -30,6 +30,12 @@ public:
         std::lock_guard lock(mutex_);
         writeFaults_[file] = {nth, {}, std::move(thrower)};
     }
+    /// `action(nth)` runs before the nth write call to `file`, for every n, outside any lock:
+    /// it may block or sleep to hold one writer back while the others go on.
+    void beforeWrite(const std::filesystem::path& file, std::function<void(int)> action) {
+        std::lock_guard lock(mutex_);
+        writeActions_[file] = std::move(action);
+    }
     /// The `nth` (from 1) read call fails with `errnoValue`.
     void failRead(int nth, int errnoValue) {
         std::lock_guard lock(mutex_);
@@ -89,6 +95,9 @@ public:
 
     std::int64_t write(int fd, std::span<const std::byte> data, std::error_code& error) override {
         std::function<void()> thrower;
+        std::function<void(int)> action;
+        std::optional<std::error_code> fault;
+        int count = 0;
         {
             std::lock_guard lock(mutex_);
             if (interruptNow()) {
@@ -96,14 +105,24 @@ public:
                 return -1;
             }
             const auto& path = paths_[fd];
-            const int count = ++writeCounts_[path];
+            count = ++writeCounts_[path];
+            if (auto it = writeActions_.find(path); it != writeActions_.end()) {
+                action = it->second;
+            }
             if (auto it = writeFaults_.find(path); it != writeFaults_.end() && it->second.nth == count) {
                 if (!it->second.thrower) {
-                    error = it->second.error;
-                    return -1;
+                    fault = it->second.error;
+                } else {
+                    thrower = it->second.thrower;
                 }
-                thrower = it->second.thrower;
             }
+        }
+        if (action) {
+            action(count);
+        }
+        if (fault) {
+            error = *fault;
+            return -1;
         }
         if (thrower) {
             thrower();
@@ -179,6 +198,7 @@ private:
     std::mutex mutex_;
     std::map<std::filesystem::path, WriteFault> writeFaults_;
     std::map<std::filesystem::path, int> writeCounts_;
+    std::map<std::filesystem::path, std::function<void(int)>> writeActions_;
     std::map<int, std::filesystem::path> paths_;
     std::optional<std::pair<int, std::error_code>> readFault_;
     int readCount_ = 0;

@@ -1,5 +1,6 @@
 #include "stowline/FileCopier.h"
 #include "FaultyFileOps.h"
+#include "stowline/ChunkPool.h"
 #include "stowline/CopyError.h"
 
 #include <gtest/gtest.h>
@@ -7,11 +8,15 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <mutex>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <sys/mount.h>
@@ -94,17 +99,30 @@ template <class Call> CopyError copyErrorOf(Call&& call) {
     return CopyError::cancelled();
 }
 
-/// Each test gets its own folder, and must not leak a descriptor.
-class FileCopierTest : public ::testing::Test {
+int threadCount() {
+    return static_cast<int>(
+        std::distance(fs::directory_iterator("/proc/self/task"), fs::directory_iterator()));
+}
+
+/// Each test gets its own folder, and must leave no descriptor open and no thread running.
+class CopierFixture : public ::testing::Test {
 protected:
     void SetUp() override {
         std::string pattern = (fs::temp_directory_path() / "stowline-copier-XXXXXX").string();
         ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
         root = pattern;
         descriptorsBefore = openDescriptorCount();
+        // A sanitizer starts a helper thread of its own with the first thread of the process.
+        std::thread([] {}).join();
+        threadsBefore = threadCount();
     }
     void TearDown() override {
         EXPECT_EQ(openDescriptorCount(), descriptorsBefore) << "a descriptor was left open";
+        // A joined thread may linger in /proc for a moment after join returns.
+        for (int i = 0; i < 200 && threadCount() != threadsBefore; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        EXPECT_EQ(threadCount(), threadsBefore) << "a thread was left running";
         fs::remove_all(root);
     }
     fs::path source(const std::vector<char>& bytes, const std::string& name = "card/CLIP0001.MOV") {
@@ -124,14 +142,24 @@ protected:
 
     fs::path root;
     int descriptorsBefore = 0;
+    int threadsBefore = 0;
 };
 
-TEST_F(FileCopierTest, TemporaryNameAppendsTheSuffix) {
+/// Every behaviour holds in both modes.
+class FileCopierTest : public CopierFixture, public ::testing::WithParamInterface<FileCopier::Mode> {
+protected:
+    CopyResult copy(const fs::path& from, const std::vector<fs::path>& to,
+                    const std::function<void(std::int64_t)>& onChunk = {}, FileOps* ops = nullptr) {
+        return FileCopier::copy(from, to, onChunk, FileCopier::Options{GetParam(), ops, nullptr});
+    }
+};
+
+TEST_P(FileCopierTest, TemporaryNameAppendsTheSuffix) {
     EXPECT_EQ(FileCopier::temporaryPath("A001/CLIP0001.MOV"), fs::path("A001/CLIP0001.MOV.stowline-partial"));
     EXPECT_EQ(FileCopier::temporaryPath("/x/notes"), fs::path("/x/notes.stowline-partial"));
 }
 
-TEST_F(FileCopierTest, ChunkBoundariesGiveExactCallsHashesAndCopies) {
+TEST_P(FileCopierTest, ChunkBoundariesGiveExactCallsHashesAndCopies) {
     struct Case {
         std::size_t size;
         std::vector<std::int64_t> chunks;
@@ -145,7 +173,7 @@ TEST_F(FileCopierTest, ChunkBoundariesGiveExactCallsHashesAndCopies) {
         const auto to = destinations(2, "size" + std::to_string(size) + "/deep/CLIP0001.MOV");
         std::vector<std::int64_t> calls;
 
-        const auto result = FileCopier::copy(from, to, [&](std::int64_t n) { calls.push_back(n); });
+        const auto result = copy(from, to, [&](std::int64_t n) { calls.push_back(n); });
 
         EXPECT_EQ(calls, chunks);
         EXPECT_EQ(result.sourceHash, referenceHash(bytes));
@@ -159,17 +187,17 @@ TEST_F(FileCopierTest, ChunkBoundariesGiveExactCallsHashesAndCopies) {
     EXPECT_TRUE(partialsUnder(root).empty());
 }
 
-TEST_F(FileCopierTest, NothingToWriteToOrNothingToReadFails) {
+TEST_P(FileCopierTest, NothingToWriteToOrNothingToReadFails) {
     const auto from = source(randomBytes(100, 1));
-    EXPECT_EQ(copyErrorOf([&] { (void)FileCopier::copy(from, {}); }), CopyError::allDestinationsFailed({}));
+    EXPECT_EQ(copyErrorOf([&] { (void)copy(from, {}); }), CopyError::allDestinationsFailed({}));
 
     const auto to = destinations(1);
-    EXPECT_EQ(copyErrorOf([&] { (void)FileCopier::copy(root / "card/missing.MOV", to); }),
+    EXPECT_EQ(copyErrorOf([&] { (void)copy(root / "card/missing.MOV", to); }),
               CopyError::sourceUnreadable((root / "card/missing.MOV").string()));
     EXPECT_FALSE(fs::exists(root / "d1")) << "nothing may be created when the source cannot be opened";
 }
 
-TEST_F(FileCopierTest, FullDiskMidFileDropsOnlyThatDestination) {
+TEST_P(FileCopierTest, FullDiskMidFileDropsOnlyThatDestination) {
     const auto bytes = randomBytes(10 * mib, 2);
     const auto from = source(bytes);
     const auto to = destinations(3);
@@ -177,7 +205,7 @@ TEST_F(FileCopierTest, FullDiskMidFileDropsOnlyThatDestination) {
     ops.failWrite(FileCopier::temporaryPath(to[1]), 2, ENOSPC);
     int calls = 0;
 
-    const auto result = FileCopier::copy(
+    const auto result = copy(
         from, to, [&](std::int64_t) { ++calls; }, &ops);
 
     EXPECT_EQ(calls, 3);
@@ -195,7 +223,7 @@ TEST_F(FileCopierTest, FullDiskMidFileDropsOnlyThatDestination) {
     EXPECT_TRUE(partialsUnder(root).empty());
 }
 
-TEST_F(FileCopierTest, OnlyAFullDiskCountsAsOutOfSpaceHoweverItArrives) {
+TEST_P(FileCopierTest, OnlyAFullDiskCountsAsOutOfSpaceHoweverItArrives) {
     const auto bytes = randomBytes(6 * mib, 3);
     const auto from = source(bytes);
     const std::system_error fullDisk(ENOSPC, std::system_category(), "write");
@@ -228,7 +256,7 @@ TEST_F(FileCopierTest, OnlyAFullDiskCountsAsOutOfSpaceHoweverItArrives) {
         FaultyFileOps ops;
         c.inject(ops, FileCopier::temporaryPath(to[0]));
 
-        const auto result = FileCopier::copy(from, to, {}, &ops);
+        const auto result = copy(from, to, {}, &ops);
 
         EXPECT_EQ(result.succeeded, std::vector<fs::path>{to[1]});
         ASSERT_EQ(result.failures.size(), 1u);
@@ -241,7 +269,7 @@ TEST_F(FileCopierTest, OnlyAFullDiskCountsAsOutOfSpaceHoweverItArrives) {
     EXPECT_TRUE(partialsUnder(root).empty());
 }
 
-TEST_F(FileCopierTest, EveryDestinationFailingThrowsWithAllFailuresInOrder) {
+TEST_P(FileCopierTest, EveryDestinationFailingThrowsWithAllFailuresInOrder) {
     const auto from = source(randomBytes(9 * mib, 4));
     const auto to = destinations(2);
     FaultyFileOps ops;
@@ -250,7 +278,7 @@ TEST_F(FileCopierTest, EveryDestinationFailingThrowsWithAllFailuresInOrder) {
     int calls = 0;
 
     const auto error = copyErrorOf([&] {
-        (void)FileCopier::copy(
+        (void)copy(
             from, to, [&](std::int64_t) { ++calls; }, &ops);
     });
 
@@ -266,7 +294,7 @@ TEST_F(FileCopierTest, EveryDestinationFailingThrowsWithAllFailuresInOrder) {
     EXPECT_FALSE(fs::exists(to[0]));
 }
 
-TEST_F(FileCopierTest, DestinationsThatCannotBePreparedAreRecordedAndTheRestCopied) {
+TEST_P(FileCopierTest, DestinationsThatCannotBePreparedAreRecordedAndTheRestCopied) {
     const auto bytes = randomBytes(5 * mib, 5);
     const auto from = source(bytes);
     auto to = destinations(4);
@@ -279,7 +307,7 @@ TEST_F(FileCopierTest, DestinationsThatCannotBePreparedAreRecordedAndTheRestCopi
     // d3: a folder sits where the temporary file would go.
     fs::create_directories(FileCopier::temporaryPath(to[2]));
 
-    const auto result = FileCopier::copy(from, to, {}, &ops);
+    const auto result = copy(from, to, {}, &ops);
 
     EXPECT_EQ(result.succeeded, std::vector<fs::path>{to[3]});
     ASSERT_EQ(result.failures.size(), 3u);
@@ -297,7 +325,7 @@ TEST_F(FileCopierTest, DestinationsThatCannotBePreparedAreRecordedAndTheRestCopi
     EXPECT_TRUE(holds(to[3], bytes));
 }
 
-TEST_F(FileCopierTest, ExistingFinalFileIsReplacedOnlyByACompleteCopy) {
+TEST_P(FileCopierTest, ExistingFinalFileIsReplacedOnlyByACompleteCopy) {
     const auto bytes = randomBytes(9 * mib, 6);
     const auto from = source(bytes);
     const auto to = destinations(1);
@@ -308,32 +336,31 @@ TEST_F(FileCopierTest, ExistingFinalFileIsReplacedOnlyByACompleteCopy) {
     fs::create_hard_link(root / "keep.txt", FileCopier::temporaryPath(to[0]));
 
     // Cancelled, read error, and a failed rename: the old file stays as it was.
-    EXPECT_THROW((void)FileCopier::copy(from, to, [](std::int64_t) { throw CopyError::cancelled(); }),
-                 CopyError);
+    EXPECT_THROW((void)copy(from, to, [](std::int64_t) { throw CopyError::cancelled(); }), CopyError);
     EXPECT_EQ(readText(to[0]), "old take");
     {
         FaultyFileOps ops;
         ops.failRead(2, EIO);
-        EXPECT_THROW((void)FileCopier::copy(from, to, {}, &ops), std::system_error);
+        EXPECT_THROW((void)copy(from, to, {}, &ops), std::system_error);
         EXPECT_EQ(readText(to[0]), "old take");
     }
     {
         FaultyFileOps ops;
         ops.failRename(to[0], EXDEV);
-        EXPECT_THROW((void)FileCopier::copy(from, to, {}, &ops), CopyError);
+        EXPECT_THROW((void)copy(from, to, {}, &ops), CopyError);
         EXPECT_EQ(readText(to[0]), "old take");
     }
     EXPECT_TRUE(partialsUnder(root).empty());
 
     fs::create_hard_link(root / "keep.txt", FileCopier::temporaryPath(to[0]));
-    const auto result = FileCopier::copy(from, to);
+    const auto result = copy(from, to);
     EXPECT_EQ(result.succeeded, to);
     EXPECT_TRUE(holds(to[0], bytes));
     EXPECT_EQ(readText(root / "keep.txt"), "unrelated") << "a leftover is replaced, never written through";
     EXPECT_TRUE(partialsUnder(root).empty());
 }
 
-TEST_F(FileCopierTest, CallbackErrorsRemoveEveryTemporaryFileAndPassThroughUnchanged) {
+TEST_P(FileCopierTest, CallbackErrorsRemoveEveryTemporaryFileAndPassThroughUnchanged) {
     const auto from = source(randomBytes(13 * mib, 7));
     struct Stop {
         int code;
@@ -341,7 +368,7 @@ TEST_F(FileCopierTest, CallbackErrorsRemoveEveryTemporaryFileAndPassThroughUncha
     const auto to = destinations(3);
     int calls = 0;
     const auto error = copyErrorOf([&] {
-        (void)FileCopier::copy(from, to, [&](std::int64_t) {
+        (void)copy(from, to, [&](std::int64_t) {
             if (++calls == 2) {
                 throw CopyError::cancelled();
             }
@@ -351,7 +378,7 @@ TEST_F(FileCopierTest, CallbackErrorsRemoveEveryTemporaryFileAndPassThroughUncha
     EXPECT_EQ(calls, 2);
 
     try {
-        (void)FileCopier::copy(from, to, [](std::int64_t) { throw Stop{42}; });
+        (void)copy(from, to, [](std::int64_t) { throw Stop{42}; });
         ADD_FAILURE() << "nothing thrown";
     } catch (const Stop& stop) {
         EXPECT_EQ(stop.code, 42);
@@ -362,13 +389,13 @@ TEST_F(FileCopierTest, CallbackErrorsRemoveEveryTemporaryFileAndPassThroughUncha
     }
 }
 
-TEST_F(FileCopierTest, SourceReadErrorMidFileLeavesNothingBehind) {
+TEST_P(FileCopierTest, SourceReadErrorMidFileLeavesNothingBehind) {
     const auto from = source(randomBytes(9 * mib, 8));
     const auto to = destinations(2);
     FaultyFileOps ops;
     ops.failRead(2, EIO);
     try {
-        (void)FileCopier::copy(from, to, {}, &ops);
+        (void)copy(from, to, {}, &ops);
         ADD_FAILURE() << "nothing thrown";
     } catch (const std::system_error& error) {
         EXPECT_EQ(error.code(), std::error_code(EIO, std::system_category()));
@@ -379,7 +406,7 @@ TEST_F(FileCopierTest, SourceReadErrorMidFileLeavesNothingBehind) {
     EXPECT_FALSE(fs::exists(to[1]));
 }
 
-TEST_F(FileCopierTest, ShortTransfersAndInterruptionsStillGiveIdenticalCopies) {
+TEST_P(FileCopierTest, ShortTransfersAndInterruptionsStillGiveIdenticalCopies) {
     const auto bytes = randomBytes(9 * mib + 3, 9);
     const auto from = source(bytes);
     const auto to = destinations(2);
@@ -388,7 +415,7 @@ TEST_F(FileCopierTest, ShortTransfersAndInterruptionsStillGiveIdenticalCopies) {
     ops.interruptEveryOther();
     std::vector<std::int64_t> calls;
 
-    const auto result = FileCopier::copy(
+    const auto result = copy(
         from, to, [&](std::int64_t n) { calls.push_back(n); }, &ops);
 
     EXPECT_EQ(calls, (std::vector<std::int64_t>{FileCopier::chunkSize, FileCopier::chunkSize,
@@ -399,7 +426,7 @@ TEST_F(FileCopierTest, ShortTransfersAndInterruptionsStillGiveIdenticalCopies) {
     EXPECT_TRUE(holds(to[1], bytes));
 }
 
-TEST_F(FileCopierTest, FailedCloseKeepsTheCopyFromItsFinalName) {
+TEST_P(FileCopierTest, FailedCloseKeepsTheCopyFromItsFinalName) {
     const auto bytes = randomBytes(mib, 10);
     const auto from = source(bytes);
     const auto to = destinations(3);
@@ -408,7 +435,7 @@ TEST_F(FileCopierTest, FailedCloseKeepsTheCopyFromItsFinalName) {
     ops.failClose(FileCopier::temporaryPath(to[1]), EINTR); // only a signal: the data is fine
     ops.failRename(to[2], ENOSPC);
 
-    const auto result = FileCopier::copy(from, to, {}, &ops);
+    const auto result = copy(from, to, {}, &ops);
 
     EXPECT_EQ(result.succeeded, std::vector<fs::path>{to[1]});
     ASSERT_EQ(result.failures.size(), 2u);
@@ -422,13 +449,13 @@ TEST_F(FileCopierTest, FailedCloseKeepsTheCopyFromItsFinalName) {
     EXPECT_TRUE(partialsUnder(root).empty());
 }
 
-TEST_F(FileCopierTest, SourceNamedLikeATemporaryFileIsNeverReplaced) {
+TEST_P(FileCopierTest, SourceNamedLikeATemporaryFileIsNeverReplaced) {
     const auto bytes = randomBytes(1000, 11);
     const auto from = source(bytes, "card/CLIP0001.MOV.stowline-partial");
     const auto sibling = root / "card/CLIP0001.MOV";
     const auto elsewhere = root / "d1/CLIP0001.MOV";
 
-    const auto result = FileCopier::copy(from, {sibling, elsewhere});
+    const auto result = copy(from, {sibling, elsewhere});
 
     EXPECT_EQ(result.succeeded, std::vector<fs::path>{elsewhere});
     ASSERT_EQ(result.failures.size(), 1u);
@@ -437,13 +464,13 @@ TEST_F(FileCopierTest, SourceNamedLikeATemporaryFileIsNeverReplaced) {
     EXPECT_FALSE(fs::exists(sibling));
 }
 
-TEST_F(FileCopierTest, CopiesCarryTheSourceModificationTime) {
+TEST_P(FileCopierTest, CopiesCarryTheSourceModificationTime) {
     const auto from = source(randomBytes(3 * mib, 12));
     const std::timespec times[2] = {{0, UTIME_OMIT}, {1'500'000'000, 123'456'789}};
     ASSERT_EQ(::utimensat(AT_FDCWD, from.c_str(), times, 0), 0);
     const auto to = destinations(2);
 
-    const auto result = FileCopier::copy(from, to);
+    const auto result = copy(from, to);
 
     ASSERT_EQ(result.succeeded, to);
     for (const auto& copy : to) {
@@ -483,7 +510,7 @@ private:
     std::string error_;
 };
 
-TEST_F(FileCopierTest, RealFullDiskFailsOnlyThatDestination) {
+TEST_P(FileCopierTest, RealFullDiskFailsOnlyThatDestination) {
     const auto bytes = randomBytes(12 * mib, 13);
     const auto from = source(bytes);
     const auto small = root / "small";
@@ -493,7 +520,7 @@ TEST_F(FileCopierTest, RealFullDiskFailsOnlyThatDestination) {
     }
     const std::vector<fs::path> to = {small / "A001/CLIP0001.MOV", root / "big/A001/CLIP0001.MOV"};
 
-    const auto result = FileCopier::copy(from, to);
+    const auto result = copy(from, to);
 
     EXPECT_EQ(result.succeeded, std::vector<fs::path>{to[1]});
     ASSERT_EQ(result.failures.size(), 1u);
@@ -503,5 +530,217 @@ TEST_F(FileCopierTest, RealFullDiskFailsOnlyThatDestination) {
     EXPECT_TRUE(partialsUnder(small).empty());
     EXPECT_TRUE(holds(to[1], bytes));
 }
+
+/// A flag one thread raises and another waits for.
+class Signal {
+public:
+    void raise() {
+        {
+            std::lock_guard lock(mutex_);
+            raised_ = true;
+        }
+        changed_.notify_all();
+    }
+    /// False when the flag was not raised within `limit` (the test then fails, never hangs).
+    bool wait(std::chrono::seconds limit = std::chrono::seconds(20)) {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, limit, [&] { return raised_; });
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool raised_ = false;
+};
+
+/// Waits until `condition` holds, polling; false when it never does within the limit.
+template <class Condition> bool eventually(Condition&& condition) {
+    for (int i = 0; i < 2000; ++i) {
+        if (condition()) {
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
+using ParallelCopierTest = CopierFixture;
+
+FileCopier::Options parallelWith(FileOps& ops, ChunkPool* buffers = nullptr) {
+    return {FileCopier::Mode::parallel, &ops, buffers};
+}
+
+TEST_F(ParallelCopierTest, AFailingDestinationIsDroppedWhileAnotherIsStillWriting) {
+    const auto bytes = randomBytes(12 * mib, 20);
+    const auto from = source(bytes);
+    const auto to = destinations(3);
+    FaultyFileOps ops;
+    ops.failWrite(FileCopier::temporaryPath(to[1]), 2, ENOSPC);
+    // d1 holds its second chunk until d2's failure has deleted d2's temporary file: the
+    // failure must not wait for the other writers, nor for the end of the copy.
+    bool sawTheDropMidWrite = false;
+    ops.beforeWrite(FileCopier::temporaryPath(to[0]), [&](int nth) {
+        if (nth == 2) {
+            sawTheDropMidWrite = eventually([&] { return !fs::exists(FileCopier::temporaryPath(to[1])); });
+        }
+    });
+    std::vector<std::int64_t> calls;
+
+    const auto result = FileCopier::copy(
+        from, to, [&](std::int64_t n) { calls.push_back(n); }, parallelWith(ops));
+
+    EXPECT_TRUE(sawTheDropMidWrite);
+    EXPECT_EQ(calls, (std::vector<std::int64_t>(3, FileCopier::chunkSize)));
+    EXPECT_EQ(result.succeeded, (std::vector<fs::path>{to[0], to[2]}));
+    ASSERT_EQ(result.failures.size(), 1u);
+    EXPECT_EQ(result.failures[0].url, to[1]);
+    EXPECT_TRUE(result.failures[0].outOfSpace);
+    EXPECT_EQ(ops.writeCalls(FileCopier::temporaryPath(to[1])), 2);
+    EXPECT_TRUE(holds(to[0], bytes));
+    EXPECT_TRUE(holds(to[2], bytes));
+    EXPECT_TRUE(partialsUnder(root).empty());
+}
+
+TEST_F(ParallelCopierTest, CancelWhileWritersAreBusyWritesNothingBeyondTheChunkInFlight) {
+    const auto from = source(randomBytes(24 * mib, 21));
+    const auto to = destinations(3);
+    FaultyFileOps ops;
+    Signal writing, cancelled;
+    // The third destination is writing chunk 3 when the second chunk's callback cancels; it
+    // may finish that write, and then nothing more may be written anywhere.
+    bool heldUntilCancel = false;
+    ops.beforeWrite(FileCopier::temporaryPath(to[2]), [&](int nth) {
+        if (nth == 3) {
+            writing.raise();
+            heldUntilCancel = cancelled.wait();
+        }
+    });
+    int calls = 0;
+
+    const auto error = copyErrorOf([&] {
+        (void)FileCopier::copy(
+            from, to,
+            [&](std::int64_t) {
+                if (++calls == 2) {
+                    EXPECT_TRUE(writing.wait());
+                    cancelled.raise();
+                    throw CopyError::cancelled();
+                }
+            },
+            parallelWith(ops));
+    });
+
+    EXPECT_EQ(error, CopyError::cancelled());
+    EXPECT_TRUE(heldUntilCancel);
+    EXPECT_EQ(calls, 2);
+    for (const auto& path : to) {
+        EXPECT_LE(ops.writeCalls(FileCopier::temporaryPath(path)), 3) << path;
+        EXPECT_FALSE(fs::exists(path));
+    }
+    EXPECT_EQ(ops.writeCalls(FileCopier::temporaryPath(to[2])), 3);
+    EXPECT_TRUE(partialsUnder(root).empty()) << "the last writer's temporary file outlived the copy";
+}
+
+TEST_F(ParallelCopierTest, TimingNeverChangesResultsOrTheOrderOfFailures) {
+    const auto bytes = randomBytes(17 * mib + 5, 22);
+    const auto from = source(bytes);
+    const auto to = destinations(5);
+    // d1 cannot be prepared; d3 fails on chunk 1; d2 (slow) and d4 (fast) fail on chunk 2, d4
+    // long before d2; d5 is slow and completes. Failures come by chunk, then destination order.
+    const auto inject = [&](FaultyFileOps& ops) {
+        ops.failCreate(FileCopier::temporaryPath(to[0]), EACCES);
+        ops.failWrite(FileCopier::temporaryPath(to[2]), 1, EIO);
+        ops.failWrite(FileCopier::temporaryPath(to[1]), 2, ENOSPC);
+        ops.failWrite(FileCopier::temporaryPath(to[3]), 2, EIO);
+        const auto slow = [](int) { std::this_thread::sleep_for(std::chrono::milliseconds(30)); };
+        ops.beforeWrite(FileCopier::temporaryPath(to[1]), slow);
+        ops.beforeWrite(FileCopier::temporaryPath(to[4]), slow);
+    };
+    std::vector<std::int64_t> parallelCalls, sequentialCalls;
+    FaultyFileOps parallelOps, sequentialOps;
+    inject(parallelOps);
+    inject(sequentialOps);
+
+    const auto parallel = FileCopier::copy(
+        from, to, [&](std::int64_t n) { parallelCalls.push_back(n); }, parallelWith(parallelOps));
+    const auto sequential = FileCopier::copy(
+        from, to, [&](std::int64_t n) { sequentialCalls.push_back(n); },
+        FileCopier::Options{FileCopier::Mode::sequential, &sequentialOps, nullptr});
+
+    EXPECT_EQ(parallel, sequential);
+    EXPECT_EQ(parallelCalls, sequentialCalls);
+    EXPECT_EQ(parallel.succeeded, std::vector<fs::path>{to[4]});
+    std::vector<fs::path> failed;
+    for (const auto& failure : parallel.failures) {
+        failed.push_back(failure.url);
+    }
+    EXPECT_EQ(failed, (std::vector<fs::path>{to[0], to[2], to[1], to[3]}));
+    EXPECT_EQ(parallel.sourceHash, referenceHash(bytes));
+    EXPECT_TRUE(holds(to[4], bytes));
+    EXPECT_TRUE(partialsUnder(root).empty());
+}
+
+TEST_F(ParallelCopierTest, AJobsCopiesShareTwoBuffersWhateverTheirSizeAndNumber) {
+    const auto to = destinations(3);
+    ChunkPool pool;
+    FaultyFileOps ops;
+    int file = 0;
+    const auto copyOf = [&](std::size_t size, FileCopier::Mode mode) {
+        const auto bytes = randomBytes(size, static_cast<unsigned>(size));
+        const auto from = source(bytes, "card/" + std::to_string(++file));
+        const auto result = FileCopier::copy(from, to, {}, FileCopier::Options{mode, &ops, &pool});
+        EXPECT_EQ(result.sourceHash, referenceHash(bytes));
+        for (const auto& copy : to) {
+            EXPECT_TRUE(holds(copy, bytes));
+        }
+    };
+
+    copyOf(0, FileCopier::Mode::parallel);
+    copyOf(100'000, FileCopier::Mode::parallel);
+    EXPECT_EQ(pool.allocations(), 1u) << "a file within one chunk needs one buffer";
+    copyOf(13 * mib, FileCopier::Mode::parallel);
+    copyOf(9 * mib, FileCopier::Mode::sequential);
+    copyOf(4 * mib, FileCopier::Mode::parallel);
+    EXPECT_EQ(pool.allocations(), ChunkPool::bufferCount);
+    EXPECT_TRUE(partialsUnder(root).empty());
+}
+
+TEST_F(ParallelCopierTest, EveryWayOutJoinsTheWriters) {
+    const auto from = source(randomBytes(14 * mib, 23));
+    const auto to = destinations(2);
+    {
+        FaultyFileOps ops; // every destination fails while the next chunk is already handed over
+        ops.failWrite(FileCopier::temporaryPath(to[0]), 2, EIO);
+        ops.failWrite(FileCopier::temporaryPath(to[1]), 2, ENOSPC);
+        const auto error = copyErrorOf([&] { (void)FileCopier::copy(from, to, {}, parallelWith(ops)); });
+        const auto* failed = error.get<CopyError::AllDestinationsFailed>();
+        ASSERT_NE(failed, nullptr);
+        EXPECT_EQ(failed->failures.size(), 2u);
+    }
+    {
+        FaultyFileOps ops; // the source fails while chunk 2 is being written
+        ops.failRead(3, EIO);
+        int calls = 0;
+        EXPECT_THROW((void)FileCopier::copy(
+                         from, to, [&](std::int64_t) { ++calls; }, parallelWith(ops)),
+                     std::system_error);
+        EXPECT_EQ(calls, 2) << "the chunks read before the error are reported, as in order";
+    }
+    {
+        FaultyFileOps ops; // a file operation that throws something unexpected
+        ops.throwOnWrite(FileCopier::temporaryPath(to[1]), 2, [] { throw 42; });
+        const auto result = FileCopier::copy(from, to, {}, parallelWith(ops));
+        EXPECT_EQ(result.succeeded, std::vector<fs::path>{to[0]});
+        ASSERT_EQ(result.failures.size(), 1u);
+        EXPECT_EQ(result.failures[0].url, to[1]);
+    }
+    EXPECT_TRUE(partialsUnder(root).empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(BothModes, FileCopierTest,
+                         ::testing::Values(FileCopier::Mode::parallel, FileCopier::Mode::sequential),
+                         [](const auto& info) {
+                             return info.param == FileCopier::Mode::parallel ? "parallel" : "sequential";
+                         });
 
 } // namespace

@@ -25,7 +25,8 @@ struct VolumeCapacity {
 class CopyEngine {
 public:
     /// Hash of a file read back from its device; throws on failure (CopyError::cancelled
-    /// ends the run).
+    /// ends the run). Unless the job is sequential it is called for the copies of one file
+    /// from several threads at once, so it must be thread-safe.
     using VerifyFunction = std::function<std::uint64_t(const std::filesystem::path&)>;
     /// Capacity figures of a path's volume, or none when they cannot be read.
     using CapacityProbe = std::function<std::optional<VolumeCapacity>(const std::filesystem::path&)>;
@@ -33,8 +34,10 @@ public:
     struct Options {
         VerifyFunction verify;            ///< replaces the physical re-read when set
         CapacityProbe capacity;           ///< replaces statvfs when set (tests)
-        std::shared_ptr<FileOps> fileOps; ///< replaces the system's file operations (tests)
-        bool sequential = false;          ///< write and verify destinations one after another
+        std::shared_ptr<FileOps> fileOps; ///< replaces the system's file operations (tests); thread-safe
+        /// Write and verify the destinations one after another, on the run's thread, rather than
+        /// each on a thread of its own: for folders that share one disk.
+        bool sequential = false;
     };
 
     CopyEngine();

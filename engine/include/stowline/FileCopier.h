@@ -8,14 +8,15 @@
 
 namespace stowline {
 
+class ChunkPool;
 class FileOps;
 
 /// A copy that completed for at least one destination.
 struct CopyResult {
-    std::uint64_t sourceHash = 0;                  ///< XXH64 (seed 0) of every byte read
-    std::int64_t bytesCopied = 0;                  ///< bytes read from the source
-    std::vector<std::filesystem::path> succeeded;  ///< complete under their final names, in the given order
-    std::vector<DestinationFailure> failures;      ///< in the order they failed
+    std::uint64_t sourceHash = 0;                 ///< XXH64 (seed 0) of every byte read
+    std::int64_t bytesCopied = 0;                 ///< bytes read from the source
+    std::vector<std::filesystem::path> succeeded; ///< complete under their final names, in the given order
+    std::vector<DestinationFailure> failures;     ///< in the order they failed (see copy)
 
     bool operator==(const CopyResult&) const = default;
 };
@@ -27,13 +28,42 @@ namespace FileCopier {
 
 inline constexpr std::int64_t chunkSize = 4 * 1024 * 1024;
 
+/// How the destinations of a chunk are written. Both give the same files, results, errors
+/// and calls of `onChunk`; only the time differs.
+enum class Mode {
+    /// Each destination has a thread of its own, and the next chunk is read and hashed while
+    /// the previous one is written: a copy takes as long as its slowest drive. A file that
+    /// fits in one chunk is written from the calling thread, one destination after another.
+    parallel,
+    /// The calling thread writes each chunk to one destination after another: best when the
+    /// destinations share one disk, where parallel writes only compete for it.
+    sequential,
+};
+
+struct Options {
+    Mode mode = Mode::parallel;
+    FileOps* ops = nullptr;       ///< the system's file operations when null
+    ChunkPool* buffers = nullptr; ///< reusable chunk buffers (one job's); this call's own when null
+};
+
 /// "<dest>.stowline-partial" in the same folder.
 [[nodiscard]] std::filesystem::path temporaryPath(const std::filesystem::path& destination);
 
+/// Copies `source` to every destination (full final paths; missing folders are created).
+/// `onChunk(n)` runs on the calling thread once per chunk read, after every destination
+/// still live has written it; nothing more is written once it throws beyond the one chunk
+/// already handed to the writers. `failures` lists preparation failures in destination
+/// order, then write failures by chunk and, within a chunk, in destination order, then
+/// failures to take the final name in destination order.
 /// Throws CopyError::sourceUnreadable when the source cannot be opened,
 /// CopyError::allDestinationsFailed when none survives, std::system_error when the source
-/// read fails mid-file, and whatever `onChunk` throws. No handle stays open and no
-/// temporary file stays behind on any throw. `ops` defaults to the system's.
+/// read fails mid-file, and whatever `onChunk` throws. No handle stays open, no thread stays
+/// running and no temporary file stays behind on any throw.
+[[nodiscard]] CopyResult copy(const std::filesystem::path& source,
+                              const std::vector<std::filesystem::path>& destinations,
+                              const std::function<void(std::int64_t)>& onChunk, const Options& options);
+
+/// The same in parallel mode with this call's own buffers. `ops` defaults to the system's.
 [[nodiscard]] CopyResult copy(const std::filesystem::path& source,
                               const std::vector<std::filesystem::path>& destinations,
                               const std::function<void(std::int64_t)>& onChunk = {}, FileOps* ops = nullptr);

@@ -1,0 +1,101 @@
+#!/usr/bin/env bash
+# A camera card offloaded to two folders on this disk, with verification, three ways:
+#   ours      stowline-cli offload (copy once, verify every copy by re-reading it from the device)
+#   baseline  cp -r to each folder, sync, drop the copies from the page cache, xxhsum -H1 over
+#             the source and both copies (what a user would otherwise script)
+#   floor     the same bytes written twice and read back twice by dd with direct I/O, 4 MiB blocks
+# Before every run the card is dropped from the page cache too. Best of RUNS runs each.
+#
+# Usage: bench/real_disk.sh [build folder] [card MiB (default 2048)] [runs (default 3)] [work parent]
+#   The card: four large clips holding most of the bytes, plus 3,000 small sidecar files.
+set -euo pipefail
+build="${1:-build}"
+mib="${2:-2048}"
+runs="${3:-3}"
+parent="${4:-${TMPDIR:-/tmp}}"
+cli="$build/stowline-cli"
+drop="$build/bench/drop_cache"
+work="$(mktemp -d "$parent/stowline-realdisk-XXXXXX")"
+trap 'rm -rf "$work"' EXIT
+
+card="$work/card"
+mkdir -p "$card/CLIPS" "$card/SIDECAR"
+sidecars=3000
+sidecarTotal=0
+head -c $((64 * 1024 * 1024)) /dev/urandom >"$work/pool"
+for i in $(seq 1 $sidecars); do
+    size=$(((i * 7919) % (28 * 1024) + 2048))
+    dd if="$work/pool" of="$card/SIDECAR/S$(printf %04d "$i").XML" bs=4096 iflag=skip_bytes,count_bytes \
+        skip=$(((i * 4099) % (32 * 1024 * 1024))) count="$size" status=none
+    sidecarTotal=$((sidecarTotal + size))
+done
+rm "$work/pool"
+clip=$(((mib * 1024 * 1024 - sidecarTotal) / 4))
+for i in 1 2 3 4; do
+    head -c "$clip" /dev/urandom >"$card/CLIPS/C000$i.MOV"
+done
+bytes=$(du -sb --apparent-size "$card" | cut -f1)
+sync
+
+now() { date +%s.%N; }
+best() { printf '%s\n' "$@" | sort -g | head -1; }
+fresh() {
+    rm -rf "$work/d1" "$work/d2" "$work/f1" "$work/f2"
+    mkdir -p "$work/d1" "$work/d2"
+    sync
+    "$drop" "$card"
+}
+
+run_ours() {
+    fresh
+    local start end
+    start=$(now)
+    "$cli" offload "$card" --dest "$work/d1" --dest "$work/d2" "$@" >/dev/null
+    end=$(now)
+    echo "$end - $start" | bc -l
+}
+
+run_baseline() {
+    fresh
+    local start end
+    start=$(now)
+    cp -r "$card" "$work/d1/"
+    cp -r "$card" "$work/d2/"
+    sync
+    "$drop" "$work/d1" "$work/d2"
+    find "$card" "$work/d1" "$work/d2" -type f -exec xxhsum -H1 {} + >/dev/null
+    end=$(now)
+    echo "$end - $start" | bc -l
+}
+
+# The floor's writes come from a file kept in the page cache, so they cost the device alone.
+head -c "$bytes" /dev/urandom >"$work/floor-source"
+run_floor() {
+    fresh
+    cat "$work/floor-source" >/dev/null
+    local start end
+    start=$(now)
+    dd if="$work/floor-source" of="$work/f1" bs=4M oflag=direct status=none
+    dd if="$work/floor-source" of="$work/f2" bs=4M oflag=direct status=none
+    dd if="$work/f1" of=/dev/null bs=4M iflag=direct status=none
+    dd if="$work/f2" of=/dev/null bs=4M iflag=direct status=none
+    end=$(now)
+    echo "$end - $start" | bc -l
+}
+
+ours=() seq=() base=() floor=()
+for _ in $(seq 1 "$runs"); do
+    ours+=("$(run_ours)")
+    seq+=("$(run_ours --sequential)")
+    base+=("$(run_baseline)")
+    floor+=("$(run_floor)")
+done
+o=$(best "${ours[@]}") s=$(best "${seq[@]}") b=$(best "${base[@]}") f=$(best "${floor[@]}")
+printf 'card: %d bytes (%d MiB), 4 clips + %d sidecar files; two destination folders on one disk\n' \
+    "$bytes" "$mib" "$sidecars"
+printf 'ours (offload):              %7.2f s  runs: %s\n' "$o" "${ours[*]}"
+printf 'ours (offload --sequential): %7.2f s  runs: %s\n' "$s" "${seq[*]}"
+printf 'baseline (cp, drop, xxhsum): %7.2f s  runs: %s\n' "$b" "${base[*]}"
+printf 'floor (dd direct 2w + 2r):   %7.2f s  runs: %s\n' "$f" "${floor[*]}"
+printf 'ours / baseline = %.3f (goal <= 0.9); ours / floor = %.3f (goal <= 1.25)\n' \
+    "$(echo "$o / $b" | bc -l)" "$(echo "$o / $f" | bc -l)"

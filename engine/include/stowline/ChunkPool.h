@@ -1,0 +1,32 @@
+#pragma once
+#include <array>
+#include <cstddef>
+#include <memory>
+#include <span>
+
+namespace stowline {
+
+/// The chunk buffers of a job's copies, made on first use and reused by every copy after
+/// that, so memory stays at a few chunks whatever the number and size of the files: one
+/// chunk being written while the next is read. One copy at a time may use a pool.
+class ChunkPool {
+public:
+    static constexpr std::size_t bufferSize = 4 * 1024 * 1024;
+    static constexpr std::size_t bufferCount = 2;
+
+    ChunkPool() = default;
+    ChunkPool(const ChunkPool&) = delete;
+    ChunkPool& operator=(const ChunkPool&) = delete;
+
+    /// Buffer `index` (< bufferCount) of bufferSize bytes, allocated on its first request.
+    /// Its contents are whatever the previous user left. Throws std::bad_alloc.
+    [[nodiscard]] std::span<std::byte> buffer(std::size_t index);
+    /// How many buffers have been allocated so far (at most bufferCount).
+    [[nodiscard]] std::size_t allocations() const noexcept { return allocations_; }
+
+private:
+    std::array<std::unique_ptr<std::byte[]>, bufferCount> buffers_;
+    std::size_t allocations_ = 0;
+};
+
+} // namespace stowline
