@@ -305,7 +305,10 @@ TEST_F(HostileTree, EveryFileArrivesIdenticalOrFailsWithAReasonAndBothReportsHol
         ASSERT_EQ(reported, expected) << "round " << rounds;
 
         for (const auto& root : {rootA, longRootB}) {
-            const auto& perRoot = summary.reportsByRoot.at(root);
+            // A tree of nothing but FIFOs, sockets and links gives no reports at all.
+            const auto found = summary.reportsByRoot.find(root);
+            const auto perRoot =
+                found == summary.reportsByRoot.end() ? std::vector<FileReport>{} : found->second;
             ASSERT_EQ(perRoot.size(), tree.files.size());
             for (const auto& report : perRoot) {
                 const auto& source = tree.files.at(report.relativePath.substr(cardName.size() + 1));
