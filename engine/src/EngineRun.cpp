@@ -192,13 +192,13 @@ void CopyEngine::Run::findExistingCopies(int index, const ScannedFile& file, Fil
     const int count = static_cast<int>(files_.size());
     for (const auto& root : liveRoots_) {
         const fs::path target = targetOf(root, file);
-        // lstat, not stat: a symbolic link at the target (say, back to the card) holds no
-        // copy at all, however identical the bytes behind it hash.
-        std::error_code error;
         if (const auto problem = nameLimitProblem(target)) {
             refuse(root, FileErrorReason::copyFailed(*problem), work);
             continue;
         }
+        // lstat, not stat: a symbolic link at the target (say, back to the card) holds no
+        // copy at all, however identical the bytes behind it hash.
+        std::error_code error;
         const auto status = fileOps().status(target, error);
         if (status && collides(root, *status, file, work)) {
             continue;
