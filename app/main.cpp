@@ -1,14 +1,23 @@
+#include "browser/FileBrowserPanel.h"
 #include "platform/DBusNotificationService.h"
+#include "platform/FileDialogOpenPanel.h"
+#include "platform/MountInfoVolumeService.h"
 #include "settings/Appearance.h"
 #include "settings/Localization.h"
+#include "state/AppState.h"
+#include "state/FileUrl.h"
 #include "state/Notifier.h"
+#include "ui/CentreColumn.h"
 #include "ui/Fonts.h"
+#include "ui/MainView.h"
 #include "ui/MainWindow.h"
 #include "ui/RenderStats.h"
+#include "ui/SlotPanel.h"
 #include "ui/Theme.h"
 
 #include <QApplication>
 #include <QEvent>
+#include <QFileInfo>
 #include <QStyleFactory>
 #include <QTimer>
 
@@ -35,6 +44,38 @@ int main(int argc, char* argv[]) {
                      [] { QCoreApplication::postEvent(qApp, new QEvent(QEvent::LanguageChange)); });
 
     MainWindow window;
+    MountInfoVolumeService volumes;
+    FileDialogOpenPanel openPanels(&window);
+    AppState::Services services;
+    services.volumes = &volumes;
+    services.openPanels = &openPanels;
+    // Created once and alive until the process ends; it fills the volume list itself.
+    AppState state(services);
+
+    MainView* view = window.mainView();
+    view->setSourcePanel(new SlotPanel(SlotPanel::Kind::source, state));
+    view->setCentreColumn(new CentreColumn(state));
+    view->setDestinationPanel(new SlotPanel(SlotPanel::Kind::destination, state));
+    view->setBrowserPanel(new FileBrowserPanel(&state));
+
+    // Files and folders named on the command line (the desktop's "Open with") are sources.
+    QList<QUrl> sources;
+    const QStringList arguments = QApplication::arguments().mid(1);
+    for (const QString& argument : arguments) {
+        const QFileInfo info(argument);
+        if (info.exists()) {
+            sources.append(FileUrl::fromPath(info.absoluteFilePath()));
+        }
+    }
+    state.addSources(sources);
+    const QString demoDestinations = qEnvironmentVariable("STOWLINE_DEMO_DESTINATIONS");
+    if (!demoDestinations.isEmpty()) {
+        QList<QUrl> destinations;
+        for (const QString& path : demoDestinations.split(QLatin1Char(':'), Qt::SkipEmptyParts)) {
+            destinations.append(FileUrl::fromPath(QFileInfo(path).absoluteFilePath()));
+        }
+        state.addDestinations(destinations);
+    }
     window.show();
 
     QTimer::singleShot(0, &window, [&window] {
@@ -43,6 +84,11 @@ int main(int argc, char* argv[]) {
         RenderStats::start();
     });
     const int status = QApplication::exec();
+    // The views read the state: they go first.
+    view->setSourcePanel(nullptr);
+    view->setCentreColumn(nullptr);
+    view->setDestinationPanel(nullptr);
+    view->setBrowserPanel(nullptr);
     Notifier::setService(nullptr);
     return status;
 }

@@ -3,12 +3,19 @@
 #include "ProgressLine.h"
 #include "Signals.h"
 
+#include "settings/Localization.h"
+#include "settings/ReportStrings.h"
 #include "stowline/ByteFormat.h"
 #include "stowline/CopyEngine.h"
 #include "stowline/FileScanner.h"
+#include "stowline/ReportWriter.h"
+#include "stowline/SupportedLanguage.h"
+
+#include <QCoreApplication>
 
 #include <algorithm>
 #include <cctype>
+#include <clocale>
 #include <cstdio>
 #include <filesystem>
 #include <mutex>
@@ -24,7 +31,8 @@ namespace fs = std::filesystem;
 using namespace stowline;
 
 constexpr const char* offloadUsage = "usage: stowline-cli offload SOURCE... --dest DIR [--dest DIR ...] "
-                                     "[--on-full ask|drop|wait] [--sequential]\n";
+                                     "[--on-full ask|drop|wait] [--sequential] [--no-mhl] [--no-txt] "
+                                     "[--lang en|pt-BR]\n";
 
 enum class OnFull { ask, drop, wait };
 
@@ -33,6 +41,8 @@ struct OffloadArgs {
     std::vector<fs::path> destinations;
     std::optional<OnFull> onFull;
     bool sequential = false;
+    ReportFormats formats = ReportFormats::both();
+    std::optional<SupportedLanguage> language; ///< none: resolved as the application does
 };
 
 struct UsageError {
@@ -65,6 +75,19 @@ OffloadArgs parse(const std::vector<std::string>& args) {
             }
         } else if (arg == "--sequential") {
             parsed.sequential = true;
+        } else if (arg == "--no-mhl") {
+            parsed.formats.remove(ReportFormats::mhl());
+        } else if (arg == "--no-txt") {
+            parsed.formats.remove(ReportFormats::text());
+        } else if (arg == "--lang") {
+            if (!hasValue) {
+                throw UsageError{"--lang needs en or pt-BR"};
+            }
+            const std::string& value = args[++i];
+            parsed.language = supportedLanguageFromRaw(value);
+            if (!parsed.language) {
+                throw UsageError{"--lang takes en or pt-BR, not '" + value + "'"};
+            }
         } else if (arg == "--") {
             for (++i; i < args.size(); ++i) {
                 parsed.sources.emplace_back(args[i]);
@@ -197,16 +220,70 @@ std::optional<char> readAnswer(ControlGate& gate) {
     }
 }
 
-/// Hash Log writing (the hash list and the text report into each destination) belongs
-/// here, once the job is over and before the exit status is decided.
-bool writeHashLogs(const CopyJob&, const JobSummary&) {
-    return true;
+/// What the Hash Log of a job is written with, settled before the copy starts so that a
+/// missing resource bundle stops the command before anything is copied.
+struct HashLogSetup {
+    ReportFormats formats = ReportFormats::none();
+    std::string label;
+    std::optional<TextReportStrings> strings;
+    std::string locale; ///< the report language's ByteFormat locale
+};
+
+/// The report language made active (Qt needs its application object for the catalog and
+/// the preference store). The command's own messages stay English: ByteFormat goes back
+/// to "en_US" until the reports are written.
+HashLogSetup prepareHashLog(const OffloadArgs& args) {
+    HashLogSetup setup;
+    setup.formats = args.formats;
+    if (setup.formats.empty()) {
+        return setup;
+    }
+    if (args.language) {
+        Localization::setOverrideForThisProcess(args.language);
+    } else {
+        Localization::refresh(); // the override the application stored, else the environment
+    }
+    setup.label = ReportStrings::sourcesLabel(args.sources).toStdString();
+    setup.strings = ReportStrings::current();
+    setup.locale = std::string(localeIdentifier(Localization::current()));
+    ByteFormat::setLocale("en_US");
+    return setup;
 }
+
+/// Writes each destination's Hash Log for a finished job, as the application does: only
+/// when the job has file reports and was not cancelled. Returns the result for the caller
+/// to report.
+ReportWriteResult writeHashLogs(const HashLogSetup& setup, const CopyJob& job, const JobSummary& summary) {
+    if (setup.formats.empty() || summary.cancelled || summary.reports.empty()) {
+        return {};
+    }
+    ByteFormat::setLocale(setup.locale);
+    ReportWriteResult result = ReportWriter::write(summary, job.sources, job.destinations, setup.label,
+                                                   setup.formats, summary.finishDate, setup.strings);
+    ByteFormat::setLocale("en_US");
+    return result;
+}
+
+/// QCoreApplication sets the C library's locale from the environment; the engine and the
+/// command's output keep the "C" locale they started with.
+class QtApplication {
+public:
+    QtApplication() : saved_(std::setlocale(LC_ALL, nullptr)), app_(argc_, argv_) {
+        std::setlocale(LC_ALL, saved_.c_str());
+    }
+
+private:
+    std::string saved_;
+    inline static int argc_ = 1;
+    inline static char name_[] = "stowline-cli";
+    inline static char* argv_[] = {name_, nullptr};
+    QCoreApplication app_;
+};
 
 class OffloadRun {
 public:
-    OffloadRun(const OffloadArgs& args, CopyEngine& engine)
-        : gate_(engine.control()), interactive_(::isatty(STDOUT_FILENO) == 1),
+    OffloadRun(const OffloadArgs& args, CopyEngine& engine, HashLogSetup hashLog)
+        : hashLog_(std::move(hashLog)), gate_(engine.control()), interactive_(::isatty(STDOUT_FILENO) == 1),
           onFull_(args.onFull.value_or(
               ::isatty(STDIN_FILENO) == 1 && ::isatty(STDERR_FILENO) == 1 ? OnFull::ask : OnFull::drop)),
           progress_(stdout) {}
@@ -247,9 +324,16 @@ public:
             complain(scanFailure(job));
             return 1;
         }
-        const bool logsWritten = writeHashLogs(job, *summary);
+        const ReportWriteResult logs = writeHashLogs(hashLog_, job, *summary);
+        for (const auto& root : logs.failedRoots) {
+            complain("could not write the Hash Log to " + root.string());
+        }
         std::fputs(OffloadText::summary(*summary, *fileCount_).c_str(), stdout);
+        for (const auto& file : logs.written) {
+            std::fprintf(stdout, "Hash Log: %s\n", file.c_str());
+        }
         std::fflush(stdout);
+        const bool logsWritten = logs.failedRoots.empty();
         if (summary->cancelled) {
             return 130;
         }
@@ -342,6 +426,7 @@ private:
         return true;
     }
 
+    HashLogSetup hashLog_;
     ControlGate gate_;
     bool interactive_;
     OnFull onFull_;
@@ -363,12 +448,14 @@ int runOffload(const std::vector<std::string>& args) {
         return 2;
     }
     ByteFormat::setLocale("en_US");
+    const QtApplication qt;
+    HashLogSetup hashLog = prepareHashLog(parsed);
 
     CopyJob job{parsed.sources, parsed.destinations};
     CopyEngine::Options options;
     options.sequential = parsed.sequential;
     CopyEngine engine(options);
-    OffloadRun run(parsed, engine);
+    OffloadRun run(parsed, engine, std::move(hashLog));
     SignalWatcher signals([&run] { run.gate().cancel(); });
     auto stream = engine.run(job);
     return run.consume(*stream, job);

@@ -116,6 +116,11 @@ void setOverride(std::optional<stowline::SupportedLanguage> language) {
     refresh();
 }
 
+void setOverrideForThisProcess(std::optional<stowline::SupportedLanguage> language) {
+    state().override = language;
+    refresh();
+}
+
 stowline::SupportedLanguage current() {
     return state().current;
 }

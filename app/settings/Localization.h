@@ -16,6 +16,9 @@ namespace Localization {
 [[nodiscard]] std::optional<stowline::SupportedLanguage> override();
 /// Stores the choice (removes the key for none) and calls refresh().
 void setOverride(std::optional<stowline::SupportedLanguage> language);
+/// Uses `language` as the override for this process only (nothing is stored; none ignores
+/// a stored choice) and calls refresh(). For tools that take the language as an argument.
+void setOverrideForThisProcess(std::optional<stowline::SupportedLanguage> language);
 
 /// The active language; Portuguese until the first refresh().
 [[nodiscard]] stowline::SupportedLanguage current();

@@ -1,0 +1,273 @@
+// The centre column over a real application state: the start button's enabled state, and
+// the three alerts with their texts and the operations their buttons call.
+#include "StateTestSupport.h"
+
+#include "settings/L10n.h"
+#include "settings/Localization.h"
+#include "settings/ResourceBundle.h"
+#include "state/AppState.h"
+#include "state/FileUrl.h"
+#include "state/Notifier.h"
+#include "stowline/ByteFormat.h"
+#include "ui/Buttons.h"
+#include "ui/CentreColumn.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <atomic>
+#include <memory>
+
+using Phase = TransferJob::Phase;
+
+namespace {
+
+QUrl url(const QString& path) {
+    return FileUrl::fromPath(path);
+}
+
+QString bytes(qint64 n) {
+    return QString::fromStdString(stowline::ByteFormat::string(n));
+}
+
+/// The visible alert of that name, if one is up.
+QMessageBox* alert(const QString& name) {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (auto* box = qobject_cast<QMessageBox*>(w); box && box->objectName() == name && box->isVisible()) {
+            return box;
+        }
+    }
+    return nullptr;
+}
+
+QAbstractButton* button(QMessageBox* box, const QString& text) {
+    for (QAbstractButton* b : box->buttons()) {
+        if (b->text() == text) {
+            return b;
+        }
+    }
+    return nullptr;
+}
+
+QStringList buttonTexts(QMessageBox* box) {
+    QStringList texts;
+    for (QAbstractButton* b : box->buttons()) {
+        texts << b->text();
+    }
+    texts.sort();
+    return texts;
+}
+
+bool allScanned(const AppState& state) {
+    return std::all_of(state.sources().cbegin(), state.sources().cend(),
+                       [](const SourceItem& s) { return s.scanned; });
+}
+
+/// Capacity seam: the listed roots have `room` bytes, the others their real figures.
+stowline::CopyEngine::CapacityProbe tightRoots(QList<std::filesystem::path> roots,
+                                               std::shared_ptr<std::atomic<std::int64_t>> room) {
+    return [roots, room](const std::filesystem::path& at) -> std::optional<stowline::VolumeCapacity> {
+        if (roots.contains(at)) {
+            return stowline::VolumeCapacity{std::nullopt, room->load(), false};
+        }
+        return stowline::CopyEngine::readCapacity(at);
+    };
+}
+
+} // namespace
+
+class CentreColumnTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { ResourceBundle::setPathForTesting(QStringLiteral(STOWLINE_BUNDLE_DIR)); }
+
+    void init() {
+        Localization::setOverride(stowline::SupportedLanguage::en);
+        notifications = std::make_unique<FakeNotifications>();
+        Notifier::setService(notifications.get());
+        tmp = std::make_unique<QTemporaryDir>();
+        QVERIFY(tmp->isValid());
+        root = tmp->path();
+    }
+    void cleanup() { Notifier::setService(nullptr); }
+
+    // Needs a pending source and a destination; the summary line follows the state.
+    void startButtonFollowsPendingSourcesAndDestinations() {
+        writeFile(root + QStringLiteral("/A001/a.mov"), 3000);
+        QDir().mkpath(root + QStringLiteral("/drive"));
+        AppState state;
+        CentreColumn column(state);
+        column.show();
+        QVERIFY(!column.startButton()->isEnabled());
+        state.addSources({url(root + QStringLiteral("/A001"))});
+        QVERIFY(!column.startButton()->isEnabled());
+        QCOMPARE(column.pendingSummary(), QString());
+        state.addDestinations({url(root + QStringLiteral("/drive"))});
+        QVERIFY(column.startButton()->isEnabled());
+        QTRY_VERIFY(allScanned(state));
+        QVERIFY(!column.pendingSummary().isEmpty());
+        QCOMPARE(column.pendingSummary(), state.pendingSummaryLabel());
+        state.removeDestination(state.destinations().front().id);
+        QVERIFY(!column.startButton()->isEnabled());
+        QCOMPARE(column.pendingSummary(), QString());
+    }
+
+    // Too little room: the warning in both languages; cancel and any other close start
+    // nothing, confirm starts the job.
+    void spaceWarningAnswers() {
+        writeFile(root + QStringLiteral("/A001/a.mov"), 3000);
+        QDir().mkpath(root + QStringLiteral("/drive"));
+        AppState::Services services;
+        services.freeSpace = [](const QUrl&) { return qint64{10}; };
+        AppState state(services);
+        CentreColumn column(state);
+        column.show();
+        state.addSources({url(root + QStringLiteral("/A001"))});
+        state.addDestinations({url(root + QStringLiteral("/drive"))});
+        QTRY_VERIFY(allScanned(state));
+
+        for (const auto language : {stowline::SupportedLanguage::ptBR, stowline::SupportedLanguage::en}) {
+            Localization::setOverride(language);
+            QTest::mouseClick(column.startButton(), Qt::LeftButton);
+            QMessageBox* box = alert(QStringLiteral("spaceWarningAlert"));
+            QVERIFY(box);
+            QCOMPARE(box->text(), L10n::t("centercolumn.spacewarning.title"));
+            QCOMPARE(box->informativeText(), state.spaceWarning()->message);
+            QStringList expected{L10n::t("centercolumn.spacewarning.confirm"), L10n::t("common.cancel")};
+            expected.sort();
+            QCOMPARE(buttonTexts(box), expected);
+            QCOMPARE(box->buttonRole(button(box, L10n::t("centercolumn.spacewarning.confirm"))),
+                     QMessageBox::DestructiveRole);
+            button(box, L10n::t("common.cancel"))->click();
+            QVERIFY(!state.hasSpaceWarning());
+            QVERIFY(!alert(QStringLiteral("spaceWarningAlert")));
+            QVERIFY(state.jobs().isEmpty());
+            QCOMPARE(state.pendingSources().size(), 1);
+        }
+        QCOMPARE(L10n::t("common.cancel"), QStringLiteral("Cancel"));
+
+        // Closed some other way: cleared, nothing started.
+        QTest::mouseClick(column.startButton(), Qt::LeftButton);
+        QMessageBox* box = alert(QStringLiteral("spaceWarningAlert"));
+        QVERIFY(box);
+        box->close();
+        QVERIFY(!state.hasSpaceWarning());
+        QVERIFY(state.jobs().isEmpty());
+
+        // Cleared by the state itself: the alert goes without an answer.
+        QTest::mouseClick(column.startButton(), Qt::LeftButton);
+        QVERIFY(alert(QStringLiteral("spaceWarningAlert")));
+        state.clearSpaceWarning();
+        QVERIFY(!alert(QStringLiteral("spaceWarningAlert")));
+
+        QTest::mouseClick(column.startButton(), Qt::LeftButton);
+        box = alert(QStringLiteral("spaceWarningAlert"));
+        QVERIFY(box);
+        button(box, L10n::t("centercolumn.spacewarning.confirm"))->click();
+        QVERIFY(!state.hasSpaceWarning());
+        QCOMPARE(state.jobs().size(), 1);
+        QVERIFY(!column.startButton()->isEnabled()); // the source is on its way
+        QTRY_VERIFY_WITH_TIMEOUT(!state.hasActiveJobs(), 30000);
+    }
+
+    // A paused job blocks a same-named card to the same drive (start error, OK clears it);
+    // the disk-full question names the drive by its last component and resumes the job.
+    void startErrorAndDiskFullResume() {
+        writeFile(root + QStringLiteral("/cards1/A001/a.mov"), 4000);
+        writeFile(root + QStringLiteral("/cards2/A001/b.mov"), 4000);
+        QDir().mkpath(root + QStringLiteral("/Shuttle 01"));
+        auto room = std::make_shared<std::atomic<std::int64_t>>(100);
+        AppState::Services services;
+        services.engineOptions.capacity =
+            tightRoots({FileUrl::toPath(url(root + QStringLiteral("/Shuttle 01")))}, room);
+        AppState state(services);
+        CentreColumn column(state);
+        column.show();
+        state.addSources({url(root + QStringLiteral("/cards1/A001"))});
+        state.addDestinations({url(root + QStringLiteral("/Shuttle 01"))});
+        QTRY_VERIFY(allScanned(state));
+        QTest::mouseClick(column.startButton(), Qt::LeftButton);
+        QCOMPARE(state.jobs().size(), 1);
+
+        QTRY_VERIFY_WITH_TIMEOUT(alert(QStringLiteral("diskFullAlert")), 30000);
+        QMessageBox* full = alert(QStringLiteral("diskFullAlert"));
+        QCOMPARE(full->text(), L10n::tf("centercolumn.diskfull.title", "Shuttle 01"));
+        QCOMPARE(full->informativeText(), L10n::tf("centercolumn.diskfull.message", bytes(4000), bytes(100)));
+        QCOMPARE(full->buttonRole(button(full, L10n::t("centercolumn.diskfull.cancel"))),
+                 QMessageBox::DestructiveRole);
+        QVERIFY(!column.startButton()->isEnabled());
+
+        state.addSources({url(root + QStringLiteral("/cards2/A001"))});
+        QTRY_VERIFY(allScanned(state));
+        QVERIFY(column.startButton()->isEnabled());
+        QTest::mouseClick(column.startButton(), Qt::LeftButton);
+        QMessageBox* error = alert(QStringLiteral("startErrorAlert"));
+        QVERIFY(error);
+        QCOMPARE(error->text(), L10n::t("centercolumn.starterror.title"));
+        QCOMPARE(error->informativeText(), L10n::t("appstate.collision_error"));
+        QCOMPARE(buttonTexts(error), QStringList{L10n::t("common.ok")});
+        button(error, L10n::t("common.ok"))->click();
+        QVERIFY(!state.hasStartError());
+        QCOMPARE(state.jobs().size(), 1);
+        QVERIFY(state.hasDiskFullAlert()); // the other question is untouched
+
+        room->store(1'000'000'000);
+        button(full, L10n::t("centercolumn.diskfull.resume"))->click();
+        QVERIFY(!state.hasDiskFullAlert());
+        QTRY_VERIFY_WITH_TIMEOUT(!state.hasActiveJobs(), 30000);
+        QCOMPARE(state.jobs().front()->phase(), Phase::done);
+        QVERIFY(QFile::exists(root + QStringLiteral("/Shuttle 01/A001/a.mov")));
+    }
+
+    // Escape dismisses the question without an answer; asked again, giving the drive up
+    // lets the job finish on the other one.
+    void diskFullGiveUpAndOtherClose() {
+        writeFile(root + QStringLiteral("/A001/a.mov"), 4000);
+        QDir().mkpath(root + QStringLiteral("/roomy"));
+        QDir().mkpath(root + QStringLiteral("/full"));
+        AppState::Services services;
+        services.engineOptions.capacity = tightRoots({FileUrl::toPath(url(root + QStringLiteral("/full")))},
+                                                     std::make_shared<std::atomic<std::int64_t>>(100));
+        AppState state(services);
+        CentreColumn column(state);
+        column.show();
+        state.addSources({url(root + QStringLiteral("/A001"))});
+        state.addDestinations({url(root + QStringLiteral("/roomy")), url(root + QStringLiteral("/full"))});
+        QTRY_VERIFY(allScanned(state));
+        QTest::mouseClick(column.startButton(), Qt::LeftButton);
+        TransferJob* job = state.jobs().front();
+
+        QTRY_VERIFY_WITH_TIMEOUT(alert(QStringLiteral("diskFullAlert")), 30000);
+        QTest::keyClick(alert(QStringLiteral("diskFullAlert")), Qt::Key_Escape);
+        QVERIFY(!alert(QStringLiteral("diskFullAlert")));
+        QVERIFY(!state.hasDiskFullAlert());
+        QCOMPARE(job->phase(), Phase::paused);
+
+        job->resumeAfterDiskFull(); // still no room: asked again
+        QTRY_VERIFY_WITH_TIMEOUT(alert(QStringLiteral("diskFullAlert")), 30000);
+        button(alert(QStringLiteral("diskFullAlert")), L10n::t("centercolumn.diskfull.cancel"))->click();
+        QVERIFY(!state.hasDiskFullAlert());
+        QTRY_VERIFY_WITH_TIMEOUT(!state.hasActiveJobs(), 30000);
+        QCOMPARE(job->phase(), Phase::doneWithErrors);
+        QCOMPARE(job->destinations()[1].failedReason, std::optional(L10n::t("transferjob.dropped_no_space")));
+        QVERIFY(QFile::exists(root + QStringLiteral("/roomy/A001/a.mov")));
+    }
+
+private:
+    std::unique_ptr<FakeNotifications> notifications;
+    std::unique_ptr<QTemporaryDir> tmp;
+    QString root;
+};
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    CentreColumnTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "CentreColumnTest.moc"

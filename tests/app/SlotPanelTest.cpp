@@ -1,0 +1,314 @@
+// The source and destination panels over a real application state with fake services:
+// drops as a file manager sends them, the three contents, the hero card's figures and the
+// free-space bar.
+#include "StateTestSupport.h"
+
+#include "settings/L10n.h"
+#include "settings/Localization.h"
+#include "settings/ResourceBundle.h"
+#include "state/AppState.h"
+#include "state/FileUrl.h"
+#include "stowline/ByteFormat.h"
+#include "ui/BottomSplit.h"
+#include "ui/CentreColumn.h"
+#include "ui/FreeSpaceBar.h"
+#include "ui/HeroStat.h"
+#include "ui/MainView.h"
+#include "ui/MainWindow.h"
+#include "ui/RenderStats.h"
+#include "ui/SlotCompactCard.h"
+#include "ui/SlotDropBox.h"
+#include "ui/SlotHeroCard.h"
+#include "ui/SlotPanel.h"
+#include "ui/TextLine.h"
+#include "ui/Theme.h"
+
+#include <QApplication>
+#include <QDropEvent>
+#include <QImage>
+#include <QMimeData>
+#include <QPainter>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+namespace {
+
+/// A drag's data as desktop file managers send it: text/uri-list, CRLF separated,
+/// percent-encoded.
+std::unique_ptr<QMimeData> uriList(const QStringList& paths) {
+    QByteArray list;
+    for (const QString& path : paths) {
+        list += QUrl::fromLocalFile(path).toEncoded() + "\r\n";
+    }
+    auto mime = std::make_unique<QMimeData>();
+    mime->setData(QStringLiteral("text/uri-list"), list);
+    return mime;
+}
+
+/// Drags `mime` over the panel and drops it, proposing a move as a file manager does with
+/// Shift held. Returns the drop event's verdict.
+std::pair<bool, Qt::DropAction> dropOn(SlotPanel& panel, const QMimeData& mime) {
+    const QPointF at(panel.width() / 2.0, panel.height() / 2.0);
+    QDragEnterEvent enter(at.toPoint(), Qt::CopyAction | Qt::MoveAction, &mime, Qt::LeftButton,
+                          Qt::ShiftModifier);
+    QApplication::sendEvent(&panel, &enter);
+    if (!enter.isAccepted() || !panel.isTargeted()) {
+        return {false, Qt::IgnoreAction};
+    }
+    QDropEvent drop(at, Qt::CopyAction | Qt::MoveAction, &mime, Qt::LeftButton, Qt::ShiftModifier);
+    QApplication::sendEvent(&panel, &drop);
+    return {drop.isAccepted() && !panel.isTargeted(), drop.dropAction()};
+}
+
+AppState::Services fakeServices(std::shared_ptr<Gate> gate = nullptr) {
+    AppState::Services services;
+    services.freeSpace = [](const QUrl&) { return qint64{5'000'000'000}; };
+    services.totalSpace = [](const QUrl&) { return qint64{-1}; };
+    services.scan = [gate](const std::vector<std::filesystem::path>& items) {
+        if (gate) {
+            gate->wait();
+        }
+        return std::vector<stowline::ScannedFile>{{items.front() / "a.mov", "a.mov", 1'500'000},
+                                                  {items.front() / "b.mov", "b.mov", 2'500'000}};
+    };
+    return services;
+}
+
+QString bytes(qint64 n) {
+    return QString::fromStdString(stowline::ByteFormat::string(n));
+}
+
+int bluePixels(const QImage& image, int row) {
+    int count = 0;
+    for (int x = 0; x < image.width(); ++x) {
+        const QColor c = image.pixelColor(x, row);
+        count += (c.blue() > 150 && c.red() < 60) ? 1 : 0;
+    }
+    return count;
+}
+
+/// Child process: the window with real panels, the render counter on, the divider dragged.
+int runChild(int argc, char** argv) {
+    QApplication app(argc, argv);
+    ResourceBundle::setPathForTesting(QStringLiteral(STOWLINE_BUNDLE_DIR));
+    QTemporaryDir dir;
+    for (const char* name : {"A001", "B002", "Drive"}) {
+        QDir().mkpath(dir.filePath(QLatin1String(name)));
+    }
+    AppState state(fakeServices());
+    MainWindow window;
+    window.mainView()->setSourcePanel(new SlotPanel(SlotPanel::Kind::source, state));
+    window.mainView()->setCentreColumn(new CentreColumn(state));
+    window.mainView()->setDestinationPanel(new SlotPanel(SlotPanel::Kind::destination, state));
+    state.addSources({FileUrl::fromPath(dir.filePath(QStringLiteral("A001"))),
+                      FileUrl::fromPath(dir.filePath(QStringLiteral("B002")))});
+    state.addDestinations({FileUrl::fromPath(dir.filePath(QStringLiteral("Drive")))});
+    window.show();
+    QCoreApplication::processEvents();
+    RenderStats::start();
+    QTimer::singleShot(1500, [&window] {
+        QWidget* divider = window.mainView()->bottomSplit()->divider();
+        const QPoint at(7, divider->height() / 2);
+        const QPoint start = divider->mapToGlobal(at);
+        QTest::mousePress(divider, Qt::LeftButton, {}, at);
+        for (int step = 1; step <= 10; ++step) {
+            QTest::mouseMove(divider, divider->mapFromGlobal(start - QPoint(4 * step, 0)));
+        }
+        QTest::mouseRelease(divider, Qt::LeftButton, {}, divider->mapFromGlobal(start - QPoint(40, 0)));
+    });
+    QTimer::singleShot(2500, &app, &QCoreApplication::quit);
+    const int status = QApplication::exec();
+    window.mainView()->setSourcePanel(nullptr);
+    window.mainView()->setCentreColumn(nullptr);
+    window.mainView()->setDestinationPanel(nullptr);
+    return status;
+}
+
+} // namespace
+
+class SlotPanelTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        ResourceBundle::setPathForTesting(QStringLiteral(STOWLINE_BUNDLE_DIR));
+        Localization::refresh();
+    }
+
+    void init() {
+        tmp = std::make_unique<QTemporaryDir>();
+        QVERIFY(tmp->isValid());
+        root = tmp->path();
+    }
+
+    // Two cards dropped from a file manager become two sources, in order, shown as a grid
+    // with their names decoded; the drop is a copy even when the file manager offered a move.
+    void dropOfTwoFoldersOnSourcesShowsGrid() {
+        QDir().mkpath(root + QStringLiteral("/Card A"));
+        QDir().mkpath(root + QStringLiteral("/B%002"));
+        AppState state(fakeServices());
+        SlotPanel panel(SlotPanel::Kind::source, state);
+        panel.resize(560, 360);
+        panel.show();
+        QCOMPARE(panel.mode(), SlotPanel::Mode::dropBox);
+        QVERIFY(qobject_cast<SlotDropBox*>(panel.content())->pointsUp());
+
+        const auto mime = uriList({root + QStringLiteral("/Card A"), root + QStringLiteral("/B%002")});
+        const auto [accepted, action] = dropOn(panel, *mime);
+        QVERIFY(accepted);
+        QCOMPARE(action, Qt::CopyAction);
+        QCOMPARE(state.sources().size(), 2);
+        QCOMPARE(state.sources()[0].url, FileUrl::fromPath(root + QStringLiteral("/Card A")));
+        QCOMPARE(panel.mode(), SlotPanel::Mode::grid);
+        QCOMPARE(panel.compactCards().size(), 2);
+        QCOMPARE(panel.compactCards()[0]->name(), QStringLiteral("Card A"));
+        QCOMPARE(panel.compactCards()[1]->name(), QStringLiteral("B%002"));
+        QTRY_COMPARE(panel.compactCards()[1]->subtitle(), bytes(4'000'000));
+
+        // Removing one through its card's badge goes back to the hero card.
+        auto* badge = panel.compactCards()[0]->findChild<QAbstractButton*>(QStringLiteral("removeBadge"));
+        QVERIFY(badge);
+        badge->click();
+        QCOMPARE(state.sources().size(), 1);
+        QCOMPARE(panel.mode(), SlotPanel::Mode::hero);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); // the old grid goes
+        QCOMPARE(panel.findChildren<SlotCompactCard*>().size(), 0);
+    }
+
+    // Plain files and non-file URLs add no destination, yet a file drop is accepted.
+    void plainFileOnDestinationsAddsNothing() {
+        writeFile(root + QStringLiteral("/clip.mov"), 100);
+        AppState state(fakeServices());
+        SlotPanel panel(SlotPanel::Kind::destination, state);
+        panel.resize(560, 360);
+        panel.show();
+        QVERIFY(!qobject_cast<SlotDropBox*>(panel.content())->pointsUp());
+
+        const auto [accepted, action] = dropOn(panel, *uriList({root + QStringLiteral("/clip.mov")}));
+        QVERIFY(accepted);
+        QCOMPARE(action, Qt::CopyAction);
+        QVERIFY(state.destinations().isEmpty());
+        QCOMPARE(panel.mode(), SlotPanel::Mode::dropBox);
+
+        QMimeData web;
+        web.setUrls({QUrl(QStringLiteral("https://example.com/a"))});
+        QVERIFY(!dropOn(panel, web).first); // not even a target
+    }
+
+    // A source still being measured shows dashes and the scanning text; then its figures.
+    void heroSourceShowsDashesWhileScanning() {
+        QDir().mkpath(root + QStringLiteral("/A001"));
+        auto gate = std::make_shared<Gate>();
+        AppState state(fakeServices(gate));
+        SlotPanel panel(SlotPanel::Kind::source, state);
+        panel.resize(560, 360);
+        panel.show();
+        state.addSources({FileUrl::fromPath(root + QStringLiteral("/A001"))});
+        QCOMPARE(panel.mode(), SlotPanel::Mode::hero);
+        auto* files = panel.findChild<HeroStat*>(QStringLiteral("heroFiles"));
+        auto* size = panel.findChild<HeroStat*>(QStringLiteral("heroSize"));
+        auto* status = panel.findChild<TextLine*>(QStringLiteral("heroStatus"));
+        QVERIFY(files && size && status);
+        QCOMPARE(files->value(), QStringLiteral("—"));
+        QCOMPARE(size->value(), QStringLiteral("—"));
+        QCOMPARE(status->text(), L10n::t("slotpanel.scanning"));
+        QCOMPARE(panel.findChild<TextLine*>(QStringLiteral("heroName"))->text(), QStringLiteral("A001"));
+
+        gate->open();
+        QTRY_VERIFY(state.sources().front().scanned);
+        QCOMPARE(files->value(), QStringLiteral("2"));
+        QCOMPARE(size->value(), bytes(4'000'000));
+        QCOMPARE(status->text(), bytes(4'000'000));
+        QCOMPARE(files->label(), L10n::t("slotpanel.stat.files"));
+    }
+
+    // Unknown capacity: the free bytes alone and no bar. Nothing free of a valid capacity:
+    // 0 % and a bar filled to its end.
+    void freeSpaceBarFigures() {
+        const FreeSpaceBar unknown{5'000'000'000, -1};
+        QVERIFY(!unknown.hasBar());
+        QCOMPARE(unknown.valueText(), bytes(5'000'000'000));
+        QVERIFY(!FreeSpaceBar({2000, 1000}).hasBar()); // more free than capacity: nonsense
+        QVERIFY(!FreeSpaceBar({-1, 1000}).hasBar());
+
+        const FreeSpaceBar full{0, 2'000'000'000'000};
+        QCOMPARE(full.usedFraction(), std::optional(1.0));
+        QCOMPARE(full.percentFree(), 0);
+        QCOMPARE(full.valueText(), L10n::tf("slotpanel.free.value", 0, bytes(2'000'000'000'000)));
+        // Exactly: (1 − 0.93) × 100 in floating point is 6.99…
+        QCOMPARE(FreeSpaceBar({7, 100}).percentFree(), 7);
+        QCOMPARE(FreeSpaceBar({100, 100}).percentFree(), 100);
+
+        for (const bool light : {true, false}) {
+            const Theme theme = Theme::forAppearance(light);
+            QImage image(230, qCeil(full.height()), QImage::Format_ARGB32);
+            image.fill(theme.windowBackground);
+            QPainter p(&image);
+            full.paint(p, QRectF(image.rect()), theme);
+            p.end();
+            const int row = image.height() - 3; // the bar's middle
+            QVERIFY2(bluePixels(image, row) > 220, qPrintable(QString::number(bluePixels(image, row))));
+
+            const FreeSpaceBar half{500, 1000};
+            QImage halfImage(230, qCeil(half.height()), QImage::Format_ARGB32);
+            halfImage.fill(theme.windowBackground);
+            QPainter hp(&halfImage);
+            half.paint(hp, QRectF(halfImage.rect()), theme);
+            hp.end();
+            QVERIFY(qAbs(bluePixels(halfImage, row) - 115) <= 3);
+        }
+        QVERIFY(unknown.height() < full.height());
+    }
+
+    // The hero card of a destination without capacity shows the value with no bar drawn.
+    void heroDestinationWithoutCapacityHasNoBar() {
+        QDir().mkpath(root + QStringLiteral("/Drive"));
+        AppState state(fakeServices());
+        SlotPanel panel(SlotPanel::Kind::destination, state);
+        panel.resize(560, 360);
+        panel.show();
+        state.addDestinations({FileUrl::fromPath(root + QStringLiteral("/Drive"))});
+        QCOMPARE(panel.mode(), SlotPanel::Mode::hero);
+        auto* bar = panel.findChild<QWidget*>(QStringLiteral("freeSpaceBar"));
+        QVERIFY(bar);
+        const QImage image = bar->grab().toImage();
+        for (int y = 0; y < image.height(); ++y) {
+            QCOMPARE(bluePixels(image, y), 0);
+        }
+        QCOMPARE(bar->height(), qCeil(FreeSpaceBar({5'000'000'000, -1}).height()));
+    }
+
+    // Dragging the divider rebuilds the split only, never the slot panels.
+    void dividerDragDoesNotRebuildSlotPanels() {
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("STOWLINE_RENDER_STATS"), QStringLiteral("1"));
+        child.setProcessEnvironment(env);
+        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--child")});
+        QVERIFY(child.waitForFinished(30000));
+        const QStringList lines =
+            QString::fromUtf8(child.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 3);
+        QVERIFY2(lines[1].contains(QLatin1String("SlotPanel=")), qPrintable(lines[1])); // the first build
+        QCOMPARE(lines[2], QStringLiteral("[render/s] BottomSplit=10"));
+    }
+
+private:
+    std::unique_ptr<QTemporaryDir> tmp;
+    QString root;
+};
+
+int main(int argc, char** argv) {
+    if (argc > 1 && qstrcmp(argv[1], "--child") == 0) {
+        return runChild(argc, argv);
+    }
+    QApplication app(argc, argv);
+    SlotPanelTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "SlotPanelTest.moc"
