@@ -14,6 +14,7 @@
 #include "ui/RenderStats.h"
 #include "ui/SlotPanel.h"
 #include "ui/Theme.h"
+#include "ui/WindowWiring.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -57,6 +58,7 @@ int main(int argc, char* argv[]) {
     view->setCentreColumn(new CentreColumn(state));
     view->setDestinationPanel(new SlotPanel(SlotPanel::Kind::destination, state));
     view->setBrowserPanel(new FileBrowserPanel(&state));
+    installTransfersAndSettings(*view, state, appearance);
 
     // Files and folders named on the command line (the desktop's "Open with") are sources.
     QList<QUrl> sources;
@@ -89,6 +91,7 @@ int main(int argc, char* argv[]) {
     view->setCentreColumn(nullptr);
     view->setDestinationPanel(nullptr);
     view->setBrowserPanel(nullptr);
+    view->setTransfersPanel(nullptr);
     Notifier::setService(nullptr);
     return status;
 }

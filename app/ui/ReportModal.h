@@ -1,0 +1,67 @@
+#pragma once
+#include <QDialog>
+#include <QPointer>
+#include <QString>
+#include <QUrl>
+
+#include <optional>
+
+namespace stowline {
+struct JobSummary;
+}
+
+class AppState;
+class QAbstractButton;
+class QListView;
+class RevealService;
+class ThemedText;
+class TransferJob;
+
+/// The report of one ended job as a window-modal sheet of 640 × 460: the report's name, every
+/// file with its outcome and checksum, the summary line and a button that shows the report in
+/// the file manager. Open exactly while AppState::reportJob is set; closing clears it.
+/// Main thread.
+class ReportModal : public QDialog {
+    Q_OBJECT
+public:
+    /// `job` is the state's report job (kept alive by the state while shown).
+    ReportModal(AppState& state, TransferJob& job, RevealService& reveal, QWidget* parent = nullptr);
+
+    /// "Hash Log/<name>" of the report this job wrote (the hash list when there is one); the
+    /// name the writer would have chosen when nothing was written; empty without a summary.
+    [[nodiscard]] static QString reportFileName(const TransferJob& job);
+    /// The report file to show for the first destination without a failure (else the first):
+    /// the hash list written there, else its text report, else the "Hash Log" folder or the
+    /// destination itself when no report exists. None when the job has no destination.
+    [[nodiscard]] static std::optional<QUrl> reportToReveal(const TransferJob& job);
+    /// "n files · size · all verified", or with the error count; empty without a summary.
+    [[nodiscard]] static QString summaryLine(const std::optional<stowline::JobSummary>& summary);
+
+    [[nodiscard]] TransferJob& job() const { return job_; }
+    [[nodiscard]] QListView* fileList() const { return list_; }
+    [[nodiscard]] ThemedText* summaryText() const { return summary_; }
+    [[nodiscard]] ThemedText* fileNameText() const { return fileName_; }
+    [[nodiscard]] QAbstractButton* revealButton() const { return revealButton_; }
+    [[nodiscard]] QAbstractButton* closeButton() const { return close_; }
+
+    /// Sets the state's report job to none (which closes the sheet).
+    void reject() override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void retranslate();
+
+    AppState& state_;
+    TransferJob& job_;
+    RevealService& reveal_;
+    ThemedText* title_;
+    ThemedText* fileName_;
+    QAbstractButton* close_;
+    QListView* list_;
+    ThemedText* summary_;
+    ThemedText* savedIn_;
+    QAbstractButton* revealButton_;
+};

@@ -1,0 +1,398 @@
+#include "ui/TransferCard.h"
+
+#include "browser/FileIconCache.h"
+#include "platform/RevealService.h"
+#include "state/AppState.h"
+#include "state/FileUrl.h"
+#include "ui/Buttons.h"
+#include "ui/Fonts.h"
+#include "ui/ProgressCapsule.h"
+#include "ui/Symbol.h"
+#include "ui/Theme.h"
+
+#include <QEnterEvent>
+#include <QEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QVariantAnimation>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int paddingV = 16;
+constexpr int paddingH = 14;
+constexpr int itemSpacing = 16;
+constexpr int iconSize = 44;
+constexpr int lineSpacing = 7;
+constexpr int buttonSpacing = 6;
+constexpr double cornerRadius = 11;
+constexpr int badgeSide = 20;
+constexpr double badgeSymbol = 16;
+constexpr int animationMs = 250;
+
+QFont titleFont() {
+    return Fonts::sans(14, Fonts::Weight::semibold);
+}
+QFont leadingFont() {
+    return Fonts::sans(11, Fonts::Weight::medium);
+}
+QFont trailingFont() {
+    return Fonts::sans(11);
+}
+
+int titleHeight() {
+    return QFontMetrics(titleFont()).height();
+}
+int statusHeight() {
+    return std::max(QFontMetrics(leadingFont()).height(), QFontMetrics(trailingFont()).height());
+}
+int contentHeight() {
+    const int column = titleHeight() + lineSpacing + static_cast<int>(ProgressCapsule::height) + lineSpacing +
+                       statusHeight();
+    return std::max(column, iconSize);
+}
+
+/// "xmark.circle.fill" on a disc of the card colour, over the card's corner.
+class RemoveBadge : public QAbstractButton {
+public:
+    explicit RemoveBadge(QWidget* parent) : QAbstractButton(parent) {
+        setFixedSize(badgeSide, badgeSide);
+        setCursor(Qt::PointingHandCursor);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        const Theme& theme = Theme::current();
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(Qt::NoPen);
+        p.setBrush(theme.card);
+        p.drawEllipse(QRectF(rect()));
+        const QPixmap glyph = Symbol::pixmap(QStringLiteral("xmark.circle.fill"), badgeSymbol,
+                                             isDown() ? theme.grey : theme.midGrey, devicePixelRatioF());
+        const QSizeF size = glyph.deviceIndependentSize();
+        p.drawPixmap(QPointF((width() - size.width()) / 2, (height() - size.height()) / 2), glyph);
+    }
+};
+
+} // namespace
+
+TransferCard::TransferCard(AppState& state, TransferJob* job, const QUuid& rowID, RevealService& reveal,
+                           QWidget* parent)
+    : QWidget(parent), state_(state), job_(job), rowID_(rowID), reveal_(reveal),
+      animation_(new QVariantAnimation(this)),
+      pause_(new CircleIconButton(QStringLiteral("pause.fill"), this)),
+      stop_(new CircleIconButton(QStringLiteral("stop.fill"), this)),
+      report_(new CircleIconButton(QStringLiteral("doc.text"), this)),
+      revealButton_(new CircleIconButton(QStringLiteral("magnifyingglass"), this)),
+      badge_(new RemoveBadge(this)) {
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    setAttribute(Qt::WA_Hover);
+    icon_ = FileIconCache::icon(job->iconURL().toLocalFile(), iconSize);
+    shownPct_ = std::max(0.0, job->pct());
+
+    animation_->setDuration(animationMs);
+    animation_->setEasingCurve(QEasingCurve::Linear);
+    connect(animation_, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
+        shownPct_ = value.toDouble();
+        update();
+    });
+
+    connect(pause_, &QAbstractButton::clicked, this, [this] {
+        if (job_) {
+            job_->togglePause();
+        }
+    });
+    connect(stop_, &QAbstractButton::clicked, this, [this] {
+        if (job_) {
+            job_->cancel();
+        }
+    });
+    connect(report_, &QAbstractButton::clicked, this, [this] { state_.setReportJob(job_); });
+    connect(revealButton_, &QAbstractButton::clicked, this, [this] {
+        if (const auto* r = row()) {
+            reveal_.reveal({r->url});
+        }
+    });
+    connect(badge_, &QAbstractButton::clicked, this, [this] {
+        if (job_) {
+            // The panel removes this card in response; nothing of it is touched afterwards.
+            state_.dismissDestination(job_, rowID_);
+        }
+    });
+    badge_->hide();
+    connectJob();
+    updateControls();
+}
+
+void TransferCard::connectJob() {
+    TransferJob* job = job_;
+    connect(job, &TransferJob::pctChanged, this, [this] {
+        if (job_) {
+            animateTo(job_->pct());
+        }
+    });
+    // Speed, bytes and the file name arrive together with each progress event; one repaint
+    // of this card covers them all.
+    for (auto signal : {&TransferJob::speedBpsChanged, &TransferJob::processedBytesChanged,
+                        &TransferJob::totalBytesChanged, &TransferJob::currentFileNameChanged}) {
+        connect(job, signal, this, qOverload<>(&QWidget::update));
+    }
+    for (auto signal :
+         {&TransferJob::phaseChanged, &TransferJob::destinationsChanged, &TransferJob::summaryChanged}) {
+        connect(job, signal, this, [this] {
+            updateControls();
+            update();
+        });
+    }
+}
+
+void TransferCard::animateTo(double pct) {
+    const double target = std::max(0.0, pct);
+    animation_->stop();
+    if (!isVisible()) {
+        shownPct_ = target;
+        return;
+    }
+    animation_->setStartValue(shownPct_);
+    animation_->setEndValue(target);
+    animation_->start();
+}
+
+bool TransferCard::isAnimating() const {
+    return animation_->state() == QAbstractAnimation::Running;
+}
+
+const TransferJob::DestinationStatus* TransferCard::row() const {
+    if (!job_) {
+        return nullptr;
+    }
+    for (const auto& r : job_->destinations()) {
+        if (r.id == rowID_) {
+            return &r;
+        }
+    }
+    return nullptr;
+}
+
+CardState TransferCard::state() const {
+    const auto* r = row();
+    if (!r) {
+        return {};
+    }
+    return CardState::derive(job_->phase(), *r);
+}
+
+QString TransferCard::leadingText() const {
+    return job_ ? state().leadingText(job_->currentFileName()) : QString();
+}
+
+QString TransferCard::trailingText() const {
+    return job_ ? CardState::trailingText(job_->phase(), job_->etaSeconds(), job_->speedBps()) : QString();
+}
+
+QColor TransferCard::barColour() const {
+    return state().barColour(Theme::current());
+}
+
+QStringList TransferCard::buttonSymbols() const {
+    QStringList symbols;
+    if (!pause_->isHidden()) {
+        symbols << (job_ && job_->phase() == TransferJob::Phase::paused ? QStringLiteral("play.fill")
+                                                                        : QStringLiteral("pause.fill"));
+    }
+    if (!stop_->isHidden()) {
+        symbols << QStringLiteral("stop.fill");
+    }
+    if (!report_->isHidden()) {
+        symbols << QStringLiteral("doc.text");
+    }
+    symbols << QStringLiteral("magnifyingglass");
+    return symbols;
+}
+
+QAbstractButton* TransferCard::button(const QString& symbol) const {
+    if (symbol == QLatin1String("play.fill") || symbol == QLatin1String("pause.fill")) {
+        return pause_;
+    }
+    if (symbol == QLatin1String("stop.fill")) {
+        return stop_;
+    }
+    if (symbol == QLatin1String("doc.text")) {
+        return report_;
+    }
+    if (symbol == QLatin1String("magnifyingglass")) {
+        return revealButton_;
+    }
+    return nullptr;
+}
+
+void TransferCard::updateControls() {
+    const bool active = job_ && job_->isActive();
+    const bool paused = job_ && job_->phase() == TransferJob::Phase::paused;
+    const bool hasReport = job_ && !active && job_->summary() && !job_->summary()->reports.empty();
+    pause_->setSymbol(paused ? QStringLiteral("play.fill") : QStringLiteral("pause.fill"));
+    pause_->setVisible(active);
+    stop_->setVisible(active);
+    report_->setVisible(hasReport);
+    badge_->setVisible(hovered_ && job_ && !active);
+    layoutButtons();
+}
+
+QSize TransferCard::sizeHint() const {
+    return {400, contentHeight() + 2 * paddingV + badgeOverhang};
+}
+
+QSize TransferCard::minimumSizeHint() const {
+    return {240, sizeHint().height()};
+}
+
+QRectF TransferCard::cardRect() const {
+    return QRectF(0, badgeOverhang, width() - badgeOverhang, height() - badgeOverhang);
+}
+
+void TransferCard::layoutButtons() {
+    const QRectF card = cardRect();
+    int x = static_cast<int>(card.right()) - paddingH;
+    const int centreY = static_cast<int>(card.center().y());
+    for (CircleIconButton* b : {revealButton_, report_, stop_, pause_}) {
+        if (b->isHidden()) {
+            continue;
+        }
+        const QSize size = b->sizeHint();
+        x -= size.width();
+        b->setGeometry(x, centreY - size.height() / 2, size.width(), size.height());
+        x -= buttonSpacing;
+    }
+    // Centred just inside the corner so that it overhangs the card without being clipped.
+    badge_->move(static_cast<int>(card.right()) - badgeSide + badgeOverhang,
+                 static_cast<int>(card.top()) - badgeOverhang);
+    badge_->raise();
+}
+
+void TransferCard::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    layoutButtons();
+}
+
+void TransferCard::enterEvent(QEnterEvent* event) {
+    QWidget::enterEvent(event);
+    hovered_ = true;
+    updateControls();
+}
+
+void TransferCard::leaveEvent(QEvent* event) {
+    QWidget::leaveEvent(event);
+    hovered_ = false;
+    updateControls();
+}
+
+void TransferCard::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::LanguageChange || event->type() == QEvent::PaletteChange) {
+        update();
+    }
+}
+
+void TransferCard::paintEvent(QPaintEvent*) {
+    const auto* r = row();
+    if (!r) {
+        return;
+    }
+    const Theme& theme = Theme::current();
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QRectF card = cardRect();
+    QPainterPath background;
+    background.addRoundedRect(card, cornerRadius, cornerRadius);
+    p.fillPath(background, theme.card);
+
+    const double top = card.top() + paddingV;
+    const double height = contentHeight();
+    const QRectF icon(card.left() + paddingH, top + (height - iconSize) / 2, iconSize, iconSize);
+    if (!icon_.isNull()) {
+        const QSizeF size = icon_.deviceIndependentSize();
+        p.drawPixmap(QPointF(icon.center().x() - size.width() / 2, icon.center().y() - size.height() / 2),
+                     icon_);
+    }
+
+    double right = card.right() - paddingH;
+    for (CircleIconButton* b : {pause_, stop_, report_, revealButton_}) {
+        if (!b->isHidden()) { // the leftmost button bounds the column
+            right = b->geometry().left() - itemSpacing;
+            break;
+        }
+    }
+    const double left = icon.right() + itemSpacing;
+    const double columnHeight =
+        titleHeight() + lineSpacing + ProgressCapsule::height + lineSpacing + statusHeight();
+    double y = top + (height - columnHeight) / 2;
+    paintTitle(p, QRectF(left, y, right - left, titleHeight()));
+    y += titleHeight() + lineSpacing;
+
+    const CardState cardState = CardState::derive(job_->phase(), *r);
+    const ProgressCapsule bar{shownPct_, theme.overlay(0.05, 0.05), cardState.barColour(theme)};
+    bar.paint(p, QRectF(left, y, right - left, ProgressCapsule::height));
+    y += ProgressCapsule::height + lineSpacing;
+    paintStatus(p, QRectF(left, y, right - left, statusHeight()));
+}
+
+void TransferCard::paintTitle(QPainter& p, const QRectF& line) const {
+    const Theme& theme = Theme::current();
+    const QFont font = titleFont();
+    const QFontMetricsF fm(font);
+    const QString label = job_->sourcesLabel();
+    const auto* r = row();
+    const QString destination = r ? FileUrl::lastComponent(r->url) : QString();
+    const QPixmap arrow = Symbol::pixmap(QStringLiteral("arrow.right"), 11, theme.faintGrey,
+                                         devicePixelRatioF(), Fonts::Weight::semibold);
+    const double arrowWidth = arrow.deviceIndependentSize().width();
+    const double gap = 6;
+    const double available = std::max(0.0, line.width() - arrowWidth - 2 * gap);
+    double labelWidth = fm.horizontalAdvance(label);
+    double destinationWidth = fm.horizontalAdvance(destination);
+    if (labelWidth + destinationWidth > available) {
+        // Each side keeps its own width up to half the line; a short side gives the rest away.
+        const double half = available / 2;
+        if (labelWidth <= half) {
+            destinationWidth = available - labelWidth;
+        } else if (destinationWidth <= half) {
+            labelWidth = available - destinationWidth;
+        } else {
+            labelWidth = half;
+            destinationWidth = half;
+        }
+    }
+    p.setFont(font);
+    p.setPen(theme.mainText);
+    const QString shownLabel = fm.elidedText(label, Qt::ElideMiddle, labelWidth);
+    const double labelAdvance = fm.horizontalAdvance(shownLabel);
+    p.drawText(QRectF(line.left(), line.top(), labelAdvance + 1, line.height()),
+               Qt::AlignLeft | Qt::AlignVCenter, shownLabel);
+    double x = line.left() + labelAdvance + gap;
+    p.drawPixmap(QPointF(x, line.center().y() - arrow.deviceIndependentSize().height() / 2), arrow);
+    x += arrowWidth + gap;
+    p.drawText(QRectF(x, line.top(), line.right() - x, line.height()), Qt::AlignLeft | Qt::AlignVCenter,
+               fm.elidedText(destination, Qt::ElideMiddle, destinationWidth));
+}
+
+void TransferCard::paintStatus(QPainter& p, const QRectF& line) const {
+    const Theme& theme = Theme::current();
+    const QString trailing = trailingText();
+    const QFontMetricsF trailingMetrics(trailingFont());
+    const double trailingWidth = trailing.isEmpty() ? 0 : trailingMetrics.horizontalAdvance(trailing) + 1;
+    p.setFont(trailingFont());
+    p.setPen(theme.faintGrey);
+    p.drawText(line, Qt::AlignRight | Qt::AlignVCenter, trailing);
+
+    const CardState cardState = state();
+    const double leadingWidth = std::max(0.0, line.width() - trailingWidth - (trailing.isEmpty() ? 0 : 10));
+    p.setFont(leadingFont());
+    p.setPen(cardState.leadingColour(theme));
+    const QString leading =
+        QFontMetricsF(leadingFont())
+            .elidedText(cardState.leadingText(job_->currentFileName()), Qt::ElideMiddle, leadingWidth);
+    p.drawText(QRectF(line.left(), line.top(), leadingWidth, line.height()), Qt::AlignLeft | Qt::AlignVCenter,
+               leading);
+}

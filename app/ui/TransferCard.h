@@ -1,0 +1,78 @@
+#pragma once
+#include "ui/CardState.h"
+
+#include <QPixmap>
+#include <QPointer>
+#include <QStringList>
+#include <QUuid>
+#include <QWidget>
+
+class AppState;
+class CircleIconButton;
+class QAbstractButton;
+class QVariantAnimation;
+class RevealService;
+class TransferJob;
+
+/// One destination row of one job: icon, "label → destination", the progress capsule, the
+/// status line and the buttons that fit the job's phase; a remove badge on hover once the
+/// job has ended. Repaints only when its own job changes. Main thread.
+class TransferCard : public QWidget {
+    Q_OBJECT
+public:
+    /// Room around the painted card on the top and right, where the remove badge overhangs.
+    static constexpr int badgeOverhang = 8;
+
+    /// `job` must be listed in `state`; the card stops reacting once the job is gone.
+    TransferCard(AppState& state, TransferJob* job, const QUuid& rowID, RevealService& reveal,
+                 QWidget* parent = nullptr);
+
+    [[nodiscard]] TransferJob* job() const { return job_; }
+    [[nodiscard]] const QUuid& rowID() const { return rowID_; }
+
+    /// What the card shows now (also what tests read).
+    [[nodiscard]] CardState state() const;
+    [[nodiscard]] QString leadingText() const;
+    [[nodiscard]] QString trailingText() const;
+    [[nodiscard]] QColor barColour() const;
+    /// The symbols of the visible buttons, left to right.
+    [[nodiscard]] QStringList buttonSymbols() const;
+    [[nodiscard]] QAbstractButton* button(const QString& symbol) const;
+    [[nodiscard]] QAbstractButton* removeBadge() const { return badge_; }
+    /// True while the bar is still moving towards the job's percentage.
+    [[nodiscard]] bool isAnimating() const;
+
+    [[nodiscard]] QSize sizeHint() const override;
+    [[nodiscard]] QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    [[nodiscard]] const TransferJob::DestinationStatus* row() const;
+    [[nodiscard]] QRectF cardRect() const;
+    void connectJob();
+    void animateTo(double pct);
+    void updateControls();
+    void layoutButtons();
+    void paintTitle(QPainter& painter, const QRectF& line) const;
+    void paintStatus(QPainter& painter, const QRectF& line) const;
+
+    AppState& state_;
+    QPointer<TransferJob> job_;
+    QUuid rowID_;
+    RevealService& reveal_;
+    QPixmap icon_;
+    double shownPct_ = 0;
+    QVariantAnimation* animation_;
+    CircleIconButton* pause_;
+    CircleIconButton* stop_;
+    CircleIconButton* report_;
+    CircleIconButton* revealButton_;
+    QAbstractButton* badge_;
+    bool hovered_ = false;
+};

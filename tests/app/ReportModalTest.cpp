@@ -1,0 +1,161 @@
+// The report sheet over real finished jobs: every file with its symbol, the summary line's
+// colour, the report's real name and what "show report" reveals; opened and closed through
+// the state's report job.
+#include "PanelTestSupport.h"
+
+#include "settings/Appearance.h"
+#include "settings/L10n.h"
+#include "settings/Localization.h"
+#include "settings/ReportSettings.h"
+#include "settings/ResourceBundle.h"
+#include "state/Notifier.h"
+#include "ui/MainView.h"
+#include "ui/ReportFileList.h"
+#include "ui/ReportModal.h"
+#include "ui/Theme.h"
+#include "ui/ThemedText.h"
+#include "ui/WindowWiring.h"
+
+#include "stowline/ByteFormat.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QListView>
+#include <QTemporaryDir>
+#include <QTest>
+
+class ReportModalTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        ResourceBundle::setPathForTesting(QStringLiteral(STOWLINE_BUNDLE_DIR));
+        Localization::setOverride(stowline::SupportedLanguage::en);
+        Theme::apply(true);
+    }
+
+    void init() {
+        notifications = std::make_unique<FakeNotifications>();
+        Notifier::setService(notifications.get());
+        ReportSettings::setWritesMHL(true);
+        ReportSettings::setWritesText(true);
+        tmp = std::make_unique<QTemporaryDir>();
+        QVERIFY(tmp->isValid());
+        root = tmp->path();
+        writeFile(root + QStringLiteral("/A001/clip1.mov"), 3000);
+        writeFile(root + QStringLiteral("/A001/sub/bad.mov"), 2000, 'x');
+        writeFile(root + QStringLiteral("/A001/clip2.mov"), 1000, 'k');
+        QDir().mkpath(root + QStringLiteral("/drive"));
+    }
+    void cleanup() { Notifier::setService(nullptr); }
+
+    // A file whose copy never reads back right is listed with a cross, the others with a
+    // check; the summary line counts the error and is red; the name is the one written.
+    void listsEveryFileAndTheRealReport() {
+        AppState::Services services;
+        services.engineOptions.verify = [](const std::filesystem::path& path) -> std::uint64_t {
+            return path.filename() == "bad.mov" ? 1 : hashOfFile(path);
+        };
+        AppState state(services);
+        TransferJob* job = runJob(state);
+        QVERIFY(job);
+        QCOMPARE(job->phase(), TransferJob::Phase::doneWithErrors);
+        FakeReveal reveal;
+        ReportModal modal(state, *job, reveal);
+        QCOMPARE(modal.size(), QSize(640, 460));
+
+        QAbstractItemModel* model = modal.fileList()->model();
+        QCOMPARE(model->rowCount(), 3);
+        QStringList failed;
+        for (int i = 0; i < model->rowCount(); ++i) {
+            const QModelIndex index = model->index(i, 0);
+            QCOMPARE(index.data(ReportFileList::hashRole).toString().size(), 16);
+            if (index.data(ReportFileList::failedRole).toBool()) {
+                failed << index.data(ReportFileList::relativePathRole).toString();
+            }
+        }
+        QCOMPARE(failed, QStringList{QStringLiteral("A001/sub/bad.mov")});
+
+        const QString summary = modal.summaryText()->text();
+        QCOMPARE(summary, L10n::t("reportmodal.summary.errors",
+                                  {L10n::plural("files_count", 3),
+                                   QString::fromStdString(stowline::ByteFormat::string(6000)),
+                                   L10n::plural("errors_count", 1)}));
+        QCOMPARE(modal.summaryText()->colour(), Theme::current().red);
+
+        const QStringList logs = hashLogFiles(root + QStringLiteral("/drive"));
+        const QString mhl = logs.filter(QStringLiteral(".mhl")).value(0);
+        QVERIFY(!mhl.isEmpty());
+        QCOMPARE(modal.fileNameText()->text(), QStringLiteral("Hash Log/") + mhl);
+        modal.revealButton()->click();
+        QCOMPARE(reveal.revealed,
+                 (QList<QList<QUrl>>{{fileUrl(root + QStringLiteral("/drive/Hash Log/") + mhl)}}));
+    }
+
+    // A clean job's line is green; with only the text report written, the sheet names and
+    // reveals that file instead of a hash list that does not exist.
+    void cleanJobWithTextReportOnly() {
+        ReportSettings::setWritesMHL(false);
+        AppState state;
+        TransferJob* job = runJob(state);
+        QVERIFY(job);
+        QCOMPARE(job->phase(), TransferJob::Phase::done);
+        FakeReveal reveal;
+        ReportModal modal(state, *job, reveal);
+        QCOMPARE(modal.summaryText()->text(),
+                 L10n::t("reportmodal.summary.verified",
+                         {L10n::plural("files_count", 3),
+                          QString::fromStdString(stowline::ByteFormat::string(6000))}));
+        QCOMPARE(modal.summaryText()->colour(), Theme::current().green);
+        const QStringList logs = hashLogFiles(root + QStringLiteral("/drive"));
+        QCOMPARE(logs.size(), 1);
+        QVERIFY(logs[0].endsWith(QLatin1String("_report.txt")));
+        QCOMPARE(modal.fileNameText()->text(), QStringLiteral("Hash Log/") + logs[0]);
+        modal.revealButton()->click();
+        QCOMPARE(reveal.revealed.value(0),
+                 (QList<QUrl>{fileUrl(root + QStringLiteral("/drive/Hash Log/") + logs[0])}));
+    }
+
+    // The sheet opens on the state's report job and its close mark clears it again.
+    void opensAndClosesWithTheReportJob() {
+        AppState state;
+        TransferJob* job = runJob(state);
+        QVERIFY(job);
+        Appearance appearance;
+        FakeReveal reveal;
+        QWidget window;
+        auto* view = new MainView(&window);
+        installTransfersAndSettings(*view, state, appearance, reveal);
+        window.show();
+        QVERIFY(!window.findChild<ReportModal*>());
+        state.setReportJob(job);
+        auto* modal = window.findChild<ReportModal*>();
+        QVERIFY(modal);
+        QVERIFY(modal->isVisible());
+        QCOMPARE(modal->windowModality(), Qt::WindowModal);
+        modal->closeButton()->click();
+        QVERIFY(!state.reportJob());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!window.findChild<ReportModal*>());
+    }
+
+private:
+    TransferJob* runJob(AppState& state) {
+        state.addSources({fileUrl(root + QStringLiteral("/A001"))});
+        state.addDestinations({fileUrl(root + QStringLiteral("/drive"))});
+        state.startTransfer();
+        if (state.jobs().isEmpty()) {
+            return nullptr;
+        }
+        TransferJob* job = state.jobs().front();
+        (void)QTest::qWaitFor([job] { return !job->isActive(); }, 60000);
+        return job->isActive() ? nullptr : job;
+    }
+
+    std::unique_ptr<FakeNotifications> notifications;
+    std::unique_ptr<QTemporaryDir> tmp;
+    QString root;
+};
+
+QTEST_MAIN(ReportModalTest)
+#include "ReportModalTest.moc"

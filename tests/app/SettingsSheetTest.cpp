@@ -1,0 +1,165 @@
+// The settings sheet over a real window: language and appearance switch live, the report
+// formats' warning, and a job that then writes no Hash Log; the sheet opens and closes with
+// the view's showsSettings.
+#include "PanelTestSupport.h"
+
+#include "settings/Appearance.h"
+#include "settings/L10n.h"
+#include "settings/Localization.h"
+#include "settings/ReportSettings.h"
+#include "settings/ResourceBundle.h"
+#include "settings/UpdateSettings.h"
+#include "state/Notifier.h"
+#include "ui/Buttons.h"
+#include "ui/ChoiceButton.h"
+#include "ui/MainView.h"
+#include "ui/SettingsSheet.h"
+#include "ui/Theme.h"
+#include "ui/ThemedText.h"
+#include "ui/TransfersPanel.h"
+#include "ui/WindowWiring.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using stowline::SupportedLanguage;
+
+class SettingsSheetTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { ResourceBundle::setPathForTesting(QStringLiteral(STOWLINE_BUNDLE_DIR)); }
+
+    void init() {
+        Localization::setOverride(SupportedLanguage::en);
+        ReportSettings::setWritesMHL(true);
+        ReportSettings::setWritesText(true);
+        notifications = std::make_unique<FakeNotifications>();
+        Notifier::setService(notifications.get());
+        appearance = std::make_unique<Appearance>();
+        Theme::follow(*appearance);
+        // As the application does: a language change re-translates every window.
+        QObject::connect(appearance.get(), &Appearance::languageChanged, qApp,
+                         [] { QCoreApplication::postEvent(qApp, new QEvent(QEvent::LanguageChange)); });
+        window = std::make_unique<QWidget>();
+        window->resize(1100, 800);
+        view = new MainView(window.get());
+        view->resize(1100, 800);
+        installTransfersAndSettings(*view, state, *appearance, reveal);
+        window->show();
+        view->setShowsSettings(true);
+        sheet = window->findChild<SettingsSheet*>();
+        QVERIFY(sheet);
+    }
+
+    void cleanup() {
+        window.reset();
+        appearance.reset();
+        Notifier::setService(nullptr);
+    }
+
+    // Choosing Portuguese re-translates the open sheet and the transfers panel at once;
+    // "automatic" removes the choice again.
+    void languageSwitchesLive() {
+        QCOMPARE(sheet->titleText()->text(), QStringLiteral("Settings"));
+        const auto* panel = view->findChild<TransfersPanel*>();
+        QVERIFY(panel);
+        const QString englishClear = panel->clearButton()->text();
+        const QList<ChoiceButton*>& languages = sheet->languageButtons();
+        QCOMPARE(languages.size(), 3);
+        QCOMPARE(languages[1]->text(), QStringLiteral("Português"));
+        QCOMPARE(languages[2]->text(), QStringLiteral("English"));
+        QVERIFY(languages[2]->isSelected());
+
+        languages[1]->click();
+        QCOMPARE(appearance->languageOverride(), std::optional(SupportedLanguage::ptBR));
+        QTRY_COMPARE(sheet->titleText()->text(), L10n::t("settings.title"));
+        QVERIFY(sheet->titleText()->text() != QStringLiteral("Settings"));
+        QTRY_COMPARE(panel->clearButton()->text(), L10n::t("transfers.clear"));
+        QVERIFY(panel->clearButton()->text() != englishClear);
+        QCOMPARE(sheet->closeButton()->text(), L10n::t("settings.close"));
+        QVERIFY(languages[1]->isSelected());
+        QVERIFY(!languages[2]->isSelected());
+
+        languages[0]->click();
+        QVERIFY(!appearance->languageOverride());
+        QVERIFY(!Localization::override());
+        QVERIFY(languages[0]->isSelected());
+    }
+
+    // Both formats off shows the warning; a job then writes no Hash Log and still ends done.
+    void bothFormatsOffWarnsAndWritesNothing() {
+        QVERIFY(sheet->noneWarning()->isHidden());
+        QCOMPARE(sheet->mhlPill()->symbol(), QStringLiteral("checkmark"));
+        sheet->mhlPill()->click();
+        QCOMPARE(sheet->mhlPill()->symbol(), QStringLiteral("xmark"));
+        QVERIFY(sheet->noneWarning()->isHidden());
+        sheet->textPill()->click();
+        QVERIFY(!sheet->noneWarning()->isHidden());
+        QVERIFY(!ReportSettings::writesMHL() && !ReportSettings::writesText());
+
+        QTemporaryDir tmp;
+        writeFile(tmp.path() + QStringLiteral("/A001/a.mov"), 2000);
+        QDir().mkpath(tmp.path() + QStringLiteral("/drive"));
+        state.addSources({fileUrl(tmp.path() + QStringLiteral("/A001"))});
+        state.addDestinations({fileUrl(tmp.path() + QStringLiteral("/drive"))});
+        state.startTransfer();
+        QTRY_VERIFY_WITH_TIMEOUT(noActiveJobs(state), 60000);
+        QCOMPARE(state.jobs().front()->phase(), TransferJob::Phase::done);
+        QVERIFY(QFile::exists(tmp.path() + QStringLiteral("/drive/A001/a.mov")));
+        QVERIFY(!QDir(tmp.path() + QStringLiteral("/drive/Hash Log")).exists());
+
+        sheet->textPill()->click();
+        QVERIFY(sheet->noneWarning()->isHidden());
+        QVERIFY(ReportSettings::writesText());
+        state.clearFinishedJobs();
+    }
+
+    // Appearance switches at once; the update check can never be pressed; the checkbox writes
+    // through; closing clears showsSettings and keeps every change.
+    void appearanceUpdatesAndClosing() {
+        QVERIFY(sheet->darkButton()->isSelected() != appearance->isLight());
+        sheet->lightButton()->click();
+        QVERIFY(appearance->isLight());
+        QVERIFY(Theme::current().isLight);
+        QVERIFY(sheet->lightButton()->isSelected());
+        sheet->darkButton()->click();
+        QVERIFY(!Theme::current().isLight);
+
+        QVERIFY(!sheet->checkNowButton()->isEnabled());
+        QSignalSpy clicked(sheet->checkNowButton(), &QAbstractButton::clicked);
+        QTest::mouseClick(sheet->checkNowButton(), Qt::LeftButton);
+        QCOMPARE(clicked.size(), 0);
+
+        const bool before = UpdateSettings::checksAutomatically();
+        QCOMPARE(sheet->autoUpdateCheck()->isChecked(), before);
+        sheet->autoUpdateCheck()->click();
+        QCOMPARE(UpdateSettings::checksAutomatically(), !before);
+
+        QSignalSpy shows(view, &MainView::showsSettingsChanged);
+        sheet->closeButton()->click();
+        QCOMPARE(shows.size(), 1);
+        QVERIFY(!view->showsSettings());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!window->findChild<SettingsSheet*>());
+        QVERIFY(!appearance->isLight());
+        view->setShowsSettings(true);
+        QVERIFY(window->findChild<SettingsSheet*>());
+    }
+
+private:
+    AppState state;
+    FakeReveal reveal;
+    std::unique_ptr<FakeNotifications> notifications;
+    std::unique_ptr<Appearance> appearance;
+    std::unique_ptr<QWidget> window;
+    MainView* view = nullptr;
+    SettingsSheet* sheet = nullptr;
+};
+
+QTEST_MAIN(SettingsSheetTest)
+#include "SettingsSheetTest.moc"

@@ -1,0 +1,306 @@
+// The transfers panel with real jobs on temporary folders: card states per destination,
+// buttons by phase, the remove badge, clearing, the header and what progress repaints.
+#include "PanelTestSupport.h"
+
+#include "settings/L10n.h"
+#include "settings/Localization.h"
+#include "settings/ReportSettings.h"
+#include "settings/ResourceBundle.h"
+#include "state/Notifier.h"
+#include "ui/Buttons.h"
+#include "ui/CardState.h"
+#include "ui/Theme.h"
+#include "ui/TransferCard.h"
+#include "ui/TransfersPanel.h"
+
+#include "stowline/CopyError.h"
+#include "stowline/CopyFailureReason.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLayout>
+#include <QTemporaryDir>
+#include <QTest>
+
+using Phase = TransferJob::Phase;
+using Kind = CardState::Kind;
+
+class TransfersPanelTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        ResourceBundle::setPathForTesting(QStringLiteral(STOWLINE_BUNDLE_DIR));
+        Localization::setOverride(stowline::SupportedLanguage::en);
+        Theme::apply(false);
+    }
+
+    void init() {
+        notifications = std::make_unique<FakeNotifications>();
+        Notifier::setService(notifications.get());
+        ReportSettings::setWritesMHL(true);
+        ReportSettings::setWritesText(true);
+        tmp = std::make_unique<QTemporaryDir>();
+        QVERIFY(tmp->isValid());
+        root = tmp->path();
+    }
+    void cleanup() { Notifier::setService(nullptr); }
+
+    // The first rule that applies decides; engine reasons are looked up, sentences are not.
+    void cardStateRules() {
+        TransferJob::DestinationStatus row;
+        row.completedFileCount = 4;
+        QCOMPARE(CardState::derive(Phase::running, row).kind, Kind::running);
+        QCOMPARE(CardState::derive(Phase::doneWithErrors, row), (CardState{Kind::done, 4, {}}));
+        row.errorCount = 1;
+        QCOMPARE(CardState::derive(Phase::done, row).kind, Kind::doneWithErrors);
+        QCOMPARE(CardState::derive(Phase::cancelled, row).kind, Kind::cancelled);
+        QCOMPARE(CardState::derive(Phase::sourceError, row).kind, Kind::sourceError);
+        row.failedReason = QStringLiteral("destinationDisconnected");
+        const CardState failed = CardState::derive(Phase::running, row);
+        QCOMPARE(failed.kind, Kind::failed);
+        QCOMPARE(failed.leadingText({}),
+                 L10n::t("transfers.failed", {L10n::t("failure.destinationDisconnected")}));
+        QVERIFY(!failed.leadingText({}).contains(QLatin1String("destinationDisconnected")));
+        // Every engine reason has its own text in the catalog.
+        for (const char* raw : {"destinationDisconnected", "cancelledOutOfSpace", "destinationUnreachable",
+                                "destinationOutOfSpace", "destinationWriteFailed"}) {
+            QVERIFY(stowline::copyFailureReasonFromText(raw));
+            const QString text = CardState::failureText(QString::fromLatin1(raw));
+            QVERIFY2(!text.startsWith(QLatin1String("failure.")), raw);
+        }
+        // A reason that only looks like one is shown as it stands.
+        QCOMPARE(CardState::failureText(QStringLiteral("DestinationDisconnected")),
+                 QStringLiteral("DestinationDisconnected"));
+
+        QCOMPARE(CardState::trailingText(Phase::done, 3.0, 5e6), QString());
+        QCOMPARE(CardState::trailingText(Phase::paused, 3.0, 5e6), L10n::t("transfers.paused"));
+        QVERIFY(CardState::trailingText(Phase::running, 90.0, 5e6).startsWith(QLatin1Char('~')));
+        QVERIFY(CardState::trailingText(Phase::running, 90.0, 5e6).endsWith(QLatin1Char(')')));
+        QVERIFY(!CardState::trailingText(Phase::running, std::nullopt, 5e6).contains(QLatin1Char('~')));
+    }
+
+    // One drive is short of room and given up: while paused the cards offer resume and cancel
+    // and no remove badge; at the end one red card names the reason inside the failure
+    // sentence, the other is green with its own file count, and dismissing removes one card.
+    void droppedDestinationEndsRedNextToGreen() {
+        writeFile(root + QStringLiteral("/A001/a.mov"), 4000);
+        writeFile(root + QStringLiteral("/A001/b.mov"), 4000, 'q');
+        QDir().mkpath(root + QStringLiteral("/roomy"));
+        QDir().mkpath(root + QStringLiteral("/full"));
+        const std::filesystem::path full = FileUrl::toPath(fileUrl(root + QStringLiteral("/full")));
+        AppState::Services services;
+        services.engineOptions.capacity =
+            [full](const std::filesystem::path& at) -> std::optional<stowline::VolumeCapacity> {
+            if (at == full) {
+                return stowline::VolumeCapacity{std::nullopt, 100, false};
+            }
+            return stowline::CopyEngine::readCapacity(at);
+        };
+        AppState state(services);
+        FakeReveal reveal;
+        TransfersPanel panel(state, reveal);
+        panel.resize(452, 400);
+        QVERIFY(panel.showsEmptyState());
+        state.addSources({fileUrl(root + QStringLiteral("/A001"))});
+        state.addDestinations(
+            {fileUrl(root + QStringLiteral("/roomy")), fileUrl(root + QStringLiteral("/full"))});
+        QTRY_VERIFY_WITH_TIMEOUT(allSourcesScanned(state), 30000);
+        state.startTransfer();
+        QCOMPARE(panel.cards().size(), 2);
+        QVERIFY(!panel.showsEmptyState());
+
+        QTRY_VERIFY_WITH_TIMEOUT(state.hasDiskFullAlert(), 30000);
+        for (TransferCard* card : panel.cards()) {
+            QCOMPARE(card->trailingText(), L10n::t("transfers.paused"));
+            QCOMPARE(card->buttonSymbols(), (QStringList{"play.fill", "stop.fill", "magnifyingglass"}));
+            QCOMPARE(card->barColour(), Theme::current().blue);
+            hover(card, true);
+            QVERIFY(card->removeBadge()->isHidden());
+            hover(card, false);
+        }
+        state.dropFullDestination();
+        QCOMPARE(panel.cards()[0]->buttonSymbols(),
+                 (QStringList{"pause.fill", "stop.fill", "magnifyingglass"}));
+        QTRY_VERIFY_WITH_TIMEOUT(noActiveJobs(state), 60000);
+
+        TransferCard* green = panel.cards()[0];
+        TransferCard* red = panel.cards()[1];
+        QCOMPARE(green->leadingText(), L10n::t("transfers.done", {L10n::plural("files_count", 2)}));
+        QCOMPARE(green->state().leadingColour(Theme::current()), Theme::current().green);
+        QCOMPARE(green->barColour(), Theme::current().green);
+        QCOMPARE(red->leadingText(), L10n::t("transfers.failed", {L10n::t("transferjob.dropped_no_space")}));
+        QCOMPARE(red->state().leadingColour(Theme::current()), Theme::current().red);
+        QCOMPARE(red->barColour(), Theme::current().red);
+        QCOMPARE(green->trailingText(), QString());
+        QCOMPARE(green->buttonSymbols(), (QStringList{"doc.text", "magnifyingglass"}));
+
+        green->button(QStringLiteral("magnifyingglass"))->click();
+        QCOMPARE(reveal.revealed, (QList<QList<QUrl>>{{fileUrl(root + QStringLiteral("/roomy"))}}));
+        green->button(QStringLiteral("doc.text"))->click();
+        QCOMPARE(state.reportJob(), green->job());
+        state.setReportJob(nullptr);
+
+        hover(red, true);
+        QVERIFY(!red->removeBadge()->isHidden());
+        red->removeBadge()->click();
+        QCOMPARE(panel.cardCount(), 1);
+        QCOMPARE(panel.cards(), (QList<TransferCard*>{green}));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        hover(green, true);
+        green->removeBadge()->click();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(state.jobs().isEmpty());
+        QVERIFY(panel.showsEmptyState());
+        QCOMPARE(panel.cardCount(), 0);
+    }
+
+    // A cancel before any file is done leaves only the reveal button; a cancel after one file
+    // keeps the report button. Both look empty and say cancelled.
+    void cancelledCards() {
+        for (int i = 0; i < 3; ++i) {
+            writeFile(root + QStringLiteral("/B002/clip%1.mov").arg(i), 3000 + i);
+        }
+        writeFile(root + QStringLiteral("/C003/clip.mov"), 3000);
+        QDir().mkpath(root + QStringLiteral("/drive"));
+        auto verifyCalls = std::make_shared<std::atomic<int>>(0);
+        auto lateHeld = std::make_shared<std::atomic<bool>>(false);
+        auto earlyHeld = std::make_shared<std::atomic<bool>>(false);
+        auto lateGate = std::make_shared<Gate>();
+        auto earlyGate = std::make_shared<Gate>();
+        AppState::Services services;
+        services.engineOptions.verify = [=](const std::filesystem::path& path) -> std::uint64_t {
+            if (path.string().find("C003") != std::string::npos) {
+                // The only file waits until the test has pressed cancel, then gives up as a
+                // verifier does when the job is cancelled under it.
+                earlyHeld->store(true);
+                earlyGate->wait();
+                throw stowline::CopyError::cancelled();
+            }
+            // The second file waits here until the test has pressed cancel.
+            if (++*verifyCalls == 2) {
+                lateHeld->store(true);
+                lateGate->wait();
+            }
+            return hashOfFile(path);
+        };
+        AppState state(services);
+        const OpenOnExit openEarly{earlyGate};
+        const OpenOnExit openLate{lateGate};
+        FakeReveal reveal;
+        TransfersPanel panel(state, reveal);
+        state.addDestinations({fileUrl(root + QStringLiteral("/drive"))});
+
+        state.addSources({fileUrl(root + QStringLiteral("/C003"))});
+        state.startTransfer();
+        TransferJob* early = state.jobs().front();
+        QTRY_VERIFY_WITH_TIMEOUT(earlyHeld->load(), 30000);
+        early->cancel();
+        earlyGate->open();
+        state.addSources({fileUrl(root + QStringLiteral("/B002"))});
+        state.startTransfer();
+        TransferJob* late = state.jobs().front();
+        QTRY_VERIFY_WITH_TIMEOUT(lateHeld->load(), 30000);
+        late->cancel();
+        lateGate->open();
+        QTRY_VERIFY_WITH_TIMEOUT(noActiveJobs(state), 60000);
+
+        QCOMPARE(early->phase(), Phase::cancelled);
+        QCOMPARE(late->phase(), Phase::cancelled);
+        QVERIFY(late->summary() && !late->summary()->reports.empty());
+        QVERIFY(early->summary() && early->summary()->reports.empty());
+        QCOMPARE(panel.cards().size(), 2);
+        TransferCard* lateCard = panel.cards()[0]; // newest first
+        TransferCard* earlyCard = panel.cards()[1];
+        QCOMPARE(lateCard->job(), late);
+        for (TransferCard* card : {lateCard, earlyCard}) {
+            QCOMPARE(card->leadingText(), L10n::t("transfers.cancelled"));
+            QCOMPARE(card->barColour(), Theme::current().overlay(0.05, 0.05));
+            QCOMPARE(card->state().leadingColour(Theme::current()), Theme::current().faintGrey);
+        }
+        QCOMPARE(lateCard->buttonSymbols(), (QStringList{"doc.text", "magnifyingglass"}));
+        QCOMPARE(earlyCard->buttonSymbols(), (QStringList{"magnifyingglass"}));
+    }
+
+    // Three jobs to two drives: six cards. Clearing keeps the paused jobs' cards; progress of
+    // one job repaints its own cards only and rebuilds nothing.
+    void headerClearingAndRepaints() {
+        for (const char* name : {"c1", "c2", "c3"}) {
+            writeFile(root + QStringLiteral("/%1/a.mov").arg(QLatin1String(name)), 1000);
+        }
+        QDir().mkpath(root + QStringLiteral("/d1"));
+        QDir().mkpath(root + QStringLiteral("/d2"));
+        // c2 and c3 stay running, held in the verification of their only file.
+        auto gate = std::make_shared<Gate>();
+        AppState::Services services;
+        services.engineOptions.verify = [gate](const std::filesystem::path& path) {
+            const std::string p = path.string();
+            if (p.find("/c2/") != std::string::npos || p.find("/c3/") != std::string::npos) {
+                gate->wait();
+            }
+            return hashOfFile(path);
+        };
+        AppState state(services);
+        const OpenOnExit openGate{gate};
+        FakeReveal reveal;
+        TransfersPanel panel(state, reveal);
+        panel.resize(452, 900);
+        panel.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&panel));
+        state.addDestinations({fileUrl(root + QStringLiteral("/d1")), fileUrl(root + QStringLiteral("/d2"))});
+        state.addSources({fileUrl(root + QStringLiteral("/c1"))});
+        state.startTransfer();
+        QTRY_VERIFY_WITH_TIMEOUT(noActiveJobs(state), 60000);
+        QVERIFY(panel.speedText().isEmpty());
+        QVERIFY(panel.clearButton()->isVisible());
+        for (const char* name : {"c2", "c3"}) {
+            state.addSources({fileUrl(root + QLatin1Char('/') + QLatin1String(name))});
+            state.startTransfer();
+        }
+        QCOMPARE(state.jobs().size(), 3);
+        QCOMPARE(panel.cardCount(), 6);
+        QTRY_COMPARE(panel.speedText(), state.totalSpeedLabel()); // redrawn once a second
+
+        TransferJob* running = state.jobs()[0];
+        TransferJob* done = state.jobs()[2];
+        const QList<TransferCard*> before = panel.cards();
+        PaintCounter paints;
+        for (TransferCard* card : before) {
+            paints.watch(card);
+        }
+        // Let the bars finish moving and the new cards' layout and first paint happen before
+        // counting.
+        QTRY_VERIFY(std::none_of(before.cbegin(), before.cend(), [](auto* c) { return c->isAnimating(); }));
+        QCoreApplication::sendPostedEvents();
+        panel.layout()->activate();
+        panel.repaint();
+        QCoreApplication::processEvents();
+        paints.reset();
+        running->apply(stowline::EngineEvent{stowline::EngineEvent::FileStarted{0, 1, "x/a.mov", {}}});
+        running->apply(stowline::EngineEvent{stowline::EngineEvent::Progress{500, 1000, 2e6}});
+        QTRY_VERIFY(paints.counts.value(before[0]) > 0 && paints.counts.value(before[1]) > 0);
+        QCOMPARE(before[0]->leadingText(), QStringLiteral("a.mov"));
+        for (TransferCard* card : before) {
+            if (card->job() == done) {
+                QCOMPARE(paints.counts.value(card), 0);
+            }
+        }
+        QCOMPARE(panel.cards(), before);
+
+        panel.clearButton()->click();
+        QCOMPARE(panel.cardCount(), 4);
+        for (TransferCard* card : panel.cards()) {
+            QVERIFY(card->job()->isActive());
+            QVERIFY(before.contains(card)); // the remaining cards were kept, not rebuilt
+        }
+        QVERIFY(panel.clearButton()->isHidden());
+    }
+
+private:
+    std::unique_ptr<FakeNotifications> notifications;
+    std::unique_ptr<QTemporaryDir> tmp;
+    QString root;
+};
+
+QTEST_MAIN(TransfersPanelTest)
+#include "TransfersPanelTest.moc"
