@@ -7,6 +7,7 @@
 #include "settings/ReportStrings.h"
 #include "stowline/ByteFormat.h"
 #include "stowline/CopyEngine.h"
+#include "stowline/CopyFailureReason.h"
 #include "stowline/FileScanner.h"
 #include "stowline/ReportWriter.h"
 #include "stowline/SupportedLanguage.h"
@@ -307,6 +308,9 @@ public:
                 fileFinished(finished->report);
             } else if (const auto* failed = event->get<EngineEvent::DestinationFailed>()) {
                 failedRoots_.insert(failed->root);
+                if (failed->reason == toText(CopyFailureReason::destinationDisconnected)) {
+                    disconnected_.insert(failed->root);
+                }
                 complain("destination " + failed->root.string() +
                          " left the job: " + OffloadText::destinationReason(failed->reason));
             } else if (const auto* full = event->get<EngineEvent::DiskFull>()) {
@@ -324,7 +328,12 @@ public:
             complain(scanFailure(job));
             return 1;
         }
-        const ReportWriteResult logs = writeHashLogs(hashLog_, job, *summary);
+        // A drive that went away may have left its empty mount point on the machine's own
+        // disk: a Hash Log written there would sit beside no copies.
+        CopyJob present = job;
+        std::erase_if(present.destinations,
+                      [this](const fs::path& root) { return disconnected_.count(root) != 0; });
+        const ReportWriteResult logs = writeHashLogs(hashLog_, present, *summary);
         for (const auto& root : logs.failedRoots) {
             complain("could not write the Hash Log to " + root.string());
         }
@@ -433,6 +442,7 @@ private:
     ProgressLine progress_;
     std::optional<int> fileCount_;
     std::set<fs::path> failedRoots_;
+    std::set<fs::path> disconnected_; ///< no Hash Log is written there
     std::set<fs::path> waitingFor_;
 };
 

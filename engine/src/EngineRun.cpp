@@ -1,5 +1,7 @@
 #include "EngineRun.h"
 
+#include "NameLimits.h"
+
 #include "stowline/CopyError.h"
 #include "stowline/CopyFailureReason.h"
 #include "stowline/FileOps.h"
@@ -31,11 +33,6 @@ std::optional<Date> modificationDateOf(const fs::path& path) {
     const auto sinceEpoch =
         std::chrono::seconds(info.st_mtim.tv_sec) + std::chrono::nanoseconds(info.st_mtim.tv_nsec);
     return Date(std::chrono::duration_cast<Date::duration>(sinceEpoch));
-}
-
-bool folderExists(const fs::path& path) {
-    std::error_code error;
-    return fs::is_directory(path, error);
 }
 
 fs::path targetOf(const fs::path& root, const ScannedFile& file) {
@@ -89,6 +86,7 @@ void CopyEngine::Run::execute(const CopyJob& job) {
         total_ += file.size;
     }
     liveRoots_ = job.destinations;
+    rootWatch_ = RootWatch(liveRoots_);
     emit(EngineEvent::Scanned{static_cast<int>(files_.size()), total_});
 
     try {
@@ -131,6 +129,7 @@ void CopyEngine::Run::checkpoint() {
 
 void CopyEngine::Run::processFile(int index, const ScannedFile& file) {
     checkpoint();
+    dropVanishedRoots();
     if (liveRoots_.empty()) {
         FileReport report;
         report.relativePath = file.relativePath;
@@ -148,6 +147,12 @@ void CopyEngine::Run::processFile(int index, const ScannedFile& file) {
     const std::size_t liveAtStart = liveRoots_.size();
     findExistingCopies(index, file, work);
 
+    if (work.needCopy.empty() && work.refusedRoots == liveAtStart) {
+        work.outcome = FileOutcome::failed;
+        work.reason = work.refusal;
+        finishFile(index, file, work);
+        return;
+    }
     if (work.needCopy.empty()) {
         processed_ += file.size;
         countBytes(0);
@@ -167,7 +172,7 @@ void CopyEngine::Run::processFile(int index, const ScannedFile& file) {
     }
     if (work.ready.empty()) {
         work.outcome = FileOutcome::failed;
-        if (work.needCopy.size() == liveAtStart) {
+        if (work.needCopy.size() + work.refusedRoots == liveAtStart) {
             work.reason = FileErrorReason::noDestinationForFile();
         } else {
             std::string names;
@@ -187,10 +192,17 @@ void CopyEngine::Run::findExistingCopies(int index, const ScannedFile& file, Fil
     const int count = static_cast<int>(files_.size());
     for (const auto& root : liveRoots_) {
         const fs::path target = targetOf(root, file);
+        if (const auto problem = nameLimitProblem(target)) {
+            refuse(root, FileErrorReason::copyFailed(*problem), work);
+            continue;
+        }
         // lstat, not stat: a symbolic link at the target (say, back to the card) holds no
         // copy at all, however identical the bytes behind it hash.
         std::error_code error;
         const auto status = fileOps().status(target, error);
+        if (status && collides(root, *status, file, work)) {
+            continue;
+        }
         if (!status || status->type != FileStatus::Type::regular || status->size != file.size) {
             work.needCopy.push_back(root);
             continue;
@@ -277,6 +289,17 @@ void CopyEngine::Run::removeLiveRoot(const fs::path& root) {
     liveRoots_.erase(std::remove(liveRoots_.begin(), liveRoots_.end(), root), liveRoots_.end());
 }
 
+void CopyEngine::Run::dropVanishedRoots() {
+    const auto roots = liveRoots_;
+    for (const auto& root : roots) {
+        if (!rootWatch_.present(root)) {
+            emit(EngineEvent::DestinationFailed{
+                root, std::string(toText(CopyFailureReason::destinationDisconnected))});
+            removeLiveRoot(root);
+        }
+    }
+}
+
 void CopyEngine::Run::dropAfterCopyFailure(const DestinationFailure& failure,
                                            const std::map<fs::path, fs::path>& rootOfTarget, FileWork& work) {
     const auto found = rootOfTarget.find(failure.url);
@@ -285,8 +308,10 @@ void CopyEngine::Run::dropAfterCopyFailure(const DestinationFailure& failure,
     }
     const fs::path& root = found->second;
     work.outcomes[root] = {FileOutcome::failed, FileErrorReason::copyFailed(failure.systemMessage)};
-    const auto reason = failure.outOfSpace ? CopyFailureReason::destinationOutOfSpace
-                                           : CopyFailureReason::destinationWriteFailed;
+    // A write that failed because the drive went away is a disconnection, not a bad drive.
+    const auto reason = !rootWatch_.present(root) ? CopyFailureReason::destinationDisconnected
+                        : failure.outOfSpace      ? CopyFailureReason::destinationOutOfSpace
+                                                  : CopyFailureReason::destinationWriteFailed;
     emit(EngineEvent::DestinationFailed{root, std::string(toText(reason))});
     removeLiveRoot(root);
 }
@@ -335,7 +360,7 @@ void CopyEngine::Run::copyAndVerify(int index, const ScannedFile& file, FileWork
         // The source could not be read, or something else went wrong: roots whose folder
         // vanished leave the job; the others stay for the next file.
         for (const auto& root : work.ready) {
-            if (!folderExists(root)) {
+            if (!rootWatch_.present(root)) {
                 emit(EngineEvent::DestinationFailed{
                     root, std::string(toText(CopyFailureReason::destinationDisconnected))});
                 removeLiveRoot(root);
@@ -347,6 +372,9 @@ void CopyEngine::Run::copyAndVerify(int index, const ScannedFile& file, FileWork
 
     for (const auto& failure : result.failures) {
         dropAfterCopyFailure(failure, rootOfTarget, work);
+    }
+    if (rejectChangedSource(file, result, rootOfTarget, work)) {
+        return;
     }
     // An existing copy found identical to an earlier read of the source no longer matches
     // the source that was just copied: the source changed, so that root proves nothing.
@@ -432,7 +460,63 @@ bool CopyEngine::Run::recopyAndVerify(const fs::path& source, const fs::path& de
     return second && *second == expected;
 }
 
+bool CopyEngine::Run::collides(const fs::path& root, const FileStatus& target, const ScannedFile& file,
+                               FileWork& work) {
+    const auto other = placed_.otherNameOf(root, file.relativePath, target);
+    if (!other) {
+        return false;
+    }
+    refuse(root, FileErrorReason::copyFailed(PlacedFiles::collisionMessage(file.relativePath, *other)), work);
+    return true;
+}
+
+void CopyEngine::Run::refuse(const fs::path& root, const FileErrorReason& reason, FileWork& work) {
+    work.outcomes[root] = {FileOutcome::failed, reason};
+    work.refusal = reason;
+    ++work.refusedRoots;
+}
+
+void CopyEngine::Run::recordPlaced(const ScannedFile& file, const FileWork& work) {
+    for (const auto& [root, outcome] : work.outcomes) {
+        if (outcome.outcome == FileOutcome::failed) {
+            continue;
+        }
+        std::error_code error;
+        if (const auto status = fileOps().status(targetOf(root, file), error)) {
+            placed_.record(root, file.relativePath, *status);
+        }
+    }
+}
+
+bool CopyEngine::Run::rejectChangedSource(const ScannedFile& file, const CopyResult& result,
+                                          const std::map<fs::path, fs::path>& rootOfTarget, FileWork& work) {
+    if (result.bytesCopied == file.size) {
+        return false;
+    }
+    // Read back, a shortened copy would match the shortened read and pass as verified.
+    const auto reason = FileErrorReason::copyFailed(
+        "the source file changed while it was being copied (" + std::to_string(file.size) +
+        " bytes when the job began, " + std::to_string(result.bytesCopied) +
+        " bytes read); its copies were removed");
+    for (const auto& url : result.succeeded) {
+        (void)fileOps().unlink(url);
+        if (const auto found = rootOfTarget.find(url); found != rootOfTarget.end()) {
+            work.outcomes[found->second] = {FileOutcome::failed, reason};
+        }
+    }
+    // An earlier identical copy matched the source as it was; the file is not what it was.
+    for (auto& [root, outcome] : work.outcomes) {
+        if (outcome.outcome == FileOutcome::skipped) {
+            outcome = {FileOutcome::failed, reason};
+        }
+    }
+    work.outcome = FileOutcome::failed;
+    work.reason = reason;
+    return true;
+}
+
 void CopyEngine::Run::finishFile(int index, const ScannedFile& file, FileWork& work) {
+    recordPlaced(file, work);
     FileReport report;
     report.relativePath = file.relativePath;
     report.size = file.size;

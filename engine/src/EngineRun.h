@@ -1,4 +1,6 @@
 #pragma once
+#include "PlacedFiles.h"
+#include "RootWatch.h"
 #include "stowline/ChunkPool.h"
 #include "stowline/CopyEngine.h"
 #include "stowline/FileCopier.h"
@@ -43,6 +45,10 @@ private:
         std::optional<Date> modificationDate;
         FileOutcome outcome = FileOutcome::failed;
         std::optional<FileErrorReason> reason;
+        /// Why roots refused this file before any copy (its name collides with a file this
+        /// job placed there, or is too long); those roots stay in the job.
+        std::optional<FileErrorReason> refusal;
+        std::size_t refusedRoots = 0;
     };
 
     void emit(EngineEvent::Value event);
@@ -52,11 +58,27 @@ private:
     void checkRoom(const ScannedFile& file, FileWork& work);
     void copyAndVerify(int index, const ScannedFile& file, FileWork& work);
     void finishFile(int index, const ScannedFile& file, FileWork& work);
+    /// True (and the root's outcome recorded as failed) when the file at the target path is
+    /// one this job already placed at `root` under another name.
+    [[nodiscard]] bool collides(const std::filesystem::path& root, const FileStatus& target,
+                                const ScannedFile& file, FileWork& work);
+    /// Fails the file at `root` alone, before any copy.
+    void refuse(const std::filesystem::path& root, const FileErrorReason& reason, FileWork& work);
+    /// Remembers the identity of every copy of the file that ended verified or skipped.
+    void recordPlaced(const ScannedFile& file, const FileWork& work);
+    /// A source that did not read back at its scanned size changed while it was copied: its
+    /// fresh copies prove nothing and are removed. True when that happened.
+    [[nodiscard]] bool
+    rejectChangedSource(const ScannedFile& file, const CopyResult& result,
+                        const std::map<std::filesystem::path, std::filesystem::path>& rootOfTarget,
+                        FileWork& work);
 
     void checkpoint();
     void waitWhilePaused();
     void countBytes(std::int64_t bytes);
     void removeLiveRoot(const std::filesystem::path& root);
+    /// Takes every live root that went away since the last file out of the job.
+    void dropVanishedRoots();
     void dropAfterCopyFailure(const DestinationFailure& failure,
                               const std::map<std::filesystem::path, std::filesystem::path>& rootOfTarget,
                               FileWork& work);
@@ -97,6 +119,8 @@ private:
     double lastProgressTime_ = -1.0e9; ///< long before the first event
     std::vector<FileReport> reports_;
     std::map<std::filesystem::path, std::vector<FileReport>> reportsByRoot_;
+    PlacedFiles placed_;
+    RootWatch rootWatch_;
 };
 
 } // namespace stowline

@@ -1,0 +1,27 @@
+#pragma once
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <vector>
+
+namespace stowline {
+
+/// Notices a destination root that went away during a job: its folder deleted, or its drive
+/// unplugged or lazily unmounted. A lazily unmounted drive leaves its empty mount point behind,
+/// on another device: writing on would put the takes on the machine's own disk while the job
+/// believes they are on the drive. So a root counts as present only while it is a folder on
+/// the device it was on when the job began. Used by the run's thread only.
+class RootWatch {
+public:
+    /// Notes the device of each root that can be examined now.
+    explicit RootWatch(const std::vector<std::filesystem::path>& roots = {});
+
+    /// False once a root noted at the start is no longer a folder on its first device. A root
+    /// that could not be examined at the start is judged by whether it is a folder now.
+    [[nodiscard]] bool present(const std::filesystem::path& root) const;
+
+private:
+    std::map<std::filesystem::path, std::uint64_t> devices_;
+};
+
+} // namespace stowline
