@@ -79,6 +79,11 @@ int main(int argc, char* argv[]) {
         state.addDestinations(destinations);
     }
     window.show();
+    // The screenshot script's picture of a check's report: check this destination at once.
+    const QString demoCheck = qEnvironmentVariable("STOWLINE_DEMO_CHECK");
+    if (!demoCheck.isEmpty()) {
+        state.startDriveCheck(FileUrl::fromPath(QFileInfo(demoCheck).absoluteFilePath()));
+    }
 
     QTimer::singleShot(0, &window, [&window] {
         window.raise();

@@ -1,6 +1,7 @@
 #pragma once
 #include "state/DestItem.h"
 #include "state/DiskItem.h"
+#include "state/DriveCheckJob.h"
 #include "state/SourceItem.h"
 #include "state/TransferJob.h"
 
@@ -69,6 +70,8 @@ public:
         std::function<std::vector<stowline::ScannedFile>(const std::vector<std::filesystem::path>&)> scan;
         /// Passed to every job's engine (test seams).
         stowline::CopyEngine::Options engineOptions;
+        /// Runs a drive check on its worker thread (test seam; the real check when empty).
+        DriveCheckJob::Runner driveCheck;
     };
 
     /// The real services, with no volume list and no open panels.
@@ -128,6 +131,20 @@ public:
     void resumeAfterDiskFull();
     void dropFullDestination();
 
+    /// The running check of a destination folder, or null.
+    [[nodiscard]] const DriveCheckJob* driveCheck(const QUrl& root) const;
+    /// False while `root` is being checked or an active job writes to it.
+    [[nodiscard]] bool canCheckDrive(const QUrl& root) const;
+    /// Reads every file the drive's hash lists name again, in the background; does nothing
+    /// when canCheckDrive is false. At the end (unless cancelled) a notification is sent and
+    /// the check becomes driveCheckReport.
+    void startDriveCheck(const QUrl& root);
+    /// Stops a running check; it ends without a notification or a report.
+    void cancelDriveCheck(const QUrl& root);
+    /// The ended check whose report the window shows, or null.
+    [[nodiscard]] const DriveCheckJob* driveCheckReport() const { return driveCheckReport_.get(); }
+    void closeDriveCheckReport();
+
 signals:
     void sourcesChanged();
     void destinationsChanged();
@@ -139,6 +156,9 @@ signals:
     void reportJobChanged();
     void startErrorChanged();
     void spaceWarningChanged();
+    /// A drive check started, moved on (at most ten times a second) or ended.
+    void driveChecksChanged();
+    void driveCheckReportChanged();
 
 private:
     void scanInBackground(const QUuid& sourceID, const QUrl& url);
@@ -150,6 +170,7 @@ private:
     void setStartError(std::optional<QString> error);
     void setSpaceWarning(std::optional<SpaceWarning> warning);
     void setDiskFullAlert(std::optional<DiskFullPrompt> prompt);
+    void finishDriveCheck(DriveCheckJob* check);
 
     Services services_;
     QPointer<VolumeService> volumes_;
@@ -163,4 +184,7 @@ private:
     std::optional<DiskFullPrompt> diskFullAlert_;
     std::optional<QString> startError_;
     std::optional<SpaceWarning> spaceWarning_;
+    std::vector<std::shared_ptr<DriveCheckJob>> driveChecks_;
+    std::vector<std::shared_ptr<DriveCheckJob>> retiredChecks_;
+    std::shared_ptr<DriveCheckJob> driveCheckReport_;
 };

@@ -8,7 +8,7 @@
 #include "ui/Buttons.h"
 #include "ui/Fonts.h"
 #include "ui/ReportFileList.h"
-#include "ui/Symbol.h"
+#include "ui/SheetParts.h"
 #include "ui/Theme.h"
 #include "ui/ThemedText.h"
 
@@ -42,37 +42,6 @@ QString fallbackBaseName(const TransferJob& job) {
         stowline::ReportWriter::reportBaseName(job.sourcesLabel().toStdString(), job.summary()->finishDate));
 }
 
-/// A one-pixel horizontal line in the sheet's separator colour.
-class Separator : public QWidget {
-public:
-    explicit Separator(QWidget* parent) : QWidget(parent) { setFixedHeight(1); }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter(this).fillRect(rect(), ReportFileList::separatorColour(Theme::current()));
-    }
-};
-
-/// The plain "xmark" in the header's corner.
-class CloseMark : public QAbstractButton {
-public:
-    explicit CloseMark(QWidget* parent) : QAbstractButton(parent) {
-        setFixedSize(24, 24);
-        setCursor(Qt::PointingHandCursor);
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        const Theme& theme = Theme::current();
-        QPainter p(this);
-        const QPixmap glyph =
-            Symbol::pixmap(QStringLiteral("xmark"), 13, isDown() ? theme.grey : theme.faintGrey,
-                           devicePixelRatioF(), Fonts::Weight::semibold);
-        const QSizeF size = glyph.deviceIndependentSize();
-        p.drawPixmap(QPointF((width() - size.width()) / 2, (height() - size.height()) / 2), glyph);
-    }
-};
-
 } // namespace
 
 ReportModal::ReportModal(AppState& state, TransferJob& job, RevealService& reveal, QWidget* parent)
@@ -80,7 +49,7 @@ ReportModal::ReportModal(AppState& state, TransferJob& job, RevealService& revea
       title_(new ThemedText(Fonts::sans(15, Fonts::Weight::semibold),
                             [](const Theme& t) { return t.mainText; })),
       fileName_(new ThemedText(Fonts::mono(12), [](const Theme& t) { return t.faintGrey; })),
-      close_(new CloseMark(this)), list_(new QListView(this)),
+      close_(new SheetCloseButton(this)), list_(new QListView(this)),
       summary_(new ThemedText(Fonts::sans(12), [](const Theme& t) { return t.green; })),
       savedIn_(new ThemedText(Fonts::sans(11), [](const Theme& t) { return t.faintGrey; })),
       revealButton_(new SecondaryButton(QString(), this)) {
@@ -112,9 +81,9 @@ ReportModal::ReportModal(AppState& state, TransferJob& job, RevealService& revea
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
     column->addLayout(header);
-    column->addWidget(new Separator(this));
+    column->addWidget(new SheetSeparator(this));
     column->addWidget(list_, 1);
-    column->addWidget(new Separator(this));
+    column->addWidget(new SheetSeparator(this));
     column->addLayout(footer);
 
     const auto clean = [](const Theme& t) { return t.green; };

@@ -1,11 +1,16 @@
 #include "ui/SlotCompactCard.h"
 
+#include "settings/L10n.h"
+#include "state/DriveCheckJob.h"
+#include "state/DriveCheckText.h"
 #include "ui/BadgedIcon.h"
 #include "ui/Fonts.h"
 #include "ui/SlotText.h"
 #include "ui/TextLine.h"
 #include "ui/Theme.h"
 
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QVBoxLayout>
 
 namespace {
@@ -48,8 +53,56 @@ void SlotCompactCard::setSource(const SourceItem& source) {
 
 void SlotCompactCard::setDestination(const DestItem& destination) {
     setUrl(destination.url);
-    subtitle_->setText(SlotText::destinationSubtitle(destination));
-    subtitle_->setColour([](const Theme& t) { return t.faintGrey; });
+    isDestination_ = true;
+    baseSubtitle_ = SlotText::destinationSubtitle(destination);
+    showSubtitle();
+}
+
+void SlotCompactCard::setCheck(const DriveCheckJob* check, bool canStart) {
+    checking_ = check != nullptr;
+    canStart_ = canStart;
+    checkProgress_ = check ? DriveCheckText::progress(*check) : QString();
+    showSubtitle();
+}
+
+void SlotCompactCard::showSubtitle() {
+    if (!isDestination_) {
+        return;
+    }
+    subtitle_->setText(checking_ ? checkProgress_ : baseSubtitle_);
+    if (checking_) {
+        subtitle_->setColour([](const Theme& t) { return t.accent; });
+    } else {
+        subtitle_->setColour([](const Theme& t) { return t.faintGrey; });
+    }
+}
+
+QString SlotCompactCard::checkAction() const {
+    if (!isDestination_) {
+        return {};
+    }
+    if (checking_) {
+        return QStringLiteral("cancel");
+    }
+    return canStart_ ? QStringLiteral("verify") : QString();
+}
+
+void SlotCompactCard::contextMenuEvent(QContextMenuEvent* event) {
+    const QString action = checkAction();
+    if (action.isEmpty()) {
+        QWidget::contextMenuEvent(event);
+        return;
+    }
+    QMenu menu(this);
+    const bool cancel = action == QLatin1String("cancel");
+    menu.addAction(L10n::t(cancel ? "drivecheck.cancel" : "drivecheck.verify"), this, [this, cancel] {
+        if (cancel) {
+            emit cancelCheckRequested();
+        } else {
+            emit checkRequested();
+        }
+    });
+    menu.exec(event->globalPos());
 }
 
 QString SlotCompactCard::name() const {

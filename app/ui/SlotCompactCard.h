@@ -5,10 +5,12 @@
 #include "state/SourceItem.h"
 
 class BadgedIcon;
+class DriveCheckJob;
 class TextLine;
 
 /// One cell of a slot panel's grid: icon (remove badge on hover), name and a subtitle
-/// (a source's status, a destination's free bytes).
+/// (a source's status, a destination's free bytes or how far its drive check got). A
+/// destination's context menu checks the drive again or cancels the check.
 class SlotCompactCard : public QWidget {
     Q_OBJECT
 public:
@@ -16,20 +18,34 @@ public:
 
     void setSource(const SourceItem& source);
     void setDestination(const DestItem& destination);
+    /// A destination's running check (null: none) and whether one may start now.
+    void setCheck(const DriveCheckJob* check, bool canStart);
+    /// The context menu's action now: "verify", "cancel" or none (empty).
+    [[nodiscard]] QString checkAction() const;
     [[nodiscard]] QString name() const;
     [[nodiscard]] QString subtitle() const;
 
 signals:
     void removeRequested();
+    void checkRequested();
+    void cancelCheckRequested();
 
 protected:
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    void showSubtitle();
+
     void setUrl(const QUrl& url);
 
     BadgedIcon* icon_;
     TextLine* name_;
     TextLine* subtitle_;
+    QString baseSubtitle_;
+    bool isDestination_ = false;
+    bool checking_ = false;
+    bool canStart_ = false;
+    QString checkProgress_;
 };

@@ -3,6 +3,7 @@
 #include "settings/L10n.h"
 #include "stowline/ByteFormat.h"
 #include "ui/BadgedIcon.h"
+#include "ui/DriveCheckStrip.h"
 #include "ui/Fonts.h"
 #include "ui/FreeSpaceBar.h"
 #include "ui/HeroStat.h"
@@ -116,6 +117,11 @@ SlotHeroCard::SlotHeroCard(const DestItem& destination, QWidget* parent)
     column->addSpacing(24);
     freeSpace_ = new FreeSpaceBarView(this);
     column->addWidget(freeSpace_, 0, Qt::AlignHCenter);
+    column->addSpacing(16);
+    checkStrip_ = new DriveCheckStrip(freeBarWidth, this);
+    column->addWidget(checkStrip_, 0, Qt::AlignHCenter);
+    connect(checkStrip_, &DriveCheckStrip::startRequested, this, &SlotHeroCard::checkRequested);
+    connect(checkStrip_, &DriveCheckStrip::cancelRequested, this, &SlotHeroCard::cancelCheckRequested);
     column->addStretch(1);
     setDestination(destination);
 }
@@ -148,6 +154,12 @@ void SlotHeroCard::setDestination(const DestItem& destination) {
     }
     setUrl(destination.url);
     freeSpace_->setBar(FreeSpaceBar{destination.freeBytes, destination.capacityBytes});
+}
+
+void SlotHeroCard::setCheck(const DriveCheckJob* check, bool canStart) {
+    if (checkStrip_ != nullptr) {
+        checkStrip_->setCheck(check, canStart);
+    }
 }
 
 void SlotHeroCard::enterEvent(QEnterEvent* event) {

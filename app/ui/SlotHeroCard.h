@@ -5,13 +5,15 @@
 #include "state/SourceItem.h"
 
 class BadgedIcon;
+class DriveCheckJob;
+class DriveCheckStrip;
 class HeroStat;
 class TextLine;
 class FreeSpaceBarView;
 
 /// A panel's only item, large and centred: icon (remove badge on hover), name, parent
 /// folder, and below either the source's status with its file count and size, or the
-/// destination's free-space bar.
+/// destination's free-space bar and its drive check.
 class SlotHeroCard : public QWidget {
     Q_OBJECT
 public:
@@ -21,9 +23,14 @@ public:
     /// Shows the item's current figures (same kind as constructed); texts are read afresh.
     void setSource(const SourceItem& source);
     void setDestination(const DestItem& destination);
+    /// A destination's running check (null: none) and whether one may start now.
+    void setCheck(const DriveCheckJob* check, bool canStart);
+    [[nodiscard]] DriveCheckStrip* checkStrip() const { return checkStrip_; }
 
 signals:
     void removeRequested();
+    void checkRequested();
+    void cancelCheckRequested();
 
 protected:
     void enterEvent(QEnterEvent* event) override;
@@ -40,4 +47,5 @@ private:
     HeroStat* files_ = nullptr;
     HeroStat* size_ = nullptr;
     FreeSpaceBarView* freeSpace_ = nullptr;
+    DriveCheckStrip* checkStrip_ = nullptr;
 };

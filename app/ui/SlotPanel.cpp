@@ -105,6 +105,9 @@ SlotPanel::SlotPanel(Kind kind, AppState& state, QWidget* parent)
         connect(&state_, &AppState::sourcesChanged, this, [this] { itemsChanged(); });
     } else {
         connect(&state_, &AppState::destinationsChanged, this, [this] { itemsChanged(); });
+        for (auto signal : {&AppState::driveChecksChanged, &AppState::jobActivityChanged}) {
+            connect(&state_, signal, this, &SlotPanel::showChecks);
+        }
     }
     itemsChanged(true);
 }
@@ -178,6 +181,13 @@ void SlotPanel::build(Mode mode) {
                 remove(shownIDs_.front());
             }
         });
+        if (!isSource) {
+            const QUrl root = state_.destinations().front().url;
+            connect(hero_, &SlotHeroCard::checkRequested, this,
+                    [this, root] { state_.startDriveCheck(root); });
+            connect(hero_, &SlotHeroCard::cancelCheckRequested, this,
+                    [this, root] { state_.cancelDriveCheck(root); });
+        }
         content_ = hero_;
         break;
     }
@@ -203,6 +213,13 @@ void SlotPanel::build(Mode mode) {
             auto* card = new SlotCompactCard(inner);
             const QUuid id = ids[i];
             connect(card, &SlotCompactCard::removeRequested, this, [this, id] { remove(id); });
+            if (!isSource) {
+                const QUrl root = state_.destinations().at(i).url;
+                connect(card, &SlotCompactCard::checkRequested, this,
+                        [this, root] { state_.startDriveCheck(root); });
+                connect(card, &SlotCompactCard::cancelCheckRequested, this,
+                        [this, root] { state_.cancelDriveCheck(root); });
+            }
             grid->addWidget(card, i / gridColumns, i % gridColumns, Qt::AlignTop);
             cards_.append(card);
         }
@@ -246,6 +263,22 @@ void SlotPanel::fillContent() {
         } else {
             cards_[i]->setDestination(state_.destinations().at(i));
         }
+    }
+    showChecks();
+}
+
+void SlotPanel::showChecks() {
+    if (kind_ != Kind::destination) {
+        return;
+    }
+    const QList<DestItem>& destinations = state_.destinations();
+    if (hero_ != nullptr && !destinations.isEmpty()) {
+        const QUrl& root = destinations.front().url;
+        hero_->setCheck(state_.driveCheck(root), state_.canCheckDrive(root));
+    }
+    for (int i = 0; i < cards_.size() && i < destinations.size(); ++i) {
+        const QUrl& root = destinations.at(i).url;
+        cards_[i]->setCheck(state_.driveCheck(root), state_.canCheckDrive(root));
     }
 }
 

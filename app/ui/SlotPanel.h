@@ -49,6 +49,8 @@ private:
     void itemsChanged(bool force = false);
     void build(Mode mode);
     void fillContent();
+    /// A destination panel's cards show the drives' checks.
+    void showChecks();
     void placeContent();
     void pick();
     void remove(const QUuid& id);

@@ -3,6 +3,7 @@
 #include "browser/FileIconCache.h"
 #include "platform/RevealService.h"
 #include "state/AppState.h"
+#include "state/DriveCheckText.h"
 #include "state/FileUrl.h"
 #include "ui/Buttons.h"
 #include "ui/Fonts.h"
@@ -85,6 +86,7 @@ TransferCard::TransferCard(AppState& state, TransferJob* job, const QUuid& rowID
       pause_(new CircleIconButton(QStringLiteral("pause.fill"), this)),
       stop_(new CircleIconButton(QStringLiteral("stop.fill"), this)),
       report_(new CircleIconButton(QStringLiteral("doc.text"), this)),
+      verify_(new CircleIconButton(QStringLiteral("checkmark.shield"), this)),
       revealButton_(new CircleIconButton(QStringLiteral("magnifyingglass"), this)),
       badge_(new RemoveBadge(this)) {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
@@ -105,10 +107,23 @@ TransferCard::TransferCard(AppState& state, TransferJob* job, const QUuid& rowID
         }
     });
     connect(stop_, &QAbstractButton::clicked, this, [this] {
-        if (job_) {
+        if (job_ && job_->isActive()) {
             job_->cancel();
+        } else if (const auto* r = row()) {
+            state_.cancelDriveCheck(r->url);
         }
     });
+    connect(verify_, &QAbstractButton::clicked, this, [this] {
+        if (const auto* r = row()) {
+            state_.startDriveCheck(r->url);
+        }
+    });
+    for (auto signal : {&AppState::driveChecksChanged, &AppState::jobActivityChanged}) {
+        connect(&state_, signal, this, [this] {
+            updateControls();
+            update();
+        });
+    }
     connect(report_, &QAbstractButton::clicked, this, [this] { state_.setReportJob(job_); });
     connect(revealButton_, &QAbstractButton::clicked, this, [this] {
         if (const auto* r = row()) {
@@ -176,6 +191,11 @@ const TransferJob::DestinationStatus* TransferCard::row() const {
     return nullptr;
 }
 
+const DriveCheckJob* TransferCard::check() const {
+    const auto* r = row();
+    return r ? state_.driveCheck(r->url) : nullptr;
+}
+
 CardState TransferCard::state() const {
     const auto* r = row();
     if (!r) {
@@ -185,14 +205,23 @@ CardState TransferCard::state() const {
 }
 
 QString TransferCard::leadingText() const {
+    if (const DriveCheckJob* running = check()) {
+        return DriveCheckText::progress(*running);
+    }
     return job_ ? state().leadingText(job_->currentFileName()) : QString();
 }
 
 QString TransferCard::trailingText() const {
+    if (const DriveCheckJob* running = check()) {
+        return QString::number(static_cast<int>(running->fraction() * 100)) + QLatin1Char('%');
+    }
     return job_ ? CardState::trailingText(job_->phase(), job_->etaSeconds(), job_->speedBps()) : QString();
 }
 
 QColor TransferCard::barColour() const {
+    if (check() != nullptr) {
+        return Theme::current().blue;
+    }
     return state().barColour(Theme::current());
 }
 
@@ -208,6 +237,9 @@ QStringList TransferCard::buttonSymbols() const {
     if (!report_->isHidden()) {
         symbols << QStringLiteral("doc.text");
     }
+    if (!verify_->isHidden()) {
+        symbols << QStringLiteral("checkmark.shield");
+    }
     symbols << QStringLiteral("magnifyingglass");
     return symbols;
 }
@@ -222,6 +254,9 @@ QAbstractButton* TransferCard::button(const QString& symbol) const {
     if (symbol == QLatin1String("doc.text")) {
         return report_;
     }
+    if (symbol == QLatin1String("checkmark.shield")) {
+        return verify_;
+    }
     if (symbol == QLatin1String("magnifyingglass")) {
         return revealButton_;
     }
@@ -233,9 +268,12 @@ void TransferCard::updateControls() {
     const bool paused = job_ && job_->phase() == TransferJob::Phase::paused;
     const bool hasReport = job_ && !active && job_->summary() && !job_->summary()->reports.empty();
     pause_->setSymbol(paused ? QStringLiteral("play.fill") : QStringLiteral("pause.fill"));
+    const auto* r = row();
+    const bool checking = !active && check() != nullptr;
     pause_->setVisible(active);
-    stop_->setVisible(active);
+    stop_->setVisible(active || checking);
     report_->setVisible(hasReport);
+    verify_->setVisible(job_ && !active && !checking && r && state_.canCheckDrive(r->url));
     badge_->setVisible(hovered_ && job_ && !active);
     layoutButtons();
 }
@@ -256,7 +294,7 @@ void TransferCard::layoutButtons() {
     const QRectF card = cardRect();
     int x = static_cast<int>(card.right()) - paddingH;
     const int centreY = static_cast<int>(card.center().y());
-    for (CircleIconButton* b : {revealButton_, report_, stop_, pause_}) {
+    for (CircleIconButton* b : {revealButton_, verify_, report_, stop_, pause_}) {
         if (b->isHidden()) {
             continue;
         }
@@ -318,7 +356,7 @@ void TransferCard::paintEvent(QPaintEvent*) {
     }
 
     double right = card.right() - paddingH;
-    for (CircleIconButton* b : {pause_, stop_, report_, revealButton_}) {
+    for (CircleIconButton* b : {pause_, stop_, report_, verify_, revealButton_}) {
         if (!b->isHidden()) { // the leftmost button bounds the column
             right = b->geometry().left() - itemSpacing;
             break;
@@ -331,8 +369,9 @@ void TransferCard::paintEvent(QPaintEvent*) {
     paintTitle(p, QRectF(left, y, right - left, titleHeight()));
     y += titleHeight() + lineSpacing;
 
-    const CardState cardState = CardState::derive(job_->phase(), *r);
-    const ProgressCapsule bar{shownPct_, theme.overlay(0.05, 0.05), cardState.barColour(theme)};
+    const DriveCheckJob* running = check();
+    const ProgressCapsule bar{running ? running->fraction() : shownPct_, theme.overlay(0.05, 0.05),
+                              barColour()};
     bar.paint(p, QRectF(left, y, right - left, ProgressCapsule::height));
     y += ProgressCapsule::height + lineSpacing;
     paintStatus(p, QRectF(left, y, right - left, statusHeight()));
@@ -387,12 +426,12 @@ void TransferCard::paintStatus(QPainter& p, const QRectF& line) const {
     p.drawText(line, Qt::AlignRight | Qt::AlignVCenter, trailing);
 
     const CardState cardState = state();
+    const bool checking = check() != nullptr;
     const double leadingWidth = std::max(0.0, line.width() - trailingWidth - (trailing.isEmpty() ? 0 : 10));
     p.setFont(leadingFont());
-    p.setPen(cardState.leadingColour(theme));
+    p.setPen(checking ? theme.grey : cardState.leadingColour(theme));
     const QString leading =
-        QFontMetricsF(leadingFont())
-            .elidedText(cardState.leadingText(job_->currentFileName()), Qt::ElideMiddle, leadingWidth);
+        QFontMetricsF(leadingFont()).elidedText(leadingText(), Qt::ElideMiddle, leadingWidth);
     p.drawText(QRectF(line.left(), line.top(), leadingWidth, line.height()), Qt::AlignLeft | Qt::AlignVCenter,
                leading);
 }

@@ -9,6 +9,7 @@
 
 class AppState;
 class CircleIconButton;
+class DriveCheckJob;
 class QAbstractButton;
 class QVariantAnimation;
 class RevealService;
@@ -16,7 +17,9 @@ class TransferJob;
 
 /// One destination row of one job: icon, "label → destination", the progress capsule, the
 /// status line and the buttons that fit the job's phase; a remove badge on hover once the
-/// job has ended. Repaints only when its own job changes. Main thread.
+/// job has ended. Once ended, "checkmark.shield" checks the destination again against its
+/// hash lists; while that runs the bar and status line show the check and "stop.fill"
+/// cancels it. Repaints when its own job or a drive check changes. Main thread.
 class TransferCard : public QWidget {
     Q_OBJECT
 public:
@@ -54,6 +57,8 @@ protected:
 
 private:
     [[nodiscard]] const TransferJob::DestinationStatus* row() const;
+    /// The running check of this row's destination, or null.
+    [[nodiscard]] const DriveCheckJob* check() const;
     [[nodiscard]] QRectF cardRect() const;
     void connectJob();
     void animateTo(double pct);
@@ -72,6 +77,7 @@ private:
     CircleIconButton* pause_;
     CircleIconButton* stop_;
     CircleIconButton* report_;
+    CircleIconButton* verify_;
     CircleIconButton* revealButton_;
     QAbstractButton* badge_;
     bool hovered_ = false;

@@ -2,6 +2,7 @@
 
 #include "platform/FileManagerRevealService.h"
 #include "state/AppState.h"
+#include "ui/DriveCheckModal.h"
 #include "ui/MainView.h"
 #include "ui/ReportModal.h"
 #include "ui/SettingsSheet.h"
@@ -21,9 +22,13 @@ public:
         : QObject(&view), view_(view), state_(state), appearance_(appearance), reveal_(reveal),
           owned_(std::move(owned)) {
         connect(&state_, &AppState::reportJobChanged, this, &SheetPresenter::showReport);
+        connect(&state_, &AppState::driveCheckReportChanged, this, &SheetPresenter::showDriveCheck);
         connect(&view_, &MainView::showsSettingsChanged, this, &SheetPresenter::showSettings);
         // The report sheet refers to a job the state owns: it cannot outlive the state.
-        connect(&state_, &QObject::destroyed, this, [this] { delete report_.data(); });
+        connect(&state_, &QObject::destroyed, this, [this] {
+            delete report_.data();
+            delete driveCheck_.data();
+        });
     }
 
 private:
@@ -37,6 +42,19 @@ private:
         if (job && !report_) {
             report_ = new ReportModal(state_, *job, reveal_, view_.window());
             report_->open();
+        }
+    }
+
+    void showDriveCheck() {
+        const DriveCheckJob* check = state_.driveCheckReport();
+        if (driveCheck_) {
+            driveCheck_->hide();
+            driveCheck_->deleteLater();
+            driveCheck_.clear();
+        }
+        if (check && check->result()) {
+            driveCheck_ = new DriveCheckModal(state_, check->root(), *check->result(), view_.window());
+            driveCheck_->open();
         }
     }
 
@@ -63,6 +81,7 @@ private:
     RevealService& reveal_;
     std::unique_ptr<RevealService> owned_;
     QPointer<ReportModal> report_;
+    QPointer<DriveCheckModal> driveCheck_;
     QPointer<SettingsSheet> settings_;
 };
 

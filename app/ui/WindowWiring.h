@@ -5,8 +5,9 @@ class Appearance;
 class MainView;
 class RevealService;
 
-/// Puts the transfers panel into the window and opens the report and settings sheets over it:
-/// the report sheet while AppState::reportJob is set, the settings sheet while
+/// Puts the transfers panel into the window and opens the sheets over it: the report sheet
+/// while AppState::reportJob is set, the drive check's report while
+/// AppState::driveCheckReport is set, the settings sheet while
 /// MainView::showsSettings is true (closing it sets that back to false). Main thread; the
 /// state and appearance must outlive the view.
 void installTransfersAndSettings(MainView& view, AppState& state, Appearance& appearance);

@@ -117,6 +117,82 @@
         <translation>Show in File Manager</translation>
     </message>
     <message>
+        <source>drivecheck.cancel</source>
+        <translation>Cancel Check</translation>
+    </message>
+    <message>
+        <source>drivecheck.cancelled</source>
+        <translation>Check cancelled</translation>
+    </message>
+    <message>
+        <source>drivecheck.nothing_listed</source>
+        <translation>No file is listed</translation>
+    </message>
+    <message>
+        <source>drivecheck.notify.body</source>
+        <translation>%1 · %2</translation>
+    </message>
+    <message>
+        <source>drivecheck.notify.title.intact</source>
+        <translation>Drive check: intact</translation>
+    </message>
+    <message>
+        <source>drivecheck.notify.title.not_intact</source>
+        <translation>Drive check needs attention</translation>
+    </message>
+    <message>
+        <source>drivecheck.progress</source>
+        <translation>Checking %1 of %2</translation>
+    </message>
+    <message>
+        <source>drivecheck.reading_lists</source>
+        <translation>Reading hash lists…</translation>
+    </message>
+    <message>
+        <source>drivecheck.report.all_intact</source>
+        <translation>Every listed file is intact</translation>
+    </message>
+    <message>
+        <source>drivecheck.report.title</source>
+        <translation>Drive Check</translation>
+    </message>
+    <message>
+        <source>drivecheck.status.changed</source>
+        <translation>Changed</translation>
+    </message>
+    <message>
+        <source>drivecheck.status.missing</source>
+        <translation>Missing</translation>
+    </message>
+    <message>
+        <source>drivecheck.status.not_checked</source>
+        <translation>Not checked</translation>
+    </message>
+    <message>
+        <source>drivecheck.status.ok</source>
+        <translation>Intact</translation>
+    </message>
+    <message>
+        <source>drivecheck.status.problem</source>
+        <translation>Problem</translation>
+    </message>
+    <message>
+        <source>drivecheck.status.refused</source>
+        <translation>Refused</translation>
+    </message>
+    <message>
+        <source>drivecheck.status.size_differs</source>
+        <translation>Size differs</translation>
+    </message>
+    <message>
+        <source>drivecheck.status.unreadable</source>
+        <translation>Unreadable</translation>
+    </message>
+    <message>
+        <source>drivecheck.verify</source>
+        <translation>Verify Again</translation>
+    </message>
+    <message>
         <source>failure.cancelledOutOfSpace</source>
         <translation>cancelled for lack of space</translation>
     </message>
@@ -593,6 +669,13 @@
         <translation>Stowline</translation>
     </message>
     <message numerus="yes">
+        <source>check_problems_count</source>
+        <translation>
+            <numerusform>%Ln problem found</numerusform>
+            <numerusform>%Ln problems found</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
         <source>errors_count</source>
         <translation>
             <numerusform>%Ln error</numerusform>
@@ -607,6 +690,20 @@
         </translation>
     </message>
     <message numerus="yes">
+        <source>hash_lists_count</source>
+        <translation>
+            <numerusform>Checked against %Ln hash list</numerusform>
+            <numerusform>Checked against %Ln hash lists</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>intact_files_count</source>
+        <translation>
+            <numerusform>%Ln file intact</numerusform>
+            <numerusform>%Ln files intact</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
         <source>items_count</source>
         <translation>
             <numerusform>%Ln item</numerusform>
@@ -614,10 +711,24 @@
         </translation>
     </message>
     <message numerus="yes">
+        <source>not_intact_files_count</source>
+        <translation>
+            <numerusform>%Ln file not intact</numerusform>
+            <numerusform>%Ln files not intact</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
         <source>selected_count</source>
         <translation>
             <numerusform>%Ln selected</numerusform>
             <numerusform>%Ln selected</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>uncovered_files_count</source>
+        <translation>
+            <numerusform>%Ln file on the drive is in no hash list</numerusform>
+            <numerusform>%Ln files on the drive are in no hash list</numerusform>
         </translation>
     </message>
     <message numerus="yes">

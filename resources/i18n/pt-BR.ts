@@ -117,6 +117,82 @@
         <translation>Mostrar no gerenciador de arquivos</translation>
     </message>
     <message>
+        <source>drivecheck.cancel</source>
+        <translation>Cancelar verificação</translation>
+    </message>
+    <message>
+        <source>drivecheck.cancelled</source>
+        <translation>Verificação cancelada</translation>
+    </message>
+    <message>
+        <source>drivecheck.nothing_listed</source>
+        <translation>Nenhum arquivo listado</translation>
+    </message>
+    <message>
+        <source>drivecheck.notify.body</source>
+        <translation>%1 · %2</translation>
+    </message>
+    <message>
+        <source>drivecheck.notify.title.intact</source>
+        <translation>Verificação: disco íntegro</translation>
+    </message>
+    <message>
+        <source>drivecheck.notify.title.not_intact</source>
+        <translation>Verificação requer atenção</translation>
+    </message>
+    <message>
+        <source>drivecheck.progress</source>
+        <translation>Verificando %1 de %2</translation>
+    </message>
+    <message>
+        <source>drivecheck.reading_lists</source>
+        <translation>Lendo listas de hashes…</translation>
+    </message>
+    <message>
+        <source>drivecheck.report.all_intact</source>
+        <translation>Todos os arquivos listados estão íntegros</translation>
+    </message>
+    <message>
+        <source>drivecheck.report.title</source>
+        <translation>Verificação do disco</translation>
+    </message>
+    <message>
+        <source>drivecheck.status.changed</source>
+        <translation>Alterado</translation>
+    </message>
+    <message>
+        <source>drivecheck.status.missing</source>
+        <translation>Ausente</translation>
+    </message>
+    <message>
+        <source>drivecheck.status.not_checked</source>
+        <translation>Não verificado</translation>
+    </message>
+    <message>
+        <source>drivecheck.status.ok</source>
+        <translation>Íntegro</translation>
+    </message>
+    <message>
+        <source>drivecheck.status.problem</source>
+        <translation>Problema</translation>
+    </message>
+    <message>
+        <source>drivecheck.status.refused</source>
+        <translation>Recusado</translation>
+    </message>
+    <message>
+        <source>drivecheck.status.size_differs</source>
+        <translation>Tamanho diferente</translation>
+    </message>
+    <message>
+        <source>drivecheck.status.unreadable</source>
+        <translation>Ilegível</translation>
+    </message>
+    <message>
+        <source>drivecheck.verify</source>
+        <translation>Verificar de novo</translation>
+    </message>
+    <message>
         <source>failure.cancelledOutOfSpace</source>
         <translation>cancelado por falta de espaço</translation>
     </message>
@@ -593,6 +669,13 @@
         <translation>Stowline</translation>
     </message>
     <message numerus="yes">
+        <source>check_problems_count</source>
+        <translation>
+            <numerusform>%Ln problema encontrado</numerusform>
+            <numerusform>%Ln problemas encontrados</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
         <source>errors_count</source>
         <translation>
             <numerusform>%Ln erro</numerusform>
@@ -607,6 +690,20 @@
         </translation>
     </message>
     <message numerus="yes">
+        <source>hash_lists_count</source>
+        <translation>
+            <numerusform>Conferido com %Ln lista de hashes</numerusform>
+            <numerusform>Conferido com %Ln listas de hashes</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>intact_files_count</source>
+        <translation>
+            <numerusform>%Ln arquivo íntegro</numerusform>
+            <numerusform>%Ln arquivos íntegros</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
         <source>items_count</source>
         <translation>
             <numerusform>%Ln item</numerusform>
@@ -614,10 +711,24 @@
         </translation>
     </message>
     <message numerus="yes">
+        <source>not_intact_files_count</source>
+        <translation>
+            <numerusform>%Ln arquivo não está íntegro</numerusform>
+            <numerusform>%Ln arquivos não estão íntegros</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
         <source>selected_count</source>
         <translation>
             <numerusform>%Ln selecionado</numerusform>
             <numerusform>%Ln selecionados</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>uncovered_files_count</source>
+        <translation>
+            <numerusform>%Ln arquivo do disco não consta em nenhuma lista</numerusform>
+            <numerusform>%Ln arquivos do disco não constam em nenhuma lista</numerusform>
         </translation>
     </message>
     <message numerus="yes">

@@ -1,0 +1,56 @@
+#include "state/DriveCheckText.h"
+
+#include "settings/L10n.h"
+#include "state/DriveCheckJob.h"
+
+namespace DriveCheckText {
+
+qint64 notIntactCount(const stowline::DriveCheckResult& result) {
+    return static_cast<qint64>(result.files.size() - result.count(stowline::DriveCheckStatus::ok));
+}
+
+QString verdict(const stowline::DriveCheckResult& result) {
+    if (result.cancelled) {
+        return L10n::t("drivecheck.cancelled");
+    }
+    if (result.intact()) {
+        return L10n::plural("intact_files_count", static_cast<qint64>(result.files.size()));
+    }
+    if (const qint64 bad = notIntactCount(result); bad > 0) {
+        return L10n::plural("not_intact_files_count", bad);
+    }
+    if (!result.problems.empty()) {
+        return L10n::plural("check_problems_count", static_cast<qint64>(result.problems.size()));
+    }
+    return L10n::t("drivecheck.nothing_listed");
+}
+
+QString status(stowline::DriveCheckStatus status) {
+    using S = stowline::DriveCheckStatus;
+    switch (status) {
+    case S::ok:
+        return L10n::t("drivecheck.status.ok");
+    case S::changed:
+        return L10n::t("drivecheck.status.changed");
+    case S::sizeDiffers:
+        return L10n::t("drivecheck.status.size_differs");
+    case S::missing:
+        return L10n::t("drivecheck.status.missing");
+    case S::unreadable:
+        return L10n::t("drivecheck.status.unreadable");
+    case S::notChecked:
+        return L10n::t("drivecheck.status.not_checked");
+    case S::refused:
+        return L10n::t("drivecheck.status.refused");
+    }
+    return {};
+}
+
+QString progress(const DriveCheckJob& check) {
+    if (check.fileCount() <= 0) {
+        return L10n::t("drivecheck.reading_lists");
+    }
+    return L10n::tf("drivecheck.progress", check.fileIndex() + 1, check.fileCount());
+}
+
+} // namespace DriveCheckText

@@ -1,0 +1,22 @@
+#pragma once
+#include "stowline/DriveCheck.h"
+
+#include <QString>
+
+class DriveCheckJob;
+
+/// The words of a drive check in the active language, shared by the cards, the report and
+/// the notification. Main thread.
+namespace DriveCheckText {
+
+/// Files that are not ok: changed, missing, size differs, unreadable, not checked, refused.
+[[nodiscard]] qint64 notIntactCount(const stowline::DriveCheckResult& result);
+/// "24 files intact", "1 file not intact", "2 problems", "No file listed", "Check cancelled":
+/// "intact" only when the result is.
+[[nodiscard]] QString verdict(const stowline::DriveCheckResult& result);
+/// "Changed", "Missing" … ("OK" for ok).
+[[nodiscard]] QString status(stowline::DriveCheckStatus status);
+/// "Reading hash lists…" until the files are known, then "Checking 3 of 24".
+[[nodiscard]] QString progress(const DriveCheckJob& check);
+
+} // namespace DriveCheckText

@@ -1,0 +1,74 @@
+#include "ui/DriveCheckStrip.h"
+
+#include "settings/L10n.h"
+#include "state/DriveCheckJob.h"
+#include "state/DriveCheckText.h"
+#include "ui/Buttons.h"
+#include "ui/Fonts.h"
+#include "ui/ProgressCapsule.h"
+#include "ui/TextLine.h"
+#include "ui/Theme.h"
+
+#include <QEvent>
+#include <QPainter>
+#include <QVBoxLayout>
+
+namespace {
+constexpr int barGap = 8;
+} // namespace
+
+DriveCheckStrip::DriveCheckStrip(int width, QWidget* parent)
+    : QWidget(parent), status_(new TextLine(
+                           Fonts::sans(11, Fonts::Weight::medium), [](const Theme& t) { return t.grey; },
+                           Qt::AlignHCenter, this)),
+      button_(new OutlineButton(QString(), 22, 10, 11, this)) {
+    setObjectName(QStringLiteral("driveCheckStrip"));
+    setFixedWidth(width);
+    status_->setMaximumTextWidth(width);
+    button_->setTint(Theme::current().accent);
+    auto* column = new QVBoxLayout(this);
+    // The capsule is painted in the room above the status line.
+    column->setContentsMargins(0, static_cast<int>(ProgressCapsule::height) + barGap, 0, 0);
+    column->setSpacing(10);
+    column->addWidget(status_);
+    column->addWidget(button_, 0, Qt::AlignHCenter);
+    connect(button_, &QAbstractButton::clicked, this, [this] {
+        if (checking_) {
+            emit cancelRequested();
+        } else {
+            emit startRequested();
+        }
+    });
+}
+
+void DriveCheckStrip::setCheck(const DriveCheckJob* check, bool canStart) {
+    checking_ = check != nullptr;
+    fraction_ = check ? check->fraction() : 0;
+    status_->setText(check ? DriveCheckText::progress(*check) : QString());
+    button_->setText(L10n::t(checking_ ? "drivecheck.cancel" : "drivecheck.verify"));
+    button_->updateGeometry();
+    button_->setVisible(checking_ || canStart);
+    update();
+}
+
+QString DriveCheckStrip::statusText() const {
+    return status_->text();
+}
+
+void DriveCheckStrip::paintEvent(QPaintEvent*) {
+    if (!checking_) {
+        return;
+    }
+    const Theme& theme = Theme::current();
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const ProgressCapsule bar{fraction_, theme.overlay(0.05, 0.05), theme.blue};
+    bar.paint(p, QRectF(0, 0, width(), ProgressCapsule::height));
+}
+
+void DriveCheckStrip::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange) {
+        button_->setTint(Theme::current().accent);
+    }
+}

@@ -1,0 +1,30 @@
+#include "ui/SheetParts.h"
+
+#include "ui/Fonts.h"
+#include "ui/ReportFileList.h"
+#include "ui/Symbol.h"
+#include "ui/Theme.h"
+
+#include <QPainter>
+
+SheetSeparator::SheetSeparator(QWidget* parent) : QWidget(parent) {
+    setFixedHeight(1);
+}
+
+void SheetSeparator::paintEvent(QPaintEvent*) {
+    QPainter(this).fillRect(rect(), ReportFileList::separatorColour(Theme::current()));
+}
+
+SheetCloseButton::SheetCloseButton(QWidget* parent) : QAbstractButton(parent) {
+    setFixedSize(24, 24);
+    setCursor(Qt::PointingHandCursor);
+}
+
+void SheetCloseButton::paintEvent(QPaintEvent*) {
+    const Theme& theme = Theme::current();
+    QPainter p(this);
+    const QPixmap glyph = Symbol::pixmap(QStringLiteral("xmark"), 13, isDown() ? theme.grey : theme.faintGrey,
+                                         devicePixelRatioF(), Fonts::Weight::semibold);
+    const QSizeF size = glyph.deviceIndependentSize();
+    p.drawPixmap(QPointF((width() - size.width()) / 2, (height() - size.height()) / 2), glyph);
+}

@@ -1,0 +1,185 @@
+// Checking a destination again from the window: a real offload, then the drive read back
+// against its hash list, intact and after one flipped byte; the report sheet, the cards'
+// controls, cancelling and a second start on the same drive.
+#include "PanelTestSupport.h"
+
+#include "settings/Appearance.h"
+#include "settings/L10n.h"
+#include "settings/Localization.h"
+#include "settings/ReportSettings.h"
+#include "settings/ResourceBundle.h"
+#include "state/Notifier.h"
+#include "ui/DriveCheckModal.h"
+#include "ui/DriveCheckStrip.h"
+#include "ui/MainView.h"
+#include "ui/SlotHeroCard.h"
+#include "ui/SlotPanel.h"
+#include "ui/Theme.h"
+#include "ui/ThemedText.h"
+#include "ui/TransferCard.h"
+#include "ui/WindowWiring.h"
+
+#include <QAbstractButton>
+#include <QListView>
+#include <QScopeGuard>
+#include <QTemporaryDir>
+#include <QTest>
+
+class DriveCheckTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        ResourceBundle::setPathForTesting(QStringLiteral(STOWLINE_BUNDLE_DIR));
+        Localization::setOverride(stowline::SupportedLanguage::en);
+        Theme::apply(true);
+        ReportSettings::setWritesMHL(true);
+        ReportSettings::setWritesText(true);
+    }
+
+    void init() {
+        notifications = std::make_unique<FakeNotifications>();
+        Notifier::setService(notifications.get());
+        tmp = std::make_unique<QTemporaryDir>();
+        QVERIFY(tmp->isValid());
+        root = tmp->path();
+        writeFile(root + QStringLiteral("/A001/clip1.mov"), 3000);
+        writeFile(root + QStringLiteral("/A001/sub/clip2.mov"), 2000, 'x');
+        QDir().mkpath(root + QStringLiteral("/drive"));
+    }
+    void cleanup() { Notifier::setService(nullptr); }
+
+    // Intact: the notification says so and the sheet has no rows. One flipped byte in a copy:
+    // the file is named as changed, in red, and the title no longer says intact.
+    void intactThenOneByteChanged() {
+        AppState state;
+        QVERIFY(runJob(state));
+        Appearance appearance;
+        FakeReveal reveal;
+        QWidget window;
+        auto* view = new MainView(&window);
+        installTransfersAndSettings(*view, state, appearance, reveal);
+        window.show();
+        const QUrl drive = fileUrl(root + QStringLiteral("/drive"));
+        const qsizetype before = notifications->posted.size();
+
+        QVERIFY(runCheck(state, drive));
+        QCOMPARE(notifications->posted.size(), before + 1);
+        QCOMPARE(notifications->posted.last().first, L10n::t("drivecheck.notify.title.intact"));
+        QCOMPARE(notifications->posted.last().second, QStringLiteral("drive · 2 files intact"));
+        auto* modal = window.findChild<DriveCheckModal*>();
+        QVERIFY(modal && modal->isVisible());
+        QCOMPARE(modal->fileList()->model()->rowCount(), 0);
+        QCOMPARE(modal->emptyText()->text(), L10n::t("drivecheck.report.all_intact"));
+        QCOMPARE(modal->verdictText()->colour(), Theme::current().green);
+        QCOMPARE(modal->coverageText()->text(), QStringLiteral("Checked against 1 hash list"));
+
+        QFile copy(root + QStringLiteral("/drive/A001/sub/clip2.mov"));
+        QVERIFY(copy.open(QIODevice::ReadWrite));
+        QVERIFY(copy.seek(700));
+        char byte = 0;
+        QVERIFY(copy.getChar(&byte));
+        QVERIFY(copy.seek(700));
+        QVERIFY(copy.putChar(static_cast<char>(byte ^ 0x01)));
+        copy.close();
+        writeFile(root + QStringLiteral("/drive/stray.txt"), 10);
+
+        QVERIFY(runCheck(state, drive));
+        QCOMPARE(notifications->posted.last().first, L10n::t("drivecheck.notify.title.not_intact"));
+        QCOMPARE(notifications->posted.last().second, QStringLiteral("drive · 1 file not intact"));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        const QList<DriveCheckModal*> open = window.findChildren<DriveCheckModal*>();
+        QCOMPARE(open.size(), 1); // the newer report replaced the older
+        modal = open.front();
+        QAbstractItemModel* rows = modal->fileList()->model();
+        QCOMPARE(rows->rowCount(), 1);
+        QCOMPARE(rows->index(0, 0).data().toString(), QStringLiteral("A001/sub/clip2.mov"));
+        QCOMPARE(rows->index(0, 0).data(DriveCheckModal::statusRole).toString(), QStringLiteral("Changed"));
+        QVERIFY(!rows->index(0, 0).data(DriveCheckModal::detailRole).toString().isEmpty());
+        QCOMPARE(modal->verdictText()->text(), QStringLiteral("1 file not intact"));
+        QCOMPARE(modal->verdictText()->colour(), Theme::current().red);
+        QVERIFY(
+            modal->coverageText()->text().contains(QLatin1String("1 file on the drive is in no hash list")));
+
+        modal->reject();
+        QVERIFY(!state.driveCheckReport());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!window.findChild<DriveCheckModal*>());
+    }
+
+    // While a check runs, a second start on the same drive does nothing; the cards show it
+    // and offer cancel; a cancelled check sends nothing and opens no report.
+    void startsOnceAndCancelsWithoutVerdict() {
+        Gate gate;
+        std::atomic<int> runs = 0;
+        AppState::Services services;
+        services.driveCheck = [&](const stowline::DriveCheckOptions& options,
+                                  const stowline::DriveCheckObserver& observer,
+                                  const stowline::EngineControl* control) {
+            ++runs;
+            gate.wait();
+            return stowline::DriveCheck::run(options, observer, control);
+        };
+        AppState state(services);
+        const auto opener = qScopeGuard([&gate] { gate.open(); }); // before the state joins
+        TransferJob* job = runJob(state);
+        QVERIFY(job);
+        const QUrl drive = fileUrl(root + QStringLiteral("/drive"));
+        FakeReveal reveal;
+        TransferCard card(state, job, job->destinations().front().id, reveal);
+        SlotPanel panel(SlotPanel::Kind::destination, state);
+        auto* hero = qobject_cast<SlotHeroCard*>(panel.content());
+        QVERIFY(hero);
+        QVERIFY(card.buttonSymbols().contains(QStringLiteral("checkmark.shield")));
+        QVERIFY(!hero->checkStrip()->isChecking());
+        const qsizetype before = notifications->posted.size();
+
+        card.button(QStringLiteral("checkmark.shield"))->click();
+        QVERIFY(state.driveCheck(drive));
+        state.startDriveCheck(drive);
+        emit hero->checkStrip()->startRequested();
+        QVERIFY(!state.canCheckDrive(drive));
+        QCOMPARE(card.buttonSymbols(), (QStringList{QStringLiteral("stop.fill"), QStringLiteral("doc.text"),
+                                                    QStringLiteral("magnifyingglass")}));
+        QCOMPARE(card.leadingText(), L10n::t("drivecheck.reading_lists"));
+        QVERIFY(hero->checkStrip()->isChecking());
+
+        card.button(QStringLiteral("stop.fill"))->click();
+        gate.open();
+        QVERIFY(QTest::qWaitFor([&] { return !state.driveCheck(drive); }, 30000));
+        QCOMPARE(runs.load(), 1);
+        QCOMPARE(notifications->posted.size(), before);
+        QVERIFY(!state.driveCheckReport());
+        QVERIFY(card.buttonSymbols().contains(QStringLiteral("checkmark.shield")));
+        QVERIFY(!hero->checkStrip()->isChecking());
+    }
+
+private:
+    TransferJob* runJob(AppState& state) {
+        state.addSources({fileUrl(root + QStringLiteral("/A001"))});
+        state.addDestinations({fileUrl(root + QStringLiteral("/drive"))});
+        state.startTransfer();
+        if (state.jobs().isEmpty()) {
+            return nullptr;
+        }
+        TransferJob* job = state.jobs().front();
+        (void)QTest::qWaitFor([job] { return !job->isActive(); }, 60000);
+        return job->phase() == TransferJob::Phase::done ? job : nullptr;
+    }
+
+    /// Starts a check and waits for its report.
+    static bool runCheck(AppState& state, const QUrl& drive) {
+        state.startDriveCheck(drive);
+        if (!state.driveCheck(drive)) {
+            return false;
+        }
+        return QTest::qWaitFor([&] { return !state.driveCheck(drive) && state.driveCheckReport(); }, 60000);
+    }
+
+    std::unique_ptr<FakeNotifications> notifications;
+    std::unique_ptr<QTemporaryDir> tmp;
+    QString root;
+};
+
+QTEST_MAIN(DriveCheckTest)
+#include "DriveCheckTest.moc"
