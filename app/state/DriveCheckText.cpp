@@ -3,6 +3,8 @@
 #include "settings/L10n.h"
 #include "state/DriveCheckJob.h"
 
+#include <QStringList>
+
 namespace DriveCheckText {
 
 qint64 notIntactCount(const stowline::DriveCheckResult& result) {
@@ -16,13 +18,14 @@ QString verdict(const stowline::DriveCheckResult& result) {
     if (result.intact()) {
         return L10n::plural("intact_files_count", static_cast<qint64>(result.files.size()));
     }
+    QStringList parts;
     if (const qint64 bad = notIntactCount(result); bad > 0) {
-        return L10n::plural("not_intact_files_count", bad);
+        parts << L10n::plural("not_intact_files_count", bad);
     }
     if (!result.problems.empty()) {
-        return L10n::plural("check_problems_count", static_cast<qint64>(result.problems.size()));
+        parts << L10n::plural("check_problems_count", static_cast<qint64>(result.problems.size()));
     }
-    return L10n::t("drivecheck.nothing_listed");
+    return parts.isEmpty() ? L10n::t("drivecheck.nothing_listed") : parts.join(QStringLiteral(" · "));
 }
 
 QString status(stowline::DriveCheckStatus status) {

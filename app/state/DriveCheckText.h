@@ -11,8 +11,8 @@ namespace DriveCheckText {
 
 /// Files that are not ok: changed, missing, size differs, unreadable, not checked, refused.
 [[nodiscard]] qint64 notIntactCount(const stowline::DriveCheckResult& result);
-/// "24 files intact", "1 file not intact", "2 problems", "No file listed", "Check cancelled":
-/// "intact" only when the result is.
+/// "24 files intact", "1 file not intact · 2 problems found", "No file is listed", "Check
+/// cancelled": "intact" only when the result is.
 [[nodiscard]] QString verdict(const stowline::DriveCheckResult& result);
 /// "Changed", "Missing" … ("OK" for ok).
 [[nodiscard]] QString status(stowline::DriveCheckStatus status);

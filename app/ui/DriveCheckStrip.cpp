@@ -26,12 +26,11 @@ DriveCheckStrip::DriveCheckStrip(int width, QWidget* parent)
     setFixedWidth(width);
     status_->setMaximumTextWidth(width);
     button_->setTint(Theme::current().accent);
-    auto* column = new QVBoxLayout(this);
-    // The capsule is painted in the room above the status line.
-    column->setContentsMargins(0, static_cast<int>(ProgressCapsule::height) + barGap, 0, 0);
-    column->setSpacing(10);
-    column->addWidget(status_);
-    column->addWidget(button_, 0, Qt::AlignHCenter);
+    column_ = new QVBoxLayout(this);
+    column_->setContentsMargins(0, 0, 0, 0);
+    column_->setSpacing(10);
+    column_->addWidget(status_);
+    column_->addWidget(button_, 0, Qt::AlignHCenter);
     connect(button_, &QAbstractButton::clicked, this, [this] {
         if (checking_) {
             emit cancelRequested();
@@ -48,6 +47,9 @@ void DriveCheckStrip::setCheck(const DriveCheckJob* check, bool canStart) {
     button_->setText(L10n::t(checking_ ? "drivecheck.cancel" : "drivecheck.verify"));
     button_->updateGeometry();
     button_->setVisible(checking_ || canStart);
+    // While checking, the capsule is painted in the room above the status line.
+    status_->setVisible(checking_);
+    column_->setContentsMargins(0, checking_ ? static_cast<int>(ProgressCapsule::height) + barGap : 0, 0, 0);
     update();
 }
 

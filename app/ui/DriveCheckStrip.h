@@ -3,6 +3,7 @@
 
 class DriveCheckJob;
 class OutlineButton;
+class QVBoxLayout;
 class TextLine;
 
 /// Under a destination's hero card: "Verify Again", or while the drive is being checked a
@@ -29,6 +30,7 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    QVBoxLayout* column_;
     TextLine* status_;
     OutlineButton* button_;
     double fraction_ = 0;
