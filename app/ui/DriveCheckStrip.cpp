@@ -41,12 +41,21 @@ DriveCheckStrip::DriveCheckStrip(int width, QWidget* parent)
 }
 
 void DriveCheckStrip::setCheck(const DriveCheckJob* check, bool canStart) {
-    checking_ = check != nullptr;
-    fraction_ = check ? check->fraction() : 0;
-    status_->setText(check ? DriveCheckText::progress(*check) : QString());
-    button_->setText(L10n::t(checking_ ? "drivecheck.cancel" : "drivecheck.verify"));
+    const bool checking = check != nullptr;
+    const double fraction = check ? check->fraction() : 0;
+    const QString status = check ? DriveCheckText::progress(*check) : QString();
+    const QString label = L10n::t(checking ? "drivecheck.cancel" : "drivecheck.verify");
+    const bool buttonShown = checking || canStart;
+    if (checking == checking_ && fraction == fraction_ && status == status_->text() &&
+        label == button_->text() && buttonShown == !button_->isHidden()) {
+        return; // called on every change of any job; repaint only for this drive
+    }
+    checking_ = checking;
+    fraction_ = fraction;
+    status_->setText(status);
+    button_->setText(label);
     button_->updateGeometry();
-    button_->setVisible(checking_ || canStart);
+    button_->setVisible(buttonShown);
     // While checking, the capsule is painted in the room above the status line.
     status_->setVisible(checking_);
     column_->setContentsMargins(0, checking_ ? static_cast<int>(ProgressCapsule::height) + barGap : 0, 0, 0);

@@ -59,9 +59,14 @@ void SlotCompactCard::setDestination(const DestItem& destination) {
 }
 
 void SlotCompactCard::setCheck(const DriveCheckJob* check, bool canStart) {
-    checking_ = check != nullptr;
+    const bool checking = check != nullptr;
+    const QString progress = check ? DriveCheckText::progress(*check) : QString();
     canStart_ = canStart;
-    checkProgress_ = check ? DriveCheckText::progress(*check) : QString();
+    if (checking == checking_ && progress == checkProgress_) {
+        return;
+    }
+    checking_ = checking;
+    checkProgress_ = progress;
     showSubtitle();
 }
 

@@ -105,7 +105,8 @@ SlotPanel::SlotPanel(Kind kind, AppState& state, QWidget* parent)
         connect(&state_, &AppState::sourcesChanged, this, [this] { itemsChanged(); });
     } else {
         connect(&state_, &AppState::destinationsChanged, this, [this] { itemsChanged(); });
-        for (auto signal : {&AppState::driveChecksChanged, &AppState::jobActivityChanged}) {
+        for (auto signal :
+             {&AppState::driveChecksChanged, &AppState::jobsChanged, &AppState::jobActivityChanged}) {
             connect(&state_, signal, this, &SlotPanel::showChecks);
         }
     }

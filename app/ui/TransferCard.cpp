@@ -118,12 +118,23 @@ TransferCard::TransferCard(AppState& state, TransferJob* job, const QUuid& rowID
             state_.startDriveCheck(r->url);
         }
     });
-    for (auto signal : {&AppState::driveChecksChanged, &AppState::jobActivityChanged}) {
+    // Other jobs' activity may free this destination for a check; only a check of this
+    // destination repaints the card.
+    for (auto signal : {&AppState::jobsChanged, &AppState::jobActivityChanged}) {
         connect(&state_, signal, this, [this] {
-            updateControls();
-            update();
+            if (verify_->isHidden() == offersCheck()) {
+                updateControls();
+            }
         });
     }
+    connect(&state_, &AppState::driveChecksChanged, this, [this] {
+        const bool checking = check() != nullptr;
+        if (checking || showedCheck_) {
+            update();
+        }
+        showedCheck_ = checking;
+        updateControls();
+    });
     connect(report_, &QAbstractButton::clicked, this, [this] { state_.setReportJob(job_); });
     connect(revealButton_, &QAbstractButton::clicked, this, [this] {
         if (const auto* r = row()) {
@@ -194,6 +205,14 @@ const TransferJob::DestinationStatus* TransferCard::row() const {
 const DriveCheckJob* TransferCard::check() const {
     const auto* r = row();
     return r ? state_.driveCheck(r->url) : nullptr;
+}
+
+bool TransferCard::offersCheck() const {
+    // Where this job wrote a hash log: it ended with reports and the row did not fail.
+    const auto* r = row();
+    const bool wroteLog = job_ && (job_->phase() == TransferJob::Phase::done ||
+                                   job_->phase() == TransferJob::Phase::doneWithErrors);
+    return wroteLog && r && !r->failedReason && state_.canCheckDrive(r->url);
 }
 
 CardState TransferCard::state() const {
@@ -268,12 +287,11 @@ void TransferCard::updateControls() {
     const bool paused = job_ && job_->phase() == TransferJob::Phase::paused;
     const bool hasReport = job_ && !active && job_->summary() && !job_->summary()->reports.empty();
     pause_->setSymbol(paused ? QStringLiteral("play.fill") : QStringLiteral("pause.fill"));
-    const auto* r = row();
     const bool checking = !active && check() != nullptr;
     pause_->setVisible(active);
     stop_->setVisible(active || checking);
     report_->setVisible(hasReport);
-    verify_->setVisible(job_ && !active && !checking && r && state_.canCheckDrive(r->url));
+    verify_->setVisible(offersCheck());
     badge_->setVisible(hovered_ && job_ && !active);
     layoutButtons();
 }

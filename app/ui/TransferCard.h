@@ -17,9 +17,9 @@ class TransferJob;
 
 /// One destination row of one job: icon, "label → destination", the progress capsule, the
 /// status line and the buttons that fit the job's phase; a remove badge on hover once the
-/// job has ended. Once ended, "checkmark.shield" checks the destination again against its
-/// hash lists; while that runs the bar and status line show the check and "stop.fill"
-/// cancels it. Repaints when its own job or a drive check changes. Main thread.
+/// job has ended. Once it has written its hash log here, "checkmark.shield" checks the
+/// destination again against its hash lists; while that runs the bar and status line show the check and
+/// "stop.fill" cancels it. Repaints when its own job or a drive check changes. Main thread.
 class TransferCard : public QWidget {
     Q_OBJECT
 public:
@@ -59,6 +59,8 @@ private:
     [[nodiscard]] const TransferJob::DestinationStatus* row() const;
     /// The running check of this row's destination, or null.
     [[nodiscard]] const DriveCheckJob* check() const;
+    /// Whether "checkmark.shield" is offered now.
+    [[nodiscard]] bool offersCheck() const;
     [[nodiscard]] QRectF cardRect() const;
     void connectJob();
     void animateTo(double pct);
@@ -81,4 +83,5 @@ private:
     CircleIconButton* revealButton_;
     QAbstractButton* badge_;
     bool hovered_ = false;
+    bool showedCheck_ = false;
 };

@@ -133,7 +133,8 @@ private slots:
         QCOMPARE(red->state().leadingColour(Theme::current()), Theme::current().red);
         QCOMPARE(red->barColour(), Theme::current().red);
         QCOMPARE(green->trailingText(), QString());
-        QCOMPARE(green->buttonSymbols(), (QStringList{"doc.text", "magnifyingglass"}));
+        QCOMPARE(green->buttonSymbols(), (QStringList{"doc.text", "checkmark.shield", "magnifyingglass"}));
+        QCOMPARE(red->buttonSymbols(), (QStringList{"doc.text", "magnifyingglass"}));
 
         green->button(QStringLiteral("magnifyingglass"))->click();
         QCOMPARE(reveal.revealed, (QList<QList<QUrl>>{{fileUrl(root + QStringLiteral("/roomy"))}}));
