@@ -1,14 +1,14 @@
-#include "browser/IconsBrowser.h"
+#include "browser/ListingBrowser.h"
 
 #include "browser/BrowserListModel.h"
 #include "browser/BrowserModel.h"
 #include "ui/RenderStats.h"
 
-IconsBrowser::IconsBrowser(BrowserModel* model, QWidget* parent)
+ListingBrowser::ListingBrowser(BrowserModel* model, BrowserItemDelegate::Style style, const char* renderName,
+                               QWidget* parent)
     : BrowserItemView(
-          BrowserItemDelegate::Style::iconCell,
-          [model](const QUrl& url) { return model->selection().contains(url); }, parent),
-      model_(model) {
+          style, [model](const QUrl& url) { return model->selection().contains(url); }, parent),
+      model_(model), renderName_(renderName) {
     connect(model, &BrowserModel::pathStackChanged, this, &BrowserItemView::requestRebuild);
     connect(model, &BrowserModel::listingsChanged, this, &BrowserItemView::requestRebuild);
     connect(model, &BrowserModel::selectionChanged, viewport(), qOverload<>(&QWidget::update));
@@ -20,8 +20,10 @@ IconsBrowser::IconsBrowser(BrowserModel* model, QWidget* parent)
     rebuild();
 }
 
-void IconsBrowser::rebuild() {
-    RenderStats::tick("IconsBrowser");
+void ListingBrowser::rebuild() {
+    if (renderName_ != nullptr) {
+        RenderStats::tick(renderName_);
+    }
     listModel()->setItems(model_->currentItems());
     viewport()->update();
 }
