@@ -154,6 +154,28 @@ private slots:
         QVERIFY(!hero->checkStrip()->isChecking());
     }
 
+    // The state going away mid-check cancels the check and waits for its thread; its result
+    // is never delivered.
+    void stateGoesWhileChecking() {
+        Gate gate;
+        AppState::Services services;
+        services.driveCheck = [&gate](const stowline::DriveCheckOptions& options,
+                                      const stowline::DriveCheckObserver& observer,
+                                      const stowline::EngineControl* control) {
+            gate.wait();
+            return stowline::DriveCheck::run(options, observer, control);
+        };
+        const QUrl drive = fileUrl(root + QStringLiteral("/drive"));
+        {
+            AppState state(services);
+            const auto opener = qScopeGuard([&gate] { gate.open(); }); // runs before the state joins
+            state.startDriveCheck(drive);
+            QVERIFY(state.driveCheck(drive));
+        }
+        QCoreApplication::processEvents();
+        QVERIFY(notifications->posted.isEmpty());
+    }
+
 private:
     TransferJob* runJob(AppState& state) {
         state.addSources({fileUrl(root + QStringLiteral("/A001"))});
