@@ -6,7 +6,6 @@
 #include "ui/Fonts.h"
 #include "ui/MainView.h"
 #include "ui/MainWindow.h"
-#include "ui/RenderStats.h"
 #include "ui/Symbol.h"
 #include "ui/Theme.h"
 #include "ui/TitleBar.h"
@@ -17,11 +16,9 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QLabel>
-#include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 namespace {
 
@@ -45,57 +42,6 @@ void drag(QWidget* divider, const QList<int>& steps) {
                         divider->mapFromGlobal(start + QPoint(steps.isEmpty() ? 0 : steps.last(), 0)));
 }
 
-/// Child process modes: the render counter prints from a timer, so it is observed from outside.
-int runChild(int argc, char** argv) {
-    QApplication app(argc, argv);
-    ResourceBundle::setPathForTesting(QStringLiteral(STOWLINE_BUNDLE_DIR));
-    const QByteArray mode = argv[2];
-    if (mode == "ticks") {
-        RenderStats::start();
-        RenderStats::start(); // a second start neither prints nor adds a timer
-        // Lands between the first report (nothing built) and the second.
-        QTimer::singleShot(1500, [] {
-            for (int i = 0; i < 3; ++i) {
-                RenderStats::tick("TitleBar");
-            }
-            RenderStats::tick("MainView");
-            RenderStats::tick("BottomSplit");
-            RenderStats::tick("BottomSplit");
-        });
-    }
-    QTimer::singleShot(2500, &app, &QCoreApplication::quit);
-    return QApplication::exec();
-}
-
-/// Runs one child per (mode, STOWLINE_RENDER_STATS value; null for unset) at the same time and
-/// returns what each printed on standard output.
-QStringList childOutputs(const QList<std::pair<QByteArray, QByteArray>>& runs) {
-    std::vector<std::unique_ptr<QProcess>> children;
-    for (const auto& [mode, variable] : runs) {
-        auto child = std::make_unique<QProcess>();
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.remove(QStringLiteral("STOWLINE_RENDER_STATS"));
-        if (!variable.isNull()) {
-            env.insert(QStringLiteral("STOWLINE_RENDER_STATS"), QString::fromLatin1(variable));
-        }
-        child->setProcessEnvironment(env);
-        child->start(QCoreApplication::applicationFilePath(),
-                     {QStringLiteral("--child"), QString::fromLatin1(mode)});
-        children.push_back(std::move(child));
-    }
-    QStringList outputs;
-    for (auto& child : children) {
-        if (!child->waitForFinished(30000)) {
-            child->kill();
-            child->waitForFinished();
-            outputs << QStringLiteral("<child did not finish>");
-            continue;
-        }
-        outputs << QString::fromUtf8(child->readAllStandardOutput());
-    }
-    return outputs;
-}
-
 } // namespace
 
 class ChromeTest : public QObject {
@@ -105,17 +51,6 @@ private slots:
     void init() {
         ResourceBundle::setPathForTesting(QStringLiteral(STOWLINE_BUNDLE_DIR));
         Preferences::store().remove(QLatin1String(widthKey));
-    }
-
-    void renderCounterPrintsOnlyWhenSwitchedOnExactly() {
-        const QStringList out =
-            childOutputs({{"ticks", QByteArray()}, {"ticks", "true"}, {"ticks", "1 "}, {"ticks", "1"}});
-        QCOMPARE(out[0], QString());
-        QCOMPARE(out[1], QString());
-        QCOMPARE(out[2], QString());
-        QCOMPARE(out[3], QStringLiteral("[render] instrumentação ligada — arraste a divisória\n"
-                                        "[render/s] (nada)\n"
-                                        "[render/s] TitleBar=3  BottomSplit=2  MainView=1\n"));
     }
 
     void fontLoaderRegistersBundledFontsWhateverTheirCase() {
@@ -275,9 +210,6 @@ private slots:
 };
 
 int main(int argc, char** argv) {
-    if (argc > 2 && qstrcmp(argv[1], "--child") == 0) {
-        return runChild(argc, argv);
-    }
     // A preference folder of this run's own, set before the store is first opened.
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());

@@ -4,10 +4,8 @@
 
 #include "settings/L10n.h"
 #include "settings/Localization.h"
-#include "settings/ReportSettings.h"
 #include "settings/ResourceBundle.h"
 #include "state/FileUrl.h"
-#include "state/Notifier.h"
 #include "state/TransferJob.h"
 
 #include <QSignalSpy>
@@ -52,41 +50,15 @@ private slots:
         Localization::refresh();
     }
 
-    void init() {
-        notifications = std::make_unique<FakeNotifications>();
-        Notifier::setService(notifications.get());
-        ReportSettings::setWritesMHL(true);
-        ReportSettings::setWritesText(true);
-    }
-    void cleanup() { Notifier::setService(nullptr); }
-
-    void constructionNamesTheBatch() {
-        const TransferJob one({source(QStringLiteral("/media/card/Card A  "), 5)}, {});
-        QCOMPARE(one.sourcesLabel(), QStringLiteral("Card A"));
-        QCOMPARE(one.iconURL(), FileUrl::fromPath(QStringLiteral("/media/card/Card A  ")));
-        QCOMPARE(one.totalBytes(), 5);
-        QCOMPARE(one.phase(), Phase::running);
-
-        const TransferJob three(
-            {source(QStringLiteral("/a"), 1), source(QStringLiteral("/b"), 2),
-             source(QStringLiteral("/c"), 3)},
-            {FileUrl::fromPath(QStringLiteral("/d1")), FileUrl::fromPath(QStringLiteral("/d2"))});
-        QCOMPARE(three.sourcesLabel(), L10n::plural("items_count", 3));
-        QCOMPARE(three.totalBytes(), 6);
-        QCOMPARE(three.destinations().size(), 2);
-        QVERIFY(three.destinations()[0].id != three.destinations()[1].id);
-
-        const TransferJob none({}, {FileUrl::fromPath(QStringLiteral("/d1"))});
-        QCOMPARE(none.iconURL(), FileUrl::fromPath(QStringLiteral("/d1")));
-        const TransferJob empty({}, {});
-        QCOMPARE(empty.iconURL(), QUrl::fromLocalFile(QStringLiteral("/")));
-    }
+    void init() { bench = std::make_unique<JobTestBench>(); }
+    void cleanup() { bench.reset(); }
 
     // Events folded by hand, without an engine run.
     void applyFoldsEvents() {
         const QUrl d1 = FileUrl::fromPath(QStringLiteral("/dest/one"));
         const QUrl d2 = FileUrl::fromPath(QStringLiteral("/dest/two"));
         TransferJob job({source(QStringLiteral("/src/card"), 100)}, {d1, d2});
+        QVERIFY(job.destinations()[0].id != job.destinations()[1].id); // rows are dismissed by id
 
         job.apply(engineEvent(EngineEvent::Progress{10, 0, 5.0}));
         QCOMPARE(job.pct(), 0.0);
@@ -123,7 +95,7 @@ private slots:
         QVERIFY(job.hasSummary());
         QVERIFY(!job.etaSeconds());
         QCOMPARE(finishedCalls, 1);
-        QVERIFY(notifications->posted.isEmpty());
+        QVERIFY(bench->notifications.posted.isEmpty());
 
         // A final phase is never left.
         job.togglePause();
@@ -146,9 +118,9 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!job.isActive(), 30000);
         QCOMPARE(job.phase(), Phase::sourceError);
         QCOMPARE(finishedCalls, 1);
-        QCOMPARE(notifications->posted.size(), 1);
-        QCOMPARE(notifications->posted[0].first, L10n::t("notifier.title.error"));
-        QCOMPARE(notifications->posted[0].second,
+        QCOMPARE(bench->notifications.posted.size(), 1);
+        QCOMPARE(bench->notifications.posted[0].first, L10n::t("notifier.title.error"));
+        QCOMPARE(bench->notifications.posted[0].second,
                  L10n::t("transferjob.source_read_failed", {QStringLiteral("gone card")}));
         QVERIFY(hashLogFiles(dest.path()).isEmpty());
     }
@@ -162,7 +134,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!job.isActive(), 30000);
         QCOMPARE(job.phase(), Phase::done);
         QCOMPARE(job.pct(), 1.0);
-        QVERIFY(notifications->posted.isEmpty());
+        QVERIFY(bench->notifications.posted.isEmpty());
         QVERIFY(!QDir(dest.filePath(QStringLiteral("Hash Log"))).exists());
     }
 
@@ -180,8 +152,8 @@ private slots:
         QVERIFY(job.destinations()[1].failedReason.has_value());
         QVERIFY(!job.destinations()[0].failedReason);
         QCOMPARE(hashLogFiles(dest.path()).size(), 2);
-        QCOMPARE(notifications->posted.size(), 1);
-        QCOMPARE(notifications->posted[0].first, L10n::t("notifier.title.error"));
+        QCOMPARE(bench->notifications.posted.size(), 1);
+        QCOMPARE(bench->notifications.posted[0].first, L10n::t("notifier.title.error"));
     }
 
     // Cancelled while its first file is being verified: no report, no notification. The
@@ -210,7 +182,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!job.isActive(), 30000);
         QCOMPARE(job.phase(), Phase::cancelled);
         QVERIFY(!QDir(dest.filePath(QStringLiteral("Hash Log"))).exists());
-        QVERIFY(notifications->posted.isEmpty());
+        QVERIFY(bench->notifications.posted.isEmpty());
     }
 
     // Events keep arriving in order and none is lost: the final pct and processed bytes
@@ -258,7 +230,7 @@ private slots:
     }
 
 private:
-    std::unique_ptr<FakeNotifications> notifications;
+    std::unique_ptr<JobTestBench> bench;
 };
 
 QTEST_GUILESS_MAIN(TransferJobTest)
