@@ -4,8 +4,6 @@
 #include "settings/L10n.h"
 #include "settings/Localization.h"
 #include "settings/ResourceBundle.h"
-#include "state/AppState.h"
-#include "state/FileUrl.h"
 
 #include "stowline/ByteFormat.h"
 
@@ -20,15 +18,6 @@ using Phase = TransferJob::Phase;
 using stowline::EngineEvent;
 
 namespace {
-
-QUrl url(const QString& path) {
-    return FileUrl::fromPath(path);
-}
-
-bool allScanned(const AppState& state) {
-    return std::all_of(state.sources().cbegin(), state.sources().cend(),
-                       [](const SourceItem& s) { return s.scanned; });
-}
 
 /// Lets every background scan finish and delivers what it posted.
 void drainScans() {
@@ -62,28 +51,28 @@ private slots:
 
         AppState state;
         QSignalSpy sourcesSpy(&state, &AppState::sourcesChanged);
-        state.addSources({url(root + QStringLiteral("/card")),
-                          QUrl::fromLocalFile(root + QStringLiteral("/card/")),
-                          url(root + QStringLiteral("/plain.txt")), url(root + QStringLiteral("/missing"))});
+        state.addSources(
+            {fileUrl(root + QStringLiteral("/card")), QUrl::fromLocalFile(root + QStringLiteral("/card/")),
+             fileUrl(root + QStringLiteral("/plain.txt")), fileUrl(root + QStringLiteral("/missing"))});
         QCOMPARE(state.sources().size(), 3);
         QVERIFY(state.sources()[0].isDirectory);
         QVERIFY(!state.sources()[1].isDirectory);
         QVERIFY(!state.sources()[2].isDirectory);
         QCOMPARE(sourcesSpy.size(), 1);
-        state.addSources({url(root + QStringLiteral("/card"))});
+        state.addSources({fileUrl(root + QStringLiteral("/card"))});
         QCOMPARE(state.sources().size(), 3);
 
         state.addDestinations(
-            {url(root + QStringLiteral("/plain.txt")), url(root + QStringLiteral("/missing"))});
+            {fileUrl(root + QStringLiteral("/plain.txt")), fileUrl(root + QStringLiteral("/missing"))});
         QVERIFY(state.destinations().isEmpty());
         QVERIFY(state.pendingSummaryLabel().isEmpty()); // sources but no destination
-        state.addDestinations(
-            {url(root + QStringLiteral("/drive")), QUrl::fromLocalFile(root + QStringLiteral("/drive/"))});
+        state.addDestinations({fileUrl(root + QStringLiteral("/drive")),
+                               QUrl::fromLocalFile(root + QStringLiteral("/drive/"))});
         QCOMPARE(state.destinations().size(), 1);
         QVERIFY(state.destinations()[0].capacityBytes > 0);
         QVERIFY(state.destinations()[0].freeBytes >= 0);
 
-        QTRY_VERIFY_WITH_TIMEOUT(allScanned(state), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(allSourcesScanned(state), 30000);
         const SourceItem& card = state.sources()[0];
         QCOMPARE(card.fileCount, 2);
         QCOMPARE(card.totalBytes, 2000);
@@ -106,8 +95,8 @@ private slots:
             return std::vector<stowline::ScannedFile>{{items.front() / "x", "x", 42}};
         };
         AppState state(services);
-        state.addSources({url(root + QStringLiteral("/slow"))});
-        state.addDestinations({url(root + QStringLiteral("/drive"))});
+        state.addSources({fileUrl(root + QStringLiteral("/slow"))});
+        state.addDestinations({fileUrl(root + QStringLiteral("/drive"))});
         QCOMPARE(state.pendingSummaryLabel(), L10n::t("slotpanel.scanning"));
         state.removeSource(state.sources().front().id);
         QVERIFY(state.sources().isEmpty());
@@ -129,7 +118,7 @@ private slots:
         };
         {
             AppState state(services);
-            state.addSources({url(root + QStringLiteral("/slow"))});
+            state.addSources({fileUrl(root + QStringLiteral("/slow"))});
         }
         gate->open();
         drainScans();
@@ -156,9 +145,9 @@ private slots:
         QCOMPARE(state.disks()[1].totalBytes, 0);
         QCOMPARE(state.disks()[2].name, QStringLiteral("SSD"));
 
-        state.addSources({url(root + QStringLiteral("/media/CARD/DCIM"))});
-        state.addDestinations(
-            {url(root + QStringLiteral("/media/SSD/backup")), url(root + QStringLiteral("/home/dest"))});
+        state.addSources({fileUrl(root + QStringLiteral("/media/CARD/DCIM"))});
+        state.addDestinations({fileUrl(root + QStringLiteral("/media/SSD/backup")),
+                               fileUrl(root + QStringLiteral("/home/dest"))});
         QCOMPARE(state.destinations()[1].freeBytes, 100);
         drainScans();
 
@@ -176,7 +165,7 @@ private slots:
         QDir(root + QStringLiteral("/media/SSD")).removeRecursively();
         volumes.announce();
         QCOMPARE(state.destinations().size(), 1);
-        QCOMPARE(state.destinations()[0].url, url(root + QStringLiteral("/home/dest")));
+        QCOMPARE(state.destinations()[0].url, fileUrl(root + QStringLiteral("/home/dest")));
     }
 
     void openPanelsOneAtATime() {
@@ -196,7 +185,7 @@ private slots:
         state->pickDestinations();
         state->pickSources();
         QCOMPARE(panels.opened, 1);
-        panels.pending({url(root + QStringLiteral("/card"))});
+        panels.pending({fileUrl(root + QStringLiteral("/card"))});
         QVERIFY(!state->pickerOpen());
         QCOMPARE(state->sources().size(), 1);
 
@@ -210,7 +199,7 @@ private slots:
         // A panel closing after the state is gone does nothing.
         state->pickDestinations();
         state.reset();
-        panels.pending({url(root + QStringLiteral("/drive"))});
+        panels.pending({fileUrl(root + QStringLiteral("/drive"))});
         drainScans();
     }
 
@@ -224,9 +213,9 @@ private slots:
         QDir().mkpath(root + QStringLiteral("/d2"));
         AppState state;
         QCOMPARE(state.totalSpeedLabel(), L10n::t("appstate.idle"));
-        state.addDestinations({url(root + QStringLiteral("/d1")), url(root + QStringLiteral("/d2"))});
+        state.addDestinations({fileUrl(root + QStringLiteral("/d1")), fileUrl(root + QStringLiteral("/d2"))});
         for (const char* name : {"c1", "c2", "c3"}) {
-            state.addSources({url(root + QLatin1Char('/') + QLatin1String(name))});
+            state.addSources({fileUrl(root + QLatin1Char('/') + QLatin1String(name))});
             state.startTransfer();
             state.jobs().front()->togglePause();
         }
@@ -272,16 +261,19 @@ private slots:
         QVERIFY(!state.reportJob());
     }
 
-    // A state destroyed while its jobs run cancels them and waits for their threads.
+    // A state destroyed while its job waits (here for room on the drive) cancels it and
+    // waits for its thread; a job left running would hang the test in the wait.
     void destroyedWithRunningJobs() {
         writeFile(root + QStringLiteral("/card/a.mov"), 1000);
         QDir().mkpath(root + QStringLiteral("/drive"));
         {
-            AppState state;
-            state.addSources({url(root + QStringLiteral("/card"))});
-            state.addDestinations({url(root + QStringLiteral("/drive"))});
+            AppState::Services services;
+            services.engineOptions.capacity = roomAt(root + QStringLiteral("/drive"), 0);
+            AppState state(services);
+            state.addSources({fileUrl(root + QStringLiteral("/card"))});
+            state.addDestinations({fileUrl(root + QStringLiteral("/drive"))});
             state.startTransfer();
-            state.jobs().front()->togglePause();
+            QTRY_VERIFY_WITH_TIMEOUT(state.hasDiskFullAlert(), 30000);
         }
         drainScans();
         QCoreApplication::processEvents();

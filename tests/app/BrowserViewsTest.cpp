@@ -3,7 +3,6 @@
 #include "browser/BrowserItemView.h"
 #include "browser/BrowserListModel.h"
 #include "browser/BrowserModel.h"
-#include "browser/ColumnResizeHandle.h"
 #include "browser/ColumnsBrowser.h"
 #include "browser/FileBrowserPanel.h"
 #include "browser/FileBrowserView.h"
@@ -26,7 +25,6 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMouseEvent>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -77,14 +75,6 @@ public:
     QList<MountedVolume> mountedVolumes() override { return volumes; }
     void change() { emit volumesChanged(); }
 };
-
-// A mouse event with the button held, as a drag sends it.
-void sendMouse(QWidget* widget, QEvent::Type type, QPointF at, Qt::MouseButtons held,
-               Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    QMouseEvent event(type, at, widget->mapToGlobal(at),
-                      type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, held, modifiers);
-    QApplication::sendEvent(widget, &event);
-}
 
 QPoint centreOf(BrowserItemView* view, int row) {
     return view->visualRect(view->model()->index(row, 0)).center();
@@ -148,28 +138,18 @@ private slots:
         revealer.revealed.clear();
     }
 
-    void menusHoldExactlyTheListedEntries() {
+    void volumeMenusOfferNothingThatMovesTheVolume() {
         BrowserModel model;
         const BrowserItem file{urlOf(volume + "/A001.ale"), "A001.ale", false, 48'213};
-        const BrowserItem folder{urlOf(volume + "/DCIM"), "DCIM", true, std::nullopt};
         const BrowserItem card{urlOf(volume), "A001_CARD", true, 128};
         const BrowserItem startup{urlOf("/"), "System", true, 500};
         QGuiApplication::clipboard()->clear();
 
-        QCOMPARE(entries(BrowserItemMenu(file, false, &model, &revealer)),
-                 (QStringList{"—", t("filebrowser.menu.copy"), t("filebrowser.menu.cut"), "—",
-                              t("filebrowser.menu.rename"), t("filebrowser.menu.trash"), "—",
-                              t("common.reveal_in_finder")}));
-        QCOMPARE(entries(BrowserItemMenu(folder, false, &model, &revealer)),
-                 (QStringList{t("filebrowser.menu.new_folder"), "—", t("filebrowser.menu.copy"),
-                              t("filebrowser.menu.cut"), t("filebrowser.menu.paste_here") + " (off)", "—",
-                              t("filebrowser.menu.rename"), t("filebrowser.menu.trash"), "—",
-                              t("common.reveal_in_finder")}));
+        // A volume can be neither cut, renamed nor trashed; the start-up volume not ejected either.
         QCOMPARE(entries(BrowserItemMenu(card, true, &model, &revealer)),
                  (QStringList{t("filebrowser.menu.new_folder"), "—", t("filebrowser.menu.copy"),
                               t("filebrowser.menu.paste_here") + " (off)", "—", t("filebrowser.menu.eject"),
                               "—", t("common.reveal_in_finder")}));
-        // The start-up volume can be neither ejected nor moved.
         model.copyToClipboard(file, false);
         QCOMPARE(entries(BrowserItemMenu(startup, true, &model, &revealer)),
                  (QStringList{t("filebrowser.menu.new_folder"), "—", t("filebrowser.menu.copy"),
@@ -326,49 +306,6 @@ private slots:
         QTRY_COMPARE(columns->columnCount(), 2);
     }
 
-    void columnHandlesClampAndRoundWidths() {
-        QCOMPARE(ColumnResizeHandle::draggedWidth(210, -500), 140.0);
-        QCOMPARE(ColumnResizeHandle::draggedWidth(210, -70), 140.0);
-        QCOMPARE(ColumnResizeHandle::draggedWidth(210, 2000), 600.0);
-        QCOMPARE(ColumnResizeHandle::draggedWidth(210, 2.6), 213.0);
-
-        auto panel = makePanel();
-        panel->model()->setViewMode(BrowserModel::ViewMode::columns);
-        auto* columns = qobject_cast<ColumnsBrowser*>(panel->view()->listing());
-        auto* handle = columns->findChildren<ColumnResizeHandle*>().constFirst();
-        sendMouse(handle, QEvent::MouseButtonPress, {4, 20}, Qt::LeftButton);
-        sendMouse(handle, QEvent::MouseMove, {4.4, 20}, Qt::LeftButton); // under a point: no drag yet
-        QCOMPARE(columns->columnWidth(0), 210.0);
-        sendMouse(handle, QEvent::MouseMove, {64, 20}, Qt::LeftButton);
-        QCOMPARE(columns->columnWidth(0), 270.0);
-        QCOMPARE(columns->column(0)->width(), 270);
-        sendMouse(handle, QEvent::MouseMove, {-400, 20}, Qt::LeftButton);
-        QCOMPARE(columns->columnWidth(0), 140.0);
-        sendMouse(handle, QEvent::MouseButtonRelease, {-400, 20}, Qt::NoButton);
-
-        // Widths belong to the columns view and go when another mode is chosen.
-        panel->model()->setViewMode(BrowserModel::ViewMode::icons);
-        panel->model()->setViewMode(BrowserModel::ViewMode::columns);
-        columns = qobject_cast<ColumnsBrowser*>(panel->view()->listing());
-        QCOMPARE(columns->columnWidth(0), 210.0);
-    }
-
-    void ejectFromTheMenuLeavesTheVolume() {
-        auto panel = makePanel();
-        BrowserModel* model = panel->model();
-        model->open(model->rootItems().at(1));
-        model->open(model->currentItems().at(0));
-        BrowserItemMenu menu(model->rootItems().at(1), true, model, &revealer);
-        const QList<QAction*> actions = menu.actions();
-        const auto eject = std::find_if(actions.begin(), actions.end(), [](QAction* a) {
-            return a->text() == L10n::t("filebrowser.menu.eject");
-        });
-        QVERIFY(eject != actions.end());
-        (*eject)->trigger();
-        QVERIFY(model->pathStack().isEmpty());
-        QVERIFY(!panel->view()->backButton()->isEnabled());
-    }
-
     // The panel wired to the application state: its volumes at the root, following mounts,
     // and the footer's choices in its lists.
     void aPanelOnTheApplicationState() {
@@ -398,36 +335,6 @@ private slots:
         volumes.volumes.clear();
         state.refreshDisks();
         QVERIFY(model->rootItems().isEmpty());
-    }
-
-    // Not a check: with STOWLINE_BROWSER_SHOTS=<folder>, writes the three views in both
-    // appearances for a person to look at.
-    void screenshots() {
-        const QString folder = qEnvironmentVariable("STOWLINE_BROWSER_SHOTS");
-        if (folder.isEmpty()) {
-            QSKIP("set STOWLINE_BROWSER_SHOTS to a folder to write screenshots");
-        }
-        for (const bool light : {true, false}) {
-            Theme::apply(light);
-            auto panel = makePanel();
-            BrowserModel* model = panel->model();
-            model->open(model->rootItems().at(1));
-            model->selectOnly(urlOf(volume + "/A001C002_230914_R2KC.mov"));
-            model->click(model->items(urlOf(volume)).at(6), model->items(urlOf(volume)), Qt::ShiftModifier);
-            for (int mode = 0; mode < 3; ++mode) {
-                model->setViewMode(static_cast<BrowserModel::ViewMode>(mode));
-                if (mode == 2) {
-                    model->openInColumns(model->items(urlOf(volume)).at(1), 1);
-                    model->openInColumns(model->items(urlOf(volume + "/PRIVATE")).at(0), 2);
-                }
-                QTest::qWait(300);
-                const QString name = QStringLiteral("%1/browser-%2-%3.png")
-                                         .arg(folder, QStringList{"icons", "list", "columns"}.at(mode),
-                                              light ? "light" : "dark");
-                QVERIFY(panel->grab().save(name));
-            }
-        }
-        Theme::apply(true);
     }
 };
 

@@ -5,9 +5,6 @@
 #include "settings/L10n.h"
 #include "settings/Localization.h"
 #include "settings/ResourceBundle.h"
-#include "state/AppState.h"
-#include "state/FileUrl.h"
-#include "state/Notifier.h"
 #include "stowline/ByteFormat.h"
 #include "ui/Buttons.h"
 #include "ui/CentreColumn.h"
@@ -16,19 +13,11 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
-
-#include <atomic>
-#include <memory>
 
 using Phase = TransferJob::Phase;
 
 namespace {
-
-QUrl url(const QString& path) {
-    return FileUrl::fromPath(path);
-}
 
 QString bytes(qint64 n) {
     return QString::fromStdString(stowline::ByteFormat::string(n));
@@ -62,22 +51,6 @@ QStringList buttonTexts(QMessageBox* box) {
     return texts;
 }
 
-bool allScanned(const AppState& state) {
-    return std::all_of(state.sources().cbegin(), state.sources().cend(),
-                       [](const SourceItem& s) { return s.scanned; });
-}
-
-/// Capacity seam: the listed roots have `room` bytes, the others their real figures.
-stowline::CopyEngine::CapacityProbe tightRoots(QList<std::filesystem::path> roots,
-                                               std::shared_ptr<std::atomic<std::int64_t>> room) {
-    return [roots, room](const std::filesystem::path& at) -> std::optional<stowline::VolumeCapacity> {
-        if (roots.contains(at)) {
-            return stowline::VolumeCapacity{std::nullopt, room->load(), false};
-        }
-        return stowline::CopyEngine::readCapacity(at);
-    };
-}
-
 } // namespace
 
 class CentreColumnTest : public QObject {
@@ -88,13 +61,11 @@ private slots:
 
     void init() {
         Localization::setOverride(stowline::SupportedLanguage::en);
-        notifications = std::make_unique<FakeNotifications>();
-        Notifier::setService(notifications.get());
-        tmp = std::make_unique<QTemporaryDir>();
-        QVERIFY(tmp->isValid());
-        root = tmp->path();
+        bench = std::make_unique<JobTestBench>();
+        QVERIFY(bench->dir.isValid());
+        root = bench->root;
     }
-    void cleanup() { Notifier::setService(nullptr); }
+    void cleanup() { bench.reset(); }
 
     // Needs a pending source and a destination; the summary line follows the state.
     void startButtonFollowsPendingSourcesAndDestinations() {
@@ -104,12 +75,12 @@ private slots:
         CentreColumn column(state);
         column.show();
         QVERIFY(!column.startButton()->isEnabled());
-        state.addSources({url(root + QStringLiteral("/A001"))});
+        state.addSources({fileUrl(root + QStringLiteral("/A001"))});
         QVERIFY(!column.startButton()->isEnabled());
         QCOMPARE(column.pendingSummary(), QString());
-        state.addDestinations({url(root + QStringLiteral("/drive"))});
+        state.addDestinations({fileUrl(root + QStringLiteral("/drive"))});
         QVERIFY(column.startButton()->isEnabled());
-        QTRY_VERIFY(allScanned(state));
+        QTRY_VERIFY(allSourcesScanned(state));
         QVERIFY(!column.pendingSummary().isEmpty());
         QCOMPARE(column.pendingSummary(), state.pendingSummaryLabel());
         state.removeDestination(state.destinations().front().id);
@@ -127,9 +98,9 @@ private slots:
         AppState state(services);
         CentreColumn column(state);
         column.show();
-        state.addSources({url(root + QStringLiteral("/A001"))});
-        state.addDestinations({url(root + QStringLiteral("/drive"))});
-        QTRY_VERIFY(allScanned(state));
+        state.addSources({fileUrl(root + QStringLiteral("/A001"))});
+        state.addDestinations({fileUrl(root + QStringLiteral("/drive"))});
+        QTRY_VERIFY(allSourcesScanned(state));
 
         for (const auto language : {stowline::SupportedLanguage::ptBR, stowline::SupportedLanguage::en}) {
             Localization::setOverride(language);
@@ -183,14 +154,13 @@ private slots:
         QDir().mkpath(root + QStringLiteral("/Shuttle 01"));
         auto room = std::make_shared<std::atomic<std::int64_t>>(100);
         AppState::Services services;
-        services.engineOptions.capacity =
-            tightRoots({FileUrl::toPath(url(root + QStringLiteral("/Shuttle 01")))}, room);
+        services.engineOptions.capacity = roomAt({root + QStringLiteral("/Shuttle 01")}, room);
         AppState state(services);
         CentreColumn column(state);
         column.show();
-        state.addSources({url(root + QStringLiteral("/cards1/A001"))});
-        state.addDestinations({url(root + QStringLiteral("/Shuttle 01"))});
-        QTRY_VERIFY(allScanned(state));
+        state.addSources({fileUrl(root + QStringLiteral("/cards1/A001"))});
+        state.addDestinations({fileUrl(root + QStringLiteral("/Shuttle 01"))});
+        QTRY_VERIFY(allSourcesScanned(state));
         QTest::mouseClick(column.startButton(), Qt::LeftButton);
         QCOMPARE(state.jobs().size(), 1);
 
@@ -202,8 +172,8 @@ private slots:
                  QMessageBox::DestructiveRole);
         QVERIFY(!column.startButton()->isEnabled());
 
-        state.addSources({url(root + QStringLiteral("/cards2/A001"))});
-        QTRY_VERIFY(allScanned(state));
+        state.addSources({fileUrl(root + QStringLiteral("/cards2/A001"))});
+        QTRY_VERIFY(allSourcesScanned(state));
         QVERIFY(column.startButton()->isEnabled());
         QTest::mouseClick(column.startButton(), Qt::LeftButton);
         QMessageBox* error = alert(QStringLiteral("startErrorAlert"));
@@ -225,20 +195,21 @@ private slots:
     }
 
     // Escape dismisses the question without an answer; asked again, giving the drive up
-    // lets the job finish on the other one.
+    // lets the job finish on the other one, and the card stays pending for another try.
     void diskFullGiveUpAndOtherClose() {
         writeFile(root + QStringLiteral("/A001/a.mov"), 4000);
+        writeFile(root + QStringLiteral("/A001/b.mov"), 4000, 'q');
         QDir().mkpath(root + QStringLiteral("/roomy"));
         QDir().mkpath(root + QStringLiteral("/full"));
         AppState::Services services;
-        services.engineOptions.capacity = tightRoots({FileUrl::toPath(url(root + QStringLiteral("/full")))},
-                                                     std::make_shared<std::atomic<std::int64_t>>(100));
+        services.engineOptions.capacity = roomAt(root + QStringLiteral("/full"), 100);
         AppState state(services);
         CentreColumn column(state);
         column.show();
-        state.addSources({url(root + QStringLiteral("/A001"))});
-        state.addDestinations({url(root + QStringLiteral("/roomy")), url(root + QStringLiteral("/full"))});
-        QTRY_VERIFY(allScanned(state));
+        state.addSources({fileUrl(root + QStringLiteral("/A001"))});
+        state.addDestinations(
+            {fileUrl(root + QStringLiteral("/roomy")), fileUrl(root + QStringLiteral("/full"))});
+        QTRY_VERIFY(allSourcesScanned(state));
         QTest::mouseClick(column.startButton(), Qt::LeftButton);
         TransferJob* job = state.jobs().front();
 
@@ -254,13 +225,21 @@ private slots:
         QVERIFY(!state.hasDiskFullAlert());
         QTRY_VERIFY_WITH_TIMEOUT(!state.hasActiveJobs(), 30000);
         QCOMPARE(job->phase(), Phase::doneWithErrors);
-        QCOMPARE(job->destinations()[1].failedReason, std::optional(L10n::t("transferjob.dropped_no_space")));
-        QVERIFY(QFile::exists(root + QStringLiteral("/roomy/A001/a.mov")));
+        const auto& roomy = job->destinations()[0];
+        const auto& dropped = job->destinations()[1];
+        QCOMPARE(dropped.failedReason, std::optional(L10n::t("transferjob.dropped_no_space")));
+        QCOMPARE(dropped.completedFileCount, 0);
+        QCOMPARE(dropped.errorCount, 1);
+        QCOMPARE(roomy.completedFileCount, 2);
+        QCOMPARE(roomy.errorCount, 0);
+        QVERIFY(QFile::exists(root + QStringLiteral("/roomy/A001/b.mov")));
+        QVERIFY(!QFile::exists(root + QStringLiteral("/full/A001/a.mov")));
+        QCOMPARE(state.pendingSources().size(), 1);
+        QVERIFY(!state.pendingSources().front().jobID);
     }
 
 private:
-    std::unique_ptr<FakeNotifications> notifications;
-    std::unique_ptr<QTemporaryDir> tmp;
+    std::unique_ptr<JobTestBench> bench;
     QString root;
 };
 

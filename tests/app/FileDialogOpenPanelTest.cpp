@@ -71,44 +71,34 @@ private slots:
         QVERIFY(clip.open(QIODevice::WriteOnly));
     }
 
-    // A folder and a file chosen together come back as they are, not as "enter the folder".
-    void sourcesMayBeFoldersAndFilesAtOnce() {
-        FileDialogOpenPanel panel;
-        std::optional<QList<QUrl>> result;
-        panel.open(OpenPanelService::Kind::sources, QStringLiteral("Add"), QStringLiteral("Pick sources"),
-                   [&](QList<QUrl> chosen) { result = chosen; });
-        QFileDialog* dialog = openDialog();
-        QVERIFY(dialog != nullptr);
-        QVERIFY(!result.has_value()); // open() returned before the user answered
-        QCOMPARE(dialog->windowTitle(), QStringLiteral("Pick sources"));
-        QCOMPARE(dialog->labelText(QFileDialog::Accept), QStringLiteral("Add"));
-        dialog->setDirectory(folder_.path());
+    // Sources may be folders and files at once, and come back as they are, not as "enter the
+    // folder"; destinations are several folders.
+    void severalItemsComeBackAsChosen() {
         const QString card = folder_.filePath(QStringLiteral("CARD_A"));
         const QString clip = folder_.filePath(QStringLiteral("clip.mov"));
-        QVERIFY(selectInList(dialog, {card, clip}));
-        QVERIFY(clickConfirm(dialog));
-        QTRY_VERIFY(result.has_value());
-        QCOMPARE(result->size(), 2);
-        QVERIFY(result->contains(QUrl::fromLocalFile(card)));
-        QVERIFY(result->contains(QUrl::fromLocalFile(clip)));
-    }
-
-    void destinationsAreSeveralFolders() {
-        FileDialogOpenPanel panel;
-        std::optional<QList<QUrl>> result;
-        panel.open(OpenPanelService::Kind::destinations, QStringLiteral("Add"), QStringLiteral("Pick"),
-                   [&](QList<QUrl> chosen) { result = chosen; });
-        QFileDialog* dialog = openDialog();
-        QVERIFY(dialog != nullptr);
-        dialog->setDirectory(folder_.path());
-        const QString a = folder_.filePath(QStringLiteral("CARD_A"));
-        const QString b = folder_.filePath(QStringLiteral("CARD_B"));
-        QVERIFY(selectInList(dialog, {a, b}));
-        QVERIFY(clickConfirm(dialog));
-        QTRY_VERIFY(result.has_value());
-        QCOMPARE(result->size(), 2);
-        QVERIFY(result->contains(QUrl::fromLocalFile(a)));
-        QVERIFY(result->contains(QUrl::fromLocalFile(b)));
+        const QString other = folder_.filePath(QStringLiteral("CARD_B"));
+        for (const auto& [kind, picks] :
+             {std::pair{OpenPanelService::Kind::sources, QStringList{card, clip}},
+              std::pair{OpenPanelService::Kind::destinations, QStringList{card, other}}}) {
+            FileDialogOpenPanel panel;
+            std::optional<QList<QUrl>> result;
+            panel.open(kind, QStringLiteral("Add"), QStringLiteral("Pick"),
+                       [&](QList<QUrl> chosen) { result = chosen; });
+            QFileDialog* dialog = openDialog();
+            QVERIFY(dialog != nullptr);
+            QVERIFY(!result.has_value()); // open() returned before the user answered
+            QCOMPARE(dialog->windowTitle(), QStringLiteral("Pick"));
+            QCOMPARE(dialog->labelText(QFileDialog::Accept), QStringLiteral("Add"));
+            dialog->setDirectory(folder_.path());
+            QVERIFY(selectInList(dialog, picks));
+            QVERIFY(clickConfirm(dialog));
+            QTRY_VERIFY(result.has_value());
+            QCOMPARE(result->size(), 2);
+            for (const QString& pick : picks) {
+                QVERIFY(result->contains(QUrl::fromLocalFile(pick)));
+            }
+            QTRY_VERIFY(openDialog() == nullptr);
+        }
     }
 
     void cancelChoosesNothing() {

@@ -12,14 +12,6 @@ class FileIconCacheTest : public QObject {
 private slots:
     void init() { FileIconCache::clear(); }
 
-    void keysTruncateTheSize() {
-        QCOMPARE(FileIconCache::key("/media/card/A001.MOV", 52.9), QStringLiteral("52|/media/card/A001.MOV"));
-        QCOMPARE(FileIconCache::key("/x", 44.0), QStringLiteral("44|/x"));
-        // Nonsense sizes give a key of their own instead of undefined arithmetic.
-        QCOMPARE(FileIconCache::key("/x", -3.5), QStringLiteral("0|/x"));
-        QCOMPARE(FileIconCache::key("/x", std::numeric_limits<double>::quiet_NaN()), QStringLiteral("0|/x"));
-    }
-
     void eachSizeIsItsOwnSquareEntry() {
         QTemporaryDir folder;
         QVERIFY(folder.isValid());

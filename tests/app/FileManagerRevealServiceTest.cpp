@@ -1,11 +1,8 @@
 #include "platform/FileManagerRevealService.h"
+#include "PrivateSessionBus.h"
 
 #include <QDBusConnection>
 #include <QDesktopServices>
-#include <QFile>
-#include <QProcess>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTest>
 
 // Stands in for the desktop's file manager on the private bus.
@@ -27,50 +24,23 @@ public slots:
     void open(const QUrl& url) { opened << url; }
 };
 
-// Runs against a private message bus of its own, so no real file manager window opens.
 class FileManagerRevealServiceTest : public QObject {
     Q_OBJECT
 
-    QTemporaryDir busFolder_;
-    QProcess bus_;
-    QString address_;
+    PrivateSessionBus bus_;
     OpenedUrls opened_;
 
 private slots:
     void initTestCase() {
         QDesktopServices::setUrlHandler(QStringLiteral("file"), &opened_, "open");
-        const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
-        if (daemon.isEmpty()) {
+        if (PrivateSessionBus::daemon().isEmpty()) {
             QSKIP("dbus-daemon is not installed");
         }
-        QVERIFY(busFolder_.isValid());
-        QFile config(busFolder_.filePath("bus.conf"));
-        QVERIFY(config.open(QIODevice::WriteOnly));
-        config.write("<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
-                     " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
-                     "<busconfig><type>session</type><listen>unix:dir=" +
-                     QFile::encodeName(busFolder_.path()) +
-                     "</listen><auth>EXTERNAL</auth>"
-                     "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
-                     "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n");
-        config.close();
-        bus_.start(daemon, {"--config-file=" + config.fileName(), "--nofork", "--print-address=1"});
-        QVERIFY(bus_.waitForStarted(5000));
-        QVERIFY(bus_.waitForReadyRead(5000));
-        const QByteArray address = bus_.readLine().trimmed();
-        QVERIFY(!address.isEmpty());
-        qputenv("DBUS_SESSION_BUS_ADDRESS", address); // read on the first use of the session bus
-        QVERIFY(QDBusConnection::sessionBus().isConnected());
-        address_ = QString::fromUtf8(address);
+        const QString failure = bus_.start();
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));
     }
 
-    void cleanupTestCase() {
-        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
-        if (bus_.state() != QProcess::NotRunning) {
-            bus_.terminate();
-            bus_.waitForFinished(5000);
-        }
-    }
+    void cleanupTestCase() { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
 
     // No file manager on the bus: the folder holding the item opens instead.
     void withoutAFileManagerTheParentFolderOpens() {
@@ -83,7 +53,7 @@ private slots:
     void theFileManagerIsAskedToSelectTheItems() {
         FakeFileManager manager;
         QDBusConnection serverSide =
-            QDBusConnection::connectToBus(address_, QStringLiteral("fake-file-manager"));
+            QDBusConnection::connectToBus(bus_.address(), QStringLiteral("fake-file-manager"));
         QVERIFY(serverSide.registerObject("/org/freedesktop/FileManager1", &manager,
                                           QDBusConnection::ExportAllSlots));
         QVERIFY(serverSide.registerService("org.freedesktop.FileManager1"));

@@ -1,14 +1,11 @@
 #include "state/Notifier.h"
+#include "PrivateSessionBus.h"
 #include "platform/DBusNotificationService.h"
 #include "settings/Localization.h"
 #include "settings/ResourceBundle.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
-#include <QFile>
-#include <QProcess>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QVariantMap>
 
@@ -58,50 +55,23 @@ stowline::FileReport report(std::int64_t size, stowline::FileOutcome outcome) {
 
 } // namespace
 
-// Runs against a private message bus of its own, so no desktop is disturbed and no
-// notification server installed on the machine answers in the fake's place.
 class NotifierTest : public QObject {
     Q_OBJECT
 
 private slots:
     void initTestCase() {
-        const QString daemon = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
-        if (daemon.isEmpty()) {
+        if (PrivateSessionBus::daemon().isEmpty()) {
             QSKIP("dbus-daemon is not installed");
         }
-        QVERIFY(busFolder_.isValid());
-        QFile config(busFolder_.filePath("bus.conf"));
-        QVERIFY(config.open(QIODevice::WriteOnly));
-        config.write("<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
-                     " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
-                     "<busconfig><type>session</type><listen>unix:dir=" +
-                     QFile::encodeName(busFolder_.path()) +
-                     "</listen><auth>EXTERNAL</auth>"
-                     "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
-                     "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n");
-        config.close();
-        bus_.start(daemon, {"--config-file=" + config.fileName(), "--nofork", "--print-address=1"});
-        QVERIFY(bus_.waitForStarted(5000));
-        QVERIFY(bus_.waitForReadyRead(5000));
-        const QByteArray address = bus_.readLine().trimmed();
-        QVERIFY(!address.isEmpty());
-        // Read by Qt on first use of the session bus, which happens only below.
-        qputenv("DBUS_SESSION_BUS_ADDRESS", address);
-        QVERIFY(QDBusConnection::sessionBus().isConnected());
-        address_ = QString::fromUtf8(address);
+        const QString failure = bus_.start();
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));
 
         ResourceBundle::setPathForTesting(QStringLiteral(STOWLINE_BUNDLE_DIR));
         Localization::setPreferredLanguagesForTesting(QStringList{QStringLiteral("en-US")});
         Localization::refresh();
     }
 
-    void cleanupTestCase() {
-        Notifier::setService(nullptr);
-        if (bus_.state() != QProcess::NotRunning) {
-            bus_.terminate();
-            bus_.waitForFinished(5000);
-        }
-    }
+    void cleanupTestCase() { Notifier::setService(nullptr); }
 
     void withoutAServerNothingIsSent() {
         Notifier::setService(nullptr);
@@ -120,7 +90,8 @@ private slots:
 
     void eachNotificationIsItsOwn() {
         FakeNotificationServer server;
-        QDBusConnection serverSide = QDBusConnection::connectToBus(address_, QStringLiteral("fake-server"));
+        QDBusConnection serverSide =
+            QDBusConnection::connectToBus(bus_.address(), QStringLiteral("fake-server"));
         QVERIFY(serverSide.isConnected());
         QVERIFY(serverSide.registerObject(DBusNotificationService::objectPath, &server,
                                           QDBusConnection::ExportAllSlots));
@@ -170,9 +141,7 @@ private slots:
     }
 
 private:
-    QTemporaryDir busFolder_;
-    QProcess bus_;
-    QString address_;
+    PrivateSessionBus bus_;
 };
 
 QTEST_GUILESS_MAIN(NotifierTest)

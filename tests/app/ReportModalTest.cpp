@@ -6,9 +6,7 @@
 #include "settings/Appearance.h"
 #include "settings/L10n.h"
 #include "settings/Localization.h"
-#include "settings/ReportSettings.h"
 #include "settings/ResourceBundle.h"
-#include "state/Notifier.h"
 #include "ui/MainView.h"
 #include "ui/ReportFileList.h"
 #include "ui/ReportModal.h"
@@ -21,7 +19,6 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QListView>
-#include <QTemporaryDir>
 #include <QTest>
 
 class ReportModalTest : public QObject {
@@ -35,19 +32,15 @@ private slots:
     }
 
     void init() {
-        notifications = std::make_unique<FakeNotifications>();
-        Notifier::setService(notifications.get());
-        ReportSettings::setWritesMHL(true);
-        ReportSettings::setWritesText(true);
-        tmp = std::make_unique<QTemporaryDir>();
-        QVERIFY(tmp->isValid());
-        root = tmp->path();
+        bench = std::make_unique<JobTestBench>();
+        QVERIFY(bench->dir.isValid());
+        root = bench->root;
         writeFile(root + QStringLiteral("/A001/clip1.mov"), 3000);
         writeFile(root + QStringLiteral("/A001/sub/bad.mov"), 2000, 'x');
         writeFile(root + QStringLiteral("/A001/clip2.mov"), 1000, 'k');
         QDir().mkpath(root + QStringLiteral("/drive"));
     }
-    void cleanup() { Notifier::setService(nullptr); }
+    void cleanup() { bench.reset(); }
 
     // A file whose copy never reads back right is listed with a cross, the others with a
     // check; the summary line counts the error and is red; the name is the one written.
@@ -152,8 +145,7 @@ private:
         return job->isActive() ? nullptr : job;
     }
 
-    std::unique_ptr<FakeNotifications> notifications;
-    std::unique_ptr<QTemporaryDir> tmp;
+    std::unique_ptr<JobTestBench> bench;
     QString root;
 };
 

@@ -9,7 +9,6 @@
 #include "settings/ReportSettings.h"
 #include "settings/ResourceBundle.h"
 #include "settings/UpdateSettings.h"
-#include "state/Notifier.h"
 #include "ui/Buttons.h"
 #include "ui/ChoiceButton.h"
 #include "ui/MainView.h"
@@ -23,7 +22,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 
 using stowline::SupportedLanguage;
@@ -36,10 +34,7 @@ private slots:
 
     void init() {
         Localization::setOverride(SupportedLanguage::en);
-        ReportSettings::setWritesMHL(true);
-        ReportSettings::setWritesText(true);
-        notifications = std::make_unique<FakeNotifications>();
-        Notifier::setService(notifications.get());
+        bench = std::make_unique<JobTestBench>();
         appearance = std::make_unique<Appearance>();
         Theme::follow(*appearance);
         // As the application does: a language change re-translates every window.
@@ -59,7 +54,7 @@ private slots:
     void cleanup() {
         window.reset();
         appearance.reset();
-        Notifier::setService(nullptr);
+        bench.reset();
     }
 
     // Choosing Portuguese re-translates the open sheet and the transfers panel at once;
@@ -102,16 +97,16 @@ private slots:
         QVERIFY(!sheet->noneWarning()->isHidden());
         QVERIFY(!ReportSettings::writesMHL() && !ReportSettings::writesText());
 
-        QTemporaryDir tmp;
-        writeFile(tmp.path() + QStringLiteral("/A001/a.mov"), 2000);
-        QDir().mkpath(tmp.path() + QStringLiteral("/drive"));
-        state.addSources({fileUrl(tmp.path() + QStringLiteral("/A001"))});
-        state.addDestinations({fileUrl(tmp.path() + QStringLiteral("/drive"))});
+        const QString root = bench->root;
+        writeFile(root + QStringLiteral("/A001/a.mov"), 2000);
+        QDir().mkpath(root + QStringLiteral("/drive"));
+        state.addSources({fileUrl(root + QStringLiteral("/A001"))});
+        state.addDestinations({fileUrl(root + QStringLiteral("/drive"))});
         state.startTransfer();
         QTRY_VERIFY_WITH_TIMEOUT(noActiveJobs(state), 60000);
         QCOMPARE(state.jobs().front()->phase(), TransferJob::Phase::done);
-        QVERIFY(QFile::exists(tmp.path() + QStringLiteral("/drive/A001/a.mov")));
-        QVERIFY(!QDir(tmp.path() + QStringLiteral("/drive/Hash Log")).exists());
+        QVERIFY(QFile::exists(root + QStringLiteral("/drive/A001/a.mov")));
+        QVERIFY(!QDir(root + QStringLiteral("/drive/Hash Log")).exists());
 
         sheet->textPill()->click();
         QVERIFY(sheet->noneWarning()->isHidden());
@@ -154,7 +149,7 @@ private slots:
 private:
     AppState state;
     FakeReveal reveal;
-    std::unique_ptr<FakeNotifications> notifications;
+    std::unique_ptr<JobTestBench> bench;
     std::unique_ptr<Appearance> appearance;
     std::unique_ptr<QWidget> window;
     MainView* view = nullptr;

@@ -4,38 +4,14 @@
 
 #include "settings/L10n.h"
 #include "settings/Localization.h"
-#include "settings/ReportSettings.h"
 #include "settings/ResourceBundle.h"
-#include "state/AppState.h"
-#include "state/FileUrl.h"
-#include "state/Notifier.h"
 
 #include "stowline/ByteFormat.h"
 
-#include <QTemporaryDir>
 #include <QTest>
-
-#include <memory>
 
 using Phase = TransferJob::Phase;
 using State = SourceItem::TransferState;
-
-namespace {
-
-QUrl url(const QString& path) {
-    return FileUrl::fromPath(path);
-}
-
-bool allScanned(const AppState& state) {
-    return std::all_of(state.sources().cbegin(), state.sources().cend(),
-                       [](const SourceItem& s) { return s.scanned; });
-}
-
-bool allFinished(const AppState& state) {
-    return !state.hasActiveJobs();
-}
-
-} // namespace
 
 class StartTransferTest : public QObject {
     Q_OBJECT
@@ -48,15 +24,11 @@ private slots:
     }
 
     void init() {
-        notifications = std::make_unique<FakeNotifications>();
-        Notifier::setService(notifications.get());
-        ReportSettings::setWritesMHL(true);
-        ReportSettings::setWritesText(true);
-        tmp = std::make_unique<QTemporaryDir>();
-        QVERIFY(tmp->isValid());
-        root = tmp->path();
+        bench = std::make_unique<JobTestBench>();
+        QVERIFY(bench->dir.isValid());
+        root = bench->root;
     }
-    void cleanup() { Notifier::setService(nullptr); }
+    void cleanup() { bench.reset(); }
 
     // Two cards to two drives, paused and resumed on the way, end done with a Hash Log
     // in each drive and both cards marked done.
@@ -70,9 +42,10 @@ private slots:
 
         AppState state;
         state.addSources(
-            {url(root + QStringLiteral("/cards/A001")), url(root + QStringLiteral("/cards/B002"))});
-        state.addDestinations({url(root + QStringLiteral("/drive1")), url(root + QStringLiteral("/drive2"))});
-        QTRY_VERIFY_WITH_TIMEOUT(allScanned(state), 30000);
+            {fileUrl(root + QStringLiteral("/cards/A001")), fileUrl(root + QStringLiteral("/cards/B002"))});
+        state.addDestinations(
+            {fileUrl(root + QStringLiteral("/drive1")), fileUrl(root + QStringLiteral("/drive2"))});
+        QTRY_VERIFY_WITH_TIMEOUT(allSourcesScanned(state), 30000);
         QCOMPARE(state.pendingSummaryLabel(),
                  L10n::t("appstate.pending_summary",
                          {L10n::plural("files_count", 6),
@@ -93,7 +66,7 @@ private slots:
         job->togglePause();
         QCOMPARE(job->phase(), Phase::running);
 
-        QTRY_VERIFY_WITH_TIMEOUT(allFinished(state), 60000);
+        QTRY_VERIFY_WITH_TIMEOUT(noActiveJobs(state), 60000);
         QCOMPARE(job->phase(), Phase::done);
         QCOMPARE(job->pct(), 1.0);
         for (const QString& drive : {QStringLiteral("/drive1"), QStringLiteral("/drive2")}) {
@@ -110,107 +83,32 @@ private slots:
             QCOMPARE(s.transferState, State::done);
             QCOMPARE(s.jobID, std::optional(job->id()));
         }
-        QCOMPARE(notifications->posted.size(), 1);
-        QCOMPARE(notifications->posted[0].first, L10n::t("notifier.title.ok"));
+        QCOMPARE(bench->notifications.posted.size(), 1);
+        QCOMPARE(bench->notifications.posted[0].first, L10n::t("notifier.title.ok"));
         QVERIFY(state.hasFinishedJobs());
         state.startTransfer(); // nothing pending any more
         QCOMPARE(state.jobs().size(), 1);
-    }
-
-    // The second drive has no room; the user gives it up: one failed row, one clean row.
-    void diskFullAnsweredWithDrop() {
-        writeFile(root + QStringLiteral("/card/a.mov"), 4000);
-        writeFile(root + QStringLiteral("/card/b.mov"), 4000, 'q');
-        QDir().mkpath(root + QStringLiteral("/roomy"));
-        QDir().mkpath(root + QStringLiteral("/full"));
-        const std::filesystem::path full = FileUrl::toPath(url(root + QStringLiteral("/full")));
-
-        AppState::Services services;
-        services.engineOptions.capacity =
-            [full](const std::filesystem::path& at) -> std::optional<stowline::VolumeCapacity> {
-            if (at == full) {
-                return stowline::VolumeCapacity{std::nullopt, 100, false};
-            }
-            return stowline::CopyEngine::readCapacity(at);
-        };
-        AppState state(services);
-        state.addSources({url(root + QStringLiteral("/card"))});
-        state.addDestinations({url(root + QStringLiteral("/roomy")), url(root + QStringLiteral("/full"))});
-        QTRY_VERIFY_WITH_TIMEOUT(allScanned(state), 30000);
-        state.startTransfer();
-        QCOMPARE(state.jobs().size(), 1);
-        TransferJob* job = state.jobs().front();
-
-        QTRY_VERIFY_WITH_TIMEOUT(state.hasDiskFullAlert(), 30000);
-        QCOMPARE(state.diskFullAlert()->job.data(), job);
-        QCOMPARE(state.diskFullAlert()->root, url(root + QStringLiteral("/full")));
-        QCOMPARE(state.diskFullAlert()->needed, 4000);
-        QCOMPARE(state.diskFullAlert()->available, 100);
-        QCOMPARE(job->phase(), Phase::paused);
-
-        state.dropFullDestination();
-        QVERIFY(!state.hasDiskFullAlert());
-        QCOMPARE(job->phase(), Phase::running);
-        QTRY_VERIFY_WITH_TIMEOUT(allFinished(state), 60000);
-
-        QCOMPARE(job->phase(), Phase::doneWithErrors);
-        const auto& roomy = job->destinations()[0];
-        const auto& dropped = job->destinations()[1];
-        QVERIFY(!roomy.failedReason);
-        QCOMPARE(roomy.completedFileCount, 2);
-        QCOMPARE(roomy.errorCount, 0);
-        QCOMPARE(dropped.failedReason, std::optional(L10n::t("transferjob.dropped_no_space")));
-        QCOMPARE(dropped.completedFileCount, 0);
-        QCOMPARE(dropped.errorCount, 1);
-        QVERIFY(QFile::exists(root + QStringLiteral("/roomy/card/b.mov")));
-        QVERIFY(!QFile::exists(root + QStringLiteral("/full/card/a.mov")));
-        // Not clean, so the cards are pending again for another try.
-        QCOMPARE(state.pendingSources().size(), 1);
-        QVERIFY(!state.pendingSources().front().jobID);
-    }
-
-    // Resuming after making room retries the same drive and ends clean.
-    void diskFullAnsweredWithResume() {
-        writeFile(root + QStringLiteral("/card/a.mov"), 4000);
-        QDir().mkpath(root + QStringLiteral("/drive"));
-        auto room = std::make_shared<std::atomic<std::int64_t>>(10);
-        AppState::Services services;
-        services.engineOptions.capacity =
-            [room](const std::filesystem::path&) -> std::optional<stowline::VolumeCapacity> {
-            return stowline::VolumeCapacity{std::nullopt, room->load(), false};
-        };
-        AppState state(services);
-        state.addSources({url(root + QStringLiteral("/card"))});
-        state.addDestinations({url(root + QStringLiteral("/drive"))});
-        state.startTransfer();
-        QTRY_VERIFY_WITH_TIMEOUT(state.hasDiskFullAlert(), 30000);
-        room->store(1'000'000);
-        state.resumeAfterDiskFull();
-        QVERIFY(!state.hasDiskFullAlert());
-        QTRY_VERIFY_WITH_TIMEOUT(allFinished(state), 60000);
-        QCOMPARE(state.jobs().front()->phase(), Phase::done);
-        QCOMPARE(state.sources().front().transferState, State::done);
     }
 
     void cancelReturnsSourcesToPending() {
         writeFile(root + QStringLiteral("/card/a.mov"), 4000);
         QDir().mkpath(root + QStringLiteral("/drive"));
         AppState state;
-        state.addSources({url(root + QStringLiteral("/card"))});
-        state.addDestinations({url(root + QStringLiteral("/drive"))});
+        state.addSources({fileUrl(root + QStringLiteral("/card"))});
+        state.addDestinations({fileUrl(root + QStringLiteral("/drive"))});
         state.startTransfer();
         TransferJob* job = state.jobs().front();
         job->cancel();
-        QTRY_VERIFY_WITH_TIMEOUT(allFinished(state), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(noActiveJobs(state), 30000);
         QCOMPARE(job->phase(), Phase::cancelled);
         QVERIFY(!QDir(root + QStringLiteral("/drive/Hash Log")).exists());
         QCOMPARE(state.sources().front().transferState, State::pending);
         QVERIFY(!state.sources().front().jobID);
-        QVERIFY(notifications->posted.isEmpty());
+        QVERIFY(bench->notifications.posted.isEmpty());
 
         state.startTransfer(); // the same card can simply be started again
         QCOMPARE(state.jobs().size(), 2);
-        QTRY_VERIFY_WITH_TIMEOUT(allFinished(state), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(noActiveJobs(state), 30000);
         QCOMPARE(state.jobs().front()->phase(), Phase::done);
     }
 
@@ -222,38 +120,38 @@ private slots:
         QDir().mkpath(root + QStringLiteral("/X"));
         QDir().mkpath(root + QStringLiteral("/Y"));
         AppState state;
-        state.addSources({url(root + QStringLiteral("/cardA/A001"))});
-        state.addDestinations({url(root + QStringLiteral("/X"))});
+        state.addSources({fileUrl(root + QStringLiteral("/cardA/A001"))});
+        state.addDestinations({fileUrl(root + QStringLiteral("/X"))});
         state.startTransfer();
         TransferJob* first = state.jobs().front();
         first->togglePause(); // nothing is delivered until the event loop runs again
         QCOMPARE(first->phase(), Phase::paused);
 
-        state.addSources({url(root + QStringLiteral("/cardB/A001"))});
+        state.addSources({fileUrl(root + QStringLiteral("/cardB/A001"))});
         state.startTransfer();
         QCOMPARE(state.startError(), std::optional(L10n::t("appstate.collision_error")));
         QCOMPARE(state.jobs().size(), 1);
         QCOMPARE(state.pendingSources().size(), 1);
         state.clearStartError();
 
-        state.addDestinations({url(root + QStringLiteral("/Y"))});
+        state.addDestinations({fileUrl(root + QStringLiteral("/Y"))});
         state.removeDestination(state.destinations().front().id);
         state.startTransfer();
         QVERIFY(!state.hasStartError());
         QCOMPARE(state.jobs().size(), 2);
 
         first->togglePause();
-        QTRY_VERIFY_WITH_TIMEOUT(allFinished(state), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(noActiveJobs(state), 30000);
         QCOMPARE(first->phase(), Phase::done);
 
         // Finished jobs never collide.
         state.removeSource(state.sources().back().id);
-        state.addSources({url(root + QStringLiteral("/cardB/A001"))});
-        state.addDestinations({url(root + QStringLiteral("/X"))});
+        state.addSources({fileUrl(root + QStringLiteral("/cardB/A001"))});
+        state.addDestinations({fileUrl(root + QStringLiteral("/X"))});
         state.startTransfer();
         QVERIFY(!state.hasStartError());
         QCOMPARE(state.jobs().size(), 3);
-        QTRY_VERIFY_WITH_TIMEOUT(allFinished(state), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(noActiveJobs(state), 30000);
     }
 
     // A drive inside a card, or the card's own parent folder as a destination, would copy
@@ -268,8 +166,8 @@ private slots:
         for (const QString& dest : {QStringLiteral("/card/backup"), QStringLiteral("/card"),
                                     QStringLiteral(""), QStringLiteral("/cardlink/backup")}) {
             AppState state;
-            state.addSources({url(root + QStringLiteral("/card"))});
-            state.addDestinations({url(root + QStringLiteral("/elsewhere")), url(root + dest)});
+            state.addSources({fileUrl(root + QStringLiteral("/card"))});
+            state.addDestinations({fileUrl(root + QStringLiteral("/elsewhere")), fileUrl(root + dest)});
             QCOMPARE(state.destinations().size(), 2);
             state.startTransfer();
             QCOMPARE(state.startError(), std::optional(refused));
@@ -278,12 +176,12 @@ private slots:
         }
 
         AppState state;
-        state.addSources({url(root + QStringLiteral("/card/DCIM"))});
-        state.addDestinations({url(root + QStringLiteral("/elsewhere"))});
+        state.addSources({fileUrl(root + QStringLiteral("/card/DCIM"))});
+        state.addDestinations({fileUrl(root + QStringLiteral("/elsewhere"))});
         state.startTransfer();
         QVERIFY(!state.hasStartError());
         QCOMPARE(state.jobs().size(), 1);
-        QTRY_VERIFY_WITH_TIMEOUT(allFinished(state), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(noActiveJobs(state), 30000);
         QCOMPARE(state.jobs().front()->phase(), Phase::done);
     }
 
@@ -305,10 +203,11 @@ private slots:
             return std::vector<stowline::ScannedFile>{{items.front() / "big", "big", 5'000'000'000}};
         };
         AppState state(services);
-        state.addSources({url(root + QStringLiteral("/card1")), url(root + QStringLiteral("/card2"))});
-        state.addDestinations({url(root + QStringLiteral("/d1")), url(root + QStringLiteral("/d2")),
-                               url(root + QStringLiteral("/d3"))});
-        QTRY_VERIFY_WITH_TIMEOUT(allScanned(state), 30000);
+        state.addSources(
+            {fileUrl(root + QStringLiteral("/card1")), fileUrl(root + QStringLiteral("/card2"))});
+        state.addDestinations({fileUrl(root + QStringLiteral("/d1")), fileUrl(root + QStringLiteral("/d2")),
+                               fileUrl(root + QStringLiteral("/d3"))});
+        QTRY_VERIFY_WITH_TIMEOUT(allSourcesScanned(state), 30000);
 
         state.startTransfer();
         QVERIFY(state.hasSpaceWarning());
@@ -331,7 +230,7 @@ private slots:
         state.startTransfer();
         QVERIFY(!state.hasSpaceWarning());
         QCOMPARE(state.jobs().size(), 1);
-        QTRY_VERIFY_WITH_TIMEOUT(allFinished(state), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(noActiveJobs(state), 30000);
     }
 
     void confirmLaunchesTheWarnedSourcesStillPending() {
@@ -344,27 +243,28 @@ private slots:
         AppState::Services services;
         services.freeSpace = [](const QUrl&) { return qint64{1500}; };
         AppState state(services);
-        state.addSources({url(root + QStringLiteral("/card1")), url(root + QStringLiteral("/card2"))});
-        state.addDestinations({url(root + QStringLiteral("/d1"))});
-        QTRY_VERIFY_WITH_TIMEOUT(allScanned(state), 30000);
+        state.addSources(
+            {fileUrl(root + QStringLiteral("/card1")), fileUrl(root + QStringLiteral("/card2"))});
+        state.addDestinations({fileUrl(root + QStringLiteral("/d1"))});
+        QTRY_VERIFY_WITH_TIMEOUT(allSourcesScanned(state), 30000);
         state.startTransfer();
         QVERIFY(state.hasSpaceWarning());
 
-        state.removeSource(state.sources().front().id);           // card1 removed meanwhile
-        state.addSources({url(root + QStringLiteral("/card3"))}); // added after the warning
+        state.removeSource(state.sources().front().id);               // card1 removed meanwhile
+        state.addSources({fileUrl(root + QStringLiteral("/card3"))}); // added after the warning
         state.confirmStartDespiteSpace();
         QVERIFY(!state.hasSpaceWarning());
         QCOMPARE(state.jobs().size(), 1);
-        QCOMPARE(state.jobs().front()->sourceURLs(), QList<QUrl>{url(root + QStringLiteral("/card2"))});
+        QCOMPARE(state.jobs().front()->sourceURLs(), QList<QUrl>{fileUrl(root + QStringLiteral("/card2"))});
         QCOMPARE(state.pendingSources().size(), 1);
-        QTRY_VERIFY_WITH_TIMEOUT(allFinished(state), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(noActiveJobs(state), 30000);
 
         // With no destination left, confirming launches nothing.
         services.freeSpace = [](const QUrl&) { return qint64{10}; };
         AppState other(services);
-        other.addSources({url(root + QStringLiteral("/card3"))});
-        other.addDestinations({url(root + QStringLiteral("/d1"))});
-        QTRY_VERIFY_WITH_TIMEOUT(allScanned(other), 30000);
+        other.addSources({fileUrl(root + QStringLiteral("/card3"))});
+        other.addDestinations({fileUrl(root + QStringLiteral("/d1"))});
+        QTRY_VERIFY_WITH_TIMEOUT(allSourcesScanned(other), 30000);
         other.startTransfer();
         QVERIFY(other.hasSpaceWarning());
         other.removeDestination(other.destinations().front().id);
@@ -385,19 +285,18 @@ private slots:
             return stowline::FileScanner::scan(items);
         };
         AppState state(services);
-        state.addSources({url(root + QStringLiteral("/card"))});
-        state.addDestinations({url(root + QStringLiteral("/d1"))});
+        state.addSources({fileUrl(root + QStringLiteral("/card"))});
+        state.addDestinations({fileUrl(root + QStringLiteral("/d1"))});
         state.startTransfer();
         QVERIFY(!state.hasSpaceWarning());
         QCOMPARE(state.jobs().size(), 1);
         gate->open();
-        QTRY_VERIFY_WITH_TIMEOUT(allFinished(state) && allScanned(state), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(noActiveJobs(state) && allSourcesScanned(state), 30000);
     }
 
 private:
-    std::unique_ptr<QTemporaryDir> tmp;
+    std::unique_ptr<JobTestBench> bench;
     QString root;
-    std::unique_ptr<FakeNotifications> notifications;
 };
 
 QTEST_GUILESS_MAIN(StartTransferTest)

@@ -3,6 +3,13 @@
 #include "platform/NotificationService.h"
 #include "platform/OpenPanelService.h"
 #include "platform/VolumeService.h"
+#include "settings/ReportSettings.h"
+#include "state/AppState.h"
+#include "state/FileUrl.h"
+#include "state/Notifier.h"
+
+#include "stowline/CopyEngine.h"
+#include "stowline/XXHash64.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,9 +17,14 @@
 #include <QPair>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
+#include <algorithm>
+#include <atomic>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
+#include <vector>
 
 /// Records every notification instead of showing it.
 class FakeNotifications : public NotificationService {
@@ -69,6 +81,13 @@ private:
     bool open_ = false;
 };
 
+/// Opens a gate when the test leaves, however it leaves, so that no engine thread stays
+/// blocked while its state is being destroyed. Declare it after the state.
+struct OpenOnExit {
+    std::shared_ptr<Gate> gate;
+    ~OpenOnExit() { gate->open(); }
+};
+
 /// Writes `size` bytes of a repeating pattern into `path`, creating its folders.
 inline void writeFile(const QString& path, int size, char seed = 'a') {
     QDir().mkpath(QFileInfo(path).absolutePath());
@@ -87,3 +106,64 @@ inline void writeFile(const QString& path, int size, char seed = 'a') {
 inline QStringList hashLogFiles(const QString& root) {
     return QDir(root + QStringLiteral("/Hash Log")).entryList(QDir::Files, QDir::Name);
 }
+
+inline QUrl fileUrl(const QString& path) {
+    return FileUrl::fromPath(path);
+}
+
+inline bool allSourcesScanned(const AppState& state) {
+    return std::all_of(state.sources().cbegin(), state.sources().cend(),
+                       [](const SourceItem& s) { return s.scanned; });
+}
+
+/// The XXH64 of a file's bytes, as a verifier reading it back would compute it.
+inline std::uint64_t hashOfFile(const std::filesystem::path& path) {
+    QFile file(QString::fromStdString(path.string()));
+    if (!file.open(QIODevice::ReadOnly)) {
+        return 0;
+    }
+    const QByteArray bytes = file.readAll();
+    return stowline::XXHash64::digest(
+        std::span<const std::byte>(reinterpret_cast<const std::byte*>(bytes.constData()), bytes.size()));
+}
+
+inline bool noActiveJobs(const AppState& state) {
+    return !state.hasActiveJobs();
+}
+
+/// A capacity probe: the volumes at `roots` report `room` free bytes (the test may change it
+/// while the job waits), every other volume its real figures.
+inline stowline::CopyEngine::CapacityProbe roomAt(const QStringList& roots,
+                                                  std::shared_ptr<std::atomic<std::int64_t>> room) {
+    std::vector<std::filesystem::path> tight;
+    for (const QString& root : roots) {
+        tight.push_back(FileUrl::toPath(fileUrl(root)));
+    }
+    return [tight, room](const std::filesystem::path& at) -> std::optional<stowline::VolumeCapacity> {
+        if (std::find(tight.begin(), tight.end(), at) != tight.end()) {
+            return stowline::VolumeCapacity{std::nullopt, room->load(), false};
+        }
+        return stowline::CopyEngine::readCapacity(at);
+    };
+}
+
+inline stowline::CopyEngine::CapacityProbe roomAt(const QString& root, std::int64_t room) {
+    return roomAt(QStringList{root}, std::make_shared<std::atomic<std::int64_t>>(room));
+}
+
+/// What every job test starts from: notifications recorded instead of shown, both report
+/// formats on, and a fresh temporary folder. Create it in init(), drop it in cleanup().
+struct JobTestBench {
+    JobTestBench() {
+        Notifier::setService(&notifications);
+        ReportSettings::setWritesMHL(true);
+        ReportSettings::setWritesText(true);
+    }
+    ~JobTestBench() { Notifier::setService(nullptr); }
+    JobTestBench(const JobTestBench&) = delete;
+    JobTestBench& operator=(const JobTestBench&) = delete;
+
+    FakeNotifications notifications;
+    QTemporaryDir dir;
+    const QString root = dir.path();
+};

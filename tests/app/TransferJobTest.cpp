@@ -4,10 +4,8 @@
 
 #include "settings/L10n.h"
 #include "settings/Localization.h"
-#include "settings/ReportSettings.h"
 #include "settings/ResourceBundle.h"
 #include "state/FileUrl.h"
-#include "state/Notifier.h"
 #include "state/TransferJob.h"
 
 #include <QSignalSpy>
@@ -40,17 +38,6 @@ stowline::JobSummary cancelledSummary() {
     return summary;
 }
 
-/// A capacity probe that reports no room at all under `fullRoot` and the real figures elsewhere.
-stowline::CopyEngine::CapacityProbe fullAt(const QString& fullRoot) {
-    const std::filesystem::path full = FileUrl::toPath(FileUrl::fromPath(fullRoot));
-    return [full](const std::filesystem::path& at) -> std::optional<stowline::VolumeCapacity> {
-        if (at == full) {
-            return stowline::VolumeCapacity{std::nullopt, 0, false};
-        }
-        return stowline::CopyEngine::readCapacity(at);
-    };
-}
-
 } // namespace
 
 class TransferJobTest : public QObject {
@@ -63,41 +50,15 @@ private slots:
         Localization::refresh();
     }
 
-    void init() {
-        notifications = std::make_unique<FakeNotifications>();
-        Notifier::setService(notifications.get());
-        ReportSettings::setWritesMHL(true);
-        ReportSettings::setWritesText(true);
-    }
-    void cleanup() { Notifier::setService(nullptr); }
-
-    void constructionNamesTheBatch() {
-        const TransferJob one({source(QStringLiteral("/media/card/Card A  "), 5)}, {});
-        QCOMPARE(one.sourcesLabel(), QStringLiteral("Card A"));
-        QCOMPARE(one.iconURL(), FileUrl::fromPath(QStringLiteral("/media/card/Card A  ")));
-        QCOMPARE(one.totalBytes(), 5);
-        QCOMPARE(one.phase(), Phase::running);
-
-        const TransferJob three(
-            {source(QStringLiteral("/a"), 1), source(QStringLiteral("/b"), 2),
-             source(QStringLiteral("/c"), 3)},
-            {FileUrl::fromPath(QStringLiteral("/d1")), FileUrl::fromPath(QStringLiteral("/d2"))});
-        QCOMPARE(three.sourcesLabel(), L10n::plural("items_count", 3));
-        QCOMPARE(three.totalBytes(), 6);
-        QCOMPARE(three.destinations().size(), 2);
-        QVERIFY(three.destinations()[0].id != three.destinations()[1].id);
-
-        const TransferJob none({}, {FileUrl::fromPath(QStringLiteral("/d1"))});
-        QCOMPARE(none.iconURL(), FileUrl::fromPath(QStringLiteral("/d1")));
-        const TransferJob empty({}, {});
-        QCOMPARE(empty.iconURL(), QUrl::fromLocalFile(QStringLiteral("/")));
-    }
+    void init() { bench = std::make_unique<JobTestBench>(); }
+    void cleanup() { bench.reset(); }
 
     // Events folded by hand, without an engine run.
     void applyFoldsEvents() {
         const QUrl d1 = FileUrl::fromPath(QStringLiteral("/dest/one"));
         const QUrl d2 = FileUrl::fromPath(QStringLiteral("/dest/two"));
         TransferJob job({source(QStringLiteral("/src/card"), 100)}, {d1, d2});
+        QVERIFY(job.destinations()[0].id != job.destinations()[1].id); // rows are dismissed by id
 
         job.apply(engineEvent(EngineEvent::Progress{10, 0, 5.0}));
         QCOMPARE(job.pct(), 0.0);
@@ -134,7 +95,7 @@ private slots:
         QVERIFY(job.hasSummary());
         QVERIFY(!job.etaSeconds());
         QCOMPARE(finishedCalls, 1);
-        QVERIFY(notifications->posted.isEmpty());
+        QVERIFY(bench->notifications.posted.isEmpty());
 
         // A final phase is never left.
         job.togglePause();
@@ -157,9 +118,9 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!job.isActive(), 30000);
         QCOMPARE(job.phase(), Phase::sourceError);
         QCOMPARE(finishedCalls, 1);
-        QCOMPARE(notifications->posted.size(), 1);
-        QCOMPARE(notifications->posted[0].first, L10n::t("notifier.title.error"));
-        QCOMPARE(notifications->posted[0].second,
+        QCOMPARE(bench->notifications.posted.size(), 1);
+        QCOMPARE(bench->notifications.posted[0].first, L10n::t("notifier.title.error"));
+        QCOMPARE(bench->notifications.posted[0].second,
                  L10n::t("transferjob.source_read_failed", {QStringLiteral("gone card")}));
         QVERIFY(hashLogFiles(dest.path()).isEmpty());
     }
@@ -173,46 +134,8 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!job.isActive(), 30000);
         QCOMPARE(job.phase(), Phase::done);
         QCOMPARE(job.pct(), 1.0);
-        QVERIFY(notifications->posted.isEmpty());
+        QVERIFY(bench->notifications.posted.isEmpty());
         QVERIFY(!QDir(dest.filePath(QStringLiteral("Hash Log"))).exists());
-    }
-
-    void bothReportFormatsOffStillEndsDone() {
-        ReportSettings::setWritesMHL(false);
-        ReportSettings::setWritesText(false);
-        QTemporaryDir src;
-        QTemporaryDir dest;
-        writeFile(src.filePath(QStringLiteral("card/a.bin")), 3000);
-        TransferJob job({source(src.filePath(QStringLiteral("card")), 3000)},
-                        {FileUrl::fromPath(dest.path())});
-        job.start();
-        QTRY_VERIFY_WITH_TIMEOUT(!job.isActive(), 30000);
-        QCOMPARE(job.phase(), Phase::done);
-        QVERIFY(job.writtenReports().isEmpty());
-        QVERIFY(job.reportFailedRoots().isEmpty());
-        QVERIFY(!QDir(dest.filePath(QStringLiteral("Hash Log"))).exists());
-        QVERIFY(QFile::exists(dest.filePath(QStringLiteral("card/a.bin"))));
-        QCOMPARE(job.destinations()[0].completedFileCount, 1);
-        QCOMPARE(notifications->posted.size(), 1);
-        QCOMPARE(notifications->posted[0].first, L10n::t("notifier.title.ok"));
-    }
-
-    void onlyTextReportIsWrittenWhenAsked() {
-        ReportSettings::setWritesMHL(false);
-        QTemporaryDir src;
-        QTemporaryDir dest;
-        writeFile(src.filePath(QStringLiteral("card/a.bin")), 3000);
-        TransferJob job({source(src.filePath(QStringLiteral("card")), 3000)},
-                        {FileUrl::fromPath(dest.path())});
-        job.start();
-        QTRY_VERIFY_WITH_TIMEOUT(!job.isActive(), 30000);
-        QCOMPARE(job.phase(), Phase::done);
-        const QStringList files = hashLogFiles(dest.path());
-        QCOMPARE(files.size(), 1);
-        QVERIFY(files[0].startsWith(QStringLiteral("card_")) &&
-                files[0].endsWith(QStringLiteral("_report.txt")));
-        QCOMPARE(job.writtenReports(),
-                 QList<QUrl>{FileUrl::fromPath(dest.filePath(QStringLiteral("Hash Log/")) + files[0])});
     }
 
     void missingRootFailsItsReports() {
@@ -229,24 +152,37 @@ private slots:
         QVERIFY(job.destinations()[1].failedReason.has_value());
         QVERIFY(!job.destinations()[0].failedReason);
         QCOMPARE(hashLogFiles(dest.path()).size(), 2);
-        QCOMPARE(notifications->posted.size(), 1);
-        QCOMPARE(notifications->posted[0].first, L10n::t("notifier.title.error"));
+        QCOMPARE(bench->notifications.posted.size(), 1);
+        QCOMPARE(bench->notifications.posted[0].first, L10n::t("notifier.title.error"));
     }
 
+    // Cancelled while its first file is being verified: no report, no notification. The
+    // verification waits for the cancel, so even a fast disk cannot finish the job first.
     void cancelWritesNothing() {
         QTemporaryDir src;
         QTemporaryDir dest;
         writeFile(src.filePath(QStringLiteral("card/a.bin")), 3000);
         writeFile(src.filePath(QStringLiteral("card/b.bin")), 3000);
+        auto gate = std::make_shared<Gate>();
+        auto held = std::make_shared<std::atomic<bool>>(false);
+        stowline::CopyEngine::Options options;
+        options.verify = [gate, held](const std::filesystem::path& path) {
+            held->store(true);
+            gate->wait();
+            return hashOfFile(path);
+        };
         TransferJob job({source(src.filePath(QStringLiteral("card")), 6000)},
-                        {FileUrl::fromPath(dest.path())});
+                        {FileUrl::fromPath(dest.path())}, options);
+        const OpenOnExit openGate{gate};
         job.start();
-        job.cancel(); // before any event is delivered: the engine stops at its first checkpoint
-        QCOMPARE(job.phase(), Phase::running);
+        QTRY_VERIFY_WITH_TIMEOUT(held->load(), 30000);
+        job.cancel();
+        QCOMPARE(job.phase(), Phase::running); // the engine has the last word
+        gate->open();
         QTRY_VERIFY_WITH_TIMEOUT(!job.isActive(), 30000);
         QCOMPARE(job.phase(), Phase::cancelled);
         QVERIFY(!QDir(dest.filePath(QStringLiteral("Hash Log"))).exists());
-        QVERIFY(notifications->posted.isEmpty());
+        QVERIFY(bench->notifications.posted.isEmpty());
     }
 
     // Events keep arriving in order and none is lost: the final pct and processed bytes
@@ -275,7 +211,7 @@ private slots:
         QTemporaryDir dest;
         writeFile(src.filePath(QStringLiteral("card/a.bin")), 3000);
         stowline::CopyEngine::Options options;
-        options.capacity = fullAt(dest.path());
+        options.capacity = roomAt(dest.path(), 0);
         auto job = std::make_unique<TransferJob>(QList{source(src.filePath(QStringLiteral("card")), 3000)},
                                                  QList{FileUrl::fromPath(dest.path())}, options);
         auto finishedCalls = std::make_shared<int>(0);
@@ -294,7 +230,7 @@ private slots:
     }
 
 private:
-    std::unique_ptr<FakeNotifications> notifications;
+    std::unique_ptr<JobTestBench> bench;
 };
 
 QTEST_GUILESS_MAIN(TransferJobTest)

@@ -4,9 +4,7 @@
 
 #include "settings/L10n.h"
 #include "settings/Localization.h"
-#include "settings/ReportSettings.h"
 #include "settings/ResourceBundle.h"
-#include "state/Notifier.h"
 #include "ui/Buttons.h"
 #include "ui/CardState.h"
 #include "ui/Theme.h"
@@ -14,12 +12,10 @@
 #include "ui/TransfersPanel.h"
 
 #include "stowline/CopyError.h"
-#include "stowline/CopyFailureReason.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLayout>
-#include <QTemporaryDir>
 #include <QTest>
 
 using Phase = TransferJob::Phase;
@@ -36,15 +32,11 @@ private slots:
     }
 
     void init() {
-        notifications = std::make_unique<FakeNotifications>();
-        Notifier::setService(notifications.get());
-        ReportSettings::setWritesMHL(true);
-        ReportSettings::setWritesText(true);
-        tmp = std::make_unique<QTemporaryDir>();
-        QVERIFY(tmp->isValid());
-        root = tmp->path();
+        bench = std::make_unique<JobTestBench>();
+        QVERIFY(bench->dir.isValid());
+        root = bench->root;
     }
-    void cleanup() { Notifier::setService(nullptr); }
+    void cleanup() { bench.reset(); }
 
     // The first rule that applies decides; engine reasons are looked up, sentences are not.
     void cardStateRules() {
@@ -62,13 +54,6 @@ private slots:
         QCOMPARE(failed.leadingText({}),
                  L10n::t("transfers.failed", {L10n::t("failure.destinationDisconnected")}));
         QVERIFY(!failed.leadingText({}).contains(QLatin1String("destinationDisconnected")));
-        // Every engine reason has its own text in the catalog.
-        for (const char* raw : {"destinationDisconnected", "cancelledOutOfSpace", "destinationUnreachable",
-                                "destinationOutOfSpace", "destinationWriteFailed"}) {
-            QVERIFY(stowline::copyFailureReasonFromText(raw));
-            const QString text = CardState::failureText(QString::fromLatin1(raw));
-            QVERIFY2(!text.startsWith(QLatin1String("failure.")), raw);
-        }
         // A reason that only looks like one is shown as it stands.
         QCOMPARE(CardState::failureText(QStringLiteral("DestinationDisconnected")),
                  QStringLiteral("DestinationDisconnected"));
@@ -88,15 +73,8 @@ private slots:
         writeFile(root + QStringLiteral("/A001/b.mov"), 4000, 'q');
         QDir().mkpath(root + QStringLiteral("/roomy"));
         QDir().mkpath(root + QStringLiteral("/full"));
-        const std::filesystem::path full = FileUrl::toPath(fileUrl(root + QStringLiteral("/full")));
         AppState::Services services;
-        services.engineOptions.capacity =
-            [full](const std::filesystem::path& at) -> std::optional<stowline::VolumeCapacity> {
-            if (at == full) {
-                return stowline::VolumeCapacity{std::nullopt, 100, false};
-            }
-            return stowline::CopyEngine::readCapacity(at);
-        };
+        services.engineOptions.capacity = roomAt(root + QStringLiteral("/full"), 100);
         AppState state(services);
         FakeReveal reveal;
         TransfersPanel panel(state, reveal);
@@ -298,8 +276,7 @@ private slots:
     }
 
 private:
-    std::unique_ptr<FakeNotifications> notifications;
-    std::unique_ptr<QTemporaryDir> tmp;
+    std::unique_ptr<JobTestBench> bench;
     QString root;
 };
 

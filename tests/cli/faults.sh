@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# stowline-cli offload against real faults: a drive that fills up, a destination deleted or
-# lazily unmounted mid-job, a source cut short while read, names a drive cannot tell apart,
-# read-only and forbidden destinations, an unreadable source folder, and the process killed
-# at random moments. After each: nothing under a final name differs from its source, no
+# stowline-cli offload against real faults: a drive that fills up, a destination lazily
+# unmounted mid-job, read-only and forbidden destinations, an unreadable source folder, and
+# the process killed at random moments (the engine tests inject the finer faults through
+# their file-operations seam). After each: nothing under a final name differs from its source, no
 # temporary file is left where the job gave up, and the exit status says "not clean".
 # Parts that need mounting or another user are skipped, with a message, where not permitted.
 set -euo pipefail
@@ -125,26 +125,6 @@ if ((can_mount)); then
     note "full drive dropped $how; other destination complete"
 fi
 
-# --- A destination deleted mid-job ----------------------------------------------------------
-card="$work/gone/card"
-make_card "$card" 100 5 5
-mkdir -p "$work/gone/d1" "$work/gone/d2"
-"$cli" offload "$card" --dest "$work/gone/d1" --dest "$work/gone/d2" >"$work/gone/out" 2>"$work/gone/err" &
-pid=$!
-wait_for "$work/gone/d2/card/*.stowline-partial" || fail "the copy never started"
-rm -rf "$work/gone/d2"
-status=0
-wait "$pid" || status=$?
-[[ $status -eq 1 ]] || fail "a deleted destination gave exit $status: $(cat "$work/gone/err")"
-grep -q "d2 left the job: it was disconnected" "$work/gone/err" ||
-    fail "no disconnection reported: $(cat "$work/gone/err")"
-[[ ! -e "$work/gone/d2" ]] || fail "the deleted destination was created again"
-for f in "$card"/*; do
-    cmp -s "$f" "$work/gone/d1/card/$(basename "$f")" || fail "the remaining destination lacks $(basename "$f")"
-done
-check_copies "$card" "$work/gone/d1"
-note "deleted destination disconnected; the other complete"
-
 # --- A destination lazily unmounted mid-job -------------------------------------------------
 if ((can_mount)); then
     card="$work/lazy/card"
@@ -167,50 +147,6 @@ if ((can_mount)); then
     done
     note "lazily unmounted destination disconnected; nothing written on the disk below it"
 fi
-
-# --- A source cut short while it is read ----------------------------------------------------
-card="$work/cut/card"
-make_card "$card" 150 1
-original="$(xxhsum -H1 "$card/clip1.mov" | cut -d' ' -f1)"
-mkdir -p "$work/cut/d1"
-"$cli" offload "$card" --dest "$work/cut/d1" >"$work/cut/out" 2>"$work/cut/err" &
-pid=$!
-wait_for "$work/cut/d1/card/clip1.mov.stowline-partial" || fail "the copy never started"
-truncate -s 1000000 "$card/clip1.mov"
-status=0
-wait "$pid" || status=$?
-if grep -q "^failed.*changed while it was being copied.*clip1.mov" "$work/cut/out"; then
-    [[ ! -e "$work/cut/d1/card/clip1.mov" ]] || fail "a copy of the cut source was left under its final name"
-    [[ $status -eq 1 ]] || fail "a cut source gave exit $status"
-    note "source cut mid-read: failed, no copy left"
-else
-    # The copy finished before the cut: it must be the whole original.
-    [[ "$(xxhsum -H1 "$work/cut/d1/card/clip1.mov" | cut -d' ' -f1)" == "$original" ]] ||
-        fail "a copy of a source cut mid-read passed as verified: $(cat "$work/cut/out")"
-    note "source cut after its copy finished: the copy is the original"
-fi
-grep -q $'^verified\tcard/clip2.mov' "$work/cut/out" || fail "the job did not go on after the cut source"
-[[ -z "$(find "$work/cut/d1" -name '*.stowline-partial')" ]] || fail "temporary file left after a cut source"
-
-# --- Names the drive cannot tell apart (a hard link stands in for case folding) -------------
-card="$work/fold/card"
-mkdir -p "$card" "$work/fold/d1/card"
-head -c 300000 /dev/urandom >"$card/Clip.MOV"
-head -c 200000 /dev/urandom >"$card/clip.mov"
-cp "$card/Clip.MOV" "$card/clip2.mov"
-cp "$card/Clip.MOV" "$work/fold/d1/card/Clip.MOV"
-ln "$work/fold/d1/card/Clip.MOV" "$work/fold/d1/card/clip.mov"
-ln "$work/fold/d1/card/Clip.MOV" "$work/fold/d1/card/clip2.mov"
-run_cli "$work/fold/out" "$work/fold/err" "$card" --dest "$work/fold/d1"
-[[ $status -eq 1 ]] || fail "colliding names gave exit $status"
-grep -q $'^skipped\tcard/Clip.MOV' "$work/fold/out" || fail "the first name was not found in place"
-for name in clip.mov clip2.mov; do
-    grep -q "^failed: .*\"card/$name\" is the same file on this destination as \"card/Clip.MOV\"" "$work/fold/out" ||
-        fail "no collision reported for $name: $(cat "$work/fold/out")"
-done
-cmp -s "$card/Clip.MOV" "$work/fold/d1/card/Clip.MOV" || fail "the first file was overwritten"
-[[ "$(stat -c %h "$work/fold/d1/card/Clip.MOV")" -eq 3 ]] || fail "a colliding name was replaced"
-note "colliding names refused, nothing overwritten"
 
 # --- Read-only and forbidden destinations, an unreadable source folder ----------------------
 card="$work/perm/card"

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # stowline-cli verify: a drive checked against its Hash Log names every damaged file, reads
-# other tools' lists, refuses hostile lists and paths, and stops on Ctrl-C.
+# other tools' lists, refuses a hostile list, and stops on Ctrl-C.
 set -euo pipefail
 
 cli=$1
@@ -104,27 +104,22 @@ run "$cli" verify "$work/one"
 [[ $status -eq 0 ]] || fail "a not-covered file alone failed the check ($status)"
 grep -qx '  extra.mov' "$work/out" || fail "extra file not listed"
 
-# As a user would: offload a card to two drives, corrupt one copy, verify both. Runs once
-# offload writes its Hash Log.
+# As a user would: offload a card to two drives, corrupt one copy, verify both.
 offcard=$work/offcard
 mkdir -p "$offcard/A001/CLIP" "$work/drive1" "$work/drive2"
 head -c $((3 * 1024 * 1024 + 5)) /dev/urandom >"$offcard/A001/CLIP/C0001.MXF"
 printf 'sidecar' >"$offcard/A001/A & B.xml"
 run "$cli" offload "$offcard/A001" --dest "$work/drive1" --dest "$work/drive2"
 [[ $status -eq 0 ]] || fail "offload exited $status"
-if [[ -d "$work/drive1/Hash Log" ]]; then
-    printf 'Z' | dd of="$work/drive2/A001/CLIP/C0001.MXF" bs=1 seek=1000 conv=notrunc status=none
-    run "$cli" verify "$work/drive1"
-    [[ $status -eq 0 ]] || fail "the intact drive after offload exited $status"
-    expect_line ok A001/CLIP/C0001.MXF
-    expect_line ok "A001/A & B.xml"
-    run "$cli" verify "$work/drive2"
-    [[ $status -eq 1 ]] || fail "the corrupted drive after offload exited $status"
-    expect_line changed A001/CLIP/C0001.MXF
-    expect_line ok "A001/A & B.xml"
-else
-    echo "note: offload wrote no Hash Log; its round trip with verify is not run"
-fi
+printf 'Z' | dd of="$work/drive2/A001/CLIP/C0001.MXF" bs=1 seek=1000 conv=notrunc status=none
+run "$cli" verify "$work/drive1"
+[[ $status -eq 0 ]] || fail "the intact drive after offload exited $status"
+expect_line ok A001/CLIP/C0001.MXF
+expect_line ok "A001/A & B.xml"
+run "$cli" verify "$work/drive2"
+[[ $status -eq 1 ]] || fail "the corrupted drive after offload exited $status"
+expect_line changed A001/CLIP/C0001.MXF
+expect_line ok "A001/A & B.xml"
 
 # Another tool's list: beside the files, little-endian <xxhash64>, escaped and coded names.
 card=$work/card
@@ -145,7 +140,8 @@ expect_line ok "CLIPS/A & B.mov"
 expect_line ok 'CLIPS/line\nbreak.mov'
 grep -q 'not covered' "$work/out" && fail "the list itself reported as not covered"
 
-# Hostile and broken lists: refused quickly with the reason.
+# A hostile list is refused quickly with the reason (the list reader's own tests hold the
+# other broken and hostile lists, and the drive check's the paths leaving the drive).
 hostile=$work/hostile
 mkdir -p "$hostile/Hash Log"
 {
@@ -156,26 +152,6 @@ mkdir -p "$hostile/Hash Log"
 run timeout 10 "$cli" verify "$hostile"
 [[ $status -eq 1 ]] || fail "an entity bomb exited $status"
 grep -q 'bomb.mhl: line 2: document type declarations are not accepted' "$work/err" || fail "bomb message"
-
-rm "$hostile/Hash Log/bomb.mhl"
-printf '<hashlist>\n<hash><file>a</file>\n</hashlist>\n' >"$hostile/Hash Log/broken.mhl"
-run "$cli" verify "$hostile"
-[[ $status -eq 1 ]] || fail "a malformed list exited $status"
-grep -q 'broken.mhl: line 3: </hashlist> does not close <hash> opened on line 2' "$work/err" || fail "malformed message"
-
-rm "$hostile/Hash Log/broken.mhl"
-truncate -s 2G "$hostile/Hash Log/huge.mhl"
-run timeout 10 "$cli" verify "$hostile"
-[[ $status -eq 1 ]] || fail "a huge list exited $status"
-grep -q 'huge.mhl: larger than 256 MiB' "$work/err" || fail "huge list message"
-
-rm "$hostile/Hash Log/huge.mhl"
-printf 'secret' >"$work/secret"
-printf '<hashlist><hash><file>../secret</file><xxhash64be>%s</xxhash64be></hash></hashlist>' \
-    "$(xxh "$work/secret")" >"$hostile/Hash Log/escape.mhl"
-run "$cli" verify "$hostile"
-[[ $status -eq 1 ]] || fail "a path out of the drive exited $status"
-expect_line refused ../secret
 
 run "$cli" verify "$work/nothing-here"
 [[ $status -eq 1 ]] || fail "a missing drive exited $status"

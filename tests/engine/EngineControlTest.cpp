@@ -23,17 +23,6 @@ TEST(EngineControl, FreshControlRunsAndAnyStateMayFollowAnyOther) {
     EXPECT_EQ(control.current(), State::paused);
 }
 
-TEST(EngineControl, DroppedSetOnlyGrowsAndIsHandedOutAsACopy) {
-    EngineControl control;
-    control.dropRoot("/mnt/a");
-    control.dropRoot("/mnt/a");
-    auto copy = control.droppedRoots();
-    ASSERT_EQ(copy.size(), 1u);
-    copy.insert("/mnt/b");
-    copy.clear();
-    EXPECT_EQ(control.droppedRoots(), std::set<std::filesystem::path>{"/mnt/a"});
-}
-
 TEST(EngineControl, PausedCheckpointWaitsForResumeOrCancel) {
     for (State answer : {State::running, State::cancelled}) {
         EngineControl control;

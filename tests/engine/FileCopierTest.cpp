@@ -154,11 +154,6 @@ protected:
     }
 };
 
-TEST_P(FileCopierTest, TemporaryNameAppendsTheSuffix) {
-    EXPECT_EQ(FileCopier::temporaryPath("A001/CLIP0001.MOV"), fs::path("A001/CLIP0001.MOV.stowline-partial"));
-    EXPECT_EQ(FileCopier::temporaryPath("/x/notes"), fs::path("/x/notes.stowline-partial"));
-}
-
 TEST_P(FileCopierTest, ChunkBoundariesGiveExactCallsHashesAndCopies) {
     struct Case {
         std::size_t size;

@@ -2,6 +2,7 @@
 // whole engine and both report renderers. Fixed seed, bounded by a time budget, and guarded by
 // a watchdog: a FIFO the engine opened would hang the job instead of failing a check.
 #include "EngineTestSupport.h"
+#include "ReportFixtures.h"
 
 #include "stowline/FileCopier.h"
 #include "stowline/MHLReport.h"
@@ -164,32 +165,6 @@ void addDeepFile(const fs::path& card, std::size_t limit, Tree& tree) {
     tree.files[rel] = bytes;
 }
 
-TextReportStrings plainStrings() {
-    TextReportStrings s;
-    s.title = "Report";
-    s.date = "Date";
-    s.duration = "Duration";
-    s.averageSpeed = "Speed";
-    s.source = "Source";
-    s.destination = "Destination";
-    s.errorsHeader = "Errors";
-    s.alreadyExisted = "(existed)";
-    s.verdictIntact = "intact";
-    s.verdictErrors = "%1 errors";
-    s.summary = "%1 %2 %3 %4 %5";
-    s.cancelled = "cancelled";
-    s.filesCount = [](std::int64_t n) { return std::to_string(n) + " files"; };
-    s.verifiedCount = [](std::int64_t n) { return std::to_string(n) + " verified"; };
-    s.errorsCount = [](std::int64_t n) { return std::to_string(n) + " errors"; };
-    s.errorNoDestinationAvailable = "no destination";
-    s.errorNoDestinationForFile = "no destination for file";
-    s.errorRejectedDestinations = "rejected %1";
-    s.errorHashMismatch = "mismatch %1";
-    s.errorCopyFailed = "copy failed: %1";
-    s.errorUnknown = "unknown";
-    return s;
-}
-
 bool wellFormedXml(const fs::path& file) {
     const std::string command = "xmllint --noout '" + file.string() + "' 2>&1";
     return std::system(command.c_str()) == 0;
@@ -325,7 +300,8 @@ TEST_F(HostileTree, EveryFileArrivesIdenticalOrFailsWithAReasonAndBothReportsHol
             const fs::path mhl = base / "check.mhl";
             writeFile(mhl, MHLReport::render(narrowed, "Stowline 1.0"));
             EXPECT_TRUE(wellFormedXml(mhl)) << "round " << rounds << " at " << root;
-            expectEveryFileOnce(TextReport::render(narrowed, {thisCard}, root, plainStrings()), perRoot);
+            expectEveryFileOnce(
+                TextReport::render(narrowed, {thisCard}, root, stowline::testing::englishStrings()), perRoot);
         }
         if (rounds == 0) {
             // The deep file is at A; B's path for it is too long and says so.

@@ -35,23 +35,13 @@ JobSummary sampleJob() {
 
 } // namespace
 
-TEST(JobSummary, CountsAddUpToTheReports) {
-    const auto job = sampleJob();
-    EXPECT_EQ(job.verifiedCount(), 1);
-    EXPECT_EQ(job.skippedCount(), 1);
-    EXPECT_EQ(job.errorCount(), 1);
-    EXPECT_EQ(job.verifiedCount() + job.skippedCount() + job.errorCount(),
-              static_cast<std::int64_t>(job.reports.size()));
-}
-
 TEST(JobSummary, RootViewHasTheRootsOwnReportsAndTotals) {
     const auto job = sampleJob();
     const auto x = job.summary("/mnt/x");
     EXPECT_EQ(x.reports, job.reportsByRoot.at("/mnt/x"));
     EXPECT_EQ(x.totalBytes, 30);
-    EXPECT_EQ(x.startDate, job.startDate);
-    EXPECT_EQ(x.finishDate, job.finishDate);
-    EXPECT_EQ(x.averageBytesPerSecond, 7.0);
+    EXPECT_EQ(x.verifiedCount(), 1);
+    EXPECT_EQ(x.skippedCount(), 1);
     EXPECT_TRUE(x.cancelled);
     EXPECT_TRUE(x.reportsByRoot.empty());
     EXPECT_EQ(job.summary("/mnt/y").errorCount(), 1);
