@@ -49,6 +49,26 @@ QString status(stowline::DriveCheckStatus status) {
     return {};
 }
 
+QString detail(const stowline::CheckedFile& file) {
+    using S = stowline::DriveCheckStatus;
+    if (file.status == S::sizeDiffers && file.listedSize && file.foundSize) {
+        return L10n::tf("drivecheck.detail.size", L10n::plural("bytes_count", *file.listedSize),
+                        L10n::plural("bytes_count", *file.foundSize));
+    }
+    if (file.status == S::changed && !file.differences.empty()) {
+        QStringList parts;
+        for (const stowline::HashDifference& difference : file.differences) {
+            parts << L10n::tf("drivecheck.detail.hash", difference.algorithm, difference.listed,
+                              difference.found);
+        }
+        return parts.join(QStringLiteral("; "));
+    }
+    if (file.status == S::missing) {
+        return L10n::tf("drivecheck.detail.missing", file.target.string());
+    }
+    return QString::fromStdString(file.detail);
+}
+
 QString progress(const DriveCheckJob& check) {
     if (check.fileCount() <= 0) {
         return L10n::t("drivecheck.reading_lists");

@@ -16,6 +16,9 @@ namespace DriveCheckText {
 [[nodiscard]] QString verdict(const stowline::DriveCheckResult& result);
 /// "Changed", "Missing" … ("OK" for ok).
 [[nodiscard]] QString status(stowline::DriveCheckStatus status);
+/// Why a file is not intact, in the active language where the check gave the facts
+/// (sizes, differing hashes, where it was looked for); otherwise the check's own words.
+[[nodiscard]] QString detail(const stowline::CheckedFile& file);
 /// "Reading hash lists…" until the files are known, then "Checking 3 of 24".
 [[nodiscard]] QString progress(const DriveCheckJob& check);
 

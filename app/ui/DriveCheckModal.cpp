@@ -45,7 +45,7 @@ public:
         for (const stowline::CheckedFile& file : result.files) {
             if (file.status != stowline::DriveCheckStatus::ok) {
                 rows_.push_back({QString::fromStdString(file.path), DriveCheckText::status(file.status),
-                                 QString::fromStdString(file.detail)});
+                                 DriveCheckText::detail(file)});
             }
         }
         for (const stowline::DriveCheckProblem& problem : result.problems) {

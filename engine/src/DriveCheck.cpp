@@ -202,7 +202,10 @@ Digests readDigests(const Candidate& candidate, const DriveCheckOptions& options
 CheckedFile checkOne(const Candidate& candidate, const DriveCheckOptions& options,
                      const std::function<void(std::int64_t)>& onChunk) {
     const HashListEntry& entry = candidate.entry;
-    CheckedFile checked{entry.file, candidate.target, candidate.list, DriveCheckStatus::ok, {}};
+    CheckedFile checked;
+    checked.path = entry.file;
+    checked.target = candidate.target;
+    checked.list = candidate.list;
     const auto decide = [&](DriveCheckStatus status, std::string detail) {
         checked.status = status;
         checked.detail = std::move(detail);
@@ -235,6 +238,8 @@ CheckedFile checkOne(const Candidate& candidate, const DriveCheckOptions& option
         return decide(DriveCheckStatus::unreadable, error.message());
     }
     if (entry.size && static_cast<std::uintmax_t>(*entry.size) != size) {
+        checked.listedSize = *entry.size;
+        checked.foundSize = static_cast<std::int64_t>(size);
         return decide(DriveCheckStatus::sizeDiffers,
                       "listed " + std::to_string(*entry.size) + " bytes, found " + std::to_string(size));
     }
@@ -258,6 +263,7 @@ CheckedFile checkOne(const Candidate& candidate, const DriveCheckOptions& option
     std::string differences;
     const auto compare = [&](std::string_view name, const std::string& listed, const std::string& actual) {
         if (listed != actual) {
+            checked.differences.push_back({std::string(name), listed, actual});
             differences += (differences.empty() ? "" : "; ") + std::string(name) + " listed " + listed +
                            ", found " + actual;
         }

@@ -125,6 +125,18 @@
         <translation>Check cancelled</translation>
     </message>
     <message>
+        <source>drivecheck.detail.hash</source>
+        <translation>%1 listed %2, found %3</translation>
+    </message>
+    <message>
+        <source>drivecheck.detail.missing</source>
+        <translation>Not found at %1</translation>
+    </message>
+    <message>
+        <source>drivecheck.detail.size</source>
+        <translation>Listed %1, found %2</translation>
+    </message>
+    <message>
         <source>drivecheck.nothing_listed</source>
         <translation>No file is listed</translation>
     </message>
@@ -667,6 +679,13 @@
     <message>
         <source>window.title</source>
         <translation>Stowline</translation>
+    </message>
+    <message numerus="yes">
+        <source>bytes_count</source>
+        <translation>
+            <numerusform>%Ln byte</numerusform>
+            <numerusform>%Ln bytes</numerusform>
+        </translation>
     </message>
     <message numerus="yes">
         <source>check_problems_count</source>

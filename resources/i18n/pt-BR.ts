@@ -125,6 +125,18 @@
         <translation>Verificação cancelada</translation>
     </message>
     <message>
+        <source>drivecheck.detail.hash</source>
+        <translation>%1 na lista %2, encontrado %3</translation>
+    </message>
+    <message>
+        <source>drivecheck.detail.missing</source>
+        <translation>Não encontrado em %1</translation>
+    </message>
+    <message>
+        <source>drivecheck.detail.size</source>
+        <translation>Na lista %1, encontrado %2</translation>
+    </message>
+    <message>
         <source>drivecheck.nothing_listed</source>
         <translation>Nenhum arquivo listado</translation>
     </message>
@@ -667,6 +679,13 @@
     <message>
         <source>window.title</source>
         <translation>Stowline</translation>
+    </message>
+    <message numerus="yes">
+        <source>bytes_count</source>
+        <translation>
+            <numerusform>%Ln byte</numerusform>
+            <numerusform>%Ln bytes</numerusform>
+        </translation>
     </message>
     <message numerus="yes">
         <source>check_problems_count</source>

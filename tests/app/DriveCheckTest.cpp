@@ -95,7 +95,10 @@ private slots:
         QCOMPARE(rows->rowCount(), 1);
         QCOMPARE(rows->index(0, 0).data().toString(), QStringLiteral("A001/sub/clip2.mov"));
         QCOMPARE(rows->index(0, 0).data(DriveCheckModal::statusRole).toString(), QStringLiteral("Changed"));
-        QVERIFY(!rows->index(0, 0).data(DriveCheckModal::detailRole).toString().isEmpty());
+        QVERIFY(rows->index(0, 0)
+                    .data(DriveCheckModal::detailRole)
+                    .toString()
+                    .startsWith(QLatin1String("xxHash64 listed ")));
         QCOMPARE(modal->verdictText()->text(), QStringLiteral("1 file not intact"));
         QCOMPARE(modal->verdictText()->colour(), Theme::current().red);
         QVERIFY(

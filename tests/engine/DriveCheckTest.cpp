@@ -129,6 +129,10 @@ TEST_F(DriveCheckTest, ownHashLogRoundTripFindsEveryKindOfDamage) {
     EXPECT_EQ(files.at(paths[1]).status, DriveCheckStatus::missing);
     EXPECT_EQ(files.at(paths[2]).status, DriveCheckStatus::sizeDiffers);
     EXPECT_EQ(files.at(paths[2]).detail, "listed 16000 bytes, found 100");
+    EXPECT_EQ(std::pair(files.at(paths[2]).listedSize, files.at(paths[2]).foundSize),
+              std::pair(std::optional<std::int64_t>(16000), std::optional<std::int64_t>(100)));
+    EXPECT_EQ(files.at(paths[0]).differences,
+              (std::vector<HashDifference>{{"xxHash64", listed, hexOfFile(root / paths[0])}}));
     EXPECT_EQ(files.at(paths[3]).status, DriveCheckStatus::ok);
     EXPECT_EQ(files.at(paths[4]).status, DriveCheckStatus::ok);
     EXPECT_EQ(files.at(paths[5]).status, DriveCheckStatus::ok);

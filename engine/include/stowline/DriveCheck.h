@@ -28,6 +28,15 @@ enum class DriveCheckStatus {
 /// "not checked", "refused".
 [[nodiscard]] std::string_view toText(DriveCheckStatus status);
 
+/// A listed hash that the re-read bytes do not match.
+struct HashDifference {
+    std::string algorithm; ///< "xxHash64", "MD5" or "SHA-1"
+    std::string listed;    ///< lower-case hexadecimal
+    std::string found;
+
+    bool operator==(const HashDifference&) const = default;
+};
+
 /// One listed file and its outcome.
 struct CheckedFile {
     std::string path;             ///< as listed (the winning entry's text)
@@ -35,6 +44,11 @@ struct CheckedFile {
     std::filesystem::path list;   ///< the hash list whose entry was checked
     DriveCheckStatus status = DriveCheckStatus::ok;
     std::string detail; ///< why, for every status but ok ("listed 10 bytes, found 9", …)
+    /// The facts behind `detail`, for a front end that words them in its own language:
+    /// sizes when the size differs, the differing hashes when changed.
+    std::optional<std::int64_t> listedSize;
+    std::optional<std::int64_t> foundSize;
+    std::vector<HashDifference> differences;
 };
 
 /// A hash list (or the drive itself) that could not be used.
