@@ -18,22 +18,32 @@ namespace {
 constexpr std::size_t defaultAlignment = 4096;
 
 // The alignment O_DIRECT needs for this file: 0 when the file system says it cannot do
-// direct I/O on it, 4096 when the kernel or the headers cannot tell.
-std::size_t directIoAlignment(int fd) {
-    struct stat status {};
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-        return 0; // pipes and devices: ordinary reads
-    }
+// direct I/O on it, 4096 when the kernel or the headers cannot tell. One call also gives the
+// size, as every small file verified pays for each call.
+std::size_t directIoAlignment(int fd, off_t& size) {
 #ifdef STATX_DIOALIGN
     struct statx info {};
-    if (::statx(fd, "", AT_EMPTY_PATH, STATX_DIOALIGN, &info) == 0 && (info.stx_mask & STATX_DIOALIGN) != 0) {
-        if (info.stx_dio_mem_align == 0 || info.stx_dio_offset_align == 0) {
-            return 0;
+    if (::statx(fd, "", AT_EMPTY_PATH, STATX_TYPE | STATX_SIZE | STATX_DIOALIGN, &info) == 0 &&
+        (info.stx_mask & (STATX_TYPE | STATX_SIZE)) == (STATX_TYPE | STATX_SIZE)) {
+        size = static_cast<off_t>(info.stx_size);
+        if (!S_ISREG(info.stx_mode)) {
+            return 0; // pipes and devices: ordinary reads
         }
-        return std::max<std::size_t>({info.stx_dio_mem_align, info.stx_dio_offset_align, 512});
+        if ((info.stx_mask & STATX_DIOALIGN) != 0) {
+            if (info.stx_dio_mem_align == 0 || info.stx_dio_offset_align == 0) {
+                return 0;
+            }
+            return std::max<std::size_t>({info.stx_dio_mem_align, info.stx_dio_offset_align, 512});
+        }
+        return defaultAlignment;
     }
 #endif
-    return defaultAlignment;
+    struct stat status {};
+    if (::fstat(fd, &status) != 0) {
+        return 0;
+    }
+    size = status.st_size;
+    return S_ISREG(status.st_mode) ? defaultAlignment : 0;
 }
 
 off_t sizeOf(int fd) {
@@ -45,7 +55,9 @@ off_t sizeOf(int fd) {
 
 DirectRead::DirectRead(const std::filesystem::path& path, bool tryDirect) : path_(path.string()) {
     open(path, tryDirect);
-    sizeAtOpen_ = sizeOf(fd_.get());
+    if (!direct_) {
+        sizeAtOpen_ = sizeOf(fd_.get()); // a direct open measured it already
+    }
 }
 
 void DirectRead::open(const std::filesystem::path& path, bool tryDirect) {
@@ -57,7 +69,7 @@ void DirectRead::open(const std::filesystem::path& path, bool tryDirect) {
         }
     }
     if (fd_) {
-        const std::size_t alignment = directIoAlignment(fd_.get());
+        const std::size_t alignment = directIoAlignment(fd_.get(), sizeAtOpen_);
         if (alignment != 0) {
             direct_ = true;
             alignment_ = std::max(alignment, defaultAlignment);

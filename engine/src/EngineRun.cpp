@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cinttypes>
 #include <cstdio>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 namespace stowline {
@@ -37,6 +38,20 @@ std::optional<Date> modificationDateOf(const fs::path& path) {
 
 fs::path targetOf(const fs::path& root, const ScannedFile& file) {
     return root / fs::path(file.relativePath);
+}
+
+/// Asks the kernel to start reading a small source file into the cache, without waiting: the
+/// card then works on the next file while the copies of this one are read back. A hint only;
+/// O_NONBLOCK, so that a source swapped for a FIFO meanwhile cannot hold the job.
+void prefetch(const ScannedFile& file) {
+    if (file.size <= 0 || file.size > FileCopier::chunkSize) {
+        return; // a large file streams by itself; reading it ahead would only crowd the cache
+    }
+    const UniqueFd fd(
+        retryOnEintr([&] { return ::open(file.url.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY); }));
+    if (fd) {
+        (void)::posix_fadvise(fd.get(), 0, 0, POSIX_FADV_WILLNEED);
+    }
 }
 
 std::string describe(const std::exception& error) {
@@ -389,6 +404,9 @@ void CopyEngine::Run::copyAndVerify(int index, const ScannedFile& file, FileWork
     }
     work.sourceHash = result.sourceHash;
     emit(EngineEvent::FileStarted{index, count, file.relativePath, FilePhase::verifying});
+    if (static_cast<std::size_t>(index) + 1 < files_.size()) {
+        prefetch(files_[static_cast<std::size_t>(index) + 1]);
+    }
     bool allVerified = true;
     std::vector<fs::path> copies;
     for (const auto& url : result.succeeded) {

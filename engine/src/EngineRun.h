@@ -1,4 +1,5 @@
 #pragma once
+#include "ParallelHashes.h"
 #include "PlacedFiles.h"
 #include "RootWatch.h"
 #include "stowline/ChunkPool.h"
@@ -121,6 +122,7 @@ private:
     std::map<std::filesystem::path, std::vector<FileReport>> reportsByRoot_;
     PlacedFiles placed_;
     RootWatch rootWatch_;
+    ParallelHashes hashes_; ///< reads back the copies of each file at once
 };
 
 } // namespace stowline

@@ -21,7 +21,8 @@ std::vector<bool> CopyEngine::Run::verifyAll(const fs::path& source, const std::
     }
     // Every copy is read back from its own drive at once; the outcomes are then taken in
     // order, with the re-copies on this thread, as the sequential order would give them.
-    const auto attempts = hashInParallel(copies, [this](const fs::path& path) { return readBackHash(path); });
+    const auto attempts =
+        hashes_.hashAll(copies, [this](const fs::path& path) { return readBackHash(path); });
     if (std::any_of(attempts.begin(), attempts.end(), [](const HashAttempt& a) { return a.cancelled; })) {
         throw Cancelled{};
     }

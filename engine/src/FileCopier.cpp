@@ -7,8 +7,12 @@
 #include "stowline/FileOps.h"
 #include "stowline/XXHash64.h"
 
+#include <algorithm>
 #include <array>
+#include <cinttypes>
+#include <cstdio>
 #include <span>
+#include <string_view>
 #include <system_error>
 
 namespace stowline {
@@ -142,9 +146,26 @@ void stampDates(FileOps& ops, int source, const std::vector<std::filesystem::pat
 } // namespace
 
 std::filesystem::path FileCopier::temporaryPath(const std::filesystem::path& destination) {
-    auto temporary = destination;
-    temporary += ".stowline-partial";
-    return temporary;
+    constexpr std::string_view suffix = ".stowline-partial";
+    constexpr std::size_t nameMax = 255; // what Linux file systems allow in one name
+    const std::string name = destination.filename().string();
+    if (name.size() + suffix.size() <= nameMax) {
+        auto temporary = destination;
+        temporary += std::string(suffix);
+        return temporary;
+    }
+    // The suffix does not fit after this name: keep as much of its start as fits with a hash
+    // of the whole name, so that names sharing that start still get temporaries of their own.
+    XXHash64 hasher(0);
+    hasher.update(name.data(), name.size());
+    char hex[17];
+    std::snprintf(hex, sizeof hex, "%016" PRIx64, hasher.finalize());
+    std::size_t cut = std::min(name.size(), nameMax - suffix.size() - 1 - 16);
+    // Never cut just before a UTF-8 continuation byte, so no character is split in two.
+    while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) {
+        --cut;
+    }
+    return destination.parent_path() / (name.substr(0, cut) + "." + hex + std::string(suffix));
 }
 
 CopyResult FileCopier::copy(const std::filesystem::path& source,

@@ -13,10 +13,11 @@ std::optional<std::string> nameLimitProblem(const std::filesystem::path& target)
         return "its path at the destination would be longer than the " + std::to_string(PATH_MAX - 1) +
                " bytes the system allows";
     }
-    for (const auto& component : temporary) {
+    // The temporary name is shortened to fit when the final one does; the final one cannot be.
+    for (const auto& component : target) {
         if (component.native().size() > nameMax) {
-            return "the name \"" + component.filename().string() +
-                   "\" (with the temporary suffix) is longer than " + "the 255 bytes a file name may have";
+            return "the name \"" + component.filename().string() + "\" is longer than " +
+                   "the 255 bytes a file name may have";
         }
     }
     return std::nullopt;

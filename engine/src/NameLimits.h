@@ -5,8 +5,8 @@
 
 namespace stowline {
 
-/// Why `target` (with its temporary suffix) cannot be written on Linux file systems: a name
-/// over 255 bytes or a path over PATH_MAX. None when it fits. Such a name is a fault of that
+/// Why `target` cannot be written through its temporary file on Linux file systems: a name
+/// over 255 bytes or a temporary path over PATH_MAX. None when it fits. Such a name is a fault of that
 /// one file, not of the drive: the destination stays in the job. Any thread.
 [[nodiscard]] std::optional<std::string> nameLimitProblem(const std::filesystem::path& target);
 

@@ -2,8 +2,6 @@
 
 #include "stowline/CopyError.h"
 
-#include <thread>
-
 namespace stowline {
 namespace {
 
@@ -18,36 +16,74 @@ HashAttempt attempt(const std::filesystem::path& file,
     }
 }
 
-/// Joins its threads on every way out.
-struct Joiner {
-    std::vector<std::thread> threads;
-    ~Joiner() {
-        for (auto& thread : threads) {
-            thread.join();
-        }
-    }
-};
-
 } // namespace
 
+ParallelHashes::~ParallelHashes() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    started_.notify_all();
+    for (auto& helper : helpers_) {
+        helper.join();
+    }
+}
+
 std::vector<HashAttempt>
-hashInParallel(const std::vector<std::filesystem::path>& files,
-               const std::function<std::uint64_t(const std::filesystem::path&)>& hash) {
+ParallelHashes::hashAll(const std::vector<std::filesystem::path>& files,
+                        const std::function<std::uint64_t(const std::filesystem::path&)>& hash) {
     std::vector<HashAttempt> attempts(files.size());
     if (files.empty()) {
         return attempts;
     }
-    {
-        // Joined at the end of this scope, before the results are handed back, however it is left.
-        Joiner joiner;
-        joiner.threads.reserve(files.size() - 1);
-        for (std::size_t i = 1; i < files.size(); ++i) {
-            joiner.threads.emplace_back(
-                [&attempts, &files, &hash, i] { attempts[i] = attempt(files[i], hash); });
-        }
-        attempts[0] = attempt(files[0], hash);
+    // Helpers are only ever added; one that could not start leaves the others as they were.
+    while (helpers_.size() + 1 < files.size()) {
+        helpers_.emplace_back([this, slot = helpers_.size()] { help(slot); });
     }
+    if (files.size() > 1) {
+        {
+            std::lock_guard lock(mutex_);
+            round_ = {&files, &hash, &attempts};
+            pending_ = files.size() - 1;
+            ++roundNumber_;
+        }
+        started_.notify_all();
+    }
+    attempts[0] = attempt(files[0], hash);
+    std::unique_lock lock(mutex_);
+    finished_.wait(lock, [this] { return pending_ == 0; });
+    round_ = {};
     return attempts;
+}
+
+void ParallelHashes::help(std::size_t slot) {
+    std::uint64_t seen = 0;
+    for (;;) {
+        Round round;
+        {
+            std::unique_lock lock(mutex_);
+            // A round with no file for this helper is passed over.
+            started_.wait(lock, [&] {
+                return stopping_ ||
+                       (roundNumber_ != seen && round_.files != nullptr && slot + 1 < round_.files->size());
+            });
+            if (stopping_) {
+                return;
+            }
+            seen = roundNumber_;
+            round = round_;
+        }
+        auto result = attempt((*round.files)[slot + 1], *round.hash);
+        bool last = false;
+        {
+            std::lock_guard lock(mutex_);
+            (*round.attempts)[slot + 1] = std::move(result);
+            last = --pending_ == 0;
+        }
+        if (last) {
+            finished_.notify_one();
+        }
+    }
 }
 
 } // namespace stowline

@@ -12,6 +12,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cstring>
+#include <set>
 #include <unistd.h>
 
 using namespace stowline;
@@ -262,4 +263,52 @@ TEST_F(CopyEngineHazard, ADestinationDeletedMidCopyIsDisconnectedAndTheOtherComp
     EXPECT_EQ(readFile(rootA / "card/1.mov"), first);
     EXPECT_EQ(readFile(rootA / "card/2.mov"), second);
     EXPECT_FALSE(fs::exists(rootB)); // nothing brought the removed folder back
+}
+
+TEST_F(CopyEngineHazard, NamesTooLongForTheSuffixAreCopiedThroughAShortenedTemporary) {
+    // Two 250-byte names alike in their first 240 bytes, and one of 255 bytes whose shortened
+    // temporary must not cut its three-byte characters.
+    const std::string stem(240, 'n');
+    const std::string first = stem + "-take1.MOV";
+    const std::string second = stem + "-take2.MOV";
+    std::string wide = "x";
+    for (int i = 0; i < 84; ++i) {
+        wide += "\xE3\x81\x82";
+    }
+    ASSERT_EQ(first.size(), 250U);
+    ASSERT_EQ(wide.size(), 253U);
+    wide += "ab";
+    const auto one = addToCard(first, 5'000, 'a');
+    const auto two = addToCard(second, 6'000, 'b');
+    const auto three = addToCard(wide, 7'000, 'c');
+
+    std::set<fs::path> temporaries;
+    for (const auto& name : {first, second, wide}) {
+        const auto temporary = FileCopier::temporaryPath(rootA / "card" / name);
+        EXPECT_EQ(temporary.parent_path(), rootA / "card");
+        EXPECT_LE(temporary.filename().native().size(), 255U);
+        EXPECT_TRUE(temporary.native().ends_with(".stowline-partial"));
+        temporaries.insert(temporary);
+    }
+    EXPECT_EQ(temporaries.size(), 3U);
+    const auto wideTemporary = FileCopier::temporaryPath(rootA / "card" / wide).filename().string();
+    EXPECT_EQ((wideTemporary.size() - 1 - 1 - 16 - 17) % 3, 0U) << wideTemporary; // "x" + whole characters
+
+    // A leftover from an interrupted run, under the shortened name, is replaced.
+    fs::create_directories(rootA / "card");
+    writeFile(*temporaries.begin(), "stale");
+
+    CopyEngine::Options options;
+    options.capacity = roomy;
+    CopyEngine engine(options);
+    const auto events = runJob(engine, {rootA, rootB});
+    for (const auto& root : {rootA, rootB}) {
+        for (const auto& report : summaryOf(events).reportsByRoot.at(root)) {
+            EXPECT_EQ(report.outcome, FileOutcome::verified) << report.relativePath;
+        }
+        EXPECT_EQ(readFile(root / "card" / first), one);
+        EXPECT_EQ(readFile(root / "card" / second), two);
+        EXPECT_EQ(readFile(root / "card" / wide), three);
+        EXPECT_TRUE(leftovers(root).empty()) << root;
+    }
 }

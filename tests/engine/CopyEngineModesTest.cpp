@@ -6,6 +6,8 @@
 #include <chrono>
 #include <map>
 #include <mutex>
+#include <set>
+#include <thread>
 
 using namespace stowline;
 using namespace enginetest;
@@ -149,6 +151,49 @@ TEST_F(CopyEngineModes, TheCopiesOfAFileAreReadBackAtTheSameTime) {
     EXPECT_EQ(trace(events), (std::vector<std::string>{"scanned", "started:copying:0", "started:verifying:0",
                                                        "fileFinished:0", "finished"}));
     EXPECT_EQ(summaryOf(events).reports.at(0).outcome, FileOutcome::verified);
+}
+
+TEST_F(CopyEngineModes, ReadBackHelpersServeEveryFileOfTheJobWhateverItsNumberOfCopies) {
+    // The middle file already sits identical at C, so its round has one copy fewer: the helper
+    // without a copy in that round must sit it out and still take its part in the next.
+    const auto first = addToCard("1.mov", 3'000, 'a');
+    const auto middle = addToCard("2.mov", 4'000, 'b');
+    const auto last = addToCard("3.mov", 5'000, 'c');
+    writeFile(rootC / "card/2.mov", middle);
+    std::mutex mutex;
+    std::map<fs::path, std::thread::id> readers;
+    CopyEngine::Options options;
+    options.capacity = roomy;
+    options.verify = [&](const fs::path& path) {
+        {
+            std::lock_guard lock(mutex);
+            readers[path] = std::this_thread::get_id();
+        }
+        return hashOf(readFile(path));
+    };
+    CopyEngine engine(options);
+    const auto events = runJob(engine, {rootA, rootB, rootC});
+
+    const auto& reports = summaryOf(events).reports;
+    ASSERT_EQ(reports.size(), 3U);
+    for (const auto& report : reports) {
+        EXPECT_EQ(report.outcome, FileOutcome::verified) << report.relativePath;
+    }
+    EXPECT_EQ(summaryOf(events).reportsByRoot.at(rootC).at(1).outcome, FileOutcome::skipped);
+    for (const auto& [name, bytes] : {std::pair{"1.mov", first}, {"2.mov", middle}, {"3.mov", last}}) {
+        for (const auto& root : {rootA, rootB, rootC}) {
+            EXPECT_EQ(readFile(root / "card" / name), bytes) << root << " " << name;
+        }
+    }
+    std::set<std::thread::id> all;
+    for (const auto* name : {"1.mov", "3.mov"}) {
+        const std::set<std::thread::id> round{readers.at(rootA / "card" / name),
+                                              readers.at(rootB / "card" / name),
+                                              readers.at(rootC / "card" / name)};
+        EXPECT_EQ(round.size(), 3U) << name;
+        all.insert(round.begin(), round.end());
+    }
+    EXPECT_EQ(all.size(), 3U); // the same helpers each time, not new threads per file
 }
 
 } // namespace

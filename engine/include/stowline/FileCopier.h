@@ -46,7 +46,10 @@ struct Options {
     ChunkPool* buffers = nullptr; ///< reusable chunk buffers (one job's); this call's own when null
 };
 
-/// "<dest>.stowline-partial" in the same folder.
+/// "<dest>.stowline-partial" in the same folder. When that name would be longer than the 255
+/// bytes a name may have, the start of the name (cut on a character boundary), a dot, the
+/// XXH64 of the whole name in 16 hex digits and ".stowline-partial". Always the same for
+/// the same path, so a leftover from an earlier run is found again.
 [[nodiscard]] std::filesystem::path temporaryPath(const std::filesystem::path& destination);
 
 /// Copies `source` to every destination (full final paths; missing folders are created).
