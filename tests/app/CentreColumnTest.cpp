@@ -92,15 +92,12 @@ private slots:
     // nothing, confirm starts the job.
     void spaceWarningAnswers() {
         writeFile(root + "/A001/a.mov", 3000);
-        QDir().mkpath(root + "/drive");
         AppState::Services services;
         services.freeSpace = [](const QUrl&) { return qint64{10}; };
         AppState state(services);
         CentreColumn column(state);
         column.show();
-        state.addSources({fileUrl(root + "/A001")});
-        state.addDestinations({fileUrl(root + "/drive")});
-        QTRY_VERIFY(allSourcesScanned(state));
+        QVERIFY(stage(state, root, {"/A001"}, {"/drive"}));
 
         for (const auto language : {stowline::SupportedLanguage::ptBR, stowline::SupportedLanguage::en}) {
             Localization::setOverride(language);
@@ -158,9 +155,7 @@ private slots:
         AppState state(services);
         CentreColumn column(state);
         column.show();
-        state.addSources({fileUrl(root + "/cards1/A001")});
-        state.addDestinations({fileUrl(root + "/Shuttle 01")});
-        QTRY_VERIFY(allSourcesScanned(state));
+        QVERIFY(stage(state, root, {"/cards1/A001"}, {"/Shuttle 01"}));
         QTest::mouseClick(column.startButton(), Qt::LeftButton);
         QCOMPARE(state.jobs().size(), 1);
 
@@ -200,15 +195,12 @@ private slots:
         writeFile(root + "/A001/a.mov", 4000);
         writeFile(root + "/A001/b.mov", 4000, 'q');
         QDir().mkpath(root + "/roomy");
-        QDir().mkpath(root + "/full");
         AppState::Services services;
         services.engineOptions.capacity = roomAt(root + "/full", 100);
         AppState state(services);
         CentreColumn column(state);
         column.show();
-        state.addSources({fileUrl(root + "/A001")});
-        state.addDestinations({fileUrl(root + "/roomy"), fileUrl(root + "/full")});
-        QTRY_VERIFY(allSourcesScanned(state));
+        QVERIFY(stage(state, root, {"/A001"}, {"/roomy", "/full"}));
         QTest::mouseClick(column.startButton(), Qt::LeftButton);
         TransferJob* job = state.jobs().front();
 

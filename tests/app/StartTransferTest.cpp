@@ -37,13 +37,9 @@ private slots:
             writeFile(root + QStringLiteral("/cards/A001/clip%1.mov").arg(i), 5000 + i, 'a');
             writeFile(root + QStringLiteral("/cards/B002/sub/clip%1.mov").arg(i), 7000 + i, 'k');
         }
-        QDir().mkpath(root + "/drive1");
-        QDir().mkpath(root + "/drive2");
 
         AppState state;
-        state.addSources({fileUrl(root + "/cards/A001"), fileUrl(root + "/cards/B002")});
-        state.addDestinations({fileUrl(root + "/drive1"), fileUrl(root + "/drive2")});
-        QTRY_VERIFY_WITH_TIMEOUT(allSourcesScanned(state), 30000);
+        QVERIFY(stage(state, root, {"/cards/A001", "/cards/B002"}, {"/drive1", "/drive2"}));
         QCOMPARE(state.pendingSummaryLabel(),
                  L10n::t("appstate.pending_summary",
                          {L10n::plural("files_count", 6),
@@ -185,9 +181,6 @@ private slots:
 
     // 10 GB pending against 4 GB, unknown and 20 GB free: one line, for the 4 GB drive.
     void spaceWarningListsShortDestinationsOnly() {
-        for (const char* name : {"card1", "card2", "d1", "d2", "d3"}) {
-            QDir().mkpath(root + QLatin1Char('/') + QLatin1String(name));
-        }
         writeFile(root + "/card1/a.mov", 1000);
         writeFile(root + "/card2/b.mov", 1000);
         auto free = std::make_shared<QHash<QString, qint64>>();
@@ -201,9 +194,7 @@ private slots:
             return std::vector<stowline::ScannedFile>{{items.front() / "big", "big", 5'000'000'000}};
         };
         AppState state(services);
-        state.addSources({fileUrl(root + "/card1"), fileUrl(root + "/card2")});
-        state.addDestinations({fileUrl(root + "/d1"), fileUrl(root + "/d2"), fileUrl(root + "/d3")});
-        QTRY_VERIFY_WITH_TIMEOUT(allSourcesScanned(state), 30000);
+        QVERIFY(stage(state, root, {"/card1", "/card2"}, {"/d1", "/d2", "/d3"}));
 
         state.startTransfer();
         QVERIFY(state.hasSpaceWarning());
@@ -230,18 +221,13 @@ private slots:
     }
 
     void confirmLaunchesTheWarnedSourcesStillPending() {
-        for (const char* name : {"card1", "card2", "card3", "d1"}) {
-            QDir().mkpath(root + QLatin1Char('/') + QLatin1String(name));
-        }
         writeFile(root + "/card1/a.mov", 1000);
         writeFile(root + "/card2/b.mov", 1000);
         writeFile(root + "/card3/c.mov", 1000);
         AppState::Services services;
         services.freeSpace = [](const QUrl&) { return qint64{1500}; };
         AppState state(services);
-        state.addSources({fileUrl(root + "/card1"), fileUrl(root + "/card2")});
-        state.addDestinations({fileUrl(root + "/d1")});
-        QTRY_VERIFY_WITH_TIMEOUT(allSourcesScanned(state), 30000);
+        QVERIFY(stage(state, root, {"/card1", "/card2"}, {"/d1"}));
         state.startTransfer();
         QVERIFY(state.hasSpaceWarning());
 

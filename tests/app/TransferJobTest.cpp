@@ -55,8 +55,8 @@ private slots:
 
     // Events folded by hand, without an engine run.
     void applyFoldsEvents() {
-        const QUrl d1 = FileUrl::fromPath("/dest/one");
-        const QUrl d2 = FileUrl::fromPath("/dest/two");
+        const QUrl d1 = FileUrl::fromPath(QStringLiteral("/dest/one"));
+        const QUrl d2 = FileUrl::fromPath(QStringLiteral("/dest/two"));
         TransferJob job({source(QStringLiteral("/src/card"), 100)}, {d1, d2});
         QVERIFY(job.destinations()[0].id != job.destinations()[1].id); // rows are dismissed by id
 
@@ -78,7 +78,7 @@ private slots:
         job.apply(engineEvent(EngineEvent::DestinationFailed{FileUrl::toPath(d2), "destinationWriteFailed"}));
         job.apply(
             engineEvent(EngineEvent::DestinationFailed{FileUrl::toPath(d2), "destinationDisconnected"}));
-        job.markDestinationFailed(FileUrl::fromPath("/not/a/row"), QStringLiteral("x"));
+        job.markDestinationFailed(FileUrl::fromPath(QStringLiteral("/not/a/row")), QStringLiteral("x"));
         QCOMPARE(job.destinations()[1].failedReason, std::optional(QStringLiteral("destinationWriteFailed")));
         QVERIFY(!job.destinations()[0].failedReason);
 

@@ -71,8 +71,6 @@ private slots:
     void droppedDestinationEndsRedNextToGreen() {
         writeFile(root + "/A001/a.mov", 4000);
         writeFile(root + "/A001/b.mov", 4000, 'q');
-        QDir().mkpath(root + "/roomy");
-        QDir().mkpath(root + "/full");
         AppState::Services services;
         services.engineOptions.capacity = roomAt(root + "/full", 100);
         AppState state(services);
@@ -80,9 +78,7 @@ private slots:
         TransfersPanel panel(state, reveal);
         panel.resize(452, 400);
         QVERIFY(panel.showsEmptyState());
-        state.addSources({fileUrl(root + "/A001")});
-        state.addDestinations({fileUrl(root + "/roomy"), fileUrl(root + "/full")});
-        QTRY_VERIFY_WITH_TIMEOUT(allSourcesScanned(state), 30000);
+        QVERIFY(stage(state, root, {"/A001"}, {"/roomy", "/full"}));
         state.startTransfer();
         QCOMPARE(panel.cards().size(), 2);
         QVERIFY(!panel.showsEmptyState());
