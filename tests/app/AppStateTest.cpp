@@ -44,30 +44,27 @@ private slots:
     }
 
     void addingSkipsDuplicatesAndNonFolders() {
-        writeFile(root + QStringLiteral("/card/a.mov"), 1200);
-        writeFile(root + QStringLiteral("/card/sub/b.mov"), 800);
-        writeFile(root + QStringLiteral("/plain.txt"), 10);
-        QDir().mkpath(root + QStringLiteral("/drive"));
+        writeFile(root + "/card/a.mov", 1200);
+        writeFile(root + "/card/sub/b.mov", 800);
+        writeFile(root + "/plain.txt", 10);
+        QDir().mkpath(root + "/drive");
 
         AppState state;
         QSignalSpy sourcesSpy(&state, &AppState::sourcesChanged);
-        state.addSources(
-            {fileUrl(root + QStringLiteral("/card")), QUrl::fromLocalFile(root + QStringLiteral("/card/")),
-             fileUrl(root + QStringLiteral("/plain.txt")), fileUrl(root + QStringLiteral("/missing"))});
+        state.addSources({fileUrl(root + "/card"), QUrl::fromLocalFile(root + "/card/"),
+                          fileUrl(root + "/plain.txt"), fileUrl(root + "/missing")});
         QCOMPARE(state.sources().size(), 3);
         QVERIFY(state.sources()[0].isDirectory);
         QVERIFY(!state.sources()[1].isDirectory);
         QVERIFY(!state.sources()[2].isDirectory);
         QCOMPARE(sourcesSpy.size(), 1);
-        state.addSources({fileUrl(root + QStringLiteral("/card"))});
+        state.addSources({fileUrl(root + "/card")});
         QCOMPARE(state.sources().size(), 3);
 
-        state.addDestinations(
-            {fileUrl(root + QStringLiteral("/plain.txt")), fileUrl(root + QStringLiteral("/missing"))});
+        state.addDestinations({fileUrl(root + "/plain.txt"), fileUrl(root + "/missing")});
         QVERIFY(state.destinations().isEmpty());
         QVERIFY(state.pendingSummaryLabel().isEmpty()); // sources but no destination
-        state.addDestinations({fileUrl(root + QStringLiteral("/drive")),
-                               QUrl::fromLocalFile(root + QStringLiteral("/drive/"))});
+        state.addDestinations({fileUrl(root + "/drive"), QUrl::fromLocalFile(root + "/drive/")});
         QCOMPARE(state.destinations().size(), 1);
         QVERIFY(state.destinations()[0].capacityBytes > 0);
         QVERIFY(state.destinations()[0].freeBytes >= 0);
@@ -86,8 +83,8 @@ private slots:
 
     // A card removed while it is still being measured does not come back.
     void removedWhileScanningStaysRemoved() {
-        QDir().mkpath(root + QStringLiteral("/slow"));
-        QDir().mkpath(root + QStringLiteral("/drive"));
+        QDir().mkpath(root + "/slow");
+        QDir().mkpath(root + "/drive");
         auto gate = std::make_shared<Gate>();
         AppState::Services services;
         services.scan = [gate](const std::vector<std::filesystem::path>& items) {
@@ -95,8 +92,8 @@ private slots:
             return std::vector<stowline::ScannedFile>{{items.front() / "x", "x", 42}};
         };
         AppState state(services);
-        state.addSources({fileUrl(root + QStringLiteral("/slow"))});
-        state.addDestinations({fileUrl(root + QStringLiteral("/drive"))});
+        state.addSources({fileUrl(root + "/slow")});
+        state.addDestinations({fileUrl(root + "/drive")});
         QCOMPARE(state.pendingSummaryLabel(), L10n::t("slotpanel.scanning"));
         state.removeSource(state.sources().front().id);
         QVERIFY(state.sources().isEmpty());
@@ -109,7 +106,7 @@ private slots:
 
     // A scan that ends after its state is gone stores nothing and does not crash.
     void scanOutlivingTheStateIsHarmless() {
-        QDir().mkpath(root + QStringLiteral("/slow"));
+        QDir().mkpath(root + "/slow");
         auto gate = std::make_shared<Gate>();
         AppState::Services services;
         services.scan = [gate](const std::vector<std::filesystem::path>&) {
@@ -118,7 +115,7 @@ private slots:
         };
         {
             AppState state(services);
-            state.addSources({fileUrl(root + QStringLiteral("/slow"))});
+            state.addSources({fileUrl(root + "/slow")});
         }
         gate->open();
         drainScans();
@@ -126,13 +123,13 @@ private slots:
 
     // Unplugging a drive removes its items and its volume, and renews the others' space.
     void vanishedMountRemovesItems() {
-        QDir().mkpath(root + QStringLiteral("/media/CARD/DCIM"));
-        QDir().mkpath(root + QStringLiteral("/media/SSD/backup"));
-        QDir().mkpath(root + QStringLiteral("/home/dest"));
+        QDir().mkpath(root + "/media/CARD/DCIM");
+        QDir().mkpath(root + "/media/SSD/backup");
+        QDir().mkpath(root + "/home/dest");
         FakeVolumes volumes;
         volumes.volumes = {{QStringLiteral("/"), QString(), 500},
-                           {root + QStringLiteral("/media/CARD"), QStringLiteral("  CARD  "), -1},
-                           {root + QStringLiteral("/media/SSD"), QStringLiteral(""), 2000}};
+                           {root + "/media/CARD", QStringLiteral("  CARD  "), -1},
+                           {root + "/media/SSD", QStringLiteral(""), 2000}};
         auto freeBytes = std::make_shared<qint64>(100);
         AppState::Services services;
         services.volumes = &volumes;
@@ -145,13 +142,12 @@ private slots:
         QCOMPARE(state.disks()[1].totalBytes, 0);
         QCOMPARE(state.disks()[2].name, QStringLiteral("SSD"));
 
-        state.addSources({fileUrl(root + QStringLiteral("/media/CARD/DCIM"))});
-        state.addDestinations({fileUrl(root + QStringLiteral("/media/SSD/backup")),
-                               fileUrl(root + QStringLiteral("/home/dest"))});
+        state.addSources({fileUrl(root + "/media/CARD/DCIM")});
+        state.addDestinations({fileUrl(root + "/media/SSD/backup"), fileUrl(root + "/home/dest")});
         QCOMPARE(state.destinations()[1].freeBytes, 100);
         drainScans();
 
-        QDir(root + QStringLiteral("/media/CARD")).removeRecursively();
+        QDir(root + "/media/CARD").removeRecursively();
         volumes.volumes.removeAt(1);
         *freeBytes = 77;
         QSignalSpy disksSpy(&state, &AppState::disksChanged);
@@ -162,15 +158,15 @@ private slots:
         QCOMPARE(state.destinations().size(), 2);
         QCOMPARE(state.destinations()[0].freeBytes, 77);
 
-        QDir(root + QStringLiteral("/media/SSD")).removeRecursively();
+        QDir(root + "/media/SSD").removeRecursively();
         volumes.announce();
         QCOMPARE(state.destinations().size(), 1);
-        QCOMPARE(state.destinations()[0].url, fileUrl(root + QStringLiteral("/home/dest")));
+        QCOMPARE(state.destinations()[0].url, fileUrl(root + "/home/dest"));
     }
 
     void openPanelsOneAtATime() {
-        QDir().mkpath(root + QStringLiteral("/card"));
-        QDir().mkpath(root + QStringLiteral("/drive"));
+        QDir().mkpath(root + "/card");
+        QDir().mkpath(root + "/drive");
         FakeOpenPanels panels;
         AppState::Services services;
         services.openPanels = &panels;
@@ -185,7 +181,7 @@ private slots:
         state->pickDestinations();
         state->pickSources();
         QCOMPARE(panels.opened, 1);
-        panels.pending({fileUrl(root + QStringLiteral("/card"))});
+        panels.pending({fileUrl(root + "/card")});
         QVERIFY(!state->pickerOpen());
         QCOMPARE(state->sources().size(), 1);
 
@@ -199,7 +195,7 @@ private slots:
         // A panel closing after the state is gone does nothing.
         state->pickDestinations();
         state.reset();
-        panels.pending({fileUrl(root + QStringLiteral("/drive"))});
+        panels.pending({fileUrl(root + "/drive")});
         drainScans();
     }
 
@@ -209,11 +205,11 @@ private slots:
         for (const char* name : {"c1", "c2", "c3"}) {
             writeFile(root + QStringLiteral("/%1/a.mov").arg(QLatin1String(name)), 1000);
         }
-        QDir().mkpath(root + QStringLiteral("/d1"));
-        QDir().mkpath(root + QStringLiteral("/d2"));
+        QDir().mkpath(root + "/d1");
+        QDir().mkpath(root + "/d2");
         AppState state;
         QCOMPARE(state.totalSpeedLabel(), L10n::t("appstate.idle"));
-        state.addDestinations({fileUrl(root + QStringLiteral("/d1")), fileUrl(root + QStringLiteral("/d2"))});
+        state.addDestinations({fileUrl(root + "/d1"), fileUrl(root + "/d2")});
         for (const char* name : {"c1", "c2", "c3"}) {
             state.addSources({fileUrl(root + QLatin1Char('/') + QLatin1String(name))});
             state.startTransfer();
@@ -264,20 +260,20 @@ private slots:
     // A state destroyed while its job waits (here for room on the drive) cancels it and
     // waits for its thread; a job left running would hang the test in the wait.
     void destroyedWithRunningJobs() {
-        writeFile(root + QStringLiteral("/card/a.mov"), 1000);
-        QDir().mkpath(root + QStringLiteral("/drive"));
+        writeFile(root + "/card/a.mov", 1000);
+        QDir().mkpath(root + "/drive");
         {
             AppState::Services services;
-            services.engineOptions.capacity = roomAt(root + QStringLiteral("/drive"), 0);
+            services.engineOptions.capacity = roomAt(root + "/drive", 0);
             AppState state(services);
-            state.addSources({fileUrl(root + QStringLiteral("/card"))});
-            state.addDestinations({fileUrl(root + QStringLiteral("/drive"))});
+            state.addSources({fileUrl(root + "/card")});
+            state.addDestinations({fileUrl(root + "/drive")});
             state.startTransfer();
             QTRY_VERIFY_WITH_TIMEOUT(state.hasDiskFullAlert(), 30000);
         }
         drainScans();
         QCoreApplication::processEvents();
-        QVERIFY(!QDir(root + QStringLiteral("/drive/Hash Log")).exists());
+        QVERIFY(!QDir(root + "/drive/Hash Log").exists());
     }
 
 private:

@@ -69,16 +69,16 @@ private slots:
 
     // Needs a pending source and a destination; the summary line follows the state.
     void startButtonFollowsPendingSourcesAndDestinations() {
-        writeFile(root + QStringLiteral("/A001/a.mov"), 3000);
-        QDir().mkpath(root + QStringLiteral("/drive"));
+        writeFile(root + "/A001/a.mov", 3000);
+        QDir().mkpath(root + "/drive");
         AppState state;
         CentreColumn column(state);
         column.show();
         QVERIFY(!column.startButton()->isEnabled());
-        state.addSources({fileUrl(root + QStringLiteral("/A001"))});
+        state.addSources({fileUrl(root + "/A001")});
         QVERIFY(!column.startButton()->isEnabled());
         QCOMPARE(column.pendingSummary(), QString());
-        state.addDestinations({fileUrl(root + QStringLiteral("/drive"))});
+        state.addDestinations({fileUrl(root + "/drive")});
         QVERIFY(column.startButton()->isEnabled());
         QTRY_VERIFY(allSourcesScanned(state));
         QVERIFY(!column.pendingSummary().isEmpty());
@@ -91,16 +91,13 @@ private slots:
     // Too little room: the warning in both languages; cancel and any other close start
     // nothing, confirm starts the job.
     void spaceWarningAnswers() {
-        writeFile(root + QStringLiteral("/A001/a.mov"), 3000);
-        QDir().mkpath(root + QStringLiteral("/drive"));
+        writeFile(root + "/A001/a.mov", 3000);
         AppState::Services services;
         services.freeSpace = [](const QUrl&) { return qint64{10}; };
         AppState state(services);
         CentreColumn column(state);
         column.show();
-        state.addSources({fileUrl(root + QStringLiteral("/A001"))});
-        state.addDestinations({fileUrl(root + QStringLiteral("/drive"))});
-        QTRY_VERIFY(allSourcesScanned(state));
+        QVERIFY(stage(state, root, {"/A001"}, {"/drive"}));
 
         for (const auto language : {stowline::SupportedLanguage::ptBR, stowline::SupportedLanguage::en}) {
             Localization::setOverride(language);
@@ -149,18 +146,16 @@ private slots:
     // A paused job blocks a same-named card to the same drive (start error, OK clears it);
     // the disk-full question names the drive by its last component and resumes the job.
     void startErrorAndDiskFullResume() {
-        writeFile(root + QStringLiteral("/cards1/A001/a.mov"), 4000);
-        writeFile(root + QStringLiteral("/cards2/A001/b.mov"), 4000);
-        QDir().mkpath(root + QStringLiteral("/Shuttle 01"));
+        writeFile(root + "/cards1/A001/a.mov", 4000);
+        writeFile(root + "/cards2/A001/b.mov", 4000);
+        QDir().mkpath(root + "/Shuttle 01");
         auto room = std::make_shared<std::atomic<std::int64_t>>(100);
         AppState::Services services;
-        services.engineOptions.capacity = roomAt({root + QStringLiteral("/Shuttle 01")}, room);
+        services.engineOptions.capacity = roomAt({root + "/Shuttle 01"}, room);
         AppState state(services);
         CentreColumn column(state);
         column.show();
-        state.addSources({fileUrl(root + QStringLiteral("/cards1/A001"))});
-        state.addDestinations({fileUrl(root + QStringLiteral("/Shuttle 01"))});
-        QTRY_VERIFY(allSourcesScanned(state));
+        QVERIFY(stage(state, root, {"/cards1/A001"}, {"/Shuttle 01"}));
         QTest::mouseClick(column.startButton(), Qt::LeftButton);
         QCOMPARE(state.jobs().size(), 1);
 
@@ -172,7 +167,7 @@ private slots:
                  QMessageBox::DestructiveRole);
         QVERIFY(!column.startButton()->isEnabled());
 
-        state.addSources({fileUrl(root + QStringLiteral("/cards2/A001"))});
+        state.addSources({fileUrl(root + "/cards2/A001")});
         QTRY_VERIFY(allSourcesScanned(state));
         QVERIFY(column.startButton()->isEnabled());
         QTest::mouseClick(column.startButton(), Qt::LeftButton);
@@ -191,25 +186,21 @@ private slots:
         QVERIFY(!state.hasDiskFullAlert());
         QTRY_VERIFY_WITH_TIMEOUT(!state.hasActiveJobs(), 30000);
         QCOMPARE(state.jobs().front()->phase(), Phase::done);
-        QVERIFY(QFile::exists(root + QStringLiteral("/Shuttle 01/A001/a.mov")));
+        QVERIFY(QFile::exists(root + "/Shuttle 01/A001/a.mov"));
     }
 
     // Escape dismisses the question without an answer; asked again, giving the drive up
     // lets the job finish on the other one, and the card stays pending for another try.
     void diskFullGiveUpAndOtherClose() {
-        writeFile(root + QStringLiteral("/A001/a.mov"), 4000);
-        writeFile(root + QStringLiteral("/A001/b.mov"), 4000, 'q');
-        QDir().mkpath(root + QStringLiteral("/roomy"));
-        QDir().mkpath(root + QStringLiteral("/full"));
+        writeFile(root + "/A001/a.mov", 4000);
+        writeFile(root + "/A001/b.mov", 4000, 'q');
+        QDir().mkpath(root + "/roomy");
         AppState::Services services;
-        services.engineOptions.capacity = roomAt(root + QStringLiteral("/full"), 100);
+        services.engineOptions.capacity = roomAt(root + "/full", 100);
         AppState state(services);
         CentreColumn column(state);
         column.show();
-        state.addSources({fileUrl(root + QStringLiteral("/A001"))});
-        state.addDestinations(
-            {fileUrl(root + QStringLiteral("/roomy")), fileUrl(root + QStringLiteral("/full"))});
-        QTRY_VERIFY(allSourcesScanned(state));
+        QVERIFY(stage(state, root, {"/A001"}, {"/roomy", "/full"}));
         QTest::mouseClick(column.startButton(), Qt::LeftButton);
         TransferJob* job = state.jobs().front();
 
@@ -232,8 +223,8 @@ private slots:
         QCOMPARE(dropped.errorCount, 1);
         QCOMPARE(roomy.completedFileCount, 2);
         QCOMPARE(roomy.errorCount, 0);
-        QVERIFY(QFile::exists(root + QStringLiteral("/roomy/A001/b.mov")));
-        QVERIFY(!QFile::exists(root + QStringLiteral("/full/A001/a.mov")));
+        QVERIFY(QFile::exists(root + "/roomy/A001/b.mov"));
+        QVERIFY(!QFile::exists(root + "/full/A001/a.mov"));
         QCOMPARE(state.pendingSources().size(), 1);
         QVERIFY(!state.pendingSources().front().jobID);
     }

@@ -60,7 +60,7 @@ private slots:
         QVERIFY(!FontLoader::hasPlex());
 
         QVERIFY(QDir(bundle.path()).mkdir(QStringLiteral("Fonts")));
-        const QString fonts = bundle.filePath(QStringLiteral("Fonts"));
+        const QString fonts = bundle.filePath("Fonts");
         QFile garbage(fonts + QStringLiteral("/Broken.ttf"));
         QVERIFY(garbage.open(QIODevice::WriteOnly));
         garbage.write("not a font");

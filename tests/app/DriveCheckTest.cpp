@@ -43,9 +43,9 @@ private slots:
         tmp = std::make_unique<QTemporaryDir>();
         QVERIFY(tmp->isValid());
         root = tmp->path();
-        writeFile(root + QStringLiteral("/A001/clip1.mov"), 3000);
-        writeFile(root + QStringLiteral("/A001/sub/clip2.mov"), 2000, 'x');
-        QDir().mkpath(root + QStringLiteral("/drive"));
+        writeFile(root + "/A001/clip1.mov", 3000);
+        writeFile(root + "/A001/sub/clip2.mov", 2000, 'x');
+        QDir().mkpath(root + "/drive");
     }
     void cleanup() { Notifier::setService(nullptr); }
 
@@ -60,7 +60,7 @@ private slots:
         auto* view = new MainView(&window);
         installTransfersAndSettings(*view, state, appearance, reveal);
         window.show();
-        const QUrl drive = fileUrl(root + QStringLiteral("/drive"));
+        const QUrl drive = fileUrl(root + "/drive");
         const qsizetype before = notifications->posted.size();
 
         QVERIFY(runCheck(state, drive));
@@ -74,7 +74,7 @@ private slots:
         QCOMPARE(modal->verdictText()->colour(), Theme::current().green);
         QCOMPARE(modal->coverageText()->text(), QStringLiteral("Checked against 1 hash list"));
 
-        QFile copy(root + QStringLiteral("/drive/A001/sub/clip2.mov"));
+        QFile copy(root + "/drive/A001/sub/clip2.mov");
         QVERIFY(copy.open(QIODevice::ReadWrite));
         QVERIFY(copy.seek(700));
         char byte = 0;
@@ -82,7 +82,7 @@ private slots:
         QVERIFY(copy.seek(700));
         QVERIFY(copy.putChar(static_cast<char>(byte ^ 0x01)));
         copy.close();
-        writeFile(root + QStringLiteral("/drive/stray.txt"), 10);
+        writeFile(root + "/drive/stray.txt", 10);
 
         QVERIFY(runCheck(state, drive));
         QCOMPARE(notifications->posted.last().first, L10n::t("drivecheck.notify.title.not_intact"));
@@ -127,7 +127,7 @@ private slots:
         const auto opener = qScopeGuard([&gate] { gate.open(); }); // before the state joins
         TransferJob* job = runJob(state);
         QVERIFY(job);
-        const QUrl drive = fileUrl(root + QStringLiteral("/drive"));
+        const QUrl drive = fileUrl(root + "/drive");
         FakeReveal reveal;
         TransferCard card(state, job, job->destinations().front().id, reveal);
         SlotPanel panel(SlotPanel::Kind::destination, state);
@@ -168,7 +168,7 @@ private slots:
             gate.wait();
             return stowline::DriveCheck::run(options, observer, control);
         };
-        const QUrl drive = fileUrl(root + QStringLiteral("/drive"));
+        const QUrl drive = fileUrl(root + "/drive");
         {
             AppState state(services);
             const auto opener = qScopeGuard([&gate] { gate.open(); }); // runs before the state joins
@@ -181,8 +181,8 @@ private slots:
 
 private:
     TransferJob* runJob(AppState& state) {
-        state.addSources({fileUrl(root + QStringLiteral("/A001"))});
-        state.addDestinations({fileUrl(root + QStringLiteral("/drive"))});
+        state.addSources({fileUrl(root + "/A001")});
+        state.addDestinations({fileUrl(root + "/drive")});
         state.startTransfer();
         if (state.jobs().isEmpty()) {
             return nullptr;

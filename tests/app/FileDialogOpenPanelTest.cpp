@@ -65,18 +65,18 @@ class FileDialogOpenPanelTest : public QObject {
 private slots:
     void init() {
         QVERIFY(folder_.isValid());
-        QDir(folder_.path()).mkpath(QStringLiteral("CARD_A/DCIM"));
-        QDir(folder_.path()).mkpath(QStringLiteral("CARD_B"));
-        QFile clip(folder_.filePath(QStringLiteral("clip.mov")));
+        QDir(folder_.path()).mkpath("CARD_A/DCIM");
+        QDir(folder_.path()).mkpath("CARD_B");
+        QFile clip(folder_.filePath("clip.mov"));
         QVERIFY(clip.open(QIODevice::WriteOnly));
     }
 
     // Sources may be folders and files at once, and come back as they are, not as "enter the
     // folder"; destinations are several folders.
     void severalItemsComeBackAsChosen() {
-        const QString card = folder_.filePath(QStringLiteral("CARD_A"));
-        const QString clip = folder_.filePath(QStringLiteral("clip.mov"));
-        const QString other = folder_.filePath(QStringLiteral("CARD_B"));
+        const QString card = folder_.filePath("CARD_A");
+        const QString clip = folder_.filePath("clip.mov");
+        const QString other = folder_.filePath("CARD_B");
         for (const auto& [kind, picks] :
              {std::pair{OpenPanelService::Kind::sources, QStringList{card, clip}},
               std::pair{OpenPanelService::Kind::destinations, QStringList{card, other}}}) {

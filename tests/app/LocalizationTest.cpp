@@ -98,7 +98,7 @@ private slots:
     // The executable is copied into a folder layout of the test's making and asked, through
     // the probe switch in main(), where it finds the bundle.
     void bundleIsSearchedBesideTheExecutableThenInShare() {
-        const QString prefix = bundles.filePath(QStringLiteral("prefix"));
+        const QString prefix = bundles.filePath("prefix");
         const QString exe = prefix + QStringLiteral("/bin/probe");
         QVERIFY(QDir().mkpath(prefix + QStringLiteral("/bin")));
         QVERIFY(QFile::copy(QCoreApplication::applicationFilePath(), exe));

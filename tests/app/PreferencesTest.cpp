@@ -24,7 +24,7 @@ const char* const childRole = "STOWLINE_PREFERENCES_CHILD";
 
 // The store's file under a given config folder, as a second process would find it.
 QString storeFile(const QString& configHome) {
-    return QDir(configHome).filePath(QStringLiteral("Stowline/Stowline.ini"));
+    return QDir(configHome).filePath("Stowline/Stowline.ini");
 }
 
 // A child process of this same program: "read" prints what the caches load, "write"

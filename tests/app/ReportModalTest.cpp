@@ -35,10 +35,10 @@ private slots:
         bench = std::make_unique<JobTestBench>();
         QVERIFY(bench->dir.isValid());
         root = bench->root;
-        writeFile(root + QStringLiteral("/A001/clip1.mov"), 3000);
-        writeFile(root + QStringLiteral("/A001/sub/bad.mov"), 2000, 'x');
-        writeFile(root + QStringLiteral("/A001/clip2.mov"), 1000, 'k');
-        QDir().mkpath(root + QStringLiteral("/drive"));
+        writeFile(root + "/A001/clip1.mov", 3000);
+        writeFile(root + "/A001/sub/bad.mov", 2000, 'x');
+        writeFile(root + "/A001/clip2.mov", 1000, 'k');
+        QDir().mkpath(root + "/drive");
     }
     void cleanup() { bench.reset(); }
 
@@ -76,13 +76,12 @@ private slots:
                                    L10n::plural("errors_count", 1)}));
         QCOMPARE(modal.summaryText()->colour(), Theme::current().red);
 
-        const QStringList logs = hashLogFiles(root + QStringLiteral("/drive"));
+        const QStringList logs = hashLogFiles(root + "/drive");
         const QString mhl = logs.filter(QStringLiteral(".mhl")).value(0);
         QVERIFY(!mhl.isEmpty());
         QCOMPARE(modal.fileNameText()->text(), QStringLiteral("Hash Log/") + mhl);
         modal.revealButton()->click();
-        QCOMPARE(reveal.revealed,
-                 (QList<QList<QUrl>>{{fileUrl(root + QStringLiteral("/drive/Hash Log/") + mhl)}}));
+        QCOMPARE(reveal.revealed, (QList<QList<QUrl>>{{fileUrl(root + "/drive/Hash Log/" + mhl)}}));
     }
 
     // A clean job's line is green; with only the text report written, the sheet names and
@@ -100,13 +99,12 @@ private slots:
                          {L10n::plural("files_count", 3),
                           QString::fromStdString(stowline::ByteFormat::string(6000))}));
         QCOMPARE(modal.summaryText()->colour(), Theme::current().green);
-        const QStringList logs = hashLogFiles(root + QStringLiteral("/drive"));
+        const QStringList logs = hashLogFiles(root + "/drive");
         QCOMPARE(logs.size(), 1);
         QVERIFY(logs[0].endsWith(QLatin1String("_report.txt")));
         QCOMPARE(modal.fileNameText()->text(), QStringLiteral("Hash Log/") + logs[0]);
         modal.revealButton()->click();
-        QCOMPARE(reveal.revealed.value(0),
-                 (QList<QUrl>{fileUrl(root + QStringLiteral("/drive/Hash Log/") + logs[0])}));
+        QCOMPARE(reveal.revealed.value(0), (QList<QUrl>{fileUrl(root + "/drive/Hash Log/" + logs[0])}));
     }
 
     // The sheet opens on the state's report job and its close mark clears it again.
@@ -134,8 +132,8 @@ private slots:
 
 private:
     TransferJob* runJob(AppState& state) {
-        state.addSources({fileUrl(root + QStringLiteral("/A001"))});
-        state.addDestinations({fileUrl(root + QStringLiteral("/drive"))});
+        state.addSources({fileUrl(root + "/A001")});
+        state.addDestinations({fileUrl(root + "/drive")});
         state.startTransfer();
         if (state.jobs().isEmpty()) {
             return nullptr;

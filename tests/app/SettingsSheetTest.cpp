@@ -98,15 +98,15 @@ private slots:
         QVERIFY(!ReportSettings::writesMHL() && !ReportSettings::writesText());
 
         const QString root = bench->root;
-        writeFile(root + QStringLiteral("/A001/a.mov"), 2000);
-        QDir().mkpath(root + QStringLiteral("/drive"));
-        state.addSources({fileUrl(root + QStringLiteral("/A001"))});
-        state.addDestinations({fileUrl(root + QStringLiteral("/drive"))});
+        writeFile(root + "/A001/a.mov", 2000);
+        QDir().mkpath(root + "/drive");
+        state.addSources({fileUrl(root + "/A001")});
+        state.addDestinations({fileUrl(root + "/drive")});
         state.startTransfer();
         QTRY_VERIFY_WITH_TIMEOUT(noActiveJobs(state), 60000);
         QCOMPARE(state.jobs().front()->phase(), TransferJob::Phase::done);
-        QVERIFY(QFile::exists(root + QStringLiteral("/drive/A001/a.mov")));
-        QVERIFY(!QDir(root + QStringLiteral("/drive/Hash Log")).exists());
+        QVERIFY(QFile::exists(root + "/drive/A001/a.mov"));
+        QVERIFY(!QDir(root + "/drive/Hash Log").exists());
 
         sheet->textPill()->click();
         QVERIFY(sheet->noneWarning()->isHidden());

@@ -104,8 +104,8 @@ private slots:
     // Two cards dropped from a file manager become two sources, in order, shown as a grid
     // with their names decoded; the drop is a copy even when the file manager offered a move.
     void dropOfTwoFoldersOnSourcesShowsGrid() {
-        QDir().mkpath(root + QStringLiteral("/Card A"));
-        QDir().mkpath(root + QStringLiteral("/B%002"));
+        QDir().mkpath(root + "/Card A");
+        QDir().mkpath(root + "/B%002");
         AppState state(fakeServices());
         SlotPanel panel(SlotPanel::Kind::source, state);
         panel.resize(560, 360);
@@ -113,12 +113,12 @@ private slots:
         QCOMPARE(panel.mode(), SlotPanel::Mode::dropBox);
         QVERIFY(qobject_cast<SlotDropBox*>(panel.content())->pointsUp());
 
-        const auto mime = uriList({root + QStringLiteral("/Card A"), root + QStringLiteral("/B%002")});
+        const auto mime = uriList({root + "/Card A", root + "/B%002"});
         const auto [accepted, action] = dropOn(panel, *mime);
         QVERIFY(accepted);
         QCOMPARE(action, Qt::CopyAction);
         QCOMPARE(state.sources().size(), 2);
-        QCOMPARE(state.sources()[0].url, FileUrl::fromPath(root + QStringLiteral("/Card A")));
+        QCOMPARE(state.sources()[0].url, FileUrl::fromPath(root + "/Card A"));
         QCOMPARE(panel.mode(), SlotPanel::Mode::grid);
         QCOMPARE(panel.compactCards().size(), 2);
         QCOMPARE(panel.compactCards()[0]->name(), QStringLiteral("Card A"));
@@ -137,14 +137,14 @@ private slots:
 
     // Plain files and non-file URLs add no destination, yet a file drop is accepted.
     void plainFileOnDestinationsAddsNothing() {
-        writeFile(root + QStringLiteral("/clip.mov"), 100);
+        writeFile(root + "/clip.mov", 100);
         AppState state(fakeServices());
         SlotPanel panel(SlotPanel::Kind::destination, state);
         panel.resize(560, 360);
         panel.show();
         QVERIFY(!qobject_cast<SlotDropBox*>(panel.content())->pointsUp());
 
-        const auto [accepted, action] = dropOn(panel, *uriList({root + QStringLiteral("/clip.mov")}));
+        const auto [accepted, action] = dropOn(panel, *uriList({root + "/clip.mov"}));
         QVERIFY(accepted);
         QCOMPARE(action, Qt::CopyAction);
         QVERIFY(state.destinations().isEmpty());
@@ -157,13 +157,13 @@ private slots:
 
     // A source still being measured shows dashes and the scanning text; then its figures.
     void heroSourceShowsDashesWhileScanning() {
-        QDir().mkpath(root + QStringLiteral("/A001"));
+        QDir().mkpath(root + "/A001");
         auto gate = std::make_shared<Gate>();
         AppState state(fakeServices(gate));
         SlotPanel panel(SlotPanel::Kind::source, state);
         panel.resize(560, 360);
         panel.show();
-        state.addSources({FileUrl::fromPath(root + QStringLiteral("/A001"))});
+        state.addSources({FileUrl::fromPath(root + "/A001")});
         QCOMPARE(panel.mode(), SlotPanel::Mode::hero);
         auto* files = panel.findChild<HeroStat*>(QStringLiteral("heroFiles"));
         auto* size = panel.findChild<HeroStat*>(QStringLiteral("heroSize"));

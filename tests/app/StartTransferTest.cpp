@@ -37,15 +37,9 @@ private slots:
             writeFile(root + QStringLiteral("/cards/A001/clip%1.mov").arg(i), 5000 + i, 'a');
             writeFile(root + QStringLiteral("/cards/B002/sub/clip%1.mov").arg(i), 7000 + i, 'k');
         }
-        QDir().mkpath(root + QStringLiteral("/drive1"));
-        QDir().mkpath(root + QStringLiteral("/drive2"));
 
         AppState state;
-        state.addSources(
-            {fileUrl(root + QStringLiteral("/cards/A001")), fileUrl(root + QStringLiteral("/cards/B002"))});
-        state.addDestinations(
-            {fileUrl(root + QStringLiteral("/drive1")), fileUrl(root + QStringLiteral("/drive2"))});
-        QTRY_VERIFY_WITH_TIMEOUT(allSourcesScanned(state), 30000);
+        QVERIFY(stage(state, root, {"/cards/A001", "/cards/B002"}, {"/drive1", "/drive2"}));
         QCOMPARE(state.pendingSummaryLabel(),
                  L10n::t("appstate.pending_summary",
                          {L10n::plural("files_count", 6),
@@ -91,17 +85,17 @@ private slots:
     }
 
     void cancelReturnsSourcesToPending() {
-        writeFile(root + QStringLiteral("/card/a.mov"), 4000);
-        QDir().mkpath(root + QStringLiteral("/drive"));
+        writeFile(root + "/card/a.mov", 4000);
+        QDir().mkpath(root + "/drive");
         AppState state;
-        state.addSources({fileUrl(root + QStringLiteral("/card"))});
-        state.addDestinations({fileUrl(root + QStringLiteral("/drive"))});
+        state.addSources({fileUrl(root + "/card")});
+        state.addDestinations({fileUrl(root + "/drive")});
         state.startTransfer();
         TransferJob* job = state.jobs().front();
         job->cancel();
         QTRY_VERIFY_WITH_TIMEOUT(noActiveJobs(state), 30000);
         QCOMPARE(job->phase(), Phase::cancelled);
-        QVERIFY(!QDir(root + QStringLiteral("/drive/Hash Log")).exists());
+        QVERIFY(!QDir(root + "/drive/Hash Log").exists());
         QCOMPARE(state.sources().front().transferState, State::pending);
         QVERIFY(!state.sources().front().jobID);
         QVERIFY(bench->notifications.posted.isEmpty());
@@ -115,26 +109,26 @@ private slots:
     // A paused job copying "A001" to X refuses another "A001" to X, not to Y only; once it
     // has finished, the same start proceeds.
     void collidingStartIsRefused() {
-        writeFile(root + QStringLiteral("/cardA/A001/a.mov"), 3000);
-        writeFile(root + QStringLiteral("/cardB/A001/a.mov"), 3000, 'z');
-        QDir().mkpath(root + QStringLiteral("/X"));
-        QDir().mkpath(root + QStringLiteral("/Y"));
+        writeFile(root + "/cardA/A001/a.mov", 3000);
+        writeFile(root + "/cardB/A001/a.mov", 3000, 'z');
+        QDir().mkpath(root + "/X");
+        QDir().mkpath(root + "/Y");
         AppState state;
-        state.addSources({fileUrl(root + QStringLiteral("/cardA/A001"))});
-        state.addDestinations({fileUrl(root + QStringLiteral("/X"))});
+        state.addSources({fileUrl(root + "/cardA/A001")});
+        state.addDestinations({fileUrl(root + "/X")});
         state.startTransfer();
         TransferJob* first = state.jobs().front();
         first->togglePause(); // nothing is delivered until the event loop runs again
         QCOMPARE(first->phase(), Phase::paused);
 
-        state.addSources({fileUrl(root + QStringLiteral("/cardB/A001"))});
+        state.addSources({fileUrl(root + "/cardB/A001")});
         state.startTransfer();
         QCOMPARE(state.startError(), std::optional(L10n::t("appstate.collision_error")));
         QCOMPARE(state.jobs().size(), 1);
         QCOMPARE(state.pendingSources().size(), 1);
         state.clearStartError();
 
-        state.addDestinations({fileUrl(root + QStringLiteral("/Y"))});
+        state.addDestinations({fileUrl(root + "/Y")});
         state.removeDestination(state.destinations().front().id);
         state.startTransfer();
         QVERIFY(!state.hasStartError());
@@ -146,8 +140,8 @@ private slots:
 
         // Finished jobs never collide.
         state.removeSource(state.sources().back().id);
-        state.addSources({fileUrl(root + QStringLiteral("/cardB/A001"))});
-        state.addDestinations({fileUrl(root + QStringLiteral("/X"))});
+        state.addSources({fileUrl(root + "/cardB/A001")});
+        state.addDestinations({fileUrl(root + "/X")});
         state.startTransfer();
         QVERIFY(!state.hasStartError());
         QCOMPARE(state.jobs().size(), 3);
@@ -157,17 +151,17 @@ private slots:
     // A drive inside a card, or the card's own parent folder as a destination, would copy
     // the card into itself: refused with its own message.
     void destinationInsideASourceIsRefused() {
-        writeFile(root + QStringLiteral("/card/DCIM/a.mov"), 3000);
-        QDir().mkpath(root + QStringLiteral("/card/backup"));
-        QDir().mkpath(root + QStringLiteral("/elsewhere"));
-        QFile::link(root + QStringLiteral("/card"), root + QStringLiteral("/cardlink"));
+        writeFile(root + "/card/DCIM/a.mov", 3000);
+        QDir().mkpath(root + "/card/backup");
+        QDir().mkpath(root + "/elsewhere");
+        QFile::link(root + "/card", root + "/cardlink");
         const QString refused = L10n::t("appstate.dest_inside_source_error");
 
         for (const QString& dest : {QStringLiteral("/card/backup"), QStringLiteral("/card"),
                                     QStringLiteral(""), QStringLiteral("/cardlink/backup")}) {
             AppState state;
-            state.addSources({fileUrl(root + QStringLiteral("/card"))});
-            state.addDestinations({fileUrl(root + QStringLiteral("/elsewhere")), fileUrl(root + dest)});
+            state.addSources({fileUrl(root + "/card")});
+            state.addDestinations({fileUrl(root + "/elsewhere"), fileUrl(root + dest)});
             QCOMPARE(state.destinations().size(), 2);
             state.startTransfer();
             QCOMPARE(state.startError(), std::optional(refused));
@@ -176,8 +170,8 @@ private slots:
         }
 
         AppState state;
-        state.addSources({fileUrl(root + QStringLiteral("/card/DCIM"))});
-        state.addDestinations({fileUrl(root + QStringLiteral("/elsewhere"))});
+        state.addSources({fileUrl(root + "/card/DCIM")});
+        state.addDestinations({fileUrl(root + "/elsewhere")});
         state.startTransfer();
         QVERIFY(!state.hasStartError());
         QCOMPARE(state.jobs().size(), 1);
@@ -187,11 +181,8 @@ private slots:
 
     // 10 GB pending against 4 GB, unknown and 20 GB free: one line, for the 4 GB drive.
     void spaceWarningListsShortDestinationsOnly() {
-        for (const char* name : {"card1", "card2", "d1", "d2", "d3"}) {
-            QDir().mkpath(root + QLatin1Char('/') + QLatin1String(name));
-        }
-        writeFile(root + QStringLiteral("/card1/a.mov"), 1000);
-        writeFile(root + QStringLiteral("/card2/b.mov"), 1000);
+        writeFile(root + "/card1/a.mov", 1000);
+        writeFile(root + "/card2/b.mov", 1000);
         auto free = std::make_shared<QHash<QString, qint64>>();
         (*free)[QStringLiteral("d1")] = 4'000'000'000;
         (*free)[QStringLiteral("d2")] = -1;
@@ -203,11 +194,7 @@ private slots:
             return std::vector<stowline::ScannedFile>{{items.front() / "big", "big", 5'000'000'000}};
         };
         AppState state(services);
-        state.addSources(
-            {fileUrl(root + QStringLiteral("/card1")), fileUrl(root + QStringLiteral("/card2"))});
-        state.addDestinations({fileUrl(root + QStringLiteral("/d1")), fileUrl(root + QStringLiteral("/d2")),
-                               fileUrl(root + QStringLiteral("/d3"))});
-        QTRY_VERIFY_WITH_TIMEOUT(allSourcesScanned(state), 30000);
+        QVERIFY(stage(state, root, {"/card1", "/card2"}, {"/d1", "/d2", "/d3"}));
 
         state.startTransfer();
         QVERIFY(state.hasSpaceWarning());
@@ -234,36 +221,30 @@ private slots:
     }
 
     void confirmLaunchesTheWarnedSourcesStillPending() {
-        for (const char* name : {"card1", "card2", "card3", "d1"}) {
-            QDir().mkpath(root + QLatin1Char('/') + QLatin1String(name));
-        }
-        writeFile(root + QStringLiteral("/card1/a.mov"), 1000);
-        writeFile(root + QStringLiteral("/card2/b.mov"), 1000);
-        writeFile(root + QStringLiteral("/card3/c.mov"), 1000);
+        writeFile(root + "/card1/a.mov", 1000);
+        writeFile(root + "/card2/b.mov", 1000);
+        writeFile(root + "/card3/c.mov", 1000);
         AppState::Services services;
         services.freeSpace = [](const QUrl&) { return qint64{1500}; };
         AppState state(services);
-        state.addSources(
-            {fileUrl(root + QStringLiteral("/card1")), fileUrl(root + QStringLiteral("/card2"))});
-        state.addDestinations({fileUrl(root + QStringLiteral("/d1"))});
-        QTRY_VERIFY_WITH_TIMEOUT(allSourcesScanned(state), 30000);
+        QVERIFY(stage(state, root, {"/card1", "/card2"}, {"/d1"}));
         state.startTransfer();
         QVERIFY(state.hasSpaceWarning());
 
-        state.removeSource(state.sources().front().id);               // card1 removed meanwhile
-        state.addSources({fileUrl(root + QStringLiteral("/card3"))}); // added after the warning
+        state.removeSource(state.sources().front().id); // card1 removed meanwhile
+        state.addSources({fileUrl(root + "/card3")});   // added after the warning
         state.confirmStartDespiteSpace();
         QVERIFY(!state.hasSpaceWarning());
         QCOMPARE(state.jobs().size(), 1);
-        QCOMPARE(state.jobs().front()->sourceURLs(), QList<QUrl>{fileUrl(root + QStringLiteral("/card2"))});
+        QCOMPARE(state.jobs().front()->sourceURLs(), QList<QUrl>{fileUrl(root + "/card2")});
         QCOMPARE(state.pendingSources().size(), 1);
         QTRY_VERIFY_WITH_TIMEOUT(noActiveJobs(state), 30000);
 
         // With no destination left, confirming launches nothing.
         services.freeSpace = [](const QUrl&) { return qint64{10}; };
         AppState other(services);
-        other.addSources({fileUrl(root + QStringLiteral("/card3"))});
-        other.addDestinations({fileUrl(root + QStringLiteral("/d1"))});
+        other.addSources({fileUrl(root + "/card3")});
+        other.addDestinations({fileUrl(root + "/d1")});
         QTRY_VERIFY_WITH_TIMEOUT(allSourcesScanned(other), 30000);
         other.startTransfer();
         QVERIFY(other.hasSpaceWarning());
@@ -275,8 +256,8 @@ private slots:
 
     // A source still being measured skips the space check: the job starts at once.
     void unscannedSourceSkipsTheSpaceCheck() {
-        writeFile(root + QStringLiteral("/card/a.mov"), 1000);
-        QDir().mkpath(root + QStringLiteral("/d1"));
+        writeFile(root + "/card/a.mov", 1000);
+        QDir().mkpath(root + "/d1");
         auto gate = std::make_shared<Gate>();
         AppState::Services services;
         services.freeSpace = [](const QUrl&) { return qint64{0}; };
@@ -285,8 +266,8 @@ private slots:
             return stowline::FileScanner::scan(items);
         };
         AppState state(services);
-        state.addSources({fileUrl(root + QStringLiteral("/card"))});
-        state.addDestinations({fileUrl(root + QStringLiteral("/d1"))});
+        state.addSources({fileUrl(root + "/card")});
+        state.addDestinations({fileUrl(root + "/d1")});
         state.startTransfer();
         QVERIFY(!state.hasSpaceWarning());
         QCOMPARE(state.jobs().size(), 1);

@@ -18,6 +18,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <algorithm>
 #include <atomic>
@@ -114,6 +115,23 @@ inline QUrl fileUrl(const QString& path) {
 inline bool allSourcesScanned(const AppState& state) {
     return std::all_of(state.sources().cbegin(), state.sources().cend(),
                        [](const SourceItem& s) { return s.scanned; });
+}
+
+/// Makes the destination folders below `root`, adds sources and destinations (paths below
+/// `root`) to `state` and waits until every source is measured; false on a time-out.
+inline bool stage(AppState& state, const QString& root, const QStringList& sources,
+                  const QStringList& destinations) {
+    QList<QUrl> sourceUrls, destinationUrls;
+    for (const QString& source : sources) {
+        sourceUrls << fileUrl(root + source);
+    }
+    for (const QString& destination : destinations) {
+        QDir().mkpath(root + destination);
+        destinationUrls << fileUrl(root + destination);
+    }
+    state.addSources(sourceUrls);
+    state.addDestinations(destinationUrls);
+    return QTest::qWaitFor([&] { return allSourcesScanned(state); }, 30000);
 }
 
 /// The XXH64 of a file's bytes, as a verifier reading it back would compute it.

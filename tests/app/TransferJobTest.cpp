@@ -107,8 +107,7 @@ private slots:
 
     void unreadableSourceEndsInSourceError() {
         QTemporaryDir dest;
-        TransferJob job({source(dest.filePath(QStringLiteral("gone card")))},
-                        {FileUrl::fromPath(dest.path())});
+        TransferJob job({source(dest.filePath("gone card"))}, {FileUrl::fromPath(dest.path())});
         int finishedCalls = 0;
         job.onFinished = [&](TransferJob& j) {
             QCOMPARE(j.phase(), Phase::sourceError);
@@ -128,23 +127,22 @@ private slots:
     void emptyFolderEndsDoneWithoutReports() {
         QTemporaryDir src;
         QTemporaryDir dest;
-        QDir(src.path()).mkpath(QStringLiteral("empty"));
-        TransferJob job({source(src.filePath(QStringLiteral("empty")))}, {FileUrl::fromPath(dest.path())});
+        QDir(src.path()).mkpath("empty");
+        TransferJob job({source(src.filePath("empty"))}, {FileUrl::fromPath(dest.path())});
         job.start();
         QTRY_VERIFY_WITH_TIMEOUT(!job.isActive(), 30000);
         QCOMPARE(job.phase(), Phase::done);
         QCOMPARE(job.pct(), 1.0);
         QVERIFY(bench->notifications.posted.isEmpty());
-        QVERIFY(!QDir(dest.filePath(QStringLiteral("Hash Log"))).exists());
+        QVERIFY(!QDir(dest.filePath("Hash Log")).exists());
     }
 
     void missingRootFailsItsReports() {
         QTemporaryDir src;
         QTemporaryDir dest;
-        writeFile(src.filePath(QStringLiteral("card/a.bin")), 3000);
-        const QUrl gone = FileUrl::fromPath(dest.filePath(QStringLiteral("unplugged")));
-        TransferJob job({source(src.filePath(QStringLiteral("card")), 3000)},
-                        {FileUrl::fromPath(dest.path()), gone});
+        writeFile(src.filePath("card/a.bin"), 3000);
+        const QUrl gone = FileUrl::fromPath(dest.filePath("unplugged"));
+        TransferJob job({source(src.filePath("card"), 3000)}, {FileUrl::fromPath(dest.path()), gone});
         job.start();
         QTRY_VERIFY_WITH_TIMEOUT(!job.isActive(), 30000);
         QCOMPARE(job.phase(), Phase::doneWithErrors);
@@ -161,8 +159,8 @@ private slots:
     void cancelWritesNothing() {
         QTemporaryDir src;
         QTemporaryDir dest;
-        writeFile(src.filePath(QStringLiteral("card/a.bin")), 3000);
-        writeFile(src.filePath(QStringLiteral("card/b.bin")), 3000);
+        writeFile(src.filePath("card/a.bin"), 3000);
+        writeFile(src.filePath("card/b.bin"), 3000);
         auto gate = std::make_shared<Gate>();
         auto held = std::make_shared<std::atomic<bool>>(false);
         stowline::CopyEngine::Options options;
@@ -171,8 +169,7 @@ private slots:
             gate->wait();
             return hashOfFile(path);
         };
-        TransferJob job({source(src.filePath(QStringLiteral("card")), 6000)},
-                        {FileUrl::fromPath(dest.path())}, options);
+        TransferJob job({source(src.filePath("card"), 6000)}, {FileUrl::fromPath(dest.path())}, options);
         const OpenOnExit openGate{gate};
         job.start();
         QTRY_VERIFY_WITH_TIMEOUT(held->load(), 30000);
@@ -181,7 +178,7 @@ private slots:
         gate->open();
         QTRY_VERIFY_WITH_TIMEOUT(!job.isActive(), 30000);
         QCOMPARE(job.phase(), Phase::cancelled);
-        QVERIFY(!QDir(dest.filePath(QStringLiteral("Hash Log"))).exists());
+        QVERIFY(!QDir(dest.filePath("Hash Log")).exists());
         QVERIFY(bench->notifications.posted.isEmpty());
     }
 
@@ -194,8 +191,7 @@ private slots:
             writeFile(src.filePath(QStringLiteral("card/f%1.bin").arg(i, 2, 10, QLatin1Char('0'))), 20000,
                       static_cast<char>('a' + i % 20));
         }
-        TransferJob job({source(src.filePath(QStringLiteral("card")), 800000)},
-                        {FileUrl::fromPath(dest.path())});
+        TransferJob job({source(src.filePath("card"), 800000)}, {FileUrl::fromPath(dest.path())});
         QList<Phase> phases;
         connect(&job, &TransferJob::phaseChanged, this, [&] { phases.append(job.phase()); });
         job.start();
@@ -209,10 +205,10 @@ private slots:
     void destroyedWhileRunningDeliversNothing() {
         QTemporaryDir src;
         QTemporaryDir dest;
-        writeFile(src.filePath(QStringLiteral("card/a.bin")), 3000);
+        writeFile(src.filePath("card/a.bin"), 3000);
         stowline::CopyEngine::Options options;
         options.capacity = roomAt(dest.path(), 0);
-        auto job = std::make_unique<TransferJob>(QList{source(src.filePath(QStringLiteral("card")), 3000)},
+        auto job = std::make_unique<TransferJob>(QList{source(src.filePath("card"), 3000)},
                                                  QList{FileUrl::fromPath(dest.path())}, options);
         auto finishedCalls = std::make_shared<int>(0);
         auto diskFullCalls = std::make_shared<int>(0);
@@ -226,7 +222,7 @@ private slots:
         QCoreApplication::processEvents();
         QCoreApplication::sendPostedEvents();
         QCOMPARE(*finishedCalls, 0);
-        QVERIFY(!QDir(dest.filePath(QStringLiteral("Hash Log"))).exists());
+        QVERIFY(!QDir(dest.filePath("Hash Log")).exists());
     }
 
 private:

@@ -69,21 +69,16 @@ private slots:
     // and no remove badge; at the end one red card names the reason inside the failure
     // sentence, the other is green with its own file count, and dismissing removes one card.
     void droppedDestinationEndsRedNextToGreen() {
-        writeFile(root + QStringLiteral("/A001/a.mov"), 4000);
-        writeFile(root + QStringLiteral("/A001/b.mov"), 4000, 'q');
-        QDir().mkpath(root + QStringLiteral("/roomy"));
-        QDir().mkpath(root + QStringLiteral("/full"));
+        writeFile(root + "/A001/a.mov", 4000);
+        writeFile(root + "/A001/b.mov", 4000, 'q');
         AppState::Services services;
-        services.engineOptions.capacity = roomAt(root + QStringLiteral("/full"), 100);
+        services.engineOptions.capacity = roomAt(root + "/full", 100);
         AppState state(services);
         FakeReveal reveal;
         TransfersPanel panel(state, reveal);
         panel.resize(452, 400);
         QVERIFY(panel.showsEmptyState());
-        state.addSources({fileUrl(root + QStringLiteral("/A001"))});
-        state.addDestinations(
-            {fileUrl(root + QStringLiteral("/roomy")), fileUrl(root + QStringLiteral("/full"))});
-        QTRY_VERIFY_WITH_TIMEOUT(allSourcesScanned(state), 30000);
+        QVERIFY(stage(state, root, {"/A001"}, {"/roomy", "/full"}));
         state.startTransfer();
         QCOMPARE(panel.cards().size(), 2);
         QVERIFY(!panel.showsEmptyState());
@@ -115,7 +110,7 @@ private slots:
         QCOMPARE(red->buttonSymbols(), (QStringList{"doc.text", "magnifyingglass"}));
 
         green->button(QStringLiteral("magnifyingglass"))->click();
-        QCOMPARE(reveal.revealed, (QList<QList<QUrl>>{{fileUrl(root + QStringLiteral("/roomy"))}}));
+        QCOMPARE(reveal.revealed, (QList<QList<QUrl>>{{fileUrl(root + "/roomy")}}));
         green->button(QStringLiteral("doc.text"))->click();
         QCOMPARE(state.reportJob(), green->job());
         state.setReportJob(nullptr);
@@ -140,8 +135,8 @@ private slots:
         for (int i = 0; i < 3; ++i) {
             writeFile(root + QStringLiteral("/B002/clip%1.mov").arg(i), 3000 + i);
         }
-        writeFile(root + QStringLiteral("/C003/clip.mov"), 3000);
-        QDir().mkpath(root + QStringLiteral("/drive"));
+        writeFile(root + "/C003/clip.mov", 3000);
+        QDir().mkpath(root + "/drive");
         auto verifyCalls = std::make_shared<std::atomic<int>>(0);
         auto lateHeld = std::make_shared<std::atomic<bool>>(false);
         auto earlyHeld = std::make_shared<std::atomic<bool>>(false);
@@ -168,15 +163,15 @@ private slots:
         const OpenOnExit openLate{lateGate};
         FakeReveal reveal;
         TransfersPanel panel(state, reveal);
-        state.addDestinations({fileUrl(root + QStringLiteral("/drive"))});
+        state.addDestinations({fileUrl(root + "/drive")});
 
-        state.addSources({fileUrl(root + QStringLiteral("/C003"))});
+        state.addSources({fileUrl(root + "/C003")});
         state.startTransfer();
         TransferJob* early = state.jobs().front();
         QTRY_VERIFY_WITH_TIMEOUT(earlyHeld->load(), 30000);
         early->cancel();
         earlyGate->open();
-        state.addSources({fileUrl(root + QStringLiteral("/B002"))});
+        state.addSources({fileUrl(root + "/B002")});
         state.startTransfer();
         TransferJob* late = state.jobs().front();
         QTRY_VERIFY_WITH_TIMEOUT(lateHeld->load(), 30000);
@@ -207,8 +202,8 @@ private slots:
         for (const char* name : {"c1", "c2", "c3"}) {
             writeFile(root + QStringLiteral("/%1/a.mov").arg(QLatin1String(name)), 1000);
         }
-        QDir().mkpath(root + QStringLiteral("/d1"));
-        QDir().mkpath(root + QStringLiteral("/d2"));
+        QDir().mkpath(root + "/d1");
+        QDir().mkpath(root + "/d2");
         // c2 and c3 stay running, held in the verification of their only file.
         auto gate = std::make_shared<Gate>();
         AppState::Services services;
@@ -226,8 +221,8 @@ private slots:
         panel.resize(452, 900);
         panel.show();
         QVERIFY(QTest::qWaitForWindowExposed(&panel));
-        state.addDestinations({fileUrl(root + QStringLiteral("/d1")), fileUrl(root + QStringLiteral("/d2"))});
-        state.addSources({fileUrl(root + QStringLiteral("/c1"))});
+        state.addDestinations({fileUrl(root + "/d1"), fileUrl(root + "/d2")});
+        state.addSources({fileUrl(root + "/c1")});
         state.startTransfer();
         QTRY_VERIFY_WITH_TIMEOUT(noActiveJobs(state), 60000);
         QVERIFY(panel.speedText().isEmpty());

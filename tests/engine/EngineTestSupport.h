@@ -112,6 +112,15 @@ template <class T> std::vector<T> eventsOf(const std::vector<EngineEvent>& event
     return found;
 }
 
+/// Each report's outcome, in order, to compare a whole run at once.
+inline std::vector<stowline::FileOutcome> outcomesOf(const std::vector<stowline::FileReport>& reports) {
+    std::vector<stowline::FileOutcome> outcomes;
+    for (const auto& report : reports) {
+        outcomes.push_back(report.outcome);
+    }
+    return outcomes;
+}
+
 /// A short label per event ("started:copying:2", "finished:1", "failed:B:reason", ...), to
 /// compare sequences at a glance.
 inline std::vector<std::string> trace(const std::vector<EngineEvent>& events) {

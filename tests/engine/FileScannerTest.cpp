@@ -70,6 +70,18 @@ std::vector<std::string> relativePaths(const std::vector<ScannedFile>& files) {
 
 using Paths = std::vector<std::string>;
 
+// The scan of `items` must fail with `kind`, naming `path` in the error and its message.
+void expectScanError(const std::vector<fs::path>& items, ScanError::Kind kind, const fs::path& path) {
+    try {
+        (void)FileScanner::scan(items);
+        ADD_FAILURE() << "the scan succeeded";
+    } catch (const ScanError& error) {
+        EXPECT_EQ(error.kind(), kind);
+        EXPECT_EQ(error.path(), path);
+        EXPECT_NE(std::string(error.what()).find(path.string()), std::string::npos) << error.what();
+    }
+}
+
 } // namespace
 
 TEST(FileScannerTest, FolderIsFlattenedAndSortedByCodePoints) {
@@ -180,14 +192,8 @@ TEST(FileScannerTest, MissingItemFailsBeforeLaterItemsAreLookedAt) {
     const fs::path missing = tree.root() / "vanished";
     // A FIFO after the missing item would fail differently if it were looked at.
     ASSERT_EQ(::mkfifo((tree.root() / "pipe").c_str(), 0600), 0);
-    try {
-        (void)FileScanner::scan({tree.root() / "first.mov", missing, tree.root() / "pipe"});
-        FAIL() << "scan of a missing item succeeded";
-    } catch (const ScanError& error) {
-        EXPECT_EQ(error.kind(), ScanError::Kind::noSuchFile);
-        EXPECT_EQ(error.path(), missing);
-        EXPECT_NE(std::string(error.what()).find(missing.string()), std::string::npos);
-    }
+    expectScanError({tree.root() / "first.mov", missing, tree.root() / "pipe"}, ScanError::Kind::noSuchFile,
+                    missing);
 }
 
 TEST(FileScannerTest, PickedPipeFailsWithoutBeingOpenedButPipesInFoldersAreSkipped) {
@@ -196,14 +202,7 @@ TEST(FileScannerTest, PickedPipeFailsWithoutBeingOpenedButPipesInFoldersAreSkipp
     ASSERT_EQ(::mkfifo((tree.root() / "card/pipe").c_str(), 0600), 0);
     // Opening this FIFO for reading would block forever (no writer): a hang here is the fault.
     EXPECT_EQ(relativePaths(FileScanner::scan({tree.root() / "card"})), (Paths{"card/a.mov"}));
-    try {
-        (void)FileScanner::scan({tree.root() / "card/pipe"});
-        FAIL() << "scan of a picked FIFO succeeded";
-    } catch (const ScanError& error) {
-        EXPECT_EQ(error.kind(), ScanError::Kind::unsupportedType);
-        EXPECT_EQ(error.path(), tree.root() / "card/pipe");
-        EXPECT_NE(std::string(error.what()).find("card/pipe"), std::string::npos);
-    }
+    expectScanError({tree.root() / "card/pipe"}, ScanError::Kind::unsupportedType, tree.root() / "card/pipe");
 }
 
 TEST(FileScannerTest, UnreadableSubfolderFailsNamingThatFolder) {
