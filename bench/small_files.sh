@@ -29,34 +29,7 @@ PY
 bytes=$(du -sb --apparent-size "$card" | cut -f1)
 sync
 
-now() { date +%s.%N; }
-best() { printf '%s\n' "$@" | sort -g | head -1; }
-fresh() {
-    rm -rf "$work/d1" "$work/d2"
-    mkdir -p "$work/d1" "$work/d2"
-    sync
-    "$drop" "$card"
-}
-run_ours() {
-    fresh
-    local start end
-    start=$(now)
-    "$cli" offload "$card" --dest "$work/d1" --dest "$work/d2" "$@" >/dev/null
-    end=$(now)
-    echo "$end - $start" | bc -l
-}
-run_baseline() {
-    fresh
-    local start end
-    start=$(now)
-    cp -r "$card" "$work/d1/"
-    cp -r "$card" "$work/d2/"
-    sync
-    "$drop" "$work/d1" "$work/d2"
-    find "$card" "$work/d1" "$work/d2" -type f -exec xxhsum -H1 {} + >/dev/null
-    end=$(now)
-    echo "$end - $start" | bc -l
-}
+source "$(dirname "$0")/offload_runs.sh"
 
 ours=() base=()
 for _ in $(seq 1 "$runs"); do
