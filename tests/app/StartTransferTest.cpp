@@ -10,6 +10,8 @@
 
 #include <QTest>
 
+#include <atomic>
+
 using Phase = TransferJob::Phase;
 using State = SourceItem::TransferState;
 
@@ -86,13 +88,26 @@ private slots:
 
     void cancelReturnsSourcesToPending() {
         writeFile(root + "/card/a.mov", 4000);
+        writeFile(root + "/card/b.mov", 4000);
         QDir().mkpath(root + "/drive");
-        AppState state;
+        // The first read-back waits until the cancel is given, so a tiny job cannot end first.
+        auto gate = std::make_shared<Gate>();
+        auto held = std::make_shared<std::atomic<bool>>(false);
+        AppState::Services services;
+        services.engineOptions.verify = [gate, held](const std::filesystem::path& path) {
+            held->store(true);
+            gate->wait();
+            return hashOfFile(path);
+        };
+        const OpenOnExit openGate{gate};
+        AppState state(services);
         state.addSources({fileUrl(root + "/card")});
         state.addDestinations({fileUrl(root + "/drive")});
         state.startTransfer();
         TransferJob* job = state.jobs().front();
+        QTRY_VERIFY_WITH_TIMEOUT(held->load(), 30000);
         job->cancel();
+        gate->open();
         QTRY_VERIFY_WITH_TIMEOUT(noActiveJobs(state), 30000);
         QCOMPARE(job->phase(), Phase::cancelled);
         QVERIFY(!QDir(root + "/drive/Hash Log").exists());
