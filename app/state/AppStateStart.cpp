@@ -68,6 +68,13 @@ void AppState::startTransfer() {
         setStartError(L10n::t("appstate.dest_inside_source_error"));
         return;
     }
+    // A check reading a drive while new files land on it would report them as changed or
+    // missing: one or the other at a time.
+    if (std::any_of(destinations_.cbegin(), destinations_.cend(),
+                    [this](const DestItem& dest) { return driveCheck(dest.url) != nullptr; })) {
+        setStartError(L10n::t("appstate.drive_check_running_error"));
+        return;
+    }
 
     QSet<QString> names;
     for (const SourceItem& source : pending) {

@@ -25,6 +25,10 @@
         <translation>A destination lies inside a source, or a source would be copied onto itself. Choose a destination outside the sources.</translation>
     </message>
     <message>
+        <source>appstate.drive_check_running_error</source>
+        <translation>A destination is being checked against its hash lists. Wait for the check to finish, or cancel it first.</translation>
+    </message>
+    <message>
         <source>appstate.idle</source>
         <translation>Idle</translation>
     </message>

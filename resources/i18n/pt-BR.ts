@@ -25,6 +25,10 @@
         <translation>Um destino está dentro de uma origem, ou uma origem seria copiada sobre ela mesma. Escolha um destino fora das origens.</translation>
     </message>
     <message>
+        <source>appstate.drive_check_running_error</source>
+        <translation>Um destino está sendo conferido com as suas listas de hashes. Espere a conferência terminar ou cancele-a antes.</translation>
+    </message>
+    <message>
         <source>appstate.idle</source>
         <translation>Parado</translation>
     </message>

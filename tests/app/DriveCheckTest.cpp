@@ -146,6 +146,12 @@ private slots:
                                                     QStringLiteral("magnifyingglass")}));
         QCOMPARE(card.leadingText(), L10n::t("drivecheck.reading_lists"));
         QVERIFY(hero->checkStrip()->isChecking());
+        // Nothing new is copied onto a drive while it is being read back.
+        writeFile(root + "/B002/b.mov", 100);
+        state.addSources({fileUrl(root + "/B002")});
+        state.startTransfer();
+        QCOMPARE(state.startError(), std::optional(L10n::t("appstate.drive_check_running_error")));
+        QCOMPARE(state.jobs().size(), 1);
 
         card.button(QStringLiteral("stop.fill"))->click();
         gate.open();
