@@ -187,15 +187,8 @@ private slots:
 
 private:
     TransferJob* runJob(AppState& state) {
-        state.addSources({fileUrl(root + "/A001")});
-        state.addDestinations({fileUrl(root + "/drive")});
-        state.startTransfer();
-        if (state.jobs().isEmpty()) {
-            return nullptr;
-        }
-        TransferJob* job = state.jobs().front();
-        (void)QTest::qWaitFor([job] { return !job->isActive(); }, 60000);
-        return job->phase() == TransferJob::Phase::done ? job : nullptr;
+        TransferJob* job = offloadCardToDrive(state, root);
+        return job && job->phase() == TransferJob::Phase::done ? job : nullptr;
     }
 
     /// Starts a check and waits for its report.

@@ -131,17 +131,7 @@ private slots:
     }
 
 private:
-    TransferJob* runJob(AppState& state) {
-        state.addSources({fileUrl(root + "/A001")});
-        state.addDestinations({fileUrl(root + "/drive")});
-        state.startTransfer();
-        if (state.jobs().isEmpty()) {
-            return nullptr;
-        }
-        TransferJob* job = state.jobs().front();
-        (void)QTest::qWaitFor([job] { return !job->isActive(); }, 60000);
-        return job->isActive() ? nullptr : job;
-    }
+    TransferJob* runJob(AppState& state) { return offloadCardToDrive(state, root); }
 
     std::unique_ptr<JobTestBench> bench;
     QString root;

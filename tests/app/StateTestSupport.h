@@ -7,6 +7,7 @@
 #include "state/AppState.h"
 #include "state/FileUrl.h"
 #include "state/Notifier.h"
+#include "state/TransferJob.h"
 
 #include "stowline/CopyEngine.h"
 #include "stowline/XXHash64.h"
@@ -132,6 +133,20 @@ inline bool stage(AppState& state, const QString& root, const QStringList& sourc
     state.addSources(sourceUrls);
     state.addDestinations(destinationUrls);
     return QTest::qWaitFor([&] { return allSourcesScanned(state); }, 30000);
+}
+
+/// Offloads the card `root`/A001 to the folder `root`/drive and waits for the job to end;
+/// the job, or null when none started or it is still running after a minute.
+inline TransferJob* offloadCardToDrive(AppState& state, const QString& root) {
+    state.addSources({fileUrl(root + "/A001")});
+    state.addDestinations({fileUrl(root + "/drive")});
+    state.startTransfer();
+    if (state.jobs().isEmpty()) {
+        return nullptr;
+    }
+    TransferJob* job = state.jobs().front();
+    (void)QTest::qWaitFor([job] { return !job->isActive(); }, 60000);
+    return job->isActive() ? nullptr : job;
 }
 
 /// The XXH64 of a file's bytes, as a verifier reading it back would compute it.
