@@ -110,9 +110,17 @@ void ColumnsBrowser::rebuild() {
     while (columns_.size() < count) {
         columns_ << makeColumn(static_cast<int>(columns_.size()));
     }
+    shownFolders_.resize(std::min<qsizetype>(shownFolders_.size(), count));
     for (int i = 0; i < count; ++i) {
         BrowserItemView* column = columns_[i];
         column->listModel()->setItems(i == 0 ? model_->rootItems() : model_->items(path.at(i - 1)));
+        const QUrl folder = i == 0 ? QUrl() : path.at(i - 1);
+        if (i >= shownFolders_.size()) {
+            shownFolders_.append(folder);
+        } else if (shownFolders_[i] != folder) {
+            shownFolders_[i] = folder;
+            column->scrollToTop(); // a column reused for another folder starts at its top
+        }
         column->setFixedWidth(qRound(columnWidth(i)));
         column->viewport()->update();
     }
@@ -150,6 +158,19 @@ bool ColumnsBrowser::viewportEvent(QEvent* event) {
 void ColumnsBrowser::paintEvent(QPaintEvent*) {
     QPainter p(viewport());
     p.fillRect(viewport()->rect(), Theme::current().browserBackground);
+}
+
+void ColumnsBrowser::showEvent(QShowEvent* event) {
+    QScrollArea::showEvent(event);
+    // Opened deep in a path (a switch from another view): the open folder's column is the
+    // one to see. The strip's size settles once the layout has run.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            scroll_->stop();
+            horizontalScrollBar()->setValue(horizontalScrollBar()->maximum());
+        },
+        Qt::QueuedConnection);
 }
 
 void ColumnsBrowser::scrollToLastColumn() {

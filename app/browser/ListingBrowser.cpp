@@ -9,7 +9,10 @@ ListingBrowser::ListingBrowser(BrowserModel* model, BrowserItemDelegate::Style s
     : BrowserItemView(
           style, [model](const QUrl& url) { return model->selection().contains(url); }, parent),
       model_(model), renderName_(renderName) {
-    connect(model, &BrowserModel::pathStackChanged, this, &BrowserItemView::requestRebuild);
+    connect(model, &BrowserModel::pathStackChanged, this, [this] {
+        folderChanged_ = true;
+        requestRebuild();
+    });
     connect(model, &BrowserModel::listingsChanged, this, &BrowserItemView::requestRebuild);
     connect(model, &BrowserModel::selectionChanged, viewport(), qOverload<>(&QWidget::update));
     connect(this, &BrowserItemView::itemClicked, model,
@@ -25,5 +28,10 @@ void ListingBrowser::rebuild() {
         RenderStats::tick(renderName_);
     }
     listModel()->setItems(model_->currentItems());
+    if (folderChanged_) {
+        // Another folder starts at its first row, not at the offset the last one had.
+        folderChanged_ = false;
+        scrollToTop();
+    }
     viewport()->update();
 }

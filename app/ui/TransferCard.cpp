@@ -288,12 +288,17 @@ void TransferCard::updateControls() {
     const bool hasReport = job_ && !active && job_->summary() && !job_->summary()->reports.empty();
     pause_->setSymbol(paused ? QStringLiteral("play.fill") : QStringLiteral("pause.fill"));
     const bool checking = !active && check() != nullptr;
+    const QStringList before = buttonSymbols();
     pause_->setVisible(active);
     stop_->setVisible(active || checking);
     report_->setVisible(hasReport);
     verify_->setVisible(offersCheck());
     badge_->setVisible(hovered_ && job_ && !active);
     layoutButtons();
+    // The title, bar and status line end where the leftmost button begins.
+    if (buttonSymbols() != before) {
+        update();
+    }
 }
 
 QSize TransferCard::sizeHint() const {
@@ -395,6 +400,23 @@ void TransferCard::paintEvent(QPaintEvent*) {
     paintStatus(p, QRectF(left, y, right - left, statusHeight()));
 }
 
+std::pair<double, double> TransferCard::titleWidths(double label, double destination, double available) {
+    double excess = label + destination - available;
+    if (excess <= 0) {
+        return {label, destination};
+    }
+    // The longer name gives way first, down to the shorter one's width; then both equally.
+    // Names are cut at their end (the caller elides right): the start is what users read.
+    double& longer = label >= destination ? label : destination;
+    const double shorter = label >= destination ? destination : label;
+    const double first = std::min(excess, longer - shorter);
+    longer -= first;
+    excess -= first;
+    label = std::max(0.0, label - excess / 2);
+    destination = std::max(0.0, destination - excess / 2);
+    return {label, destination};
+}
+
 void TransferCard::paintTitle(QPainter& p, const QRectF& line) const {
     const Theme& theme = Theme::current();
     const QFont font = titleFont();
@@ -407,23 +429,11 @@ void TransferCard::paintTitle(QPainter& p, const QRectF& line) const {
     const double arrowWidth = arrow.deviceIndependentSize().width();
     const double gap = 6;
     const double available = std::max(0.0, line.width() - arrowWidth - 2 * gap);
-    double labelWidth = fm.horizontalAdvance(label);
-    double destinationWidth = fm.horizontalAdvance(destination);
-    if (labelWidth + destinationWidth > available) {
-        // Each side keeps its own width up to half the line; a short side gives the rest away.
-        const double half = available / 2;
-        if (labelWidth <= half) {
-            destinationWidth = available - labelWidth;
-        } else if (destinationWidth <= half) {
-            labelWidth = available - destinationWidth;
-        } else {
-            labelWidth = half;
-            destinationWidth = half;
-        }
-    }
+    const auto [labelWidth, destinationWidth] =
+        titleWidths(fm.horizontalAdvance(label), fm.horizontalAdvance(destination), available);
     p.setFont(font);
     p.setPen(theme.mainText);
-    const QString shownLabel = fm.elidedText(label, Qt::ElideMiddle, labelWidth);
+    const QString shownLabel = fm.elidedText(label, Qt::ElideRight, labelWidth);
     const double labelAdvance = fm.horizontalAdvance(shownLabel);
     p.drawText(QRectF(line.left(), line.top(), labelAdvance + 1, line.height()),
                Qt::AlignLeft | Qt::AlignVCenter, shownLabel);
@@ -431,7 +441,7 @@ void TransferCard::paintTitle(QPainter& p, const QRectF& line) const {
     p.drawPixmap(QPointF(x, line.center().y() - arrow.deviceIndependentSize().height() / 2), arrow);
     x += arrowWidth + gap;
     p.drawText(QRectF(x, line.top(), line.right() - x, line.height()), Qt::AlignLeft | Qt::AlignVCenter,
-               fm.elidedText(destination, Qt::ElideMiddle, destinationWidth));
+               fm.elidedText(destination, Qt::ElideRight, destinationWidth));
 }
 
 void TransferCard::paintStatus(QPainter& p, const QRectF& line) const {

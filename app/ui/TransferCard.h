@@ -7,6 +7,8 @@
 #include <QUuid>
 #include <QWidget>
 
+#include <utility>
+
 class AppState;
 class CircleIconButton;
 class DriveCheckJob;
@@ -44,6 +46,11 @@ public:
     [[nodiscard]] QAbstractButton* removeBadge() const { return badge_; }
     /// True while the bar is still moving towards the job's percentage.
     [[nodiscard]] bool isAnimating() const;
+
+    /// The widths the title gives the sources label and the destination name, given their
+    /// full widths and the room between icon and buttons (minus the arrow).
+    [[nodiscard]] static std::pair<double, double> titleWidths(double label, double destination,
+                                                                double available);
 
     [[nodiscard]] QSize sizeHint() const override;
     [[nodiscard]] QSize minimumSizeHint() const override;

@@ -277,8 +277,20 @@
         <translation>Couldn't move to the Trash: %1</translation>
     </message>
     <message>
+        <source>filebrowser.error.trash_unavailable</source>
+        <translation>Can't create a trash folder on %1, so “%2” stays where it is.</translation>
+    </message>
+    <message>
         <source>filebrowser.footer.selected</source>
         <translation> · “%1” selected</translation>
+    </message>
+    <message>
+        <source>filebrowser.paste.cancel</source>
+        <translation>Stop pasting</translation>
+    </message>
+    <message>
+        <source>filebrowser.paste.progress</source>
+        <translation>Pasting %1 of %2</translation>
     </message>
     <message>
         <source>filebrowser.footer.selected_count</source>

@@ -277,8 +277,20 @@
         <translation>Não foi possível mover para a lixeira: %1</translation>
     </message>
     <message>
+        <source>filebrowser.error.trash_unavailable</source>
+        <translation>Não é possível criar uma lixeira em %1, então “%2” continua onde está.</translation>
+    </message>
+    <message>
         <source>filebrowser.footer.selected</source>
         <translation> · “%1” selecionado</translation>
+    </message>
+    <message>
+        <source>filebrowser.paste.cancel</source>
+        <translation>Parar de colar</translation>
+    </message>
+    <message>
+        <source>filebrowser.paste.progress</source>
+        <translation>Colando %1 de %2</translation>
     </message>
     <message>
         <source>filebrowser.footer.selected_count</source>
