@@ -1,4 +1,5 @@
 #include "browser/BrowserFooter.h"
+#include "ui/KeyedLabel.h"
 
 #include "browser/BrowserModel.h"
 #include "browser/DisplayPath.h"
@@ -148,6 +149,7 @@ BrowserFooter::BrowserFooter(BrowserModel* model, UrlsHandler addSources, UrlsHa
     pasteLine_->hide();
     cancelPaste_->hide();
     connect(cancelPaste_, &QAbstractButton::clicked, model_, &BrowserModel::cancelPaste);
+    KeyedLabel::attach(cancelPaste_, "filebrowser.paste.cancel");
     // The worker counts bytes; the footer reads them ten times a second while a paste runs.
     pasteTimer_->setInterval(100);
     connect(pasteTimer_, &QTimer::timeout, this, &BrowserFooter::showPasteProgress);
@@ -211,8 +213,6 @@ void BrowserFooter::showPasteProgress() {
 void BrowserFooter::retranslate() {
     sourceButton_->setText(L10n::t("filebrowser.set_source"));
     destinationButton_->setText(L10n::t("filebrowser.set_dest"));
-    cancelPaste_->setToolTip(L10n::t("filebrowser.paste.cancel"));
-    cancelPaste_->setAccessibleName(L10n::t("filebrowser.paste.cancel"));
     for (QAbstractButton* button : {sourceButton_, destinationButton_}) {
         button->updateGeometry();
     }

@@ -37,6 +37,10 @@ public:
 
     /// What the card shows now (also what tests read).
     [[nodiscard]] CardState state() const;
+    /// "sources → destination", as the title line shows it.
+    [[nodiscard]] QString titleText() const;
+    /// The bar's fraction 0…1 (the job's, or its running check's).
+    [[nodiscard]] double progress() const;
     [[nodiscard]] QString leadingText() const;
     [[nodiscard]] QString trailingText() const;
     [[nodiscard]] QColor barColour() const;
