@@ -39,6 +39,8 @@ BrowserItemView::BrowserItemView(BrowserItemDelegate::Style style,
         setViewportMargins(0, 6, 0, 6);
     }
     applyTheme();
+    // Having a palette of its own, the view hears of a new appearance only from the theme.
+    connect(&ThemeNotifier::instance(), &ThemeNotifier::changed, this, &BrowserItemView::applyTheme);
 }
 
 std::optional<BrowserItem> BrowserItemView::itemAt(const QPoint& viewportPosition) const {
@@ -172,12 +174,10 @@ void BrowserItemView::contextMenuEvent(QContextMenuEvent* event) {
 
 void BrowserItemView::changeEvent(QEvent* event) {
     QListView::changeEvent(event);
-    // A view with a palette of its own may hear of the new appearance through either event.
-    if ((event->type() == QEvent::ApplicationPaletteChange || event->type() == QEvent::PaletteChange) &&
-        !applyingTheme_) {
-        applyingTheme_ = true;
+    if (event->type() == QEvent::ApplicationPaletteChange) {
         applyTheme();
-        applyingTheme_ = false;
+    } else if (event->type() == QEvent::LanguageChange) {
+        requestRebuild(); // sizes and the root's name read again in the new language
     }
 }
 

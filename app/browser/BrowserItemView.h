@@ -47,6 +47,5 @@ private:
     BrowserListModel* listModel_;
     std::optional<BrowserItem> pressed_;
     bool rebuildPending_ = false;
-    bool applyingTheme_ = false;
     QPoint pressPosition_;
 };

@@ -5,6 +5,8 @@
 #include "browser/BrowserModel.h"
 #include "browser/BrowserScrollBars.h"
 #include "browser/ColumnResizeHandle.h"
+#include "settings/L10n.h"
+#include "state/FileUrl.h"
 #include "ui/RenderStats.h"
 #include "ui/Theme.h"
 
@@ -115,6 +117,7 @@ void ColumnsBrowser::rebuild() {
         BrowserItemView* column = columns_[i];
         column->listModel()->setItems(i == 0 ? model_->rootItems() : model_->items(path.at(i - 1)));
         const QUrl folder = i == 0 ? QUrl() : path.at(i - 1);
+        column->setAccessibleName(i == 0 ? L10n::t("filebrowser.root") : FileUrl::lastComponent(folder));
         if (i >= shownFolders_.size()) {
             shownFolders_.append(folder);
         } else if (shownFolders_[i] != folder) {
@@ -144,6 +147,8 @@ void ColumnsBrowser::changeEvent(QEvent* event) {
     QScrollArea::changeEvent(event);
     if (event->type() == QEvent::ApplicationPaletteChange) {
         BrowserScrollBars::apply(this);
+    } else if (event->type() == QEvent::LanguageChange) {
+        requestRebuild();
     }
 }
 

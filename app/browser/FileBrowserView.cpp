@@ -80,7 +80,8 @@ FileBrowserView::FileBrowserView(BrowserModel* model, RevealService* reveal,
     connect(model, &BrowserModel::renameTargetChanged, this, &FileBrowserView::syncRenameDialog);
     connect(model, &BrowserModel::lastErrorChanged, this, &FileBrowserView::syncErrorDialog);
 
-    setFocusPolicy(Qt::StrongFocus);
+    // Clicks keep the shortcuts working; Tab goes to the listing and the buttons instead.
+    setFocusPolicy(Qt::ClickFocus);
     showListing();
     rebuild();
 }

@@ -198,6 +198,7 @@ void SlotPanel::build(Mode mode) {
         auto* scroll = new QScrollArea(this);
         scroll->setObjectName(QStringLiteral("slotGrid"));
         scroll->setFrameShape(QFrame::NoFrame);
+        scroll->setFocusPolicy(Qt::NoFocus); // Tab goes to the cards' badges and the add button
         scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         scroll->setWidgetResizable(true);
         scroll->setAutoFillBackground(false);

@@ -1,8 +1,21 @@
 #pragma once
 #include <QColor>
+#include <QObject>
 #include <QPalette>
 
 class Appearance;
+
+/// Announces a switch of appearance, after the application's palette changed. Widgets that
+/// keep a palette of their own hear no palette event from the application, so they listen
+/// here. Main thread.
+class ThemeNotifier : public QObject {
+    Q_OBJECT
+public:
+    [[nodiscard]] static ThemeNotifier& instance();
+
+signals:
+    void changed();
+};
 
 /// The colours of one appearance. Every view takes its colours from Theme::current(),
 /// which follows Appearance::isLight. Main thread.
