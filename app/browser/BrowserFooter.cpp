@@ -105,7 +105,8 @@ protected:
         QPainter p(this);
         const QFont font = Fonts::mono(11);
         const QString text = label();
-        const double textWidth = std::min<double>(QFontMetricsF(font).horizontalAdvance(text) + 1, width() * 0.6);
+        const double textWidth =
+            std::min<double>(QFontMetricsF(font).horizontalAdvance(text) + 1, width() * 0.6);
         const double barWidth = std::max(0.0, width() - textWidth - 10);
         const ProgressCapsule bar{total_ > 0 ? static_cast<double>(done_) / static_cast<double>(total_) : 0,
                                   theme.overlay(0.05, 0.05), theme.blue};
@@ -130,8 +131,8 @@ BrowserFooter::BrowserFooter(BrowserModel* model, UrlsHandler addSources, UrlsHa
       sourceButton_(new FooterButton(QStringLiteral("arrow.up"), L10n::t("filebrowser.set_source"), this)),
       destinationButton_(
           new FooterButton(QStringLiteral("arrow.down"), L10n::t("filebrowser.set_dest"), this)),
-      pasteLine_(new PasteProgressLine(this)), cancelPaste_(new CircleIconButton(QStringLiteral("stop.fill"), this)),
-      pasteTimer_(new QTimer(this)) {
+      pasteLine_(new PasteProgressLine(this)),
+      cancelPaste_(new CircleIconButton(QStringLiteral("stop.fill"), this)), pasteTimer_(new QTimer(this)) {
     setFixedHeight(38);
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(12, 0, 8, 0);

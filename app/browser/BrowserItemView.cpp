@@ -112,7 +112,8 @@ void BrowserItemView::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void BrowserItemView::keyPressEvent(QKeyEvent* event) {
     const int key = event->key();
-    const bool opens = (event->modifiers() & Qt::ControlModifier) && (key == Qt::Key_Down || key == Qt::Key_O);
+    const bool opens =
+        (event->modifiers() & Qt::ControlModifier) && (key == Qt::Key_Down || key == Qt::Key_O);
     if (opens) {
         if (const QModelIndex current = currentIndex(); current.isValid()) {
             emit itemDoubleClicked(listModel_->item(current.row()));
@@ -145,7 +146,8 @@ void BrowserItemView::keyPressEvent(QKeyEvent* event) {
         return;
     }
     // The keyboard selects as a click on the entry would (Shift extends).
-    QModelIndex next = currentIndex().isValid() ? moveCursor(action, event->modifiers()) : model()->index(0, 0);
+    QModelIndex next =
+        currentIndex().isValid() ? moveCursor(action, event->modifiers()) : model()->index(0, 0);
     if (next.isValid()) {
         setCurrentIndex(next);
         scrollTo(next);

@@ -480,7 +480,8 @@ void BrowserModel::paste(const QUrl& folder) {
         // runs, would copy entries that are already moving.
         clipboard_.reset();
         emit clipboardChanged();
-        if (qGuiApp && systemClipboardData_ && QGuiApplication::clipboard()->mimeData() == systemClipboardData_) {
+        if (qGuiApp && systemClipboardData_ &&
+            QGuiApplication::clipboard()->mimeData() == systemClipboardData_) {
             QGuiApplication::clipboard()->clear();
         }
     }
@@ -505,7 +506,8 @@ void BrowserModel::paste(const QUrl& folder) {
     for (const QUrl& source : sources) {
         if (PasteOperation::isInside(target, pathOf(source))) {
             PasteOperation::Outcome refused;
-            refused.failure = L10n::t("filebrowser.error.paste_into_itself", {FileUrl::lastComponent(source)});
+            refused.failure =
+                L10n::t("filebrowser.error.paste_into_itself", {FileUrl::lastComponent(source)});
             finish(refused);
             return;
         }

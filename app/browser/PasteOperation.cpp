@@ -201,8 +201,10 @@ private:
                 break;
             }
             for (ssize_t written = 0; written < got;) {
-                const ssize_t put = retryOnEintr(
-                    [&] { return ::write(out.get(), buffer.data() + written, static_cast<std::size_t>(got - written)); });
+                const ssize_t put = retryOnEintr([&] {
+                    return ::write(out.get(), buffer.data() + written,
+                                   static_cast<std::size_t>(got - written));
+                });
                 if (put < 0) {
                     return fail(from, errno);
                 }
@@ -304,7 +306,8 @@ std::error_code PasteOperation::renameNoReplace(const QByteArray& from, const QB
 }
 
 QByteArray PasteOperation::temporaryName(const QByteArray& name) {
-    const fs::path shortened = stowline::FileCopier::temporaryPath(fs::path((temporaryPrefix + name).toStdString()));
+    const fs::path shortened =
+        stowline::FileCopier::temporaryPath(fs::path((temporaryPrefix + name).toStdString()));
     return QByteArray::fromStdString(shortened.filename().native());
 }
 
@@ -375,7 +378,8 @@ bool PasteOperation::isInside(const QByteArray& folder, const QByteArray& source
     }
     const std::string& a = folderPath.native();
     const std::string& b = sourcePath.native();
-    return a == b || (a.size() > b.size() && a.compare(0, b.size(), b) == 0 && (b == "/" || a[b.size()] == '/'));
+    return a == b ||
+           (a.size() > b.size() && a.compare(0, b.size(), b) == 0 && (b == "/" || a[b.size()] == '/'));
 }
 
 PasteOperation::Outcome PasteOperation::run(const QList<QUrl>& sources, const QByteArray& folder, bool isCut,

@@ -26,11 +26,11 @@ void openParentFolder(const QList<QUrl>& items, const RevealService::FailureHand
 // Without any file manager the click would otherwise do nothing at all.
 void showFailure(const QList<QUrl>& items) {
     const QUrl& first = items.constFirst();
-    auto* box = new QMessageBox(QMessageBox::Information, L10n::t("reveal.failed.title"),
-                                L10n::t("reveal.failed.message",
-                                        {QFileInfo(first.toLocalFile()).fileName(),
-                                         DisplayPath::displayPath(parentFolder(first))}),
-                                QMessageBox::Ok, QApplication::activeWindow());
+    auto* box =
+        new QMessageBox(QMessageBox::Information, L10n::t("reveal.failed.title"),
+                        L10n::t("reveal.failed.message", {QFileInfo(first.toLocalFile()).fileName(),
+                                                          DisplayPath::displayPath(parentFolder(first))}),
+                        QMessageBox::Ok, QApplication::activeWindow());
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::WindowModal);
     box->open();

@@ -7,7 +7,7 @@
 
 std::optional<TrashService::Failure> TrashService::moveToTrash(const QByteArray& path) {
     const std::unique_ptr<GFile, decltype(&g_object_unref)> file(g_file_new_for_path(path.constData()),
-                                                                  &g_object_unref);
+                                                                 &g_object_unref);
     GError* error = nullptr;
     if (g_file_trash(file.get(), nullptr, &error)) {
         return std::nullopt;

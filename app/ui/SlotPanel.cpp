@@ -8,9 +8,9 @@
 #include "ui/RenderStats.h"
 #include "ui/SlotAddButton.h"
 #include "ui/SlotCompactCard.h"
-#include "ui/SlotText.h"
 #include "ui/SlotDropBox.h"
 #include "ui/SlotHeroCard.h"
+#include "ui/SlotText.h"
 #include "ui/Theme.h"
 
 #include <QDragEnterEvent>

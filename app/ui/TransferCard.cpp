@@ -15,8 +15,8 @@
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QEnterEvent>
-#include <QLocale>
 #include <QEvent>
+#include <QLocale>
 #include <QPainter>
 #include <QPainterPath>
 #include <QVariantAnimation>
@@ -253,7 +253,8 @@ void TransferCard::connectJob() {
 
 QString TransferCard::titleText() const {
     const auto* r = row();
-    return job_ && r ? job_->sourcesLabel() + QStringLiteral(" → ") + FileUrl::lastComponent(r->url) : QString();
+    return job_ && r ? job_->sourcesLabel() + QStringLiteral(" → ") + FileUrl::lastComponent(r->url)
+                     : QString();
 }
 
 double TransferCard::progress() const {

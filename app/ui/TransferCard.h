@@ -54,7 +54,7 @@ public:
     /// The widths the title gives the sources label and the destination name, given their
     /// full widths and the room between icon and buttons (minus the arrow).
     [[nodiscard]] static std::pair<double, double> titleWidths(double label, double destination,
-                                                                double available);
+                                                               double available);
 
     [[nodiscard]] QSize sizeHint() const override;
     [[nodiscard]] QSize minimumSizeHint() const override;

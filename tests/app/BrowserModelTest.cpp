@@ -2,10 +2,10 @@
 #include "browser/PasteOperation.h"
 #include "platform/EjectService.h"
 #include "platform/TrashService.h"
-#include "state/FileUrl.h"
 #include "settings/L10n.h"
 #include "settings/Localization.h"
 #include "settings/ResourceBundle.h"
+#include "state/FileUrl.h"
 
 #include <QClipboard>
 #include <QDir>
@@ -391,7 +391,8 @@ private slots:
         const QByteArray longName = QByteArray(250, 'L') + ".mov";
         for (const QByteArray& path : {odd, folder + "/" + longName}) {
             QFile file;
-            QVERIFY(file.open(std::fopen(path.constData(), "w"), QIODevice::WriteOnly, QFile::AutoCloseHandle));
+            QVERIFY(
+                file.open(std::fopen(path.constData(), "w"), QIODevice::WriteOnly, QFile::AutoCloseHandle));
             file.write("bytes");
         }
         const timespec old[2] = {{0, UTIME_OMIT}, {1'000'000'000, 0}};
@@ -402,7 +403,8 @@ private slots:
         BrowserModel model;
         const QList<BrowserItem> listing = model.items(urlOf(base));
         QCOMPARE(listing.size(), 3);
-        const BrowserItem strange = listing.at(2).name.startsWith(QLatin1String("take")) ? listing.at(2) : listing.at(1);
+        const BrowserItem strange =
+            listing.at(2).name.startsWith(QLatin1String("take")) ? listing.at(2) : listing.at(1);
         QCOMPARE(FileUrl::nativePath(strange.url), odd);
 
         model.copyToClipboard(strange, false);
@@ -421,7 +423,8 @@ private slots:
         model.copyToClipboard(itemFor(model, base + "/Card/link"), false);
         QVERIFY(pasteAndWait(model, base + "/Card"));
         QVERIFY2(!model.lastError(), qPrintable(model.lastError().value_or(QString())));
-        QCOMPARE(QFileInfo(base + "/Card/link 2").symLinkTarget(), QFileInfo(base + "/Card").absoluteFilePath());
+        QCOMPARE(QFileInfo(base + "/Card/link 2").symLinkTarget(),
+                 QFileInfo(base + "/Card").absoluteFilePath());
 
         model.rename(strange, QStringLiteral("renamed.mov"));
         QVERIFY(!model.lastError());
@@ -446,7 +449,8 @@ private slots:
         QCOMPARE(QDir(base + "/drive").entryList(QDir::Files), QStringList{"A001.mov"});
         QVERIFY(!QFileInfo::exists(base + "/A001.mov"));
 
-        const QByteArray leftover = QFile::encodeName(base + "/drive/") + PasteOperation::temporaryName("B.mov");
+        const QByteArray leftover =
+            QFile::encodeName(base + "/drive/") + PasteOperation::temporaryName("B.mov");
         QVERIFY(PasteOperation::isTemporaryName(PasteOperation::temporaryName(QByteArray(250, 'x'))));
         QVERIFY(PasteOperation::temporaryName(QByteArray(250, 'x')).size() <= 255);
         writeFile(QFile::decodeName(leftover), "half");

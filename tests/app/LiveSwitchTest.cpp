@@ -66,7 +66,8 @@ QMultiMap<QString, QString> catalogTexts(const QString& language) {
 
 // The fixed pieces of the `foreign` catalog's texts (between placeholders) that no text of
 // the `own` catalog contains: any of them on screen is a text left in the other language.
-QStringList foreignPieces(const QMultiMap<QString, QString>& foreign, const QMultiMap<QString, QString>& own) {
+QStringList foreignPieces(const QMultiMap<QString, QString>& foreign,
+                          const QMultiMap<QString, QString>& own) {
     const QStringList ownTexts = own.values();
     static const QRegularExpression placeholder(QStringLiteral("%(\\d+|Ln|n)"));
     QStringList pieces;
@@ -182,7 +183,8 @@ private slots:
             QTRY_VERIFY(window->findChild<ReportModal*>() && window->findChild<ReportModal*>()->isVisible());
         } else {
             view->setShowsSettings(true);
-            QTRY_VERIFY(window->findChild<SettingsSheet*>() && window->findChild<SettingsSheet*>()->isVisible());
+            QTRY_VERIFY(window->findChild<SettingsSheet*>() &&
+                        window->findChild<SettingsSheet*>()->isVisible());
         }
         const struct {
             SupportedLanguage language;
@@ -209,7 +211,8 @@ private slots:
     void theOpenPanelSpeaksTheActiveLanguage() {
         FileDialogOpenPanel panels(window.get());
         appearance->chooseLanguage(SupportedLanguage::ptBR);
-        panels.open(OpenPanelService::Kind::sources, QStringLiteral("Add"), QStringLiteral("Sources"), [](auto) {});
+        panels.open(OpenPanelService::Kind::sources, QStringLiteral("Add"), QStringLiteral("Sources"),
+                    [](auto) {});
         auto* dialog = window->findChild<QFileDialog*>();
         QVERIFY(dialog);
         auto* lookIn = dialog->findChild<QLabel*>(QStringLiteral("lookInLabel"));
@@ -250,7 +253,8 @@ private slots:
         QVERIFY(card);
         QAbstractButton* reveal = card->button(QStringLiteral("magnifyingglass"));
         view->setShowsSettings(false);
-        QTRY_VERIFY(!window->findChild<SettingsSheet*>() || !window->findChild<SettingsSheet*>()->isVisible());
+        QTRY_VERIFY(!window->findChild<SettingsSheet*>() ||
+                    !window->findChild<SettingsSheet*>()->isVisible());
         for (const bool light : {true, false}) {
             appearance->set(light);
             QApplication::setActiveWindow(window.get());
@@ -258,7 +262,8 @@ private slots:
             reveal->setFocus(Qt::TabFocusReason);
             QTRY_COMPARE(ring.target(), reveal);
             const QImage around = card->grab().toImage();
-            const QPoint edge = reveal->geometry().topLeft() + QPoint(reveal->width() / 2, -FocusRing::outset + 1);
+            const QPoint edge =
+                reveal->geometry().topLeft() + QPoint(reveal->width() / 2, -FocusRing::outset + 1);
             QCOMPARE(around.pixelColor(edge).rgb(), Theme::current().accent.rgb());
             // A click elsewhere takes the focus without a ring.
             window->findChild<FileBrowserView*>()->listing()->setFocus(Qt::MouseFocusReason);
@@ -272,10 +277,11 @@ private:
         for (QWidget* widget : widgets) {
             for (const QString& text : textsOf(widget)) {
                 for (const QString& piece : pieces) {
-                    QVERIFY2(!text.contains(piece),
-                             qPrintable(QStringLiteral("%1 in %2 (%3): “%4” comes from the other catalog")
-                                            .arg(QString::fromLatin1(language), widget->metaObject()->className(),
-                                                 widget->objectName(), text)));
+                    QVERIFY2(
+                        !text.contains(piece),
+                        qPrintable(QStringLiteral("%1 in %2 (%3): “%4” comes from the other catalog")
+                                       .arg(QString::fromLatin1(language), widget->metaObject()->className(),
+                                            widget->objectName(), text)));
                 }
             }
         }

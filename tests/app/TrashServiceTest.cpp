@@ -11,12 +11,12 @@
 #include <QTest>
 #include <QUrl>
 
-#include <dirent.h>
 #include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
-#include <string>
 #include <filesystem>
 #include <sched.h>
+#include <string>
 #include <sys/mount.h>
 #include <unistd.h>
 
@@ -35,7 +35,8 @@ bool makeFile(const QByteArray& path, const QByteArray& contents) {
     if (fd < 0) {
         return false;
     }
-    const bool written = ::write(fd, contents.constData(), static_cast<size_t>(contents.size())) == contents.size();
+    const bool written =
+        ::write(fd, contents.constData(), static_cast<size_t>(contents.size())) == contents.size();
     return ::close(fd) == 0 && written;
 }
 
@@ -91,7 +92,8 @@ private slots:
 
     void strangeNamesKeepTheirPathInTheTrashInfo() {
         // Beside the data folder, so on the home trash's file system.
-        QTemporaryDir dir(QFile::decodeName(qgetenv("XDG_DATA_HOME")) + QStringLiteral("/../trash-test-XXXXXX"));
+        QTemporaryDir dir(QFile::decodeName(qgetenv("XDG_DATA_HOME")) +
+                          QStringLiteral("/../trash-test-XXXXXX"));
         QVERIFY(dir.isValid());
         const QByteArray path = QFile::encodeName(dir.path()) + "/A 001\n50% \xff.mov";
         QVERIFY(makeFile(path, "take"));
@@ -141,11 +143,12 @@ int main(int argc, char** argv) {
     // none to tmpfs and other system mounts): a small ext4 image, loop-mounted in a private
     // mount namespace that goes with the process, set up before Qt starts any thread.
     static char folder[] = "/media/stowline-trash-volume-XXXXXX";
-    const std::string image = std::string("/tmp/stowline-trash-volume.") + std::to_string(::getpid()) + ".img";
+    const std::string image =
+        std::string("/tmp/stowline-trash-volume.") + std::to_string(::getpid()) + ".img";
     if (::mkdtemp(folder) != nullptr && ::unshare(CLONE_NEWNS) == 0 &&
         ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
-        std::system(("truncate -s 8M " + image + " && mkfs.ext4 -q " + image + " 2>/dev/null && mount -o loop " +
-                     image + " " + folder + " 2>/dev/null")
+        std::system(("truncate -s 8M " + image + " && mkfs.ext4 -q " + image +
+                     " 2>/dev/null && mount -o loop " + image + " " + folder + " 2>/dev/null")
                         .c_str()) == 0) {
         mountsAllowed = true;
         volumeRoot = folder;
