@@ -8,6 +8,7 @@
 #include "state/FileUrl.h"
 #include "state/Notifier.h"
 #include "ui/CentreColumn.h"
+#include "ui/FocusRing.h"
 #include "ui/Fonts.h"
 #include "ui/MainView.h"
 #include "ui/MainWindow.h"
@@ -44,6 +45,8 @@ int main(int argc, char* argv[]) {
     QObject::connect(&appearance, &Appearance::languageChanged, &app,
                      [] { QCoreApplication::postEvent(qApp, new QEvent(QEvent::LanguageChange)); });
 
+    // Every control shows where the keyboard is, in either appearance.
+    FocusRing focusRing;
     MainWindow window;
     MountInfoVolumeService volumes;
     FileDialogOpenPanel openPanels(&window);

@@ -31,7 +31,9 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # sessions fall back to it through XWayland when the Wayland plugin is missing.
 if(TARGET stowline)
   set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
-  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
+  # Qt's own Portuguese texts (file dialogs, standard buttons) are loaded from Qt's
+  # translations folder; without them those parts stay English.
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, qt6-translations-l10n")
 endif()
 
 include(CPack)

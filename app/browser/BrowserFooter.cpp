@@ -1,9 +1,13 @@
 #include "browser/BrowserFooter.h"
+#include "ui/KeyedLabel.h"
 
 #include "browser/BrowserModel.h"
 #include "browser/DisplayPath.h"
 #include "settings/L10n.h"
+#include "stowline/ByteFormat.h"
+#include "ui/Buttons.h"
 #include "ui/Fonts.h"
+#include "ui/ProgressCapsule.h"
 #include "ui/Symbol.h"
 #include "ui/Theme.h"
 
@@ -13,6 +17,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
+#include <QTimer>
 
 namespace {
 
@@ -77,6 +82,46 @@ private:
     QString full_;
 };
 
+// A running paste: the capsule bar with "Pasting 12 MB of 40 MB" beside it.
+class PasteProgressLine : public QWidget {
+public:
+    using QWidget::QWidget;
+    void setProgress(qint64 done, qint64 total) {
+        done_ = done;
+        total_ = total;
+        const QString text = label();
+        setAccessibleName(text);
+        update();
+    }
+    QString label() const {
+        return L10n::t("filebrowser.paste.progress",
+                       {QString::fromStdString(stowline::ByteFormat::string(done_)),
+                        QString::fromStdString(stowline::ByteFormat::string(total_))});
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        const Theme& theme = Theme::current();
+        QPainter p(this);
+        const QFont font = Fonts::mono(11);
+        const QString text = label();
+        const double textWidth =
+            std::min<double>(QFontMetricsF(font).horizontalAdvance(text) + 1, width() * 0.6);
+        const double barWidth = std::max(0.0, width() - textWidth - 10);
+        const ProgressCapsule bar{total_ > 0 ? static_cast<double>(done_) / static_cast<double>(total_) : 0,
+                                  theme.overlay(0.05, 0.05), theme.blue};
+        bar.paint(p, QRectF(0, (height() - ProgressCapsule::height) / 2, barWidth, ProgressCapsule::height));
+        p.setFont(font);
+        p.setPen(theme.grey);
+        p.drawText(QRectF(barWidth + 10, 0, textWidth, height()), Qt::AlignLeft | Qt::AlignVCenter,
+                   QFontMetricsF(font).elidedText(text, Qt::ElideRight, textWidth));
+    }
+
+private:
+    qint64 done_ = 0;
+    qint64 total_ = 0;
+};
+
 } // namespace
 
 BrowserFooter::BrowserFooter(BrowserModel* model, UrlsHandler addSources, UrlsHandler addDestinations,
@@ -85,7 +130,9 @@ BrowserFooter::BrowserFooter(BrowserModel* model, UrlsHandler addSources, UrlsHa
       addDestinations_(std::move(addDestinations)), status_(new StatusLine(this)),
       sourceButton_(new FooterButton(QStringLiteral("arrow.up"), L10n::t("filebrowser.set_source"), this)),
       destinationButton_(
-          new FooterButton(QStringLiteral("arrow.down"), L10n::t("filebrowser.set_dest"), this)) {
+          new FooterButton(QStringLiteral("arrow.down"), L10n::t("filebrowser.set_dest"), this)),
+      pasteLine_(new PasteProgressLine(this)),
+      cancelPaste_(new CircleIconButton(QStringLiteral("stop.fill"), this)), pasteTimer_(new QTimer(this)) {
     setFixedHeight(38);
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(12, 0, 8, 0);
@@ -94,8 +141,20 @@ BrowserFooter::BrowserFooter(BrowserModel* model, UrlsHandler addSources, UrlsHa
     status_->setTextFormat(Qt::PlainText);
     status_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     row->addWidget(status_, 1);
+    row->addWidget(pasteLine_, 1);
+    row->addWidget(cancelPaste_);
+    row->addSpacing(6);
     row->addWidget(sourceButton_);
     row->addWidget(destinationButton_);
+    pasteLine_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    pasteLine_->hide();
+    cancelPaste_->hide();
+    connect(cancelPaste_, &QAbstractButton::clicked, model_, &BrowserModel::cancelPaste);
+    KeyedLabel::attach(cancelPaste_, "filebrowser.paste.cancel");
+    // The worker counts bytes; the footer reads them ten times a second while a paste runs.
+    pasteTimer_->setInterval(100);
+    connect(pasteTimer_, &QTimer::timeout, this, &BrowserFooter::showPasteProgress);
+    connect(model_, &BrowserModel::pastingChanged, this, &BrowserFooter::showPasteProgress);
 
     connect(sourceButton_, &QAbstractButton::clicked, this, [this] {
         QList<QUrl> urls;
@@ -117,7 +176,7 @@ BrowserFooter::BrowserFooter(BrowserModel* model, UrlsHandler addSources, UrlsHa
             addDestinations_(urls);
         }
     });
-    refresh();
+    retranslate();
 }
 
 QString BrowserFooter::statusText() const {
@@ -136,8 +195,35 @@ QString BrowserFooter::statusText() const {
     return text;
 }
 
+void BrowserFooter::showPasteProgress() {
+    const bool pasting = model_->isPasting();
+    if (pasting) {
+        const BrowserModel::PasteProgress progress = model_->pasteProgress();
+        static_cast<PasteProgressLine*>(pasteLine_)->setProgress(progress.doneBytes, progress.totalBytes);
+        if (!pasteTimer_->isActive()) {
+            pasteTimer_->start();
+        }
+    } else {
+        pasteTimer_->stop();
+    }
+    status_->setVisible(!pasting);
+    pasteLine_->setVisible(pasting);
+    cancelPaste_->setVisible(pasting);
+}
+
+void BrowserFooter::retranslate() {
+    sourceButton_->setText(L10n::t("filebrowser.set_source"));
+    destinationButton_->setText(L10n::t("filebrowser.set_dest"));
+    for (QAbstractButton* button : {sourceButton_, destinationButton_}) {
+        button->updateGeometry();
+    }
+    showPasteProgress();
+    refresh();
+}
+
 void BrowserFooter::refresh() {
     static_cast<StatusLine*>(status_)->setFullText(statusText());
+    status_->setAccessibleName(statusText());
     const QList<BrowserItem> selected = model_->selectedItems();
     sourceButton_->setEnabled(!selected.isEmpty());
     destinationButton_->setEnabled(std::any_of(selected.begin(), selected.end(),
@@ -147,7 +233,9 @@ void BrowserFooter::refresh() {
 
 void BrowserFooter::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::ApplicationPaletteChange || event->type() == QEvent::LanguageChange) {
+    if (event->type() == QEvent::LanguageChange) {
+        retranslate();
+    } else if (event->type() == QEvent::ApplicationPaletteChange) {
         refresh();
     }
 }

@@ -8,6 +8,7 @@
 class BrowserModel;
 class QAbstractButton;
 class QLabel;
+class QTimer;
 
 /// The browser's bottom row: the status line ("12 items in Card/DCIM · 3 selected") and
 /// the buttons that hand the selection to the application as sources (every selected
@@ -23,6 +24,9 @@ public:
     [[nodiscard]] QString statusText() const;
     [[nodiscard]] QAbstractButton* sourceButton() const { return sourceButton_; }
     [[nodiscard]] QAbstractButton* destinationButton() const { return destinationButton_; }
+    /// Shown while a paste runs, with its progress line.
+    [[nodiscard]] QAbstractButton* cancelPasteButton() const { return cancelPaste_; }
+    [[nodiscard]] QWidget* pasteProgressLine() const { return pasteLine_; }
     /// Reads the listing and selection again.
     void refresh();
 
@@ -30,10 +34,16 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    void retranslate();
+    void showPasteProgress();
+
     BrowserModel* model_;
     UrlsHandler addSources_;
     UrlsHandler addDestinations_;
     QLabel* status_;
     QAbstractButton* sourceButton_;
     QAbstractButton* destinationButton_;
+    QWidget* pasteLine_;
+    QAbstractButton* cancelPaste_;
+    QTimer* pasteTimer_;
 };

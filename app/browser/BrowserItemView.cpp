@@ -21,7 +21,7 @@ BrowserItemView::BrowserItemView(BrowserItemDelegate::Style style,
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setDragEnabled(false); // drags start here, carrying file URLs
     setFrameShape(QFrame::NoFrame);
-    setFocusPolicy(Qt::NoFocus);
+    setFocusPolicy(Qt::StrongFocus); // arrows move the selection, Ctrl+Down opens
     setUniformItemSizes(true);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
@@ -39,6 +39,8 @@ BrowserItemView::BrowserItemView(BrowserItemDelegate::Style style,
         setViewportMargins(0, 6, 0, 6);
     }
     applyTheme();
+    // Having a palette of its own, the view hears of a new appearance only from the theme.
+    connect(&ThemeNotifier::instance(), &ThemeNotifier::changed, this, &BrowserItemView::applyTheme);
 }
 
 std::optional<BrowserItem> BrowserItemView::itemAt(const QPoint& viewportPosition) const {
@@ -108,7 +110,62 @@ void BrowserItemView::mouseDoubleClickEvent(QMouseEvent* event) {
     event->accept();
 }
 
+void BrowserItemView::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    const bool opens =
+        (event->modifiers() & Qt::ControlModifier) && (key == Qt::Key_Down || key == Qt::Key_O);
+    if (opens) {
+        if (const QModelIndex current = currentIndex(); current.isValid()) {
+            emit itemDoubleClicked(listModel_->item(current.row()));
+        }
+        event->accept();
+        return;
+    }
+    CursorAction action{};
+    switch (key) {
+    case Qt::Key_Up:
+        action = MoveUp;
+        break;
+    case Qt::Key_Down:
+        action = MoveDown;
+        break;
+    case Qt::Key_Left:
+        action = MoveLeft;
+        break;
+    case Qt::Key_Right:
+        action = MoveRight;
+        break;
+    case Qt::Key_Home:
+        action = MoveHome;
+        break;
+    case Qt::Key_End:
+        action = MoveEnd;
+        break;
+    default:
+        QListView::keyPressEvent(event);
+        return;
+    }
+    // The keyboard selects as a click on the entry would (Shift extends).
+    QModelIndex next =
+        currentIndex().isValid() ? moveCursor(action, event->modifiers()) : model()->index(0, 0);
+    if (next.isValid()) {
+        setCurrentIndex(next);
+        scrollTo(next);
+        emit itemClicked(listModel_->item(next.row()), event->modifiers() & Qt::ShiftModifier);
+    }
+    event->accept();
+}
+
 void BrowserItemView::contextMenuEvent(QContextMenuEvent* event) {
+    const QModelIndex current = currentIndex();
+    if (event->reason() == QContextMenuEvent::Keyboard && current.isValid() &&
+        current.row() < listModel_->items().size()) {
+        // The menu key opens the menu of the entry the keyboard is on.
+        emit itemMenuRequested(listModel_->item(current.row()),
+                               viewport()->mapToGlobal(visualRect(current).center()));
+        event->accept();
+        return;
+    }
     if (const auto item = itemAt(viewport()->mapFrom(this, event->pos()))) {
         emit itemMenuRequested(*item, event->globalPos());
     } else {
@@ -121,11 +178,15 @@ void BrowserItemView::changeEvent(QEvent* event) {
     QListView::changeEvent(event);
     if (event->type() == QEvent::ApplicationPaletteChange) {
         applyTheme();
+    } else if (event->type() == QEvent::LanguageChange) {
+        requestRebuild(); // sizes and the root's name read again in the new language
     }
 }
 
 void BrowserItemView::applyTheme() {
-    QPalette colours = palette();
+    // From the theme, never from the view's own palette: that one still holds the last
+    // appearance's colours, which it would carry over (dark names on a light background).
+    QPalette colours = Theme::current().palette();
     colours.setColor(QPalette::Base, Theme::current().browserBackground);
     colours.setColor(QPalette::Window, Theme::current().browserBackground);
     setPalette(colours);

@@ -4,6 +4,7 @@
 #include "platform/TrashService.h"
 #include "platform/UDisksEjectService.h"
 #include "settings/L10n.h"
+#include "state/FileUrl.h"
 
 #include <QClipboard>
 #include <QCollator>
@@ -18,21 +19,29 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <dirent.h>
 #include <sys/stat.h>
 
 namespace {
 
-QString pathOf(const QUrl& url) {
-    return url.toLocalFile();
+// The entry's bytes: names need not be valid UTF-8.
+QByteArray pathOf(const QUrl& url) {
+    return FileUrl::nativePath(url);
+}
+
+QByteArray childPath(const QByteArray& folder, const QByteArray& name) {
+    return folder.endsWith('/') ? folder + name : folder + '/' + name;
 }
 
 QUrl parentOf(const QUrl& url) {
-    return QUrl::fromLocalFile(QFileInfo(url.toLocalFile()).absolutePath());
+    const QByteArray path = pathOf(url);
+    const qsizetype slash = path.lastIndexOf('/');
+    return FileUrl::fromNativePath(slash <= 0 ? QByteArrayLiteral("/") : path.left(slash));
 }
 
-bool occupied(const QString& path) {
+bool occupied(const QByteArray& path) {
     struct stat info {};
-    return ::lstat(QFile::encodeName(path).constData(), &info) == 0;
+    return ::lstat(path.constData(), &info) == 0;
 }
 
 // Spaces, tabs and other horizontal blanks; line breaks are kept.
@@ -178,24 +187,35 @@ QList<BrowserItem> BrowserModel::items(const QUrl& folder) {
     if (const auto cached = cache_.constFind(folder); cached != cache_.constEnd()) {
         return *cached;
     }
+    const QByteArray path = pathOf(folder);
+    // Leftovers of a paste that crashed; never while one of ours runs.
+    if (!isPasting()) {
+        PasteOperation::removeStaleTemporaries(path);
+    }
     QList<BrowserItem> listing;
-    // Without QDir::Hidden the dot-names are left out; isHidden catches anything else
-    // the platform flags.
-    const QFileInfoList entries =
-        QDir(pathOf(folder))
-            .entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
-    for (const QFileInfo& entry : entries) {
-        if (entry.isHidden() || entry.fileName().startsWith(QLatin1Char('.'))) {
-            continue;
+    // Read with the system's calls so that every name comes with its bytes, valid UTF-8 or
+    // not; dot-names are hidden, as the desktop hides them.
+    if (DIR* entries = ::opendir(path.constData())) {
+        while (const dirent* entry = ::readdir(entries)) {
+            const QByteArray name(entry->d_name);
+            if (name.startsWith('.')) {
+                continue;
+            }
+            const QByteArray entryPath = childPath(path, name);
+            struct stat info {};
+            if (::stat(entryPath.constData(), &info) != 0 && ::lstat(entryPath.constData(), &info) != 0) {
+                continue; // gone since the folder was read
+            }
+            BrowserItem item;
+            item.url = FileUrl::fromNativePath(entryPath);
+            item.name = QFile::decodeName(name); // unreadable bytes show as replacement characters
+            item.isDirectory = S_ISDIR(info.st_mode);
+            if (S_ISREG(info.st_mode)) {
+                item.size = static_cast<qint64>(info.st_size);
+            }
+            listing << item;
         }
-        BrowserItem item;
-        item.url = QUrl::fromLocalFile(entry.absoluteFilePath());
-        item.name = entry.fileName();
-        item.isDirectory = entry.isDir();
-        if (!item.isDirectory && entry.isFile()) {
-            item.size = entry.size();
-        }
-        listing << item;
+        ::closedir(entries);
     }
     QCollator collator{QLocale()};
     collator.setNumericMode(true);
@@ -323,11 +343,12 @@ void BrowserModel::selectOnly(const QUrl& url) {
 
 void BrowserModel::createFolder(const QUrl& folder) {
     const QString base = L10n::t("filebrowser.new_folder_name");
-    const QDir parent(pathOf(folder));
-    QString candidate = parent.filePath(base);
+    const QByteArray parent = pathOf(folder);
+    QString name = base;
     for (int n = 2;; ++n) {
+        const QByteArray candidate = childPath(parent, QFile::encodeName(name));
         if (!occupied(candidate)) {
-            if (::mkdir(QFile::encodeName(candidate).constData(), 0777) == 0) {
+            if (::mkdir(candidate.constData(), 0777) == 0) {
                 break;
             }
             if (errno != EEXIST) {
@@ -335,13 +356,13 @@ void BrowserModel::createFolder(const QUrl& folder) {
                 return;
             }
         }
-        candidate = parent.filePath(base + QLatin1Char(' ') + QString::number(n));
+        name = base + QLatin1Char(' ') + QString::number(n);
     }
     forget(folder);
-    const QUrl created = QUrl::fromLocalFile(candidate);
+    const QUrl created = FileUrl::fromNativePath(childPath(parent, QFile::encodeName(name)));
     selectOnly(created);
     announceDroppedListings();
-    setRenameTarget(BrowserItem{created, QFileInfo(candidate).fileName(), true, std::nullopt});
+    setRenameTarget(BrowserItem{created, name, true, std::nullopt});
 }
 
 void BrowserModel::rename(const BrowserItem& item, const QString& newName) {
@@ -354,7 +375,7 @@ void BrowserModel::rename(const BrowserItem& item, const QString& newName) {
         return;
     }
     const QUrl parent = parentOf(item.url);
-    const QString destination = QDir(pathOf(parent)).filePath(name);
+    const QByteArray destination = childPath(pathOf(parent), QFile::encodeName(name));
     if (occupied(destination)) {
         setLastError(L10n::t("filebrowser.error.rename_exists", {name}));
         return;
@@ -369,7 +390,7 @@ void BrowserModel::rename(const BrowserItem& item, const QString& newName) {
         return;
     }
     forget(parent);
-    const QUrl renamed = QUrl::fromLocalFile(destination);
+    const QUrl renamed = FileUrl::fromNativePath(destination);
     if (const qsizetype at = pathStack_.indexOf(item.url); at >= 0) {
         // An open folder got a new name: continue under it, leaving the deeper folders.
         setPathStack(pathStack_.mid(0, at) + QList<QUrl>{renamed});
@@ -380,7 +401,11 @@ void BrowserModel::rename(const BrowserItem& item, const QString& newName) {
 
 void BrowserModel::moveToTrash(const BrowserItem& item) {
     if (const auto failure = trashService().moveToTrash(pathOf(item.url))) {
-        setLastError(L10n::t("filebrowser.error.trash", {*failure}));
+        if (failure->kind == TrashService::Failure::Kind::noTrashOnVolume) {
+            setLastError(L10n::t("filebrowser.error.trash_unavailable", {volumeNameOf(item.url), item.name}));
+        } else {
+            setLastError(L10n::t("filebrowser.error.trash", {failure->description}));
+        }
         return;
     }
     forget(parentOf(item.url));
@@ -392,8 +417,24 @@ void BrowserModel::moveToTrash(const BrowserItem& item) {
     announceDroppedListings();
 }
 
+QString BrowserModel::volumeNameOf(const QUrl& url) const {
+    // The volume shown at the root that holds the item: the longest mount point above it.
+    const QByteArray path = pathOf(url);
+    const BrowserItem* best = nullptr;
+    qsizetype bestLength = -1;
+    for (const BrowserItem& volume : rootItems_) {
+        const QByteArray mount = pathOf(volume.url);
+        const bool holds = mount == "/" || path == mount || path.startsWith(mount + '/');
+        if (holds && mount.size() > bestLength) {
+            best = &volume;
+            bestLength = mount.size();
+        }
+    }
+    return best ? best->name : QFile::decodeName(path.left(path.indexOf('/', 1)).mid(1));
+}
+
 void BrowserModel::eject(const BrowserItem& volume) {
-    if (const auto failure = ejectService().eject(pathOf(volume.url))) {
+    if (const auto failure = ejectService().eject(volume.url.toLocalFile())) {
         setLastError(L10n::t("filebrowser.error.eject", {volume.name, *failure}));
         return;
     }
@@ -415,10 +456,14 @@ void BrowserModel::copyToClipboard(const BrowserItem& item, bool cut) {
 }
 
 bool BrowserModel::canPaste() const {
-    return clipboard_.has_value() || !systemClipboardFiles().isEmpty();
+    // One paste at a time: a second one would race the first for the same entries.
+    return !isPasting() && (clipboard_.has_value() || !systemClipboardFiles().isEmpty());
 }
 
 void BrowserModel::paste(const QUrl& folder) {
+    if (isPasting()) {
+        return;
+    }
     QList<QUrl> sources;
     bool isCut = false;
     if (clipboard_) {
@@ -430,27 +475,28 @@ void BrowserModel::paste(const QUrl& folder) {
     if (sources.isEmpty()) {
         return;
     }
-    const QString target = pathOf(folder);
-    const auto finish = [this, folder, sources, isCut](const std::optional<QString>& failure) {
+    if (isCut) {
+        // A cut is used up by the paste that takes it: pasting it again, even while this one
+        // runs, would copy entries that are already moving.
+        clipboard_.reset();
+        emit clipboardChanged();
+        if (qGuiApp && systemClipboardData_ &&
+            QGuiApplication::clipboard()->mimeData() == systemClipboardData_) {
+            QGuiApplication::clipboard()->clear();
+        }
+    }
+    const QByteArray target = pathOf(folder);
+    const auto finish = [this, folder, sources, isCut](const PasteOperation::Outcome& outcome) {
         forget(folder);
         if (isCut) {
             for (const QUrl& source : sources) {
                 forget(parentOf(source));
             }
-            if (clipboard_) {
-                clipboard_.reset();
-                emit clipboardChanged();
-            }
-            // The moved entries are gone from where the system clipboard points.
-            if (qGuiApp && systemClipboardData_ &&
-                QGuiApplication::clipboard()->mimeData() == systemClipboardData_) {
-                QGuiApplication::clipboard()->clear();
-            }
         }
         listingsDropped_ = true;
         announceDroppedListings();
-        if (failure) {
-            setLastError(L10n::t("filebrowser.error.paste", {*failure}));
+        if (outcome.failure) {
+            setLastError(L10n::t("filebrowser.error.paste", {*outcome.failure}));
         }
         emit pasteFinished();
     };
@@ -459,13 +505,18 @@ void BrowserModel::paste(const QUrl& folder) {
     // refuse before touching anything.
     for (const QUrl& source : sources) {
         if (PasteOperation::isInside(target, pathOf(source))) {
-            finish(L10n::t("filebrowser.error.paste_into_itself", {QFileInfo(pathOf(source)).fileName()}));
+            PasteOperation::Outcome refused;
+            refused.failure =
+                L10n::t("filebrowser.error.paste_into_itself", {FileUrl::lastComponent(source)});
+            finish(refused);
             return;
         }
     }
 
     ++pastesRunning_;
-    auto* watcher = new QFutureWatcher<std::optional<QString>>(this);
+    pasteProgress_ = std::make_shared<PasteOperation::Progress>();
+    emit pastingChanged();
+    auto* watcher = new QFutureWatcher<PasteOperation::Outcome>(this);
     const QPointer<BrowserModel> self(this);
     connect(watcher, &QFutureWatcherBase::finished, this, [self, watcher, finish] {
         watcher->deleteLater();
@@ -473,10 +524,25 @@ void BrowserModel::paste(const QUrl& folder) {
             return;
         }
         --self->pastesRunning_;
+        emit self->pastingChanged();
         finish(watcher->result());
     });
-    watcher->setFuture(
-        QtConcurrent::run([sources, target, isCut] { return PasteOperation::run(sources, target, isCut); }));
+    watcher->setFuture(QtConcurrent::run([sources, target, isCut, progress = pasteProgress_] {
+        return PasteOperation::run(sources, target, isCut, *progress);
+    }));
+}
+
+BrowserModel::PasteProgress BrowserModel::pasteProgress() const {
+    if (!isPasting() || !pasteProgress_) {
+        return {};
+    }
+    return {pasteProgress_->doneBytes.load(), pasteProgress_->totalBytes.load()};
+}
+
+void BrowserModel::cancelPaste() {
+    if (isPasting() && pasteProgress_) {
+        pasteProgress_->cancelled = true;
+    }
 }
 
 TrashService& BrowserModel::trashService() {

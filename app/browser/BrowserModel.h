@@ -12,6 +12,9 @@
 #include <memory>
 #include <optional>
 
+namespace PasteOperation {
+struct Progress;
+}
 class EjectService;
 class TrashService;
 
@@ -101,6 +104,15 @@ public:
     /// arrives later (pasteFinished). A folder is never pasted into itself.
     void paste(const QUrl& folder);
     [[nodiscard]] bool isPasting() const { return pastesRunning_ > 0; }
+    /// Bytes copied so far and in all of the running paste (zeros when none runs).
+    struct PasteProgress {
+        qint64 doneBytes = 0;
+        qint64 totalBytes = 0;
+    };
+    [[nodiscard]] PasteProgress pasteProgress() const;
+    /// Stops the running paste at its next chunk; what it was copying is removed, entries
+    /// already pasted stay.
+    void cancelPaste();
 
 signals:
     void pathStackChanged();
@@ -112,6 +124,8 @@ signals:
     /// Cached listings were dropped or the root listing changed: listings must be read again.
     void listingsChanged();
     void pasteFinished();
+    /// A paste started or ended (isPasting changed).
+    void pastingChanged();
 
 private:
     /// Drops a cached listing; announceDroppedListings() tells the views once the
@@ -121,6 +135,8 @@ private:
     void setPathStack(QList<QUrl> stack);
     void setSelection(QSet<QUrl> selection, std::optional<QUrl> anchor);
     void setLastError(const QString& message);
+    /// The name of the root volume that holds `url`, for messages.
+    [[nodiscard]] QString volumeNameOf(const QUrl& url) const;
     [[nodiscard]] TrashService& trashService();
     [[nodiscard]] EjectService& ejectService();
 
@@ -137,6 +153,7 @@ private:
     std::unique_ptr<TrashService> ownTrash_;
     std::unique_ptr<EjectService> ownEject_;
     int pastesRunning_ = 0;
+    std::shared_ptr<PasteOperation::Progress> pasteProgress_;
     bool listingsDropped_ = false;
     QPointer<QMimeData> systemClipboardData_; ///< what we last put on the system clipboard
 };

@@ -5,6 +5,8 @@
 #include "browser/BrowserModel.h"
 #include "browser/BrowserScrollBars.h"
 #include "browser/ColumnResizeHandle.h"
+#include "settings/L10n.h"
+#include "state/FileUrl.h"
 #include "ui/RenderStats.h"
 #include "ui/Theme.h"
 
@@ -110,9 +112,18 @@ void ColumnsBrowser::rebuild() {
     while (columns_.size() < count) {
         columns_ << makeColumn(static_cast<int>(columns_.size()));
     }
+    shownFolders_.resize(std::min<qsizetype>(shownFolders_.size(), count));
     for (int i = 0; i < count; ++i) {
         BrowserItemView* column = columns_[i];
         column->listModel()->setItems(i == 0 ? model_->rootItems() : model_->items(path.at(i - 1)));
+        const QUrl folder = i == 0 ? QUrl() : path.at(i - 1);
+        column->setAccessibleName(i == 0 ? L10n::t("filebrowser.root") : FileUrl::lastComponent(folder));
+        if (i >= shownFolders_.size()) {
+            shownFolders_.append(folder);
+        } else if (shownFolders_[i] != folder) {
+            shownFolders_[i] = folder;
+            column->scrollToTop(); // a column reused for another folder starts at its top
+        }
         column->setFixedWidth(qRound(columnWidth(i)));
         column->viewport()->update();
     }
@@ -136,6 +147,8 @@ void ColumnsBrowser::changeEvent(QEvent* event) {
     QScrollArea::changeEvent(event);
     if (event->type() == QEvent::ApplicationPaletteChange) {
         BrowserScrollBars::apply(this);
+    } else if (event->type() == QEvent::LanguageChange) {
+        requestRebuild();
     }
 }
 
@@ -150,6 +163,19 @@ bool ColumnsBrowser::viewportEvent(QEvent* event) {
 void ColumnsBrowser::paintEvent(QPaintEvent*) {
     QPainter p(viewport());
     p.fillRect(viewport()->rect(), Theme::current().browserBackground);
+}
+
+void ColumnsBrowser::showEvent(QShowEvent* event) {
+    QScrollArea::showEvent(event);
+    // Opened deep in a path (a switch from another view): the open folder's column is the
+    // one to see. The strip's size settles once the layout has run.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            scroll_->stop();
+            horizontalScrollBar()->setValue(horizontalScrollBar()->maximum());
+        },
+        Qt::QueuedConnection);
 }
 
 void ColumnsBrowser::scrollToLastColumn() {

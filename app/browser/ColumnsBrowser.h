@@ -34,6 +34,7 @@ protected:
     bool viewportEvent(QEvent* event) override;
     void changeEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void fitHeights();
@@ -47,6 +48,7 @@ private:
     QList<BrowserItemView*> columns_;
     QList<ColumnResizeHandle*> handles_;
     QHash<int, double> columnWidths_;
+    QList<QUrl> shownFolders_; ///< the folder each column lists (empty URL for the volumes)
     QPropertyAnimation* scroll_;
     bool rebuildPending_ = false;
     bool pathChanged_ = false;

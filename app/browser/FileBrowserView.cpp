@@ -1,4 +1,5 @@
 #include "browser/FileBrowserView.h"
+#include "ui/KeyedLabel.h"
 
 #include "browser/BrowserBreadcrumbs.h"
 #include "browser/BrowserItemMenu.h"
@@ -23,6 +24,8 @@
 namespace {
 constexpr int toolbarHeight = 48;
 constexpr std::array<const char*, 3> modeSymbols{"square.grid.2x2", "list.bullet", "rectangle.split.3x1"};
+constexpr std::array<const char*, 3> modeKeys{"filebrowser.mode.icons", "filebrowser.mode.list",
+                                              "filebrowser.mode.columns"};
 } // namespace
 
 FileBrowserView::FileBrowserView(BrowserModel* model, RevealService* reveal,
@@ -48,7 +51,9 @@ FileBrowserView::FileBrowserView(BrowserModel* model, RevealService* reveal,
         modes->addButton(modeButtons_[i], i);
         row->addSpacing(i == 0 ? 4 : -6);
         row->addWidget(modeButtons_[i]);
+        KeyedLabel::attach(modeButtons_[i], modeKeys[i]);
     }
+    KeyedLabel::attach(back_, "filebrowser.back");
     connect(modes, &QButtonGroup::idClicked, model,
             [model](int id) { model->setViewMode(static_cast<BrowserModel::ViewMode>(id)); });
     connect(back_, &QAbstractButton::clicked, model, &BrowserModel::goBack);
@@ -75,7 +80,8 @@ FileBrowserView::FileBrowserView(BrowserModel* model, RevealService* reveal,
     connect(model, &BrowserModel::renameTargetChanged, this, &FileBrowserView::syncRenameDialog);
     connect(model, &BrowserModel::lastErrorChanged, this, &FileBrowserView::syncErrorDialog);
 
-    setFocusPolicy(Qt::StrongFocus);
+    // Clicks keep the shortcuts working; Tab goes to the listing and the buttons instead.
+    setFocusPolicy(Qt::ClickFocus);
     showListing();
     rebuild();
 }

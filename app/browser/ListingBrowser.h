@@ -18,4 +18,5 @@ public:
 private:
     BrowserModel* model_;
     const char* renderName_;
+    bool folderChanged_ = false;
 };

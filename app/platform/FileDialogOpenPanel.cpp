@@ -1,13 +1,47 @@
 #include "platform/FileDialogOpenPanel.h"
 
+#include "stowline/ByteFormat.h"
+
 #include <QAbstractItemView>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
+#include <QHeaderView>
+#include <QLocale>
+#include <QStyledItemDelegate>
+#include <QTreeView>
 
 #include <memory>
 #include <utility>
 
 namespace {
+
+// Qt's detail view writes sizes in binary units and dates in the system's locale, whatever
+// the interface speaks. Sizes here follow the rest of the window (decimal, the active
+// language's separators) and dates the active language's short form.
+class DetailDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        const auto* model = qobject_cast<const QFileSystemModel*>(index.model());
+        if (model == nullptr) {
+            return;
+        }
+        const QFileInfo info = model->fileInfo(index);
+        if (index.column() == sizeColumn && info.isFile()) {
+            option->text = QString::fromStdString(stowline::ByteFormat::string(info.size()));
+        } else if (index.column() == dateColumn) {
+            option->text = QLocale().toString(info.lastModified(), QLocale::ShortFormat);
+        }
+    }
+
+private:
+    static constexpr int sizeColumn = 1;
+    static constexpr int dateColumn = 3;
+};
 
 // Qt's dialog turns "accept" on a folder into "enter the folder", and lets only one
 // folder be selected in Directory mode. This dialog accepts what is selected instead.
@@ -27,6 +61,14 @@ public:
                 }
             }
         }
+        if (auto* details = findChild<QTreeView*>(QStringLiteral("treeView"))) {
+            details->setItemDelegate(new DetailDelegate(details));
+            // Translated headings are longer than Qt's English ones: give them their room.
+            details->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+            details->header()->setStretchLastSection(false);
+            details->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+        }
+        resize(900, 560);
     }
 
     [[nodiscard]] const QList<QUrl>& chosen() const { return chosen_; }

@@ -1,29 +1,24 @@
+// GLib's headers come before any of Qt's, whose "signals" keyword they would trip over.
+#include <gio/gio.h>
+
 #include "platform/TrashService.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QStandardPaths>
+#include <memory>
 
-std::optional<QString> TrashService::moveToTrash(const QString& path) {
-    // Qt 6.4 builds the trash path relative to the working folder when the data folder is
-    // missing, so make sure it exists before asking.
-    const QString dataFolder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    if (dataFolder.isEmpty() || !QDir().mkpath(dataFolder)) {
-        return QStringLiteral("the data folder %1 cannot be created").arg(dataFolder);
+std::optional<TrashService::Failure> TrashService::moveToTrash(const QByteArray& path) {
+    const std::unique_ptr<GFile, decltype(&g_object_unref)> file(g_file_new_for_path(path.constData()),
+                                                                 &g_object_unref);
+    GError* error = nullptr;
+    if (g_file_trash(file.get(), nullptr, &error)) {
+        return std::nullopt;
     }
-    QFile file(path);
-    if (!file.moveToTrash()) {
-        return file.errorString();
+    Failure failure;
+    // GIO says "not supported" exactly when it finds no trash for the item's volume and
+    // cannot create one there (read-only, or no permission at the volume's top).
+    if (g_error_matches(error, G_IO_ERROR, G_IO_ERROR_NOT_SUPPORTED)) {
+        failure.kind = Failure::Kind::noTrashOnVolume;
     }
-    const QString trashed = file.fileName();
-    if (!QFileInfo(trashed).isAbsolute()) {
-        // The item went somewhere under the working folder instead of the trash: put it back.
-        const QString misplaced = QDir::current().absoluteFilePath(trashed);
-        if (!QFile::rename(misplaced, path)) {
-            return QStringLiteral("the trash is not available; the item was left at %1").arg(misplaced);
-        }
-        return QStringLiteral("the trash is not available");
-    }
-    return std::nullopt;
+    failure.description = QString::fromUtf8(error->message);
+    g_error_free(error);
+    return failure;
 }

@@ -5,7 +5,9 @@
 #include "stowline/ByteFormat.h"
 #include "stowline/LanguageResolver.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
 
@@ -23,6 +25,7 @@ struct State {
     std::optional<std::optional<stowline::SupportedLanguage>> override; // outer: loaded yet
     stowline::SupportedLanguage current = stowline::SupportedLanguage::ptBR;
     std::unique_ptr<QTranslator> catalog;
+    std::unique_ptr<QTranslator> qtCatalog; ///< Qt's own texts, installed in the application
     std::optional<QStringList> preferredForTesting;
 };
 
@@ -94,6 +97,28 @@ void reportMissingCatalog(stowline::SupportedLanguage language, const std::vecto
     std::fflush(stderr);
 }
 
+// Qt's own dialogs and buttons ("Look in:", "Cancel") speak the active language too: Qt's
+// catalog for it is installed beside ours, and replaced on every refresh. Installing or
+// removing it sends every widget a LanguageChange.
+void loadQtCatalog(State& s) {
+    if (QCoreApplication::instance() == nullptr) {
+        return;
+    }
+    if (s.qtCatalog) {
+        QCoreApplication::removeTranslator(s.qtCatalog.get());
+        s.qtCatalog.reset();
+    }
+    if (s.current == stowline::SupportedLanguage::en) {
+        return; // Qt's texts are English already
+    }
+    auto translator = std::make_unique<QTranslator>();
+    const QString name = QStringLiteral("qtbase_") + localeName();
+    if (translator->load(name, QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QCoreApplication::installTranslator(translator.get());
+        s.qtCatalog = std::move(translator);
+    }
+}
+
 } // namespace
 
 std::optional<stowline::SupportedLanguage> override() {
@@ -148,6 +173,7 @@ void refresh() {
     const std::string identifier(stowline::localeIdentifier(s.current));
     stowline::ByteFormat::setLocale(identifier);
     QLocale::setDefault(QLocale(QString::fromStdString(identifier)));
+    loadQtCatalog(s);
 }
 
 void setPreferredLanguagesForTesting(std::optional<QStringList> languages) {

@@ -99,7 +99,7 @@ void AppState::addSources(const QList<QUrl>& urls) {
         SourceItem item;
         item.id = QUuid::createUuid();
         item.url = url;
-        item.isDirectory = QFileInfo(url.toLocalFile()).isDir();
+        item.isDirectory = FileUrl::isDirectory(url);
         sources_.append(item);
         changed = true;
         scanInBackground(item.id, url);
@@ -156,7 +156,7 @@ void AppState::addDestinations(const QList<QUrl>& urls) {
         const QUrl url = FileUrl::cleaned(raw);
         const bool present = std::any_of(destinations_.cbegin(), destinations_.cend(),
                                          [&](const DestItem& d) { return d.url == url; });
-        if (present || !QFileInfo(url.toLocalFile()).isDir()) {
+        if (present || !FileUrl::isDirectory(url)) {
             continue;
         }
         destinations_.append(
@@ -244,7 +244,7 @@ void AppState::refreshDisks() {
         }
     }
 
-    const auto gone = [](const QUrl& url) { return !QFileInfo::exists(url.toLocalFile()); };
+    const auto gone = [](const QUrl& url) { return !FileUrl::exists(url); };
     if (sources_.removeIf([&](const SourceItem& s) { return gone(s.url); }) > 0) {
         emit sourcesChanged();
     }

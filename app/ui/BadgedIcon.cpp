@@ -16,7 +16,6 @@ BadgedIcon::BadgedIcon(const QString& path, double size, QWidget* parent) : QWid
     icon_->move(margin(), margin());
     badge_ = new RemoveBadge(this);
     badge_->move(margin() + side - RemoveBadge::side / 2, 0);
-    badge_->hide();
     connect(badge_, &RemoveBadge::clicked, this, &BadgedIcon::removeClicked);
 }
 
@@ -25,5 +24,5 @@ void BadgedIcon::setPath(const QString& path) {
 }
 
 void BadgedIcon::setBadgeVisible(bool visible) {
-    badge_->setVisible(visible);
+    badge_->setRevealed(visible);
 }

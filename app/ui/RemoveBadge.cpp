@@ -1,4 +1,5 @@
 #include "ui/RemoveBadge.h"
+#include "ui/KeyedLabel.h"
 
 #include "settings/L10n.h"
 #include "ui/Symbol.h"
@@ -14,14 +15,37 @@ RemoveBadge::RemoveBadge(QWidget* parent) : QAbstractButton(parent) {
     setObjectName(QStringLiteral("removeBadge"));
     setFixedSize(side, side);
     setCursor(Qt::PointingHandCursor);
-    setFocusPolicy(Qt::NoFocus);
+    // Reached with Tab too: the card shows it while the keyboard is on it.
+    setFocusPolicy(Qt::TabFocus);
+    KeyedLabel::attach(this, "slotpanel.remove");
 }
 
 QSize RemoveBadge::sizeHint() const {
     return {side, side};
 }
 
+void RemoveBadge::setRevealed(bool revealed) {
+    if (revealed == revealed_) {
+        return;
+    }
+    revealed_ = revealed;
+    update();
+}
+
+void RemoveBadge::focusInEvent(QFocusEvent* event) {
+    QAbstractButton::focusInEvent(event);
+    update();
+}
+
+void RemoveBadge::focusOutEvent(QFocusEvent* event) {
+    QAbstractButton::focusOutEvent(event);
+    update();
+}
+
 void RemoveBadge::paintEvent(QPaintEvent*) {
+    if (!revealed_ && !hasFocus()) {
+        return;
+    }
     const Theme& theme = Theme::current();
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);

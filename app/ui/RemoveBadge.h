@@ -10,7 +10,16 @@ public:
 
     explicit RemoveBadge(QWidget* parent = nullptr);
     [[nodiscard]] QSize sizeHint() const override;
+    /// Drawn while the pointer is over its card (revealed) or the keyboard is on it; it
+    /// stays in the Tab order either way.
+    void setRevealed(bool revealed);
+    [[nodiscard]] bool isRevealed() const { return revealed_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+
+private:
+    bool revealed_ = false;
 };

@@ -274,6 +274,7 @@ void SettingsSheet::syncFromAppearance() {
 }
 
 void SettingsSheet::retranslate() {
+    scroll_->setAccessibleName(L10n::t("settings.title")); // arrows scroll the explanations
     for (const auto& [text, key] : std::as_const(texts_)) {
         text->setText(L10n::t(key.constData()));
     }

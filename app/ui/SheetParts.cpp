@@ -1,4 +1,5 @@
 #include "ui/SheetParts.h"
+#include "ui/KeyedLabel.h"
 
 #include "ui/Fonts.h"
 #include "ui/ReportFileList.h"
@@ -18,6 +19,7 @@ void SheetSeparator::paintEvent(QPaintEvent*) {
 SheetCloseButton::SheetCloseButton(QWidget* parent) : QAbstractButton(parent) {
     setFixedSize(24, 24);
     setCursor(Qt::PointingHandCursor);
+    KeyedLabel::attach(this, "common.close");
 }
 
 void SheetCloseButton::paintEvent(QPaintEvent*) {

@@ -33,6 +33,11 @@ SlotCompactCard::SlotCompactCard(QWidget* parent) : QWidget(parent) {
         Fonts::sans(15, Fonts::Weight::bold), [](const Theme& t) { return t.mainText; }, Qt::AlignHCenter,
         this);
     column->addWidget(name_);
+    origin_ = new TextLine(
+        Fonts::sans(11), [](const Theme& t) { return t.midGrey; }, Qt::AlignHCenter, this);
+    origin_->setElideMode(Qt::ElideLeft); // the end of a path is what differs
+    origin_->hide();
+    column->addWidget(origin_);
     column->addSpacing(lineSpacing);
     subtitle_ = new TextLine(
         Fonts::sans(12), [](const Theme& t) { return t.faintGrey; }, Qt::AlignHCenter, this);
@@ -42,6 +47,15 @@ SlotCompactCard::SlotCompactCard(QWidget* parent) : QWidget(parent) {
 void SlotCompactCard::setUrl(const QUrl& url) {
     icon_->setPath(url.toLocalFile());
     name_->setText(SlotText::name(url));
+}
+
+void SlotCompactCard::setOrigin(const QString& origin) {
+    origin_->setText(origin);
+    origin_->setVisible(!origin.isEmpty());
+}
+
+QString SlotCompactCard::origin() const {
+    return origin_->isHidden() ? QString() : origin_->text();
 }
 
 void SlotCompactCard::setSource(const SourceItem& source) {

@@ -22,6 +22,10 @@ public:
     void setCheck(const DriveCheckJob* check, bool canStart);
     /// The context menu's action now: "verify", "cancel" or none (empty).
     [[nodiscard]] QString checkAction() const;
+    /// A second line under the name telling this item from another of the same name (its
+    /// parent folder's display path); empty hides it.
+    void setOrigin(const QString& origin);
+    [[nodiscard]] QString origin() const;
     [[nodiscard]] QString name() const;
     [[nodiscard]] QString subtitle() const;
 
@@ -42,6 +46,7 @@ private:
 
     BadgedIcon* icon_;
     TextLine* name_;
+    TextLine* origin_;
     TextLine* subtitle_;
     QString baseSubtitle_;
     bool isDestination_ = false;

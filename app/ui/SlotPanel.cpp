@@ -1,4 +1,5 @@
 #include "ui/SlotPanel.h"
+#include "ui/KeyedLabel.h"
 
 #include "settings/L10n.h"
 #include "state/AppState.h"
@@ -9,6 +10,7 @@
 #include "ui/SlotCompactCard.h"
 #include "ui/SlotDropBox.h"
 #include "ui/SlotHeroCard.h"
+#include "ui/SlotText.h"
 #include "ui/Theme.h"
 
 #include <QDragEnterEvent>
@@ -196,6 +198,7 @@ void SlotPanel::build(Mode mode) {
         auto* scroll = new QScrollArea(this);
         scroll->setObjectName(QStringLiteral("slotGrid"));
         scroll->setFrameShape(QFrame::NoFrame);
+        scroll->setFocusPolicy(Qt::NoFocus); // Tab goes to the cards' badges and the add button
         scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         scroll->setWidgetResizable(true);
         scroll->setAutoFillBackground(false);
@@ -229,6 +232,7 @@ void SlotPanel::build(Mode mode) {
         auto* addLayout = new QVBoxLayout(addCell);
         addLayout->setContentsMargins(0, BadgedIcon::margin(), 0, 0);
         auto* add = new SlotAddButton(addCell);
+        KeyedLabel::attach(add, isSource ? "slotpanel.source.add" : "slotpanel.dest.add");
         addLayout->addWidget(add, 0, Qt::AlignHCenter | Qt::AlignTop);
         connect(add, &SlotAddButton::clicked, this, &SlotPanel::pick);
         const int n = static_cast<int>(ids.size());
@@ -258,12 +262,22 @@ void SlotPanel::fillContent() {
             hero_->setDestination(state_.destinations().front());
         }
     }
+    QList<QUrl> urls;
     for (int i = 0; i < cards_.size(); ++i) {
         if (isSource) {
             cards_[i]->setSource(state_.sources().at(i));
+            urls << state_.sources().at(i).url;
         } else {
             cards_[i]->setDestination(state_.destinations().at(i));
+            urls << state_.destinations().at(i).url;
         }
+    }
+    // Two cards "DCIM" from two cards look alike: where each lives tells them apart.
+    for (int i = 0; i < cards_.size(); ++i) {
+        const QString name = SlotText::name(urls[i]);
+        const bool shared = std::count_if(urls.cbegin(), urls.cend(),
+                                          [&name](const QUrl& u) { return SlotText::name(u) == name; }) > 1;
+        cards_[i]->setOrigin(shared ? SlotText::parentPath(urls[i]) : QString());
     }
     showChecks();
 }

@@ -10,6 +10,11 @@ TextLine::TextLine(QFont font, Colour colour, Qt::Alignment alignment, QWidget* 
     setAttribute(Qt::WA_TransparentForMouseEvents);
 }
 
+void TextLine::setElideMode(Qt::TextElideMode mode) {
+    elideMode_ = mode;
+    update();
+}
+
 void TextLine::setText(const QString& text) {
     if (text == text_) {
         return;
@@ -46,7 +51,7 @@ void TextLine::paintEvent(QPaintEvent*) {
     p.setPen(colour_(Theme::current()));
     const QFontMetrics fm(font_);
     const int width = qMin(this->width(), maximumTextWidth_);
-    const QString shown = fm.elidedText(text_, Qt::ElideRight, width);
+    const QString shown = fm.elidedText(text_, elideMode_, width);
     QRect area = rect();
     if (width < area.width()) {
         const int slack = area.width() - width;

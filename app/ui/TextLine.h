@@ -20,6 +20,8 @@ public:
     void setText(const QString& text);
     [[nodiscard]] const QString& text() const { return text_; }
     void setColour(Colour colour);
+    /// Where a text too long for the line loses characters (the end by default).
+    void setElideMode(Qt::TextElideMode mode);
     /// The widest the line asks for; longer texts are elided.
     void setMaximumTextWidth(int width);
 
@@ -35,4 +37,5 @@ private:
     Qt::Alignment alignment_;
     QString text_;
     int maximumTextWidth_ = QWIDGETSIZE_MAX;
+    Qt::TextElideMode elideMode_ = Qt::ElideRight;
 };

@@ -86,6 +86,12 @@ void Theme::apply(bool isLight) {
     // Setting the palette sends every widget a PaletteChange, so painted widgets repaint with
     // the new colours and widgets caching tinted pixmaps can drop them.
     QApplication::setPalette(currentTheme().palette());
+    emit ThemeNotifier::instance().changed();
+}
+
+ThemeNotifier& ThemeNotifier::instance() {
+    static ThemeNotifier notifier;
+    return notifier;
 }
 
 void Theme::follow(const Appearance& appearance) {

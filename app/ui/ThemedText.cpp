@@ -17,6 +17,7 @@ void ThemedText::setText(const QString& text) {
         return;
     }
     text_ = text;
+    setAccessibleName(text); // painted text: screen readers read it from here
     updateGeometry();
     update();
 }

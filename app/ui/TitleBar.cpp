@@ -172,4 +172,5 @@ void TitleBar::changeEvent(QEvent* event) {
 
 void TitleBar::retranslate() {
     settings_->setToolTip(L10n::t("titlebar.settings"));
+    settings_->setAccessibleName(L10n::t("titlebar.settings"));
 }

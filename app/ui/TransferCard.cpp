@@ -1,4 +1,5 @@
 #include "ui/TransferCard.h"
+#include "ui/KeyedLabel.h"
 
 #include "browser/FileIconCache.h"
 #include "platform/RevealService.h"
@@ -11,8 +12,11 @@
 #include "ui/Symbol.h"
 #include "ui/Theme.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QEnterEvent>
 #include <QEvent>
+#include <QLocale>
 #include <QPainter>
 #include <QPainterPath>
 #include <QVariantAnimation>
@@ -62,8 +66,27 @@ public:
         setCursor(Qt::PointingHandCursor);
     }
 
+    // Drawn while the pointer is over the card or the keyboard is on the badge.
+    void setRevealed(bool revealed) {
+        if (revealed != revealed_) {
+            revealed_ = revealed;
+            update();
+        }
+    }
+
 protected:
+    void focusInEvent(QFocusEvent* event) override {
+        QAbstractButton::focusInEvent(event);
+        update();
+    }
+    void focusOutEvent(QFocusEvent* event) override {
+        QAbstractButton::focusOutEvent(event);
+        update();
+    }
     void paintEvent(QPaintEvent*) override {
+        if (!revealed_ && !hasFocus()) {
+            return;
+        }
         const Theme& theme = Theme::current();
         QPainter p(this);
         p.setRenderHint(QPainter::Antialiasing);
@@ -75,7 +98,51 @@ protected:
         const QSizeF size = glyph.deviceIndependentSize();
         p.drawPixmap(QPointF((width() - size.width()) / 2, (height() - size.height()) / 2), glyph);
     }
+
+private:
+    bool revealed_ = false;
 };
+
+// What a screen reader hears of a card: "A001 → Drive" as its name, the status line as its
+// description and the job's progress as a value, with the card's buttons as children.
+class CardAccessible : public QAccessibleWidget, public QAccessibleValueInterface {
+public:
+    explicit CardAccessible(TransferCard* card) : QAccessibleWidget(card, QAccessible::ProgressBar) {}
+
+    QString text(QAccessible::Text kind) const override {
+        const auto* card = static_cast<const TransferCard*>(widget());
+        switch (kind) {
+        case QAccessible::Name:
+            return card->titleText();
+        case QAccessible::Description:
+            return QStringList{card->leadingText(), card->trailingText()}.join(QLatin1Char(' ')).trimmed();
+        case QAccessible::Value:
+            return QLocale().toString(currentValue().toInt()) + QLatin1Char('%');
+        default:
+            return QAccessibleWidget::text(kind);
+        }
+    }
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        if (type == QAccessible::ValueInterface) {
+            return static_cast<QAccessibleValueInterface*>(this);
+        }
+        return QAccessibleWidget::interface_cast(type);
+    }
+    QVariant currentValue() const override {
+        return static_cast<int>(static_cast<const TransferCard*>(widget())->progress() * 100);
+    }
+    void setCurrentValue(const QVariant&) override {}
+    QVariant maximumValue() const override { return 100; }
+    QVariant minimumValue() const override { return 0; }
+    QVariant minimumStepSize() const override { return 1; }
+};
+
+QAccessibleInterface* accessibleCard(const QString& className, QObject* object) {
+    if (className == QLatin1String("TransferCard") && object != nullptr && object->isWidgetType()) {
+        return new CardAccessible(static_cast<TransferCard*>(object));
+    }
+    return nullptr;
+}
 
 } // namespace
 
@@ -91,6 +158,11 @@ TransferCard::TransferCard(AppState& state, TransferJob* job, const QUuid& rowID
       badge_(new RemoveBadge(this)) {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setAttribute(Qt::WA_Hover);
+    static const bool accessibleCards = [] {
+        QAccessible::installFactory(accessibleCard);
+        return true;
+    }();
+    (void)accessibleCards;
     icon_ = FileIconCache::icon(job->iconURL().toLocalFile(), iconSize);
     shownPct_ = std::max(0.0, job->pct());
 
@@ -148,6 +220,11 @@ TransferCard::TransferCard(AppState& state, TransferJob* job, const QUuid& rowID
         }
     });
     badge_->hide();
+    badge_->setFocusPolicy(Qt::TabFocus);
+    KeyedLabel::attach(report_, "transfers.tooltip.report");
+    KeyedLabel::attach(verify_, "transfers.tooltip.check");
+    KeyedLabel::attach(revealButton_, "transfers.tooltip.reveal");
+    KeyedLabel::attach(badge_, "transfers.tooltip.remove");
     connectJob();
     updateControls();
 }
@@ -174,8 +251,25 @@ void TransferCard::connectJob() {
     }
 }
 
+QString TransferCard::titleText() const {
+    const auto* r = row();
+    return job_ && r ? job_->sourcesLabel() + QStringLiteral(" → ") + FileUrl::lastComponent(r->url)
+                     : QString();
+}
+
+double TransferCard::progress() const {
+    if (const DriveCheckJob* running = check()) {
+        return running->fraction();
+    }
+    return job_ ? std::clamp(job_->pct(), 0.0, 1.0) : 0.0;
+}
+
 void TransferCard::animateTo(double pct) {
     const double target = std::max(0.0, pct);
+    if (QAccessible::isActive()) {
+        QAccessibleValueChangeEvent changed(this, static_cast<int>(std::min(target, 1.0) * 100));
+        QAccessible::updateAccessibility(&changed);
+    }
     animation_->stop();
     if (!isVisible()) {
         shownPct_ = target;
@@ -288,12 +382,21 @@ void TransferCard::updateControls() {
     const bool hasReport = job_ && !active && job_->summary() && !job_->summary()->reports.empty();
     pause_->setSymbol(paused ? QStringLiteral("play.fill") : QStringLiteral("pause.fill"));
     const bool checking = !active && check() != nullptr;
+    const QStringList before = buttonSymbols();
+    KeyedLabel::attach(pause_, paused ? "transfers.tooltip.resume" : "transfers.tooltip.pause");
+    KeyedLabel::attach(stop_, active ? "transfers.tooltip.cancel" : "transfers.tooltip.stop_check");
     pause_->setVisible(active);
     stop_->setVisible(active || checking);
     report_->setVisible(hasReport);
     verify_->setVisible(offersCheck());
-    badge_->setVisible(hovered_ && job_ && !active);
+    // An ended job's badge stays in the Tab order; the pointer reveals it.
+    badge_->setVisible(job_ && !active);
+    static_cast<RemoveBadge*>(badge_)->setRevealed(hovered_);
     layoutButtons();
+    // The title, bar and status line end where the leftmost button begins.
+    if (buttonSymbols() != before) {
+        update();
+    }
 }
 
 QSize TransferCard::sizeHint() const {
@@ -395,6 +498,23 @@ void TransferCard::paintEvent(QPaintEvent*) {
     paintStatus(p, QRectF(left, y, right - left, statusHeight()));
 }
 
+std::pair<double, double> TransferCard::titleWidths(double label, double destination, double available) {
+    double excess = label + destination - available;
+    if (excess <= 0) {
+        return {label, destination};
+    }
+    // The longer name gives way first, down to the shorter one's width; then both equally.
+    // Names are cut at their end (the caller elides right): the start is what users read.
+    double& longer = label >= destination ? label : destination;
+    const double shorter = label >= destination ? destination : label;
+    const double first = std::min(excess, longer - shorter);
+    longer -= first;
+    excess -= first;
+    label = std::max(0.0, label - excess / 2);
+    destination = std::max(0.0, destination - excess / 2);
+    return {label, destination};
+}
+
 void TransferCard::paintTitle(QPainter& p, const QRectF& line) const {
     const Theme& theme = Theme::current();
     const QFont font = titleFont();
@@ -407,23 +527,11 @@ void TransferCard::paintTitle(QPainter& p, const QRectF& line) const {
     const double arrowWidth = arrow.deviceIndependentSize().width();
     const double gap = 6;
     const double available = std::max(0.0, line.width() - arrowWidth - 2 * gap);
-    double labelWidth = fm.horizontalAdvance(label);
-    double destinationWidth = fm.horizontalAdvance(destination);
-    if (labelWidth + destinationWidth > available) {
-        // Each side keeps its own width up to half the line; a short side gives the rest away.
-        const double half = available / 2;
-        if (labelWidth <= half) {
-            destinationWidth = available - labelWidth;
-        } else if (destinationWidth <= half) {
-            labelWidth = available - destinationWidth;
-        } else {
-            labelWidth = half;
-            destinationWidth = half;
-        }
-    }
+    const auto [labelWidth, destinationWidth] =
+        titleWidths(fm.horizontalAdvance(label), fm.horizontalAdvance(destination), available);
     p.setFont(font);
     p.setPen(theme.mainText);
-    const QString shownLabel = fm.elidedText(label, Qt::ElideMiddle, labelWidth);
+    const QString shownLabel = fm.elidedText(label, Qt::ElideRight, labelWidth);
     const double labelAdvance = fm.horizontalAdvance(shownLabel);
     p.drawText(QRectF(line.left(), line.top(), labelAdvance + 1, line.height()),
                Qt::AlignLeft | Qt::AlignVCenter, shownLabel);
@@ -431,7 +539,7 @@ void TransferCard::paintTitle(QPainter& p, const QRectF& line) const {
     p.drawPixmap(QPointF(x, line.center().y() - arrow.deviceIndependentSize().height() / 2), arrow);
     x += arrowWidth + gap;
     p.drawText(QRectF(x, line.top(), line.right() - x, line.height()), Qt::AlignLeft | Qt::AlignVCenter,
-               fm.elidedText(destination, Qt::ElideMiddle, destinationWidth));
+               fm.elidedText(destination, Qt::ElideRight, destinationWidth));
 }
 
 void TransferCard::paintStatus(QPainter& p, const QRectF& line) const {

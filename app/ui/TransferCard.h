@@ -7,6 +7,8 @@
 #include <QUuid>
 #include <QWidget>
 
+#include <utility>
+
 class AppState;
 class CircleIconButton;
 class DriveCheckJob;
@@ -35,6 +37,10 @@ public:
 
     /// What the card shows now (also what tests read).
     [[nodiscard]] CardState state() const;
+    /// "sources → destination", as the title line shows it.
+    [[nodiscard]] QString titleText() const;
+    /// The bar's fraction 0…1 (the job's, or its running check's).
+    [[nodiscard]] double progress() const;
     [[nodiscard]] QString leadingText() const;
     [[nodiscard]] QString trailingText() const;
     [[nodiscard]] QColor barColour() const;
@@ -44,6 +50,11 @@ public:
     [[nodiscard]] QAbstractButton* removeBadge() const { return badge_; }
     /// True while the bar is still moving towards the job's percentage.
     [[nodiscard]] bool isAnimating() const;
+
+    /// The widths the title gives the sources label and the destination name, given their
+    /// full widths and the room between icon and buttons (minus the arrow).
+    [[nodiscard]] static std::pair<double, double> titleWidths(double label, double destination,
+                                                               double available);
 
     [[nodiscard]] QSize sizeHint() const override;
     [[nodiscard]] QSize minimumSizeHint() const override;

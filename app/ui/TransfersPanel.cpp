@@ -150,6 +150,7 @@ TransfersPanel::TransfersPanel(AppState& state, RevealService& reveal, QWidget* 
     scroll_->setWidget(list_);
     scroll_->setWidgetResizable(true);
     scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setFocusPolicy(Qt::NoFocus); // Tab goes to the cards' buttons, which scroll into view
     scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     ThinScrollBar::install(*scroll_);
     scroll_->viewport()->setAutoFillBackground(false);

@@ -109,6 +109,10 @@
         <translation>Cancel</translation>
     </message>
     <message>
+        <source>common.close</source>
+        <translation>Close</translation>
+    </message>
+    <message>
         <source>common.error</source>
         <translation>Error</translation>
     </message>
@@ -229,6 +233,10 @@
         <translation>writing to the destination failed</translation>
     </message>
     <message>
+        <source>filebrowser.back</source>
+        <translation>Back</translation>
+    </message>
+    <message>
         <source>filebrowser.background_menu.new_folder</source>
         <translation>New Folder</translation>
     </message>
@@ -277,8 +285,84 @@
         <translation>Couldn't move to the Trash: %1</translation>
     </message>
     <message>
+        <source>filebrowser.error.trash_unavailable</source>
+        <translation>Can't create a trash folder on %1, so “%2” stays where it is.</translation>
+    </message>
+    <message>
         <source>filebrowser.footer.selected</source>
         <translation> · “%1” selected</translation>
+    </message>
+    <message>
+        <source>filebrowser.mode.columns</source>
+        <translation>Columns</translation>
+    </message>
+    <message>
+        <source>filebrowser.mode.icons</source>
+        <translation>Icons</translation>
+    </message>
+    <message>
+        <source>filebrowser.mode.list</source>
+        <translation>List</translation>
+    </message>
+    <message>
+        <source>filebrowser.paste.cancel</source>
+        <translation>Stop pasting</translation>
+    </message>
+    <message>
+        <source>filebrowser.paste.progress</source>
+        <translation>Pasting %1 of %2</translation>
+    </message>
+    <message>
+        <source>reveal.failed.message</source>
+        <translation>Stowline couldn't open a file manager to show “%1”. It is in %2.</translation>
+    </message>
+    <message>
+        <source>reveal.failed.title</source>
+        <translation>No file manager answered</translation>
+    </message>
+    <message>
+        <source>slotpanel.dest.add</source>
+        <translation>Add destinations…</translation>
+    </message>
+    <message>
+        <source>slotpanel.remove</source>
+        <translation>Remove from the list</translation>
+    </message>
+    <message>
+        <source>slotpanel.source.add</source>
+        <translation>Add sources…</translation>
+    </message>
+    <message>
+        <source>transfers.tooltip.cancel</source>
+        <translation>Cancel the transfer</translation>
+    </message>
+    <message>
+        <source>transfers.tooltip.check</source>
+        <translation>Check again against the Hash Log</translation>
+    </message>
+    <message>
+        <source>transfers.tooltip.pause</source>
+        <translation>Pause</translation>
+    </message>
+    <message>
+        <source>transfers.tooltip.remove</source>
+        <translation>Remove from the list</translation>
+    </message>
+    <message>
+        <source>transfers.tooltip.report</source>
+        <translation>Show the report</translation>
+    </message>
+    <message>
+        <source>transfers.tooltip.resume</source>
+        <translation>Resume</translation>
+    </message>
+    <message>
+        <source>transfers.tooltip.reveal</source>
+        <translation>Show in the file manager</translation>
+    </message>
+    <message>
+        <source>transfers.tooltip.stop_check</source>
+        <translation>Stop the check</translation>
     </message>
     <message>
         <source>filebrowser.footer.selected_count</source>

@@ -109,6 +109,10 @@
         <translation>Cancelar</translation>
     </message>
     <message>
+        <source>common.close</source>
+        <translation>Fechar</translation>
+    </message>
+    <message>
         <source>common.error</source>
         <translation>Erro</translation>
     </message>
@@ -229,6 +233,10 @@
         <translation>a gravação no destino falhou</translation>
     </message>
     <message>
+        <source>filebrowser.back</source>
+        <translation>Voltar</translation>
+    </message>
+    <message>
         <source>filebrowser.background_menu.new_folder</source>
         <translation>Nova pasta</translation>
     </message>
@@ -277,8 +285,84 @@
         <translation>Não foi possível mover para a lixeira: %1</translation>
     </message>
     <message>
+        <source>filebrowser.error.trash_unavailable</source>
+        <translation>Não é possível criar uma lixeira em %1, então “%2” continua onde está.</translation>
+    </message>
+    <message>
         <source>filebrowser.footer.selected</source>
         <translation> · “%1” selecionado</translation>
+    </message>
+    <message>
+        <source>filebrowser.mode.columns</source>
+        <translation>Colunas</translation>
+    </message>
+    <message>
+        <source>filebrowser.mode.icons</source>
+        <translation>Ícones</translation>
+    </message>
+    <message>
+        <source>filebrowser.mode.list</source>
+        <translation>Lista</translation>
+    </message>
+    <message>
+        <source>filebrowser.paste.cancel</source>
+        <translation>Parar de colar</translation>
+    </message>
+    <message>
+        <source>filebrowser.paste.progress</source>
+        <translation>Colando %1 de %2</translation>
+    </message>
+    <message>
+        <source>reveal.failed.message</source>
+        <translation>O Stowline não conseguiu abrir um gerenciador de arquivos para mostrar “%1”. Ele está em %2.</translation>
+    </message>
+    <message>
+        <source>reveal.failed.title</source>
+        <translation>Nenhum gerenciador de arquivos respondeu</translation>
+    </message>
+    <message>
+        <source>slotpanel.dest.add</source>
+        <translation>Adicionar destinos…</translation>
+    </message>
+    <message>
+        <source>slotpanel.remove</source>
+        <translation>Remover da lista</translation>
+    </message>
+    <message>
+        <source>slotpanel.source.add</source>
+        <translation>Adicionar origens…</translation>
+    </message>
+    <message>
+        <source>transfers.tooltip.cancel</source>
+        <translation>Cancelar a transferência</translation>
+    </message>
+    <message>
+        <source>transfers.tooltip.check</source>
+        <translation>Verificar de novo com o Hash Log</translation>
+    </message>
+    <message>
+        <source>transfers.tooltip.pause</source>
+        <translation>Pausar</translation>
+    </message>
+    <message>
+        <source>transfers.tooltip.remove</source>
+        <translation>Remover da lista</translation>
+    </message>
+    <message>
+        <source>transfers.tooltip.report</source>
+        <translation>Mostrar o relatório</translation>
+    </message>
+    <message>
+        <source>transfers.tooltip.resume</source>
+        <translation>Retomar</translation>
+    </message>
+    <message>
+        <source>transfers.tooltip.reveal</source>
+        <translation>Mostrar no gerenciador de arquivos</translation>
+    </message>
+    <message>
+        <source>transfers.tooltip.stop_check</source>
+        <translation>Parar a verificação</translation>
     </message>
     <message>
         <source>filebrowser.footer.selected_count</source>

@@ -1,8 +1,11 @@
 #include "browser/BrowserModel.h"
+#include "browser/PasteOperation.h"
 #include "platform/EjectService.h"
+#include "platform/TrashService.h"
 #include "settings/L10n.h"
 #include "settings/Localization.h"
 #include "settings/ResourceBundle.h"
+#include "state/FileUrl.h"
 
 #include <QClipboard>
 #include <QDir>
@@ -15,6 +18,10 @@
 #include <QTest>
 
 #include <sys/mount.h>
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <fcntl.h>
 
 namespace {
 
@@ -374,6 +381,99 @@ private slots:
         QVERIFY(model.lastError().has_value());
         QCOMPARE(QFileInfo(base + "/big.mov").size(), 2 * 1024 * 1024);
         QCOMPARE(tree(disk), (QStringList{"Card", "Card/DCIM", "Card/DCIM/A.mov"}));
+    }
+
+    // Every entry is listed, whatever its name's bytes, and acts on those bytes; long names
+    // paste; copies keep their modification time; a link to a folder goes into that folder.
+    void everyEntryIsListedAndPastedWithItsBytes() {
+        const QByteArray folder = QFile::encodeName(base);
+        const QByteArray odd = folder + "/take \xff\xfe.mov";
+        const QByteArray longName = QByteArray(250, 'L') + ".mov";
+        for (const QByteArray& path : {odd, folder + "/" + longName}) {
+            QFile file;
+            QVERIFY(
+                file.open(std::fopen(path.constData(), "w"), QIODevice::WriteOnly, QFile::AutoCloseHandle));
+            file.write("bytes");
+        }
+        const timespec old[2] = {{0, UTIME_OMIT}, {1'000'000'000, 0}};
+        QCOMPARE(::utimensat(AT_FDCWD, odd.constData(), old, 0), 0);
+        QDir().mkpath(base + "/Card/DCIM");
+        QVERIFY(QFile::link(base + "/Card", base + "/Card/link"));
+
+        BrowserModel model;
+        const QList<BrowserItem> listing = model.items(urlOf(base));
+        QCOMPARE(listing.size(), 3);
+        const BrowserItem strange =
+            listing.at(2).name.startsWith(QLatin1String("take")) ? listing.at(2) : listing.at(1);
+        QCOMPARE(FileUrl::nativePath(strange.url), odd);
+
+        model.copyToClipboard(strange, false);
+        QDir().mkpath(base + "/out");
+        QVERIFY(pasteAndWait(model, base + "/out"));
+        QVERIFY2(!model.lastError(), qPrintable(model.lastError().value_or(QString())));
+        struct stat copied {};
+        QCOMPARE(::stat((folder + "/out/take \xff\xfe.mov").constData(), &copied), 0);
+        QCOMPARE(copied.st_mtim.tv_sec, 1'000'000'000);
+
+        model.copyToClipboard(itemFor(model, base + "/" + QString::fromLatin1(longName)), false);
+        QVERIFY(pasteAndWait(model, base + "/out"));
+        QVERIFY2(!model.lastError(), qPrintable(model.lastError().value_or(QString())));
+        QVERIFY(QFileInfo::exists(base + "/out/" + QString::fromLatin1(longName)));
+
+        model.copyToClipboard(itemFor(model, base + "/Card/link"), false);
+        QVERIFY(pasteAndWait(model, base + "/Card"));
+        QVERIFY2(!model.lastError(), qPrintable(model.lastError().value_or(QString())));
+        QCOMPARE(QFileInfo(base + "/Card/link 2").symLinkTarget(),
+                 QFileInfo(base + "/Card").absoluteFilePath());
+
+        model.rename(strange, QStringLiteral("renamed.mov"));
+        QVERIFY(!model.lastError());
+        QVERIFY(QFileInfo::exists(base + "/renamed.mov"));
+    }
+
+    // A cut is used up when its paste starts, and no second paste starts while one runs; a
+    // crashed paste's hidden leftover goes with the next listing.
+    void aCutPastesOnceAndLeftoversAreCleared() {
+        writeFile(base + "/A001.mov", QByteArray(1 << 20, 'a'));
+        QDir().mkpath(base + "/drive");
+        BrowserModel model;
+        model.copyToClipboard(itemFor(model, base + "/A001.mov"), true);
+        QSignalSpy finished(&model, &BrowserModel::pasteFinished);
+        model.paste(urlOf(base + "/drive"));
+        QVERIFY(!model.clipboard());
+        QVERIFY(!model.canPaste());
+        model.paste(urlOf(base + "/drive")); // nothing to paste, and one runs already
+        QVERIFY(finished.count() == 1 || finished.wait(10'000));
+        QTest::qWait(50);
+        QCOMPARE(finished.count(), 1);
+        QCOMPARE(QDir(base + "/drive").entryList(QDir::Files), QStringList{"A001.mov"});
+        QVERIFY(!QFileInfo::exists(base + "/A001.mov"));
+
+        const QByteArray leftover =
+            QFile::encodeName(base + "/drive/") + PasteOperation::temporaryName("B.mov");
+        QVERIFY(PasteOperation::isTemporaryName(PasteOperation::temporaryName(QByteArray(250, 'x'))));
+        QVERIFY(PasteOperation::temporaryName(QByteArray(250, 'x')).size() <= 255);
+        writeFile(QFile::decodeName(leftover), "half");
+        writeFile(base + "/drive/.B.mov.stowline-partial", "an offload's"); // not ours
+        model.open(itemFor(model, base + "/drive"));
+        (void)model.currentItems();
+        QVERIFY(!QFileInfo::exists(QFile::decodeName(leftover)));
+        QVERIFY(QFileInfo::exists(base + "/drive/.B.mov.stowline-partial"));
+    }
+
+    void aVolumeWithoutTrashSaysSo() {
+        struct NoTrash : TrashService {
+            std::optional<Failure> moveToTrash(const QByteArray&) override {
+                return Failure{Failure::Kind::noTrashOnVolume, QStringLiteral("Invalid cross-device link")};
+            }
+        } noTrash;
+        writeFile(base + "/C.mov", "c");
+        BrowserModel model(BrowserModel::Services{&noTrash, nullptr});
+        model.setRootItems({BrowserItem{urlOf(base), QStringLiteral("EVALCARD"), true, std::nullopt}});
+        model.moveToTrash(itemFor(model, base + "/C.mov"));
+        QVERIFY(model.lastError());
+        QVERIFY(model.lastError()->contains(QLatin1String("EVALCARD")));
+        QVERIFY(!model.lastError()->contains(QLatin1String("cross-device")));
     }
 
     void theSystemClipboardCarriesWhatFileManagersRead() {

@@ -7,6 +7,7 @@
 #include "settings/ResourceBundle.h"
 #include "ui/Buttons.h"
 #include "ui/CardState.h"
+#include "ui/ProgressCapsule.h"
 #include "ui/Theme.h"
 #include "ui/TransferCard.h"
 #include "ui/TransfersPanel.h"
@@ -16,6 +17,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLayout>
+#include <QPainter>
 #include <QTest>
 
 using Phase = TransferJob::Phase;
@@ -25,6 +27,47 @@ class TransfersPanelTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // At the panel's narrowest the longer name gives way first, so both stay readable.
+    void titleGivesTheLongerNameAwayFirst_data() {
+        QTest::addColumn<double>("label");
+        QTest::addColumn<double>("destination");
+        QTest::addColumn<double>("available");
+        QTest::addColumn<double>("labelWidth");
+        QTest::addColumn<double>("destinationWidth");
+        QTest::newRow("both fit") << 60.0 << 80.0 << 200.0 << 60.0 << 80.0;
+        QTest::newRow("the longer shrinks") << 60.0 << 120.0 << 150.0 << 60.0 << 90.0;
+        QTest::newRow("then both") << 60.0 << 120.0 << 100.0 << 50.0 << 50.0;
+    }
+    void titleGivesTheLongerNameAwayFirst() {
+        QFETCH(double, label);
+        QFETCH(double, destination);
+        QFETCH(double, available);
+        QFETCH(double, labelWidth);
+        QFETCH(double, destinationWidth);
+        const std::pair<double, double> widths = TransferCard::titleWidths(label, destination, available);
+        QCOMPARE(widths.first, labelWidth);
+        QCOMPARE(widths.second, destinationWidth);
+    }
+
+    // A cancelled job's bar is the bare track, however far it had gone.
+    void aCancelledBarLooksEmpty() {
+        QImage image(100, 8, QImage::Format_ARGB32);
+        for (const bool light : {true, false}) {
+            const Theme theme = Theme::forAppearance(light);
+            image.fill(theme.card);
+            QPainter p(&image);
+            const QColor track = theme.overlay(0.05, 0.05);
+            ProgressCapsule{0.8, track, track}.paint(p, QRectF(0, 0, 100, 8));
+            p.end();
+            QImage empty(100, 8, QImage::Format_ARGB32);
+            empty.fill(theme.card);
+            QPainter q(&empty);
+            ProgressCapsule{0, track, track}.paint(q, QRectF(0, 0, 100, 8));
+            q.end();
+            QCOMPARE(image.pixelColor(40, 4), empty.pixelColor(40, 4));
+        }
+    }
+
     void initTestCase() {
         ResourceBundle::setPathForTesting(QStringLiteral(STOWLINE_BUNDLE_DIR));
         Localization::setOverride(stowline::SupportedLanguage::en);

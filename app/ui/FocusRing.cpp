@@ -1,0 +1,105 @@
+#include "ui/FocusRing.h"
+
+#include "ui/Theme.h"
+
+#include <QApplication>
+#include <QFocusEvent>
+#include <QPainter>
+
+namespace {
+
+// Sits above the focused control in its parent, passing every click through.
+class RingOverlay : public QWidget {
+public:
+    explicit RingOverlay(QWidget* parent) : QWidget(parent) {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setAttribute(Qt::WA_NoSystemBackground);
+        setFocusPolicy(Qt::NoFocus);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(QPen(Theme::current().accent, 2));
+        p.setBrush(Qt::NoBrush);
+        p.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 8, 8);
+    }
+};
+
+bool isKeyboardReason(Qt::FocusReason reason) {
+    return reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||
+           reason == Qt::ShortcutFocusReason;
+}
+
+} // namespace
+
+FocusRing::FocusRing(QObject* parent) : QObject(parent) {
+    qApp->installEventFilter(this);
+}
+
+FocusRing::~FocusRing() {
+    delete overlay_;
+}
+
+QWidget* FocusRing::target() const {
+    return overlay_ && overlay_->isVisible() ? target_.data() : nullptr;
+}
+
+bool FocusRing::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::FocusIn:
+        if (auto* widget = qobject_cast<QWidget*>(watched); widget && widget->hasFocus()) {
+            follow(isKeyboardReason(static_cast<QFocusEvent*>(event)->reason()) ? widget : nullptr);
+        }
+        break;
+    case QEvent::FocusOut:
+        // A menu or another window taking the focus for a while leaves the ring in place.
+        if (watched == target_ && static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason &&
+            static_cast<QFocusEvent*>(event)->reason() != Qt::ActiveWindowFocusReason) {
+            follow(nullptr);
+        }
+        break;
+    case QEvent::Move:
+    case QEvent::Resize:
+    case QEvent::Show:
+    case QEvent::Hide:
+    case QEvent::ZOrderChange:
+        if (watched == target_) {
+            place();
+        }
+        break;
+    default:
+        break;
+    }
+    return false;
+}
+
+void FocusRing::follow(QWidget* target) {
+    target_ = target;
+    QWidget* parent = target ? target->parentWidget() : nullptr;
+    if (parent == nullptr || target->isWindow()) {
+        if (overlay_) {
+            overlay_->hide();
+        }
+        return;
+    }
+    if (!overlay_ || overlay_->parentWidget() != parent) {
+        delete overlay_;
+        overlay_ = new RingOverlay(parent);
+    }
+    place();
+}
+
+void FocusRing::place() {
+    if (!overlay_ || !target_) {
+        return;
+    }
+    if (!target_->isVisible()) {
+        overlay_->hide();
+        return;
+    }
+    overlay_->setGeometry(target_->geometry().adjusted(-outset, -outset, outset, outset));
+    overlay_->show();
+    overlay_->raise();
+}
