@@ -100,9 +100,9 @@ private slots:
         const QString root = bench->root;
         writeFile(root + "/A001/a.mov", 2000);
         QDir().mkpath(root + "/drive");
-        state.addSources({fileUrl(root + "/A001")});
-        state.addDestinations({fileUrl(root + "/drive")});
-        state.startTransfer();
+        QVERIFY(addSources(state, {fileUrl(root + "/A001")}));
+        QVERIFY(addDestinations(state, {fileUrl(root + "/drive")}));
+        QVERIFY(start(state));
         QTRY_VERIFY_WITH_TIMEOUT(noActiveJobs(state), 60000);
         QCOMPARE(state.jobs().front()->phase(), TransferJob::Phase::done);
         QVERIFY(QFile::exists(root + "/drive/A001/a.mov"));

@@ -66,8 +66,17 @@ private slots:
 
         job.apply(engineEvent(EngineEvent::Scanned{3, 200}));
         QCOMPARE(job.totalBytes(), 200);
-        job.apply(
-            engineEvent(EngineEvent::FileStarted{0, 3, "card/DCIM/A001.mov", stowline::FilePhase::copying}));
+        QCOMPARE(job.scannedFileCount(), 3);
+        // Reading a copy that was already on a drive is not verifying a fresh one.
+        const auto started = [&](int index, stowline::FilePhase phase) {
+            job.apply(engineEvent(EngineEvent::FileStarted{index, 3, "card/DCIM/A001.mov", phase}));
+            return job.checkingExistingCopies();
+        };
+        QVERIFY(started(0, stowline::FilePhase::verifying));
+        QVERIFY(!started(0, stowline::FilePhase::copying));
+        QVERIFY(!started(0, stowline::FilePhase::verifying));
+        QVERIFY(started(1, stowline::FilePhase::verifying));
+        QVERIFY(!started(1, stowline::FilePhase::copying));
         QCOMPARE(job.currentFileName(), QStringLiteral("A001.mov"));
         job.apply(engineEvent(EngineEvent::Progress{50, 200, 1.0}));
         QCOMPARE(job.pct(), 0.25);
