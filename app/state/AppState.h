@@ -195,6 +195,7 @@ private:
     void storeNewDestinations(const QList<QUrl>& urls, const QList<PathProbe>& probes);
     void scanInBackground(const QUuid& sourceID, const QUrl& url);
     void storeScan(const QUuid& sourceID, qint64 fileCount, qint64 totalBytes);
+    void forgetIconsOfChangedMounts(const QList<Mount>& before);
     void rebuildDisks(const QList<MountedVolume>& visible);
     void dropItemsOffTheTable();
     /// Asks the drives for the volumes' capacities, the destinations' space and hash logs,

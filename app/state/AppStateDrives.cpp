@@ -195,17 +195,40 @@ void AppState::storeNewDestinations(const QList<QUrl>& urls, const QList<PathPro
 }
 
 void AppState::refreshDisks() {
-    FileIconCache::clear();
     QList<MountedVolume> visible;
     if (volumes_) {
         visible = volumes_->mountedVolumes();
-        mounts_ = volumes_->mounts();
+        const QList<Mount> before = std::exchange(mounts_, volumes_->mounts());
+        forgetIconsOfChangedMounts(before);
         // Paths are shown by the volumes mounted now, not those of the start-up.
         DisplayPath::setVolumes(visible);
+    } else {
+        FileIconCache::clear();
     }
     rebuildDisks(visible);
     dropItemsOffTheTable();
     measureDrives();
+}
+
+void AppState::forgetIconsOfChangedMounts(const QList<Mount>& before) {
+    if (before.isEmpty()) {
+        FileIconCache::clear();
+        return;
+    }
+    // Only what lies on a volume that came or went looks different now. Every other icon
+    // stays: looking it up again would read its drive, and a dead one would not answer.
+    QStringList changed;
+    for (const Mount& mount : before) {
+        if (!mounts_.contains(mount)) {
+            changed.append(mount.mountPoint);
+        }
+    }
+    for (const Mount& mount : std::as_const(mounts_)) {
+        if (!before.contains(mount)) {
+            changed.append(mount.mountPoint);
+        }
+    }
+    FileIconCache::clearUnder(changed);
 }
 
 void AppState::rebuildDisks(const QList<MountedVolume>& visible) {

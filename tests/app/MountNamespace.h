@@ -1,7 +1,10 @@
 #pragma once
 // Tests that mount (tmpfs, FUSE) run in a mount namespace of their own: their mounts are
 // invisible to the rest of the machine and vanish with the test process, however it ends.
-#include <QCoreApplication>
+#include <QApplication>
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
 #include <QString>
 #include <QTest>
 
@@ -34,13 +37,46 @@ inline void enter() {
     refusal().clear();
 }
 
+/// A small tmpfs mounted for one test, unmounted on every way out (unless unmounted first).
+class Tmpfs {
+public:
+    explicit Tmpfs(const QString& where, const char* size = "size=8m") : where_(QFile::encodeName(where)) {
+        QDir().mkpath(where);
+        if (::mount("tmpfs", where_.constData(), "tmpfs", 0, size) == 0) {
+            mounted_ = true;
+        } else {
+            error_ = QString::fromLocal8Bit(std::strerror(errno));
+        }
+    }
+    ~Tmpfs() { unmount(); }
+    Tmpfs(const Tmpfs&) = delete;
+    Tmpfs& operator=(const Tmpfs&) = delete;
+
+    [[nodiscard]] bool mounted() const { return mounted_; }
+    [[nodiscard]] const QString& error() const { return error_; }
+    /// Unmounts now; the folder stays behind, empty, as after a real unmount.
+    bool unmount() {
+        if (mounted_ && ::umount2(where_.constData(), 0) != 0) {
+            ::umount2(where_.constData(), MNT_DETACH);
+        }
+        const bool was = mounted_;
+        mounted_ = false;
+        return was;
+    }
+
+private:
+    QByteArray where_;
+    bool mounted_ = false;
+    QString error_;
+};
+
 } // namespace MountNamespace
 
-/// QTEST_GUILESS_MAIN, in a mount namespace of the test's own.
+/// QTEST_MAIN, in a mount namespace of the test's own.
 #define STOWLINE_MOUNT_TEST_MAIN(TestObject)                                                                 \
     int main(int argc, char* argv[]) {                                                                       \
         MountNamespace::enter();                                                                             \
-        QCoreApplication app(argc, argv);                                                                    \
+        QApplication app(argc, argv);                                                                        \
         TestObject tc;                                                                                       \
         QTEST_SET_MAIN_SOURCE_PATH                                                                           \
         return QTest::qExec(&tc, argc, argv);                                                                \
