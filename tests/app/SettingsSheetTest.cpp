@@ -6,6 +6,7 @@
 #include "settings/Appearance.h"
 #include "settings/L10n.h"
 #include "settings/Localization.h"
+#include "settings/Preferences.h"
 #include "settings/ReportSettings.h"
 #include "settings/ResourceBundle.h"
 #include "settings/UpdateSettings.h"
@@ -144,6 +145,28 @@ private slots:
         QVERIFY(!appearance->isLight());
         view->setShowsSettings(true);
         QVERIFY(window->findChild<SettingsSheet*>());
+    }
+
+    // A preferences file that cannot be written (here a folder stands in its place) is said
+    // once, on the sheet, not swallowed; the choices still apply for this run. Last: the
+    // store keeps its failure for the rest of the process.
+    void unwritablePreferencesAreSaidOnce() {
+        QVERIFY(sheet->unsavedWarning()->isHidden());
+        const QString file = Preferences::store().fileName();
+        QFile::remove(file);
+        QVERIFY(QDir().mkpath(file));
+        const bool light = appearance->isLight();
+        (light ? sheet->darkButton() : sheet->lightButton())->click();
+        QCOMPARE(appearance->isLight(), !light);
+        QVERIFY(!sheet->unsavedWarning()->isHidden());
+        QCOMPARE(sheet->unsavedWarning()->text(), L10n::t("settings.preferences_unwritable"));
+        (light ? sheet->lightButton() : sheet->darkButton())->click();
+        const QList<ThemedText*> texts = sheet->findChildren<ThemedText*>();
+        QCOMPARE(
+            std::count_if(texts.cbegin(), texts.cend(),
+                          [&](ThemedText* text) { return text->text() == sheet->unsavedWarning()->text(); }),
+            1);
+        QVERIFY(QDir(file).removeRecursively());
     }
 
 private:

@@ -211,6 +211,26 @@ private slots:
         QCOMPARE(job.currentFileName(), QString());
     }
 
+    // A second run onto a drive that already holds the files only reads those copies: the
+    // job says so (rather than a speed of nothing) until it ends; a first run never does.
+    void rerunChecksExistingCopies() {
+        QTemporaryDir src;
+        QTemporaryDir dest;
+        writeFile(src.filePath("card/a.bin"), 3000);
+        writeFile(src.filePath("card/b.bin"), 2000, 'k');
+        for (const bool rerun : {false, true}) {
+            TransferJob job({source(src.filePath("card"), 5000)}, {FileUrl::fromPath(dest.path())});
+            bool seen = false;
+            connect(&job, &TransferJob::checkingExistingCopiesChanged, this,
+                    [&] { seen = seen || job.checkingExistingCopies(); });
+            job.start();
+            QTRY_VERIFY_WITH_TIMEOUT(!job.isActive(), 30000);
+            QCOMPARE(job.phase(), Phase::done);
+            QCOMPARE(seen, rerun);
+            QVERIFY(!job.checkingExistingCopies());
+        }
+    }
+
     void destroyedWhileRunningDeliversNothing() {
         QTemporaryDir src;
         QTemporaryDir dest;
