@@ -13,6 +13,7 @@
 #include "ui/MainView.h"
 #include "ui/MainWindow.h"
 #include "ui/RenderStats.h"
+#include "ui/ScreenshotDemo.h"
 #include "ui/SlotPanel.h"
 #include "ui/Theme.h"
 #include "ui/WindowWiring.h"
@@ -53,6 +54,13 @@ int main(int argc, char* argv[]) {
     AppState::Services services;
     services.volumes = &volumes;
     services.openPanels = &openPanels;
+    QList<QUrl> demoDestinations;
+    for (const QString& path :
+         qEnvironmentVariable("STOWLINE_DEMO_DESTINATIONS").split(QLatin1Char(':'), Qt::SkipEmptyParts)) {
+        demoDestinations.append(FileUrl::fromPath(QFileInfo(path).absoluteFilePath()));
+    }
+    const QString demoReport = ScreenshotDemo::requestedReport();
+    ScreenshotDemo::prepare(services, demoReport, demoDestinations);
     // Created once and alive until the process ends; it fills the volume list itself.
     AppState state(services);
 
@@ -73,13 +81,9 @@ int main(int argc, char* argv[]) {
         }
     }
     state.addSources(sources);
-    const QString demoDestinations = qEnvironmentVariable("STOWLINE_DEMO_DESTINATIONS");
-    if (!demoDestinations.isEmpty()) {
-        QList<QUrl> destinations;
-        for (const QString& path : demoDestinations.split(QLatin1Char(':'), Qt::SkipEmptyParts)) {
-            destinations.append(FileUrl::fromPath(QFileInfo(path).absoluteFilePath()));
-        }
-        state.addDestinations(destinations);
+    state.addDestinations(demoDestinations);
+    if (!demoReport.isEmpty()) {
+        ScreenshotDemo::run(state, demoReport);
     }
     window.show();
     // The screenshot script's picture of a check's report: check this destination at once.

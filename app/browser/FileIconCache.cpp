@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -158,6 +159,16 @@ QPixmap icon(const QString& path, double size) {
 
 void clear() {
     entries().clear();
+}
+
+void clearUnder(const QStringList& folders) {
+    entries().removeIf([&](const QHash<QString, QPixmap>::iterator entry) {
+        const QString path = entry.key().section(QLatin1Char('|'), 1);
+        return std::any_of(folders.cbegin(), folders.cend(), [&](const QString& folder) {
+            return path == folder ||
+                   path.startsWith(folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'));
+        });
+    });
 }
 
 int count() {

@@ -4,7 +4,7 @@
 #include <QFileInfo>
 #include <QSet>
 
-#include <sys/statvfs.h>
+#include <sys/sysmacros.h>
 
 namespace MountInfo {
 namespace {
@@ -97,6 +97,16 @@ QList<Entry> parse(const QByteArray& text) {
         entry.mountPoint = decodeOctal(fields[4]);
         entry.fsType = decodeOctal(fields[separator + 1]);
         entry.source = decodeOctal(fields[separator + 2]);
+        const QList<QByteArray> numbers = fields[2].split(':');
+        if (numbers.size() == 2) {
+            bool majorOk = false;
+            bool minorOk = false;
+            const uint major = numbers[0].toUInt(&majorOk);
+            const uint minor = numbers[1].toUInt(&minorOk);
+            if (majorOk && minorOk) {
+                entry.device = makedev(major, minor);
+            }
+        }
         if (!entry.mountPoint.startsWith(QLatin1Char('/'))) {
             continue;
         }
@@ -169,6 +179,7 @@ QList<MountedVolume> volumes(const QByteArray& mountInfoText, const QHash<QStrin
         }
         MountedVolume volume;
         volume.mountPoint = entry.mountPoint;
+        volume.device = entry.device;
         volume.name = labels.value(canonicalDevice(entry.source));
         if (volume.name.isEmpty()) {
             volume.name = entry.mountPoint == QLatin1String("/") ? rootFallbackName
@@ -181,16 +192,18 @@ QList<MountedVolume> volumes(const QByteArray& mountInfoText, const QHash<QStrin
     return result;
 }
 
-void fillCapacities(QList<MountedVolume>& volumes) {
-    for (MountedVolume& volume : volumes) {
-        struct statvfs figures {};
-        const QByteArray path = QFile::encodeName(volume.mountPoint);
-        if (::statvfs(path.constData(), &figures) == 0) {
-            volume.totalBytes = static_cast<qint64>(figures.f_blocks) * static_cast<qint64>(figures.f_frsize);
-        } else {
-            volume.totalBytes = -1;
-        }
+QList<Mount> mounts(const QByteArray& mountInfoText) {
+    QList<Mount> result;
+    for (const Entry& entry : parse(mountInfoText)) {
+        result.removeIf([&](const Mount& other) { return other.mountPoint == entry.mountPoint; });
+        result.append(Mount{entry.mountPoint, entry.device});
     }
+    return result;
+}
+
+QList<Mount> systemMounts() {
+    QFile table(QStringLiteral("/proc/self/mountinfo"));
+    return table.open(QIODevice::ReadOnly) ? mounts(table.readAll()) : QList<Mount>();
 }
 
 QString rootLabel(const QByteArray& mountInfoText, const QHash<QString, QString>& labels) {

@@ -16,6 +16,7 @@ struct Entry {
     QString mountPoint; ///< absolute path
     QString fsType;     ///< "ext4", "fuse.sshfs" …
     QString source;     ///< "/dev/sdb1", "tmpfs", "server:/share" …
+    quint64 device = 0; ///< the file system's device number, from "major:minor"
 
     bool operator==(const Entry&) const = default;
 };
@@ -45,14 +46,17 @@ struct Entry {
 /// The user-visible volumes of a mountinfo text, in its order. A mount point listed twice
 /// (one mount stacked on another) appears once, with the topmost mount's data. Names are
 /// the label of the source device, else the mount point's last component, trimmed; "/"
-/// without a label gets `rootFallbackName`. `totalBytes` stays -1 (see withCapacities).
+/// without a label gets `rootFallbackName`. `totalBytes` stays -1: measuring it may wait on the drive.
 [[nodiscard]] QList<MountedVolume> volumes(const QByteArray& mountInfoText,
                                            const QHash<QString, QString>& labels,
                                            const QString& rootFallbackName);
 
-/// Fills `totalBytes` by statvfs (f_blocks × f_frsize); -1 where it fails. May block on a
-/// slow drive.
-void fillCapacities(QList<MountedVolume>& volumes);
+/// Every mount of a mountinfo text in table order, a stacked mount point once (topmost).
+[[nodiscard]] QList<Mount> mounts(const QByteArray& mountInfoText);
+
+/// The system's table, /proc/self/mountinfo, as mounts(); empty when it cannot be read.
+/// Reading it never waits on a drive.
+[[nodiscard]] QList<Mount> systemMounts();
 
 /// The label of the device mounted at "/", or "" when it has none.
 [[nodiscard]] QString rootLabel(const QByteArray& mountInfoText, const QHash<QString, QString>& labels);

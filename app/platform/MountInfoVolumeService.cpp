@@ -39,10 +39,12 @@ QList<MountedVolume> MountInfoVolumeService::mountedVolumes() {
         return {};
     }
     const QByteArray text = table.readAll();
-    QList<MountedVolume> list =
-        MountInfo::volumes(text, MountInfo::labelsByDevice(byLabelFolder_), QSysInfo::machineHostName());
-    MountInfo::fillCapacities(list);
-    return list;
+    return MountInfo::volumes(text, MountInfo::labelsByDevice(byLabelFolder_), QSysInfo::machineHostName());
+}
+
+QList<Mount> MountInfoVolumeService::mounts() {
+    QFile table(mountInfoPath_);
+    return table.open(QIODevice::ReadOnly) ? MountInfo::mounts(table.readAll()) : QList<Mount>();
 }
 
 #include "moc_MountInfoVolumeService.cpp"

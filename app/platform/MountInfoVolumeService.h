@@ -23,9 +23,12 @@ public:
                                     QString byLabelFolder = QStringLiteral("/dev/disk/by-label"));
     ~MountInfoVolumeService() override;
 
-    /// Reads the table afresh, with capacities by statvfs (which may wait on a slow drive).
-    /// "/" without a label is named after the machine's host name.
+    /// Reads the table afresh. Capacities stay unknown: statvfs may wait on a slow or dead
+    /// drive, so the application state measures them off the main thread. "/" without a
+    /// label is named after the machine's host name.
     [[nodiscard]] QList<MountedVolume> mountedVolumes() override;
+    /// Every mount of the table read afresh.
+    [[nodiscard]] QList<Mount> mounts() override;
 
     static constexpr int debounceMilliseconds = 250;
 

@@ -136,7 +136,7 @@ void setOverride(std::optional<stowline::SupportedLanguage> language) {
     } else {
         store.remove(overrideKey);
     }
-    store.sync();
+    Preferences::save();
     state().override = language;
     refresh();
 }

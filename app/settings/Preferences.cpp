@@ -1,6 +1,14 @@
 #include "settings/Preferences.h"
 
 namespace Preferences {
+namespace {
+
+bool& lastSaveFailed() {
+    static bool failed = false;
+    return failed;
+}
+
+} // namespace
 
 QSettings& store() {
     static QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Stowline"),
@@ -25,7 +33,17 @@ bool readBool(const QString& key, bool fallback) {
 
 void writeBool(const QString& key, bool value) {
     store().setValue(key, value ? QStringLiteral("true") : QStringLiteral("false"));
+    save();
+}
+
+void save() {
     store().sync();
+    // The store keeps its first error: once a write failed, this run's values stay unsaved.
+    lastSaveFailed() = store().status() == QSettings::AccessError;
+}
+
+bool cannotSave() {
+    return lastSaveFailed() || !store().isWritable();
 }
 
 } // namespace Preferences

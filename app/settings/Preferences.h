@@ -12,5 +12,10 @@ namespace Preferences {
 [[nodiscard]] bool readBool(const QString& key, bool fallback);
 /// Stores a boolean as "true" or "false" and flushes it to disk.
 void writeBool(const QString& key, bool value);
+/// Flushes what was set to disk, noting whether that worked.
+void save();
+/// True when the last save failed or the store's file cannot be written: the values set
+/// hold for this run only, and the next start reads the old ones.
+[[nodiscard]] bool cannotSave();
 
 } // namespace Preferences

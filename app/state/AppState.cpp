@@ -1,6 +1,5 @@
 #include "state/AppState.h"
 
-#include "browser/FileIconCache.h"
 #include "platform/OpenPanelService.h"
 #include "platform/VolumeService.h"
 #include "settings/L10n.h"
@@ -8,10 +7,6 @@
 
 #include "stowline/ByteFormat.h"
 
-#include <QCoreApplication>
-#include <QFileInfo>
-#include <QMetaObject>
-#include <QThreadPool>
 #include <QTimer>
 
 #include <algorithm>
@@ -35,6 +30,9 @@ AppState::AppState(Services services, QObject* parent)
             return stowline::FileScanner::scan(items);
         };
     }
+    retry_.setSingleShot(true);
+    retry_.setInterval(services_.retryAfter);
+    connect(&retry_, &QTimer::timeout, this, &AppState::measureDrives);
     refreshDisks();
     if (volumes_) {
         // The connection dies with this object, so the handler never sees a dead state.
@@ -87,87 +85,6 @@ void AppState::clearDiskFullAlert() {
     setDiskFullAlert(std::nullopt);
 }
 
-void AppState::addSources(const QList<QUrl>& urls) {
-    bool changed = false;
-    for (const QUrl& raw : urls) {
-        const QUrl url = FileUrl::cleaned(raw);
-        const bool present = std::any_of(sources_.cbegin(), sources_.cend(),
-                                         [&](const SourceItem& s) { return s.url == url; });
-        if (present) {
-            continue;
-        }
-        SourceItem item;
-        item.id = QUuid::createUuid();
-        item.url = url;
-        item.isDirectory = FileUrl::isDirectory(url);
-        sources_.append(item);
-        changed = true;
-        scanInBackground(item.id, url);
-    }
-    if (changed) {
-        emit sourcesChanged();
-    }
-}
-
-void AppState::scanInBackground(const QUuid& sourceID, const QUrl& url) {
-    QPointer<AppState> guard(this);
-    auto scan = services_.scan;
-    const std::filesystem::path path = FileUrl::toPath(url);
-    QThreadPool::globalInstance()->start([guard, scan, path, sourceID] {
-        qint64 count = 0;
-        qint64 bytes = 0;
-        try {
-            for (const stowline::ScannedFile& file : scan({path})) {
-                ++count;
-                bytes += file.size;
-            }
-        } catch (...) {
-            // An unreadable source shows as scanned with nothing in it.
-            count = 0;
-            bytes = 0;
-        }
-        // The application object outlives every state; the guard tells whether this one is gone.
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [guard, sourceID, count, bytes] {
-                if (guard) {
-                    guard->storeScan(sourceID, count, bytes);
-                }
-            },
-            Qt::QueuedConnection);
-    });
-}
-
-void AppState::storeScan(const QUuid& sourceID, qint64 fileCount, qint64 totalBytes) {
-    for (SourceItem& item : sources_) {
-        if (item.id == sourceID) {
-            item.fileCount = fileCount;
-            item.totalBytes = totalBytes;
-            item.scanned = true;
-            emit sourcesChanged();
-            return;
-        }
-    }
-}
-
-void AppState::addDestinations(const QList<QUrl>& urls) {
-    bool changed = false;
-    for (const QUrl& raw : urls) {
-        const QUrl url = FileUrl::cleaned(raw);
-        const bool present = std::any_of(destinations_.cbegin(), destinations_.cend(),
-                                         [&](const DestItem& d) { return d.url == url; });
-        if (present || !FileUrl::isDirectory(url)) {
-            continue;
-        }
-        destinations_.append(
-            DestItem{QUuid::createUuid(), url, services_.freeSpace(url), services_.totalSpace(url)});
-        changed = true;
-    }
-    if (changed) {
-        emit destinationsChanged();
-    }
-}
-
 void AppState::removeSource(const QUuid& id) {
     if (sources_.removeIf([&](const SourceItem& s) { return s.id == id; }) > 0) {
         emit sourcesChanged();
@@ -214,48 +131,6 @@ void AppState::pickDestinations() {
                                });
 }
 
-void AppState::refreshDisks() {
-    FileIconCache::clear();
-
-    QList<DiskItem> disks;
-    if (volumes_) {
-        for (const MountedVolume& volume : volumes_->mountedVolumes()) {
-            const QUrl url = FileUrl::fromPath(volume.mountPoint);
-            QString name = volume.name.trimmed();
-            if (name.isEmpty()) {
-                name = FileUrl::lastComponent(url).trimmed();
-            }
-            disks.append(DiskItem{url, name, std::max<qint64>(volume.totalBytes, 0)});
-        }
-    }
-    if (disks != disks_) {
-        disks_ = std::move(disks);
-        emit disksChanged();
-    }
-
-    bool destinationsChangedNow = false;
-    for (DestItem& dest : destinations_) {
-        const qint64 freeBytes = services_.freeSpace(dest.url);
-        const qint64 capacity = services_.totalSpace(dest.url);
-        if (freeBytes != dest.freeBytes || capacity != dest.capacityBytes) {
-            dest.freeBytes = freeBytes;
-            dest.capacityBytes = capacity;
-            destinationsChangedNow = true;
-        }
-    }
-
-    const auto gone = [](const QUrl& url) { return !FileUrl::exists(url); };
-    if (sources_.removeIf([&](const SourceItem& s) { return gone(s.url); }) > 0) {
-        emit sourcesChanged();
-    }
-    if (destinations_.removeIf([&](const DestItem& d) { return gone(d.url); }) > 0) {
-        destinationsChangedNow = true;
-    }
-    if (destinationsChangedNow) {
-        emit destinationsChanged();
-    }
-}
-
 QList<SourceItem> AppState::pendingSources() const {
     QList<SourceItem> pending;
     for (const SourceItem& item : sources_) {
@@ -287,14 +162,17 @@ QString AppState::pendingSummaryLabel() const {
 QString AppState::totalSpeedLabel() const {
     double total = 0.0;
     bool anyRunning = false;
+    bool anyPaused = false;
     for (const auto& job : jobs_) {
         if (job->phase() == TransferJob::Phase::running) {
             anyRunning = true;
             total += job->speedBps();
         }
+        anyPaused = anyPaused || job->phase() == TransferJob::Phase::paused;
     }
     if (!anyRunning) {
-        return L10n::t("appstate.idle");
+        // A paused job is not idle: it waits for the user.
+        return L10n::t(anyPaused ? "transfers.paused" : "appstate.idle");
     }
     return QString::fromStdString(stowline::ByteFormat::speed(total));
 }

@@ -2,19 +2,28 @@
 #include "state/DestItem.h"
 #include "state/DiskItem.h"
 #include "state/DriveCheckJob.h"
+#include "state/PathProbe.h"
 #include "state/SourceItem.h"
+#include "state/StartCheck.h"
 #include "state/TransferJob.h"
 
 #include "stowline/CopyEngine.h"
 #include "stowline/FileScanner.h"
 
+#include "platform/VolumeService.h"
+
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <QString>
+#include <QStringList>
+#include <QTimer>
 #include <QUrl>
 #include <QUuid>
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -22,10 +31,14 @@
 #include <vector>
 
 class OpenPanelService;
-class VolumeService;
 
 /// The observable state behind the main window: sources, destinations, volumes, transfer
 /// jobs (newest first) and the four prompts the window shows. Main thread only.
+///
+/// Nothing here waits on a drive: whatever may touch a slow or dead file system (adding an
+/// item, space figures, the start's checks, scans) runs on a thread of its own with a time
+/// limit and comes back on the main thread; figures that do not come in time are unknown
+/// and asked again later.
 ///
 /// Jobs are shared: the list holds one reference and the open report dialog another, so a
 /// job cleared from the list stays valid while its report is shown. Jobs leaving the list
@@ -72,6 +85,11 @@ public:
         stowline::CopyEngine::Options engineOptions;
         /// Runs a drive check on its worker thread (test seam; the real check when empty).
         DriveCheckJob::Runner driveCheck;
+        /// How long the window waits for a drive before counting its answer as unknown.
+        std::chrono::milliseconds spaceLimit{3000}; ///< space figures
+        std::chrono::milliseconds checkLimit{
+            10000}; ///< adding items, the start's checks (a drive may spin up)
+        std::chrono::milliseconds retryAfter{10000}; ///< figures that did not come are asked again
     };
 
     /// The real services, with no volume list and no open panels.
@@ -102,16 +120,22 @@ public:
     void clearSpaceWarning();
     void clearDiskFullAlert();
 
-    /// Adds each URL not already present as a pending source and measures it in the background.
+    /// Adds each URL not already present as a pending source and measures it in the
+    /// background. The items appear once their drive has answered (see addingItems).
     void addSources(const QList<QUrl>& urls);
-    /// Adds each existing folder not already present as a destination.
+    /// Adds each existing folder not already present as a destination, once its drive has
+    /// answered; nothing is added from a drive that does not answer within the check limit.
     void addDestinations(const QList<QUrl>& urls);
+    /// True while some added URLs wait for their drive.
+    [[nodiscard]] bool addingItems() const { return addsInFlight_ > 0; }
     void removeSource(const QUuid& id);
     void removeDestination(const QUuid& id);
     /// Show an open panel (one at a time) and add what the user confirms.
     void pickSources();
     void pickDestinations();
-    /// Renews the volume list and the destinations' space, and drops items whose path is gone.
+    /// Renews the volume list and the paths shown for it, drops the items whose volume left
+    /// the mount table, then asks the drives afresh for space figures and for the items'
+    /// paths (an item whose path is gone leaves).
     void refreshDisks();
 
     [[nodiscard]] QList<SourceItem> pendingSources() const;
@@ -123,17 +147,22 @@ public:
     /// Removes a destination row of a finished job; the job goes when its last row goes.
     void dismissDestination(TransferJob* job, const QUuid& rowID);
 
-    /// The start button: refuses (startError), warns (spaceWarning) or launches a job.
+    /// The start button: reads the drives in the background, then refuses (startError),
+    /// warns (spaceWarning) or launches a job. Ignored while an earlier start is being checked.
     void startTransfer();
-    /// Launches the warned batch, as far as it is still pending.
+    /// Launches the warned batch, as far as it is still pending, once its drives are
+    /// checked to be the ones it was added from.
     void confirmStartDespiteSpace();
+    /// True while a start waits for the drives' answers.
+    [[nodiscard]] bool startPending() const { return startPending_; }
     /// Disk-full answers; both close the prompt.
     void resumeAfterDiskFull();
     void dropFullDestination();
 
     /// The running check of a destination folder, or null.
     [[nodiscard]] const DriveCheckJob* driveCheck(const QUrl& root) const;
-    /// False while `root` is being checked or an active job writes to it.
+    /// False while `root` is being checked or an active job writes to it, and for a listed
+    /// destination that holds no hash list (nothing to check it against).
     [[nodiscard]] bool canCheckDrive(const QUrl& root) const;
     /// Reads every file the drive's hash lists name again, in the background; does nothing
     /// when canCheckDrive is false. At the end (unless cancelled) a notification is sent and
@@ -156,16 +185,33 @@ signals:
     void reportJobChanged();
     void startErrorChanged();
     void spaceWarningChanged();
+    void startPendingChanged();
     /// A drive check started, moved on (at most ten times a second) or ended.
     void driveChecksChanged();
     void driveCheckReportChanged();
 
 private:
+    void storeNewSources(const QList<QUrl>& urls, const QList<PathProbe>& probes);
+    void storeNewDestinations(const QList<QUrl>& urls, const QList<PathProbe>& probes);
     void scanInBackground(const QUuid& sourceID, const QUrl& url);
     void storeScan(const QUuid& sourceID, qint64 fileCount, qint64 totalBytes);
+    void forgetIconsOfChangedMounts(const QList<Mount>& before);
+    void rebuildDisks(const QList<MountedVolume>& visible);
+    void dropItemsOffTheTable();
+    /// Asks the drives for the volumes' capacities, the destinations' space and hash logs,
+    /// and whether the items' paths still exist.
+    void measureDrives();
+    void storeDiskCapacity(const QString& mountPoint, std::optional<qint64> total);
+    void storeDestinationProbe(const QUuid& id, const std::optional<PathProbe>& probe);
+    void scheduleRetry();
+    [[nodiscard]] QList<Mount> currentMounts() const;
+    void checkDrivesThenStart(const QList<SourceItem>& batch, bool confirmed);
+    void finishStart(const QList<QUuid>& batchIDs, bool confirmed,
+                     const std::optional<StartCheck::Result>& checked);
+    void continueStart(const QList<SourceItem>& batch, const StartCheck::Result& checked);
     void launchTransfer(const QList<SourceItem>& batch);
     void updateSources(const TransferJob& job);
-    [[nodiscard]] bool destinationInsideSource(const QList<SourceItem>& pending) const;
+    void setStartPending(bool pending);
     void retireJobs(std::vector<std::shared_ptr<TransferJob>> removed);
     void setStartError(std::optional<QString> error);
     void setSpaceWarning(std::optional<SpaceWarning> warning);
@@ -177,6 +223,14 @@ private:
     QList<SourceItem> sources_;
     QList<DestItem> destinations_;
     QList<DiskItem> disks_;
+    QList<Mount> mounts_;
+    QHash<QString, qint64> diskCapacities_; ///< mount point → last measured capacity
+    QStringList unmeasuredDisks_;           ///< mount points whose capacity the service left unknown
+    int addsInFlight_ = 0;
+    QSet<QUrl> addingSources_;
+    QSet<QUrl> addingDestinations_;
+    bool startPending_ = false;
+    QTimer retry_;
     bool pickerOpen_ = false;
     std::vector<std::shared_ptr<TransferJob>> jobs_;
     std::vector<std::shared_ptr<TransferJob>> retired_;

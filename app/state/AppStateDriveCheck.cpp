@@ -23,8 +23,14 @@ bool AppState::canCheckDrive(const QUrl& root) const {
     if (root.isEmpty() || driveCheck(root) != nullptr) {
         return false;
     }
-    // Files still being written would read as changed or missing.
     const QUrl cleaned = FileUrl::cleaned(root);
+    // A drive that never received a job has no hash list to check against.
+    const auto listed = std::find_if(destinations_.cbegin(), destinations_.cend(),
+                                     [&](const DestItem& dest) { return dest.url == cleaned; });
+    if (listed != destinations_.cend() && !listed->hasHashLog) {
+        return false;
+    }
+    // Files still being written would read as changed or missing.
     return std::none_of(jobs_.cbegin(), jobs_.cend(), [&](const auto& job) {
         return job->isActive() && std::any_of(job->destinations().cbegin(), job->destinations().cend(),
                                               [&](const TransferJob::DestinationStatus& row) {

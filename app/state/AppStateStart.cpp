@@ -2,40 +2,14 @@
 
 #include "settings/L10n.h"
 #include "state/FileUrl.h"
+#include "state/SlowCall.h"
 
 #include "stowline/ByteFormat.h"
 
 #include <QSet>
 #include <QStringList>
 
-#include <system_error>
-
 namespace {
-
-/// The path with symbolic links resolved as far as it exists, so that two spellings of
-/// one folder compare equal.
-std::filesystem::path resolved(const QUrl& url) {
-    std::error_code error;
-    std::filesystem::path path = std::filesystem::weakly_canonical(FileUrl::toPath(url), error);
-    if (error) {
-        path = FileUrl::toPath(url).lexically_normal();
-    }
-    return path;
-}
-
-/// True when `inner` is `outer` or lies below it.
-bool isWithin(const std::filesystem::path& inner, const std::filesystem::path& outer) {
-    auto i = inner.begin();
-    for (auto o = outer.begin(); o != outer.end(); ++o, ++i) {
-        if (o->empty()) {
-            continue; // a trailing separator
-        }
-        if (i == inner.end() || *i != *o) {
-            return false;
-        }
-    }
-    return true;
-}
 
 QString sizeText(qint64 bytes) {
     return QString::fromStdString(stowline::ByteFormat::string(bytes));
@@ -43,28 +17,95 @@ QString sizeText(qint64 bytes) {
 
 } // namespace
 
-bool AppState::destinationInsideSource(const QList<SourceItem>& pending) const {
-    for (const SourceItem& source : pending) {
-        const std::filesystem::path sourcePath = resolved(source.url);
-        for (const DestItem& dest : destinations_) {
-            const std::filesystem::path destPath = resolved(dest.url);
-            // Inside the source, each later offload would copy its own copies; a source
-            // whose parent is the destination would be copied onto itself.
-            if (isWithin(destPath, sourcePath) || sourcePath.parent_path() == destPath) {
-                return true;
-            }
-        }
-    }
-    return false;
-}
-
 void AppState::startTransfer() {
+    if (startPending_) {
+        return;
+    }
     const QList<SourceItem> pending = pendingSources();
     if (pending.isEmpty() || destinations_.isEmpty()) {
         return;
     }
+    checkDrivesThenStart(pending, false);
+}
 
-    if (destinationInsideSource(pending)) {
+void AppState::confirmStartDespiteSpace() {
+    if (!spaceWarning_ || startPending_) {
+        return;
+    }
+    QSet<QUuid> warned;
+    for (const SourceItem& source : spaceWarning_->batch) {
+        warned.insert(source.id);
+    }
+    setSpaceWarning(std::nullopt);
+    QList<SourceItem> batch;
+    for (const SourceItem& source : pendingSources()) {
+        if (warned.contains(source.id)) {
+            batch.append(source);
+        }
+    }
+    if (!batch.isEmpty() && !destinations_.isEmpty()) {
+        checkDrivesThenStart(batch, true);
+    }
+}
+
+void AppState::checkDrivesThenStart(const QList<SourceItem>& batch, bool confirmed) {
+    StartCheck::Request request;
+    QList<QUuid> batchIDs;
+    QStringList touched;
+    for (const SourceItem& source : batch) {
+        request.sources.append({source.url, source.volume});
+        batchIDs.append(source.id);
+        touched.append(source.url.toLocalFile());
+    }
+    for (const DestItem& dest : destinations_) {
+        request.destinations.append({dest.url, dest.volume});
+        touched.append(dest.url.toLocalFile());
+    }
+    // A source still being measured has no size to compare with; a confirmed start has
+    // already been warned.
+    request.measureSpace = !confirmed && std::all_of(batch.cbegin(), batch.cend(),
+                                                     [](const SourceItem& s) { return s.scanned; });
+    request.freeSpace = services_.freeSpace;
+    setStartPending(true);
+    SlowCall::run<StartCheck::Result>(
+        this, touched, services_.checkLimit, [request] { return StartCheck::run(request); },
+        [this, batchIDs, confirmed](std::optional<StartCheck::Result> checked) {
+            setStartPending(false);
+            finishStart(batchIDs, confirmed, checked);
+        });
+}
+
+void AppState::finishStart(const QList<QUuid>& batchIDs, bool confirmed,
+                           const std::optional<StartCheck::Result>& checked) {
+    // The batch as it is now: sources removed or started meanwhile drop out.
+    QList<SourceItem> batch;
+    for (const SourceItem& source : pendingSources()) {
+        if (batchIDs.contains(source.id)) {
+            batch.append(source);
+        }
+    }
+    if (batch.isEmpty() || destinations_.isEmpty()) {
+        return;
+    }
+    if (!checked) {
+        setStartError(L10n::t("appstate.drive_not_answering_error"));
+        return;
+    }
+    // Never onto another disk: a drive unmounted since it was added leaves an empty
+    // folder on the system disk at its mount point.
+    if (checked->movedName) {
+        setStartError(L10n::t("appstate.volume_changed_error", {*checked->movedName}));
+        return;
+    }
+    if (confirmed) {
+        launchTransfer(batch);
+        return;
+    }
+    continueStart(batch, *checked);
+}
+
+void AppState::continueStart(const QList<SourceItem>& pending, const StartCheck::Result& checked) {
+    if (checked.destinationInsideSource) {
         setStartError(L10n::t("appstate.dest_inside_source_error"));
         return;
     }
@@ -115,7 +156,8 @@ void AppState::startTransfer() {
     }
     QStringList lines;
     for (const DestItem& dest : destinations_) {
-        const qint64 freeBytes = services_.freeSpace(dest.url);
+        // Asked afresh by the check; a destination added meanwhile counts as unknown.
+        const qint64 freeBytes = checked.freeBytes.value(dest.url, -1);
         if (freeBytes >= 0 && freeBytes < needed) {
             lines.append(L10n::t("appstate.space.line",
                                  {FileUrl::lastComponent(dest.url).trimmed(), sizeText(freeBytes)}));
@@ -131,24 +173,12 @@ void AppState::startTransfer() {
     setSpaceWarning(SpaceWarning{QUuid::createUuid(), message, pending});
 }
 
-void AppState::confirmStartDespiteSpace() {
-    if (!spaceWarning_) {
+void AppState::setStartPending(bool pending) {
+    if (startPending_ == pending) {
         return;
     }
-    QSet<QUuid> warned;
-    for (const SourceItem& source : spaceWarning_->batch) {
-        warned.insert(source.id);
-    }
-    setSpaceWarning(std::nullopt);
-    QList<SourceItem> batch;
-    for (const SourceItem& source : pendingSources()) {
-        if (warned.contains(source.id)) {
-            batch.append(source);
-        }
-    }
-    if (!batch.isEmpty() && !destinations_.isEmpty()) {
-        launchTransfer(batch);
-    }
+    startPending_ = pending;
+    emit startPendingChanged();
 }
 
 void AppState::launchTransfer(const QList<SourceItem>& batch) {
@@ -167,7 +197,13 @@ void AppState::launchTransfer(const QList<SourceItem>& batch) {
     job->onFinished = [guard](TransferJob& finished) {
         if (guard) {
             guard->updateSources(finished);
+            // The job used space and may have written a Hash Log: ask the drives afresh.
+            guard->measureDrives();
         }
+    };
+    // The job judges its sources' volumes by the same table as the lists.
+    job->volumeMounted = [guard](const ItemVolume& volume) {
+        return !guard || volume.isMountedIn(guard->currentMounts());
     };
     connect(job.get(), &TransferJob::phaseChanged, this, &AppState::jobActivityChanged);
     connect(job.get(), &TransferJob::speedBpsChanged, this, &AppState::jobActivityChanged);

@@ -3,7 +3,6 @@
 #include "platform/NotificationService.h"
 #include "settings/L10n.h"
 #include "state/DriveCheckText.h"
-#include "stowline/ByteFormat.h"
 
 namespace Notifier {
 namespace {
@@ -29,13 +28,6 @@ bool available() {
 
 void notify(bool ok, const QString& body) {
     post(ok ? L10n::t("notifier.title.ok") : L10n::t("notifier.title.error"), body);
-}
-
-void notify(bool ok, const stowline::JobSummary& summary) {
-    const QString files = L10n::plural("files_count", static_cast<qint64>(summary.reports.size()));
-    const QString size = QString::fromStdString(stowline::ByteFormat::string(summary.totalBytes));
-    const QString errors = L10n::plural("errors_count", summary.errorCount());
-    notify(ok, L10n::t("notifier.summary", {files, size, errors}));
 }
 
 void notify(const stowline::DriveCheckResult& result, const QString& driveName) {

@@ -1,6 +1,5 @@
 #pragma once
 #include "stowline/DriveCheck.h"
-#include "stowline/JobSummary.h"
 
 #include <QString>
 
@@ -15,8 +14,6 @@ void setService(NotificationService* service);
 [[nodiscard]] bool available();
 /// Title "notifier.title.ok" or "notifier.title.error", the given body.
 void notify(bool ok, const QString& body);
-/// Body "notifier.summary" from the summary's files, bytes and errors.
-void notify(bool ok, const stowline::JobSummary& summary);
 /// The end of a drive check: an "intact" title only when the result is intact; the body
 /// names the drive and what was found.
 void notify(const stowline::DriveCheckResult& result, const QString& driveName);

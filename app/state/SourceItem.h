@@ -1,4 +1,6 @@
 #pragma once
+#include "state/ItemVolume.h"
+
 #include <QUrl>
 #include <QUuid>
 #include <QtGlobal>
@@ -17,6 +19,8 @@ struct SourceItem {
     bool scanned = false;     ///< the background scan has reported
     TransferState transferState = TransferState::pending;
     std::optional<QUuid> jobID; ///< the job holding this source
+    /// The volume it lived on when added; none when it could not be read then.
+    std::optional<ItemVolume> volume;
 
     bool operator==(const SourceItem&) const = default;
 };

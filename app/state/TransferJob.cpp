@@ -1,10 +1,12 @@
 #include "state/TransferJob.h"
 
+#include "platform/MountInfo.h"
 #include "settings/L10n.h"
 #include "settings/ReportSettings.h"
 #include "settings/ReportStrings.h"
 #include "state/EngineEventPump.h"
 #include "state/FileUrl.h"
+#include "state/JobResult.h"
 #include "state/Notifier.h"
 
 #include "stowline/ReportWriter.h"
@@ -19,6 +21,7 @@ TransferJob::TransferJob(const QList<SourceItem>& sources, const QList<QUrl>& de
       engine_(std::make_unique<stowline::CopyEngine>(std::move(engineOptions))) {
     for (const SourceItem& source : sources) {
         sourceURLs_.append(source.url);
+        sourceVolumes_.append(source.volume);
         totalBytes_ += source.totalBytes;
     }
     sourcesLabel_ = sources.size() == 1 ? FileUrl::lastComponent(sources.front().url).trimmed()
@@ -69,8 +72,9 @@ std::optional<double> TransferJob::etaSeconds() const {
 }
 
 void TransferJob::togglePause() {
-    // A finished job has no engine left to steer and its phase is final.
-    if (!isActive()) {
+    // A finished job has no engine left to steer and its phase is final; a cancelled one
+    // would be woken from the cancel.
+    if (!isActive() || cancelRequested_) {
         return;
     }
     if (phase_ != Phase::paused) {
@@ -87,10 +91,14 @@ void TransferJob::cancel() {
         return;
     }
     engine_->control().set(stowline::EngineControl::State::cancelled);
+    if (!cancelRequested_) {
+        cancelRequested_ = true;
+        emit cancelRequestedChanged();
+    }
 }
 
 void TransferJob::resumeAfterDiskFull() {
-    if (!isActive()) {
+    if (!isActive() || cancelRequested_) {
         return;
     }
     engine_->control().set(stowline::EngineControl::State::running);
@@ -98,7 +106,7 @@ void TransferJob::resumeAfterDiskFull() {
 }
 
 void TransferJob::dropDestinationAndResume(const QUrl& root) {
-    if (!isActive()) {
+    if (!isActive() || cancelRequested_) {
         return;
     }
     engine_->control().dropRoot(FileUrl::toPath(root));
@@ -122,10 +130,18 @@ void TransferJob::apply(const EngineEvent& event) {
             using E = std::decay_t<decltype(e)>;
             if constexpr (std::is_same_v<E, EngineEvent::Scanned>) {
                 sawScanEvent_ = true;
+                scannedFileCount_ = e.fileCount;
                 setTotalBytes(e.totalBytes);
             } else if constexpr (std::is_same_v<E, EngineEvent::FileStarted>) {
                 const QString path = QString::fromStdString(e.relativePath);
                 setCurrentFileName(path.section(QLatin1Char('/'), -1));
+                // Reading a file back right after copying it is verifying; reading one that
+                // was not copied is checking a copy that was already there.
+                if (e.phase == stowline::FilePhase::copying) {
+                    copyingIndex_ = e.index;
+                }
+                setCheckingExistingCopies(e.phase == stowline::FilePhase::verifying &&
+                                          e.index != copyingIndex_);
             } else if constexpr (std::is_same_v<E, EngineEvent::Progress>) {
                 setProcessedBytes(e.bytesProcessed);
                 setSpeedBps(e.bytesPerSecond);
@@ -142,6 +158,7 @@ void TransferJob::apply(const EngineEvent& event) {
                     onDiskFull(*this, FileUrl::fromPath(e.root), e.needed, e.available);
                 }
             } else if constexpr (std::is_same_v<E, EngineEvent::Finished>) {
+                setCheckingExistingCopies(false);
                 summary_ = e.summary;
                 emit summaryChanged();
                 finish(e.summary);
@@ -171,8 +188,9 @@ void TransferJob::finish(const stowline::JobSummary& s) {
         return;
     }
     if (s.reports.empty()) {
-        if (!sawScanEvent_) {
-            // No scan event: the sources could not be read at all.
+        // No scan event: the sources could not be read at all. Nothing found on sources
+        // whose volumes all left: the engine read the empty folders their unmounting left.
+        if (!sawScanEvent_ || sourcesVanished()) {
             setPhase(Phase::sourceError);
             setCurrentFileName({});
             Notifier::notify(false, L10n::t("transferjob.source_read_failed", {sourcesLabel_}));
@@ -236,8 +254,24 @@ void TransferJob::finish(const stowline::JobSummary& s) {
     setPhase(clean ? Phase::done : Phase::doneWithErrors);
     setPct(1.0);
     setCurrentFileName({});
-    Notifier::notify(clean, s);
+    Notifier::notify(clean, JobResult::notificationBody(*this));
     callFinished();
+}
+
+bool TransferJob::sourcesVanished() const {
+    if (sourceVolumes_.isEmpty()) {
+        return false;
+    }
+    const QList<Mount> table = volumeMounted ? QList<Mount>() : MountInfo::systemMounts();
+    for (const std::optional<ItemVolume>& volume : sourceVolumes_) {
+        if (!volume) {
+            return false; // not known where it lived: cannot tell
+        }
+        if (volumeMounted ? volumeMounted(*volume) : volume->isMountedIn(table)) {
+            return false;
+        }
+    }
+    return true;
 }
 
 void TransferJob::callFinished() {
@@ -293,6 +327,14 @@ void TransferJob::setTotalBytes(qint64 bytes) {
     }
     totalBytes_ = bytes;
     emit totalBytesChanged();
+}
+
+void TransferJob::setCheckingExistingCopies(bool checking) {
+    if (checkingExistingCopies_ == checking) {
+        return;
+    }
+    checkingExistingCopies_ = checking;
+    emit checkingExistingCopiesChanged();
 }
 
 void TransferJob::setCurrentFileName(const QString& name) {

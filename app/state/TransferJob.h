@@ -35,6 +35,8 @@ class TransferJob : public QObject {
     Q_PROPERTY(bool hasSummary READ hasSummary NOTIFY summaryChanged)
     Q_PROPERTY(QList<QUrl> reportFailedRoots READ reportFailedRoots NOTIFY reportFailedRootsChanged)
     Q_PROPERTY(QList<QUrl> writtenReports READ writtenReports NOTIFY writtenReportsChanged)
+    Q_PROPERTY(bool cancelRequested READ cancelRequested NOTIFY cancelRequestedChanged)
+    Q_PROPERTY(bool checkingExistingCopies READ checkingExistingCopies NOTIFY checkingExistingCopiesChanged)
 
 public:
     enum class Phase { running, paused, done, doneWithErrors, cancelled, sourceError };
@@ -55,6 +57,8 @@ public:
     using DiskFullCallback = std::function<void(TransferJob&, const QUrl&, qint64, qint64)>;
     /// Called exactly once, after the final phase is set.
     using FinishedCallback = std::function<void(TransferJob&)>;
+    /// Whether a source's volume is still mounted; reads only the mount table, never the drive.
+    using VolumeCheck = std::function<bool(const ItemVolume&)>;
 
     /// Builds the job; starts nothing. `engineOptions` are for tests (capacity, verify and
     /// file-operation seams); the application passes none.
@@ -86,19 +90,28 @@ public:
     [[nodiscard]] const QList<QUrl>& reportFailedRoots() const { return reportFailedRoots_; }
     /// The report files actually written, in order (names may carry a suffix the writer chose).
     [[nodiscard]] const QList<QUrl>& writtenReports() const { return writtenReports_; }
+    /// The files the engine found to copy; -1 until it has scanned.
+    [[nodiscard]] qint64 scannedFileCount() const { return scannedFileCount_; }
+    /// The user cancelled: pause and resume do nothing any more.
+    [[nodiscard]] bool cancelRequested() const { return cancelRequested_; }
+    /// The engine is reading copies that were already on a destination, not copying.
+    [[nodiscard]] bool checkingExistingCopies() const { return checkingExistingCopies_; }
 
     /// Running or paused.
     [[nodiscard]] bool isActive() const { return phase_ == Phase::running || phase_ == Phase::paused; }
     /// Seconds left: none unless active with a speed above 1 byte per second.
     [[nodiscard]] std::optional<double> etaSeconds() const;
 
-    /// The pause button: pauses a running job, resumes a paused one. Ignored once finished.
+    /// The pause button: pauses a running job, resumes a paused one. Ignored once finished
+    /// or cancelled (a pause would undo the cancel).
     void togglePause();
     /// The cancel button: the phase changes when the engine's final event arrives.
     void cancel();
-    /// The disk-full answer "resume": the user made room; the engine checks again.
+    /// The disk-full answer "resume": the user made room; the engine checks again. Ignored
+    /// once finished or cancelled.
     void resumeAfterDiskFull();
-    /// The disk-full answer "give up this destination": drops `root` and goes on.
+    /// The disk-full answer "give up this destination": drops `root` and goes on. Ignored
+    /// once finished or cancelled.
     void dropDestinationAndResume(const QUrl& root);
 
     /// Removes a destination row of a finished job (the card's dismiss); ignored while active.
@@ -113,6 +126,9 @@ public:
 
     DiskFullCallback onDiskFull;
     FinishedCallback onFinished;
+    /// Tells whether the sources' volumes are still there when the engine found nothing to
+    /// copy; the system's mount table when unset.
+    VolumeCheck volumeMounted;
 
 signals:
     void destinationsChanged();
@@ -125,9 +141,14 @@ signals:
     void summaryChanged();
     void reportFailedRootsChanged();
     void writtenReportsChanged();
+    void cancelRequestedChanged();
+    void checkingExistingCopiesChanged();
 
 private:
     void finish(const stowline::JobSummary& summary);
+    /// Every source lived on a volume that has left the mount table.
+    [[nodiscard]] bool sourcesVanished() const;
+    void setCheckingExistingCopies(bool checking);
     void callFinished();
     void setPhase(Phase phase);
     void setPct(double pct);
@@ -138,6 +159,7 @@ private:
 
     QUuid id_;
     QList<QUrl> sourceURLs_;
+    QList<std::optional<ItemVolume>> sourceVolumes_;
     QString sourcesLabel_;
     QUrl iconURL_;
     QDateTime startedAt_;
@@ -154,6 +176,10 @@ private:
     QList<QUrl> writtenReports_;
 
     bool sawScanEvent_ = false;
+    qint64 scannedFileCount_ = -1;
+    bool cancelRequested_ = false;
+    bool checkingExistingCopies_ = false;
+    int copyingIndex_ = -1; ///< the file last copied: its read-back is not an existing copy
     bool finishedCalled_ = false;
     std::unique_ptr<stowline::CopyEngine> engine_;
     std::unique_ptr<EngineEventPump> pump_;

@@ -187,7 +187,7 @@ void BottomSplit::dragMoved(double dx) {
 void BottomSplit::dragEnded() {
     startWidth_.reset();
     Preferences::store().setValue(QLatin1String(preferenceKey), width_);
-    Preferences::store().sync();
+    Preferences::save();
 }
 
 void BottomSplit::relayout() {

@@ -1,10 +1,10 @@
 #include "ui/CardState.h"
 
 #include "settings/L10n.h"
+#include "state/JobResult.h"
 #include "ui/Theme.h"
 
 #include "stowline/ByteFormat.h"
-#include "stowline/CopyFailureReason.h"
 
 using Phase = TransferJob::Phase;
 using Kind = CardState::Kind;
@@ -33,11 +33,7 @@ CardState CardState::derive(Phase phase, const TransferJob::DestinationStatus& r
 }
 
 QString CardState::failureText(const QString& reason) {
-    if (stowline::copyFailureReasonFromText(reason.toStdString())) {
-        const QByteArray key = "failure." + reason.toUtf8();
-        return L10n::t(key.constData());
-    }
-    return reason;
+    return JobResult::failureText(reason);
 }
 
 QString CardState::leadingText(const QString& currentFileName) const {
@@ -93,12 +89,17 @@ QColor CardState::barColour(const Theme& theme) const {
     return theme.blue;
 }
 
-QString CardState::trailingText(Phase phase, std::optional<double> etaSeconds, double speedBps) {
+QString CardState::trailingText(Phase phase, std::optional<double> etaSeconds, double speedBps,
+                                bool checkingExistingCopies) {
     if (phase == Phase::paused) {
         return L10n::t("transfers.paused");
     }
     if (phase != Phase::running) {
         return {};
+    }
+    // Reading copies already there moves no bytes: no speed, no time left to tell.
+    if (checkingExistingCopies) {
+        return L10n::t("transfers.checking_existing");
     }
     const QString speed = QString::fromStdString(stowline::ByteFormat::speed(speedBps));
     if (etaSeconds) {

@@ -33,7 +33,8 @@ struct CardState {
     /// An engine reason (a failure's raw name) becomes its "failure." text; any other reason
     /// is already a sentence and is shown as it is.
     [[nodiscard]] static QString failureText(const QString& reason);
-    /// Time left and speed while running, "paused" while paused, empty once ended.
+    /// Time left and speed while running ("checking existing copies" while the engine reads
+    /// copies already there), "paused" while paused, empty once ended.
     [[nodiscard]] static QString trailingText(TransferJob::Phase phase, std::optional<double> etaSeconds,
-                                              double speedBps);
+                                              double speedBps, bool checkingExistingCopies = false);
 };

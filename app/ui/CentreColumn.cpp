@@ -73,6 +73,7 @@ CentreColumn::CentreColumn(AppState& state, QWidget* parent) : QWidget(parent), 
     connect(start_, &PrimaryButton::clicked, &state_, &AppState::startTransfer);
     connect(&state_, &AppState::sourcesChanged, this, &CentreColumn::refresh);
     connect(&state_, &AppState::destinationsChanged, this, &CentreColumn::refresh);
+    connect(&state_, &AppState::startPendingChanged, this, &CentreColumn::refresh);
     alerts_ = new CentreAlerts(state_, this);
     refresh();
 }
@@ -82,7 +83,9 @@ QString CentreColumn::pendingSummary() const {
 }
 
 void CentreColumn::refresh() {
-    start_->setEnabled(!state_.pendingSources().isEmpty() && !state_.destinations().isEmpty());
+    // While the drives are being checked for a start, a second press would start it twice.
+    start_->setEnabled(!state_.pendingSources().isEmpty() && !state_.destinations().isEmpty() &&
+                       !state_.startPending());
     summary_->setText(state_.pendingSummaryLabel());
 }
 

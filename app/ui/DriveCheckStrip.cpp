@@ -40,12 +40,15 @@ DriveCheckStrip::DriveCheckStrip(int width, QWidget* parent)
     });
 }
 
-void DriveCheckStrip::setCheck(const DriveCheckJob* check, bool canStart) {
+void DriveCheckStrip::setCheck(const DriveCheckJob* check, bool canStart, bool hasHashLog) {
     const bool checking = check != nullptr;
     const double fraction = check ? check->fraction() : 0;
-    const QString status = check ? DriveCheckText::progress(*check) : QString();
+    const bool nothingYet = !checking && !hasHashLog;
+    const QString status = check        ? DriveCheckText::progress(*check)
+                           : nothingYet ? L10n::t("drivecheck.nothing_yet")
+                                        : QString();
     const QString label = L10n::t(checking ? "drivecheck.cancel" : "drivecheck.verify");
-    const bool buttonShown = checking || canStart;
+    const bool buttonShown = checking || (canStart && hasHashLog);
     if (checking == checking_ && fraction == fraction_ && status == status_->text() &&
         label == button_->text() && buttonShown == !button_->isHidden()) {
         return; // called on every change of any job; repaint only for this drive
@@ -57,7 +60,7 @@ void DriveCheckStrip::setCheck(const DriveCheckJob* check, bool canStart) {
     button_->updateGeometry();
     button_->setVisible(buttonShown);
     // While checking, the capsule is painted in the room above the status line.
-    status_->setVisible(checking_);
+    status_->setVisible(checking_ || nothingYet);
     column_->setContentsMargins(0, checking_ ? static_cast<int>(ProgressCapsule::height) + barGap : 0, 0, 0);
     update();
 }

@@ -14,8 +14,9 @@ public:
     explicit DriveCheckStrip(int width, QWidget* parent = nullptr);
 
     /// `check` is the running check of the item (null: none); `canStart` whether one may
-    /// start now. Texts are read afresh.
-    void setCheck(const DriveCheckJob* check, bool canStart);
+    /// start now; without a hash log on the drive a neutral "nothing to check yet" stands in
+    /// for the button. Texts are read afresh.
+    void setCheck(const DriveCheckJob* check, bool canStart, bool hasHashLog = true);
 
     [[nodiscard]] OutlineButton* button() const { return button_; }
     [[nodiscard]] QString statusText() const;

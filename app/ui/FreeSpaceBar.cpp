@@ -44,6 +44,9 @@ int FreeSpaceBar::percentFree() const {
 }
 
 QString FreeSpaceBar::valueText() const {
+    if (free < 0) {
+        return L10n::t("slotpanel.free.unknown"); // the drive did not tell, or did not answer
+    }
     if (!hasBar()) {
         return QString::fromStdString(stowline::ByteFormat::string(free));
     }

@@ -4,6 +4,7 @@
 #include "settings/L10n.h"
 #include "state/AppState.h"
 #include "state/FileUrl.h"
+#include "state/JobResult.h"
 #include "state/TransferJob.h"
 #include "ui/Buttons.h"
 #include "ui/Fonts.h"
@@ -12,7 +13,6 @@
 #include "ui/Theme.h"
 #include "ui/ThemedText.h"
 
-#include "stowline/ByteFormat.h"
 #include "stowline/ReportWriter.h"
 
 #include <QDir>
@@ -21,7 +21,10 @@
 #include <QHBoxLayout>
 #include <QListView>
 #include <QPainter>
+#include <QStringList>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -86,9 +89,21 @@ ReportModal::ReportModal(AppState& state, TransferJob& job, RevealService& revea
     column->addWidget(new SheetSeparator(this));
     column->addLayout(footer);
 
-    const auto clean = [](const Theme& t) { return t.green; };
-    const auto errors = [](const Theme& t) { return t.red; };
-    summary_->setColour(job.summary() && job.summary()->errorCount() > 0 ? +errors : +clean);
+    // One line per destination when not all is verified.
+    summary_->setWrapping(2);
+    switch (JobResult::tone(job)) {
+    case JobResult::Tone::verified:
+        summary_->setColour([](const Theme& t) { return t.green; });
+        break;
+    case JobResult::Tone::cancelled:
+        summary_->setColour([](const Theme& t) { return t.grey; });
+        break;
+    case JobResult::Tone::problem:
+        summary_->setColour([](const Theme& t) { return t.red; });
+        break;
+    }
+    // Nothing written (a cancelled job, both formats off, no drive took it): nothing to show.
+    revealButton_->setVisible(!job.writtenReports().isEmpty());
 
     connect(close_, &QAbstractButton::clicked, this, &ReportModal::reject);
     connect(revealButton_, &QAbstractButton::clicked, this, [this] {
@@ -102,8 +117,9 @@ ReportModal::ReportModal(AppState& state, TransferJob& job, RevealService& revea
 void ReportModal::retranslate() {
     title_->setText(L10n::t("reportmodal.title"));
     fileName_->setText(reportFileName(job_));
-    summary_->setText(summaryLine(job_.summary()));
-    savedIn_->setText(L10n::t("reportmodal.savedin"));
+    summary_->setText(summaryLine(job_));
+    savedIn_->setText(savedInText(job_));
+    savedIn_->setVisible(!savedIn_->text().isEmpty());
     revealButton_->setText(L10n::t("reportmodal.reveal"));
     revealButton_->updateGeometry();
     setWindowTitle(L10n::t("reportmodal.title"));
@@ -129,15 +145,43 @@ QString ReportModal::reportFileName(const TransferJob& job) {
     if (!job.summary()) {
         return {};
     }
+    // The names really written: the hash lists, else the text reports. Drives may hold
+    // different names when one of them already had a report of that name.
     const QList<QUrl>& written = job.writtenReports();
-    const auto hashList = std::find_if(written.cbegin(), written.cend(), isHashList);
-    if (hashList != written.cend()) {
-        return logFolder + QLatin1Char('/') + FileUrl::lastComponent(*hashList);
+    QStringList names;
+    for (const bool hashLists : {true, false}) {
+        for (const QUrl& file : written) {
+            const QString name = logFolder + QLatin1Char('/') + FileUrl::lastComponent(file);
+            if (isHashList(file) == hashLists && !names.contains(name)) {
+                names.append(name);
+            }
+        }
+        if (!names.isEmpty()) {
+            break;
+        }
     }
-    if (!written.isEmpty()) {
-        return logFolder + QLatin1Char('/') + FileUrl::lastComponent(written.front());
+    return names.join(QStringLiteral(", "));
+}
+
+QString ReportModal::savedInText(const TransferJob& job) {
+    QStringList folders;
+    bool everywhere = !job.destinations().isEmpty();
+    for (const TransferJob::DestinationStatus& row : job.destinations()) {
+        const QString folder = QDir::cleanPath(row.url.toLocalFile() + QLatin1Char('/') + logFolder);
+        const bool here =
+            std::any_of(job.writtenReports().cbegin(), job.writtenReports().cend(), [&](const QUrl& file) {
+                return QFileInfo(file.toLocalFile()).absolutePath() == folder;
+            });
+        if (here) {
+            folders.append(FileUrl::lastComponent(row.url).trimmed());
+        }
+        everywhere = everywhere && here;
     }
-    return logFolder + QLatin1Char('/') + fallbackBaseName(job) + QStringLiteral(".mhl");
+    if (folders.isEmpty()) {
+        return {};
+    }
+    return everywhere ? L10n::t("reportmodal.savedin")
+                      : L10n::t("reportmodal.savedin_some", {folders.join(QStringLiteral(", "))});
 }
 
 std::optional<QUrl> ReportModal::reportToReveal(const TransferJob& job) {
@@ -174,15 +218,6 @@ std::optional<QUrl> ReportModal::reportToReveal(const TransferJob& job) {
     return FileUrl::fromPath(QFileInfo::exists(folder) ? folder : root.toLocalFile());
 }
 
-QString ReportModal::summaryLine(const std::optional<stowline::JobSummary>& summary) {
-    if (!summary) {
-        return {};
-    }
-    const qint64 errors = summary->errorCount();
-    const QString files = L10n::plural("files_count", static_cast<qint64>(summary->reports.size()));
-    const QString bytes = QString::fromStdString(stowline::ByteFormat::string(summary->totalBytes));
-    if (errors == 0) {
-        return L10n::t("reportmodal.summary.verified", {files, bytes});
-    }
-    return L10n::t("reportmodal.summary.errors", {files, bytes, L10n::plural("errors_count", errors)});
+QString ReportModal::summaryLine(const TransferJob& job) {
+    return JobResult::summary(job);
 }

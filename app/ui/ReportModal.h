@@ -6,10 +6,6 @@
 
 #include <optional>
 
-namespace stowline {
-struct JobSummary;
-}
-
 class AppState;
 class QAbstractButton;
 class QListView;
@@ -27,15 +23,19 @@ public:
     /// `job` is the state's report job (kept alive by the state while shown).
     ReportModal(AppState& state, TransferJob& job, RevealService& reveal, QWidget* parent = nullptr);
 
-    /// "Hash Log/<name>" of the report this job wrote (the hash list when there is one); the
-    /// name the writer would have chosen when nothing was written; empty without a summary.
+    /// "Hash Log/<name>" of the hash lists this job wrote (else of its text reports), each
+    /// name once; empty when it wrote none.
     [[nodiscard]] static QString reportFileName(const TransferJob& job);
+    /// Where the reports were written: every destination, or the names of those that got
+    /// them; empty when none did.
+    [[nodiscard]] static QString savedInText(const TransferJob& job);
     /// The report file to show for the first destination without a failure (else the first):
     /// the hash list written there, else its text report, else the "Hash Log" folder or the
     /// destination itself when no report exists. None when the job has no destination.
     [[nodiscard]] static std::optional<QUrl> reportToReveal(const TransferJob& job);
-    /// "n files · size · all verified", or with the error count; empty without a summary.
-    [[nodiscard]] static QString summaryLine(const std::optional<stowline::JobSummary>& summary);
+    /// "n files · size · all verified" only when every destination holds every file verified;
+    /// otherwise what each destination verified and why it stopped. Empty without a summary.
+    [[nodiscard]] static QString summaryLine(const TransferJob& job);
 
     [[nodiscard]] TransferJob& job() const { return job_; }
     [[nodiscard]] QListView* fileList() const { return list_; }

@@ -3,6 +3,7 @@
 #include "settings/AppInfo.h"
 #include "settings/Appearance.h"
 #include "settings/L10n.h"
+#include "settings/Preferences.h"
 #include "settings/UpdateSettings.h"
 #include "ui/Buttons.h"
 #include "ui/ChoiceButton.h"
@@ -84,6 +85,8 @@ SettingsSheet::SettingsSheet(Appearance& appearance, QWidget* parent)
     auto* body = new QVBoxLayout(content);
     body->setContentsMargins(padding, padding, padding, padding + 8);
     body->setSpacing(sectionSpacing);
+    // Said once, at the top, rather than after every choice that could not be kept.
+    unsaved_ = addText(body, "settings.preferences_unwritable", warning);
     addSection(body, "settings.appearance", appearanceSection());
     addSection(body, "settings.reportformats", formatsSection());
     addSection(body, "settings.howitworks",
@@ -243,8 +246,10 @@ QVBoxLayout* SettingsSheet::updatesSection() {
     autoUpdate_ = new QCheckBox;
     autoUpdate_->setFont(Fonts::sans(13));
     autoUpdate_->setChecked(UpdateSettings::checksAutomatically());
-    connect(autoUpdate_, &QCheckBox::toggled, this,
-            [](bool on) { UpdateSettings::setChecksAutomatically(on); });
+    connect(autoUpdate_, &QCheckBox::toggled, this, [this](bool on) {
+        UpdateSettings::setChecksAutomatically(on);
+        unsaved_->setVisible(Preferences::cannotSave());
+    });
     content->addWidget(autoUpdate_);
     auto* check = row(12);
     checkNow_ = new OutlineButton(QString(), 28, 14, 12);
@@ -271,6 +276,7 @@ void SettingsSheet::syncFromAppearance() {
     text_->setSelected(appearance_.writesText());
     text_->setSymbol(appearance_.writesText() ? QStringLiteral("checkmark") : QStringLiteral("xmark"));
     warning_->setVisible(!appearance_.writesMHL() && !appearance_.writesText());
+    unsaved_->setVisible(Preferences::cannotSave());
 }
 
 void SettingsSheet::retranslate() {

@@ -29,6 +29,8 @@ public:
     [[nodiscard]] ChoiceButton* mhlPill() const { return mhl_; }
     [[nodiscard]] ChoiceButton* textPill() const { return text_; }
     [[nodiscard]] ThemedText* noneWarning() const { return warning_; }
+    /// Shown while the preferences cannot be saved.
+    [[nodiscard]] ThemedText* unsavedWarning() const { return unsaved_; }
     [[nodiscard]] QCheckBox* autoUpdateCheck() const { return autoUpdate_; }
     [[nodiscard]] OutlineButton* checkNowButton() const { return checkNow_; }
     [[nodiscard]] OutlineButton* closeButton() const { return close_; }
@@ -58,6 +60,7 @@ private:
     ChoiceButton* mhl_ = nullptr;
     ChoiceButton* text_ = nullptr;
     ThemedText* warning_ = nullptr;
+    ThemedText* unsaved_ = nullptr;
     QCheckBox* autoUpdate_ = nullptr;
     OutlineButton* checkNow_ = nullptr;
     /// Each catalog text on the sheet with its key, re-read on a language change.

@@ -72,10 +72,11 @@ void SlotCompactCard::setDestination(const DestItem& destination) {
     showSubtitle();
 }
 
-void SlotCompactCard::setCheck(const DriveCheckJob* check, bool canStart) {
+void SlotCompactCard::setCheck(const DriveCheckJob* check, bool canStart, bool hasHashLog) {
     const bool checking = check != nullptr;
     const QString progress = check ? DriveCheckText::progress(*check) : QString();
     canStart_ = canStart;
+    hasHashLog_ = hasHashLog;
     if (checking == checking_ && progress == checkProgress_) {
         return;
     }
@@ -103,6 +104,9 @@ QString SlotCompactCard::checkAction() const {
     if (checking_) {
         return QStringLiteral("cancel");
     }
+    if (!hasHashLog_) {
+        return QStringLiteral("nothing");
+    }
     return canStart_ ? QStringLiteral("verify") : QString();
 }
 
@@ -113,6 +117,11 @@ void SlotCompactCard::contextMenuEvent(QContextMenuEvent* event) {
         return;
     }
     QMenu menu(this);
+    if (action == QLatin1String("nothing")) {
+        menu.addAction(L10n::t("drivecheck.nothing_yet"))->setEnabled(false);
+        menu.exec(event->globalPos());
+        return;
+    }
     const bool cancel = action == QLatin1String("cancel");
     menu.addAction(L10n::t(cancel ? "drivecheck.cancel" : "drivecheck.verify"), this, [this, cancel] {
         if (cancel) {

@@ -18,9 +18,11 @@ public:
 
     void setSource(const SourceItem& source);
     void setDestination(const DestItem& destination);
-    /// A destination's running check (null: none) and whether one may start now.
-    void setCheck(const DriveCheckJob* check, bool canStart);
-    /// The context menu's action now: "verify", "cancel" or none (empty).
+    /// A destination's running check (null: none), whether one may start now and whether
+    /// its drive holds a hash log to check against.
+    void setCheck(const DriveCheckJob* check, bool canStart, bool hasHashLog = true);
+    /// The context menu's action now: "verify", "cancel", "nothing" (no hash log yet: a
+    /// neutral entry that does nothing) or none (empty).
     [[nodiscard]] QString checkAction() const;
     /// A second line under the name telling this item from another of the same name (its
     /// parent folder's display path); empty hides it.
@@ -52,5 +54,6 @@ private:
     bool isDestination_ = false;
     bool checking_ = false;
     bool canStart_ = false;
+    bool hasHashLog_ = true;
     QString checkProgress_;
 };

@@ -156,9 +156,9 @@ void SlotHeroCard::setDestination(const DestItem& destination) {
     freeSpace_->setBar(FreeSpaceBar{destination.freeBytes, destination.capacityBytes});
 }
 
-void SlotHeroCard::setCheck(const DriveCheckJob* check, bool canStart) {
+void SlotHeroCard::setCheck(const DriveCheckJob* check, bool canStart, bool hasHashLog) {
     if (checkStrip_ != nullptr) {
-        checkStrip_->setCheck(check, canStart);
+        checkStrip_->setCheck(check, canStart, hasHashLog);
     }
 }
 

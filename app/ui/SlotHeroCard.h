@@ -23,8 +23,9 @@ public:
     /// Shows the item's current figures (same kind as constructed); texts are read afresh.
     void setSource(const SourceItem& source);
     void setDestination(const DestItem& destination);
-    /// A destination's running check (null: none) and whether one may start now.
-    void setCheck(const DriveCheckJob* check, bool canStart);
+    /// A destination's running check (null: none), whether one may start now and whether
+    /// its drive holds a hash log to check against.
+    void setCheck(const DriveCheckJob* check, bool canStart, bool hasHashLog = true);
     [[nodiscard]] DriveCheckStrip* checkStrip() const { return checkStrip_; }
 
 signals:

@@ -289,11 +289,12 @@ void SlotPanel::showChecks() {
     const QList<DestItem>& destinations = state_.destinations();
     if (hero_ != nullptr && !destinations.isEmpty()) {
         const QUrl& root = destinations.front().url;
-        hero_->setCheck(state_.driveCheck(root), state_.canCheckDrive(root));
+        hero_->setCheck(state_.driveCheck(root), state_.canCheckDrive(root), destinations.front().hasHashLog);
     }
     for (int i = 0; i < cards_.size() && i < destinations.size(); ++i) {
         const QUrl& root = destinations.at(i).url;
-        cards_[i]->setCheck(state_.driveCheck(root), state_.canCheckDrive(root));
+        cards_[i]->setCheck(state_.driveCheck(root), state_.canCheckDrive(root),
+                            destinations.at(i).hasHashLog);
     }
 }
 

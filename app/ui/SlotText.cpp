@@ -42,6 +42,9 @@ Status sourceStatus(const SourceItem& source) {
 }
 
 QString destinationSubtitle(const DestItem& destination) {
+    if (destination.freeBytes < 0) {
+        return L10n::t("slotpanel.free.unknown");
+    }
     return QString::fromStdString(stowline::ByteFormat::string(destination.freeBytes));
 }
 

@@ -190,9 +190,10 @@ TransferCard::TransferCard(AppState& state, TransferJob* job, const QUuid& rowID
             state_.startDriveCheck(r->url);
         }
     });
-    // Other jobs' activity may free this destination for a check; only a check of this
-    // destination repaints the card.
-    for (auto signal : {&AppState::jobsChanged, &AppState::jobActivityChanged}) {
+    // Other jobs' activity may free this destination for a check, and a look at the drive
+    // may find its first hash list; only a check of this destination repaints the card.
+    for (auto signal :
+         {&AppState::jobsChanged, &AppState::jobActivityChanged, &AppState::destinationsChanged}) {
         connect(&state_, signal, this, [this] {
             if (verify_->isHidden() == offersCheck()) {
                 updateControls();
@@ -238,12 +239,13 @@ void TransferCard::connectJob() {
     });
     // Speed, bytes and the file name arrive together with each progress event; one repaint
     // of this card covers them all.
-    for (auto signal : {&TransferJob::speedBpsChanged, &TransferJob::processedBytesChanged,
-                        &TransferJob::totalBytesChanged, &TransferJob::currentFileNameChanged}) {
+    for (auto signal :
+         {&TransferJob::speedBpsChanged, &TransferJob::processedBytesChanged, &TransferJob::totalBytesChanged,
+          &TransferJob::currentFileNameChanged, &TransferJob::checkingExistingCopiesChanged}) {
         connect(job, signal, this, qOverload<>(&QWidget::update));
     }
-    for (auto signal :
-         {&TransferJob::phaseChanged, &TransferJob::destinationsChanged, &TransferJob::summaryChanged}) {
+    for (auto signal : {&TransferJob::phaseChanged, &TransferJob::destinationsChanged,
+                        &TransferJob::summaryChanged, &TransferJob::cancelRequestedChanged}) {
         connect(job, signal, this, [this] {
             updateControls();
             update();
@@ -328,7 +330,9 @@ QString TransferCard::trailingText() const {
     if (const DriveCheckJob* running = check()) {
         return QString::number(static_cast<int>(running->fraction() * 100)) + QLatin1Char('%');
     }
-    return job_ ? CardState::trailingText(job_->phase(), job_->etaSeconds(), job_->speedBps()) : QString();
+    return job_ ? CardState::trailingText(job_->phase(), job_->etaSeconds(), job_->speedBps(),
+                                          job_->checkingExistingCopies())
+                : QString();
 }
 
 QColor TransferCard::barColour() const {
@@ -386,6 +390,8 @@ void TransferCard::updateControls() {
     KeyedLabel::attach(pause_, paused ? "transfers.tooltip.resume" : "transfers.tooltip.pause");
     KeyedLabel::attach(stop_, active ? "transfers.tooltip.cancel" : "transfers.tooltip.stop_check");
     pause_->setVisible(active);
+    // Once cancelled, a pause would undo the cancel: the job only waits for the engine to stop.
+    pause_->setEnabled(!(job_ && job_->cancelRequested()));
     stop_->setVisible(active || checking);
     report_->setVisible(hasReport);
     verify_->setVisible(offersCheck());

@@ -29,6 +29,10 @@
         <translation>A destination is being checked against its hash lists. Wait for the check to finish, or cancel it first.</translation>
     </message>
     <message>
+        <source>appstate.drive_not_answering_error</source>
+        <translation>A source or destination drive does not answer. Check that it is connected and awake, or remove it, then start again.</translation>
+    </message>
+    <message>
         <source>appstate.idle</source>
         <translation>Idle</translation>
     </message>
@@ -59,6 +63,10 @@
     <message>
         <source>appstate.space.note</source>
         <translation>If you start anyway, the transfer pauses when a destination fills up and asks what to do.</translation>
+    </message>
+    <message>
+        <source>appstate.volume_changed_error</source>
+        <translation>“%1” is no longer on the drive it was added from: that drive was removed or unmounted. Nothing was copied. Add it again once the drive is back.</translation>
     </message>
     <message>
         <source>centercolumn.diskfull.cancel</source>
@@ -147,6 +155,10 @@
     <message>
         <source>drivecheck.nothing_listed</source>
         <translation>No file is listed</translation>
+    </message>
+    <message>
+        <source>drivecheck.nothing_yet</source>
+        <translation>Nothing to check yet</translation>
     </message>
     <message>
         <source>drivecheck.notify.body</source>
@@ -521,6 +533,26 @@
         <translation>Saved in the Hash Log folder of each destination</translation>
     </message>
     <message>
+        <source>reportmodal.savedin_some</source>
+        <translation>Saved in the Hash Log folder of %1 only</translation>
+    </message>
+    <message>
+        <source>reportmodal.stopped.cancelled</source>
+        <translation>the transfer was cancelled</translation>
+    </message>
+    <message>
+        <source>reportmodal.stopped.incomplete</source>
+        <translation>not every file was copied</translation>
+    </message>
+    <message>
+        <source>reportmodal.summary.destination</source>
+        <translation>%1: %2 of %3 · %4</translation>
+    </message>
+    <message>
+        <source>reportmodal.summary.destination_stopped</source>
+        <translation>%1: %2 of %3 · %4 · %5</translation>
+    </message>
+    <message>
         <source>reportmodal.summary.errors</source>
         <translation>%1 · %2 · %3</translation>
     </message>
@@ -613,6 +645,10 @@
         <translation>Automatic</translation>
     </message>
     <message>
+        <source>settings.preferences_unwritable</source>
+        <translation>Your settings cannot be saved: the preferences file is not writable. Changes last until Stowline quits.</translation>
+    </message>
+    <message>
         <source>settings.reportformats</source>
         <translation>REPORT FILES</translation>
     </message>
@@ -685,6 +721,10 @@
         <translation>FREE SPACE</translation>
     </message>
     <message>
+        <source>slotpanel.free.unknown</source>
+        <translation>Unknown</translation>
+    </message>
+    <message>
         <source>slotpanel.free.value</source>
         <translation>%1% of %2</translation>
     </message>
@@ -727,6 +767,10 @@
     <message>
         <source>transfers.cancelled</source>
         <translation>Cancelled</translation>
+    </message>
+    <message>
+        <source>transfers.checking_existing</source>
+        <translation>Checking existing copies…</translation>
     </message>
     <message>
         <source>transfers.clear</source>

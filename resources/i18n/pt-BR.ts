@@ -29,6 +29,10 @@
         <translation>Um destino está sendo conferido com as suas listas de hashes. Espere a conferência terminar ou cancele-a antes.</translation>
     </message>
     <message>
+        <source>appstate.drive_not_answering_error</source>
+        <translation>Uma unidade de origem ou de destino não responde. Verifique se ela está conectada e ativa, ou remova-a, e inicie de novo.</translation>
+    </message>
+    <message>
         <source>appstate.idle</source>
         <translation>Parado</translation>
     </message>
@@ -59,6 +63,10 @@
     <message>
         <source>appstate.space.note</source>
         <translation>Se você iniciar mesmo assim, a transferência pausa quando um destino encher e pergunta o que fazer.</translation>
+    </message>
+    <message>
+        <source>appstate.volume_changed_error</source>
+        <translation>“%1” não está mais na unidade de onde foi adicionado: essa unidade foi removida ou desmontada. Nada foi copiado. Adicione de novo quando a unidade voltar.</translation>
     </message>
     <message>
         <source>centercolumn.diskfull.cancel</source>
@@ -147,6 +155,10 @@
     <message>
         <source>drivecheck.nothing_listed</source>
         <translation>Nenhum arquivo listado</translation>
+    </message>
+    <message>
+        <source>drivecheck.nothing_yet</source>
+        <translation>Nada para conferir ainda</translation>
     </message>
     <message>
         <source>drivecheck.notify.body</source>
@@ -521,6 +533,26 @@
         <translation>Salvo na pasta Hash Log de cada destino</translation>
     </message>
     <message>
+        <source>reportmodal.savedin_some</source>
+        <translation>Salvo na pasta Hash Log somente de %1</translation>
+    </message>
+    <message>
+        <source>reportmodal.stopped.cancelled</source>
+        <translation>a transferência foi cancelada</translation>
+    </message>
+    <message>
+        <source>reportmodal.stopped.incomplete</source>
+        <translation>nem todos os arquivos foram copiados</translation>
+    </message>
+    <message>
+        <source>reportmodal.summary.destination</source>
+        <translation>%1: %2 de %3 · %4</translation>
+    </message>
+    <message>
+        <source>reportmodal.summary.destination_stopped</source>
+        <translation>%1: %2 de %3 · %4 · %5</translation>
+    </message>
+    <message>
         <source>reportmodal.summary.errors</source>
         <translation>%1 · %2 · %3</translation>
     </message>
@@ -613,6 +645,10 @@
         <translation>Automático</translation>
     </message>
     <message>
+        <source>settings.preferences_unwritable</source>
+        <translation>Não é possível salvar as suas configurações: o arquivo de preferências não pode ser gravado. As mudanças valem até o Stowline ser fechado.</translation>
+    </message>
+    <message>
         <source>settings.reportformats</source>
         <translation>ARQUIVOS DE RELATÓRIO</translation>
     </message>
@@ -685,6 +721,10 @@
         <translation>ESPAÇO LIVRE</translation>
     </message>
     <message>
+        <source>slotpanel.free.unknown</source>
+        <translation>Desconhecido</translation>
+    </message>
+    <message>
         <source>slotpanel.free.value</source>
         <translation>%1% de %2</translation>
     </message>
@@ -727,6 +767,10 @@
     <message>
         <source>transfers.cancelled</source>
         <translation>Cancelado</translation>
+    </message>
+    <message>
+        <source>transfers.checking_existing</source>
+        <translation>Conferindo cópias existentes…</translation>
     </message>
     <message>
         <source>transfers.clear</source>

@@ -329,12 +329,14 @@ private slots:
         model->selectOnly(urlOf(volume + "/DCIM"));
         panel.view()->footer()->sourceButton()->click();
         panel.view()->footer()->destinationButton()->click();
-        QCOMPARE(state.sources().size(), 1);
-        QCOMPARE(state.destinations().size(), 1);
+        QTRY_COMPARE(state.sources().size(), 1); // once the drive has answered
+        QTRY_COMPARE(state.destinations().size(), 1);
 
         volumes.volumes.clear();
         state.refreshDisks();
         QVERIFY(model->rootItems().isEmpty());
+        QVERIFY(state.sources().isEmpty()); // they lived on the volume that went
+        QVERIFY(state.destinations().isEmpty());
     }
 };
 

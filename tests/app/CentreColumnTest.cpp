@@ -75,10 +75,10 @@ private slots:
         CentreColumn column(state);
         column.show();
         QVERIFY(!column.startButton()->isEnabled());
-        state.addSources({fileUrl(root + "/A001")});
+        QVERIFY(addSources(state, {fileUrl(root + "/A001")}));
         QVERIFY(!column.startButton()->isEnabled());
         QCOMPARE(column.pendingSummary(), QString());
-        state.addDestinations({fileUrl(root + "/drive")});
+        QVERIFY(addDestinations(state, {fileUrl(root + "/drive")}));
         QVERIFY(column.startButton()->isEnabled());
         QTRY_VERIFY(allSourcesScanned(state));
         QVERIFY(!column.pendingSummary().isEmpty());
@@ -102,6 +102,8 @@ private slots:
         for (const auto language : {stowline::SupportedLanguage::ptBR, stowline::SupportedLanguage::en}) {
             Localization::setOverride(language);
             QTest::mouseClick(column.startButton(), Qt::LeftButton);
+            QVERIFY(!column.startButton()->isEnabled()); // while the drives are asked: no second start
+            QVERIFY(settle(state));
             QMessageBox* box = alert(QStringLiteral("spaceWarningAlert"));
             QVERIFY(box);
             QCOMPARE(box->text(), L10n::t("centercolumn.spacewarning.title"));
@@ -121,6 +123,7 @@ private slots:
 
         // Closed some other way: cleared, nothing started.
         QTest::mouseClick(column.startButton(), Qt::LeftButton);
+        QVERIFY(settle(state));
         QMessageBox* box = alert(QStringLiteral("spaceWarningAlert"));
         QVERIFY(box);
         box->close();
@@ -129,15 +132,18 @@ private slots:
 
         // Cleared by the state itself: the alert goes without an answer.
         QTest::mouseClick(column.startButton(), Qt::LeftButton);
+        QVERIFY(settle(state));
         QVERIFY(alert(QStringLiteral("spaceWarningAlert")));
         state.clearSpaceWarning();
         QVERIFY(!alert(QStringLiteral("spaceWarningAlert")));
 
         QTest::mouseClick(column.startButton(), Qt::LeftButton);
+        QVERIFY(settle(state));
         box = alert(QStringLiteral("spaceWarningAlert"));
         QVERIFY(box);
         button(box, L10n::t("centercolumn.spacewarning.confirm"))->click();
         QVERIFY(!state.hasSpaceWarning());
+        QVERIFY(settle(state));
         QCOMPARE(state.jobs().size(), 1);
         QVERIFY(!column.startButton()->isEnabled()); // the source is on its way
         QTRY_VERIFY_WITH_TIMEOUT(!state.hasActiveJobs(), 30000);
@@ -157,6 +163,7 @@ private slots:
         column.show();
         QVERIFY(stage(state, root, {"/cards1/A001"}, {"/Shuttle 01"}));
         QTest::mouseClick(column.startButton(), Qt::LeftButton);
+        QVERIFY(settle(state));
         QCOMPARE(state.jobs().size(), 1);
 
         QTRY_VERIFY_WITH_TIMEOUT(alert(QStringLiteral("diskFullAlert")), 30000);
@@ -167,10 +174,11 @@ private slots:
                  QMessageBox::DestructiveRole);
         QVERIFY(!column.startButton()->isEnabled());
 
-        state.addSources({fileUrl(root + "/cards2/A001")});
+        QVERIFY(addSources(state, {fileUrl(root + "/cards2/A001")}));
         QTRY_VERIFY(allSourcesScanned(state));
         QVERIFY(column.startButton()->isEnabled());
         QTest::mouseClick(column.startButton(), Qt::LeftButton);
+        QVERIFY(settle(state));
         QMessageBox* error = alert(QStringLiteral("startErrorAlert"));
         QVERIFY(error);
         QCOMPARE(error->text(), L10n::t("centercolumn.starterror.title"));
@@ -202,6 +210,7 @@ private slots:
         column.show();
         QVERIFY(stage(state, root, {"/A001"}, {"/roomy", "/full"}));
         QTest::mouseClick(column.startButton(), Qt::LeftButton);
+        QVERIFY(settle(state));
         TransferJob* job = state.jobs().front();
 
         QTRY_VERIFY_WITH_TIMEOUT(alert(QStringLiteral("diskFullAlert")), 30000);

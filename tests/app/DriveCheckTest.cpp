@@ -9,6 +9,7 @@
 #include "settings/ReportSettings.h"
 #include "settings/ResourceBundle.h"
 #include "state/Notifier.h"
+#include "ui/Buttons.h"
 #include "ui/DriveCheckModal.h"
 #include "ui/DriveCheckStrip.h"
 #include "ui/MainView.h"
@@ -148,8 +149,8 @@ private slots:
         QVERIFY(hero->checkStrip()->isChecking());
         // Nothing new is copied onto a drive while it is being read back.
         writeFile(root + "/B002/b.mov", 100);
-        state.addSources({fileUrl(root + "/B002")});
-        state.startTransfer();
+        QVERIFY(addSources(state, {fileUrl(root + "/B002")}));
+        QVERIFY(start(state));
         QCOMPARE(state.startError(), std::optional(L10n::t("appstate.drive_check_running_error")));
         QCOMPARE(state.jobs().size(), 1);
 
@@ -161,6 +162,27 @@ private slots:
         QVERIFY(!state.driveCheckReport());
         QVERIFY(card.buttonSymbols().contains(QStringLiteral("checkmark.shield")));
         QVERIFY(!hero->checkStrip()->isChecking());
+    }
+
+    // A drive that never received a job has no hash list: no "Verify Again", a neutral word
+    // instead of a red "no Hash Log folder"; once a job has written one, the check is offered.
+    void offeredOnlyWhereAHashLogExists() {
+        AppState state;
+        const QUrl drive = fileUrl(root + "/drive");
+        QVERIFY(addDestinations(state, {drive}));
+        SlotPanel panel(SlotPanel::Kind::destination, state);
+        auto* hero = qobject_cast<SlotHeroCard*>(panel.content());
+        QVERIFY(hero);
+        QVERIFY(!state.canCheckDrive(drive));
+        QVERIFY(hero->checkStrip()->button()->isHidden());
+        QCOMPARE(hero->checkStrip()->statusText(), L10n::t("drivecheck.nothing_yet"));
+        state.startDriveCheck(drive);
+        QVERIFY(!state.driveCheck(drive));
+
+        QVERIFY(runJob(state));
+        QTRY_VERIFY(state.canCheckDrive(drive));
+        QVERIFY(!hero->checkStrip()->button()->isHidden());
+        QCOMPARE(hero->checkStrip()->statusText(), QString());
     }
 
     // The state going away mid-check cancels the check and waits for its thread; its result
@@ -188,7 +210,10 @@ private slots:
 private:
     TransferJob* runJob(AppState& state) {
         TransferJob* job = offloadCardToDrive(state, root);
-        return job && job->phase() == TransferJob::Phase::done ? job : nullptr;
+        // The drive is looked at again after the job: until then it holds no known hash list.
+        const bool ready = job && job->phase() == TransferJob::Phase::done &&
+                           QTest::qWaitFor([&] { return state.destinations().front().hasHashLog; }, 30000);
+        return ready ? job : nullptr;
     }
 
     /// Starts a check and waits for its report.

@@ -58,6 +58,11 @@ private slots:
         QCOMPARE(FileIconCache::count(), 513);
         (void)FileIconCache::icon(QStringLiteral("/nonexistent/another.txt"), 16);
         QCOMPARE(FileIconCache::count(), 1);
+        // A volume that came or went takes its own icons only, not a lookalike's.
+        (void)FileIconCache::icon(QStringLiteral("/nonexistent"), 16);
+        (void)FileIconCache::icon(QStringLiteral("/nonexistent2/file.txt"), 16);
+        FileIconCache::clearUnder({QStringLiteral("/nonexistent")});
+        QCOMPARE(FileIconCache::count(), 1);
         FileIconCache::clear();
         QCOMPARE(FileIconCache::count(), 0);
     }

@@ -48,6 +48,8 @@ public:
     }
 
     QString address() const { return address_; }
+    /// The daemon's process (to stop and continue it).
+    qint64 processId() const { return process_.processId(); }
 
     ~PrivateSessionBus() {
         if (process_.state() != QProcess::NotRunning) {

@@ -6,6 +6,7 @@
 #include "settings/Appearance.h"
 #include "settings/L10n.h"
 #include "settings/Localization.h"
+#include "settings/Preferences.h"
 #include "settings/ReportSettings.h"
 #include "settings/ResourceBundle.h"
 #include "settings/UpdateSettings.h"
@@ -100,9 +101,9 @@ private slots:
         const QString root = bench->root;
         writeFile(root + "/A001/a.mov", 2000);
         QDir().mkpath(root + "/drive");
-        state.addSources({fileUrl(root + "/A001")});
-        state.addDestinations({fileUrl(root + "/drive")});
-        state.startTransfer();
+        QVERIFY(addSources(state, {fileUrl(root + "/A001")}));
+        QVERIFY(addDestinations(state, {fileUrl(root + "/drive")}));
+        QVERIFY(start(state));
         QTRY_VERIFY_WITH_TIMEOUT(noActiveJobs(state), 60000);
         QCOMPARE(state.jobs().front()->phase(), TransferJob::Phase::done);
         QVERIFY(QFile::exists(root + "/drive/A001/a.mov"));
@@ -144,6 +145,28 @@ private slots:
         QVERIFY(!appearance->isLight());
         view->setShowsSettings(true);
         QVERIFY(window->findChild<SettingsSheet*>());
+    }
+
+    // A preferences file that cannot be written (here a folder stands in its place) is said
+    // once, on the sheet, not swallowed; the choices still apply for this run. Last: the
+    // store keeps its failure for the rest of the process.
+    void unwritablePreferencesAreSaidOnce() {
+        QVERIFY(sheet->unsavedWarning()->isHidden());
+        const QString file = Preferences::store().fileName();
+        QFile::remove(file);
+        QVERIFY(QDir().mkpath(file));
+        const bool light = appearance->isLight();
+        (light ? sheet->darkButton() : sheet->lightButton())->click();
+        QCOMPARE(appearance->isLight(), !light);
+        QVERIFY(!sheet->unsavedWarning()->isHidden());
+        QCOMPARE(sheet->unsavedWarning()->text(), L10n::t("settings.preferences_unwritable"));
+        (light ? sheet->lightButton() : sheet->darkButton())->click();
+        const QList<ThemedText*> texts = sheet->findChildren<ThemedText*>();
+        QCOMPARE(
+            std::count_if(texts.cbegin(), texts.cend(),
+                          [&](ThemedText* text) { return text->text() == sheet->unsavedWarning()->text(); }),
+            1);
+        QVERIFY(QDir(file).removeRecursively());
     }
 
 private:

@@ -117,6 +117,7 @@ private slots:
         const auto [accepted, action] = dropOn(panel, *mime);
         QVERIFY(accepted);
         QCOMPARE(action, Qt::CopyAction);
+        QVERIFY(settle(state));
         QCOMPARE(state.sources().size(), 2);
         QCOMPARE(state.sources()[0].url, FileUrl::fromPath(root + "/Card A"));
         QCOMPARE(panel.mode(), SlotPanel::Mode::grid);
@@ -147,6 +148,7 @@ private slots:
         const auto [accepted, action] = dropOn(panel, *uriList({root + "/clip.mov"}));
         QVERIFY(accepted);
         QCOMPARE(action, Qt::CopyAction);
+        QVERIFY(settle(state));
         QVERIFY(state.destinations().isEmpty());
         QCOMPARE(panel.mode(), SlotPanel::Mode::dropBox);
 
@@ -163,7 +165,7 @@ private slots:
         SlotPanel panel(SlotPanel::Kind::source, state);
         panel.resize(560, 360);
         panel.show();
-        state.addSources({FileUrl::fromPath(root + "/A001")});
+        QVERIFY(addSources(state, {FileUrl::fromPath(root + "/A001")}));
         QCOMPARE(panel.mode(), SlotPanel::Mode::hero);
         auto* files = panel.findChild<HeroStat*>(QStringLiteral("heroFiles"));
         auto* size = panel.findChild<HeroStat*>(QStringLiteral("heroSize"));
@@ -190,6 +192,8 @@ private slots:
         QCOMPARE(unknown.valueText(), bytes(5'000'000'000));
         QVERIFY(!FreeSpaceBar({2000, 1000}).hasBar()); // more free than capacity: nonsense
         QVERIFY(!FreeSpaceBar({-1, 1000}).hasBar());
+        // A drive that did not tell, or did not answer in time.
+        QCOMPARE(FreeSpaceBar({-1, -1}).valueText(), L10n::t("slotpanel.free.unknown"));
 
         const FreeSpaceBar full{0, 2'000'000'000'000};
         QCOMPARE(full.usedFraction(), std::optional(1.0));

@@ -47,7 +47,7 @@ private slots:
                          {L10n::plural("files_count", 6),
                           QString::fromStdString(stowline::ByteFormat::string(36006))}));
 
-        state.startTransfer();
+        QVERIFY(start(state));
         QCOMPARE(state.jobs().size(), 1);
         TransferJob* job = state.jobs().front();
         for (const SourceItem& s : state.sources()) {
@@ -58,7 +58,7 @@ private slots:
         job->togglePause();
         QCOMPARE(job->phase(), Phase::paused);
         QVERIFY(state.hasActiveJobs());
-        QCOMPARE(state.totalSpeedLabel(), L10n::t("appstate.idle"));
+        QCOMPARE(state.totalSpeedLabel(), L10n::t("transfers.paused"));
         job->togglePause();
         QCOMPARE(job->phase(), Phase::running);
 
@@ -82,7 +82,7 @@ private slots:
         QCOMPARE(bench->notifications.posted.size(), 1);
         QCOMPARE(bench->notifications.posted[0].first, L10n::t("notifier.title.ok"));
         QVERIFY(state.hasFinishedJobs());
-        state.startTransfer(); // nothing pending any more
+        QVERIFY(start(state)); // nothing pending any more
         QCOMPARE(state.jobs().size(), 1);
     }
 
@@ -101,12 +101,18 @@ private slots:
         };
         const OpenOnExit openGate{gate};
         AppState state(services);
-        state.addSources({fileUrl(root + "/card")});
-        state.addDestinations({fileUrl(root + "/drive")});
-        state.startTransfer();
+        QVERIFY(addSources(state, {fileUrl(root + "/card")}));
+        QVERIFY(addDestinations(state, {fileUrl(root + "/drive")}));
+        QVERIFY(start(state));
         TransferJob* job = state.jobs().front();
         QTRY_VERIFY_WITH_TIMEOUT(held->load(), 30000);
         job->cancel();
+        // Once cancelled, pause and resume must not wake the job up again.
+        job->togglePause();
+        QCOMPARE(job->phase(), Phase::running);
+        job->togglePause();
+        job->resumeAfterDiskFull();
+        QVERIFY(job->cancelRequested());
         gate->open();
         QTRY_VERIFY_WITH_TIMEOUT(noActiveJobs(state), 30000);
         QCOMPARE(job->phase(), Phase::cancelled);
@@ -115,7 +121,7 @@ private slots:
         QVERIFY(!state.sources().front().jobID);
         QVERIFY(bench->notifications.posted.isEmpty());
 
-        state.startTransfer(); // the same card can simply be started again
+        QVERIFY(start(state)); // the same card can simply be started again
         QCOMPARE(state.jobs().size(), 2);
         QTRY_VERIFY_WITH_TIMEOUT(noActiveJobs(state), 30000);
         QCOMPARE(state.jobs().front()->phase(), Phase::done);
@@ -128,36 +134,45 @@ private slots:
         writeFile(root + "/cardB/A001/a.mov", 3000, 'z');
         QDir().mkpath(root + "/X");
         QDir().mkpath(root + "/Y");
-        AppState state;
-        state.addSources({fileUrl(root + "/cardA/A001")});
-        state.addDestinations({fileUrl(root + "/X")});
-        state.startTransfer();
+        // The jobs wait in their first read-back until the gate opens, so none ends early.
+        auto gate = std::make_shared<Gate>();
+        AppState::Services services;
+        services.engineOptions.verify = [gate](const std::filesystem::path& path) {
+            gate->wait();
+            return hashOfFile(path);
+        };
+        AppState state(services);
+        const OpenOnExit openGate{gate};
+        QVERIFY(addSources(state, {fileUrl(root + "/cardA/A001")}));
+        QVERIFY(addDestinations(state, {fileUrl(root + "/X")}));
+        QVERIFY(start(state));
         TransferJob* first = state.jobs().front();
-        first->togglePause(); // nothing is delivered until the event loop runs again
+        first->togglePause();
         QCOMPARE(first->phase(), Phase::paused);
 
-        state.addSources({fileUrl(root + "/cardB/A001")});
-        state.startTransfer();
+        QVERIFY(addSources(state, {fileUrl(root + "/cardB/A001")}));
+        QVERIFY(start(state));
         QCOMPARE(state.startError(), std::optional(L10n::t("appstate.collision_error")));
         QCOMPARE(state.jobs().size(), 1);
         QCOMPARE(state.pendingSources().size(), 1);
         state.clearStartError();
 
-        state.addDestinations({fileUrl(root + "/Y")});
+        QVERIFY(addDestinations(state, {fileUrl(root + "/Y")}));
         state.removeDestination(state.destinations().front().id);
-        state.startTransfer();
+        QVERIFY(start(state));
         QVERIFY(!state.hasStartError());
         QCOMPARE(state.jobs().size(), 2);
 
         first->togglePause();
+        gate->open();
         QTRY_VERIFY_WITH_TIMEOUT(noActiveJobs(state), 30000);
         QCOMPARE(first->phase(), Phase::done);
 
         // Finished jobs never collide.
         state.removeSource(state.sources().back().id);
-        state.addSources({fileUrl(root + "/cardB/A001")});
-        state.addDestinations({fileUrl(root + "/X")});
-        state.startTransfer();
+        QVERIFY(addSources(state, {fileUrl(root + "/cardB/A001")}));
+        QVERIFY(addDestinations(state, {fileUrl(root + "/X")}));
+        QVERIFY(start(state));
         QVERIFY(!state.hasStartError());
         QCOMPARE(state.jobs().size(), 3);
         QTRY_VERIFY_WITH_TIMEOUT(noActiveJobs(state), 30000);
@@ -175,19 +190,19 @@ private slots:
         for (const QString& dest : {QStringLiteral("/card/backup"), QStringLiteral("/card"),
                                     QStringLiteral(""), QStringLiteral("/cardlink/backup")}) {
             AppState state;
-            state.addSources({fileUrl(root + "/card")});
-            state.addDestinations({fileUrl(root + "/elsewhere"), fileUrl(root + dest)});
+            QVERIFY(addSources(state, {fileUrl(root + "/card")}));
+            QVERIFY(addDestinations(state, {fileUrl(root + "/elsewhere"), fileUrl(root + dest)}));
             QCOMPARE(state.destinations().size(), 2);
-            state.startTransfer();
+            QVERIFY(start(state));
             QCOMPARE(state.startError(), std::optional(refused));
             QVERIFY(state.jobs().isEmpty());
             QCOMPARE(state.pendingSources().size(), 1);
         }
 
         AppState state;
-        state.addSources({fileUrl(root + "/card/DCIM")});
-        state.addDestinations({fileUrl(root + "/elsewhere")});
-        state.startTransfer();
+        QVERIFY(addSources(state, {fileUrl(root + "/card/DCIM")}));
+        QVERIFY(addDestinations(state, {fileUrl(root + "/elsewhere")}));
+        QVERIFY(start(state));
         QVERIFY(!state.hasStartError());
         QCOMPARE(state.jobs().size(), 1);
         QTRY_VERIFY_WITH_TIMEOUT(noActiveJobs(state), 30000);
@@ -211,7 +226,7 @@ private slots:
         AppState state(services);
         QVERIFY(stage(state, root, {"/card1", "/card2"}, {"/d1", "/d2", "/d3"}));
 
-        state.startTransfer();
+        QVERIFY(start(state));
         QVERIFY(state.hasSpaceWarning());
         QVERIFY(state.jobs().isEmpty());
         const QString expected =
@@ -229,7 +244,7 @@ private slots:
         state.clearSpaceWarning();
         (*free)[QStringLiteral("d1")] = 10'000'000'000;
         state.removeDestination(state.destinations()[2].id);
-        state.startTransfer();
+        QVERIFY(start(state));
         QVERIFY(!state.hasSpaceWarning());
         QCOMPARE(state.jobs().size(), 1);
         QTRY_VERIFY_WITH_TIMEOUT(noActiveJobs(state), 30000);
@@ -243,13 +258,14 @@ private slots:
         services.freeSpace = [](const QUrl&) { return qint64{1500}; };
         AppState state(services);
         QVERIFY(stage(state, root, {"/card1", "/card2"}, {"/d1"}));
-        state.startTransfer();
+        QVERIFY(start(state));
         QVERIFY(state.hasSpaceWarning());
 
-        state.removeSource(state.sources().front().id); // card1 removed meanwhile
-        state.addSources({fileUrl(root + "/card3")});   // added after the warning
+        state.removeSource(state.sources().front().id);         // card1 removed meanwhile
+        QVERIFY(addSources(state, {fileUrl(root + "/card3")})); // added after the warning
         state.confirmStartDespiteSpace();
         QVERIFY(!state.hasSpaceWarning());
+        QVERIFY(settle(state)); // the drives are checked to be the ones warned about
         QCOMPARE(state.jobs().size(), 1);
         QCOMPARE(state.jobs().front()->sourceURLs(), QList<QUrl>{fileUrl(root + "/card2")});
         QCOMPARE(state.pendingSources().size(), 1);
@@ -258,13 +274,12 @@ private slots:
         // With no destination left, confirming launches nothing.
         services.freeSpace = [](const QUrl&) { return qint64{10}; };
         AppState other(services);
-        other.addSources({fileUrl(root + "/card3")});
-        other.addDestinations({fileUrl(root + "/d1")});
-        QTRY_VERIFY_WITH_TIMEOUT(allSourcesScanned(other), 30000);
-        other.startTransfer();
+        QVERIFY(stage(other, root, {"/card3"}, {"/d1"}));
+        QVERIFY(start(other));
         QVERIFY(other.hasSpaceWarning());
         other.removeDestination(other.destinations().front().id);
         other.confirmStartDespiteSpace();
+        QVERIFY(settle(other));
         QVERIFY(other.jobs().isEmpty());
         QCOMPARE(other.pendingSources().size(), 1);
     }
@@ -281,9 +296,9 @@ private slots:
             return stowline::FileScanner::scan(items);
         };
         AppState state(services);
-        state.addSources({fileUrl(root + "/card")});
-        state.addDestinations({fileUrl(root + "/d1")});
-        state.startTransfer();
+        QVERIFY(addSources(state, {fileUrl(root + "/card")}));
+        QVERIFY(addDestinations(state, {fileUrl(root + "/d1")}));
+        QVERIFY(start(state));
         QVERIFY(!state.hasSpaceWarning());
         QCOMPARE(state.jobs().size(), 1);
         gate->open();

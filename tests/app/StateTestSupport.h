@@ -113,6 +113,27 @@ inline QUrl fileUrl(const QString& path) {
     return FileUrl::fromPath(path);
 }
 
+/// Waits until every added item has been looked at on its drive and every start has had its
+/// drives' answer; false on a time-out.
+inline bool settle(const AppState& state, int timeoutMs = 30000) {
+    return QTest::qWaitFor([&] { return !state.addingItems() && !state.startPending(); }, timeoutMs);
+}
+
+/// Adds and waits for the drives' answers.
+inline bool addSources(AppState& state, const QList<QUrl>& urls) {
+    state.addSources(urls);
+    return settle(state);
+}
+inline bool addDestinations(AppState& state, const QList<QUrl>& urls) {
+    state.addDestinations(urls);
+    return settle(state);
+}
+/// Presses start and waits until the start has been refused, has warned or has launched.
+inline bool start(AppState& state) {
+    state.startTransfer();
+    return settle(state);
+}
+
 inline bool allSourcesScanned(const AppState& state) {
     return std::all_of(state.sources().cbegin(), state.sources().cend(),
                        [](const SourceItem& s) { return s.scanned; });
@@ -132,7 +153,7 @@ inline bool stage(AppState& state, const QString& root, const QStringList& sourc
     }
     state.addSources(sourceUrls);
     state.addDestinations(destinationUrls);
-    return QTest::qWaitFor([&] { return allSourcesScanned(state); }, 30000);
+    return settle(state) && QTest::qWaitFor([&] { return allSourcesScanned(state); }, 30000);
 }
 
 /// Offloads the card `root`/A001 to the folder `root`/drive and waits for the job to end;
@@ -140,8 +161,7 @@ inline bool stage(AppState& state, const QString& root, const QStringList& sourc
 inline TransferJob* offloadCardToDrive(AppState& state, const QString& root) {
     state.addSources({fileUrl(root + "/A001")});
     state.addDestinations({fileUrl(root + "/drive")});
-    state.startTransfer();
-    if (state.jobs().isEmpty()) {
+    if (!settle(state) || !start(state) || state.jobs().isEmpty()) {
         return nullptr;
     }
     TransferJob* job = state.jobs().front();

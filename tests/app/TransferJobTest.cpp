@@ -66,8 +66,17 @@ private slots:
 
         job.apply(engineEvent(EngineEvent::Scanned{3, 200}));
         QCOMPARE(job.totalBytes(), 200);
-        job.apply(
-            engineEvent(EngineEvent::FileStarted{0, 3, "card/DCIM/A001.mov", stowline::FilePhase::copying}));
+        QCOMPARE(job.scannedFileCount(), 3);
+        // Reading a copy that was already on a drive is not verifying a fresh one.
+        const auto started = [&](int index, stowline::FilePhase phase) {
+            job.apply(engineEvent(EngineEvent::FileStarted{index, 3, "card/DCIM/A001.mov", phase}));
+            return job.checkingExistingCopies();
+        };
+        QVERIFY(started(0, stowline::FilePhase::verifying));
+        QVERIFY(!started(0, stowline::FilePhase::copying));
+        QVERIFY(!started(0, stowline::FilePhase::verifying));
+        QVERIFY(started(1, stowline::FilePhase::verifying));
+        QVERIFY(!started(1, stowline::FilePhase::copying));
         QCOMPARE(job.currentFileName(), QStringLiteral("A001.mov"));
         job.apply(engineEvent(EngineEvent::Progress{50, 200, 1.0}));
         QCOMPARE(job.pct(), 0.25);
@@ -200,6 +209,26 @@ private slots:
         QCOMPARE(job.summary()->reports.size(), std::size_t{40});
         QCOMPARE(job.destinations()[0].completedFileCount, 40);
         QCOMPARE(job.currentFileName(), QString());
+    }
+
+    // A second run onto a drive that already holds the files only reads those copies: the
+    // job says so (rather than a speed of nothing) until it ends; a first run never does.
+    void rerunChecksExistingCopies() {
+        QTemporaryDir src;
+        QTemporaryDir dest;
+        writeFile(src.filePath("card/a.bin"), 3000);
+        writeFile(src.filePath("card/b.bin"), 2000, 'k');
+        for (const bool rerun : {false, true}) {
+            TransferJob job({source(src.filePath("card"), 5000)}, {FileUrl::fromPath(dest.path())});
+            bool seen = false;
+            connect(&job, &TransferJob::checkingExistingCopiesChanged, this,
+                    [&] { seen = seen || job.checkingExistingCopies(); });
+            job.start();
+            QTRY_VERIFY_WITH_TIMEOUT(!job.isActive(), 30000);
+            QCOMPARE(job.phase(), Phase::done);
+            QCOMPARE(seen, rerun);
+            QVERIFY(!job.checkingExistingCopies());
+        }
     }
 
     void destroyedWhileRunningDeliversNothing() {

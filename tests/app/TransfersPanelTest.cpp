@@ -106,6 +106,10 @@ private slots:
         QVERIFY(CardState::trailingText(Phase::running, 90.0, 5e6).startsWith(QLatin1Char('~')));
         QVERIFY(CardState::trailingText(Phase::running, 90.0, 5e6).endsWith(QLatin1Char(')')));
         QVERIFY(!CardState::trailingText(Phase::running, std::nullopt, 5e6).contains(QLatin1Char('~')));
+        // Existing copies being read move no bytes: no "0 MB/s", no time left.
+        QCOMPARE(CardState::trailingText(Phase::running, std::nullopt, 0, true),
+                 L10n::t("transfers.checking_existing"));
+        QCOMPARE(CardState::trailingText(Phase::paused, std::nullopt, 0, true), L10n::t("transfers.paused"));
     }
 
     // One drive is short of room and given up: while paused the cards offer resume and cancel
@@ -122,7 +126,7 @@ private slots:
         panel.resize(452, 400);
         QVERIFY(panel.showsEmptyState());
         QVERIFY(stage(state, root, {"/A001"}, {"/roomy", "/full"}));
-        state.startTransfer();
+        QVERIFY(start(state));
         QCOMPARE(panel.cards().size(), 2);
         QVERIFY(!panel.showsEmptyState());
 
@@ -149,7 +153,9 @@ private slots:
         QCOMPARE(red->state().leadingColour(Theme::current()), Theme::current().red);
         QCOMPARE(red->barColour(), Theme::current().red);
         QCOMPARE(green->trailingText(), QString());
-        QCOMPARE(green->buttonSymbols(), (QStringList{"doc.text", "checkmark.shield", "magnifyingglass"}));
+        // The check is offered once the drive has been seen to hold the new hash list.
+        QTRY_COMPARE(green->buttonSymbols(),
+                     (QStringList{"doc.text", "checkmark.shield", "magnifyingglass"}));
         QCOMPARE(red->buttonSymbols(), (QStringList{"doc.text", "magnifyingglass"}));
 
         green->button(QStringLiteral("magnifyingglass"))->click();
@@ -206,19 +212,26 @@ private slots:
         const OpenOnExit openLate{lateGate};
         FakeReveal reveal;
         TransfersPanel panel(state, reveal);
-        state.addDestinations({fileUrl(root + "/drive")});
+        QVERIFY(addDestinations(state, {fileUrl(root + "/drive")}));
 
-        state.addSources({fileUrl(root + "/C003")});
-        state.startTransfer();
+        QVERIFY(addSources(state, {fileUrl(root + "/C003")}));
+        QVERIFY(start(state));
         TransferJob* early = state.jobs().front();
         QTRY_VERIFY_WITH_TIMEOUT(earlyHeld->load(), 30000);
         early->cancel();
         earlyGate->open();
-        state.addSources({fileUrl(root + "/B002")});
-        state.startTransfer();
+        // The cancelled card goes back to pending; only the second card is started next.
+        QTRY_VERIFY_WITH_TIMEOUT(!early->isActive(), 30000);
+        state.removeSource(state.sources().front().id);
+        QVERIFY(addSources(state, {fileUrl(root + "/B002")}));
+        QVERIFY(start(state));
         TransferJob* late = state.jobs().front();
         QTRY_VERIFY_WITH_TIMEOUT(lateHeld->load(), 30000);
+        QAbstractButton* pause = panel.cards()[0]->button(QStringLiteral("pause.fill"));
+        QVERIFY(pause->isEnabled());
         late->cancel();
+        // A pause now would undo the cancel: the button says so by being off.
+        QVERIFY(!pause->isEnabled());
         lateGate->open();
         QTRY_VERIFY_WITH_TIMEOUT(noActiveJobs(state), 60000);
 
@@ -264,15 +277,15 @@ private slots:
         panel.resize(452, 900);
         panel.show();
         QVERIFY(QTest::qWaitForWindowExposed(&panel));
-        state.addDestinations({fileUrl(root + "/d1"), fileUrl(root + "/d2")});
-        state.addSources({fileUrl(root + "/c1")});
-        state.startTransfer();
+        QVERIFY(addDestinations(state, {fileUrl(root + "/d1"), fileUrl(root + "/d2")}));
+        QVERIFY(addSources(state, {fileUrl(root + "/c1")}));
+        QVERIFY(start(state));
         QTRY_VERIFY_WITH_TIMEOUT(noActiveJobs(state), 60000);
         QVERIFY(panel.speedText().isEmpty());
         QVERIFY(panel.clearButton()->isVisible());
         for (const char* name : {"c2", "c3"}) {
-            state.addSources({fileUrl(root + QLatin1Char('/') + QLatin1String(name))});
-            state.startTransfer();
+            QVERIFY(addSources(state, {fileUrl(root + QLatin1Char('/') + QLatin1String(name))}));
+            QVERIFY(start(state));
         }
         QCOMPARE(state.jobs().size(), 3);
         QCOMPARE(panel.cardCount(), 6);

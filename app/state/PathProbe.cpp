@@ -1,0 +1,46 @@
+#include "state/PathProbe.h"
+
+#include "state/FileUrl.h"
+
+#include "stowline/ReportWriter.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include <sys/stat.h>
+
+PathProbe PathProbe::source(const QUrl& url, const QList<Mount>& table) {
+    PathProbe probe;
+    const QByteArray path = FileUrl::nativePath(url);
+    struct stat info {};
+    if (::stat(path.constData(), &info) != 0) {
+        return probe;
+    }
+    probe.exists = true;
+    probe.isDirectory = S_ISDIR(info.st_mode);
+    probe.volume = ItemVolume::locate(path, table);
+    return probe;
+}
+
+PathProbe PathProbe::destination(const QUrl& url, const QList<Mount>& table, const Space& freeSpace,
+                                 const Space& totalSpace) {
+    PathProbe probe = source(url, table);
+    if (probe.isDirectory) {
+        probe.freeBytes = freeSpace(url);
+        probe.capacityBytes = totalSpace(url);
+        probe.hasHashLog = hasHashList(url);
+    }
+    return probe;
+}
+
+bool PathProbe::hasHashList(const QUrl& folder) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    fs::directory_iterator it(FileUrl::toPath(folder) / stowline::ReportWriter::logFolderName, error);
+    for (; !error && it != fs::directory_iterator(); it.increment(error)) {
+        if (it->path().extension() == ".mhl" && it->is_regular_file(error)) {
+            return true;
+        }
+    }
+    return false;
+}
