@@ -51,6 +51,14 @@ inline std::string hexOf(std::uint64_t hash) {
     return text;
 }
 
+/// The final name of a copy, which the engine reads back while it is still under its
+/// temporary name ("<name>.stowline-partial"); other paths unchanged.
+inline fs::path finalNameOf(const fs::path& path) {
+    const std::string text = path.string();
+    const std::string suffix = ".stowline-partial";
+    return text.ends_with(suffix) ? fs::path(text.substr(0, text.size() - suffix.size())) : path;
+}
+
 /// A temporary folder holding a card "card" and destination roots "A" and "B".
 class EngineFixture : public ::testing::Test {
 protected:
