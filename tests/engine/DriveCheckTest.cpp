@@ -10,6 +10,8 @@
 #include <map>
 #include <sstream>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace stowline;
@@ -146,6 +148,77 @@ TEST_F(DriveCheckTest, ownHashLogRoundTripFindsEveryKindOfDamage) {
               (std::vector<HashDifference>{{"xxHash64", listed, hexOfFile(root / paths[0])}}));
     EXPECT_EQ(result.notCovered, (std::vector<std::string>{"A001/C0005.MXF", "B002/late.mov"}));
     EXPECT_FALSE(result.intact());
+}
+
+TEST_F(DriveCheckTest, namesAListCannotHoldAreFoundAndTwinsAreAmbiguous) {
+    // Control characters and bytes that are not UTF-8 reach the list as U+FFFD.
+    const std::vector<std::string> paths{"A001/bell\x07name.txt", "A001/lat\xE9n1.txt", "A001/tab\tand\rcr",
+                                         "A001/Carta\xCC\x83o.mov", "A001/\xFF\xFE/inside.mov"};
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        write(root / paths[i], std::string(100 + i, static_cast<char>('a' + i)));
+    }
+    writeJobLog(paths, at(60));
+    DriveCheckResult result = check();
+    EXPECT_TRUE(result.intact());
+    EXPECT_EQ(result.count(DriveCheckStatus::ok), paths.size());
+    EXPECT_TRUE(result.notCovered.empty()) << result.notCovered.front();
+
+    write(root / "A001/bell\x01name.txt", "a twin as the list writes it");
+    result = check();
+    EXPECT_FALSE(result.intact());
+    ASSERT_EQ(result.findings.size(), 1U);
+    EXPECT_EQ(result.findings[0].status, DriveCheckStatus::ambiguous);
+    EXPECT_NE(result.findings[0].detail.find("bell\x01name.txt"), std::string::npos);
+    EXPECT_EQ(result.count(DriveCheckStatus::ok), paths.size() - 1);
+    EXPECT_TRUE(result.notCovered.empty());
+}
+
+TEST_F(DriveCheckTest, runningOutOfMemoryEndsTheCheckWithAProblem) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "a sanitizer's shadow memory cannot live under an address-space limit";
+#else
+    // A list of 24 MiB and an address space with room for its text and hardly more.
+    std::string list = "<hashlist>\n";
+    for (int i = 0; list.size() < (24U << 20); ++i) {
+        list += "<hash><file>A001/deep/deeper/deepest/clip" + std::to_string(i) +
+                ".mov</file><size>1</size><xxhash64be>0123456789abcdef</xxhash64be></hash>\n";
+    }
+    list += "</hashlist>\n";
+    write(root / ReportWriter::logFolderName / "huge.mhl", list);
+    const std::size_t listBytes = list.size();
+    std::string().swap(list);
+    std::fflush(nullptr);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::ifstream status("/proc/self/status");
+        std::string line;
+        std::size_t kib = 0;
+        while (std::getline(status, line)) {
+            if (line.rfind("VmSize:", 0) == 0) {
+                kib = std::stoul(line.substr(7));
+            }
+        }
+        const rlim_t limit = kib * 1024 + listBytes + (8U << 20);
+        const rlimit space{limit, limit};
+        if (kib == 0 || ::setrlimit(RLIMIT_AS, &space) != 0) {
+            std::_Exit(77);
+        }
+        const DriveCheckResult result = check();
+        EXPECT_FALSE(result.intact());
+        EXPECT_TRUE(result.problems.size() == 1 &&
+                    result.problems[0].message.find("the check stopped: there is not enough memory") == 0)
+            << (result.problems.empty() ? std::string("no problem") : result.problems[0].message);
+        std::fflush(nullptr);
+        std::_Exit(::testing::Test::HasFailure() ? 1 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 77) {
+        GTEST_SKIP() << "cannot limit the address space here";
+    }
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the check ended the process: " << status;
+#endif
 }
 
 TEST_F(DriveCheckTest, listOfAnotherToolIsRelativeToItsOwnFolder) {
