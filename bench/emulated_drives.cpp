@@ -99,6 +99,7 @@ public:
         return std::nullopt;
     }
     std::error_code setModificationTime(const fs::path&, const std::timespec&) override { return {}; }
+    std::error_code syncFileSystem(int) override { return {}; }
 
 private:
     std::pair<Device, std::int64_t>& open(int fd) {

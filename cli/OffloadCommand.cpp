@@ -9,6 +9,7 @@
 #include "stowline/CopyEngine.h"
 #include "stowline/CopyFailureReason.h"
 #include "stowline/FileScanner.h"
+#include "stowline/PathOverlap.h"
 #include "stowline/ReportWriter.h"
 #include "stowline/SupportedLanguage.h"
 
@@ -108,18 +109,6 @@ OffloadArgs parse(const std::vector<std::string>& args) {
     return parsed;
 }
 
-/// `inner` is `outer` or lies somewhere below it (both canonical).
-bool isWithin(const fs::path& inner, const fs::path& outer) {
-    auto part = inner.begin();
-    for (const auto& component : outer) {
-        if (part == inner.end() || *part != component) {
-            return false;
-        }
-        ++part;
-    }
-    return true;
-}
-
 /// Refuses what would write nowhere sensible, before anything is written.
 void validate(const OffloadArgs& args) {
     std::vector<fs::path> roots;
@@ -132,28 +121,27 @@ void validate(const OffloadArgs& args) {
         if (error) {
             throw UsageError{"destination " + dest.string() + " cannot be resolved: " + error.message()};
         }
-        if (std::find(roots.begin(), roots.end(), canonical) != roots.end()) {
+        // Device and inode, so that a second spelling through a bind mount is caught too.
+        if (std::any_of(roots.begin(), roots.end(),
+                        [&](const fs::path& root) { return fs::equivalent(root, canonical, error); })) {
             throw UsageError{"destination " + dest.string() + " is given twice"};
         }
         roots.push_back(canonical);
     }
     for (const auto& source : args.sources) {
-        std::error_code error;
-        const fs::path item = fs::weakly_canonical(source, error);
-        if (error) {
-            continue; // the scan reports a source it cannot read
-        }
-        for (std::size_t i = 0; i < roots.size(); ++i) {
+        for (std::size_t i = 0; i < args.destinations.size(); ++i) {
             // Copying a card into a folder on that same card would make the next offload of
             // the card copy its own copies; a source straight inside a destination would be
-            // copied onto itself.
-            if (isWithin(roots[i], item)) {
+            // copied onto itself. Links and bind mounts are seen through.
+            switch (pathOverlap(source, args.destinations[i])) {
+            case PathOverlap::destinationInsideSource:
                 throw UsageError{"destination " + args.destinations[i].string() + " lies inside the source " +
                                  source.string()};
-            }
-            if (item.has_parent_path() && item.parent_path() == roots[i]) {
+            case PathOverlap::sourceInDestination:
                 throw UsageError{"source " + source.string() + " lies directly in the destination " +
                                  args.destinations[i].string() + " and would be copied onto itself"};
+            case PathOverlap::none:
+                break;
             }
         }
     }

@@ -27,8 +27,9 @@ constexpr const char* verifyUsage =
     "When several lists name a file, the newest entry is checked.\n"
     "\n"
     "One line per file: ok, changed, size differs, missing, unreadable, not checked (only\n"
-    "hashes this tool cannot compute) or refused (a path outside its folder), then the counts\n"
-    "and the files under ROOT that no list covers. Those are shown but do not fail the check.\n"
+    "hashes this tool cannot compute), refused (a path outside its folder) or ambiguous (two\n"
+    "names on the drive that a list writes the same way), then the counts and the files under\n"
+    "ROOT that no list covers. Those are shown but do not fail the check.\n"
     "\n"
     "Exit status: 0 every listed file is intact; 1 anything else (a file not intact, a list\n"
     "that cannot be read, no list found); 2 usage error; 130 interrupted.\n";
@@ -133,22 +134,23 @@ int runVerify(const std::vector<std::string>& args) {
                      printable(problem.message).c_str());
     }
     if (result.cancelled || interrupted) {
-        std::fprintf(stderr, "stowline-cli: verify interrupted after %zu files\n", result.files.size());
+        std::fprintf(stderr, "stowline-cli: verify interrupted after %zu files\n", result.checked());
         std::fflush(stdout);
         return 130;
     }
 
     using stowline::DriveCheckStatus;
     std::string counts;
-    for (const auto status : {DriveCheckStatus::ok, DriveCheckStatus::changed, DriveCheckStatus::sizeDiffers,
-                              DriveCheckStatus::missing, DriveCheckStatus::unreadable,
-                              DriveCheckStatus::notChecked, DriveCheckStatus::refused}) {
+    for (const auto status :
+         {DriveCheckStatus::ok, DriveCheckStatus::changed, DriveCheckStatus::sizeDiffers,
+          DriveCheckStatus::missing, DriveCheckStatus::unreadable, DriveCheckStatus::notChecked,
+          DriveCheckStatus::refused, DriveCheckStatus::ambiguous}) {
         if (const std::size_t n = result.count(status); n > 0 || status == DriveCheckStatus::ok) {
             counts += (counts.empty() ? "" : ", ") + std::to_string(n) + " " +
                       std::string(stowline::toText(status));
         }
     }
-    std::printf("\n%zu listed in %zu hash list%s: %s\n", result.files.size(), result.lists.size(),
+    std::printf("\n%zu listed in %zu hash list%s: %s\n", result.checked(), result.lists.size(),
                 result.lists.size() == 1 ? "" : "s", counts.c_str());
     if (!result.notCovered.empty()) {
         std::printf("%zu not covered by any hash list:\n", result.notCovered.size());

@@ -65,7 +65,15 @@ void DriveCheckJob::start() {
                 },
                 Qt::QueuedConnection);
         };
-        stowline::DriveCheckResult result = runner_(options, observer, &control_);
+        // Nothing may leave this thread: a check that throws ends with a problem the sheet shows.
+        stowline::DriveCheckResult result;
+        try {
+            result = runner_(options, observer, &control_);
+        } catch (...) {
+            result = {};
+            result.problems.push_back(
+                stowline::DriveCheck::stoppedBy(options.root, std::current_exception()));
+        }
         QMetaObject::invokeMethod(
             this,
             [guard, result = std::move(result)]() mutable {

@@ -8,7 +8,7 @@
 namespace DriveCheckText {
 
 qint64 notIntactCount(const stowline::DriveCheckResult& result) {
-    return static_cast<qint64>(result.files.size() - result.count(stowline::DriveCheckStatus::ok));
+    return static_cast<qint64>(result.checked() - result.count(stowline::DriveCheckStatus::ok));
 }
 
 QString verdict(const stowline::DriveCheckResult& result) {
@@ -16,7 +16,7 @@ QString verdict(const stowline::DriveCheckResult& result) {
         return L10n::t("drivecheck.cancelled");
     }
     if (result.intact()) {
-        return L10n::plural("intact_files_count", static_cast<qint64>(result.files.size()));
+        return L10n::plural("intact_files_count", static_cast<qint64>(result.checked()));
     }
     QStringList parts;
     if (const qint64 bad = notIntactCount(result); bad > 0) {
@@ -45,6 +45,8 @@ QString status(stowline::DriveCheckStatus status) {
         return L10n::t("drivecheck.status.not_checked");
     case S::refused:
         return L10n::t("drivecheck.status.refused");
+    case S::ambiguous:
+        return L10n::t("drivecheck.status.ambiguous");
     }
     return {};
 }

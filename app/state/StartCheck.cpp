@@ -2,36 +2,10 @@
 
 #include "state/FileUrl.h"
 
-#include <filesystem>
-#include <system_error>
+#include "stowline/PathOverlap.h"
 
 namespace StartCheck {
 namespace {
-
-/// The path with symbolic links resolved as far as it exists, so that two spellings of
-/// one folder compare equal.
-std::filesystem::path resolved(const QUrl& url) {
-    std::error_code error;
-    std::filesystem::path path = std::filesystem::weakly_canonical(FileUrl::toPath(url), error);
-    if (error) {
-        path = FileUrl::toPath(url).lexically_normal();
-    }
-    return path;
-}
-
-/// True when `inner` is `outer` or lies below it.
-bool isWithin(const std::filesystem::path& inner, const std::filesystem::path& outer) {
-    auto i = inner.begin();
-    for (auto o = outer.begin(); o != outer.end(); ++o, ++i) {
-        if (o->empty()) {
-            continue; // a trailing separator
-        }
-        if (i == inner.end() || *i != *o) {
-            return false;
-        }
-    }
-    return true;
-}
 
 std::optional<QString> firstMoved(const QList<Item>& items) {
     for (const Item& item : items) {
@@ -46,10 +20,11 @@ std::optional<QString> firstMoved(const QList<Item>& items) {
 
 bool destinationInsideSource(const QList<QUrl>& sources, const QList<QUrl>& destinations) {
     for (const QUrl& source : sources) {
-        const std::filesystem::path sourcePath = resolved(source);
         for (const QUrl& dest : destinations) {
-            const std::filesystem::path destPath = resolved(dest);
-            if (isWithin(destPath, sourcePath) || sourcePath.parent_path() == destPath) {
+            // By device and inode, as the command line decides it: neither a link nor a bind
+            // mount hides the card.
+            if (stowline::pathOverlap(FileUrl::toPath(source), FileUrl::toPath(dest)) !=
+                stowline::PathOverlap::none) {
                 return true;
             }
         }

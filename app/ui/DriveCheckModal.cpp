@@ -42,11 +42,9 @@ struct Row {
 class RowModel : public QAbstractListModel {
 public:
     RowModel(const stowline::DriveCheckResult& result, QObject* parent) : QAbstractListModel(parent) {
-        for (const stowline::CheckedFile& file : result.files) {
-            if (file.status != stowline::DriveCheckStatus::ok) {
-                rows_.push_back({QString::fromStdString(file.path), DriveCheckText::status(file.status),
-                                 DriveCheckText::detail(file)});
-            }
+        for (const stowline::CheckedFile& file : result.findings) {
+            rows_.push_back({QString::fromStdString(file.path), DriveCheckText::status(file.status),
+                             DriveCheckText::detail(file)});
         }
         for (const stowline::DriveCheckProblem& problem : result.problems) {
             rows_.push_back({QString::fromStdString(problem.path.string()),

@@ -120,14 +120,14 @@ std::optional<DestinationFailure> CopySink::write(std::span<const std::byte> chu
     });
 }
 
-std::optional<DestinationFailure> CopySink::commit() {
+std::optional<DestinationFailure> CopySink::commit(bool rename) {
     return guarded([&]() -> std::optional<DestinationFailure> {
         const auto closeError = ops_->close(std::move(fd_));
         // EINTR from close says nothing about the data: the descriptor is released either way.
         if (closeError && closeError != std::errc::interrupted) {
             return failure(destination_, "Could not finish writing " + quoted(temporary_), closeError);
         }
-        if (const auto error = ops_->rename(temporary_, destination_)) {
+        if (const auto error = rename ? ops_->rename(temporary_, destination_) : std::error_code()) {
             return failure(destination_, "Could not move " + quoted(temporary_) + " to its final name",
                            error);
         }

@@ -37,10 +37,11 @@ public:
 
     /// Writes the whole chunk; on failure the sink is abandoned and the failure returned.
     [[nodiscard]] std::optional<DestinationFailure> write(std::span<const std::byte> chunk);
-    /// Closes the temporary file and renames it over the final name. A failed close counts:
-    /// on Linux it may be the only report of a delayed write error, so such a file is never
-    /// given its final name.
-    [[nodiscard]] std::optional<DestinationFailure> commit();
+    /// Closes the temporary file and, with `rename`, renames it over the final name; without,
+    /// the complete temporary file passes to the caller. A failed close counts: on Linux it may
+    /// be the only report of a delayed write error, so such a file is never given its final name.
+    [[nodiscard]] std::optional<DestinationFailure> commit(bool rename = true);
+    [[nodiscard]] const std::filesystem::path& temporary() const noexcept { return temporary_; }
     /// Closes the handle and deletes the temporary file, ignoring errors.
     void abandon() noexcept;
 

@@ -20,14 +20,15 @@ constexpr std::size_t defaultAlignment = 4096;
 // The alignment O_DIRECT needs for this file: 0 when the file system says it cannot do
 // direct I/O on it, 4096 when the kernel or the headers cannot tell. One call also gives the
 // size, as every small file verified pays for each call.
-std::size_t directIoAlignment(int fd, off_t& size) {
+std::size_t directIoAlignment(int fd, off_t& size, bool& regular) {
 #ifdef STATX_DIOALIGN
     struct statx info {};
     if (::statx(fd, "", AT_EMPTY_PATH, STATX_TYPE | STATX_SIZE | STATX_DIOALIGN, &info) == 0 &&
         (info.stx_mask & (STATX_TYPE | STATX_SIZE)) == (STATX_TYPE | STATX_SIZE)) {
         size = static_cast<off_t>(info.stx_size);
-        if (!S_ISREG(info.stx_mode)) {
-            return 0; // pipes and devices: ordinary reads
+        regular = S_ISREG(info.stx_mode);
+        if (!regular) {
+            return 0; // pipes and devices: refused by the caller
         }
         if ((info.stx_mask & STATX_DIOALIGN) != 0) {
             if (info.stx_dio_mem_align == 0 || info.stx_dio_offset_align == 0) {
@@ -43,7 +44,8 @@ std::size_t directIoAlignment(int fd, off_t& size) {
         return 0;
     }
     size = status.st_size;
-    return S_ISREG(status.st_mode) ? defaultAlignment : 0;
+    regular = S_ISREG(status.st_mode);
+    return regular ? defaultAlignment : 0;
 }
 
 off_t sizeOf(int fd) {
@@ -61,15 +63,22 @@ DirectRead::DirectRead(const std::filesystem::path& path, bool tryDirect) : path
 }
 
 void DirectRead::open(const std::filesystem::path& path, bool tryDirect) {
+    // Non-blocking, so that a FIFO or device put in a file's place cannot hold the caller in
+    // open(); it is refused below. Regular files ignore the flag.
+    constexpr int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
     if (tryDirect) {
-        fd_.reset(retryOnEintr([&] { return ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_DIRECT); }));
+        fd_.reset(retryOnEintr([&] { return ::open(path.c_str(), flags | O_DIRECT); }));
         // FUSE and some network file systems refuse O_DIRECT at open with EINVAL.
         if (!fd_ && errno != EINVAL) {
             throw CopyError::sourceUnreadable(path_);
         }
     }
     if (fd_) {
-        const std::size_t alignment = directIoAlignment(fd_.get(), sizeAtOpen_);
+        bool regular = false;
+        const std::size_t alignment = directIoAlignment(fd_.get(), sizeAtOpen_, regular);
+        if (!regular) {
+            throw CopyError::sourceUnreadable(path_);
+        }
         if (alignment != 0) {
             direct_ = true;
             alignment_ = std::max(alignment, defaultAlignment);
@@ -78,8 +87,9 @@ void DirectRead::open(const std::filesystem::path& path, bool tryDirect) {
         switchToDroppingCache();
         return;
     }
-    fd_.reset(retryOnEintr([&] { return ::open(path.c_str(), O_RDONLY | O_CLOEXEC); }));
-    if (!fd_) {
+    fd_.reset(retryOnEintr([&] { return ::open(path.c_str(), flags); }));
+    struct stat status {};
+    if (!fd_ || ::fstat(fd_.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
         throw CopyError::sourceUnreadable(path_);
     }
     switchToDroppingCache();

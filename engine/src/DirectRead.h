@@ -17,7 +17,8 @@ namespace stowline {
 class DirectRead {
 public:
     /// Opens `path` read-only; with `tryDirect`, O_DIRECT when the file system accepts it.
-    /// Throws CopyError::sourceUnreadable(path) when the file cannot be opened or flushed.
+    /// Throws CopyError::sourceUnreadable(path) when the file cannot be opened or flushed, or
+    /// is not a regular file (a FIFO is never waited for).
     DirectRead(const std::filesystem::path& path, bool tryDirect);
 
     /// Alignment (a power of two) that a buffer's address and size need for read().

@@ -4,14 +4,15 @@
 #include "stowline/CopyError.h"
 #include "stowline/FileScanner.h"
 #include "stowline/HashList.h"
+#include "stowline/MHLReport.h"
 #include "stowline/ReportWriter.h"
 #include "stowline/XXHash64.h"
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <cstdio>
-#include <map>
+#include <deque>
+#include <new>
 #include <tuple>
 #include <unordered_map>
 
@@ -38,34 +39,106 @@ std::string_view toText(DriveCheckStatus status) {
         return "not checked";
     case DriveCheckStatus::refused:
         return "refused";
+    case DriveCheckStatus::ambiguous:
+        return "ambiguous";
     }
     return "unknown";
 }
 
 bool DriveCheckResult::intact() const {
-    return !cancelled && problems.empty() &&
-           std::all_of(files.begin(), files.end(),
-                       [](const CheckedFile& f) { return f.status == DriveCheckStatus::ok; });
+    return !cancelled && problems.empty() && checked() == count(DriveCheckStatus::ok);
 }
 
 std::size_t DriveCheckResult::count(DriveCheckStatus status) const {
-    return static_cast<std::size_t>(
-        std::count_if(files.begin(), files.end(), [&](const CheckedFile& f) { return f.status == status; }));
+    return counts[static_cast<std::size_t>(status)];
+}
+
+std::size_t DriveCheckResult::checked() const {
+    std::size_t all = 0;
+    for (const std::size_t n : counts) {
+        all += n;
+    }
+    return all;
 }
 
 namespace DriveCheck {
 namespace {
 
-/// One listed file with everything needed to rank it against other entries for the same file.
-struct Candidate {
-    HashListEntry entry;
-    fs::path list;
-    fs::path base;   ///< the folder its path is relative to
-    fs::path target; ///< base / path, lexically normal; empty when the path is refused
-    std::string refusal;
-    /// Newest wins; see the header for the order of the keys.
-    std::tuple<bool, Date, bool, Date, fs::file_time_type, std::size_t, std::size_t> rank;
+/// One listed entry, kept small: a hash list of 256 MiB names millions of files. Its path
+/// is the listed text alone; the list and its folder are shared by index.
+struct Listed {
+    enum Flag : std::uint8_t {
+        hasSize = 1,
+        hasXxhash = 2,
+        hasHashDate = 4,
+        normal = 8,  ///< the listed text is already its lexically normal form
+        refused = 16 ///< absolute, or climbing out with ".."
+    };
+    std::string file;
+    std::uint64_t key = 0; ///< XXH64 of the normal form: equal paths, equal keys
+    std::int64_t size = 0;
+    std::uint64_t xxhash64 = 0;
+    Date::rep hashDate = 0;
+    std::uint32_t list = 0;
+    std::uint8_t flags = 0;
+
+    [[nodiscard]] bool has(Flag flag) const { return (flags & flag) != 0; }
 };
+
+/// What few entries have: hashes of other tools.
+struct Extra {
+    std::optional<std::string> md5;
+    std::optional<std::string> sha1;
+    std::vector<std::string> otherHashes;
+};
+
+struct ListInfo {
+    fs::path path;
+    std::optional<Date> finishDate;
+    fs::file_time_type modified;
+};
+
+/// A listed path without ".", ".." or empty components and not absolute is its own normal
+/// form; only the others need the slower general form.
+bool isPlainRelative(std::string_view path) {
+    if (path.empty() || path.front() == '/' || path.back() == '/') {
+        return false;
+    }
+    for (std::size_t start = 0;;) {
+        const std::size_t slash = path.find('/', start);
+        const std::string_view part =
+            path.substr(start, slash == std::string_view::npos ? slash : slash - start);
+        if (part.empty() || part == "." || part == "..") {
+            return false;
+        }
+        if (slash == std::string_view::npos) {
+            return true;
+        }
+        start = slash + 1;
+    }
+}
+
+std::string normalForm(const Listed& entry) {
+    return entry.has(Listed::normal) ? entry.file : fs::path(entry.file).lexically_normal().generic_string();
+}
+
+std::uint64_t keyOf(std::string_view normal) {
+    return XXHash64::digest(std::as_bytes(std::span(normal.data(), normal.size())));
+}
+
+/// Why a listed path may not be looked up, or empty when it is a plain relative path.
+std::string refusalOf(std::string_view listed) {
+    const fs::path path(listed);
+    if (path.is_absolute()) {
+        return "an absolute path; hash lists name files relative to a folder";
+    }
+    for (const auto& part : path) {
+        if (part == "..") {
+            return "the path climbs out of its folder with \"..\"";
+        }
+    }
+    return {};
+}
 
 std::string hexOf(const std::uint8_t* bytes, std::size_t count) {
     std::string out;
@@ -87,265 +160,509 @@ bool sameFolder(const fs::path& a, const fs::path& b) {
     return !error && left == right;
 }
 
-/// Why a listed path may not be looked up, or empty when it is a plain relative path.
-std::string refusalOf(std::string_view listed) {
-    const fs::path path(listed);
-    if (path.is_absolute()) {
-        return "an absolute path; hash lists name files relative to a folder";
-    }
-    for (const auto& part : path) {
-        if (part == "..") {
-            return "the path climbs out of its folder with \"..\"";
-        }
-    }
-    return {};
-}
+/// Every entry of every list, the newest per file chosen, and the names on the drive mapped
+/// onto them.
+class Catalogue {
+public:
+    Catalogue(fs::path root, fs::path base) : root_(std::move(root)), base_(std::move(base)) {}
 
-/// Reads every list, ranks its entries and keeps the newest per file, in first-seen order.
-std::vector<Candidate> collect(const std::vector<fs::path>& lists, const fs::path& root,
-                               DriveCheckResult& result) {
-    std::vector<Candidate> chosen;
-    std::unordered_map<std::string, std::size_t> byKey;
-    const fs::path logFolder = root / ReportWriter::logFolderName;
-    for (std::size_t listIndex = 0; listIndex < lists.size(); ++listIndex) {
-        const fs::path& listPath = lists[listIndex];
-        HashList list;
+    /// Reads one list; a list that does not parse is a problem and adds no entry.
+    void read(const fs::path& listPath, DriveCheckResult& result) {
+        const std::size_t first = entries_.size();
+        ListInfo info{listPath, std::nullopt, {}};
+        const auto list = static_cast<std::uint32_t>(lists_.size());
         try {
-            list = HashListReader::read(listPath);
+            const HashList dates =
+                HashListReader::read(listPath, [&](HashListEntry&& entry) { add(std::move(entry), list); });
+            info.finishDate = dates.finishDate;
         } catch (const HashListError& error) {
+            while (entries_.size() > first) {
+                extras_.erase(static_cast<std::uint32_t>(entries_.size() - 1));
+                entries_.pop_back();
+            }
+            entries_.shrink_to_fit();
             const std::string where = error.line() > 0 ? "line " + std::to_string(error.line()) + ": " : "";
             result.problems.push_back({listPath, where + error.detail()});
-            continue;
+            return;
         }
-        result.lists.push_back(listPath);
-        const fs::path base = sameFolder(listPath.parent_path(), logFolder) ? root : listPath.parent_path();
         std::error_code error;
-        const auto modified = fs::last_write_time(listPath, error);
-        for (std::size_t entryIndex = 0; entryIndex < list.entries.size(); ++entryIndex) {
-            Candidate candidate;
-            candidate.entry = std::move(list.entries[entryIndex]);
-            candidate.list = listPath;
-            candidate.base = base;
-            candidate.refusal = refusalOf(candidate.entry.file);
-            const auto& entry = candidate.entry;
-            candidate.rank = {entry.hashDate.has_value(),
-                              entry.hashDate.value_or(Date{}),
-                              list.finishDate.has_value(),
-                              list.finishDate.value_or(Date{}),
-                              error ? fs::file_time_type::min() : modified,
-                              listIndex,
-                              entryIndex};
-            std::string key;
-            if (candidate.refusal.empty()) {
-                candidate.target = (base / entry.file).lexically_normal();
-                key = candidate.target.string();
-            } else {
-                key = "\n" + listPath.string() + "\n" + entry.file; // never merged with a real path
+        info.modified = fs::last_write_time(listPath, error);
+        if (error) {
+            info.modified = fs::file_time_type::min();
+        }
+        lists_.push_back(std::move(info));
+        result.lists.push_back(listPath);
+    }
+
+    /// Keeps the newest entry per file, in the order files were first listed, and frees the rest.
+    void choose() {
+        std::vector<std::uint32_t> order(entries_.size());
+        for (std::uint32_t i = 0; i < order.size(); ++i) {
+            order[i] = i;
+        }
+        std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+            return std::tie(entries_[a].key, a) < std::tie(entries_[b].key, b);
+        });
+        std::vector<std::pair<std::uint32_t, std::uint32_t>> chosen; // first listed, winner
+        std::vector<std::uint32_t> group;
+        for (std::size_t start = 0; start < order.size();) {
+            std::size_t end = start + 1;
+            while (end < order.size() && entries_[order[end]].key == entries_[order[start]].key) {
+                ++end;
             }
-            const auto [found, inserted] = byKey.try_emplace(key, chosen.size());
-            if (inserted) {
-                chosen.push_back(std::move(candidate));
-            } else if (candidate.rank > chosen[found->second].rank) {
-                chosen[found->second] = std::move(candidate);
+            group.assign(order.begin() + static_cast<std::ptrdiff_t>(start),
+                         order.begin() + static_cast<std::ptrdiff_t>(end));
+            // Equal keys are nearly always one file listed again; a true collision of two
+            // paths is sorted out by comparing them.
+            while (!group.empty()) {
+                const std::uint32_t firstListed = group.front();
+                std::uint32_t winner = firstListed;
+                std::vector<std::uint32_t> others;
+                std::vector<std::uint32_t> losers;
+                for (std::size_t i = 1; i < group.size(); ++i) {
+                    const std::uint32_t candidate = group[i];
+                    if (!sameFile(entries_[candidate], entries_[firstListed])) {
+                        others.push_back(candidate);
+                    } else if (rankOf(candidate) > rankOf(winner)) {
+                        losers.push_back(std::exchange(winner, candidate));
+                    } else {
+                        losers.push_back(candidate);
+                    }
+                }
+                for (const std::uint32_t loser : losers) {
+                    release(loser);
+                }
+                chosen.emplace_back(firstListed, winner);
+                byKey_.push_back(winner);
+                group = std::move(others);
+            }
+            start = end;
+        }
+        std::vector<std::uint32_t>().swap(order);
+        std::sort(chosen.begin(), chosen.end());
+        chosen_.reserve(chosen.size());
+        for (const auto& [firstListed, winner] : chosen) {
+            chosen_.push_back(winner);
+        }
+        std::sort(byKey_.begin(), byKey_.end(),
+                  [&](std::uint32_t a, std::uint32_t b) { return entries_[a].key < entries_[b].key; });
+    }
+
+    /// Walks the root once: each regular file is matched, through the substitution lists are
+    /// written with, to the file a list names, or is not covered.
+    std::vector<std::string> matchDrive(const std::vector<fs::path>& lists, const EngineControl* control) {
+        std::vector<std::string> notCovered;
+        std::vector<fs::path> ownLists;
+        for (const auto& list : lists) {
+            ownLists.push_back(fs::absolute(list).lexically_normal());
+        }
+        std::sort(ownLists.begin(), ownLists.end());
+        std::error_code error;
+        fs::recursive_directory_iterator it(root_, fs::directory_options::skip_permission_denied, error);
+        std::size_t seen = 0;
+        for (const fs::recursive_directory_iterator end; !error && it != end; it.increment(error)) {
+            if (control != nullptr && ++seen % 1024 == 0) {
+                control->checkpoint();
+            }
+            const fs::path& path = it->path();
+            if (it.depth() == 0 && path.filename() == ReportWriter::logFolderName) {
+                it.disable_recursion_pending();
+                continue;
+            }
+            std::error_code kindError;
+            if (it->symlink_status(kindError).type() != fs::file_type::regular) {
+                continue;
+            }
+            const std::string name = path.filename().string();
+            if (FileScanner::isIgnored(name) || name.ends_with(".stowline-partial") ||
+                std::binary_search(ownLists.begin(), ownLists.end(), path.lexically_normal())) {
+                continue;
+            }
+            const std::string real = path.lexically_relative(base_).generic_string();
+            if (!real.empty() && real != ".." && !real.starts_with("../")) {
+                const std::string listed = MHLReport::listedPath(real);
+                if (const auto found = find(listed)) {
+                    if (listed != real) {
+                        alternates_[*found].push_back(real);
+                    }
+                    continue;
+                }
+            }
+            notCovered.push_back(path.lexically_relative(root_).generic_string());
+        }
+        std::sort(notCovered.begin(), notCovered.end());
+        return notCovered;
+    }
+
+    [[nodiscard]] const std::vector<std::uint32_t>& chosen() const { return chosen_; }
+    [[nodiscard]] std::int64_t listedSize(std::uint32_t index) const {
+        return entries_[index].has(Listed::hasSize) ? entries_[index].size : 0;
+    }
+    [[nodiscard]] const std::string& file(std::uint32_t index) const { return entries_[index].file; }
+    /// A decided file's entry is needed no more.
+    void spend(std::uint32_t index) { release(index); }
+
+    /// Decides one chosen file; throws CopyError::cancelled only.
+    CheckedFile check(std::uint32_t index, const DriveCheckOptions& options,
+                      const std::function<void(std::int64_t)>& onChunk) const {
+        const Listed& entry = entries_[index];
+        CheckedFile checked;
+        checked.list = lists_[entry.list].path;
+        const auto decide = [&](DriveCheckStatus status, std::string detail) {
+            checked.status = status;
+            checked.detail = std::move(detail);
+            return std::move(checked);
+        };
+        checked.path = entry.file;
+        if (entry.has(Listed::refused)) {
+            return decide(DriveCheckStatus::refused, refusalOf(checked.path));
+        }
+        const fs::path listedTarget = (base_ / normalForm(entry)).lexically_normal();
+        fs::path target = listedTarget;
+        if (const auto found = alternates_.find(index); found != alternates_.end()) {
+            std::vector<std::string> names = found->second;
+            std::error_code error;
+            if (fs::exists(fs::symlink_status(listedTarget, error))) {
+                names.insert(names.begin(), normalForm(entry));
+            }
+            if (names.size() > 1) {
+                std::string shown;
+                for (const auto& name : names) {
+                    shown += (shown.empty() ? "\"" : ", \"") + name + "\"";
+                }
+                checked.target = listedTarget;
+                return decide(DriveCheckStatus::ambiguous,
+                              std::to_string(names.size()) +
+                                  " files on the drive have names this list writes "
+                                  "the same way (" +
+                                  shown + "); it cannot tell which one it means");
+            }
+            target = (base_ / names.front()).lexically_normal();
+        }
+        checked.target = target;
+
+        std::error_code error;
+        const fs::file_status status = fs::status(target, error);
+        if (error && error != std::errc::no_such_file_or_directory && error != std::errc::not_a_directory) {
+            return decide(DriveCheckStatus::unreadable, error.message());
+        }
+        if (!fs::exists(status)) {
+            return decide(DriveCheckStatus::missing, "not found at " + target.string());
+        }
+        // A symbolic link inside the folder must not lead the check to files outside it.
+        std::error_code baseError;
+        const fs::path real = fs::weakly_canonical(target, error);
+        const fs::path realBase = fs::weakly_canonical(base_, baseError);
+        if (error || baseError ||
+            std::mismatch(realBase.begin(), realBase.end(), real.begin(), real.end()).first !=
+                realBase.end()) {
+            return decide(DriveCheckStatus::refused, "a symbolic link leads outside " + base_.string());
+        }
+        if (!fs::is_regular_file(status)) {
+            return decide(DriveCheckStatus::unreadable, "not a regular file");
+        }
+        const auto size = fs::file_size(target, error);
+        if (error) {
+            return decide(DriveCheckStatus::unreadable, error.message());
+        }
+        if (entry.has(Listed::hasSize) && static_cast<std::uintmax_t>(entry.size) != size) {
+            checked.listedSize = entry.size;
+            checked.foundSize = static_cast<std::int64_t>(size);
+            return decide(DriveCheckStatus::sizeDiffers,
+                          "listed " + std::to_string(entry.size) + " bytes, found " + std::to_string(size));
+        }
+        const auto extraFound = extras_.find(index);
+        const Extra* extra = extraFound == extras_.end() ? nullptr : &extraFound->second;
+        const bool md5 = extra != nullptr && extra->md5;
+        const bool sha1 = extra != nullptr && extra->sha1;
+        if (!entry.has(Listed::hasXxhash) && !md5 && !sha1) {
+            std::string names;
+            for (const auto& name : extra != nullptr ? extra->otherHashes : std::vector<std::string>{}) {
+                names += (names.empty() ? "" : ", ") + name;
+            }
+            return decide(DriveCheckStatus::notChecked,
+                          names.empty() ? "no hash listed"
+                                        : "no hash this check can compute (" + names + ")");
+        }
+        Digests found;
+        try {
+            found = readDigests(target, md5, sha1, options, onChunk);
+        } catch (const CopyError& failure) {
+            if (failure.is<CopyError::Cancelled>()) {
+                throw;
+            }
+            return decide(DriveCheckStatus::unreadable, "a read failed");
+        }
+        std::string differences;
+        const auto compare = [&](std::string_view name, const std::string& listed,
+                                 const std::string& actual) {
+            if (listed != actual) {
+                checked.differences.push_back({std::string(name), listed, actual});
+                differences += (differences.empty() ? "" : "; ") + std::string(name) + " listed " + listed +
+                               ", found " + actual;
+            }
+        };
+        if (entry.has(Listed::hasXxhash)) {
+            compare("xxHash64", XXHash64::hex(entry.xxhash64), XXHash64::hex(found.xxhash64));
+        }
+        if (md5) {
+            compare("MD5", *extra->md5, found.md5);
+        }
+        if (sha1) {
+            compare("SHA-1", *extra->sha1, found.sha1);
+        }
+        if (!differences.empty()) {
+            return decide(DriveCheckStatus::changed, differences);
+        }
+        return checked;
+    }
+
+private:
+    /// The hashes of one file, from one read around the file cache.
+    struct Digests {
+        std::uint64_t xxhash64 = 0;
+        std::string md5;
+        std::string sha1;
+    };
+
+    void add(HashListEntry&& entry, std::uint32_t list) {
+        Listed listed;
+        listed.list = list;
+        if (entry.size) {
+            listed.size = *entry.size;
+            listed.flags |= Listed::hasSize;
+        }
+        if (entry.xxhash64) {
+            listed.xxhash64 = *entry.xxhash64;
+            listed.flags |= Listed::hasXxhash;
+        }
+        if (entry.hashDate) {
+            listed.hashDate = entry.hashDate->time_since_epoch().count();
+            listed.flags |= Listed::hasHashDate;
+        }
+        if (isPlainRelative(entry.file)) {
+            listed.flags |= Listed::normal;
+            listed.key = keyOf(entry.file);
+        } else if (!refusalOf(entry.file).empty()) {
+            listed.flags |= Listed::refused;
+            // Never merged with a real path; the same text in one list is one entry.
+            listed.key = keyOf(std::to_string(list) + "\n" + entry.file);
+        } else {
+            listed.key = keyOf(fs::path(entry.file).lexically_normal().generic_string());
+        }
+        listed.file = std::move(entry.file);
+        listed.file.shrink_to_fit();
+        if (entry.md5 || entry.sha1 || !entry.otherHashes.empty()) {
+            extras_[static_cast<std::uint32_t>(entries_.size())] =
+                Extra{std::move(entry.md5), std::move(entry.sha1), std::move(entry.otherHashes)};
+        }
+        if (entries_.size() >= UINT32_MAX) {
+            throw std::length_error("too many entries in the hash lists");
+        }
+        entries_.push_back(std::move(listed));
+    }
+
+    [[nodiscard]] bool sameFile(const Listed& a, const Listed& b) const {
+        if (a.has(Listed::refused) || b.has(Listed::refused)) {
+            return a.has(Listed::refused) && b.has(Listed::refused) && a.list == b.list && a.file == b.file;
+        }
+        return (a.has(Listed::normal) && b.has(Listed::normal)) ? a.file == b.file
+                                                                : normalForm(a) == normalForm(b);
+    }
+
+    using Rank = std::tuple<bool, Date::rep, bool, Date, fs::file_time_type, std::uint32_t>;
+
+    /// Newest wins; see the header for the order of the keys. `index` is the reading order.
+    [[nodiscard]] Rank rankOf(std::uint32_t index) const {
+        const Listed& entry = entries_[index];
+        const ListInfo& list = lists_[entry.list];
+        return {entry.has(Listed::hasHashDate),   entry.hashDate, list.finishDate.has_value(),
+                list.finishDate.value_or(Date{}), list.modified,  index};
+    }
+
+    void release(std::uint32_t index) {
+        std::string().swap(entries_[index].file);
+        extras_.erase(index);
+    }
+
+    /// The chosen entry naming the normal relative path `path`, if any.
+    [[nodiscard]] std::optional<std::uint32_t> find(const std::string& path) const {
+        const std::uint64_t key = keyOf(path);
+        auto it =
+            std::lower_bound(byKey_.begin(), byKey_.end(), key,
+                             [&](std::uint32_t index, std::uint64_t k) { return entries_[index].key < k; });
+        for (; it != byKey_.end() && entries_[*it].key == key; ++it) {
+            const Listed& entry = entries_[*it];
+            if (!entry.has(Listed::refused) &&
+                (entry.has(Listed::normal) ? entry.file == path : normalForm(entry) == path)) {
+                return *it;
             }
         }
+        return std::nullopt;
     }
-    return chosen;
-}
 
-/// The hashes of one file, from one read around the file cache.
-struct Digests {
-    std::uint64_t xxhash64 = 0;
-    std::string md5;
-    std::string sha1;
+    static Digests readDigests(const fs::path& target, bool md5Wanted, bool sha1Wanted,
+                               const DriveCheckOptions& options,
+                               const std::function<void(std::int64_t)>& onChunk) {
+        DirectRead file(target, options.cacheBypass == Verifier::CacheBypass::automatic);
+        const auto chunk = static_cast<std::size_t>(std::max<std::int64_t>(options.chunkSize, 1));
+        const std::size_t capacity = (chunk + file.alignment() - 1) / file.alignment() * file.alignment();
+        const AlignedBuffer buffer(capacity, file.alignment());
+        XXHash64 xxhash;
+        md5_ctx md5{};
+        sha1_ctx sha1{};
+        md5_init(&md5);
+        sha1_init(&sha1);
+        while (const std::size_t count = file.read(buffer.data(), capacity)) {
+            const auto* bytes = reinterpret_cast<const std::uint8_t*>(buffer.data());
+            xxhash.update(buffer.data(), count);
+            if (md5Wanted) {
+                md5_update(&md5, count, bytes);
+            }
+            if (sha1Wanted) {
+                sha1_update(&sha1, count, bytes);
+            }
+            onChunk(static_cast<std::int64_t>(count));
+        }
+        Digests digests;
+        digests.xxhash64 = xxhash.finalize();
+        if (md5Wanted) {
+            std::array<std::uint8_t, MD5_DIGEST_SIZE> out{};
+            md5_digest(&md5, out.size(), out.data());
+            digests.md5 = hexOf(out.data(), out.size());
+        }
+        if (sha1Wanted) {
+            std::array<std::uint8_t, SHA1_DIGEST_SIZE> out{};
+            sha1_digest(&sha1, out.size(), out.data());
+            digests.sha1 = hexOf(out.data(), out.size());
+        }
+        return digests;
+    }
+
+    fs::path root_;
+    fs::path base_;
+    std::deque<Listed> entries_; ///< in reading order; a deque never copies them all to grow
+    std::unordered_map<std::uint32_t, Extra> extras_;
+    std::vector<ListInfo> lists_;
+    std::vector<std::uint32_t> chosen_; ///< one per file, in the order first listed
+    std::vector<std::uint32_t> byKey_;  ///< the same, by key, to match the drive's names
+    std::unordered_map<std::uint32_t, std::vector<std::string>>
+        alternates_; ///< names found through the mapping
 };
 
-Digests readDigests(const Candidate& candidate, const DriveCheckOptions& options,
-                    const std::function<void(std::int64_t)>& onChunk) {
-    const HashListEntry& entry = candidate.entry;
-    DirectRead file(candidate.target, options.cacheBypass == Verifier::CacheBypass::automatic);
-    const auto chunk = static_cast<std::size_t>(std::max<std::int64_t>(options.chunkSize, 1));
-    const std::size_t capacity = (chunk + file.alignment() - 1) / file.alignment() * file.alignment();
-    const AlignedBuffer buffer(capacity, file.alignment());
-    XXHash64 xxhash;
-    md5_ctx md5{};
-    sha1_ctx sha1{};
-    md5_init(&md5);
-    sha1_init(&sha1);
-    while (const std::size_t count = file.read(buffer.data(), capacity)) {
-        const auto* bytes = reinterpret_cast<const std::uint8_t*>(buffer.data());
-        xxhash.update(buffer.data(), count);
-        if (entry.md5) {
-            md5_update(&md5, count, bytes);
-        }
-        if (entry.sha1) {
-            sha1_update(&sha1, count, bytes);
-        }
-        onChunk(static_cast<std::int64_t>(count));
-    }
-    Digests digests;
-    digests.xxhash64 = xxhash.finalize();
-    if (entry.md5) {
-        std::array<std::uint8_t, MD5_DIGEST_SIZE> out{};
-        md5_digest(&md5, out.size(), out.data());
-        digests.md5 = hexOf(out.data(), out.size());
-    }
-    if (entry.sha1) {
-        std::array<std::uint8_t, SHA1_DIGEST_SIZE> out{};
-        sha1_digest(&sha1, out.size(), out.data());
-        digests.sha1 = hexOf(out.data(), out.size());
-    }
-    return digests;
-}
-
-/// Everything about one file but the read's progress; throws CopyError::cancelled only.
-CheckedFile checkOne(const Candidate& candidate, const DriveCheckOptions& options,
-                     const std::function<void(std::int64_t)>& onChunk) {
-    const HashListEntry& entry = candidate.entry;
-    CheckedFile checked;
-    checked.path = entry.file;
-    checked.target = candidate.target;
-    checked.list = candidate.list;
-    const auto decide = [&](DriveCheckStatus status, std::string detail) {
-        checked.status = status;
-        checked.detail = std::move(detail);
-        return checked;
-    };
-    if (!candidate.refusal.empty()) {
-        return decide(DriveCheckStatus::refused, candidate.refusal);
-    }
-    std::error_code error;
-    const fs::file_status status = fs::status(candidate.target, error);
-    if (error && error != std::errc::no_such_file_or_directory && error != std::errc::not_a_directory) {
-        return decide(DriveCheckStatus::unreadable, error.message());
-    }
-    if (!fs::exists(status)) {
-        return decide(DriveCheckStatus::missing, "not found at " + candidate.target.string());
-    }
-    // A symbolic link inside the folder must not lead the check to files outside it.
-    std::error_code baseError;
-    const fs::path real = fs::weakly_canonical(candidate.target, error);
-    const fs::path realBase = fs::weakly_canonical(candidate.base, baseError);
-    if (error || baseError ||
-        std::mismatch(realBase.begin(), realBase.end(), real.begin(), real.end()).first != realBase.end()) {
-        return decide(DriveCheckStatus::refused, "a symbolic link leads outside " + candidate.base.string());
-    }
-    if (!fs::is_regular_file(status)) {
-        return decide(DriveCheckStatus::unreadable, "not a regular file");
-    }
-    const auto size = fs::file_size(candidate.target, error);
-    if (error) {
-        return decide(DriveCheckStatus::unreadable, error.message());
-    }
-    if (entry.size && static_cast<std::uintmax_t>(*entry.size) != size) {
-        checked.listedSize = *entry.size;
-        checked.foundSize = static_cast<std::int64_t>(size);
-        return decide(DriveCheckStatus::sizeDiffers,
-                      "listed " + std::to_string(*entry.size) + " bytes, found " + std::to_string(size));
-    }
-    if (!entry.xxhash64 && !entry.md5 && !entry.sha1) {
-        std::string names;
-        for (const auto& name : entry.otherHashes) {
-            names += (names.empty() ? "" : ", ") + name;
-        }
-        return decide(DriveCheckStatus::notChecked,
-                      names.empty() ? "no hash listed" : "no hash this check can compute (" + names + ")");
-    }
-    Digests found;
-    try {
-        found = readDigests(candidate, options, onChunk);
-    } catch (const CopyError& failure) {
-        if (failure.is<CopyError::Cancelled>()) {
-            throw;
-        }
-        return decide(DriveCheckStatus::unreadable, "a read failed");
-    }
-    std::string differences;
-    const auto compare = [&](std::string_view name, const std::string& listed, const std::string& actual) {
-        if (listed != actual) {
-            checked.differences.push_back({std::string(name), listed, actual});
-            differences += (differences.empty() ? "" : "; ") + std::string(name) + " listed " + listed +
-                           ", found " + actual;
-        }
-    };
-    if (entry.xxhash64) {
-        compare("xxHash64", XXHash64::hex(*entry.xxhash64), XXHash64::hex(found.xxhash64));
-    }
-    if (entry.md5) {
-        compare("MD5", *entry.md5, found.md5);
-    }
-    if (entry.sha1) {
-        compare("SHA-1", *entry.sha1, found.sha1);
-    }
-    if (!differences.empty()) {
-        return decide(DriveCheckStatus::changed, differences);
-    }
-    return checked;
-}
-
 std::vector<fs::path> listsIn(const fs::path& logFolder, DriveCheckResult& result) {
-    std::vector<fs::path> lists;
     std::error_code error;
     if (!fs::is_directory(logFolder, error)) {
         result.problems.push_back(
             {logFolder, "no \"" + std::string(ReportWriter::logFolderName) + "\" folder"});
-        return lists;
+        return {};
     }
-    for (fs::directory_iterator it(logFolder, error), end; !error && it != end; it.increment(error)) {
-        const std::string name = it->path().filename().string();
-        std::string extension = it->path().extension().string();
-        std::transform(extension.begin(), extension.end(), extension.begin(),
-                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-        // "._" files beside a list are another system's metadata, not lists.
-        if (extension == ".mhl" && !FileScanner::isIgnored(name)) {
-            lists.push_back(it->path());
-        }
-    }
+    std::vector<fs::path> lists = HashListReader::listsIn(logFolder, error);
     if (error) {
         result.problems.push_back({logFolder, "cannot be listed: " + error.message()});
         return {};
     }
-    std::sort(lists.begin(), lists.end());
     if (lists.empty()) {
         result.problems.push_back({logFolder, "holds no hash list (.mhl)"});
     }
     return lists;
 }
 
-std::vector<std::string> uncovered(const fs::path& root, const std::vector<CheckedFile>& files,
-                                   const std::vector<fs::path>& lists) {
-    std::vector<std::string> result;
-    std::vector<std::string> covered;
-    for (const auto& file : files) {
-        covered.push_back(file.target.string());
-    }
-    for (const auto& list : lists) {
-        covered.push_back(fs::absolute(list).lexically_normal().string());
-    }
-    std::sort(covered.begin(), covered.end());
+void runInto(DriveCheckResult& result, const DriveCheckOptions& options, const DriveCheckObserver& observer,
+             const EngineControl* control) {
+    const fs::path root = fs::absolute(options.root).lexically_normal();
     std::error_code error;
-    fs::recursive_directory_iterator it(root, fs::directory_options::skip_permission_denied, error);
-    for (const fs::recursive_directory_iterator end; !error && it != end; it.increment(error)) {
-        const fs::path& path = it->path();
-        if (it.depth() == 0 && path.filename() == ReportWriter::logFolderName) {
-            it.disable_recursion_pending();
-            continue;
+    if (!fs::is_directory(root, error)) {
+        result.problems.push_back({options.root, "not a folder"});
+        return;
+    }
+    const fs::path logFolder = root / ReportWriter::logFolderName;
+    const std::vector<fs::path> lists =
+        options.list ? std::vector<fs::path>{fs::absolute(*options.list).lexically_normal()}
+                     : listsIn(logFolder, result);
+    // Paths of a list in the root's Hash Log are relative to the root, of any other to its folder.
+    const fs::path base = options.list && !sameFolder(lists.front().parent_path(), logFolder)
+                              ? lists.front().parent_path()
+                              : root;
+    Catalogue catalogue(root, base);
+    for (const auto& list : lists) {
+        catalogue.read(list, result);
+    }
+    catalogue.choose();
+    const auto& chosen = catalogue.chosen();
+    if (chosen.empty() && result.problems.empty()) {
+        result.problems.push_back({lists.front(), "the hash lists name no files"});
+    }
+    std::vector<std::string> notCovered = catalogue.matchDrive(result.lists, control);
+
+    DriveCheckProgress progress;
+    progress.fileCount = chosen.size();
+    for (const std::uint32_t index : chosen) {
+        progress.bytesTotal += catalogue.listedSize(index);
+    }
+    std::int64_t completed = 0;
+    for (const std::uint32_t index : chosen) {
+        if (control != nullptr) {
+            control->checkpoint();
         }
-        std::error_code kindError;
-        if (it->symlink_status(kindError).type() != fs::file_type::regular) {
-            continue;
+        progress.path = catalogue.file(index);
+        progress.bytesDone = completed;
+        if (observer.progress) {
+            observer.progress(progress);
         }
-        const std::string name = path.filename().string();
-        if (FileScanner::isIgnored(name) || name.ends_with(".stowline-partial")) {
-            continue;
+        const std::int64_t listed = catalogue.listedSize(index);
+        std::int64_t read = 0;
+        const auto onChunk = [&](std::int64_t count) {
+            read += count;
+            progress.bytesDone = completed + std::min(read, listed);
+            if (observer.progress) {
+                observer.progress(progress);
+            }
+            if (control != nullptr) {
+                control->checkpoint();
+            }
+        };
+        CheckedFile checked = catalogue.check(index, options, onChunk);
+        catalogue.spend(index);
+        completed += listed;
+        ++progress.fileIndex;
+        ++result.counts[static_cast<std::size_t>(checked.status)];
+        if (observer.checked) {
+            observer.checked(checked);
         }
-        const std::string normal = path.lexically_normal().string();
-        if (!std::binary_search(covered.begin(), covered.end(), normal)) {
-            result.push_back(path.lexically_relative(root).generic_string());
+        if (checked.status != DriveCheckStatus::ok &&
+            result.findings.size() < DriveCheckResult::maximumFindings) {
+            result.findings.push_back(std::move(checked));
         }
     }
-    std::sort(result.begin(), result.end());
-    return result;
+    result.notCovered = std::move(notCovered);
+}
+
+std::string reasonOf(const std::exception_ptr& error) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::bad_alloc&) {
+        return "there is not enough memory for the hash lists and the files they name";
+    } catch (const std::exception& failure) {
+        return failure.what();
+    } catch (...) {
+        return "an unknown error";
+    }
+}
+
+/// Ends a check that could not go on with a problem saying why; the counts so far stand.
+void stop(DriveCheckResult& result, const fs::path& root, const std::exception_ptr& error) noexcept {
+    std::vector<std::string>().swap(result.notCovered);
+    try {
+        result.problems.push_back(stoppedBy(root, error));
+    } catch (...) {
+        // Not even that fits: give back what the findings hold and say it once more.
+        std::vector<CheckedFile>().swap(result.findings);
+        try {
+            result.problems.push_back(stoppedBy(root, error));
+        } catch (...) {
+        }
+    }
 }
 
 } // namespace
@@ -353,62 +670,24 @@ std::vector<std::string> uncovered(const fs::path& root, const std::vector<Check
 DriveCheckResult run(const DriveCheckOptions& options, const DriveCheckObserver& observer,
                      const EngineControl* control) {
     DriveCheckResult result;
-    const fs::path root = fs::absolute(options.root).lexically_normal();
-    std::error_code error;
-    if (!fs::is_directory(root, error)) {
-        result.problems.push_back({options.root, "not a folder"});
-        return result;
-    }
-    const std::vector<fs::path> lists =
-        options.list ? std::vector<fs::path>{fs::absolute(*options.list).lexically_normal()}
-                     : listsIn(root / ReportWriter::logFolderName, result);
-    const std::vector<Candidate> candidates = collect(lists, root, result);
-    if (candidates.empty() && result.problems.empty()) {
-        result.problems.push_back({lists.front(), "the hash lists name no files"});
-    }
-
-    DriveCheckProgress progress;
-    progress.fileCount = candidates.size();
-    for (const auto& candidate : candidates) {
-        progress.bytesTotal += candidate.entry.size.value_or(0);
-    }
     try {
-        std::int64_t completed = 0;
-        for (const auto& candidate : candidates) {
-            if (control != nullptr) {
-                control->checkpoint();
-            }
-            progress.path = candidate.entry.file;
-            progress.bytesDone = completed;
-            if (observer.progress) {
-                observer.progress(progress);
-            }
-            const std::int64_t listed = candidate.entry.size.value_or(0);
-            std::int64_t read = 0;
-            const auto onChunk = [&](std::int64_t count) {
-                read += count;
-                progress.bytesDone = completed + std::min(read, listed);
-                if (observer.progress) {
-                    observer.progress(progress);
-                }
-                if (control != nullptr) {
-                    control->checkpoint();
-                }
-            };
-            result.files.push_back(checkOne(candidate, options, onChunk));
-            completed += listed;
-            ++progress.fileIndex;
-            if (observer.checked) {
-                observer.checked(result.files.back());
-            }
+        runInto(result, options, observer, control);
+    } catch (const CopyError& error) {
+        if (error.is<CopyError::Cancelled>()) {
+            // checkpoint() throws only when cancelled
+            result.cancelled = true;
+            std::vector<std::string>().swap(result.notCovered);
+        } else {
+            stop(result, options.root, std::current_exception());
         }
-    } catch (const CopyError&) {
-        // checkpoint() throws only when cancelled
-        result.cancelled = true;
-        return result;
+    } catch (...) {
+        stop(result, options.root, std::current_exception());
     }
-    result.notCovered = uncovered(root, result.files, lists);
     return result;
+}
+
+DriveCheckProblem stoppedBy(const fs::path& root, const std::exception_ptr& error) {
+    return {root, "the check stopped: " + reasonOf(error)};
 }
 
 } // namespace DriveCheck

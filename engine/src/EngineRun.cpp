@@ -1,6 +1,7 @@
 #include "EngineRun.h"
 
 #include "NameLimits.h"
+#include "TargetProbe.h"
 
 #include "stowline/CopyError.h"
 #include "stowline/CopyFailureReason.h"
@@ -10,6 +11,8 @@
 #include <algorithm>
 #include <cinttypes>
 #include <cstdio>
+#include <set>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 
@@ -26,15 +29,54 @@ std::string hexOf(std::uint64_t hash) {
     return text;
 }
 
-std::optional<Date> modificationDateOf(const fs::path& path) {
+/// The source file as stat sees it, a link at a picked file followed as the scan follows it.
+std::optional<FileStatus> sourceStatusOf(const fs::path& path) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) {
         return std::nullopt;
     }
-    const auto sinceEpoch =
-        std::chrono::seconds(info.st_mtim.tv_sec) + std::chrono::nanoseconds(info.st_mtim.tv_nsec);
+    FileStatus status;
+    status.type = S_ISREG(info.st_mode) ? FileStatus::Type::regular : FileStatus::Type::other;
+    status.size = static_cast<std::int64_t>(info.st_size);
+    status.device = static_cast<std::uint64_t>(info.st_dev);
+    status.inode = static_cast<std::uint64_t>(info.st_ino);
+    status.modificationTime = info.st_mtim;
+    status.changeTime = info.st_ctim;
+    return status;
+}
+
+std::optional<Date> dateOf(const std::timespec& time) {
+    const auto sinceEpoch = std::chrono::seconds(time.tv_sec) + std::chrono::nanoseconds(time.tv_nsec);
     return Date(std::chrono::duration_cast<Date::duration>(sinceEpoch));
 }
+
+/// The message of a file refused because its destination path leads to the source itself.
+std::string sourceItselfMessage(const std::string& relativePath) {
+    return "\"" + relativePath +
+           "\" on this destination is the source file itself (a link or mount leads back to the card); "
+           "nothing was written";
+}
+
+/// Complete copies of one file still under their temporary names: deleted on every way out
+/// (a cancel included) unless they were given their final names.
+class Unsettled {
+public:
+    Unsettled(FileOps& ops, std::vector<fs::path> copies) : ops_(ops), copies_(std::move(copies)) {}
+    ~Unsettled() {
+        for (const auto& copy : copies_) {
+            FileCopier::discard(copy, &ops_);
+        }
+    }
+    Unsettled(const Unsettled&) = delete;
+    Unsettled& operator=(const Unsettled&) = delete;
+
+    /// `copy` is settled: its temporary file is the caller's no more.
+    void settled(const fs::path& copy) { std::erase(copies_, copy); }
+
+private:
+    FileOps& ops_;
+    std::vector<fs::path> copies_;
+};
 
 fs::path targetOf(const fs::path& root, const ScannedFile& file) {
     return root / fs::path(file.relativePath);
@@ -66,8 +108,10 @@ CopyEngine::Run::Run(Options options, std::shared_ptr<EngineControl> control,
     : options_(std::move(options)), control_(std::move(control)), stream_(std::move(stream)) {}
 
 FileCopier::Options CopyEngine::Run::copierOptions() {
+    // Copies stay under their temporary names until read back: a final name only ever holds
+    // bytes that were proven.
     return {options_.sequential ? FileCopier::Mode::sequential : FileCopier::Mode::parallel, &fileOps(),
-            &buffers_};
+            &buffers_, true};
 }
 
 FileOps& CopyEngine::Run::fileOps() {
@@ -86,7 +130,10 @@ void CopyEngine::Run::execute(const CopyJob& job) {
     const auto started = std::chrono::steady_clock::now();
     bool cancelled = false;
     try {
-        files_ = FileScanner::scan(job.sources);
+        auto tree = FileScanner::scanTree(job.sources);
+        files_ = std::move(tree.files);
+        folders_ = std::move(tree.folders);
+        earlier_ = EarlierHashLogs(files_);
     } catch (...) {
         JobSummary empty;
         empty.startDate = startDate;
@@ -115,6 +162,10 @@ void CopyEngine::Run::execute(const CopyJob& job) {
         // a throwing seam) ends the job here; the consumer sees fewer reports than files
         // and therefore no clean job.
     }
+    if (!cancelled) {
+        createFolders();
+        syncDestinations(job.destinations);
+    }
 
     // Elapsed time on the monotonic clock: a wall clock set back mid-job must not give a
     // negative or absurd duration.
@@ -131,6 +182,68 @@ void CopyEngine::Run::execute(const CopyJob& job) {
     emit(EngineEvent::Finished{std::move(summary)});
     if (auto stream = stream_.lock()) {
         stream->close();
+    }
+}
+
+void CopyEngine::Run::createFolders() {
+    try {
+        for (const auto& root : liveRoots_) {
+            for (const auto& folder : folders_) {
+                const auto probe = TargetProbe::at(fileOps(), root, folder);
+                // Never through a link, and never over something else of the same name: a copy
+                // there would have failed and said so.
+                if (probe.link || probe.status) {
+                    continue;
+                }
+                (void)fileOps().createDirectories(root / fs::path(folder));
+            }
+        }
+    } catch (...) {
+        // An empty folder that cannot be made loses no take; the files were reported.
+    }
+}
+
+void CopyEngine::Run::syncDestinations(const std::vector<fs::path>& roots) {
+    for (const auto& root : roots) {
+        const auto found = reportsByRoot_.find(root);
+        if (found == reportsByRoot_.end() ||
+            std::none_of(found->second.begin(), found->second.end(),
+                         [](const FileReport& r) { return r.outcome != FileOutcome::failed; })) {
+            continue; // nothing there for a Hash Log to list
+        }
+        if (!rootWatch_.present(root)) {
+            continue; // gone: it was dropped as disconnected, and gets no Hash Log
+        }
+        std::error_code error;
+        try {
+            error = rootWatch_.sync(root, fileOps());
+        } catch (...) {
+            error = std::make_error_code(std::errc::io_error);
+        }
+        if (!error) {
+            continue;
+        }
+        // The drive did not confirm it holds what was read back: a power cut could take any
+        // of it back, so nothing there counts as verified.
+        const auto reason = FileErrorReason::copyFailed(
+            "the destination's drive did not confirm that it stored this job's files (" + error.message() +
+            "); nothing there counts as verified");
+        emit(EngineEvent::DestinationFailed{root,
+                                            std::string(toText(CopyFailureReason::destinationWriteFailed))});
+        std::set<std::string> undone;
+        for (auto& report : found->second) {
+            if (report.outcome != FileOutcome::failed) {
+                report.outcome = FileOutcome::failed;
+                report.errorDescription = reason;
+                undone.insert(report.relativePath);
+            }
+        }
+        for (auto& report : reports_) {
+            if (report.outcome != FileOutcome::failed && undone.count(report.relativePath) != 0) {
+                report.outcome = FileOutcome::failed;
+                report.errorDescription = reason;
+            }
+        }
     }
 }
 
@@ -158,7 +271,10 @@ void CopyEngine::Run::processFile(int index, const ScannedFile& file) {
     }
 
     FileWork work;
-    work.modificationDate = modificationDateOf(file.url);
+    work.source = sourceStatusOf(file.url);
+    if (work.source) {
+        work.modificationDate = dateOf(work.source->modificationTime);
+    }
     const std::size_t liveAtStart = liveRoots_.size();
     findExistingCopies(index, file, work);
 
@@ -211,14 +327,29 @@ void CopyEngine::Run::findExistingCopies(int index, const ScannedFile& file, Fil
             refuse(root, FileErrorReason::copyFailed(*problem), work);
             continue;
         }
-        // lstat, not stat: a symbolic link at the target (say, back to the card) holds no
-        // copy at all, however identical the bytes behind it hash.
-        std::error_code error;
-        const auto status = fileOps().status(target, error);
+        // Looked at step by step with lstat: a symbolic link at the target, or at any folder
+        // on the way (say, back to the card), holds no copy at all, however identical the
+        // bytes behind it hash, and nothing is written through it.
+        const auto probe = TargetProbe::at(fileOps(), root, file.relativePath);
+        if (probe.link) {
+            refuse(root, FileErrorReason::copyFailed(TargetProbe::linkMessage(root, *probe.link)), work);
+            continue;
+        }
+        const auto& status = probe.status;
+        // A hard link, or a bind mount of the card below the root, shows the source itself.
+        if (status && work.source && status->device == work.source->device &&
+            status->inode == work.source->inode) {
+            refuse(root, FileErrorReason::copyFailed(sourceItselfMessage(file.relativePath)), work);
+            continue;
+        }
         if (status && collides(root, *status, file, work)) {
             continue;
         }
         if (!status || status->type != FileStatus::Type::regular || status->size != file.size) {
+            if (status && status->type == FileStatus::Type::regular &&
+                keptByEarlierJob(root, target, *status, std::nullopt, file, work)) {
+                continue;
+            }
             work.needCopy.push_back(root);
             continue;
         }
@@ -227,17 +358,31 @@ void CopyEngine::Run::findExistingCopies(int index, const ScannedFile& file, Fil
             // A failed attempt leaves the hash unknown, so the next root tries again.
             work.sourceHash = hashOrNone(file.url);
             if (!work.sourceHash) {
-                work.needCopy.push_back(root);
+                if (!keptByEarlierJob(root, target, *status, std::nullopt, file, work)) {
+                    work.needCopy.push_back(root);
+                }
                 continue;
             }
         }
         const auto targetHash = hashOrNone(target);
-        if (!targetHash || *targetHash != *work.sourceHash) {
-            work.needCopy.push_back(root);
-        } else {
+        if (targetHash && *targetHash == *work.sourceHash) {
             work.outcomes[root] = {FileOutcome::skipped, std::nullopt};
+        } else if (!keptByEarlierJob(root, target, *status, targetHash, file, work)) {
+            work.needCopy.push_back(root);
         }
     }
+}
+
+bool CopyEngine::Run::keptByEarlierJob(const fs::path& root, const fs::path& target, const FileStatus& status,
+                                       std::optional<std::uint64_t> knownHash, const ScannedFile& file,
+                                       FileWork& work) {
+    const auto list = earlier_.provenBy(root, file.relativePath, status.size,
+                                        [&] { return knownHash ? knownHash : hashOrNone(target); });
+    if (!list) {
+        return false;
+    }
+    refuse(root, FileErrorReason::copyFailed(EarlierHashLogs::message(file.relativePath, *list)), work);
+    return true;
 }
 
 void CopyEngine::Run::checkRoom(const ScannedFile& file, FileWork& work) {
@@ -363,7 +508,13 @@ void CopyEngine::Run::copyAndVerify(int index, const ScannedFile& file, FileWork
             return;
         }
         work.outcome = FileOutcome::failed;
-        work.reason = FileErrorReason::copyFailed(describe(error));
+        const auto now = sourceStatusOf(file.url);
+        work.reason = FileErrorReason::copyFailed(
+            error.is<CopyError::SourceUnreadable>() && now && now->type != FileStatus::Type::regular
+                ? "\"" + file.url.string() +
+                      "\" is no longer a regular file (a pipe, device or folder took its place after the "
+                      "scan); nothing was copied"
+                : describe(error));
     } catch (const std::exception& error) {
         work.outcome = FileOutcome::failed;
         work.reason = FileErrorReason::copyFailed(describe(error));
@@ -388,9 +539,32 @@ void CopyEngine::Run::copyAndVerify(int index, const ScannedFile& file, FileWork
     for (const auto& failure : result.failures) {
         dropAfterCopyFailure(failure, rootOfTarget, work);
     }
+    std::vector<fs::path> copies;
+    for (const auto& url : result.succeeded) {
+        if (rootOfTarget.count(url) != 0) {
+            copies.push_back(url);
+        }
+    }
+    Unsettled unsettled(fileOps(), copies);
     if (rejectChangedSource(file, result, rootOfTarget, work)) {
         return;
     }
+    // A root that went away during the copy holds no copy, and nothing may bring its folder
+    // back (a lazily unmounted drive leaves its mount point on the machine's own disk).
+    std::erase_if(copies, [&](const fs::path& copy) {
+        const fs::path& root = rootOfTarget.at(copy);
+        if (rootWatch_.present(root)) {
+            return false;
+        }
+        emit(EngineEvent::DestinationFailed{root,
+                                            std::string(toText(CopyFailureReason::destinationDisconnected))});
+        removeLiveRoot(root);
+        // As a root dropped by a failed write: the file fails there, not as a whole.
+        work.outcomes[root] = {
+            FileOutcome::failed,
+            FileErrorReason::copyFailed("the destination went away while the file was copied to it")};
+        return true;
+    });
     // An existing copy found identical to an earlier read of the source no longer matches
     // the source that was just copied: the source changed, so that root proves nothing.
     if (work.sourceHash && *work.sourceHash != result.sourceHash) {
@@ -407,29 +581,40 @@ void CopyEngine::Run::copyAndVerify(int index, const ScannedFile& file, FileWork
     if (static_cast<std::size_t>(index) + 1 < files_.size()) {
         prefetch(files_[static_cast<std::size_t>(index) + 1]);
     }
-    bool allVerified = true;
-    std::vector<fs::path> copies;
-    for (const auto& url : result.succeeded) {
-        if (rootOfTarget.count(url) != 0) {
-            copies.push_back(url);
-        }
-    }
     const auto proven = verifyAll(file.url, copies, result.sourceHash);
-    for (std::size_t i = 0; i < copies.size(); ++i) {
-        const auto& url = copies[i];
-        const auto found = rootOfTarget.find(url);
-        if (proven[i]) {
-            work.outcomes[found->second] = {FileOutcome::verified, std::nullopt};
-        } else {
-            allVerified = false;
-            work.outcomes[found->second] = {FileOutcome::failed,
-                                            FileErrorReason::hashMismatchAfterRecopy(url.string())};
-            work.reason = work.outcomes[found->second].reason;
-        }
+    settleCopies(copies, proven, rootOfTarget, work);
+    for (const auto& copy : copies) {
+        unsettled.settled(copy);
     }
+    const bool allVerified = std::all_of(copies.begin(), copies.end(), [&](const fs::path& copy) {
+        return work.outcomes[rootOfTarget.at(copy)].outcome == FileOutcome::verified;
+    });
     work.outcome = allVerified && !work.reason ? FileOutcome::verified : FileOutcome::failed;
     if (work.outcome == FileOutcome::verified) {
         work.reason.reset();
+    }
+}
+
+void CopyEngine::Run::settleCopies(const std::vector<fs::path>& copies, const std::vector<bool>& proven,
+                                   const std::map<fs::path, fs::path>& rootOfTarget, FileWork& work) {
+    for (std::size_t i = 0; i < copies.size(); ++i) {
+        const auto& url = copies[i];
+        const fs::path& root = rootOfTarget.at(url);
+        if (!proven[i]) {
+            FileCopier::discard(url, &fileOps());
+            work.outcomes[root] = {FileOutcome::failed,
+                                   FileErrorReason::hashMismatchAfterRecopy(url.string())};
+            work.reason = work.outcomes[root].reason;
+        } else if (const auto error = FileCopier::finish(url, &fileOps())) {
+            FileCopier::discard(url, &fileOps());
+            work.outcomes[root] = {FileOutcome::failed,
+                                   FileErrorReason::copyFailed("Could not move \"" +
+                                                               FileCopier::temporaryPath(url).string() +
+                                                               "\" to its final name: " + error.message())};
+            work.reason = work.outcomes[root].reason;
+        } else {
+            work.outcomes[root] = {FileOutcome::verified, std::nullopt};
+        }
     }
 }
 
@@ -456,7 +641,7 @@ std::optional<std::uint64_t> CopyEngine::Run::hashOrNone(const fs::path& path) {
 }
 
 bool CopyEngine::Run::verifyWithRetry(const fs::path& source, const fs::path& dest, std::uint64_t expected) {
-    if (const auto first = hashOrNone(dest); first && *first == expected) {
+    if (const auto first = hashOrNone(FileCopier::temporaryPath(dest)); first && *first == expected) {
         return true;
     }
     return recopyAndVerify(source, dest, expected);
@@ -466,15 +651,21 @@ bool CopyEngine::Run::recopyAndVerify(const fs::path& source, const fs::path& de
     // The re-copy has no checkpoint of its own: look once more, so that a cancel that came
     // during the verification does not start one.
     checkpoint();
+    // Nor may it create again a folder that went away since the copy.
+    std::error_code error;
+    if (const auto folder = fileOps().status(dest.parent_path(), error);
+        !folder || folder->type != FileStatus::Type::directory) {
+        return false;
+    }
     try {
         const auto again = FileCopier::copy(source, {dest}, {}, copierOptions());
-        if (again.sourceHash != expected || again.succeeded.empty()) {
+        if (again.sourceHash != expected || again.succeeded.empty() || again.sourceChanged) {
             return false;
         }
     } catch (...) {
         return false;
     }
-    const auto second = hashOrNone(dest);
+    const auto second = hashOrNone(FileCopier::temporaryPath(dest));
     return second && *second == expected;
 }
 
@@ -508,16 +699,20 @@ void CopyEngine::Run::recordPlaced(const ScannedFile& file, const FileWork& work
 
 bool CopyEngine::Run::rejectChangedSource(const ScannedFile& file, const CopyResult& result,
                                           const std::map<fs::path, fs::path>& rootOfTarget, FileWork& work) {
-    if (result.bytesCopied == file.size) {
+    if (result.bytesCopied == file.size && !result.sourceChanged) {
         return false;
     }
-    // Read back, a shortened copy would match the shortened read and pass as verified.
+    // Read back, a shortened copy would match the shortened read and pass as verified; a file
+    // rewritten in place while read gives a mix of old and new bytes that matches just as well.
     const auto reason = FileErrorReason::copyFailed(
-        "the source file changed while it was being copied (" + std::to_string(file.size) +
-        " bytes when the job began, " + std::to_string(result.bytesCopied) +
-        " bytes read); its copies were removed");
+        result.bytesCopied != file.size
+            ? "the source file changed while it was being copied (" + std::to_string(file.size) +
+                  " bytes when the job began, " + std::to_string(result.bytesCopied) +
+                  " bytes read); its copies were removed"
+            : std::string("the source file changed while it was being read (it was written to meanwhile); "
+                          "its copies were removed"));
     for (const auto& url : result.succeeded) {
-        (void)fileOps().unlink(url);
+        FileCopier::discard(url, &fileOps());
         if (const auto found = rootOfTarget.find(url); found != rootOfTarget.end()) {
             work.outcomes[found->second] = {FileOutcome::failed, reason};
         }

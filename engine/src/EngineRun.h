@@ -1,4 +1,5 @@
 #pragma once
+#include "EarlierHashLogs.h"
 #include "ParallelHashes.h"
 #include "PlacedFiles.h"
 #include "RootWatch.h"
@@ -44,6 +45,7 @@ private:
         std::vector<std::filesystem::path> ready;
         std::optional<std::uint64_t> sourceHash;
         std::optional<Date> modificationDate;
+        std::optional<FileStatus> source; ///< the source as stat saw it (links followed) before the copy
         FileOutcome outcome = FileOutcome::failed;
         std::optional<FileErrorReason> reason;
         /// Why roots refused this file before any copy (its name collides with a file this
@@ -63,6 +65,13 @@ private:
     /// one this job already placed at `root` under another name.
     [[nodiscard]] bool collides(const std::filesystem::path& root, const FileStatus& target,
                                 const ScannedFile& file, FileWork& work);
+    /// True (and the root's outcome recorded as failed) when the file at the target path is a
+    /// copy an earlier job proved at `root`, which this file must not replace. `knownHash` is
+    /// the target's hash when it was read already.
+    [[nodiscard]] bool keptByEarlierJob(const std::filesystem::path& root,
+                                        const std::filesystem::path& target, const FileStatus& status,
+                                        std::optional<std::uint64_t> knownHash, const ScannedFile& file,
+                                        FileWork& work);
     /// Fails the file at `root` alone, before any copy.
     void refuse(const std::filesystem::path& root, const FileErrorReason& reason, FileWork& work);
     /// Remembers the identity of every copy of the file that ended verified or skipped.
@@ -73,6 +82,17 @@ private:
     rejectChangedSource(const ScannedFile& file, const CopyResult& result,
                         const std::map<std::filesystem::path, std::filesystem::path>& rootOfTarget,
                         FileWork& work);
+
+    /// Gives each proven copy of `copies` (kept under its temporary name) its final name and
+    /// records the outcome at its root; an unproven copy is deleted, never left under a final name.
+    void settleCopies(const std::vector<std::filesystem::path>& copies, const std::vector<bool>& proven,
+                      const std::map<std::filesystem::path, std::filesystem::path>& rootOfTarget,
+                      FileWork& work);
+    /// Creates every folder of the sources at every live root (a card's empty folders too).
+    void createFolders();
+    /// Writes every root that holds a copy of this job to its device, once each; a root whose
+    /// drive reports an error fails, with every file there.
+    void syncDestinations(const std::vector<std::filesystem::path>& roots);
 
     void checkpoint();
     void waitWhilePaused();
@@ -91,8 +111,9 @@ private:
     /// The hash of a file as read back from its device (or the verify override); throws on
     /// failure, CopyError::cancelled at a cancel. Safe to call from several threads at once.
     [[nodiscard]] std::uint64_t readBackHash(const std::filesystem::path& path);
-    /// Proves each of `copies` of `source` against `expected`, with one re-copy each, and
-    /// returns per copy (in order) whether it proved identical. Unless the job is sequential,
+    /// Proves each of `copies` of `source` (final paths; the bytes still under their temporary
+    /// names) against `expected`, with one re-copy each, and returns per copy (in order)
+    /// whether it proved identical. Unless the job is sequential,
     /// the copies are read back at the same time, one thread each; the re-copies follow in
     /// order on the run's thread. Throws Cancelled at a cancel, before any re-copy starts.
     [[nodiscard]] std::vector<bool> verifyAll(const std::filesystem::path& source,
@@ -110,6 +131,8 @@ private:
     std::weak_ptr<EventStream> stream_;
 
     std::vector<ScannedFile> files_;
+    std::vector<std::string> folders_;
+    EarlierHashLogs earlier_;
     std::int64_t total_ = 0;
     std::vector<std::filesystem::path> liveRoots_;
     std::int64_t processed_ = 0;

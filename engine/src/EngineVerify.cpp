@@ -19,10 +19,16 @@ std::vector<bool> CopyEngine::Run::verifyAll(const fs::path& source, const std::
         }
         return proven;
     }
-    // Every copy is read back from its own drive at once; the outcomes are then taken in
-    // order, with the re-copies on this thread, as the sequential order would give them.
+    // Every copy is read back from its own drive at once, still under its temporary name; the
+    // outcomes are then taken in order, with the re-copies on this thread, as the sequential
+    // order would give them.
+    std::vector<fs::path> temporaries;
+    temporaries.reserve(copies.size());
+    for (const auto& copy : copies) {
+        temporaries.push_back(FileCopier::temporaryPath(copy));
+    }
     const auto attempts =
-        hashes_.hashAll(copies, [this](const fs::path& path) { return readBackHash(path); });
+        hashes_.hashAll(temporaries, [this](const fs::path& path) { return readBackHash(path); });
     if (std::any_of(attempts.begin(), attempts.end(), [](const HashAttempt& a) { return a.cancelled; })) {
         throw Cancelled{};
     }

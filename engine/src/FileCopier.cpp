@@ -143,7 +143,30 @@ void stampDates(FileOps& ops, int source, const std::vector<std::filesystem::pat
     }
 }
 
+bool sameTime(const std::timespec& a, const std::timespec& b) {
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+/// The same file, unchanged: size and both times as they were.
+bool sameFile(const FileStatus& now, const FileStatus& before) {
+    return now.size == before.size && sameTime(now.modificationTime, before.modificationTime) &&
+           sameTime(now.changeTime, before.changeTime);
+}
+
 } // namespace
+
+std::error_code FileCopier::finish(const std::filesystem::path& destination, FileOps* ops) {
+    FileOps& files = ops != nullptr ? *ops : FileOps::system();
+    return files.rename(temporaryPath(destination), destination);
+}
+
+void FileCopier::discard(const std::filesystem::path& destination, FileOps* ops) noexcept {
+    try {
+        FileOps& files = ops != nullptr ? *ops : FileOps::system();
+        (void)files.unlink(temporaryPath(destination));
+    } catch (...) {
+    }
+}
 
 std::filesystem::path FileCopier::temporaryPath(const std::filesystem::path& destination) {
     constexpr std::string_view suffix = ".stowline-partial";
@@ -219,20 +242,26 @@ CopyResult FileCopier::copy(const std::filesystem::path& source,
         writeSequentially(reader, first, count, state);
     }
 
+    // Size and times again after the read: a file rewritten in place at the same size reads
+    // as a mix of old and new bytes that would hash, copy and verify consistently.
+    const auto after = ops.status(input.get(), error);
+    result.sourceChanged = sourceStatus && (!after || !sameFile(*after, *sourceStatus));
+    std::vector<std::filesystem::path> written;
     for (auto& sink : sinks) {
         if (!sink.live()) {
             continue;
         }
-        if (auto failed = sink.commit()) {
+        if (auto failed = sink.commit(!options.keepTemporaries)) {
             result.failures.push_back(std::move(*failed));
         } else {
             result.succeeded.push_back(sink.destination());
+            written.push_back(options.keepTemporaries ? sink.temporary() : sink.destination());
         }
     }
     if (result.succeeded.empty()) {
         throw CopyError::allDestinationsFailed(result.failures);
     }
-    stampDates(ops, input.get(), result.succeeded);
+    stampDates(ops, input.get(), written);
     result.sourceHash = hasher.finalize();
     return result;
 }

@@ -25,6 +25,8 @@ FileStatus toStatus(const struct stat& st) {
     status.size = static_cast<std::int64_t>(st.st_size);
     status.device = static_cast<std::uint64_t>(st.st_dev);
     status.inode = static_cast<std::uint64_t>(st.st_ino);
+    status.modificationTime = st.st_mtim;
+    status.changeTime = st.st_ctim;
     return status;
 }
 
@@ -38,8 +40,22 @@ std::timespec toTimespec(const struct statx_timestamp& stamp) {
 class SystemFileOps final : public FileOps {
 public:
     UniqueFd openForReading(const std::filesystem::path& path, std::error_code& error) override {
-        UniqueFd fd(retryOnEintr([&] { return ::open(path.c_str(), O_RDONLY | O_CLOEXEC); }));
-        error = fd ? std::error_code() : lastError();
+        UniqueFd fd(
+            retryOnEintr([&] { return ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY); }));
+        if (!fd) {
+            error = lastError();
+            return fd;
+        }
+        struct stat st {};
+        if (::fstat(fd.get(), &st) != 0) {
+            error = lastError();
+            return {};
+        }
+        if (!S_ISREG(st.st_mode)) {
+            error = std::error_code(EINVAL, std::system_category());
+            return {};
+        }
+        error.clear();
         return fd;
     }
 
@@ -119,6 +135,10 @@ public:
             dates.birthTime = toTimespec(stx.stx_btime);
         }
         return dates;
+    }
+
+    std::error_code syncFileSystem(int fd) override {
+        return ::syncfs(fd) == 0 ? std::error_code() : lastError();
     }
 
     std::error_code setModificationTime(const std::filesystem::path& path,

@@ -100,8 +100,10 @@ std::string relativePath(const fs::path& entry, const fs::path& base) {
 
 // Collects the regular files below the folder `item`, depth first, one descriptor open at a
 // time. Symbolic links, devices, pipes and sockets are skipped without being opened.
-std::vector<ScannedFile> walkFolder(const fs::path& item, const std::string& topName) {
+std::vector<ScannedFile> walkFolder(const fs::path& item, const std::string& topName,
+                                    std::vector<std::string>& folders) {
     std::vector<ScannedFile> files;
+    folders.push_back(topName);
     std::vector<fs::path> pending{item};
     bool atItem = true;
     while (!pending.empty()) {
@@ -141,6 +143,7 @@ std::vector<ScannedFile> walkFolder(const fs::path& item, const std::string& top
             }
             if (S_ISDIR(info.st_mode)) {
                 pending.push_back(entryPath);
+                folders.push_back(topName + "/" + relativePath(entryPath, item));
             } else if (S_ISREG(info.st_mode) && !FileScanner::isIgnored(name)) {
                 files.push_back({entryPath, topName + "/" + relativePath(entryPath, item),
                                  static_cast<std::int64_t>(info.st_size)});
@@ -150,13 +153,21 @@ std::vector<ScannedFile> walkFolder(const fs::path& item, const std::string& top
     return files;
 }
 
+const std::string& pathOf(const ScannedFile& file) {
+    return file.relativePath;
+}
+
+const std::string& pathOf(const std::string& folder) {
+    return folder;
+}
+
 // Stable sort by the code points of the composed form; the byte order of UTF-8 is the
 // code-point order, so composed strings compare bytewise.
-void sortByComposedPath(std::vector<ScannedFile>& files) {
-    std::vector<std::pair<std::string, ScannedFile>> keyed;
+template <class Entry> void sortByComposedPath(std::vector<Entry>& files) {
+    std::vector<std::pair<std::string, Entry>> keyed;
     keyed.reserve(files.size());
-    for (ScannedFile& file : files) {
-        keyed.emplace_back(UnicodeText::nfc(file.relativePath), std::move(file));
+    for (Entry& file : files) {
+        keyed.emplace_back(UnicodeText::nfc(pathOf(file)), std::move(file));
     }
     std::stable_sort(keyed.begin(), keyed.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
@@ -178,7 +189,12 @@ bool isIgnored(std::string_view name) {
 }
 
 std::vector<ScannedFile> scan(const std::vector<std::filesystem::path>& items) {
-    std::vector<ScannedFile> result;
+    return scanTree(items).files;
+}
+
+ScannedTree scanTree(const std::vector<std::filesystem::path>& items) {
+    ScannedTree tree;
+    std::vector<ScannedFile>& result = tree.files;
     std::set<std::string> usedNames;
     for (const fs::path& item : items) {
         struct stat info {};
@@ -192,8 +208,11 @@ std::vector<ScannedFile> scan(const std::vector<std::filesystem::path>& items) {
         const std::string name = lastComponent(item);
         if (S_ISDIR(info.st_mode)) {
             const std::string topName = uniqueName(name, usedNames);
-            std::vector<ScannedFile> files = walkFolder(item, topName);
+            std::vector<std::string> folders;
+            std::vector<ScannedFile> files = walkFolder(item, topName, folders);
             sortByComposedPath(files);
+            sortByComposedPath(folders);
+            std::move(folders.begin(), folders.end(), std::back_inserter(tree.folders));
             std::move(files.begin(), files.end(), std::back_inserter(result));
             continue;
         }
@@ -206,7 +225,7 @@ std::vector<ScannedFile> scan(const std::vector<std::filesystem::path>& items) {
         }
         result.push_back({item, uniqueName(name, usedNames), static_cast<std::int64_t>(info.st_size)});
     }
-    return result;
+    return tree;
 }
 
 } // namespace FileScanner

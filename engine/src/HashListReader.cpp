@@ -1,6 +1,7 @@
 #include "stowline/HashList.h"
 
 #include "Utf8Scan.h"
+#include "stowline/FileScanner.h"
 #include "stowline/UniqueFd.h"
 
 #include <algorithm>
@@ -443,6 +444,9 @@ std::uint64_t reversedBytes(std::uint64_t value) {
 /// blocks are its children; anything it does not know is passed over.
 class ListBuilder final : public XmlHandler {
 public:
+    /// Entries go to `sink` when given, else into the list.
+    explicit ListBuilder(const EntrySink* sink = nullptr) : sink_(sink) {}
+
     void startElement(std::string_view name, int line) override {
         const std::size_t depth = path_.size();
         if (depth == 0 && name != "hashlist") {
@@ -484,7 +488,11 @@ public:
             if (!seen_.contains("file") || entry_.file.empty()) {
                 throw HashListError(entry_.line, "a <hash> block without a file name");
             }
-            list_.entries.push_back(std::move(entry_));
+            if (sink_ != nullptr) {
+                (*sink_)(std::move(entry_));
+            } else {
+                list_.entries.push_back(std::move(entry_));
+            }
         }
         path_.pop_back();
     }
@@ -541,6 +549,7 @@ private:
         return std::stoll(std::string(value));
     }
 
+    const EntrySink* sink_;
     HashList list_;
     HashListEntry entry_;
     std::vector<std::string> path_; ///< names of the open elements, root first
@@ -612,17 +621,19 @@ std::optional<Date> parseDate(std::string_view text) {
     return std::chrono::time_point_cast<Date::duration>(local - offset + fraction);
 }
 
-HashList parse(std::string_view document) {
+namespace {
+
+HashList parseInto(std::string_view document, const EntrySink* sink) {
     if (document.size() > maximumDocumentBytes) {
         throw HashListError(0, "the hash list is larger than " + std::to_string(maximumDocumentBytes >> 20) +
                                    " MiB");
     }
-    ListBuilder builder;
+    ListBuilder builder(sink);
     Tokenizer(document, builder).run();
     return builder.take();
 }
 
-HashList read(const std::filesystem::path& path) {
+HashList readInto(const std::filesystem::path& path, const EntrySink* sink) {
     const auto failure = [&](const std::string& what) { return HashListError(0, what, path.string()); };
     // Non-blocking so that a FIFO given by mistake cannot hang the check.
     UniqueFd fd(retryOnEintr([&] { return ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK); }));
@@ -666,10 +677,45 @@ HashList read(const std::filesystem::path& path) {
     }
     document.resize(filled);
     try {
-        return parse(document);
+        return parseInto(document, sink);
     } catch (const HashListError& error) {
         throw HashListError(error.line(), error.detail(), path.string());
     }
+}
+
+} // namespace
+
+HashList parse(std::string_view document) {
+    return parseInto(document, nullptr);
+}
+
+HashList read(const std::filesystem::path& path) {
+    return readInto(path, nullptr);
+}
+
+HashList read(const std::filesystem::path& path, const EntrySink& sink) {
+    return readInto(path, &sink);
+}
+
+std::vector<std::filesystem::path> listsIn(const std::filesystem::path& folder, std::error_code& error) {
+    std::vector<std::filesystem::path> lists;
+    error.clear();
+    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
+         it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        std::string extension = it->path().extension().string();
+        std::transform(extension.begin(), extension.end(), extension.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        // "._" files beside a list are another system's metadata, not lists.
+        if (extension == ".mhl" && !FileScanner::isIgnored(name)) {
+            lists.push_back(it->path());
+        }
+    }
+    if (error) {
+        return {};
+    }
+    std::sort(lists.begin(), lists.end());
+    return lists;
 }
 
 } // namespace stowline::HashListReader

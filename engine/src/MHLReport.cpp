@@ -69,38 +69,48 @@ std::string isoDate(Date date) {
     return std::string(text.data(), length);
 }
 
-std::string xmlText(std::string_view text) {
+std::string listedPath(std::string_view path) {
     std::string out;
-    out.reserve(text.size());
-    for (std::size_t at = 0; at < text.size();) {
-        const auto step = utf8scan::decode(text, at);
+    out.reserve(path.size());
+    for (std::size_t at = 0; at < path.size();) {
+        const auto step = utf8scan::decode(path, at);
         if (!step.valid || !allowedInXml(step.codePoint)) {
             out += utf8scan::replacementCharacter;
         } else {
-            switch (step.codePoint) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '\t':
-                out += "&#9;";
-                break;
-            case '\n':
-                out += "&#10;";
-                break;
-            case '\r':
-                out += "&#13;";
-                break;
-            default:
-                out.append(text.substr(at, step.length));
-            }
+            out.append(path.substr(at, step.length));
         }
         at += step.length;
+    }
+    return out;
+}
+
+std::string xmlText(std::string_view text) {
+    const std::string listed = listedPath(text);
+    std::string out;
+    out.reserve(listed.size());
+    for (const char c : listed) {
+        switch (c) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '\t':
+            out += "&#9;";
+            break;
+        case '\n':
+            out += "&#10;";
+            break;
+        case '\r':
+            out += "&#13;";
+            break;
+        default:
+            out += c;
+        }
     }
     return out;
 }

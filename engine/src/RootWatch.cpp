@@ -1,5 +1,10 @@
 #include "RootWatch.h"
 
+#include "stowline/FileOps.h"
+
+#include <cerrno>
+
+#include <fcntl.h>
 #include <sys/stat.h>
 
 namespace stowline {
@@ -15,6 +20,10 @@ bool folderDevice(const std::filesystem::path& root, std::uint64_t& device) {
     return true;
 }
 
+UniqueFd openFolder(const std::filesystem::path& root) {
+    return UniqueFd(retryOnEintr([&] { return ::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); }));
+}
+
 } // namespace
 
 RootWatch::RootWatch(const std::vector<std::filesystem::path>& roots) {
@@ -22,6 +31,9 @@ RootWatch::RootWatch(const std::vector<std::filesystem::path>& roots) {
         std::uint64_t device = 0;
         if (folderDevice(root, device)) {
             devices_[root] = device;
+        }
+        if (UniqueFd folder = openFolder(root)) {
+            folders_[root] = std::move(folder);
         }
     }
 }
@@ -33,6 +45,17 @@ bool RootWatch::present(const std::filesystem::path& root) const {
     }
     const auto noted = devices_.find(root);
     return noted == devices_.end() || noted->second == device;
+}
+
+std::error_code RootWatch::sync(const std::filesystem::path& root, FileOps& ops) const {
+    if (const auto found = folders_.find(root); found != folders_.end()) {
+        return ops.syncFileSystem(found->second.get());
+    }
+    const UniqueFd folder = openFolder(root);
+    if (!folder) {
+        return {errno, std::system_category()};
+    }
+    return ops.syncFileSystem(folder.get());
 }
 
 } // namespace stowline

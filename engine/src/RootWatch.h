@@ -1,10 +1,15 @@
 #pragma once
+#include "stowline/UniqueFd.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <map>
+#include <system_error>
 #include <vector>
 
 namespace stowline {
+
+class FileOps;
 
 /// Notices a destination root that went away during a job: its folder deleted, or its drive
 /// unplugged or lazily unmounted. A lazily unmounted drive leaves its empty mount point behind,
@@ -13,15 +18,20 @@ namespace stowline {
 /// the device it was on when the job began. Used by the run's thread only.
 class RootWatch {
 public:
-    /// Notes the device of each root that can be examined now.
+    /// Notes the device of each root that can be examined now, and holds it open.
     explicit RootWatch(const std::vector<std::filesystem::path>& roots = {});
 
     /// False once a root noted at the start is no longer a folder on its first device. A root
     /// that could not be examined at the start is judged by whether it is a folder now.
     [[nodiscard]] bool present(const std::filesystem::path& root) const;
 
+    /// Writes everything of the root's file system to its device (syncfs), through the folder
+    /// opened at the start so that a write-back error since then is reported too.
+    [[nodiscard]] std::error_code sync(const std::filesystem::path& root, FileOps& ops) const;
+
 private:
     std::map<std::filesystem::path, std::uint64_t> devices_;
+    std::map<std::filesystem::path, UniqueFd> folders_;
 };
 
 } // namespace stowline

@@ -189,6 +189,10 @@
         <translation>Drive Check</translation>
     </message>
     <message>
+        <source>drivecheck.status.ambiguous</source>
+        <translation>Ambiguous</translation>
+    </message>
+    <message>
         <source>drivecheck.status.changed</source>
         <translation>Changed</translation>
     </message>

@@ -189,6 +189,10 @@
         <translation>Verificação do disco</translation>
     </message>
     <message>
+        <source>drivecheck.status.ambiguous</source>
+        <translation>Ambíguo</translation>
+    </message>
+    <message>
         <source>drivecheck.status.changed</source>
         <translation>Alterado</translation>
     </message>

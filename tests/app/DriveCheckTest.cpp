@@ -207,6 +207,37 @@ private slots:
         QVERIFY(notifications->posted.isEmpty());
     }
 
+    // A check that throws (memory running out, say) ends with a problem the sheet shows,
+    // never with the application.
+    void aCheckThatThrowsEndsWithAProblemTheSheetShows() {
+        AppState::Services services;
+        services.driveCheck = [](const stowline::DriveCheckOptions&, const stowline::DriveCheckObserver&,
+                                 const stowline::EngineControl*) -> stowline::DriveCheckResult {
+            throw std::bad_alloc();
+        };
+        AppState state(services);
+        Appearance appearance;
+        FakeReveal reveal;
+        QWidget window;
+        auto* view = new MainView(&window);
+        installTransfersAndSettings(*view, state, appearance, reveal);
+        window.show();
+
+        QVERIFY(runCheck(state, fileUrl(root + "/drive")));
+        QCOMPARE(notifications->posted.last().first, L10n::t("drivecheck.notify.title.not_intact"));
+        auto* modal = window.findChild<DriveCheckModal*>();
+        QVERIFY(modal && modal->isVisible());
+        QAbstractItemModel* rows = modal->fileList()->model();
+        QCOMPARE(rows->rowCount(), 1);
+        QCOMPARE(rows->index(0, 0).data(DriveCheckModal::statusRole).toString(),
+                 L10n::t("drivecheck.status.problem"));
+        QVERIFY(rows->index(0, 0)
+                    .data(DriveCheckModal::detailRole)
+                    .toString()
+                    .startsWith(QLatin1String("the check stopped: there is not enough memory")));
+        QCOMPARE(modal->verdictText()->colour(), Theme::current().red);
+    }
+
 private:
     TransferJob* runJob(AppState& state) {
         TransferJob* job = offloadCardToDrive(state, root);

@@ -209,6 +209,44 @@ private slots:
         QCOMPARE(state.jobs().front()->phase(), Phase::done);
     }
 
+    // Two cameras name their clips alike: the second card offloaded onto the drive that holds
+    // the first card's proven take keeps that take and ends with errors that say why.
+    void aSecondCardNeverReplacesTheFirstCardsProvenTake() {
+        writeFile(root + "/camY/DCIM/IMG_0001.MOV", 5000, 'y');
+        writeFile(root + "/camX/DCIM/IMG_0001.MOV", 5000, 'x');
+        AppState state;
+        QVERIFY(stage(state, root, {"/camY/DCIM"}, {"/drive"}));
+        QVERIFY(start(state));
+        QTRY_VERIFY_WITH_TIMEOUT(noActiveJobs(state), 60000);
+        QCOMPARE(state.jobs().front()->phase(), Phase::done);
+        QFile copy(root + "/drive/DCIM/IMG_0001.MOV");
+        QVERIFY(copy.open(QIODevice::ReadOnly));
+        const QByteArray takeY = copy.readAll();
+        copy.close();
+
+        QVERIFY(addSources(state, {fileUrl(root + "/camX/DCIM")}));
+        QVERIFY(QTest::qWaitFor([&] { return allSourcesScanned(state); }, 30000));
+        QVERIFY(start(state));
+        QCOMPARE(state.jobs().size(), 2);
+        TransferJob* job = state.jobs().front();
+        QTRY_VERIFY_WITH_TIMEOUT(noActiveJobs(state), 60000);
+        QCOMPARE(job->phase(), Phase::doneWithErrors);
+        QCOMPARE(job->destinations().front().errorCount, 1);
+        const auto& reports = job->summary()->reportsByRoot.begin()->second;
+        QCOMPARE(reports.size(), std::size_t{1});
+        const auto* failure = reports[0].errorDescription->get<stowline::FileErrorReason::CopyFailed>();
+        QVERIFY(failure && failure->systemMessage.find("verified by an earlier job") != std::string::npos);
+        QVERIFY(copy.open(QIODevice::ReadOnly));
+        QCOMPARE(copy.readAll(), takeY);
+        bool said = false;
+        for (const QString& name : hashLogFiles(root + "/drive")) {
+            QFile report(root + "/drive/Hash Log/" + name);
+            said = said || (name.endsWith(QLatin1String("_report.txt")) && report.open(QIODevice::ReadOnly) &&
+                            report.readAll().contains("verified by an earlier job"));
+        }
+        QVERIFY(said);
+    }
+
     // 10 GB pending against 4 GB, unknown and 20 GB free: one line, for the 4 GB drive.
     void spaceWarningListsShortDestinationsOnly() {
         writeFile(root + "/card1/a.mov", 1000);

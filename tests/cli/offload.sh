@@ -10,7 +10,7 @@ trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 card="$work/card"
-mkdir -p "$card/A001/.meta" "$card/B002/deep/er" "$work/d1" "$work/d2"
+mkdir -p "$card/A001/.meta" "$card/B002/deep/er" "$card/C003/empty/too" "$work/d1" "$work/d2"
 head -c 20000000 /dev/urandom >"$card/A001/CLIP0001.MOV"
 head -c 4096 /dev/urandom >"$card/A001/.meta/hidden.bin"
 echo "sidecar" >"$card/B002/deep/er/CLIP0002.XML"
@@ -27,6 +27,8 @@ for dest in "$work/d1" "$work/d2"; do
     done
     [[ ! -e "$dest/card/.DS_Store" && ! -e "$dest/card/A001/._CLIP0001.MOV" ]] || fail "ignored names were copied"
     [[ -f "$dest/card/B002/empty.txt" && ! -s "$dest/card/B002/empty.txt" ]] || fail "zero-byte file missing"
+    # The whole structure, empty folders too; only the ignored names are left behind.
+    diff -r -x .DS_Store -x '._*' "$card" "$dest/card" || fail "$dest/card differs from the card"
 done
 [[ $(grep -c "^verified" "$work/out1") -eq 4 ]] || fail "expected 4 verified lines: $(cat "$work/out1")"
 

@@ -69,6 +69,23 @@ grep -qx '1 not covered by any hash list:' "$work/out" || fail "no not-covered h
 grep -qx '  A001/late.mov' "$work/out" || fail "new file not listed as not covered"
 grep -qx 'NOT INTACT: see the lines above.' "$work/out" || fail "no failing verdict"
 
+# Names a hash list cannot hold (a control character, Latin-1 bytes) are written as U+FFFD:
+# a fresh offload still checks intact, and a changed byte in such a file is still caught.
+odd=$work/oddcard
+mkdir -p "$odd" "$work/three"
+printf 'ring' >"$odd/bell"$'\x07'"name.txt"
+printf 'latin' >"$odd/lat"$'\xe9'"n1.txt"
+run "$cli" offload "$odd" --dest "$work/three"
+[[ $status -eq 0 ]] || fail "offload of odd names exited $status"
+run "$cli" verify "$work/three"
+[[ $status -eq 0 ]] || fail "a fresh offload of odd names did not check intact ($status)"
+grep -qx '2 listed in 1 hash list: 2 ok' "$work/out" || fail "counts of the odd names"
+grep -q 'not covered' "$work/out" && fail "odd names reported as not covered"
+printf 'L' | dd of="$work/three/oddcard/lat"$'\xe9'"n1.txt" bs=1 seek=0 conv=notrunc status=none
+run "$cli" verify "$work/three"
+[[ $status -eq 1 ]] || fail "a changed file with an odd name was not caught ($status)"
+grep -qx '2 listed in 1 hash list: 1 ok, 1 changed' "$work/out" || fail "counts after the change"
+
 # A file no list covers is reported but does not fail an otherwise intact drive.
 printf 'new' >"$work/one/extra.mov"
 run "$cli" verify "$work/one"

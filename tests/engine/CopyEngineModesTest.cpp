@@ -92,10 +92,11 @@ TEST_F(CopyEngineModes, BothModesGiveTheSameEventsOutcomesReportsAndFiles) {
             int nth = 0;
             {
                 std::lock_guard lock(mutex);
-                nth = ++reads[path];
+                nth = ++reads[finalNameOf(path)];
             }
             const auto hash = hashOf(readFile(path));
-            if ((path == rootC / "card/A001/C002.MOV" && nth == 1) || path == rootA / "card/notes.txt") {
+            if ((finalNameOf(path) == rootC / "card/A001/C002.MOV" && nth == 1) ||
+                finalNameOf(path) == rootA / "card/notes.txt") {
                 return hash + 1;
             }
             return hash;
@@ -167,7 +168,7 @@ TEST_F(CopyEngineModes, ReadBackHelpersServeEveryFileOfTheJobWhateverItsNumberOf
     options.verify = [&](const fs::path& path) {
         {
             std::lock_guard lock(mutex);
-            readers[path] = std::this_thread::get_id();
+            readers[finalNameOf(path)] = std::this_thread::get_id();
         }
         return hashOf(readFile(path));
     };

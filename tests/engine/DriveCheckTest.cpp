@@ -10,6 +10,8 @@
 #include <map>
 #include <sstream>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace stowline;
@@ -67,29 +69,36 @@ protected:
         ASSERT_TRUE(result.failedRoots.empty());
     }
 
-    std::map<std::string, CheckedFile> byPath(const DriveCheckResult& result) {
+    // The files the last check decided, by listed path.
+    std::map<std::string, CheckedFile> byPath() const {
         std::map<std::string, CheckedFile> files;
-        for (const auto& file : result.files) {
+        for (const auto& file : decided) {
             files[file.path] = file;
         }
         return files;
     }
 
-    // Each decided file's status in list order, to compare a whole check at once.
-    static std::vector<DriveCheckStatus> statuses(const DriveCheckResult& result) {
+    // Each file the last check decided, its status in list order, to compare a whole check at once.
+    std::vector<DriveCheckStatus> statuses() const {
         std::vector<DriveCheckStatus> all;
-        for (const auto& file : result.files) {
+        for (const auto& file : decided) {
             all.push_back(file.status);
         }
         return all;
     }
 
+    // Runs a check, keeping every decided file as the observer hears of it.
     DriveCheckResult check(std::optional<fs::path> list = std::nullopt) {
-        return DriveCheck::run(DriveCheckOptions{.root = root, .list = std::move(list), .chunkSize = 4096});
+        decided.clear();
+        DriveCheckObserver observer;
+        observer.checked = [this](const CheckedFile& file) { decided.push_back(file); };
+        return DriveCheck::run(DriveCheckOptions{.root = root, .list = std::move(list), .chunkSize = 4096},
+                               observer);
     }
 
     fs::path base;
     fs::path root;
+    std::vector<CheckedFile> decided;
 };
 
 TEST_F(DriveCheckTest, ownHashLogRoundTripFindsEveryKindOfDamage) {
@@ -107,7 +116,7 @@ TEST_F(DriveCheckTest, ownHashLogRoundTripFindsEveryKindOfDamage) {
 
     DriveCheckResult result = check();
     ASSERT_TRUE(result.problems.empty()) << result.problems.front().message;
-    ASSERT_EQ(result.files.size(), paths.size());
+    ASSERT_EQ(result.checked(), paths.size());
     EXPECT_TRUE(result.intact());
     EXPECT_EQ(result.count(DriveCheckStatus::ok), paths.size());
     EXPECT_TRUE(result.notCovered.empty()) << result.notCovered.front();
@@ -128,8 +137,8 @@ TEST_F(DriveCheckTest, ownHashLogRoundTripFindsEveryKindOfDamage) {
 
     result = check();
     using enum DriveCheckStatus;
-    EXPECT_EQ(statuses(result), (std::vector{changed, missing, sizeDiffers, ok, ok, ok}));
-    const auto files = byPath(result);
+    EXPECT_EQ(statuses(), (std::vector{changed, missing, sizeDiffers, ok, ok, ok}));
+    const auto files = byPath();
     EXPECT_EQ(files.at(paths[0]).detail,
               "xxHash64 listed " + listed + ", found " + hexOfFile(root / paths[0]));
     EXPECT_EQ(files.at(paths[2]).detail, "listed 16000 bytes, found 100");
@@ -139,6 +148,77 @@ TEST_F(DriveCheckTest, ownHashLogRoundTripFindsEveryKindOfDamage) {
               (std::vector<HashDifference>{{"xxHash64", listed, hexOfFile(root / paths[0])}}));
     EXPECT_EQ(result.notCovered, (std::vector<std::string>{"A001/C0005.MXF", "B002/late.mov"}));
     EXPECT_FALSE(result.intact());
+}
+
+TEST_F(DriveCheckTest, namesAListCannotHoldAreFoundAndTwinsAreAmbiguous) {
+    // Control characters and bytes that are not UTF-8 reach the list as U+FFFD.
+    const std::vector<std::string> paths{"A001/bell\x07name.txt", "A001/lat\xE9n1.txt", "A001/tab\tand\rcr",
+                                         "A001/Carta\xCC\x83o.mov", "A001/\xFF\xFE/inside.mov"};
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        write(root / paths[i], std::string(100 + i, static_cast<char>('a' + i)));
+    }
+    writeJobLog(paths, at(60));
+    DriveCheckResult result = check();
+    EXPECT_TRUE(result.intact());
+    EXPECT_EQ(result.count(DriveCheckStatus::ok), paths.size());
+    EXPECT_TRUE(result.notCovered.empty()) << result.notCovered.front();
+
+    write(root / "A001/bell\x01name.txt", "a twin as the list writes it");
+    result = check();
+    EXPECT_FALSE(result.intact());
+    ASSERT_EQ(result.findings.size(), 1U);
+    EXPECT_EQ(result.findings[0].status, DriveCheckStatus::ambiguous);
+    EXPECT_NE(result.findings[0].detail.find("bell\x01name.txt"), std::string::npos);
+    EXPECT_EQ(result.count(DriveCheckStatus::ok), paths.size() - 1);
+    EXPECT_TRUE(result.notCovered.empty());
+}
+
+TEST_F(DriveCheckTest, runningOutOfMemoryEndsTheCheckWithAProblem) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "a sanitizer's shadow memory cannot live under an address-space limit";
+#else
+    // A list of 24 MiB and an address space with room for its text and hardly more.
+    std::string list = "<hashlist>\n";
+    for (int i = 0; list.size() < (24U << 20); ++i) {
+        list += "<hash><file>A001/deep/deeper/deepest/clip" + std::to_string(i) +
+                ".mov</file><size>1</size><xxhash64be>0123456789abcdef</xxhash64be></hash>\n";
+    }
+    list += "</hashlist>\n";
+    write(root / ReportWriter::logFolderName / "huge.mhl", list);
+    const std::size_t listBytes = list.size();
+    std::string().swap(list);
+    std::fflush(nullptr);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::ifstream status("/proc/self/status");
+        std::string line;
+        std::size_t kib = 0;
+        while (std::getline(status, line)) {
+            if (line.rfind("VmSize:", 0) == 0) {
+                kib = std::stoul(line.substr(7));
+            }
+        }
+        const rlim_t limit = kib * 1024 + listBytes + (8U << 20);
+        const rlimit space{limit, limit};
+        if (kib == 0 || ::setrlimit(RLIMIT_AS, &space) != 0) {
+            std::_Exit(77);
+        }
+        const DriveCheckResult result = check();
+        EXPECT_FALSE(result.intact());
+        EXPECT_TRUE(result.problems.size() == 1 &&
+                    result.problems[0].message.find("the check stopped: there is not enough memory") == 0)
+            << (result.problems.empty() ? std::string("no problem") : result.problems[0].message);
+        std::fflush(nullptr);
+        std::_Exit(::testing::Test::HasFailure() ? 1 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 77) {
+        GTEST_SKIP() << "cannot limit the address space here";
+    }
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the check ended the process: " << status;
+#endif
 }
 
 TEST_F(DriveCheckTest, listOfAnotherToolIsRelativeToItsOwnFolder) {
@@ -166,8 +246,8 @@ TEST_F(DriveCheckTest, listOfAnotherToolIsRelativeToItsOwnFolder) {
     ASSERT_TRUE(result.problems.empty()) << result.problems.front().message;
     // In list order; the md5 listed is not that of "third".
     using enum DriveCheckStatus;
-    ASSERT_EQ(statuses(result), (std::vector{ok, ok, changed, notChecked, changed}));
-    const auto files = byPath(result);
+    ASSERT_EQ(statuses(), (std::vector{ok, ok, changed, notChecked, changed}));
+    const auto files = byPath();
     EXPECT_EQ(files.at("CLIPS/A & B.mov").target, card / "CLIPS/A & B.mov");
     EXPECT_NE(files.at("CLIPS/old-hash.mov").detail.find("xxhash"), std::string::npos);
     EXPECT_NE(files.at("CLIPS/bad-sha1.mov").detail.find("SHA-1 listed 0000"), std::string::npos);
@@ -182,8 +262,8 @@ TEST_F(DriveCheckTest, md5AndSha1MatchKnownDigests) {
           "<hashlist><hash><file>drive/abc</file><md5>900150983cd24fb0d6963f7d28e17f72</md5>"
           "<sha1>a9993e364706816aba3e25717850c26c9cd0d89d</sha1></hash></hashlist>");
     const DriveCheckResult result = check(base / "abc.mhl");
-    ASSERT_EQ(result.files.size(), 1u);
-    EXPECT_EQ(result.files[0].status, DriveCheckStatus::ok) << result.files[0].detail;
+    ASSERT_EQ(decided.size(), 1u);
+    EXPECT_EQ(decided[0].status, DriveCheckStatus::ok) << decided[0].detail;
     EXPECT_TRUE(result.intact());
 }
 
@@ -195,9 +275,9 @@ TEST_F(DriveCheckTest, newestEntryWinsWhenListsDisagree) {
     writeJobLog({clip}, at(3600), "a-new");
     DriveCheckResult result = check();
     ASSERT_EQ(result.lists.size(), 2u);
-    ASSERT_EQ(result.files.size(), 1u);
-    EXPECT_EQ(result.files[0].status, DriveCheckStatus::ok) << result.files[0].detail;
-    EXPECT_EQ(result.files[0].list.filename().string().substr(0, 5), "a-new");
+    ASSERT_EQ(decided.size(), 1u);
+    EXPECT_EQ(decided[0].status, DriveCheckStatus::ok) << decided[0].detail;
+    EXPECT_EQ(decided[0].list.filename().string().substr(0, 5), "a-new");
 
     // Entries without a hash date rank below dated ones; equal dates fall to the finish date.
     const fs::path log = root / ReportWriter::logFolderName;
@@ -216,9 +296,9 @@ TEST_F(DriveCheckTest, newestEntryWinsWhenListsDisagree) {
               "</xxhash64be><hashdate>2030-01-01T00:00:00Z</hashdate></hash>"
               "</hashlist>");
     result = check();
-    ASSERT_EQ(result.files.size(), 1u);
-    EXPECT_EQ(result.files[0].list.filename(), "c-same-date-later-finish.mhl");
-    EXPECT_EQ(result.files[0].status, DriveCheckStatus::ok);
+    ASSERT_EQ(decided.size(), 1u);
+    EXPECT_EQ(decided[0].list.filename(), "c-same-date-later-finish.mhl");
+    EXPECT_EQ(decided[0].status, DriveCheckStatus::ok);
 }
 
 TEST_F(DriveCheckTest, pathsLeavingTheirFolderAreRefused) {
@@ -245,10 +325,10 @@ TEST_F(DriveCheckTest, pathsLeavingTheirFolderAreRefused) {
               hexOfFile(root / "A001/real.mov") + "</xxhash64be></hash></hashlist>");
     const DriveCheckResult result = check();
     using enum DriveCheckStatus;
-    ASSERT_EQ(statuses(result), (std::vector{refused, refused, refused, refused, ok}));
-    EXPECT_NE(result.files[0].detail.find("\"..\""), std::string::npos);
-    EXPECT_NE(result.files[2].detail.find("absolute"), std::string::npos);
-    EXPECT_NE(result.files[3].detail.find("symbolic link"), std::string::npos);
+    ASSERT_EQ(statuses(), (std::vector{refused, refused, refused, refused, ok}));
+    EXPECT_NE(decided[0].detail.find("\"..\""), std::string::npos);
+    EXPECT_NE(decided[2].detail.find("absolute"), std::string::npos);
+    EXPECT_NE(decided[3].detail.find("symbolic link"), std::string::npos);
     EXPECT_FALSE(result.intact());
 }
 
@@ -275,7 +355,7 @@ TEST_F(DriveCheckTest, unusableListsAndDrivesAreProblemsNotSuccess) {
     ASSERT_EQ(result.problems.size(), 1u);
     EXPECT_EQ(result.problems[0].path.filename(), "broken.mhl");
     EXPECT_NE(result.problems[0].message.find("line 3: the document ends inside <hash>"), std::string::npos);
-    EXPECT_EQ(statuses(result), std::vector{DriveCheckStatus::ok});
+    EXPECT_EQ(statuses(), std::vector{DriveCheckStatus::ok});
     EXPECT_FALSE(result.intact());
 
     fs::remove_all(root);
@@ -290,7 +370,8 @@ TEST_F(DriveCheckTest, listedNonFilesAreUnreadableWithoutBlocking) {
     write(root / ReportWriter::logFolderName / "job.mhl",
           "<hashlist><hash><file>folder.mov</file><xxhash64be>0000000000000000</xxhash64be></hash>"
           "<hash><file>pipe.mov</file><xxhash64be>0000000000000000</xxhash64be></hash></hashlist>");
-    EXPECT_EQ(statuses(check()), std::vector(2, DriveCheckStatus::unreadable));
+    (void)check();
+    EXPECT_EQ(statuses(), std::vector(2, DriveCheckStatus::unreadable));
 }
 
 TEST_F(DriveCheckTest, progressCoversEveryByteAndCancelStopsAtOnce) {
@@ -331,7 +412,7 @@ TEST_F(DriveCheckTest, progressCoversEveryByteAndCancelStopsAtOnce) {
     EXPECT_TRUE(result.cancelled);
     EXPECT_FALSE(result.intact());
     EXPECT_EQ(decided, std::vector<std::string>{paths[0]});
-    EXPECT_EQ(result.files.size(), 1u);
+    EXPECT_EQ(result.checked(), 1u);
     EXPECT_TRUE(result.notCovered.empty());
 }
 

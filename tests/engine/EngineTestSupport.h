@@ -6,7 +6,10 @@
 #include <gtest/gtest.h>
 #include <xxhash.h>
 
+#include <cerrno>
 #include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <mutex>
@@ -14,6 +17,11 @@
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace enginetest {
 
@@ -49,6 +57,14 @@ inline std::string hexOf(std::uint64_t hash) {
     char text[17];
     std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
     return text;
+}
+
+/// The final name of a copy, which the engine reads back while it is still under its
+/// temporary name ("<name>.stowline-partial"); other paths unchanged.
+inline fs::path finalNameOf(const fs::path& path) {
+    const std::string text = path.string();
+    const std::string suffix = ".stowline-partial";
+    return text.ends_with(suffix) ? fs::path(text.substr(0, text.size() - suffix.size())) : path;
 }
 
 /// A temporary folder holding a card "card" and destination roots "A" and "B".
@@ -163,6 +179,55 @@ private:
     std::condition_variable changed_;
     bool open_ = false;
 };
+
+/// What became of a test body run in a mount namespace of its own.
+enum class Isolated { passed, failed, refused };
+
+/// The exit status of a child whose system refused it a namespace or a mount.
+inline constexpr int refusedExit = 77;
+
+/// Runs `body` in a child process with a private mount namespace, where it may mount and
+/// unmount real file systems without touching the machine's; its failures are reported by the
+/// child and end in `failed`. Whatever it mounted goes with the child. Refused where the
+/// system does not allow the namespace (or under ThreadSanitizer, which cannot start threads
+/// in a child forked from a threaded process).
+inline Isolated inOwnMountNamespace(const std::function<void()>& body) {
+#if defined(__SANITIZE_THREAD__)
+    (void)body;
+    return Isolated::refused;
+#else
+    std::fflush(nullptr);
+    const pid_t child = ::fork();
+    if (child < 0) {
+        return Isolated::refused;
+    }
+    if (child == 0) {
+        if (::unshare(CLONE_NEWNS) != 0 ||
+            ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
+            std::_Exit(refusedExit);
+        }
+        body();
+        std::fflush(nullptr);
+        std::_Exit(::testing::Test::HasFailure() ? 1 : 0);
+    }
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (WIFEXITED(status) && WEXITSTATUS(status) == refusedExit) {
+        return Isolated::refused;
+    }
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? Isolated::passed : Isolated::failed;
+#endif
+}
+
+/// In a child of inOwnMountNamespace: mounts a tmpfs of `megabytes` at `folder`, or ends the
+/// child as refused.
+inline void mountTmpfsOrRefuse(const fs::path& folder, int megabytes) {
+    const std::string options = "size=" + std::to_string(megabytes) + "m";
+    if (::mount("tmpfs", folder.c_str(), "tmpfs", 0, options.c_str()) != 0) {
+        std::_Exit(refusedExit);
+    }
+}
 
 /// Plenty of room on every volume.
 inline std::optional<stowline::VolumeCapacity> roomy(const fs::path&) {

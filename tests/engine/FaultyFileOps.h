@@ -162,6 +162,18 @@ public:
 
     std::error_code unlink(const std::filesystem::path& path) override { return system().unlink(path); }
 
+    /// Every sync of the file system holding `root` fails with `errnoValue`.
+    void failSync(const std::filesystem::path& root, int errnoValue) { set(syncFaults_, root, errnoValue); }
+
+    std::error_code syncFileSystem(int fd) override {
+        std::error_code ignored;
+        const auto folder = std::filesystem::read_symlink("/proc/self/fd/" + std::to_string(fd), ignored);
+        if (auto fault = lookup(syncFaults_, folder)) {
+            return *fault;
+        }
+        return system().syncFileSystem(fd);
+    }
+
     std::optional<FileDates> dates(int fd, std::error_code& error) override {
         return system().dates(fd, error);
     }
@@ -202,7 +214,7 @@ private:
     std::map<int, std::filesystem::path> paths_;
     std::optional<std::pair<int, std::error_code>> readFault_;
     int readCount_ = 0;
-    Faults createFaults_, closeFaults_, renameFaults_;
+    Faults createFaults_, closeFaults_, renameFaults_, syncFaults_;
     bool short_ = false;
     bool interrupt_ = false;
     bool interruptToggle_ = false;

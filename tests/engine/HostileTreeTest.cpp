@@ -4,8 +4,10 @@
 #include "EngineTestSupport.h"
 #include "ReportFixtures.h"
 
+#include "stowline/DriveCheck.h"
 #include "stowline/FileCopier.h"
 #include "stowline/MHLReport.h"
+#include "stowline/ReportWriter.h"
 #include "stowline/TextReport.h"
 
 #include <chrono>
@@ -248,6 +250,7 @@ TEST_F(HostileTree, EveryFileArrivesIdenticalOrFailsWithAReasonAndBothReportsHol
     fs::create_directories(longRootB);
     int rounds = 0;
     std::size_t filesSeen = 0;
+    std::vector<std::string> atA; ///< every file copied or found at A, across rounds
     while (rounds < 2 || std::chrono::steady_clock::now() < deadline) {
         const std::string cardName = "card " + std::to_string(rounds) + " & <\"x\">";
         const fs::path thisCard = base / cardName;
@@ -310,9 +313,40 @@ TEST_F(HostileTree, EveryFileArrivesIdenticalOrFailsWithAReasonAndBothReportsHol
                 return r.relativePath.find("/deep/") != std::string::npos && r.outcome == FileOutcome::failed;
             }));
         }
+        // A's Hash Log for the drive check below.
+        ASSERT_TRUE(ReportWriter::write(summary, {thisCard}, {rootA}, cardName, ReportFormats::mhl(),
+                                        summary.finishDate, std::nullopt)
+                        .failedRoots.empty());
+        for (const auto& report : summary.summary(rootA).reports) {
+            if (report.outcome != FileOutcome::failed) {
+                atA.push_back(report.relativePath);
+            }
+        }
         filesSeen += tree.files.size();
         ++rounds;
     }
+
+    // Read back against its hash lists, the drive is intact whatever the names; one changed
+    // byte in a file whose name a list cannot hold is caught.
+    DriveCheckResult check = DriveCheck::run(DriveCheckOptions{.root = rootA, .list = std::nullopt});
+    EXPECT_TRUE(check.intact()) << (check.findings.empty()
+                                        ? ""
+                                        : check.findings[0].path + ": " + check.findings[0].detail);
+    EXPECT_EQ(check.checked(), atA.size());
+    EXPECT_TRUE(check.notCovered.empty()) << check.notCovered.front();
+    const auto victim = std::find_if(atA.begin(), atA.end(), [&](const std::string& path) {
+        return MHLReport::listedPath(path) != path && fs::file_size(rootA / path) > 0;
+    });
+    ASSERT_NE(victim, atA.end());
+    {
+        std::fstream file(rootA / *victim, std::ios::binary | std::ios::in | std::ios::out);
+        const char byte = static_cast<char>(file.get());
+        file.seekp(0);
+        file.put(static_cast<char>(byte ^ 0x20));
+    }
+    check = DriveCheck::run(DriveCheckOptions{.root = rootA, .list = std::nullopt});
+    EXPECT_EQ(check.count(DriveCheckStatus::changed), 1U);
+    EXPECT_EQ(check.count(DriveCheckStatus::ok), atA.size() - 1);
     RecordProperty("rounds", rounds);
     RecordProperty("files", static_cast<int>(filesSeen));
     std::printf("hostile trees: %d rounds, %zu files\n", rounds, filesSeen);

@@ -25,8 +25,9 @@ struct VolumeCapacity {
 class CopyEngine {
 public:
     /// Hash of a file read back from its device; throws on failure (CopyError::cancelled
-    /// ends the run). Unless the job is sequential it is called for the copies of one file
-    /// from several threads at once, so it must be thread-safe.
+    /// ends the run). A fresh copy is read back under its temporary name, before it takes its
+    /// final one. Unless the job is sequential it is called for the copies of one file from
+    /// several threads at once, so it must be thread-safe.
     using VerifyFunction = std::function<std::uint64_t(const std::filesystem::path&)>;
     /// Capacity figures of a path's volume, or none when they cannot be read.
     using CapacityProbe = std::function<std::optional<VolumeCapacity>(const std::filesystem::path&)>;

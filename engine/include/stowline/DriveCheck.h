@@ -2,8 +2,10 @@
 #include "stowline/EngineControl.h"
 #include "stowline/Verifier.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <exception>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -22,10 +24,16 @@ enum class DriveCheckStatus {
     unreadable,  ///< present but not a regular file, or a read failed
     notChecked,  ///< the list gives only hashes we cannot compute
     refused,     ///< the listed path is absolute, climbs out with "..", or leads outside the folder
+    /// Several files on the drive have names the list writes the same way (a hash list holds
+    /// only UTF-8 text, so bytes it cannot hold were written as U+FFFD): it cannot tell which
+    /// one it means.
+    ambiguous,
 };
 
+inline constexpr std::size_t driveCheckStatusCount = 8;
+
 /// The status as lower-case words: "ok", "changed", "size differs", "missing", "unreadable",
-/// "not checked", "refused".
+/// "not checked", "refused", "ambiguous".
 [[nodiscard]] std::string_view toText(DriveCheckStatus status);
 
 /// A listed hash that the re-read bytes do not match.
@@ -40,7 +48,7 @@ struct HashDifference {
 /// One listed file and its outcome.
 struct CheckedFile {
     std::string path;             ///< as listed (the winning entry's text)
-    std::filesystem::path target; ///< where it was looked for
+    std::filesystem::path target; ///< where it was looked for (the file found under the listed name)
     std::filesystem::path list;   ///< the hash list whose entry was checked
     DriveCheckStatus status = DriveCheckStatus::ok;
     std::string detail; ///< why, for every status but ok ("listed 10 bytes, found 9", …)
@@ -57,19 +65,29 @@ struct DriveCheckProblem {
     std::string message;
 };
 
-/// The whole check.
+/// The whole check. Its size does not grow with the files that are ok: a hash list may name
+/// millions of them; the observer hears of each.
 struct DriveCheckResult {
+    /// The findings kept at most; the counts cover every file.
+    static constexpr std::size_t maximumFindings = 10'000;
+
     std::vector<std::filesystem::path> lists; ///< the lists read, in reading order
-    std::vector<DriveCheckProblem> problems;  ///< lists that did not parse, no list found, root missing
-    std::vector<CheckedFile> files;           ///< one per distinct listed file, in the order checked
+    /// Lists that did not parse, no list found, root missing, or what stopped the check.
+    std::vector<DriveCheckProblem> problems;
+    /// The files that are not ok, in the order checked (the first maximumFindings of them).
+    std::vector<CheckedFile> findings;
+    /// Files decided, by status (indexed by the status's value).
+    std::array<std::size_t, driveCheckStatusCount> counts{};
     std::vector<std::string>
         notCovered;         ///< regular files under the root no list names ("/"-separated, sorted)
-    bool cancelled = false; ///< stopped early: `files` is partial, `notCovered` empty
+    bool cancelled = false; ///< stopped early: the counts are partial, `notCovered` empty
 
     /// True when nothing was cancelled, every list could be read, at least one file was
     /// listed, and every listed file is ok. Files no list covers do not count against it.
     [[nodiscard]] bool intact() const;
     [[nodiscard]] std::size_t count(DriveCheckStatus status) const;
+    /// The distinct listed files decided.
+    [[nodiscard]] std::size_t checked() const;
 };
 
 /// Where the check stands, reported at the start of each file and after each chunk read.
@@ -106,15 +124,25 @@ struct DriveCheckObserver {
 /// latest list <finishdate>, then the list file's latest modification time, then the later
 /// list in reading order and the later entry in the list. Entries without a date rank below
 /// entries with one.
-/// A file is looked at in this order: path refused, missing, not a regular file, size
-/// differs, then read once for all its hashes (xxhash64be/xxhash64, md5, sha1).
+/// Names on the drive are matched through the substitution lists are written with
+/// (MHLReport::listedPath), so a name with bytes a list cannot hold is still found; two names
+/// that map to one listed path make it ambiguous.
+/// A file is looked at in this order: path refused, ambiguous, missing, not a regular file,
+/// size differs, then read once for all its hashes (xxhash64be/xxhash64, md5, sha1).
 namespace DriveCheck {
 
 /// Runs the whole check on the calling thread. `control` (may be null) is polled before
 /// each file and after each chunk: pausing blocks, cancelling stops with `cancelled` set.
-/// Never throws (errors become problems or file statuses).
+/// Memory stays within about three times the lists' size. Never throws: errors become
+/// problems or file statuses, and anything that stops the check (memory running out, an
+/// observer throwing) becomes a problem "the check stopped: …" on the root.
 [[nodiscard]] DriveCheckResult run(const DriveCheckOptions& options, const DriveCheckObserver& observer = {},
                                    const EngineControl* control = nullptr);
+
+/// The problem that ends a check of `root` stopped by `error` (memory running out, an
+/// observer throwing): "the check stopped: " and why. For a front end that runs the check
+/// through a seam of its own.
+[[nodiscard]] DriveCheckProblem stoppedBy(const std::filesystem::path& root, const std::exception_ptr& error);
 
 } // namespace DriveCheck
 } // namespace stowline

@@ -17,6 +17,9 @@ struct CopyResult {
     std::int64_t bytesCopied = 0;                 ///< bytes read from the source
     std::vector<std::filesystem::path> succeeded; ///< complete under their final names, in the given order
     std::vector<DestinationFailure> failures;     ///< in the order they failed (see copy)
+    /// The source's size, modification or change time moved while it was read: what was
+    /// read may mix old and new bytes, and proves nothing about the file.
+    bool sourceChanged = false;
 
     bool operator==(const CopyResult&) const = default;
 };
@@ -44,6 +47,11 @@ struct Options {
     Mode mode = Mode::parallel;
     FileOps* ops = nullptr;       ///< the system's file operations when null
     ChunkPool* buffers = nullptr; ///< reusable chunk buffers (one job's); this call's own when null
+    /// Leave each complete copy under its temporary name (closed and dated) rather than
+    /// renaming it: the caller proves it first and then calls finish() or discard(), so that
+    /// a final name only ever holds bytes that were read back. `succeeded` still gives the
+    /// final paths.
+    bool keepTemporaries = false;
 };
 
 /// "<dest>.stowline-partial" in the same folder. When that name would be longer than the 255
@@ -51,6 +59,13 @@ struct Options {
 /// XXH64 of the whole name in 16 hex digits and ".stowline-partial". Always the same for
 /// the same path, so a leftover from an earlier run is found again.
 [[nodiscard]] std::filesystem::path temporaryPath(const std::filesystem::path& destination);
+
+/// Moves the temporary file of `destination`, kept by a copy with keepTemporaries, to its
+/// final name (replacing a file there atomically). `ops` defaults to the system's.
+[[nodiscard]] std::error_code finish(const std::filesystem::path& destination, FileOps* ops = nullptr);
+
+/// Deletes the temporary file of `destination`, ignoring errors.
+void discard(const std::filesystem::path& destination, FileOps* ops = nullptr) noexcept;
 
 /// Copies `source` to every destination (full final paths; missing folders are created).
 /// `onChunk(n)` runs on the calling thread once per chunk read, after every destination

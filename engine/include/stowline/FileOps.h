@@ -18,6 +18,8 @@ struct FileStatus {
     std::int64_t size = 0;
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
+    std::timespec modificationTime{};
+    std::timespec changeTime{}; ///< moves on with every write and every change of the file's attributes
 };
 
 /// A file's dates. Linux records a birth time only on some file systems.
@@ -38,7 +40,9 @@ public:
     /// The process-wide instance that calls the system directly. Lives for the whole process.
     [[nodiscard]] static FileOps& system();
 
-    /// open(O_RDONLY|O_CLOEXEC). Invalid descriptor and `error` set on failure.
+    /// open(O_RDONLY|O_CLOEXEC|O_NONBLOCK|O_NOCTTY) of a regular file: a FIFO or device put in
+    /// its place cannot block the caller, and is refused (EINVAL). Invalid descriptor and
+    /// `error` set on failure.
     [[nodiscard]] virtual UniqueFd openForReading(const std::filesystem::path& path,
                                                   std::error_code& error) = 0;
     /// One read(2): bytes read (0 at end of file, possibly fewer than asked), or -1 with `error`
@@ -69,6 +73,10 @@ public:
     [[nodiscard]] virtual std::error_code unlink(const std::filesystem::path& path) = 0;
     /// statx(2) of an open descriptor: modification time, and birth time where the file system has one.
     [[nodiscard]] virtual std::optional<FileDates> dates(int fd, std::error_code& error) = 0;
+    /// syncfs(2) of the file system holding the open folder `fd`: everything written to it is
+    /// on its device when this returns without error. An error (EIO, ENOSPC) means some of it
+    /// may not be.
+    [[nodiscard]] virtual std::error_code syncFileSystem(int fd) = 0;
     /// utimensat(2) setting only the modification time (access time left alone) of `path`
     /// itself, not of a symbolic link's target.
     [[nodiscard]] virtual std::error_code setModificationTime(const std::filesystem::path& path,

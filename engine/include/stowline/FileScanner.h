@@ -18,6 +18,14 @@ struct ScannedFile {
     bool operator==(const ScannedFile&) const = default;
 };
 
+/// A scan's files and the folders they come from.
+struct ScannedTree {
+    std::vector<ScannedFile> files;
+    /// Every folder of the picked folders, each picked folder itself included (hidden
+    /// folders too, links to folders not), as "/"-separated relative paths, sorted as files are.
+    std::vector<std::string> folders;
+};
+
 /// Why a scan failed: the kind, the offending path, and the underlying error if any.
 class ScanError : public std::runtime_error {
 public:
@@ -45,6 +53,9 @@ namespace FileScanner {
 /// Items in the given order; each folder's files sorted by NFC code points. Returns the
 /// whole list or throws ScanError; never a partial list. Any thread.
 [[nodiscard]] std::vector<ScannedFile> scan(const std::vector<std::filesystem::path>& items);
+
+/// The same scan, with the folders: a card's empty folders are part of its structure.
+[[nodiscard]] ScannedTree scanTree(const std::vector<std::filesystem::path>& items);
 
 /// True for ".DS_Store" and names starting with "._".
 [[nodiscard]] bool isIgnored(std::string_view name);

@@ -4,10 +4,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 namespace stowline {
@@ -67,6 +69,20 @@ inline constexpr std::size_t maximumTextBytes = 64u << 10;      ///< one element
 /// Reads and parses the file at `path`. Throws HashListError when it cannot be read, is
 /// larger than maximumDocumentBytes (checked before reading), or does not parse.
 [[nodiscard]] HashList read(const std::filesystem::path& path);
+
+/// Receives each entry as soon as its block ends; may throw (the read stops there).
+using EntrySink = std::function<void(HashListEntry&&)>;
+
+/// The same, handing each entry to `sink` instead of keeping it: memory stays near the
+/// document's size whatever the number of entries. Returns the dates, with no entries.
+/// Entries handed over before an error stand; the error is thrown as read() throws it.
+[[nodiscard]] HashList read(const std::filesystem::path& path, const EntrySink& sink);
+
+/// The hash lists of a "Hash Log" folder: every ".mhl" directly in it (any letter case; names
+/// the scanner ignores left out), in name order. Empty with `error` set when the folder
+/// cannot be listed; ENOENT when it does not exist.
+[[nodiscard]] std::vector<std::filesystem::path> listsIn(const std::filesystem::path& folder,
+                                                         std::error_code& error);
 
 /// "2024-03-05T14:07:09Z", also with fractions of a second and with "+hh:mm"/"-hh:mm"
 /// offsets; nullopt for anything else.

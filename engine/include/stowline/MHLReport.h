@@ -33,9 +33,14 @@ namespace MHLReport {
 /// "2024-03-05T14:07:09Z": UTC, whole seconds (truncated).
 [[nodiscard]] std::string isoDate(Date date);
 
-/// Text as XML element content: "&", "<", ">" escaped; tab, line feed and carriage return
-/// as character references (so parsers keep them and each element stays on one line);
-/// other characters XML 1.0 forbids, and bytes that are not UTF-8, as U+FFFD.
+/// A path as a hash list records it, and as a reader gives it back: each byte that does not
+/// start well-formed UTF-8, and each character XML 1.0 cannot hold, becomes U+FFFD; the rest
+/// is kept. Matching the names on a drive against a list goes through this too. Any thread.
+[[nodiscard]] std::string listedPath(std::string_view path);
+
+/// Text as XML element content: the listedPath() form with "&", "<", ">" escaped, and tab,
+/// line feed and carriage return as character references (so parsers keep them and each
+/// element stays on one line).
 [[nodiscard]] std::string xmlText(std::string_view text);
 
 } // namespace MHLReport
