@@ -175,6 +175,9 @@ public:
             const HashList dates =
                 HashListReader::read(listPath, [&](HashListEntry&& entry) { add(std::move(entry), list); });
             info.finishDate = dates.finishDate;
+            if (dates.incomplete) {
+                result.incompleteLists.push_back({listPath, *dates.incomplete});
+            }
         } catch (const HashListError& error) {
             while (entries_.size() > first) {
                 extras_.erase(static_cast<std::uint32_t>(entries_.size() - 1));

@@ -483,6 +483,8 @@ public:
                 list_.startDate = parseDate(trimmed(text_));
             } else if (name == "finishdate") {
                 list_.finishDate = parseDate(trimmed(text_));
+            } else if (name == "log") {
+                list_.incomplete = incompleteJobFromLog(text_);
             }
         } else if (path_.size() == 2 && name == "hash") {
             if (!seen_.contains("file") || entry_.file.empty()) {

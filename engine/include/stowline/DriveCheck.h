@@ -1,4 +1,5 @@
 #pragma once
+#include "stowline/DestinationExit.h"
 #include "stowline/EngineControl.h"
 #include "stowline/Verifier.h"
 
@@ -65,6 +66,13 @@ struct DriveCheckProblem {
     std::string message;
 };
 
+/// A list that records that its job did not finish on this drive: the files it lists may
+/// all be intact, yet the drive holds only part of that job.
+struct IncompleteList {
+    std::filesystem::path list;
+    IncompleteJob job;
+};
+
 /// The whole check. Its size does not grow with the files that are ok: a hash list may name
 /// millions of them; the observer hears of each.
 struct DriveCheckResult {
@@ -74,6 +82,7 @@ struct DriveCheckResult {
     std::vector<std::filesystem::path> lists; ///< the lists read, in reading order
     /// Lists that did not parse, no list found, root missing, or what stopped the check.
     std::vector<DriveCheckProblem> problems;
+    std::vector<IncompleteList> incompleteLists; ///< read lists whose job was incomplete here
     /// The files that are not ok, in the order checked (the first maximumFindings of them).
     std::vector<CheckedFile> findings;
     /// Files decided, by status (indexed by the status's value).

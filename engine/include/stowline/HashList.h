@@ -1,5 +1,6 @@
 #pragma once
 #include "stowline/Date.h"
+#include "stowline/DestinationExit.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -31,6 +32,7 @@ struct HashListEntry {
 struct HashList {
     std::optional<Date> startDate;
     std::optional<Date> finishDate;
+    std::optional<IncompleteJob> incomplete; ///< the list's <log> says its job did not finish
     std::vector<HashListEntry> entries;
 };
 
