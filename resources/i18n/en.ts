@@ -141,12 +141,40 @@
         <translation>Check cancelled</translation>
     </message>
     <message>
+        <source>drivecheck.detail.ambiguous</source>
+        <translation>Several files on the drive have names this list writes the same way; it cannot tell which one it means</translation>
+    </message>
+    <message>
         <source>drivecheck.detail.hash</source>
         <translation>%1 listed %2, found %3</translation>
     </message>
     <message>
+        <source>drivecheck.detail.leads_outside</source>
+        <translation>A symbolic link leads out of the list's folder</translation>
+    </message>
+    <message>
         <source>drivecheck.detail.missing</source>
         <translation>Not found at %1</translation>
+    </message>
+    <message>
+        <source>drivecheck.detail.no_computable_hash</source>
+        <translation>The list gives only checksums this check cannot compute</translation>
+    </message>
+    <message>
+        <source>drivecheck.detail.no_hash</source>
+        <translation>The list gives no checksum for it</translation>
+    </message>
+    <message>
+        <source>drivecheck.detail.not_regular</source>
+        <translation>Not a regular file (a folder or a device)</translation>
+    </message>
+    <message>
+        <source>drivecheck.detail.path_refused</source>
+        <translation>The listed path leaves its folder (absolute, or climbs out with "..")</translation>
+    </message>
+    <message>
+        <source>drivecheck.detail.read_failed</source>
+        <translation>Reading it failed: %1</translation>
     </message>
     <message>
         <source>drivecheck.detail.size</source>
@@ -173,6 +201,38 @@
         <translation>Drive check needs attention</translation>
     </message>
     <message>
+        <source>drivecheck.problem.cannot_list</source>
+        <translation>The folder cannot be listed: %1</translation>
+    </message>
+    <message>
+        <source>drivecheck.problem.list_malformed</source>
+        <translation>This hash list is damaged at line %1</translation>
+    </message>
+    <message>
+        <source>drivecheck.problem.list_unreadable</source>
+        <translation>This hash list cannot be read: %1</translation>
+    </message>
+    <message>
+        <source>drivecheck.problem.list_unusable</source>
+        <translation>This hash list cannot be used: it is not a regular file, or it is too large</translation>
+    </message>
+    <message>
+        <source>drivecheck.problem.no_lists</source>
+        <translation>Holds no hash list (.mhl)</translation>
+    </message>
+    <message>
+        <source>drivecheck.problem.no_log_folder</source>
+        <translation>No "Hash Log" folder</translation>
+    </message>
+    <message>
+        <source>drivecheck.problem.not_a_folder</source>
+        <translation>Not a folder</translation>
+    </message>
+    <message>
+        <source>drivecheck.problem.nothing_listed</source>
+        <translation>The hash lists name no files</translation>
+    </message>
+    <message>
         <source>drivecheck.progress</source>
         <translation>Checking %1 of %2</translation>
     </message>
@@ -195,6 +255,10 @@
     <message>
         <source>drivecheck.status.changed</source>
         <translation>Changed</translation>
+    </message>
+    <message>
+        <source>drivecheck.status.incomplete</source>
+        <translation>Incomplete job</translation>
     </message>
     <message>
         <source>drivecheck.status.missing</source>

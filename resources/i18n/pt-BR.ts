@@ -141,12 +141,40 @@
         <translation>Verificação cancelada</translation>
     </message>
     <message>
+        <source>drivecheck.detail.ambiguous</source>
+        <translation>Vários arquivos no disco têm nomes que esta lista escreve do mesmo jeito; ela não permite saber qual é o certo</translation>
+    </message>
+    <message>
         <source>drivecheck.detail.hash</source>
         <translation>%1 na lista %2, encontrado %3</translation>
     </message>
     <message>
+        <source>drivecheck.detail.leads_outside</source>
+        <translation>Um link simbólico leva para fora da pasta da lista</translation>
+    </message>
+    <message>
         <source>drivecheck.detail.missing</source>
         <translation>Não encontrado em %1</translation>
+    </message>
+    <message>
+        <source>drivecheck.detail.no_computable_hash</source>
+        <translation>A lista só dá checksums que esta verificação não sabe calcular</translation>
+    </message>
+    <message>
+        <source>drivecheck.detail.no_hash</source>
+        <translation>A lista não dá nenhum checksum para ele</translation>
+    </message>
+    <message>
+        <source>drivecheck.detail.not_regular</source>
+        <translation>Não é um arquivo comum (uma pasta ou um dispositivo)</translation>
+    </message>
+    <message>
+        <source>drivecheck.detail.path_refused</source>
+        <translation>O caminho listado sai da sua pasta (absoluto, ou sobe com "..")</translation>
+    </message>
+    <message>
+        <source>drivecheck.detail.read_failed</source>
+        <translation>A leitura falhou: %1</translation>
     </message>
     <message>
         <source>drivecheck.detail.size</source>
@@ -173,6 +201,38 @@
         <translation>Verificação requer atenção</translation>
     </message>
     <message>
+        <source>drivecheck.problem.cannot_list</source>
+        <translation>A pasta não pode ser listada: %1</translation>
+    </message>
+    <message>
+        <source>drivecheck.problem.list_malformed</source>
+        <translation>Esta lista de checksums está danificada na linha %1</translation>
+    </message>
+    <message>
+        <source>drivecheck.problem.list_unreadable</source>
+        <translation>Esta lista de checksums não pode ser lida: %1</translation>
+    </message>
+    <message>
+        <source>drivecheck.problem.list_unusable</source>
+        <translation>Esta lista de checksums não pode ser usada: não é um arquivo comum, ou é grande demais</translation>
+    </message>
+    <message>
+        <source>drivecheck.problem.no_lists</source>
+        <translation>Não contém lista de checksums (.mhl)</translation>
+    </message>
+    <message>
+        <source>drivecheck.problem.no_log_folder</source>
+        <translation>Não há pasta "Hash Log"</translation>
+    </message>
+    <message>
+        <source>drivecheck.problem.not_a_folder</source>
+        <translation>Não é uma pasta</translation>
+    </message>
+    <message>
+        <source>drivecheck.problem.nothing_listed</source>
+        <translation>As listas de checksums não citam nenhum arquivo</translation>
+    </message>
+    <message>
         <source>drivecheck.progress</source>
         <translation>Verificando %1 de %2</translation>
     </message>
@@ -195,6 +255,10 @@
     <message>
         <source>drivecheck.status.changed</source>
         <translation>Alterado</translation>
+    </message>
+    <message>
+        <source>drivecheck.status.incomplete</source>
+        <translation>Trabalho incompleto</translation>
     </message>
     <message>
         <source>drivecheck.status.missing</source>
