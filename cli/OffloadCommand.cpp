@@ -366,17 +366,18 @@ private:
     void fileFinished(const FileReport& report) {
         if (report.outcome == FileOutcome::failed) {
             complain("failed " + shown(report.relativePath) + ": " +
-                     (report.errorDescription ? OffloadText::reason(*report.errorDescription, hashLog_.strings)
-                                               : "unknown reason"));
+                     (report.errorDescription
+                          ? OffloadText::reason(*report.errorDescription, hashLog_.strings)
+                          : "unknown reason"));
         }
         if (interactive_) {
             return;
         }
         std::string line;
         if (report.outcome == FileOutcome::failed) {
-            line =
-                "failed: " + (report.errorDescription ? OffloadText::reason(*report.errorDescription, hashLog_.strings)
-                                                     : std::string(""));
+            line = "failed: " + (report.errorDescription
+                                     ? OffloadText::reason(*report.errorDescription, hashLog_.strings)
+                                     : std::string(""));
         } else {
             line = std::string(toText(report.outcome));
         }
@@ -394,7 +395,8 @@ private:
             gate_.drop(full.root);
             return;
         case OnFull::wait:
-            if (const std::int64_t whole = CopyEngine::totalSpace(full.root); whole >= 0 && full.needed > whole) {
+            if (const std::int64_t whole = CopyEngine::totalSpace(full.root);
+                whole >= 0 && full.needed > whole) {
                 complain(what + "; the file is larger than the whole drive (" + ByteFormat::string(whole) +
                          "), so waiting cannot help: dropping it");
                 gate_.drop(full.root);
@@ -466,7 +468,8 @@ private:
 
 /// Takes the job's lock on every destination, waiting while another job writes to one of
 /// them (or refusing with --no-wait). Returns 0 once held, else the exit status.
-int lockDestinations(const OffloadArgs& args, const SignalWatcher& signals, std::optional<DestinationLocks>& locks) {
+int lockDestinations(const OffloadArgs& args, const SignalWatcher& signals,
+                     std::optional<DestinationLocks>& locks) {
     std::set<fs::path> announced;
     std::vector<fs::path> busy;
     for (;;) {
@@ -476,11 +479,11 @@ int lockDestinations(const OffloadArgs& args, const SignalWatcher& signals, std:
         }
         for (const auto& root : busy) {
             if (args.noWait) {
-                Output::err("stowline-cli: another job is writing to " + TextReport::visibleText(root.string()) +
-                            "; not starting (--no-wait)\n");
+                Output::err("stowline-cli: another job is writing to " +
+                            TextReport::visibleText(root.string()) + "; not starting (--no-wait)\n");
             } else if (announced.insert(root).second) {
-                Output::err("stowline-cli: another job is writing to " + TextReport::visibleText(root.string()) +
-                            "; waiting\n");
+                Output::err("stowline-cli: another job is writing to " +
+                            TextReport::visibleText(root.string()) + "; waiting\n");
             }
         }
         if (args.noWait) {

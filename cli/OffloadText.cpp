@@ -55,7 +55,8 @@ std::string incomplete(const DestinationExit& exit, std::int64_t fileCount) {
             break;
         }
     }
-    return words + ", after " + std::to_string(exit.afterFiles) + " of " + std::to_string(fileCount) + " files";
+    return words + ", after " + std::to_string(exit.afterFiles) + " of " + std::to_string(fileCount) +
+           " files";
 }
 
 std::string summary(const JobSummary& summary, int fileCount, const TextReportStrings& strings) {
@@ -79,7 +80,8 @@ std::string summary(const JobSummary& summary, int fileCount, const TextReportSt
     }
     text += "\n";
     for (const auto& [root, exit] : summary.destinationExits) {
-        text += "Incomplete at " + TextReport::visibleText(root.string()) + ": " + incomplete(exit, fileCount) + "\n";
+        text += "Incomplete at " + TextReport::visibleText(root.string()) + ": " +
+                incomplete(exit, fileCount) + "\n";
     }
     text += ByteFormat::string(bytes) + " of " + ByteFormat::string(summary.totalBytes) + " in " +
             ByteFormat::duration(seconds > 0 ? seconds : 0) + ", average " +

@@ -14,7 +14,8 @@
 namespace cli::OffloadText {
 
 /// Why a file failed, in the catalog words of `strings` (the chosen language), escaped.
-[[nodiscard]] std::string reason(const stowline::FileErrorReason& reason, const stowline::TextReportStrings& strings);
+[[nodiscard]] std::string reason(const stowline::FileErrorReason& reason,
+                                 const stowline::TextReportStrings& strings);
 /// The destinationFailed reason text in words; unknown text is shown as it is.
 [[nodiscard]] std::string destinationReason(std::string_view reasonText);
 /// How a destination's part in a job ended early, with after how many of the job's files.

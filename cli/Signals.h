@@ -8,8 +8,8 @@
 
 namespace cli {
 
-/// Turns SIGINT, SIGTERM and SIGHUP (a closed terminal or session) into calls of `onSignal` on a watcher thread of its own. The
-/// handler itself only writes one byte to a pipe, so it is async-signal-safe; a second
+/// Turns SIGINT, SIGTERM and SIGHUP (a closed terminal or session) into calls of `onSignal` on a watcher
+/// thread of its own. The handler itself only writes one byte to a pipe, so it is async-signal-safe; a second
 /// signal calls `onSignal` again, which must therefore be harmless to repeat. A SIGHUP the
 /// process was started to ignore (nohup) stays ignored. One per process at a time.
 class SignalWatcher {

@@ -105,9 +105,9 @@ QString problem(const stowline::DriveCheckProblem& problem) {
     case K::noLists:
         return L10n::t("drivecheck.problem.no_lists");
     case K::listUnreadable:
-        return problem.errorNumber != 0
-                   ? L10n::t("drivecheck.problem.list_unreadable", {FailureText::systemReason(problem.errorNumber)})
-                   : L10n::t("drivecheck.problem.list_unusable");
+        return problem.errorNumber != 0 ? L10n::t("drivecheck.problem.list_unreadable",
+                                                  {FailureText::systemReason(problem.errorNumber)})
+                                        : L10n::t("drivecheck.problem.list_unusable");
     case K::listMalformed:
         return L10n::tf("drivecheck.problem.list_malformed", problem.line);
     case K::nothingListed:

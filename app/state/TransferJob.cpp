@@ -76,8 +76,8 @@ bool TransferJob::lockDestinations() {
     if (locks_) {
         return true;
     }
-    setCurrentFileName(
-        L10n::t("transferjob.waiting_for_destination", {FileUrl::lastComponent(FileUrl::fromPath(busy.front()))}));
+    setCurrentFileName(L10n::t("transferjob.waiting_for_destination",
+                               {FileUrl::lastComponent(FileUrl::fromPath(busy.front()))}));
     QTimer::singleShot(500, this, [this] {
         if (engine_->control().current() == stowline::EngineControl::State::cancelled) {
             setPhase(Phase::cancelled);

@@ -47,8 +47,8 @@ public:
                              DriveCheckText::detail(file)});
         }
         for (const stowline::DriveCheckProblem& problem : result.problems) {
-            rows_.push_back({QString::fromStdString(problem.path.string()), L10n::t("drivecheck.status.problem"),
-                             DriveCheckText::problem(problem)});
+            rows_.push_back({QString::fromStdString(problem.path.string()),
+                             L10n::t("drivecheck.status.problem"), DriveCheckText::problem(problem)});
         }
         // A list can be wholly intact on a drive its job left half-way.
         for (const stowline::IncompleteList& list : result.incompleteLists) {

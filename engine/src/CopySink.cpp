@@ -49,7 +49,8 @@ DestinationFailure failure(const std::filesystem::path& destination, FailureStep
 DestinationFailure failure(const std::filesystem::path& destination, FailureStep step,
                            const std::filesystem::path& subject, const std::exception& error) {
     const std::error_code code = codeOf(error);
-    return {destination, error.what(), isOutOfSpace(code), FailureCause{step, errnoOf(code), subject.string()}};
+    return {destination, error.what(), isOutOfSpace(code),
+            FailureCause{step, errnoOf(code), subject.string()}};
 }
 
 } // namespace
@@ -75,9 +76,8 @@ std::optional<CopySink> CopySink::prepare(FileOps& ops, const std::filesystem::p
         const auto folder = destination.parent_path();
         if (!folder.empty()) {
             if (const auto error = ops.createDirectories(folder)) {
-                failures.push_back(
-                    failure(destination, FailureStep::createFolder, folder,
-                            "Could not create the folder " + quoted(folder), error));
+                failures.push_back(failure(destination, FailureStep::createFolder, folder,
+                                           "Could not create the folder " + quoted(folder), error));
                 return std::nullopt;
             }
         }
@@ -95,9 +95,8 @@ std::optional<CopySink> CopySink::prepare(FileOps& ops, const std::filesystem::p
         }
         UniqueFd fd = ops.createForWriting(temporary, error);
         if (!fd) {
-            failures.push_back(
-                failure(destination, FailureStep::createCopy, temporary,
-                        "Could not open " + quoted(temporary) + " for writing", error));
+            failures.push_back(failure(destination, FailureStep::createCopy, temporary,
+                                       "Could not open " + quoted(temporary) + " for writing", error));
             return std::nullopt;
         }
         return CopySink(ops, destination, temporary, std::move(fd));
@@ -127,8 +126,8 @@ template <class Step> std::optional<DestinationFailure> CopySink::guarded(Step&&
 std::optional<DestinationFailure> CopySink::write(std::span<const std::byte> chunk) {
     return guarded([&]() -> std::optional<DestinationFailure> {
         if (const auto error = ops_->writeAll(fd_.get(), chunk)) {
-            return failure(destination_, FailureStep::writeCopy, temporary_, "Could not write " + quoted(temporary_),
-                           error);
+            return failure(destination_, FailureStep::writeCopy, temporary_,
+                           "Could not write " + quoted(temporary_), error);
         }
         return std::nullopt;
     });

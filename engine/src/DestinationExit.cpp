@@ -30,7 +30,8 @@ bool take(std::string_view& text, std::string_view word) {
 } // namespace
 
 std::string logText(const IncompleteJob& job) {
-    const std::string reason = job.exit.reason ? std::string(toText(*job.exit.reason)) : std::string(cancelledWord);
+    const std::string reason =
+        job.exit.reason ? std::string(toText(*job.exit.reason)) : std::string(cancelledWord);
     return std::string(prefix) + reason + " after " + std::to_string(job.exit.afterFiles) + " of " +
            std::to_string(job.fileCount) + " files";
 }

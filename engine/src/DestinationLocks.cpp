@@ -11,8 +11,9 @@ std::optional<DestinationLocks> DestinationLocks::tryAcquire(const std::vector<s
     busy.clear();
     DestinationLocks locks;
     for (const auto& root : roots) {
-        UniqueFd fd(retryOnEintr(
-            [&] { return ::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY); }));
+        UniqueFd fd(retryOnEintr([&] {
+            return ::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+        }));
         if (!fd) {
             continue;
         }

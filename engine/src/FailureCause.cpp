@@ -47,12 +47,28 @@ std::string_view toText(FailureStep step) {
 std::optional<std::string_view> errnoName(int errorNumber) {
     // The errors a drive, a card or a network share commonly give.
     static constexpr std::array<std::pair<int, std::string_view>, 22> names{{
-        {EPERM, "EPERM"},     {ENOENT, "ENOENT"},   {EIO, "EIO"},       {ENXIO, "ENXIO"},
-        {EACCES, "EACCES"},   {EBUSY, "EBUSY"},     {EEXIST, "EEXIST"}, {ENODEV, "ENODEV"},
-        {ENOTDIR, "ENOTDIR"}, {EISDIR, "EISDIR"},   {EINVAL, "EINVAL"}, {EMFILE, "EMFILE"},
-        {EFBIG, "EFBIG"},     {ENOSPC, "ENOSPC"},   {EROFS, "EROFS"},   {ENAMETOOLONG, "ENAMETOOLONG"},
-        {ELOOP, "ELOOP"},     {ENOTCONN, "ENOTCONN"}, {ETIMEDOUT, "ETIMEDOUT"}, {ESTALE, "ESTALE"},
-        {EDQUOT, "EDQUOT"},   {ENOMEM, "ENOMEM"},
+        {EPERM, "EPERM"},
+        {ENOENT, "ENOENT"},
+        {EIO, "EIO"},
+        {ENXIO, "ENXIO"},
+        {EACCES, "EACCES"},
+        {EBUSY, "EBUSY"},
+        {EEXIST, "EEXIST"},
+        {ENODEV, "ENODEV"},
+        {ENOTDIR, "ENOTDIR"},
+        {EISDIR, "EISDIR"},
+        {EINVAL, "EINVAL"},
+        {EMFILE, "EMFILE"},
+        {EFBIG, "EFBIG"},
+        {ENOSPC, "ENOSPC"},
+        {EROFS, "EROFS"},
+        {ENAMETOOLONG, "ENAMETOOLONG"},
+        {ELOOP, "ELOOP"},
+        {ENOTCONN, "ENOTCONN"},
+        {ETIMEDOUT, "ETIMEDOUT"},
+        {ESTALE, "ESTALE"},
+        {EDQUOT, "EDQUOT"},
+        {ENOMEM, "ENOMEM"},
     }};
     for (const auto& [number, name] : names) {
         if (number == errorNumber) {

@@ -47,10 +47,6 @@ std::optional<DestinationExit> JobSummary::exitOf(const std::filesystem::path& r
     return std::nullopt;
 }
 
-} // namespace stowline
-
-namespace stowline {
-
 std::optional<IncompleteJob> JobSummary::incompleteJob() const {
     if (fileCount == 0) {
         return std::nullopt; // no job to speak of, or a summary that does not know its size
@@ -59,7 +55,8 @@ std::optional<IncompleteJob> JobSummary::incompleteJob() const {
         return IncompleteJob{destinationExits.begin()->second, fileCount};
     }
     if (destinationExits.empty() && cancelled) {
-        return IncompleteJob{DestinationExit{std::nullopt, static_cast<std::int64_t>(reports.size())}, fileCount};
+        return IncompleteJob{DestinationExit{std::nullopt, static_cast<std::int64_t>(reports.size())},
+                             fileCount};
     }
     return std::nullopt;
 }

@@ -47,7 +47,6 @@ std::string countPhrase(const std::function<std::string(std::int64_t)>& phrase, 
     return phrase ? phrase(count) : std::to_string(count);
 }
 
-
 void appendEscape(std::string& out, const char* format, unsigned value) {
     std::array<char, 12> text{};
     int length = std::snprintf(text.data(), text.size(), format, value);
@@ -82,8 +81,9 @@ std::optional<std::string> incompleteLine(const JobSummary& summary, const std::
     if (words->empty()) {
         return std::nullopt;
     }
-    return TemplateFormat::format(*words, {ByteFormat::whole(static_cast<double>(exit->afterFiles), locale),
-                                           ByteFormat::whole(static_cast<double>(summary.fileCount), locale)});
+    return TemplateFormat::format(*words,
+                                  {ByteFormat::whole(static_cast<double>(exit->afterFiles), locale),
+                                   ByteFormat::whole(static_cast<double>(summary.fileCount), locale)});
 }
 
 } // namespace
@@ -127,8 +127,9 @@ std::string errorText(const std::optional<FileErrorReason>& reason, const TextRe
                 return TemplateFormat::format(strings.errorHashMismatch,
                                               {visibleText(detail.destinationPath)});
             } else if constexpr (std::is_same_v<Detail, FileErrorReason::CopyFailed>) {
-                const std::string words = detail.cause && strings.describeCause ? strings.describeCause(*detail.cause)
-                                                                                : detail.systemMessage;
+                const std::string words = detail.cause && strings.describeCause
+                                              ? strings.describeCause(*detail.cause)
+                                              : detail.systemMessage;
                 return TemplateFormat::format(strings.errorCopyFailed, {visibleText(words)});
             } else if constexpr (std::is_same_v<Detail, FileErrorReason::NoDestinationAvailable>) {
                 return strings.errorNoDestinationAvailable;

@@ -129,19 +129,23 @@ private slots:
         const auto result = stowline::DriveCheck::run(options);
         QVERIFY(!result.problems.empty());
         QCOMPARE(DriveCheckText::problem(result.problems.front()),
-                 QStringLiteral("Esta lista de checksums está danificada na linha %1").arg(result.problems.front().line));
+                 QStringLiteral("Esta lista de checksums está danificada na linha %1")
+                     .arg(result.problems.front().line));
 
         using Kind = stowline::DriveCheckProblem::Kind;
-        QCOMPARE(DriveCheckText::problem({"/x", "cannot be listed: Permission denied", Kind::cannotList, EACCES, 0}),
+        QCOMPARE(DriveCheckText::problem(
+                     {"/x", "cannot be listed: Permission denied", Kind::cannotList, EACCES, 0}),
                  QStringLiteral("A pasta não pode ser listada: permissão negada"));
         stowline::CheckedFile file;
         file.status = stowline::DriveCheckStatus::unreadable;
         file.fault = stowline::DriveCheckFault::readFailed;
         file.errorNumber = EIO;
         QCOMPARE(DriveCheckText::detail(file),
-                 QStringLiteral("A leitura falhou: erro de entrada/saída (o disco ou cartão pode estar falhando)"));
-        QCOMPARE(DriveCheckText::incomplete({{stowline::CopyFailureReason::destinationDisconnected, 11}, 278}),
-                 QStringLiteral("Incompleto: este disco foi desconectado após 11 de 278 arquivos."));
+                 QStringLiteral(
+                     "A leitura falhou: erro de entrada/saída (o disco ou cartão pode estar falhando)"));
+        QCOMPARE(
+            DriveCheckText::incomplete({{stowline::CopyFailureReason::destinationDisconnected, 11}, 278}),
+            QStringLiteral("Incompleto: este disco foi desconectado após 11 de 278 arquivos."));
     }
 
     // While a check runs, a second start on the same drive does nothing; the cards show it

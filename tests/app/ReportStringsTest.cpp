@@ -82,18 +82,26 @@ private slots:
             QString words;
         };
         const QList<Case> cases{
-            {SupportedLanguage::ptBR, {FailureStep::writeCopy, EACCES, "/D/a.mov"},
+            {SupportedLanguage::ptBR,
+             {FailureStep::writeCopy, EACCES, "/D/a.mov"},
              QStringLiteral("não foi possível gravar /D/a.mov: permissão negada")},
-            {SupportedLanguage::en, {FailureStep::writeCopy, EACCES, "/D/a.mov"},
+            {SupportedLanguage::en,
+             {FailureStep::writeCopy, EACCES, "/D/a.mov"},
              QStringLiteral("cannot write /D/a.mov: permission denied")},
-            {SupportedLanguage::ptBR, {FailureStep::readSource, EIO, "/card/b.mov"},
-             QStringLiteral("não foi possível ler /card/b.mov: erro de entrada/saída (o disco ou cartão pode estar "
-                            "falhando)")},
-            {SupportedLanguage::en, {FailureStep::nameCopy, EXDEV, "/D/c.mov"},
-             QStringLiteral("cannot give /D/c.mov its final name: ") + QString::fromLocal8Bit(std::strerror(EXDEV))},
-            {SupportedLanguage::ptBR, {FailureStep::sourceChanged, 0, "/card/d.mov"},
+            {SupportedLanguage::ptBR,
+             {FailureStep::readSource, EIO, "/card/b.mov"},
+             QStringLiteral(
+                 "não foi possível ler /card/b.mov: erro de entrada/saída (o disco ou cartão pode estar "
+                 "falhando)")},
+            {SupportedLanguage::en,
+             {FailureStep::nameCopy, EXDEV, "/D/c.mov"},
+             QStringLiteral("cannot give /D/c.mov its final name: ") +
+                 QString::fromLocal8Bit(std::strerror(EXDEV))},
+            {SupportedLanguage::ptBR,
+             {FailureStep::sourceChanged, 0, "/card/d.mov"},
              QStringLiteral("a origem mudou enquanto era lida: /card/d.mov")},
-            {SupportedLanguage::en, {FailureStep::createCopy, 0, "/D/e.tmp"},
+            {SupportedLanguage::en,
+             {FailureStep::createCopy, 0, "/D/e.tmp"},
              QStringLiteral("cannot create /D/e.tmp: the system gave no reason")},
         };
         for (const Case& c : cases) {

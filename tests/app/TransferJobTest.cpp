@@ -200,8 +200,8 @@ private slots:
         std::vector<std::filesystem::path> busy;
         auto other = stowline::DestinationLocks::tryAcquire({dest.path().toStdString()}, busy);
         QVERIFY(other);
-        const QString waiting =
-            L10n::t("transferjob.waiting_for_destination", {FileUrl::lastComponent(FileUrl::fromPath(dest.path()))});
+        const QString waiting = L10n::t("transferjob.waiting_for_destination",
+                                        {FileUrl::lastComponent(FileUrl::fromPath(dest.path()))});
 
         TransferJob job({source(src.filePath("card"), 3000)}, {FileUrl::fromPath(dest.path())});
         job.start();

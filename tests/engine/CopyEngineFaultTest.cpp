@@ -43,7 +43,8 @@ TEST_F(CopyEngineFault, ADestinationThatFailsMidCopyLeavesTheJobWhileTheOtherGoe
     EXPECT_THAT(copyFailure(summary.reportsByRoot.at(rootA).at(0).errorDescription),
                 ::testing::HasSubstr(std::strerror(ENOSPC)));
     // The facts a front end words in its own language: what was done, to which file, and errno.
-    const auto* failed = summary.reportsByRoot.at(rootA).at(0).errorDescription->get<FileErrorReason::CopyFailed>();
+    const auto* failed =
+        summary.reportsByRoot.at(rootA).at(0).errorDescription->get<FileErrorReason::CopyFailed>();
     ASSERT_NE(failed, nullptr);
     EXPECT_EQ(failed->cause, (FailureCause{FailureStep::writeCopy, ENOSPC,
                                            FileCopier::temporaryPath(rootA / "card/1.mov").string()}));

@@ -23,9 +23,9 @@ namespace {
 
 /// Three files finished of ten, B dropped when it filled up after two of them.
 JobSummary droppedAtB() {
-    JobSummary summary = summaryOf({verified("a.mov", 10, "0000000000000001"),
-                                    verified("b.mov", 10, "0000000000000002"),
-                                    verified("c.mov", 10, "0000000000000003")});
+    JobSummary summary =
+        summaryOf({verified("a.mov", 10, "0000000000000001"), verified("b.mov", 10, "0000000000000002"),
+                   verified("c.mov", 10, "0000000000000003")});
     summary.fileCount = 10;
     summary.reportsByRoot["/A"] = summary.reports;
     summary.reportsByRoot["/B"] = {summary.reports[0], summary.reports[1]};
@@ -48,7 +48,8 @@ TEST(DestinationRecord, TheTextReportSaysAfterHowManyFilesTheDriveLeft) {
     UtcZone zone;
     const JobSummary summary = droppedAtB();
     const std::string atB = TextReport::render(summary.summary("/B"), {"/card"}, "/B", englishStrings());
-    EXPECT_NE(atB.find("Destination:  /B\nIncomplete: dropped when full after 2 of 10 files.\n\n"), std::string::npos)
+    EXPECT_NE(atB.find("Destination:  /B\nIncomplete: dropped when full after 2 of 10 files.\n\n"),
+              std::string::npos)
         << atB;
     const std::string atA = TextReport::render(summary.summary("/A"), {"/card"}, "/A", englishStrings());
     EXPECT_EQ(atA.find("Incomplete"), std::string::npos);
@@ -84,8 +85,8 @@ TEST(DestinationRecord, TheHashListRecordsItAndTheDriveCheckReadsItBack) {
     }
     real.reportsByRoot[root] = real.reportsByRoot["/B"];
     real.destinationExits[root] = real.destinationExits["/B"];
-    ASSERT_TRUE(
-        ReportWriter::write(real, {}, {root}, "card", ReportFormats::mhl(), real.finishDate, {}).failedRoots.empty());
+    ASSERT_TRUE(ReportWriter::write(real, {}, {root}, "card", ReportFormats::mhl(), real.finishDate, {})
+                    .failedRoots.empty());
     DriveCheckOptions options;
     options.root = root;
     const auto result = DriveCheck::run(options);
@@ -99,9 +100,10 @@ TEST(DestinationRecord, LogTextReadsBackOnlyWhatItWrites) {
                                      IncompleteJob{{std::nullopt, 0}, 5}}) {
         EXPECT_EQ(incompleteJobFromLog("\n  " + logText(job) + "\n"), job) << logText(job);
     }
-    for (const char* other : {"", "copied by hand", "incomplete: sideways after 1 of 2 files",
-                              "incomplete: cancelled after -1 of 2 files", "incomplete: cancelled after 1 of 2",
-                              "incomplete: cancelled after 1 of 2 files, mostly"}) {
+    for (const char* other :
+         {"", "copied by hand", "incomplete: sideways after 1 of 2 files",
+          "incomplete: cancelled after -1 of 2 files", "incomplete: cancelled after 1 of 2",
+          "incomplete: cancelled after 1 of 2 files, mostly"}) {
         EXPECT_EQ(incompleteJobFromLog(other), std::nullopt) << other;
     }
 }
@@ -110,12 +112,14 @@ TEST(DestinationRecord, CopyFailuresAreWordedByTheFrontEndWhenItCan) {
     const auto reason = FileErrorReason::copyFailed("Could not write \"/D/a.tmp\": Permission denied",
                                                     FailureCause{FailureStep::writeCopy, 13, "/D/a.tmp"});
     TextReportStrings strings = englishStrings();
-    EXPECT_EQ(TextReport::errorText(reason, strings), "copy failed: Could not write \"/D/a.tmp\": Permission denied");
+    EXPECT_EQ(TextReport::errorText(reason, strings),
+              "copy failed: Could not write \"/D/a.tmp\": Permission denied");
     strings.describeCause = [](const FailureCause& cause) {
         return "escrita de " + cause.path + " falhou (" + std::to_string(cause.errorNumber) + ")";
     };
     EXPECT_EQ(TextReport::errorText(reason, strings), "copy failed: escrita de /D/a.tmp falhou (13)");
-    EXPECT_EQ(TextReport::errorText(FileErrorReason::copyFailed("old message"), strings), "copy failed: old message");
+    EXPECT_EQ(TextReport::errorText(FileErrorReason::copyFailed("old message"), strings),
+              "copy failed: old message");
 }
 
 TEST(DestinationRecord, ALockedRootIsBusyForEveryOtherJobUntilReleased) {

@@ -232,7 +232,8 @@ TEST_F(ReportWriterTest, StaleTemporariesOfAKilledWriterAreRemoved) {
     ASSERT_TRUE(writeJob(summaryOf({}), {root}, "card").failedRoots.empty());
     const auto names = namesIn(log);
     EXPECT_EQ(std::count(names.begin(), names.end(), ".stowline-report-0123456789abcdef.tmp"), 0);
-    for (const char* kept : {".stowline-report-fedcba9876543210.tmp", ".stowline-report-notours.tmp", "notes.tmp"}) {
+    for (const char* kept :
+         {".stowline-report-fedcba9876543210.tmp", ".stowline-report-notours.tmp", "notes.tmp"}) {
         EXPECT_EQ(std::count(names.begin(), names.end(), kept), 1) << kept;
     }
 }

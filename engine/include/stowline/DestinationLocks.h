@@ -19,8 +19,8 @@ public:
     /// or whose file system keeps no such locks, is not locked and counts as free: the lock
     /// only keeps our own jobs apart, and the job itself reports a root it cannot use.
     /// Never blocks. Any thread.
-    [[nodiscard]] static std::optional<DestinationLocks> tryAcquire(const std::vector<std::filesystem::path>& roots,
-                                                                    std::vector<std::filesystem::path>& busy);
+    [[nodiscard]] static std::optional<DestinationLocks>
+    tryAcquire(const std::vector<std::filesystem::path>& roots, std::vector<std::filesystem::path>& busy);
 
 private:
     std::vector<UniqueFd> held_;

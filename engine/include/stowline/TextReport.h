@@ -23,7 +23,8 @@ namespace TextReport {
 
 /// Why a file failed, in the words of `strings` (what the report's error block shows after
 /// the name). Any thread.
-[[nodiscard]] std::string errorText(const std::optional<FileErrorReason>& reason, const TextReportStrings& strings);
+[[nodiscard]] std::string errorText(const std::optional<FileErrorReason>& reason,
+                                    const TextReportStrings& strings);
 
 /// A file name or message made safe for a one-line-per-file layout: tab, line feed and
 /// carriage return as \t, \n, \r; other C0 controls, DEL and bytes that are not UTF-8 as
