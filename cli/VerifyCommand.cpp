@@ -119,10 +119,12 @@ int runVerify(const std::vector<std::string>& args) {
     progressLine.clear();
 
     for (const auto& problem : result.problems) {
-        Output::err("stowline-cli: " + printable(problem.path.string()) + ": " + printable(problem.message) + "\n");
+        Output::err("stowline-cli: " + printable(problem.path.string()) + ": " + printable(problem.message) +
+                    "\n");
     }
     if (result.cancelled || interrupted) {
-        Output::err("stowline-cli: verify interrupted after " + std::to_string(result.checked()) + " files\n");
+        Output::err("stowline-cli: verify interrupted after " + std::to_string(result.checked()) +
+                    " files\n");
         return 130;
     }
 
@@ -138,8 +140,8 @@ int runVerify(const std::vector<std::string>& args) {
         }
     }
     std::string closing = "\n" + std::to_string(result.checked()) + " listed in " +
-                          std::to_string(result.lists.size()) + " hash list" + (result.lists.size() == 1 ? "" : "s") +
-                          ": " + counts + "\n";
+                          std::to_string(result.lists.size()) + " hash list" +
+                          (result.lists.size() == 1 ? "" : "s") + ": " + counts + "\n";
     if (!result.notCovered.empty()) {
         closing += std::to_string(result.notCovered.size()) + " not covered by any hash list:\n";
         for (const auto& path : result.notCovered) {
@@ -150,7 +152,8 @@ int runVerify(const std::vector<std::string>& args) {
     closing += intact ? "Every listed file is intact.\n" : "NOT INTACT: see the lines above.\n";
     // A short list can be wholly intact on a drive that a job left half-way.
     for (const auto& incomplete : result.incompleteLists) {
-        closing += "This job was incomplete on this drive (" + printable(incomplete.list.filename().string()) +
+        closing += "This job was incomplete on this drive (" +
+                   printable(incomplete.list.filename().string()) +
                    "): " + OffloadText::incomplete(incomplete.job.exit, incomplete.job.fileCount) + ".\n";
     }
     Output::out(closing);

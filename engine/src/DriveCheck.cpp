@@ -371,7 +371,8 @@ public:
                           DriveCheckFault::leadsOutside);
         }
         if (!fs::is_regular_file(status)) {
-            return decide(DriveCheckStatus::unreadable, "not a regular file", DriveCheckFault::notRegularFile);
+            return decide(DriveCheckStatus::unreadable, "not a regular file",
+                          DriveCheckFault::notRegularFile);
         }
         const auto size = fs::file_size(target, error);
         if (error) {
@@ -568,15 +569,15 @@ private:
 std::vector<fs::path> listsIn(const fs::path& logFolder, DriveCheckResult& result) {
     std::error_code error;
     if (!fs::is_directory(logFolder, error)) {
-        result.problems.push_back(
-            {logFolder, "no \"" + std::string(ReportWriter::logFolderName) + "\" folder",
-             DriveCheckProblem::Kind::noLogFolder});
+        result.problems.push_back({logFolder,
+                                   "no \"" + std::string(ReportWriter::logFolderName) + "\" folder",
+                                   DriveCheckProblem::Kind::noLogFolder});
         return {};
     }
     std::vector<fs::path> lists = HashListReader::listsIn(logFolder, error);
     if (error) {
-        result.problems.push_back(
-            {logFolder, "cannot be listed: " + error.message(), DriveCheckProblem::Kind::cannotList, error.value()});
+        result.problems.push_back({logFolder, "cannot be listed: " + error.message(),
+                                   DriveCheckProblem::Kind::cannotList, error.value()});
         return {};
     }
     if (lists.empty()) {

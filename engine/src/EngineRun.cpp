@@ -15,8 +15,8 @@
 #include <set>
 
 #include <fcntl.h>
-#include <system_error>
 #include <sys/stat.h>
+#include <system_error>
 
 namespace stowline {
 namespace {
@@ -328,7 +328,9 @@ void CopyEngine::Run::findExistingCopies(int index, const ScannedFile& file, Fil
     for (const auto& root : liveRoots_) {
         const fs::path target = targetOf(root, file);
         if (const auto problem = nameLimitProblem(target)) {
-            refuse(root, FileErrorReason::copyFailed(*problem, FailureCause{FailureStep::nameTooLong, ENAMETOOLONG, target.string()}),
+            refuse(root,
+                   FileErrorReason::copyFailed(
+                       *problem, FailureCause{FailureStep::nameTooLong, ENAMETOOLONG, target.string()}),
                    work);
             continue;
         }
@@ -337,10 +339,11 @@ void CopyEngine::Run::findExistingCopies(int index, const ScannedFile& file, Fil
         // bytes behind it hash, and nothing is written through it.
         const auto probe = TargetProbe::at(fileOps(), root, file.relativePath);
         if (probe.link) {
-            refuse(root,
-                   FileErrorReason::copyFailed(TargetProbe::linkMessage(root, *probe.link),
-                                               FailureCause{FailureStep::linkOnTheWay, 0, probe.link->string()}),
-                   work);
+            refuse(
+                root,
+                FileErrorReason::copyFailed(TargetProbe::linkMessage(root, *probe.link),
+                                            FailureCause{FailureStep::linkOnTheWay, 0, probe.link->string()}),
+                work);
             continue;
         }
         const auto& status = probe.status;
@@ -483,7 +486,8 @@ void CopyEngine::Run::dropAfterCopyFailure(const DestinationFailure& failure,
         return;
     }
     const fs::path& root = found->second;
-    work.outcomes[root] = {FileOutcome::failed, FileErrorReason::copyFailed(failure.systemMessage, failure.cause)};
+    work.outcomes[root] = {FileOutcome::failed,
+                           FileErrorReason::copyFailed(failure.systemMessage, failure.cause)};
     // A write that failed because the drive went away is a disconnection, not a bad drive.
     const auto reason = !rootWatch_.present(root) ? CopyFailureReason::destinationDisconnected
                         : failure.outOfSpace      ? CopyFailureReason::destinationOutOfSpace
@@ -535,8 +539,8 @@ void CopyEngine::Run::copyAndVerify(int index, const ScannedFile& file, FileWork
                 FailureCause{FailureStep::sourceNotRegular, 0, file.url.string()});
         } else {
             work.reason = FileErrorReason::copyFailed(
-                describe(error), FailureCause{FailureStep::readSource, unreadable ? unreadable->errorNumber : 0,
-                                              file.url.string()});
+                describe(error), FailureCause{FailureStep::readSource,
+                                              unreadable ? unreadable->errorNumber : 0, file.url.string()});
         }
     } catch (const std::system_error& error) {
         // A read of the source that failed part-way.
@@ -598,8 +602,9 @@ void CopyEngine::Run::copyAndVerify(int index, const ScannedFile& file, FileWork
         for (auto& [root, outcome] : work.outcomes) {
             if (outcome.outcome == FileOutcome::skipped) {
                 outcome = {FileOutcome::failed,
-                           FileErrorReason::copyFailed("the source file changed while the job was reading it",
-                                                       FailureCause{FailureStep::sourceChanged, 0, file.url.string()})};
+                           FileErrorReason::copyFailed(
+                               "the source file changed while the job was reading it",
+                               FailureCause{FailureStep::sourceChanged, 0, file.url.string()})};
                 work.reason = outcome.reason;
             }
         }
@@ -636,11 +641,10 @@ void CopyEngine::Run::settleCopies(const std::vector<fs::path>& copies, const st
         } else if (const auto error = FileCopier::finish(url, &fileOps())) {
             FileCopier::discard(url, &fileOps());
             work.outcomes[root] = {FileOutcome::failed,
-                                   FileErrorReason::copyFailed("Could not move \"" +
-                                                                   FileCopier::temporaryPath(url).string() +
-                                                                   "\" to its final name: " + error.message(),
-                                                               FailureCause{FailureStep::nameCopy, error.value(),
-                                                                            url.string()})};
+                                   FileErrorReason::copyFailed(
+                                       "Could not move \"" + FileCopier::temporaryPath(url).string() +
+                                           "\" to its final name: " + error.message(),
+                                       FailureCause{FailureStep::nameCopy, error.value(), url.string()})};
             work.reason = work.outcomes[root].reason;
         } else {
             work.outcomes[root] = {FileOutcome::verified, std::nullopt};

@@ -7,14 +7,14 @@ namespace stowline {
 
 /// What the engine was doing when a file failed.
 enum class FailureStep {
-    readSource,   ///< opening or reading the source
-    createFolder, ///< creating a folder at the destination
-    createCopy,   ///< creating the temporary copy
-    writeCopy,    ///< writing the copy
-    finishCopy,   ///< closing (or flushing) the copy
-    nameCopy,     ///< moving the copy to its final name
-    nameTooLong,  ///< the destination cannot hold a name that long
-    nameTaken,    ///< the name already holds another file this job placed there; `path` names it
+    readSource,       ///< opening or reading the source
+    createFolder,     ///< creating a folder at the destination
+    createCopy,       ///< creating the temporary copy
+    writeCopy,        ///< writing the copy
+    finishCopy,       ///< closing (or flushing) the copy
+    nameCopy,         ///< moving the copy to its final name
+    nameTooLong,      ///< the destination cannot hold a name that long
+    nameTaken,        ///< the name already holds another file this job placed there; `path` names it
     sourceChanged,    ///< the source changed while the job read it
     sourceNotRegular, ///< something other than a file took the source's place after the scan
     sourceItself,     ///< the destination path leads back to the source itself; `path` is the file's
