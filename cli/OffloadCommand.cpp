@@ -1,5 +1,6 @@
 #include "Commands.h"
 #include "OffloadText.h"
+#include "Output.h"
 #include "ProgressLine.h"
 #include "Signals.h"
 
@@ -8,10 +9,12 @@
 #include "stowline/ByteFormat.h"
 #include "stowline/CopyEngine.h"
 #include "stowline/CopyFailureReason.h"
+#include "stowline/DestinationLocks.h"
 #include "stowline/FileScanner.h"
 #include "stowline/PathOverlap.h"
 #include "stowline/ReportWriter.h"
 #include "stowline/SupportedLanguage.h"
+#include "stowline/TextReport.h"
 
 #include <QCoreApplication>
 
@@ -33,8 +36,8 @@ namespace fs = std::filesystem;
 using namespace stowline;
 
 constexpr const char* offloadUsage = "usage: stowline-cli offload SOURCE... --dest DIR [--dest DIR ...] "
-                                     "[--on-full ask|drop|wait] [--sequential] [--no-mhl] [--no-txt] "
-                                     "[--lang en|pt-BR]\n";
+                                     "[--on-full ask|drop|wait] [--sequential] [--no-wait] [--no-mhl] "
+                                     "[--no-txt] [--lang en|pt-BR]\n";
 
 enum class OnFull { ask, drop, wait };
 
@@ -43,6 +46,7 @@ struct OffloadArgs {
     std::vector<fs::path> destinations;
     std::optional<OnFull> onFull;
     bool sequential = false;
+    bool noWait = false; ///< refuse, rather than wait, when another job writes to a destination
     ReportFormats formats = ReportFormats::both();
     std::optional<SupportedLanguage> language; ///< none: resolved as the application does
 };
@@ -77,6 +81,8 @@ OffloadArgs parse(const std::vector<std::string>& args) {
             }
         } else if (arg == "--sequential") {
             parsed.sequential = true;
+        } else if (arg == "--no-wait") {
+            parsed.noWait = true;
         } else if (arg == "--no-mhl") {
             parsed.formats.remove(ReportFormats::mhl());
         } else if (arg == "--no-txt") {
@@ -107,6 +113,21 @@ OffloadArgs parse(const std::vector<std::string>& args) {
         throw UsageError{"no destination given (--dest DIR)"};
     }
     return parsed;
+}
+
+/// `path` from the root, "." and ".." resolved lexically (a symbolic link stays as typed),
+/// without a trailing slash.
+fs::path absoluteOf(const fs::path& path) {
+    std::error_code error;
+    fs::path absolute = fs::absolute(path, error);
+    if (error) {
+        return path;
+    }
+    absolute = absolute.lexically_normal();
+    if (!absolute.has_filename() && absolute.has_relative_path()) {
+        absolute = absolute.parent_path();
+    }
+    return absolute;
 }
 
 /// Refuses what would write nowhere sensible, before anything is written.
@@ -205,7 +226,7 @@ std::optional<char> readAnswer(ControlGate& gate) {
         if (!line.empty() && (line[0] == 'r' || line[0] == 'R' || line[0] == 'd' || line[0] == 'D')) {
             return static_cast<char>(std::tolower(line[0]));
         }
-        std::fputs("Please answer r (resume) or d (drop): ", stderr);
+        Output::err("Please answer r (resume) or d (drop): ");
     }
 }
 
@@ -214,19 +235,17 @@ std::optional<char> readAnswer(ControlGate& gate) {
 struct HashLogSetup {
     ReportFormats formats = ReportFormats::none();
     std::string label;
-    std::optional<TextReportStrings> strings;
+    TextReportStrings strings;
     std::string locale; ///< the report language's ByteFormat locale
 };
 
 /// The report language made active (Qt needs its application object for the catalog and
-/// the preference store). The command's own messages stay English: ByteFormat goes back
-/// to "en_US" until the reports are written.
+/// the preference store). It words the reports and every failure the command prints; the
+/// command's own sentences stay English: ByteFormat goes back to "en_US" until the reports
+/// are written.
 HashLogSetup prepareHashLog(const OffloadArgs& args) {
     HashLogSetup setup;
     setup.formats = args.formats;
-    if (setup.formats.empty()) {
-        return setup;
-    }
     if (args.language) {
         Localization::setOverrideForThisProcess(args.language);
     } else {
@@ -274,8 +293,7 @@ public:
     OffloadRun(const OffloadArgs& args, CopyEngine& engine, HashLogSetup hashLog)
         : hashLog_(std::move(hashLog)), gate_(engine.control()), interactive_(::isatty(STDOUT_FILENO) == 1),
           onFull_(args.onFull.value_or(
-              ::isatty(STDIN_FILENO) == 1 && ::isatty(STDERR_FILENO) == 1 ? OnFull::ask : OnFull::drop)),
-          progress_(stdout) {}
+              ::isatty(STDIN_FILENO) == 1 && ::isatty(STDERR_FILENO) == 1 ? OnFull::ask : OnFull::drop)) {}
 
     ControlGate& gate() { return gate_; }
 
@@ -299,7 +317,7 @@ public:
                 if (failed->reason == toText(CopyFailureReason::destinationDisconnected)) {
                     disconnected_.insert(failed->root);
                 }
-                complain("destination " + failed->root.string() +
+                complain("destination " + shown(failed->root) +
                          " left the job: " + OffloadText::destinationReason(failed->reason));
             } else if (const auto* full = event->get<EngineEvent::DiskFull>()) {
                 diskFull(*full);
@@ -323,13 +341,13 @@ public:
                       [this](const fs::path& root) { return disconnected_.count(root) != 0; });
         const ReportWriteResult logs = writeHashLogs(hashLog_, present, *summary);
         for (const auto& root : logs.failedRoots) {
-            complain("could not write the Hash Log to " + root.string());
+            complain("could not write the Hash Log to " + shown(root));
         }
-        std::fputs(OffloadText::summary(*summary, *fileCount_).c_str(), stdout);
+        std::string closing = OffloadText::summary(*summary, *fileCount_, hashLog_.strings);
         for (const auto& file : logs.written) {
-            std::fprintf(stdout, "Hash Log: %s\n", file.c_str());
+            closing += "Hash Log: " + shown(file) + "\n";
         }
-        std::fflush(stdout);
+        Output::out(closing);
         const bool logsWritten = logs.failedRoots.empty();
         if (summary->cancelled) {
             return 130;
@@ -338,34 +356,37 @@ public:
     }
 
 private:
+    static std::string shown(const fs::path& path) { return TextReport::visibleText(path.string()); }
+
     void complain(const std::string& message) {
         progress_.clear();
-        std::fflush(stdout);
-        std::fprintf(stderr, "stowline-cli: %s\n", message.c_str());
+        Output::err("stowline-cli: " + message + "\n");
     }
 
     void fileFinished(const FileReport& report) {
         if (report.outcome == FileOutcome::failed) {
-            complain(
-                "failed " + report.relativePath + ": " +
-                (report.errorDescription ? OffloadText::reason(*report.errorDescription) : "unknown reason"));
+            complain("failed " + shown(report.relativePath) + ": " +
+                     (report.errorDescription
+                          ? OffloadText::reason(*report.errorDescription, hashLog_.strings)
+                          : "unknown reason"));
         }
         if (interactive_) {
             return;
         }
         std::string line;
         if (report.outcome == FileOutcome::failed) {
-            line =
-                "failed: " + (report.errorDescription ? OffloadText::reason(*report.errorDescription) : "");
+            line = "failed: " + (report.errorDescription
+                                     ? OffloadText::reason(*report.errorDescription, hashLog_.strings)
+                                     : std::string(""));
         } else {
             line = std::string(toText(report.outcome));
         }
-        std::fprintf(stdout, "%s\t%s\n", line.c_str(), report.relativePath.c_str());
-        std::fflush(stdout);
+        // Names escaped, as the text report shows them: a name cannot forge a line of its own.
+        Output::out(line + "\t" + shown(report.relativePath) + "\n");
     }
 
     void diskFull(const EngineEvent::DiskFull& full) {
-        const std::string what = "destination " + full.root.string() + " is full: the next file needs " +
+        const std::string what = "destination " + shown(full.root) + " is full: the next file needs " +
                                  ByteFormat::string(full.needed) + ", " + ByteFormat::string(full.available) +
                                  " free";
         switch (onFull_) {
@@ -374,6 +395,13 @@ private:
             gate_.drop(full.root);
             return;
         case OnFull::wait:
+            if (const std::int64_t whole = CopyEngine::totalSpace(full.root);
+                whole >= 0 && full.needed > whole) {
+                complain(what + "; the file is larger than the whole drive (" + ByteFormat::string(whole) +
+                         "), so waiting cannot help: dropping it");
+                gate_.drop(full.root);
+                return;
+            }
             if (waitingFor_.insert(full.root).second) {
                 complain(what + "; waiting for space (Ctrl-C cancels)");
             }
@@ -384,9 +412,13 @@ private:
             gate_.resume();
             return;
         case OnFull::ask:
+            if (::isatty(STDIN_FILENO) != 1) {
+                complain(what + "; standard input is not a terminal to ask on: dropping it");
+                gate_.drop(full.root);
+                return;
+            }
             complain(what);
-            std::fputs("Resume after freeing space, or drop this destination? [r/d] ", stderr);
-            std::fflush(stderr);
+            Output::err("Resume after freeing space, or drop this destination? [r/d] ");
             const auto answer = readAnswer(gate_);
             if (answer == 'r') {
                 gate_.resume();
@@ -434,6 +466,38 @@ private:
     std::set<fs::path> waitingFor_;
 };
 
+/// Takes the job's lock on every destination, waiting while another job writes to one of
+/// them (or refusing with --no-wait). Returns 0 once held, else the exit status.
+int lockDestinations(const OffloadArgs& args, const SignalWatcher& signals,
+                     std::optional<DestinationLocks>& locks) {
+    std::set<fs::path> announced;
+    std::vector<fs::path> busy;
+    for (;;) {
+        locks = DestinationLocks::tryAcquire(args.destinations, busy);
+        if (locks) {
+            return 0;
+        }
+        for (const auto& root : busy) {
+            if (args.noWait) {
+                Output::err("stowline-cli: another job is writing to " +
+                            TextReport::visibleText(root.string()) + "; not starting (--no-wait)\n");
+            } else if (announced.insert(root).second) {
+                Output::err("stowline-cli: another job is writing to " +
+                            TextReport::visibleText(root.string()) + "; waiting\n");
+            }
+        }
+        if (args.noWait) {
+            return 2;
+        }
+        for (int i = 0; i < 5; ++i) {
+            if (signals.signalled()) {
+                return 130;
+            }
+            ::usleep(100'000);
+        }
+    }
+}
+
 } // namespace
 
 int runOffload(const std::vector<std::string>& args) {
@@ -445,6 +509,15 @@ int runOffload(const std::vector<std::string>& args) {
         std::fprintf(stderr, "stowline-cli offload: %s\n%s", error.message.c_str(), offloadUsage);
         return 2;
     }
+    // The job outlives its reader: `offload … | head` or a closed terminal stops the output only.
+    Output::keepRunningWithoutReader();
+    // The reports name the folders absolutely, and a job started inside its card ("offload .")
+    // is named after the card's own folder.
+    for (auto* paths : {&parsed.sources, &parsed.destinations}) {
+        for (auto& path : *paths) {
+            path = absoluteOf(path);
+        }
+    }
     ByteFormat::setLocale("en_US");
     const QtApplication qt;
     HashLogSetup hashLog = prepareHashLog(parsed);
@@ -455,6 +528,11 @@ int runOffload(const std::vector<std::string>& args) {
     CopyEngine engine(options);
     OffloadRun run(parsed, engine, std::move(hashLog));
     SignalWatcher signals([&run] { run.gate().cancel(); });
+    // Held until the Hash Logs are written.
+    std::optional<DestinationLocks> locks;
+    if (const int status = lockDestinations(parsed, signals, locks); status != 0) {
+        return status;
+    }
     auto stream = engine.run(job);
     return run.consume(*stream, job);
 }

@@ -1,6 +1,7 @@
 #include "OffloadText.h"
 
 #include "stowline/ByteFormat.h"
+#include "stowline/TextReport.h"
 
 #include <chrono>
 #include <set>
@@ -9,26 +10,8 @@ namespace cli::OffloadText {
 
 using namespace stowline;
 
-std::string reason(const FileErrorReason& reason) {
-    struct Visitor {
-        std::string operator()(const FileErrorReason::RejectedDestinations& r) const {
-            return "no destination that still needed it could take it (" + r.names + ")";
-        }
-        std::string operator()(const FileErrorReason::HashMismatchAfterRecopy& r) const {
-            return "the copy at " + r.destinationPath +
-                   " did not match the source, even after copying it again";
-        }
-        std::string operator()(const FileErrorReason::CopyFailed& r) const {
-            return "copy failed: " + r.systemMessage;
-        }
-        std::string operator()(const FileErrorReason::NoDestinationAvailable&) const {
-            return "no destination was left in the job";
-        }
-        std::string operator()(const FileErrorReason::NoDestinationForFile&) const {
-            return "no destination could take it (full, dropped or unreachable)";
-        }
-    };
-    return std::visit(Visitor{}, reason.value);
+std::string reason(const FileErrorReason& reason, const TextReportStrings& strings) {
+    return TextReport::visibleText(TextReport::errorText(reason, strings));
 }
 
 std::string destinationReason(std::string_view reasonText) {
@@ -51,7 +34,32 @@ std::string destinationReason(std::string_view reasonText) {
     return std::string(reasonText);
 }
 
-std::string summary(const JobSummary& summary, int fileCount) {
+std::string incomplete(const DestinationExit& exit, std::int64_t fileCount) {
+    std::string words = "the job was cancelled";
+    if (exit.reason) {
+        switch (*exit.reason) {
+        case CopyFailureReason::destinationDisconnected:
+            words = "disconnected";
+            break;
+        case CopyFailureReason::cancelledOutOfSpace:
+            words = "dropped after running out of space";
+            break;
+        case CopyFailureReason::destinationUnreachable:
+            words = "dropped: its free space could not be read";
+            break;
+        case CopyFailureReason::destinationOutOfSpace:
+            words = "ran out of space while being written";
+            break;
+        case CopyFailureReason::destinationWriteFailed:
+            words = "dropped: writing to it failed";
+            break;
+        }
+    }
+    return words + ", after " + std::to_string(exit.afterFiles) + " of " + std::to_string(fileCount) +
+           " files";
+}
+
+std::string summary(const JobSummary& summary, int fileCount, const TextReportStrings& strings) {
     const double seconds = std::chrono::duration<double>(summary.finishDate - summary.startDate).count();
     std::int64_t bytes = 0;
     for (const auto& report : summary.reports) {
@@ -65,7 +73,16 @@ std::string summary(const JobSummary& summary, int fileCount) {
     if (summary.cancelled) {
         text += "; cancelled after " + std::to_string(summary.reports.size());
     }
+    // Counting files alone would say "failed 0" for a job that a drive left half-way.
+    if (!summary.destinationExits.empty()) {
+        text += "; incomplete at " + std::to_string(summary.destinationExits.size()) + " destination" +
+                (summary.destinationExits.size() == 1 ? "" : "s");
+    }
     text += "\n";
+    for (const auto& [root, exit] : summary.destinationExits) {
+        text += "Incomplete at " + TextReport::visibleText(root.string()) + ": " +
+                incomplete(exit, fileCount) + "\n";
+    }
     text += ByteFormat::string(bytes) + " of " + ByteFormat::string(summary.totalBytes) + " in " +
             ByteFormat::duration(seconds > 0 ? seconds : 0) + ", average " +
             ByteFormat::speed(summary.averageBytesPerSecond) + "\n";
@@ -74,7 +91,8 @@ std::string summary(const JobSummary& summary, int fileCount) {
     std::set<std::string> failedFiles;
     for (const auto& report : summary.reports) {
         if (report.outcome == FileOutcome::failed && report.errorDescription) {
-            failures += "  " + report.relativePath + ": " + reason(*report.errorDescription) + "\n";
+            failures += "  " + TextReport::visibleText(report.relativePath) + ": " +
+                        reason(*report.errorDescription, strings) + "\n";
             failedFiles.insert(report.relativePath);
         }
     }
@@ -83,8 +101,9 @@ std::string summary(const JobSummary& summary, int fileCount) {
         for (const auto& report : reports) {
             if (report.outcome == FileOutcome::failed && report.errorDescription &&
                 failedFiles.count(report.relativePath) == 0) {
-                failures += "  " + report.relativePath + " at " + root.string() + ": " +
-                            reason(*report.errorDescription) + "\n";
+                failures += "  " + TextReport::visibleText(report.relativePath) + " at " +
+                            TextReport::visibleText(root.string()) + ": " +
+                            reason(*report.errorDescription, strings) + "\n";
             }
         }
     }

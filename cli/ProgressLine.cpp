@@ -1,6 +1,8 @@
 #include "ProgressLine.h"
+#include "Output.h"
 
 #include "stowline/ByteFormat.h"
+#include "stowline/TextReport.h"
 
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -8,9 +10,9 @@
 namespace cli {
 namespace {
 
-std::size_t terminalWidth(std::FILE* out) {
+std::size_t terminalWidth() {
     winsize size{};
-    if (::ioctl(::fileno(out), TIOCGWINSZ, &size) == 0 && size.ws_col > 0) {
+    if (::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) {
         return size.ws_col;
     }
     return 80;
@@ -18,8 +20,9 @@ std::size_t terminalWidth(std::FILE* out) {
 
 } // namespace
 
-void ProgressLine::setFile(std::string relativePath) {
-    file_ = std::move(relativePath);
+void ProgressLine::setFile(std::string_view name) {
+    // A name may hold terminal escape sequences or line breaks of its own.
+    file_ = stowline::TextReport::visibleText(name);
 }
 
 void ProgressLine::update(std::int64_t done, std::int64_t total, double bytesPerSecond) {
@@ -43,7 +46,7 @@ void ProgressLine::draw() {
         line += "  " + ByteFormat::duration(static_cast<double>(total_ - done_) / speed_) + " left";
     }
     line += "  " + file_;
-    const std::size_t width = terminalWidth(out_);
+    const std::size_t width = terminalWidth();
     if (line.size() >= width) {
         line.resize(width - 1); // never wrap: a wrapped line cannot be redrawn in place
         while (!line.empty() && (static_cast<unsigned char>(line.back()) & 0xC0) == 0x80) {
@@ -53,15 +56,13 @@ void ProgressLine::draw() {
             line.pop_back();
         }
     }
-    std::fprintf(out_, "\r\033[K%s", line.c_str());
-    std::fflush(out_);
+    Output::out("\r\033[K" + line);
     shown_ = true;
 }
 
 void ProgressLine::clear() {
     if (shown_) {
-        std::fputs("\r\033[K", out_);
-        std::fflush(out_);
+        Output::out("\r\033[K");
         shown_ = false;
     }
 }

@@ -1,18 +1,18 @@
 #pragma once
 #include <chrono>
 #include <cstdint>
-#include <cstdio>
 #include <string>
+#include <string_view>
 
 namespace cli {
 
-/// One live line on a terminal: percentage, bytes done of total, speed, time left and the
-/// current file, redrawn in place at most ten times a second. Main thread only.
+/// One live line on the terminal of standard output: percentage, bytes done of total,
+/// speed, time left and the current file, redrawn in place at most ten times a second.
+/// Main thread only.
 class ProgressLine {
 public:
-    explicit ProgressLine(std::FILE* out) : out_(out) {}
-
-    void setFile(std::string relativePath);
+    /// `name` is shown escaped, as the text report shows names.
+    void setFile(std::string_view name);
     /// Redraws when the last drawing is at least 0.1 s old.
     void update(std::int64_t done, std::int64_t total, double bytesPerSecond);
     /// Erases the line, so that other output starts on a clean line; the next update
@@ -22,7 +22,6 @@ public:
 private:
     void draw();
 
-    std::FILE* out_;
     std::string file_;
     std::int64_t done_ = 0;
     std::int64_t total_ = 0;

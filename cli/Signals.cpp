@@ -39,12 +39,17 @@ SignalWatcher::SignalWatcher(std::function<void()> onSignal) : onSignal_(std::mo
     action.sa_flags = SA_RESTART;
     ::sigaction(SIGINT, &action, &oldInt_);
     ::sigaction(SIGTERM, &action, &oldTerm_);
+    ::sigaction(SIGHUP, &action, &oldHup_);
+    if (oldHup_.sa_handler == SIG_IGN) {
+        ::sigaction(SIGHUP, &oldHup_, nullptr); // started under nohup: the job outlives the session
+    }
     thread_ = std::thread([this] { watch(); });
 }
 
 SignalWatcher::~SignalWatcher() {
     ::sigaction(SIGINT, &oldInt_, nullptr);
     ::sigaction(SIGTERM, &oldTerm_, nullptr);
+    ::sigaction(SIGHUP, &oldHup_, nullptr);
     signalPipe.store(-1);
     if (writeEnd_) {
         const char byte = stopByte;

@@ -8,10 +8,10 @@
 
 namespace cli {
 
-/// Turns SIGINT and SIGTERM into calls of `onSignal` on a watcher thread of its own. The
-/// handler itself only writes one byte to a pipe, so it is async-signal-safe; a second
-/// signal calls `onSignal` again, which must therefore be harmless to repeat. One per
-/// process at a time.
+/// Turns SIGINT, SIGTERM and SIGHUP (a closed terminal or session) into calls of `onSignal` on a watcher
+/// thread of its own. The handler itself only writes one byte to a pipe, so it is async-signal-safe; a second
+/// signal calls `onSignal` again, which must therefore be harmless to repeat. A SIGHUP the
+/// process was started to ignore (nohup) stays ignored. One per process at a time.
 class SignalWatcher {
 public:
     explicit SignalWatcher(std::function<void()> onSignal);
@@ -31,6 +31,7 @@ private:
     stowline::UniqueFd writeEnd_;
     struct sigaction oldInt_ {};
     struct sigaction oldTerm_ {};
+    struct sigaction oldHup_ {};
     std::atomic<bool> signalled_{false};
     std::thread thread_;
 };

@@ -1,9 +1,12 @@
 #include "Commands.h"
+#include "OffloadText.h"
+#include "Output.h"
 #include "ProgressLine.h"
 #include "Signals.h"
 
 #include "stowline/DriveCheck.h"
 #include "stowline/EngineControl.h"
+#include "stowline/TextReport.h"
 
 #include <cerrno>
 #include <chrono>
@@ -34,26 +37,9 @@ constexpr const char* verifyUsage =
     "Exit status: 0 every listed file is intact; 1 anything else (a file not intact, a list\n"
     "that cannot be read, no list found); 2 usage error; 130 interrupted.\n";
 
-/// A listed name as one safe line on a terminal: control characters shown as escapes.
-std::string printable(std::string_view name) {
-    std::string out;
-    for (const char c : name) {
-        const auto u = static_cast<unsigned char>(c);
-        if (c == '\n') {
-            out += "\\n";
-        } else if (c == '\t') {
-            out += "\\t";
-        } else if (c == '\r') {
-            out += "\\r";
-        } else if (u < 0x20 || u == 0x7F) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\x%02x", u);
-            out += escaped;
-        } else {
-            out += c;
-        }
-    }
-    return out;
+/// A listed name or message as one safe line, escaped as the text report shows names.
+std::string printable(std::string_view text) {
+    return stowline::TextReport::visibleText(text);
 }
 
 } // namespace
@@ -89,10 +75,12 @@ int runVerify(const std::vector<std::string>& args) {
     }
     options.root = *root;
 
+    // A reader that goes away (verify … | head) ends the printing, not the check.
+    Output::keepRunningWithoutReader();
     stowline::EngineControl control;
     // The live line shares the terminal with the results, as offload's does.
     const bool interactive = ::isatty(STDOUT_FILENO) == 1;
-    ProgressLine progressLine(stdout);
+    ProgressLine progressLine;
     const auto started = std::chrono::steady_clock::now();
     std::size_t shownIndex = SIZE_MAX;
     stowline::DriveCheckObserver observer;
@@ -103,7 +91,7 @@ int runVerify(const std::vector<std::string>& args) {
         if (progress.fileIndex != shownIndex) {
             shownIndex = progress.fileIndex;
             progressLine.setFile("[" + std::to_string(progress.fileIndex + 1) + "/" +
-                                 std::to_string(progress.fileCount) + "] " + printable(progress.path));
+                                 std::to_string(progress.fileCount) + "] " + std::string(progress.path));
         }
         const double seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
@@ -113,11 +101,12 @@ int runVerify(const std::vector<std::string>& args) {
     observer.checked = [&](const stowline::CheckedFile& file) {
         progressLine.clear();
         const std::string status(stowline::toText(file.status));
-        std::printf("%-12s  %s\n", status.c_str(), printable(file.path).c_str());
+        std::string lines = status + std::string(status.size() < 12 ? 12 - status.size() : 0, ' ') + "  " +
+                            printable(file.path) + "\n";
         if (!file.detail.empty() && file.status != stowline::DriveCheckStatus::missing) {
-            std::printf("%-12s  (%s)\n", "", printable(file.detail).c_str());
+            lines += std::string(14, ' ') + "(" + printable(file.detail) + ")\n";
         }
-        std::fflush(stdout);
+        Output::out(lines);
     };
 
     stowline::DriveCheckResult result;
@@ -130,12 +119,12 @@ int runVerify(const std::vector<std::string>& args) {
     progressLine.clear();
 
     for (const auto& problem : result.problems) {
-        std::fprintf(stderr, "stowline-cli: %s: %s\n", printable(problem.path.string()).c_str(),
-                     printable(problem.message).c_str());
+        Output::err("stowline-cli: " + printable(problem.path.string()) + ": " + printable(problem.message) +
+                    "\n");
     }
     if (result.cancelled || interrupted) {
-        std::fprintf(stderr, "stowline-cli: verify interrupted after %zu files\n", result.checked());
-        std::fflush(stdout);
+        Output::err("stowline-cli: verify interrupted after " + std::to_string(result.checked()) +
+                    " files\n");
         return 130;
     }
 
@@ -150,20 +139,24 @@ int runVerify(const std::vector<std::string>& args) {
                       std::string(stowline::toText(status));
         }
     }
-    std::printf("\n%zu listed in %zu hash list%s: %s\n", result.checked(), result.lists.size(),
-                result.lists.size() == 1 ? "" : "s", counts.c_str());
+    std::string closing = "\n" + std::to_string(result.checked()) + " listed in " +
+                          std::to_string(result.lists.size()) + " hash list" +
+                          (result.lists.size() == 1 ? "" : "s") + ": " + counts + "\n";
     if (!result.notCovered.empty()) {
-        std::printf("%zu not covered by any hash list:\n", result.notCovered.size());
+        closing += std::to_string(result.notCovered.size()) + " not covered by any hash list:\n";
         for (const auto& path : result.notCovered) {
-            std::printf("  %s\n", printable(path).c_str());
+            closing += "  " + printable(path) + "\n";
         }
     }
     const bool intact = result.intact();
-    std::printf("%s\n", intact ? "Every listed file is intact." : "NOT INTACT: see the lines above.");
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-        std::fprintf(stderr, "stowline-cli: cannot write the output: %s\n", std::strerror(errno));
-        return 1;
+    closing += intact ? "Every listed file is intact.\n" : "NOT INTACT: see the lines above.\n";
+    // A short list can be wholly intact on a drive that a job left half-way.
+    for (const auto& incomplete : result.incompleteLists) {
+        closing += "This job was incomplete on this drive (" +
+                   printable(incomplete.list.filename().string()) +
+                   "): " + OffloadText::incomplete(incomplete.job.exit, incomplete.job.fileCount) + ".\n";
     }
+    Output::out(closing);
     return intact ? 0 : 1;
 }
 

@@ -1,4 +1,5 @@
 #include "Commands.h"
+#include "Output.h"
 
 #include <cstdio>
 #include <string>
@@ -15,7 +16,7 @@ constexpr const char* usage =
     "  scan ITEM...                 the files a job would copy, in copy order; one line per\n"
     "                               file: relative path, a tab, the size in bytes\n"
     "  offload SOURCE... --dest DIR [--dest DIR ...] [--on-full ask|drop|wait]\n"
-    "          [--sequential] [--no-mhl] [--no-txt] [--lang en|pt-BR]\n"
+    "          [--sequential] [--no-wait] [--no-mhl] [--no-txt] [--lang en|pt-BR]\n"
     "                               copy sources to every destination and verify each copy,\n"
     "                               then write a \"Hash Log\" folder into each destination:\n"
     "                               an MHL hash list and a text report\n"
@@ -25,12 +26,33 @@ constexpr const char* usage =
     "Offload options:\n"
     "  --on-full ask|drop|wait      when a destination fills up: ask on the terminal, drop\n"
     "                               it, or wait for space (default: ask on a terminal, else\n"
-    "                               drop)\n"
+    "                               drop). \"ask\" drops when standard input is not a\n"
+    "                               terminal; \"wait\" drops a drive whose whole capacity is\n"
+    "                               smaller than the file\n"
     "  --sequential                 copy to one destination after another\n"
+    "  --no-wait                    when another job is writing to a destination, exit with\n"
+    "                               status 2 instead of waiting for it to end\n"
     "  --no-mhl                     write no MHL hash list\n"
     "  --no-txt                     write no text report\n"
     "  --lang en|pt-BR              the text report's language (default: the application's\n"
     "                               choice, else the system's preferred languages)\n"
+    "\n"
+    "Offload output:\n"
+    "  When standard output is not a terminal, one line per file as it ends:\n"
+    "      STATUS<TAB>PATH\n"
+    "  STATUS is \"verified\", \"skipped\" (already identical at every destination) or\n"
+    "  \"failed: REASON\", REASON in the report's language (--lang); PATH is the file's\n"
+    "  path inside each destination. PATH and REASON are escaped as the text report shows\n"
+    "  names, so neither holds a tab or a line break: tab, line feed and carriage return\n"
+    "  as \\t, \\n, \\r; other control characters, DEL and bytes that are not UTF-8 as\n"
+    "  \\xHH; C1 controls, U+2028 and U+2029 as \\uHHHH; a backslash stays as it is. Then\n"
+    "  the summary (which names every destination the job left early) and one\n"
+    "  \"Hash Log: FILE\" line per report written. On a terminal a live progress line\n"
+    "  stands in for the per-file lines. Messages go to standard error.\n"
+    "  A closed standard output or error stops the printing, never the job.\n"
+    "  Exit status: 0 every file verified or skipped everywhere and every Hash Log written;\n"
+    "  1 anything else; 2 usage error, or a busy destination with --no-wait; 130 cancelled\n"
+    "  (SIGINT, SIGTERM, or SIGHUP unless started under nohup).\n"
     "\n"
     "Options:\n"
     "  --help                       show this help\n"
@@ -39,6 +61,7 @@ constexpr const char* usage =
 } // namespace
 
 int main(int argc, char** argv) {
+    cli::Output::openStandardDescriptors();
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty()) {
         std::fputs(usage, stderr);

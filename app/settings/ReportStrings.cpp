@@ -1,5 +1,6 @@
 #include "settings/ReportStrings.h"
 
+#include "settings/FailureText.h"
 #include "settings/L10n.h"
 
 #include <string>
@@ -39,7 +40,15 @@ stowline::TextReportStrings current() {
     strings.errorRejectedDestinations = text("report.error.rejected_destinations");
     strings.errorHashMismatch = text("report.error.hash_mismatch");
     strings.errorCopyFailed = text("report.error.copy_failed");
+    strings.describeCause = [](const stowline::FailureCause& cause) {
+        return FailureText::cause(cause).toStdString();
+    };
     strings.errorUnknown = text("report.error.unknown");
+    strings.incompleteDropped = text("report.incomplete.dropped");
+    strings.incompleteDisconnected = text("report.incomplete.disconnected");
+    strings.incompleteOutOfSpace = text("report.incomplete.out_of_space");
+    strings.incompleteFailed = text("report.incomplete.failed");
+    strings.incompleteCancelled = text("report.incomplete.cancelled");
     return strings;
 }
 

@@ -1,5 +1,6 @@
 #include "state/DriveCheckText.h"
 
+#include "settings/FailureText.h"
 #include "settings/L10n.h"
 #include "state/DriveCheckJob.h"
 
@@ -68,7 +69,75 @@ QString detail(const stowline::CheckedFile& file) {
     if (file.status == S::missing) {
         return L10n::tf("drivecheck.detail.missing", file.target.string());
     }
+    using F = stowline::DriveCheckFault;
+    switch (file.fault) {
+    case F::systemError:
+        return FailureText::systemReason(file.errorNumber);
+    case F::notRegularFile:
+        return L10n::t("drivecheck.detail.not_regular");
+    case F::readFailed:
+        return L10n::t("drivecheck.detail.read_failed", {FailureText::systemReason(file.errorNumber)});
+    case F::leadsOutside:
+        return L10n::t("drivecheck.detail.leads_outside");
+    case F::ambiguousNames:
+        return L10n::t("drivecheck.detail.ambiguous");
+    case F::pathRefused:
+        return L10n::t("drivecheck.detail.path_refused");
+    case F::noHashListed:
+        return L10n::t("drivecheck.detail.no_hash");
+    case F::noComputableHash:
+        return L10n::t("drivecheck.detail.no_computable_hash");
+    case F::none:
+        break;
+    }
     return QString::fromStdString(file.detail);
+}
+
+QString problem(const stowline::DriveCheckProblem& problem) {
+    using K = stowline::DriveCheckProblem::Kind;
+    switch (problem.kind) {
+    case K::notAFolder:
+        return L10n::t("drivecheck.problem.not_a_folder");
+    case K::noLogFolder:
+        return L10n::t("drivecheck.problem.no_log_folder");
+    case K::cannotList:
+        return L10n::t("drivecheck.problem.cannot_list", {FailureText::systemReason(problem.errorNumber)});
+    case K::noLists:
+        return L10n::t("drivecheck.problem.no_lists");
+    case K::listUnreadable:
+        return problem.errorNumber != 0 ? L10n::t("drivecheck.problem.list_unreadable",
+                                                  {FailureText::systemReason(problem.errorNumber)})
+                                        : L10n::t("drivecheck.problem.list_unusable");
+    case K::listMalformed:
+        return L10n::tf("drivecheck.problem.list_malformed", problem.line);
+    case K::nothingListed:
+        return L10n::t("drivecheck.problem.nothing_listed");
+    case K::stopped:
+        break; // why it stopped is the engine's own words
+    }
+    return QString::fromStdString(problem.message);
+}
+
+QString incomplete(const stowline::IncompleteJob& job) {
+    const char* key = "report.incomplete.cancelled";
+    if (job.exit.reason) {
+        switch (*job.exit.reason) {
+        case stowline::CopyFailureReason::cancelledOutOfSpace:
+            key = "report.incomplete.dropped";
+            break;
+        case stowline::CopyFailureReason::destinationDisconnected:
+            key = "report.incomplete.disconnected";
+            break;
+        case stowline::CopyFailureReason::destinationOutOfSpace:
+            key = "report.incomplete.out_of_space";
+            break;
+        case stowline::CopyFailureReason::destinationUnreachable:
+        case stowline::CopyFailureReason::destinationWriteFailed:
+            key = "report.incomplete.failed";
+            break;
+        }
+    }
+    return L10n::tf(key, job.exit.afterFiles, job.fileCount);
 }
 
 QString progress(const DriveCheckJob& check) {

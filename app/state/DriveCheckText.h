@@ -19,6 +19,10 @@ namespace DriveCheckText {
 /// Why a file is not intact, in the active language where the check gave the facts
 /// (sizes, differing hashes, where it was looked for); otherwise the check's own words.
 [[nodiscard]] QString detail(const stowline::CheckedFile& file);
+/// Why a hash list (or the drive) could not be used, in the active language.
+[[nodiscard]] QString problem(const stowline::DriveCheckProblem& problem);
+/// That a list's job never finished on this drive, and after how many of its files.
+[[nodiscard]] QString incomplete(const stowline::IncompleteJob& job);
 /// "Reading hash lists…" until the files are known, then "Checking 3 of 24".
 [[nodiscard]] QString progress(const DriveCheckJob& check);
 

@@ -11,6 +11,8 @@
 
 #include "stowline/ReportWriter.h"
 
+#include <QTimer>
+
 #include <type_traits>
 
 using stowline::EngineEvent;
@@ -49,7 +51,7 @@ TransferJob::~TransferJob() {
 }
 
 void TransferJob::start() {
-    if (pump_) {
+    if (pump_ || finishedCalled_ || !lockDestinations()) {
         return;
     }
     stowline::CopyJob job;
@@ -62,6 +64,30 @@ void TransferJob::start() {
     auto stream = engine_->run(std::move(job));
     pump_ = std::make_unique<EngineEventPump>(std::move(stream), this,
                                               [this](const EngineEvent& event) { apply(event); });
+}
+
+bool TransferJob::lockDestinations() {
+    std::vector<std::filesystem::path> roots;
+    for (const DestinationStatus& row : destinations_) {
+        roots.push_back(FileUrl::toPath(row.url));
+    }
+    std::vector<std::filesystem::path> busy;
+    locks_ = stowline::DestinationLocks::tryAcquire(roots, busy);
+    if (locks_) {
+        return true;
+    }
+    setCurrentFileName(L10n::t("transferjob.waiting_for_destination",
+                               {FileUrl::lastComponent(FileUrl::fromPath(busy.front()))}));
+    QTimer::singleShot(500, this, [this] {
+        if (engine_->control().current() == stowline::EngineControl::State::cancelled) {
+            setPhase(Phase::cancelled);
+            setCurrentFileName({});
+            callFinished();
+            return;
+        }
+        start();
+    });
+    return false;
 }
 
 std::optional<double> TransferJob::etaSeconds() const {
@@ -279,6 +305,7 @@ void TransferJob::callFinished() {
         return;
     }
     finishedCalled_ = true;
+    locks_.reset(); // the Hash Logs are written: another job may use the destinations now
     if (onFinished) {
         onFinished(*this);
     }

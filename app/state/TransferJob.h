@@ -2,6 +2,7 @@
 #include "state/SourceItem.h"
 
 #include "stowline/CopyEngine.h"
+#include "stowline/DestinationLocks.h"
 #include "stowline/EngineEvent.h"
 #include "stowline/JobSummary.h"
 #include "stowline/TextReportStrings.h"
@@ -145,6 +146,10 @@ signals:
     void checkingExistingCopiesChanged();
 
 private:
+    /// Takes the job's lock on every destination. While another job (here or in another
+    /// program) writes to one of them, says so on the card and tries again shortly; start()
+    /// runs again once they are free, or the job ends cancelled if cancelled meanwhile.
+    [[nodiscard]] bool lockDestinations();
     void finish(const stowline::JobSummary& summary);
     /// Every source lived on a volume that has left the mount table.
     [[nodiscard]] bool sourcesVanished() const;
@@ -183,4 +188,5 @@ private:
     bool finishedCalled_ = false;
     std::unique_ptr<stowline::CopyEngine> engine_;
     std::unique_ptr<EngineEventPump> pump_;
+    std::optional<stowline::DestinationLocks> locks_; ///< held from the start to the Hash Logs
 };

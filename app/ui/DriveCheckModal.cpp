@@ -48,7 +48,12 @@ public:
         }
         for (const stowline::DriveCheckProblem& problem : result.problems) {
             rows_.push_back({QString::fromStdString(problem.path.string()),
-                             L10n::t("drivecheck.status.problem"), QString::fromStdString(problem.message)});
+                             L10n::t("drivecheck.status.problem"), DriveCheckText::problem(problem)});
+        }
+        // A list can be wholly intact on a drive its job left half-way.
+        for (const stowline::IncompleteList& list : result.incompleteLists) {
+            rows_.push_back({QString::fromStdString(list.list.filename().string()),
+                             L10n::t("drivecheck.status.incomplete"), DriveCheckText::incomplete(list.job)});
         }
     }
     [[nodiscard]] int rowCount(const QModelIndex& parent) const override {

@@ -14,32 +14,43 @@ bool isOutOfSpace(const std::error_code& error) {
     return error == std::errc::no_space_on_device;
 }
 
-bool isOutOfSpace(const std::exception& error) {
-    if (const auto* system = dynamic_cast<const std::system_error*>(&error);
-        system && isOutOfSpace(system->code())) {
-        return true;
+/// The system error behind an exception a file operation threw, however it was wrapped.
+std::error_code codeOf(const std::exception& error) {
+    if (const auto* system = dynamic_cast<const std::system_error*>(&error)) {
+        return system->code();
     }
     const auto* nested = dynamic_cast<const std::nested_exception*>(&error);
     if (nested == nullptr || !nested->nested_ptr()) {
-        return false;
+        return {};
     }
     try {
         std::rethrow_exception(nested->nested_ptr());
     } catch (const std::exception& inner) {
-        return isOutOfSpace(inner);
+        return codeOf(inner);
     } catch (...) {
-        return false;
+        return {};
     }
 }
 
-DestinationFailure failure(const std::filesystem::path& destination, const std::string& operation,
+int errnoOf(const std::error_code& error) {
+    return error.category() == std::system_category() || error.category() == std::generic_category()
+               ? error.value()
+               : 0;
+}
+
+DestinationFailure failure(const std::filesystem::path& destination, FailureStep step,
+                           const std::filesystem::path& subject, const std::string& operation,
                            const std::error_code& error) {
-    return {destination, operation + ": " + error.message(), isOutOfSpace(error)};
+    return {destination, operation + ": " + error.message(), isOutOfSpace(error),
+            FailureCause{step, errnoOf(error), subject.string()}};
 }
 
 /// For an exception thrown by a file operation itself (a wrapped or nested system error).
-DestinationFailure failure(const std::filesystem::path& destination, const std::exception& error) {
-    return {destination, error.what(), isOutOfSpace(error)};
+DestinationFailure failure(const std::filesystem::path& destination, FailureStep step,
+                           const std::filesystem::path& subject, const std::exception& error) {
+    const std::error_code code = codeOf(error);
+    return {destination, error.what(), isOutOfSpace(code),
+            FailureCause{step, errnoOf(code), subject.string()}};
 }
 
 } // namespace
@@ -65,15 +76,15 @@ std::optional<CopySink> CopySink::prepare(FileOps& ops, const std::filesystem::p
         const auto folder = destination.parent_path();
         if (!folder.empty()) {
             if (const auto error = ops.createDirectories(folder)) {
-                failures.push_back(
-                    failure(destination, "Could not create the folder " + quoted(folder), error));
+                failures.push_back(failure(destination, FailureStep::createFolder, folder,
+                                           "Could not create the folder " + quoted(folder), error));
                 return std::nullopt;
             }
         }
         std::error_code error;
         if (const auto leftover = ops.status(temporary, error)) {
             if (source && leftover->device == source->device && leftover->inode == source->inode) {
-                failures.push_back(failure(destination,
+                failures.push_back(failure(destination, FailureStep::createCopy, temporary,
                                            "Could not open " + quoted(temporary) + " for writing",
                                            std::error_code(EEXIST, std::system_category())));
                 return std::nullopt;
@@ -84,13 +95,13 @@ std::optional<CopySink> CopySink::prepare(FileOps& ops, const std::filesystem::p
         }
         UniqueFd fd = ops.createForWriting(temporary, error);
         if (!fd) {
-            failures.push_back(
-                failure(destination, "Could not open " + quoted(temporary) + " for writing", error));
+            failures.push_back(failure(destination, FailureStep::createCopy, temporary,
+                                       "Could not open " + quoted(temporary) + " for writing", error));
             return std::nullopt;
         }
         return CopySink(ops, destination, temporary, std::move(fd));
     } catch (const std::exception& error) {
-        failures.push_back(failure(destination, error));
+        failures.push_back(failure(destination, FailureStep::createCopy, temporary, error));
         return std::nullopt;
     }
 }
@@ -100,10 +111,11 @@ template <class Step> std::optional<DestinationFailure> CopySink::guarded(Step&&
     try {
         result = step();
     } catch (const std::exception& error) {
-        result = failure(destination_, error);
+        result = failure(destination_, FailureStep::writeCopy, temporary_, error);
     } catch (...) {
         // Whatever a file operation throws, the destination is lost, never the copy.
-        result = DestinationFailure{destination_, "Could not write " + quoted(temporary_), false};
+        result = DestinationFailure{destination_, "Could not write " + quoted(temporary_), false,
+                                    FailureCause{FailureStep::writeCopy, 0, temporary_.string()}};
     }
     if (result) {
         abandon();
@@ -114,7 +126,8 @@ template <class Step> std::optional<DestinationFailure> CopySink::guarded(Step&&
 std::optional<DestinationFailure> CopySink::write(std::span<const std::byte> chunk) {
     return guarded([&]() -> std::optional<DestinationFailure> {
         if (const auto error = ops_->writeAll(fd_.get(), chunk)) {
-            return failure(destination_, "Could not write " + quoted(temporary_), error);
+            return failure(destination_, FailureStep::writeCopy, temporary_,
+                           "Could not write " + quoted(temporary_), error);
         }
         return std::nullopt;
     });
@@ -125,11 +138,12 @@ std::optional<DestinationFailure> CopySink::commit(bool rename) {
         const auto closeError = ops_->close(std::move(fd_));
         // EINTR from close says nothing about the data: the descriptor is released either way.
         if (closeError && closeError != std::errc::interrupted) {
-            return failure(destination_, "Could not finish writing " + quoted(temporary_), closeError);
+            return failure(destination_, FailureStep::finishCopy, temporary_,
+                           "Could not finish writing " + quoted(temporary_), closeError);
         }
         if (const auto error = rename ? ops_->rename(temporary_, destination_) : std::error_code()) {
-            return failure(destination_, "Could not move " + quoted(temporary_) + " to its final name",
-                           error);
+            return failure(destination_, FailureStep::nameCopy, destination_,
+                           "Could not move " + quoted(temporary_) + " to its final name", error);
         }
         ownsTemporary_ = false;
         return std::nullopt;

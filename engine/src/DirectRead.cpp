@@ -70,7 +70,7 @@ void DirectRead::open(const std::filesystem::path& path, bool tryDirect) {
         fd_.reset(retryOnEintr([&] { return ::open(path.c_str(), flags | O_DIRECT); }));
         // FUSE and some network file systems refuse O_DIRECT at open with EINVAL.
         if (!fd_ && errno != EINVAL) {
-            throw CopyError::sourceUnreadable(path_);
+            throw CopyError::sourceUnreadable(path_, errno);
         }
     }
     if (fd_) {
@@ -89,7 +89,10 @@ void DirectRead::open(const std::filesystem::path& path, bool tryDirect) {
     }
     fd_.reset(retryOnEintr([&] { return ::open(path.c_str(), flags); }));
     struct stat status {};
-    if (!fd_ || ::fstat(fd_.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
+    if (!fd_ || ::fstat(fd_.get(), &status) != 0) {
+        throw CopyError::sourceUnreadable(path_, errno);
+    }
+    if (!S_ISREG(status.st_mode)) {
         throw CopyError::sourceUnreadable(path_);
     }
     switchToDroppingCache();
@@ -98,13 +101,13 @@ void DirectRead::open(const std::filesystem::path& path, bool tryDirect) {
 void DirectRead::switchToDroppingCache() {
     const int flags = ::fcntl(fd_.get(), F_GETFL);
     if (flags == -1 || ((flags & O_DIRECT) != 0 && ::fcntl(fd_.get(), F_SETFL, flags & ~O_DIRECT) == -1)) {
-        throw CopyError::sourceUnreadable(path_);
+        throw CopyError::sourceUnreadable(path_, errno);
     }
     direct_ = false;
     // Dirty pages cannot be dropped, so they are written back first. When that write-back
     // fails the device does not hold what the cache shows: nothing read now could prove it.
     if (::fdatasync(fd_.get()) == -1 && (errno == EIO || errno == ENOSPC || errno == EDQUOT)) {
-        throw CopyError::sourceUnreadable(path_);
+        throw CopyError::sourceUnreadable(path_, errno);
     }
     (void)::posix_fadvise(fd_.get(), 0, 0, POSIX_FADV_DONTNEED);
 }
@@ -121,7 +124,7 @@ std::size_t DirectRead::read(std::byte* buffer, std::size_t capacity) {
                 switchToDroppingCache();
                 continue;
             }
-            throw CopyError::sourceUnreadable(path_);
+            throw CopyError::sourceUnreadable(path_, errno);
         }
         const auto count = static_cast<std::size_t>(n);
         if (direct_ && count % alignment_ != 0) {

@@ -175,6 +175,9 @@ public:
             const HashList dates =
                 HashListReader::read(listPath, [&](HashListEntry&& entry) { add(std::move(entry), list); });
             info.finishDate = dates.finishDate;
+            if (dates.incomplete) {
+                result.incompleteLists.push_back({listPath, *dates.incomplete});
+            }
         } catch (const HashListError& error) {
             while (entries_.size() > first) {
                 extras_.erase(static_cast<std::uint32_t>(entries_.size() - 1));
@@ -182,7 +185,10 @@ public:
             }
             entries_.shrink_to_fit();
             const std::string where = error.line() > 0 ? "line " + std::to_string(error.line()) + ": " : "";
-            result.problems.push_back({listPath, where + error.detail()});
+            result.problems.push_back({listPath, where + error.detail(),
+                                       error.line() > 0 ? DriveCheckProblem::Kind::listMalformed
+                                                        : DriveCheckProblem::Kind::listUnreadable,
+                                       error.errorNumber(), error.line()});
             return;
         }
         std::error_code error;
@@ -308,14 +314,17 @@ public:
         const Listed& entry = entries_[index];
         CheckedFile checked;
         checked.list = lists_[entry.list].path;
-        const auto decide = [&](DriveCheckStatus status, std::string detail) {
+        const auto decide = [&](DriveCheckStatus status, std::string detail,
+                                DriveCheckFault fault = DriveCheckFault::none, int errorNumber = 0) {
             checked.status = status;
             checked.detail = std::move(detail);
+            checked.fault = fault;
+            checked.errorNumber = errorNumber;
             return std::move(checked);
         };
         checked.path = entry.file;
         if (entry.has(Listed::refused)) {
-            return decide(DriveCheckStatus::refused, refusalOf(checked.path));
+            return decide(DriveCheckStatus::refused, refusalOf(checked.path), DriveCheckFault::pathRefused);
         }
         const fs::path listedTarget = (base_ / normalForm(entry)).lexically_normal();
         fs::path target = listedTarget;
@@ -335,7 +344,8 @@ public:
                               std::to_string(names.size()) +
                                   " files on the drive have names this list writes "
                                   "the same way (" +
-                                  shown + "); it cannot tell which one it means");
+                                  shown + "); it cannot tell which one it means",
+                              DriveCheckFault::ambiguousNames);
             }
             target = (base_ / names.front()).lexically_normal();
         }
@@ -344,7 +354,8 @@ public:
         std::error_code error;
         const fs::file_status status = fs::status(target, error);
         if (error && error != std::errc::no_such_file_or_directory && error != std::errc::not_a_directory) {
-            return decide(DriveCheckStatus::unreadable, error.message());
+            return decide(DriveCheckStatus::unreadable, error.message(), DriveCheckFault::systemError,
+                          error.value());
         }
         if (!fs::exists(status)) {
             return decide(DriveCheckStatus::missing, "not found at " + target.string());
@@ -356,14 +367,17 @@ public:
         if (error || baseError ||
             std::mismatch(realBase.begin(), realBase.end(), real.begin(), real.end()).first !=
                 realBase.end()) {
-            return decide(DriveCheckStatus::refused, "a symbolic link leads outside " + base_.string());
+            return decide(DriveCheckStatus::refused, "a symbolic link leads outside " + base_.string(),
+                          DriveCheckFault::leadsOutside);
         }
         if (!fs::is_regular_file(status)) {
-            return decide(DriveCheckStatus::unreadable, "not a regular file");
+            return decide(DriveCheckStatus::unreadable, "not a regular file",
+                          DriveCheckFault::notRegularFile);
         }
         const auto size = fs::file_size(target, error);
         if (error) {
-            return decide(DriveCheckStatus::unreadable, error.message());
+            return decide(DriveCheckStatus::unreadable, error.message(), DriveCheckFault::systemError,
+                          error.value());
         }
         if (entry.has(Listed::hasSize) && static_cast<std::uintmax_t>(entry.size) != size) {
             checked.listedSize = entry.size;
@@ -381,8 +395,8 @@ public:
                 names += (names.empty() ? "" : ", ") + name;
             }
             return decide(DriveCheckStatus::notChecked,
-                          names.empty() ? "no hash listed"
-                                        : "no hash this check can compute (" + names + ")");
+                          names.empty() ? "no hash listed" : "no hash this check can compute (" + names + ")",
+                          names.empty() ? DriveCheckFault::noHashListed : DriveCheckFault::noComputableHash);
         }
         Digests found;
         try {
@@ -391,7 +405,9 @@ public:
             if (failure.is<CopyError::Cancelled>()) {
                 throw;
             }
-            return decide(DriveCheckStatus::unreadable, "a read failed");
+            const auto* unreadable = failure.get<CopyError::SourceUnreadable>();
+            return decide(DriveCheckStatus::unreadable, "a read failed", DriveCheckFault::readFailed,
+                          unreadable ? unreadable->errorNumber : 0);
         }
         std::string differences;
         const auto compare = [&](std::string_view name, const std::string& listed,
@@ -553,17 +569,19 @@ private:
 std::vector<fs::path> listsIn(const fs::path& logFolder, DriveCheckResult& result) {
     std::error_code error;
     if (!fs::is_directory(logFolder, error)) {
-        result.problems.push_back(
-            {logFolder, "no \"" + std::string(ReportWriter::logFolderName) + "\" folder"});
+        result.problems.push_back({logFolder,
+                                   "no \"" + std::string(ReportWriter::logFolderName) + "\" folder",
+                                   DriveCheckProblem::Kind::noLogFolder});
         return {};
     }
     std::vector<fs::path> lists = HashListReader::listsIn(logFolder, error);
     if (error) {
-        result.problems.push_back({logFolder, "cannot be listed: " + error.message()});
+        result.problems.push_back({logFolder, "cannot be listed: " + error.message(),
+                                   DriveCheckProblem::Kind::cannotList, error.value()});
         return {};
     }
     if (lists.empty()) {
-        result.problems.push_back({logFolder, "holds no hash list (.mhl)"});
+        result.problems.push_back({logFolder, "holds no hash list (.mhl)", DriveCheckProblem::Kind::noLists});
     }
     return lists;
 }
@@ -573,7 +591,7 @@ void runInto(DriveCheckResult& result, const DriveCheckOptions& options, const D
     const fs::path root = fs::absolute(options.root).lexically_normal();
     std::error_code error;
     if (!fs::is_directory(root, error)) {
-        result.problems.push_back({options.root, "not a folder"});
+        result.problems.push_back({options.root, "not a folder", DriveCheckProblem::Kind::notAFolder});
         return;
     }
     const fs::path logFolder = root / ReportWriter::logFolderName;
@@ -591,7 +609,8 @@ void runInto(DriveCheckResult& result, const DriveCheckOptions& options, const D
     catalogue.choose();
     const auto& chosen = catalogue.chosen();
     if (chosen.empty() && result.problems.empty()) {
-        result.problems.push_back({lists.front(), "the hash lists name no files"});
+        result.problems.push_back(
+            {lists.front(), "the hash lists name no files", DriveCheckProblem::Kind::nothingListed});
     }
     std::vector<std::string> notCovered = catalogue.matchDrive(result.lists, control);
 
@@ -687,7 +706,7 @@ DriveCheckResult run(const DriveCheckOptions& options, const DriveCheckObserver&
 }
 
 DriveCheckProblem stoppedBy(const fs::path& root, const std::exception_ptr& error) {
-    return {root, "the check stopped: " + reasonOf(error)};
+    return {root, "the check stopped: " + reasonOf(error), DriveCheckProblem::Kind::stopped};
 }
 
 } // namespace DriveCheck

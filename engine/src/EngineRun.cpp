@@ -9,12 +9,14 @@
 #include "stowline/Verifier.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cinttypes>
 #include <cstdio>
 #include <set>
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <system_error>
 
 namespace stowline {
 namespace {
@@ -179,6 +181,8 @@ void CopyEngine::Run::execute(const CopyJob& job) {
     summary.averageBytesPerSecond = static_cast<double>(processed_) / elapsed;
     summary.cancelled = cancelled;
     summary.reportsByRoot = std::move(reportsByRoot_);
+    summary.fileCount = static_cast<std::int64_t>(files_.size());
+    summary.destinationExits = std::move(exits_);
     emit(EngineEvent::Finished{std::move(summary)});
     if (auto stream = stream_.lock()) {
         stream->close();
@@ -227,9 +231,9 @@ void CopyEngine::Run::syncDestinations(const std::vector<fs::path>& roots) {
         // of it back, so nothing there counts as verified.
         const auto reason = FileErrorReason::copyFailed(
             "the destination's drive did not confirm that it stored this job's files (" + error.message() +
-            "); nothing there counts as verified");
-        emit(EngineEvent::DestinationFailed{root,
-                                            std::string(toText(CopyFailureReason::destinationWriteFailed))});
+                "); nothing there counts as verified",
+            FailureCause{FailureStep::syncDrive, error.value(), root.string()});
+        announceExit(root, CopyFailureReason::destinationWriteFailed);
         std::set<std::string> undone;
         for (auto& report : found->second) {
             if (report.outcome != FileOutcome::failed) {
@@ -324,7 +328,10 @@ void CopyEngine::Run::findExistingCopies(int index, const ScannedFile& file, Fil
     for (const auto& root : liveRoots_) {
         const fs::path target = targetOf(root, file);
         if (const auto problem = nameLimitProblem(target)) {
-            refuse(root, FileErrorReason::copyFailed(*problem), work);
+            refuse(root,
+                   FileErrorReason::copyFailed(
+                       *problem, FailureCause{FailureStep::nameTooLong, ENAMETOOLONG, target.string()}),
+                   work);
             continue;
         }
         // Looked at step by step with lstat: a symbolic link at the target, or at any folder
@@ -332,14 +339,21 @@ void CopyEngine::Run::findExistingCopies(int index, const ScannedFile& file, Fil
         // bytes behind it hash, and nothing is written through it.
         const auto probe = TargetProbe::at(fileOps(), root, file.relativePath);
         if (probe.link) {
-            refuse(root, FileErrorReason::copyFailed(TargetProbe::linkMessage(root, *probe.link)), work);
+            refuse(
+                root,
+                FileErrorReason::copyFailed(TargetProbe::linkMessage(root, *probe.link),
+                                            FailureCause{FailureStep::linkOnTheWay, 0, probe.link->string()}),
+                work);
             continue;
         }
         const auto& status = probe.status;
         // A hard link, or a bind mount of the card below the root, shows the source itself.
         if (status && work.source && status->device == work.source->device &&
             status->inode == work.source->inode) {
-            refuse(root, FileErrorReason::copyFailed(sourceItselfMessage(file.relativePath)), work);
+            refuse(root,
+                   FileErrorReason::copyFailed(sourceItselfMessage(file.relativePath),
+                                               FailureCause{FailureStep::sourceItself, 0, file.relativePath}),
+                   work);
             continue;
         }
         if (status && collides(root, *status, file, work)) {
@@ -381,7 +395,10 @@ bool CopyEngine::Run::keptByEarlierJob(const fs::path& root, const fs::path& tar
     if (!list) {
         return false;
     }
-    refuse(root, FileErrorReason::copyFailed(EarlierHashLogs::message(file.relativePath, *list)), work);
+    refuse(root,
+           FileErrorReason::copyFailed(EarlierHashLogs::message(file.relativePath, *list),
+                                       FailureCause{FailureStep::heldByEarlierJob, 0, *list}),
+           work);
     return true;
 }
 
@@ -390,8 +407,7 @@ void CopyEngine::Run::checkRoom(const ScannedFile& file, FileWork& work) {
         for (;;) {
             const auto dropped = control_->droppedRoots();
             if (dropped.count(root) != 0) {
-                emit(EngineEvent::DestinationFailed{
-                    root, std::string(toText(CopyFailureReason::cancelledOutOfSpace))});
+                announceExit(root, CopyFailureReason::cancelledOutOfSpace);
                 break;
             }
             const fs::path fresh(root.native());
@@ -402,8 +418,7 @@ void CopyEngine::Run::checkRoom(const ScannedFile& file, FileWork& work) {
                     ? bestAvailableCapacity(capacity->importantUsage, capacity->plain, capacity->isRootVolume)
                     : -1;
             if (free < 0) {
-                emit(EngineEvent::DestinationFailed{
-                    root, std::string(toText(CopyFailureReason::destinationUnreachable))});
+                announceExit(root, CopyFailureReason::destinationUnreachable);
                 break;
             }
             if (file.size <= free) {
@@ -445,6 +460,11 @@ void CopyEngine::Run::countBytes(std::int64_t bytes) {
     }
 }
 
+void CopyEngine::Run::announceExit(const fs::path& root, CopyFailureReason reason) {
+    exits_.try_emplace(root, DestinationExit{reason, static_cast<std::int64_t>(reports_.size())});
+    emit(EngineEvent::DestinationFailed{root, std::string(toText(reason))});
+}
+
 void CopyEngine::Run::removeLiveRoot(const fs::path& root) {
     liveRoots_.erase(std::remove(liveRoots_.begin(), liveRoots_.end(), root), liveRoots_.end());
 }
@@ -453,8 +473,7 @@ void CopyEngine::Run::dropVanishedRoots() {
     const auto roots = liveRoots_;
     for (const auto& root : roots) {
         if (!rootWatch_.present(root)) {
-            emit(EngineEvent::DestinationFailed{
-                root, std::string(toText(CopyFailureReason::destinationDisconnected))});
+            announceExit(root, CopyFailureReason::destinationDisconnected);
             removeLiveRoot(root);
         }
     }
@@ -467,12 +486,13 @@ void CopyEngine::Run::dropAfterCopyFailure(const DestinationFailure& failure,
         return;
     }
     const fs::path& root = found->second;
-    work.outcomes[root] = {FileOutcome::failed, FileErrorReason::copyFailed(failure.systemMessage)};
+    work.outcomes[root] = {FileOutcome::failed,
+                           FileErrorReason::copyFailed(failure.systemMessage, failure.cause)};
     // A write that failed because the drive went away is a disconnection, not a bad drive.
     const auto reason = !rootWatch_.present(root) ? CopyFailureReason::destinationDisconnected
                         : failure.outOfSpace      ? CopyFailureReason::destinationOutOfSpace
                                                   : CopyFailureReason::destinationWriteFailed;
-    emit(EngineEvent::DestinationFailed{root, std::string(toText(reason))});
+    announceExit(root, reason);
     removeLiveRoot(root);
 }
 
@@ -502,19 +522,31 @@ void CopyEngine::Run::copyAndVerify(int index, const ScannedFile& file, FileWork
                 dropAfterCopyFailure(failure, rootOfTarget, work);
             }
             work.outcome = FileOutcome::failed;
-            work.reason =
-                FileErrorReason::copyFailed(all->failures.empty() ? std::string("destinationWriteFailed")
-                                                                  : all->failures.front().systemMessage);
+            work.reason = all->failures.empty()
+                              ? FileErrorReason::copyFailed("destinationWriteFailed")
+                              : FileErrorReason::copyFailed(all->failures.front().systemMessage,
+                                                            all->failures.front().cause);
             return;
         }
         work.outcome = FileOutcome::failed;
         const auto now = sourceStatusOf(file.url);
+        const auto* unreadable = error.get<CopyError::SourceUnreadable>();
+        if (unreadable && now && now->type != FileStatus::Type::regular) {
+            work.reason = FileErrorReason::copyFailed(
+                "\"" + file.url.string() +
+                    "\" is no longer a regular file (a pipe, device or folder took its place after the "
+                    "scan); nothing was copied",
+                FailureCause{FailureStep::sourceNotRegular, 0, file.url.string()});
+        } else {
+            work.reason = FileErrorReason::copyFailed(
+                describe(error), FailureCause{FailureStep::readSource,
+                                              unreadable ? unreadable->errorNumber : 0, file.url.string()});
+        }
+    } catch (const std::system_error& error) {
+        // A read of the source that failed part-way.
+        work.outcome = FileOutcome::failed;
         work.reason = FileErrorReason::copyFailed(
-            error.is<CopyError::SourceUnreadable>() && now && now->type != FileStatus::Type::regular
-                ? "\"" + file.url.string() +
-                      "\" is no longer a regular file (a pipe, device or folder took its place after the "
-                      "scan); nothing was copied"
-                : describe(error));
+            describe(error), FailureCause{FailureStep::readSource, error.code().value(), file.url.string()});
     } catch (const std::exception& error) {
         work.outcome = FileOutcome::failed;
         work.reason = FileErrorReason::copyFailed(describe(error));
@@ -527,8 +559,7 @@ void CopyEngine::Run::copyAndVerify(int index, const ScannedFile& file, FileWork
         // vanished leave the job; the others stay for the next file.
         for (const auto& root : work.ready) {
             if (!rootWatch_.present(root)) {
-                emit(EngineEvent::DestinationFailed{
-                    root, std::string(toText(CopyFailureReason::destinationDisconnected))});
+                announceExit(root, CopyFailureReason::destinationDisconnected);
                 removeLiveRoot(root);
             }
             work.outcomes[root] = {FileOutcome::failed, work.reason};
@@ -556,13 +587,13 @@ void CopyEngine::Run::copyAndVerify(int index, const ScannedFile& file, FileWork
         if (rootWatch_.present(root)) {
             return false;
         }
-        emit(EngineEvent::DestinationFailed{root,
-                                            std::string(toText(CopyFailureReason::destinationDisconnected))});
+        announceExit(root, CopyFailureReason::destinationDisconnected);
         removeLiveRoot(root);
         // As a root dropped by a failed write: the file fails there, not as a whole.
         work.outcomes[root] = {
             FileOutcome::failed,
-            FileErrorReason::copyFailed("the destination went away while the file was copied to it")};
+            FileErrorReason::copyFailed("the destination went away while the file was copied to it",
+                                        FailureCause{FailureStep::destinationGone, 0, root.string()})};
         return true;
     });
     // An existing copy found identical to an earlier read of the source no longer matches
@@ -570,8 +601,10 @@ void CopyEngine::Run::copyAndVerify(int index, const ScannedFile& file, FileWork
     if (work.sourceHash && *work.sourceHash != result.sourceHash) {
         for (auto& [root, outcome] : work.outcomes) {
             if (outcome.outcome == FileOutcome::skipped) {
-                outcome = {FileOutcome::failed, FileErrorReason::copyFailed(
-                                                    "the source file changed while the job was reading it")};
+                outcome = {FileOutcome::failed,
+                           FileErrorReason::copyFailed(
+                               "the source file changed while the job was reading it",
+                               FailureCause{FailureStep::sourceChanged, 0, file.url.string()})};
                 work.reason = outcome.reason;
             }
         }
@@ -608,9 +641,10 @@ void CopyEngine::Run::settleCopies(const std::vector<fs::path>& copies, const st
         } else if (const auto error = FileCopier::finish(url, &fileOps())) {
             FileCopier::discard(url, &fileOps());
             work.outcomes[root] = {FileOutcome::failed,
-                                   FileErrorReason::copyFailed("Could not move \"" +
-                                                               FileCopier::temporaryPath(url).string() +
-                                                               "\" to its final name: " + error.message())};
+                                   FileErrorReason::copyFailed(
+                                       "Could not move \"" + FileCopier::temporaryPath(url).string() +
+                                           "\" to its final name: " + error.message(),
+                                       FailureCause{FailureStep::nameCopy, error.value(), url.string()})};
             work.reason = work.outcomes[root].reason;
         } else {
             work.outcomes[root] = {FileOutcome::verified, std::nullopt};
@@ -675,7 +709,10 @@ bool CopyEngine::Run::collides(const fs::path& root, const FileStatus& target, c
     if (!other) {
         return false;
     }
-    refuse(root, FileErrorReason::copyFailed(PlacedFiles::collisionMessage(file.relativePath, *other)), work);
+    refuse(root,
+           FileErrorReason::copyFailed(PlacedFiles::collisionMessage(file.relativePath, *other),
+                                       FailureCause{FailureStep::nameTaken, 0, *other}),
+           work);
     return true;
 }
 
@@ -710,7 +747,8 @@ bool CopyEngine::Run::rejectChangedSource(const ScannedFile& file, const CopyRes
                   " bytes when the job began, " + std::to_string(result.bytesCopied) +
                   " bytes read); its copies were removed"
             : std::string("the source file changed while it was being read (it was written to meanwhile); "
-                          "its copies were removed"));
+                          "its copies were removed"),
+        FailureCause{FailureStep::sourceChanged, 0, file.url.string()});
     for (const auto& url : result.succeeded) {
         FileCopier::discard(url, &fileOps());
         if (const auto found = rootOfTarget.find(url); found != rootOfTarget.end()) {

@@ -5,6 +5,8 @@
 #include "RootWatch.h"
 #include "stowline/ChunkPool.h"
 #include "stowline/CopyEngine.h"
+#include "stowline/CopyFailureReason.h"
+#include "stowline/DestinationExit.h"
 #include "stowline/FileCopier.h"
 #include "stowline/FileErrorReason.h"
 #include "stowline/FileOutcome.h"
@@ -97,6 +99,8 @@ private:
     void checkpoint();
     void waitWhilePaused();
     void countBytes(std::int64_t bytes);
+    /// Tells the consumer that `root` left the job, and keeps why and when for the summary.
+    void announceExit(const std::filesystem::path& root, CopyFailureReason reason);
     void removeLiveRoot(const std::filesystem::path& root);
     /// Takes every live root that went away since the last file out of the job.
     void dropVanishedRoots();
@@ -143,6 +147,7 @@ private:
     double lastProgressTime_ = -1.0e9; ///< long before the first event
     std::vector<FileReport> reports_;
     std::map<std::filesystem::path, std::vector<FileReport>> reportsByRoot_;
+    std::map<std::filesystem::path, DestinationExit> exits_;
     PlacedFiles placed_;
     RootWatch rootWatch_;
     ParallelHashes hashes_; ///< reads back the copies of each file at once

@@ -205,7 +205,7 @@ CopyResult FileCopier::copy(const std::filesystem::path& source,
     std::error_code error;
     UniqueFd input = ops.openForReading(source, error);
     if (!input) {
-        throw CopyError::sourceUnreadable(source.string());
+        throw CopyError::sourceUnreadable(source.string(), error.value());
     }
     const auto sourceStatus = ops.status(input.get(), error);
 

@@ -483,6 +483,8 @@ public:
                 list_.startDate = parseDate(trimmed(text_));
             } else if (name == "finishdate") {
                 list_.finishDate = parseDate(trimmed(text_));
+            } else if (name == "log") {
+                list_.incomplete = incompleteJobFromLog(text_);
             }
         } else if (path_.size() == 2 && name == "hash") {
             if (!seen_.contains("file") || entry_.file.empty()) {
@@ -634,15 +636,17 @@ HashList parseInto(std::string_view document, const EntrySink* sink) {
 }
 
 HashList readInto(const std::filesystem::path& path, const EntrySink* sink) {
-    const auto failure = [&](const std::string& what) { return HashListError(0, what, path.string()); };
+    const auto failure = [&](const std::string& what, int errorNumber = 0) {
+        return HashListError(0, what, path.string(), errorNumber);
+    };
     // Non-blocking so that a FIFO given by mistake cannot hang the check.
     UniqueFd fd(retryOnEintr([&] { return ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK); }));
     if (!fd) {
-        throw failure(std::strerror(errno));
+        throw failure(std::strerror(errno), errno);
     }
     struct stat status {};
     if (::fstat(fd.get(), &status) != 0) {
-        throw failure(std::strerror(errno));
+        throw failure(std::strerror(errno), errno);
     }
     if (!S_ISREG(status.st_mode)) {
         throw failure("not a regular file");
@@ -668,7 +672,7 @@ HashList readInto(const std::filesystem::path& path, const EntrySink* sink) {
         const ssize_t got = retryOnEintr(
             [&] { return ::read(fd.get(), document.data() + filled, document.size() - filled); });
         if (got < 0) {
-            throw failure(std::strerror(errno));
+            throw failure(std::strerror(errno), errno);
         }
         if (got == 0) {
             break;

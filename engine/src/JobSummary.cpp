@@ -30,7 +30,35 @@ JobSummary JobSummary::summary(const std::filesystem::path& forRoot) const {
     narrowed.finishDate = finishDate;
     narrowed.averageBytesPerSecond = averageBytesPerSecond;
     narrowed.cancelled = cancelled;
+    narrowed.fileCount = fileCount;
+    if (auto found = destinationExits.find(forRoot); found != destinationExits.end()) {
+        narrowed.destinationExits.insert(*found);
+    }
     return narrowed;
+}
+
+std::optional<DestinationExit> JobSummary::exitOf(const std::filesystem::path& root) const {
+    if (auto found = destinationExits.find(root); found != destinationExits.end()) {
+        return found->second;
+    }
+    if (cancelled) {
+        return DestinationExit{std::nullopt, static_cast<std::int64_t>(reports.size())};
+    }
+    return std::nullopt;
+}
+
+std::optional<IncompleteJob> JobSummary::incompleteJob() const {
+    if (fileCount == 0) {
+        return std::nullopt; // no job to speak of, or a summary that does not know its size
+    }
+    if (destinationExits.size() == 1) {
+        return IncompleteJob{destinationExits.begin()->second, fileCount};
+    }
+    if (destinationExits.empty() && cancelled) {
+        return IncompleteJob{DestinationExit{std::nullopt, static_cast<std::int64_t>(reports.size())},
+                             fileCount};
+    }
+    return std::nullopt;
 }
 
 } // namespace stowline

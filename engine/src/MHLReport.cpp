@@ -130,8 +130,13 @@ std::string render(const JobSummary& summary, std::string_view tool, const Creat
         element("    ", "tool", xmlText(tool)),
         element("    ", "startdate", isoDate(summary.startDate)),
         element("    ", "finishdate", isoDate(summary.finishDate)),
-        "  </creatorinfo>",
     };
+    // A list that covers only part of its job says so, so that a later check of the drive
+    // cannot call a short list "intact" without saying that the job never finished there.
+    if (const auto incomplete = summary.incompleteJob()) {
+        lines.push_back(element("    ", "log", xmlText(logText(*incomplete))));
+    }
+    lines.emplace_back("  </creatorinfo>");
     for (const auto& report : summary.reports) {
         if (report.outcome == FileOutcome::failed) {
             continue;

@@ -63,6 +63,28 @@ std::string randomTemporaryName() {
     return name.data();
 }
 
+/// Removes the temporaries an earlier writer left when it was killed mid-write. Only names
+/// of our own pattern, and only ones old enough that no writer can still be at work on them.
+void removeStaleTemporaries(const fs::path& folder) {
+    constexpr std::string_view prefix = ".stowline-report-";
+    constexpr std::string_view suffix = ".tmp";
+    const auto now = fs::file_time_type::clock::now();
+    std::error_code error;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() != prefix.size() + 16 + suffix.size() || !name.starts_with(prefix) ||
+            !name.ends_with(suffix)) {
+            continue;
+        }
+        std::error_code statError;
+        const auto status = it->symlink_status(statError);
+        const auto modified = fs::last_write_time(it->path(), statError);
+        if (!statError && fs::is_regular_file(status) && now - modified > std::chrono::minutes(1)) {
+            fs::remove(it->path(), statError);
+        }
+    }
+}
+
 // A temporary file beside the final name, created exclusively (never someone else's file).
 UniqueFd createTemporary(const fs::path& folder, fs::path& temporaryPath) {
     for (int attempt = 0; attempt < 100; ++attempt) {
@@ -231,6 +253,7 @@ void writeRoot(const JobSummary& summary, const std::vector<fs::path>& sources, 
     const fs::path folder = root / std::string(logFolderName);
     std::error_code ignored;
     fs::create_directories(folder, ignored); // a failure shows in the writes below
+    removeStaleTemporaries(folder);
 
     std::vector<Pending> files;
     bool failed = false;
@@ -273,6 +296,13 @@ std::string reportBaseName(std::string_view label, Date date) {
         if (c == '/' || c == ':') {
             c = '-';
         }
+    }
+    // A leading dot would hide the reports, and "._" names read as another system's metadata.
+    for (char& c : name) {
+        if (c != '.') {
+            break;
+        }
+        c = '_';
     }
     const std::time_t seconds =
         std::chrono::system_clock::to_time_t(std::chrono::floor<std::chrono::seconds>(date));

@@ -47,33 +47,43 @@ std::string countPhrase(const std::function<std::string(std::int64_t)>& phrase, 
     return phrase ? phrase(count) : std::to_string(count);
 }
 
-std::string errorText(const std::optional<FileErrorReason>& reason, const TextReportStrings& strings) {
-    if (!reason) {
-        return strings.errorUnknown;
-    }
-    return std::visit(
-        [&](const auto& detail) -> std::string {
-            using Detail = std::decay_t<decltype(detail)>;
-            if constexpr (std::is_same_v<Detail, FileErrorReason::RejectedDestinations>) {
-                return TemplateFormat::format(strings.errorRejectedDestinations, {visibleText(detail.names)});
-            } else if constexpr (std::is_same_v<Detail, FileErrorReason::HashMismatchAfterRecopy>) {
-                return TemplateFormat::format(strings.errorHashMismatch,
-                                              {visibleText(detail.destinationPath)});
-            } else if constexpr (std::is_same_v<Detail, FileErrorReason::CopyFailed>) {
-                return TemplateFormat::format(strings.errorCopyFailed, {visibleText(detail.systemMessage)});
-            } else if constexpr (std::is_same_v<Detail, FileErrorReason::NoDestinationAvailable>) {
-                return strings.errorNoDestinationAvailable;
-            } else {
-                return strings.errorNoDestinationForFile;
-            }
-        },
-        reason->value);
-}
-
 void appendEscape(std::string& out, const char* format, unsigned value) {
     std::array<char, 12> text{};
     int length = std::snprintf(text.data(), text.size(), format, value);
     out.append(text.data(), static_cast<std::size_t>(length));
+}
+
+/// The line saying that this drive holds only part of the job, or nothing when it held on.
+std::optional<std::string> incompleteLine(const JobSummary& summary, const std::filesystem::path& root,
+                                          const TextReportStrings& strings, const std::string& locale) {
+    const auto exit = summary.exitOf(root);
+    if (!exit || summary.fileCount == 0) { // a summary that does not know its job's size
+        return std::nullopt;
+    }
+    const std::string* words = &strings.incompleteCancelled;
+    if (exit->reason) {
+        switch (*exit->reason) {
+        case CopyFailureReason::cancelledOutOfSpace:
+            words = &strings.incompleteDropped;
+            break;
+        case CopyFailureReason::destinationDisconnected:
+            words = &strings.incompleteDisconnected;
+            break;
+        case CopyFailureReason::destinationOutOfSpace:
+            words = &strings.incompleteOutOfSpace;
+            break;
+        case CopyFailureReason::destinationUnreachable:
+        case CopyFailureReason::destinationWriteFailed:
+            words = &strings.incompleteFailed;
+            break;
+        }
+    }
+    if (words->empty()) {
+        return std::nullopt;
+    }
+    return TemplateFormat::format(*words,
+                                  {ByteFormat::whole(static_cast<double>(exit->afterFiles), locale),
+                                   ByteFormat::whole(static_cast<double>(summary.fileCount), locale)});
 }
 
 } // namespace
@@ -104,6 +114,32 @@ std::string visibleText(std::string_view text) {
     return out;
 }
 
+std::string errorText(const std::optional<FileErrorReason>& reason, const TextReportStrings& strings) {
+    if (!reason) {
+        return strings.errorUnknown;
+    }
+    return std::visit(
+        [&](const auto& detail) -> std::string {
+            using Detail = std::decay_t<decltype(detail)>;
+            if constexpr (std::is_same_v<Detail, FileErrorReason::RejectedDestinations>) {
+                return TemplateFormat::format(strings.errorRejectedDestinations, {visibleText(detail.names)});
+            } else if constexpr (std::is_same_v<Detail, FileErrorReason::HashMismatchAfterRecopy>) {
+                return TemplateFormat::format(strings.errorHashMismatch,
+                                              {visibleText(detail.destinationPath)});
+            } else if constexpr (std::is_same_v<Detail, FileErrorReason::CopyFailed>) {
+                const std::string words = detail.cause && strings.describeCause
+                                              ? strings.describeCause(*detail.cause)
+                                              : detail.systemMessage;
+                return TemplateFormat::format(strings.errorCopyFailed, {visibleText(words)});
+            } else if constexpr (std::is_same_v<Detail, FileErrorReason::NoDestinationAvailable>) {
+                return strings.errorNoDestinationAvailable;
+            } else {
+                return strings.errorNoDestinationForFile;
+            }
+        },
+        reason->value);
+}
+
 std::string render(const JobSummary& summary, const std::vector<std::filesystem::path>& sources,
                    const std::filesystem::path& destinationRoot, const TextReportStrings& strings) {
     const std::string locale = ByteFormat::locale(); // one locale for the whole document
@@ -124,6 +160,9 @@ std::string render(const JobSummary& summary, const std::vector<std::filesystem:
         lines.push_back(padded(strings.source + ":", labelWidth) + visibleText(source.string()));
     }
     lines.push_back(padded(strings.destination + ":", labelWidth) + visibleText(destinationRoot.string()));
+    if (auto incomplete = incompleteLine(summary, destinationRoot, strings, locale)) {
+        lines.push_back(std::move(*incomplete));
+    }
     lines.emplace_back();
 
     if (summary.errorCount() > 0) {

@@ -141,12 +141,40 @@
         <translation>Check cancelled</translation>
     </message>
     <message>
+        <source>drivecheck.detail.ambiguous</source>
+        <translation>Several files on the drive have names this list writes the same way; it cannot tell which one it means</translation>
+    </message>
+    <message>
         <source>drivecheck.detail.hash</source>
         <translation>%1 listed %2, found %3</translation>
     </message>
     <message>
+        <source>drivecheck.detail.leads_outside</source>
+        <translation>A symbolic link leads out of the list's folder</translation>
+    </message>
+    <message>
         <source>drivecheck.detail.missing</source>
         <translation>Not found at %1</translation>
+    </message>
+    <message>
+        <source>drivecheck.detail.no_computable_hash</source>
+        <translation>The list gives only checksums this check cannot compute</translation>
+    </message>
+    <message>
+        <source>drivecheck.detail.no_hash</source>
+        <translation>The list gives no checksum for it</translation>
+    </message>
+    <message>
+        <source>drivecheck.detail.not_regular</source>
+        <translation>Not a regular file (a folder or a device)</translation>
+    </message>
+    <message>
+        <source>drivecheck.detail.path_refused</source>
+        <translation>The listed path leaves its folder (absolute, or climbs out with "..")</translation>
+    </message>
+    <message>
+        <source>drivecheck.detail.read_failed</source>
+        <translation>Reading it failed: %1</translation>
     </message>
     <message>
         <source>drivecheck.detail.size</source>
@@ -173,6 +201,38 @@
         <translation>Drive check needs attention</translation>
     </message>
     <message>
+        <source>drivecheck.problem.cannot_list</source>
+        <translation>The folder cannot be listed: %1</translation>
+    </message>
+    <message>
+        <source>drivecheck.problem.list_malformed</source>
+        <translation>This hash list is damaged at line %1</translation>
+    </message>
+    <message>
+        <source>drivecheck.problem.list_unreadable</source>
+        <translation>This hash list cannot be read: %1</translation>
+    </message>
+    <message>
+        <source>drivecheck.problem.list_unusable</source>
+        <translation>This hash list cannot be used: it is not a regular file, or it is too large</translation>
+    </message>
+    <message>
+        <source>drivecheck.problem.no_lists</source>
+        <translation>Holds no hash list (.mhl)</translation>
+    </message>
+    <message>
+        <source>drivecheck.problem.no_log_folder</source>
+        <translation>No "Hash Log" folder</translation>
+    </message>
+    <message>
+        <source>drivecheck.problem.not_a_folder</source>
+        <translation>Not a folder</translation>
+    </message>
+    <message>
+        <source>drivecheck.problem.nothing_listed</source>
+        <translation>The hash lists name no files</translation>
+    </message>
+    <message>
         <source>drivecheck.progress</source>
         <translation>Checking %1 of %2</translation>
     </message>
@@ -195,6 +255,10 @@
     <message>
         <source>drivecheck.status.changed</source>
         <translation>Changed</translation>
+    </message>
+    <message>
+        <source>drivecheck.status.incomplete</source>
+        <translation>Incomplete job</translation>
     </message>
     <message>
         <source>drivecheck.status.missing</source>
@@ -229,8 +293,104 @@
         <translation>Verify Again</translation>
     </message>
     <message>
+        <source>errno.EACCES</source>
+        <translation>permission denied</translation>
+    </message>
+    <message>
+        <source>errno.EBUSY</source>
+        <translation>the device or file is busy</translation>
+    </message>
+    <message>
+        <source>errno.EDQUOT</source>
+        <translation>the disk quota is exhausted</translation>
+    </message>
+    <message>
+        <source>errno.EEXIST</source>
+        <translation>the file already exists</translation>
+    </message>
+    <message>
+        <source>errno.EFBIG</source>
+        <translation>the file is too large for this file system</translation>
+    </message>
+    <message>
+        <source>errno.EINVAL</source>
+        <translation>the file system refused the operation</translation>
+    </message>
+    <message>
+        <source>errno.EIO</source>
+        <translation>input/output error (the drive or card may be failing)</translation>
+    </message>
+    <message>
+        <source>errno.EISDIR</source>
+        <translation>it is a folder</translation>
+    </message>
+    <message>
+        <source>errno.ELOOP</source>
+        <translation>too many symbolic links</translation>
+    </message>
+    <message>
+        <source>errno.EMFILE</source>
+        <translation>too many open files</translation>
+    </message>
+    <message>
+        <source>errno.ENAMETOOLONG</source>
+        <translation>the name is too long</translation>
+    </message>
+    <message>
+        <source>errno.ENODEV</source>
+        <translation>no such device</translation>
+    </message>
+    <message>
+        <source>errno.ENOENT</source>
+        <translation>no such file or folder</translation>
+    </message>
+    <message>
+        <source>errno.ENOMEM</source>
+        <translation>out of memory</translation>
+    </message>
+    <message>
+        <source>errno.ENOSPC</source>
+        <translation>no space left on the drive</translation>
+    </message>
+    <message>
+        <source>errno.ENOTCONN</source>
+        <translation>the drive is no longer connected</translation>
+    </message>
+    <message>
+        <source>errno.ENOTDIR</source>
+        <translation>a part of the path is not a folder</translation>
+    </message>
+    <message>
+        <source>errno.ENXIO</source>
+        <translation>the device is not there</translation>
+    </message>
+    <message>
+        <source>errno.EPERM</source>
+        <translation>operation not permitted</translation>
+    </message>
+    <message>
+        <source>errno.EROFS</source>
+        <translation>the drive is read-only</translation>
+    </message>
+    <message>
+        <source>errno.ESTALE</source>
+        <translation>the network share went away</translation>
+    </message>
+    <message>
+        <source>errno.ETIMEDOUT</source>
+        <translation>the drive did not answer in time</translation>
+    </message>
+    <message>
         <source>failure.cancelledOutOfSpace</source>
         <translation>cancelled for lack of space</translation>
+    </message>
+    <message>
+        <source>failure.create_copy</source>
+        <translation>cannot create %1: %2</translation>
+    </message>
+    <message>
+        <source>failure.create_folder</source>
+        <translation>cannot create the folder %1: %2</translation>
     </message>
     <message>
         <source>failure.destinationDisconnected</source>
@@ -247,6 +407,62 @@
     <message>
         <source>failure.destinationWriteFailed</source>
         <translation>writing to the destination failed</translation>
+    </message>
+    <message>
+        <source>failure.destination_gone</source>
+        <translation>the destination %1 went away while the file was copied to it</translation>
+    </message>
+    <message>
+        <source>failure.finish_copy</source>
+        <translation>cannot finish writing %1: %2</translation>
+    </message>
+    <message>
+        <source>failure.held_by_earlier_job</source>
+        <translation>this name holds a different file, verified by an earlier job (%1); it was kept</translation>
+    </message>
+    <message>
+        <source>failure.link_on_the_way</source>
+        <translation>a symbolic link is in the way at %1; nothing was written through it</translation>
+    </message>
+    <message>
+        <source>failure.name_copy</source>
+        <translation>cannot give %1 its final name: %2</translation>
+    </message>
+    <message>
+        <source>failure.name_taken</source>
+        <translation>this name already holds %1, copied by this job under another name</translation>
+    </message>
+    <message>
+        <source>failure.name_too_long</source>
+        <translation>the name is too long for this drive: %1</translation>
+    </message>
+    <message>
+        <source>failure.no_reason</source>
+        <translation>the system gave no reason</translation>
+    </message>
+    <message>
+        <source>failure.read_source</source>
+        <translation>cannot read %1: %2</translation>
+    </message>
+    <message>
+        <source>failure.source_changed</source>
+        <translation>the source changed while it was being read: %1</translation>
+    </message>
+    <message>
+        <source>failure.source_itself</source>
+        <translation>%1 on this destination is the source file itself (a link or mount leads back to the card); nothing was written</translation>
+    </message>
+    <message>
+        <source>failure.source_not_regular</source>
+        <translation>%1 is no longer a regular file (a pipe, device or folder took its place after the scan); nothing was copied</translation>
+    </message>
+    <message>
+        <source>failure.sync_drive</source>
+        <translation>the drive at %1 did not confirm that it stored this job's files (%2); nothing there counts as verified</translation>
+    </message>
+    <message>
+        <source>failure.write_copy</source>
+        <translation>cannot write %1: %2</translation>
     </message>
     <message>
         <source>filebrowser.back</source>
@@ -329,6 +545,26 @@
         <translation>Pasting %1 of %2</translation>
     </message>
     <message>
+        <source>report.incomplete.cancelled</source>
+        <translation>Incomplete: the job was cancelled after %1 of %2 files.</translation>
+    </message>
+    <message>
+        <source>report.incomplete.disconnected</source>
+        <translation>Incomplete: this drive was disconnected after %1 of %2 files.</translation>
+    </message>
+    <message>
+        <source>report.incomplete.dropped</source>
+        <translation>Incomplete: this drive was dropped when it ran out of space, after %1 of %2 files.</translation>
+    </message>
+    <message>
+        <source>report.incomplete.failed</source>
+        <translation>Incomplete: writing to this drive failed after %1 of %2 files.</translation>
+    </message>
+    <message>
+        <source>report.incomplete.out_of_space</source>
+        <translation>Incomplete: this drive ran out of space while being written, after %1 of %2 files.</translation>
+    </message>
+    <message>
         <source>reveal.failed.message</source>
         <translation>Stowline couldn't open a file manager to show “%1”. It is in %2.</translation>
     </message>
@@ -347,6 +583,10 @@
     <message>
         <source>slotpanel.source.add</source>
         <translation>Add sources…</translation>
+    </message>
+    <message>
+        <source>transferjob.waiting_for_destination</source>
+        <translation>Waiting: another job is writing to %1</translation>
     </message>
     <message>
         <source>transfers.tooltip.cancel</source>

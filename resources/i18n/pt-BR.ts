@@ -141,12 +141,40 @@
         <translation>Verificação cancelada</translation>
     </message>
     <message>
+        <source>drivecheck.detail.ambiguous</source>
+        <translation>Vários arquivos no disco têm nomes que esta lista escreve do mesmo jeito; ela não permite saber qual é o certo</translation>
+    </message>
+    <message>
         <source>drivecheck.detail.hash</source>
         <translation>%1 na lista %2, encontrado %3</translation>
     </message>
     <message>
+        <source>drivecheck.detail.leads_outside</source>
+        <translation>Um link simbólico leva para fora da pasta da lista</translation>
+    </message>
+    <message>
         <source>drivecheck.detail.missing</source>
         <translation>Não encontrado em %1</translation>
+    </message>
+    <message>
+        <source>drivecheck.detail.no_computable_hash</source>
+        <translation>A lista só dá checksums que esta verificação não sabe calcular</translation>
+    </message>
+    <message>
+        <source>drivecheck.detail.no_hash</source>
+        <translation>A lista não dá nenhum checksum para ele</translation>
+    </message>
+    <message>
+        <source>drivecheck.detail.not_regular</source>
+        <translation>Não é um arquivo comum (uma pasta ou um dispositivo)</translation>
+    </message>
+    <message>
+        <source>drivecheck.detail.path_refused</source>
+        <translation>O caminho listado sai da sua pasta (absoluto, ou sobe com "..")</translation>
+    </message>
+    <message>
+        <source>drivecheck.detail.read_failed</source>
+        <translation>A leitura falhou: %1</translation>
     </message>
     <message>
         <source>drivecheck.detail.size</source>
@@ -173,6 +201,38 @@
         <translation>Verificação requer atenção</translation>
     </message>
     <message>
+        <source>drivecheck.problem.cannot_list</source>
+        <translation>A pasta não pode ser listada: %1</translation>
+    </message>
+    <message>
+        <source>drivecheck.problem.list_malformed</source>
+        <translation>Esta lista de checksums está danificada na linha %1</translation>
+    </message>
+    <message>
+        <source>drivecheck.problem.list_unreadable</source>
+        <translation>Esta lista de checksums não pode ser lida: %1</translation>
+    </message>
+    <message>
+        <source>drivecheck.problem.list_unusable</source>
+        <translation>Esta lista de checksums não pode ser usada: não é um arquivo comum, ou é grande demais</translation>
+    </message>
+    <message>
+        <source>drivecheck.problem.no_lists</source>
+        <translation>Não contém lista de checksums (.mhl)</translation>
+    </message>
+    <message>
+        <source>drivecheck.problem.no_log_folder</source>
+        <translation>Não há pasta "Hash Log"</translation>
+    </message>
+    <message>
+        <source>drivecheck.problem.not_a_folder</source>
+        <translation>Não é uma pasta</translation>
+    </message>
+    <message>
+        <source>drivecheck.problem.nothing_listed</source>
+        <translation>As listas de checksums não citam nenhum arquivo</translation>
+    </message>
+    <message>
         <source>drivecheck.progress</source>
         <translation>Verificando %1 de %2</translation>
     </message>
@@ -195,6 +255,10 @@
     <message>
         <source>drivecheck.status.changed</source>
         <translation>Alterado</translation>
+    </message>
+    <message>
+        <source>drivecheck.status.incomplete</source>
+        <translation>Trabalho incompleto</translation>
     </message>
     <message>
         <source>drivecheck.status.missing</source>
@@ -229,8 +293,104 @@
         <translation>Verificar de novo</translation>
     </message>
     <message>
+        <source>errno.EACCES</source>
+        <translation>permissão negada</translation>
+    </message>
+    <message>
+        <source>errno.EBUSY</source>
+        <translation>o dispositivo ou arquivo está ocupado</translation>
+    </message>
+    <message>
+        <source>errno.EDQUOT</source>
+        <translation>a cota de disco se esgotou</translation>
+    </message>
+    <message>
+        <source>errno.EEXIST</source>
+        <translation>o arquivo já existe</translation>
+    </message>
+    <message>
+        <source>errno.EFBIG</source>
+        <translation>o arquivo é grande demais para este sistema de arquivos</translation>
+    </message>
+    <message>
+        <source>errno.EINVAL</source>
+        <translation>o sistema de arquivos recusou a operação</translation>
+    </message>
+    <message>
+        <source>errno.EIO</source>
+        <translation>erro de entrada/saída (o disco ou cartão pode estar falhando)</translation>
+    </message>
+    <message>
+        <source>errno.EISDIR</source>
+        <translation>é uma pasta</translation>
+    </message>
+    <message>
+        <source>errno.ELOOP</source>
+        <translation>links simbólicos demais</translation>
+    </message>
+    <message>
+        <source>errno.EMFILE</source>
+        <translation>arquivos abertos demais</translation>
+    </message>
+    <message>
+        <source>errno.ENAMETOOLONG</source>
+        <translation>o nome é longo demais</translation>
+    </message>
+    <message>
+        <source>errno.ENODEV</source>
+        <translation>dispositivo inexistente</translation>
+    </message>
+    <message>
+        <source>errno.ENOENT</source>
+        <translation>arquivo ou pasta inexistente</translation>
+    </message>
+    <message>
+        <source>errno.ENOMEM</source>
+        <translation>memória insuficiente</translation>
+    </message>
+    <message>
+        <source>errno.ENOSPC</source>
+        <translation>não há espaço livre no disco</translation>
+    </message>
+    <message>
+        <source>errno.ENOTCONN</source>
+        <translation>o disco não está mais conectado</translation>
+    </message>
+    <message>
+        <source>errno.ENOTDIR</source>
+        <translation>uma parte do caminho não é uma pasta</translation>
+    </message>
+    <message>
+        <source>errno.ENXIO</source>
+        <translation>o dispositivo não está presente</translation>
+    </message>
+    <message>
+        <source>errno.EPERM</source>
+        <translation>operação não permitida</translation>
+    </message>
+    <message>
+        <source>errno.EROFS</source>
+        <translation>o disco é somente leitura</translation>
+    </message>
+    <message>
+        <source>errno.ESTALE</source>
+        <translation>o compartilhamento de rede deixou de existir</translation>
+    </message>
+    <message>
+        <source>errno.ETIMEDOUT</source>
+        <translation>o disco não respondeu a tempo</translation>
+    </message>
+    <message>
         <source>failure.cancelledOutOfSpace</source>
         <translation>cancelado por falta de espaço</translation>
+    </message>
+    <message>
+        <source>failure.create_copy</source>
+        <translation>não foi possível criar %1: %2</translation>
+    </message>
+    <message>
+        <source>failure.create_folder</source>
+        <translation>não foi possível criar a pasta %1: %2</translation>
     </message>
     <message>
         <source>failure.destinationDisconnected</source>
@@ -247,6 +407,62 @@
     <message>
         <source>failure.destinationWriteFailed</source>
         <translation>a gravação no destino falhou</translation>
+    </message>
+    <message>
+        <source>failure.destination_gone</source>
+        <translation>o destino %1 desapareceu enquanto o arquivo era copiado para ele</translation>
+    </message>
+    <message>
+        <source>failure.finish_copy</source>
+        <translation>não foi possível concluir a gravação de %1: %2</translation>
+    </message>
+    <message>
+        <source>failure.held_by_earlier_job</source>
+        <translation>este nome contém outro arquivo, verificado por um trabalho anterior (%1); ele foi mantido</translation>
+    </message>
+    <message>
+        <source>failure.link_on_the_way</source>
+        <translation>há um link simbólico no caminho em %1; nada foi gravado através dele</translation>
+    </message>
+    <message>
+        <source>failure.name_copy</source>
+        <translation>não foi possível dar o nome final a %1: %2</translation>
+    </message>
+    <message>
+        <source>failure.name_taken</source>
+        <translation>este nome já contém %1, copiado por este trabalho com outro nome</translation>
+    </message>
+    <message>
+        <source>failure.name_too_long</source>
+        <translation>o nome é longo demais para este disco: %1</translation>
+    </message>
+    <message>
+        <source>failure.no_reason</source>
+        <translation>o sistema não informou o motivo</translation>
+    </message>
+    <message>
+        <source>failure.read_source</source>
+        <translation>não foi possível ler %1: %2</translation>
+    </message>
+    <message>
+        <source>failure.source_changed</source>
+        <translation>a origem mudou enquanto era lida: %1</translation>
+    </message>
+    <message>
+        <source>failure.source_itself</source>
+        <translation>%1 neste destino é o próprio arquivo de origem (um link ou ponto de montagem leva de volta ao cartão); nada foi gravado</translation>
+    </message>
+    <message>
+        <source>failure.source_not_regular</source>
+        <translation>%1 não é mais um arquivo comum (um pipe, dispositivo ou pasta tomou seu lugar após a varredura); nada foi copiado</translation>
+    </message>
+    <message>
+        <source>failure.sync_drive</source>
+        <translation>o disco em %1 não confirmou que gravou os arquivos deste trabalho (%2); nada ali conta como verificado</translation>
+    </message>
+    <message>
+        <source>failure.write_copy</source>
+        <translation>não foi possível gravar %1: %2</translation>
     </message>
     <message>
         <source>filebrowser.back</source>
@@ -329,6 +545,26 @@
         <translation>Colando %1 de %2</translation>
     </message>
     <message>
+        <source>report.incomplete.cancelled</source>
+        <translation>Incompleto: o trabalho foi cancelado após %1 de %2 arquivos.</translation>
+    </message>
+    <message>
+        <source>report.incomplete.disconnected</source>
+        <translation>Incompleto: este disco foi desconectado após %1 de %2 arquivos.</translation>
+    </message>
+    <message>
+        <source>report.incomplete.dropped</source>
+        <translation>Incompleto: este disco foi retirado do trabalho ao ficar sem espaço, após %1 de %2 arquivos.</translation>
+    </message>
+    <message>
+        <source>report.incomplete.failed</source>
+        <translation>Incompleto: a gravação neste disco falhou após %1 de %2 arquivos.</translation>
+    </message>
+    <message>
+        <source>report.incomplete.out_of_space</source>
+        <translation>Incompleto: este disco ficou sem espaço durante a gravação, após %1 de %2 arquivos.</translation>
+    </message>
+    <message>
         <source>reveal.failed.message</source>
         <translation>O Stowline não conseguiu abrir um gerenciador de arquivos para mostrar “%1”. Ele está em %2.</translation>
     </message>
@@ -347,6 +583,10 @@
     <message>
         <source>slotpanel.source.add</source>
         <translation>Adicionar origens…</translation>
+    </message>
+    <message>
+        <source>transferjob.waiting_for_destination</source>
+        <translation>Aguardando: outro trabalho está gravando em %1</translation>
     </message>
     <message>
         <source>transfers.tooltip.cancel</source>

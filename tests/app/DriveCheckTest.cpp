@@ -8,6 +8,7 @@
 #include "settings/Localization.h"
 #include "settings/ReportSettings.h"
 #include "settings/ResourceBundle.h"
+#include "state/DriveCheckText.h"
 #include "state/Notifier.h"
 #include "ui/Buttons.h"
 #include "ui/DriveCheckModal.h"
@@ -21,10 +22,13 @@
 #include "ui/WindowWiring.h"
 
 #include <QAbstractButton>
+#include <QFile>
 #include <QListView>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <cerrno>
 
 class DriveCheckTest : public QObject {
     Q_OBJECT
@@ -109,6 +113,39 @@ private slots:
         QVERIFY(!state.driveCheckReport());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!window.findChild<DriveCheckModal*>());
+    }
+
+    // What could not be checked is worded in the chosen language, with the system's reason.
+    void problemsAndFaultsSpeakTheChosenLanguage() {
+        Localization::setOverride(stowline::SupportedLanguage::ptBR);
+        const auto restore = qScopeGuard([] { Localization::setOverride(stowline::SupportedLanguage::en); });
+        QDir().mkpath(root + "/drive/Hash Log");
+        QFile list(root + "/drive/Hash Log/broken.mhl");
+        QVERIFY(list.open(QIODevice::WriteOnly));
+        list.write("<?xml version=\"1.0\"?>\n<hashlist>\n  <hash><file>a</file>\n</hashlist>\n");
+        list.close();
+        stowline::DriveCheckOptions options;
+        options.root = (root + "/drive").toStdString();
+        const auto result = stowline::DriveCheck::run(options);
+        QVERIFY(!result.problems.empty());
+        QCOMPARE(DriveCheckText::problem(result.problems.front()),
+                 QStringLiteral("Esta lista de checksums está danificada na linha %1")
+                     .arg(result.problems.front().line));
+
+        using Kind = stowline::DriveCheckProblem::Kind;
+        QCOMPARE(DriveCheckText::problem(
+                     {"/x", "cannot be listed: Permission denied", Kind::cannotList, EACCES, 0}),
+                 QStringLiteral("A pasta não pode ser listada: permissão negada"));
+        stowline::CheckedFile file;
+        file.status = stowline::DriveCheckStatus::unreadable;
+        file.fault = stowline::DriveCheckFault::readFailed;
+        file.errorNumber = EIO;
+        QCOMPARE(DriveCheckText::detail(file),
+                 QStringLiteral(
+                     "A leitura falhou: erro de entrada/saída (o disco ou cartão pode estar falhando)"));
+        QCOMPARE(
+            DriveCheckText::incomplete({{stowline::CopyFailureReason::destinationDisconnected, 11}, 278}),
+            QStringLiteral("Incompleto: este disco foi desconectado após 11 de 278 arquivos."));
     }
 
     // While a check runs, a second start on the same drive does nothing; the cards show it

@@ -1,11 +1,17 @@
 #include "settings/ReportStrings.h"
+#include "settings/FailureText.h"
 #include "settings/Localization.h"
 #include "settings/Preferences.h"
 #include "settings/ResourceBundle.h"
 
+#include "stowline/TextReport.h"
+
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <cerrno>
+#include <cstring>
 
 using stowline::SupportedLanguage;
 
@@ -63,6 +69,60 @@ private slots:
         QCOMPARE(en.summary, pt.summary);
         QCOMPARE(en.errorsCount(1), std::string("1 error"));
         QCOMPARE(en.filesCount(1'000), std::string("1,000 files"));
+    }
+
+    // A copy failure in the chosen language with the system's reason: the catalog's words for
+    // common errors, the system's own text for the rest; the same words in the report.
+    void failuresAreWordedInTheChosenLanguageWithTheirCause() {
+        using stowline::FailureCause;
+        using stowline::FailureStep;
+        struct Case {
+            SupportedLanguage language;
+            FailureCause cause;
+            QString words;
+        };
+        const QList<Case> cases{
+            {SupportedLanguage::ptBR,
+             {FailureStep::writeCopy, EACCES, "/D/a.mov"},
+             QStringLiteral("não foi possível gravar /D/a.mov: permissão negada")},
+            {SupportedLanguage::en,
+             {FailureStep::writeCopy, EACCES, "/D/a.mov"},
+             QStringLiteral("cannot write /D/a.mov: permission denied")},
+            {SupportedLanguage::ptBR,
+             {FailureStep::readSource, EIO, "/card/b.mov"},
+             QStringLiteral(
+                 "não foi possível ler /card/b.mov: erro de entrada/saída (o disco ou cartão pode estar "
+                 "falhando)")},
+            {SupportedLanguage::en,
+             {FailureStep::nameCopy, EXDEV, "/D/c.mov"},
+             QStringLiteral("cannot give /D/c.mov its final name: ") +
+                 QString::fromLocal8Bit(std::strerror(EXDEV))},
+            {SupportedLanguage::ptBR,
+             {FailureStep::sourceChanged, 0, "/card/d.mov"},
+             QStringLiteral("a origem mudou enquanto era lida: /card/d.mov")},
+            {SupportedLanguage::en,
+             {FailureStep::createCopy, 0, "/D/e.tmp"},
+             QStringLiteral("cannot create /D/e.tmp: the system gave no reason")},
+        };
+        for (const Case& c : cases) {
+            Localization::setOverrideForThisProcess(c.language);
+            QCOMPARE(FailureText::cause(c.cause), c.words);
+        }
+        // Every errno the engine names has words in both languages.
+        for (const auto language : {SupportedLanguage::ptBR, SupportedLanguage::en}) {
+            Localization::setOverrideForThisProcess(language);
+            for (int number = 1; number < 200; ++number) {
+                if (const auto name = stowline::errnoName(number)) {
+                    QVERIFY2(!FailureText::systemReason(number).startsWith(QStringLiteral("errno.")),
+                             std::string(*name).c_str());
+                }
+            }
+        }
+        Localization::setOverrideForThisProcess(SupportedLanguage::ptBR);
+        const auto report = ReportStrings::current();
+        const auto reason = stowline::FileErrorReason::copyFailed("Permission denied", cases[0].cause);
+        QCOMPARE(QString::fromStdString(stowline::TextReport::errorText(reason, report)),
+                 QStringLiteral("falha na cópia: não foi possível gravar /D/a.mov: permissão negada"));
     }
 
     void labelNamesTheJob() {

@@ -238,11 +238,13 @@ private slots:
         QVERIFY(failure && failure->systemMessage.find("verified by an earlier job") != std::string::npos);
         QVERIFY(copy.open(QIODevice::ReadOnly));
         QCOMPARE(copy.readAll(), takeY);
+        // The report words the reason in the active language.
+        const QString why = L10n::t("failure.held_by_earlier_job").section(QStringLiteral("%1"), 0, 0);
         bool said = false;
         for (const QString& name : hashLogFiles(root + "/drive")) {
             QFile report(root + "/drive/Hash Log/" + name);
             said = said || (name.endsWith(QLatin1String("_report.txt")) && report.open(QIODevice::ReadOnly) &&
-                            report.readAll().contains("verified by an earlier job"));
+                            QString::fromUtf8(report.readAll()).contains(why));
         }
         QVERIFY(said);
     }

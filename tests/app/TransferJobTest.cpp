@@ -191,6 +191,40 @@ private slots:
         QVERIFY(bench->notifications.posted.isEmpty());
     }
 
+    // Another job (here or in another program) holds the destination: this one says so and
+    // waits, starts once the drive is free, and ends cancelled if cancelled meanwhile.
+    void waitsWhileAnotherJobWritesToItsDestination() {
+        QTemporaryDir src;
+        QTemporaryDir dest;
+        writeFile(src.filePath("card/a.bin"), 3000);
+        std::vector<std::filesystem::path> busy;
+        auto other = stowline::DestinationLocks::tryAcquire({dest.path().toStdString()}, busy);
+        QVERIFY(other);
+        const QString waiting = L10n::t("transferjob.waiting_for_destination",
+                                        {FileUrl::lastComponent(FileUrl::fromPath(dest.path()))});
+
+        TransferJob job({source(src.filePath("card"), 3000)}, {FileUrl::fromPath(dest.path())});
+        job.start();
+        QCOMPARE(job.currentFileName(), waiting);
+        QTest::qWait(700);
+        QVERIFY(job.isActive());
+        QVERIFY(!QFile::exists(dest.filePath("card/a.bin")));
+        other.reset();
+        QTRY_VERIFY_WITH_TIMEOUT(!job.isActive(), 30000);
+        QCOMPARE(job.phase(), Phase::done);
+        QVERIFY(QFile::exists(dest.filePath("card/a.bin")));
+
+        other = stowline::DestinationLocks::tryAcquire({dest.path().toStdString()}, busy);
+        QVERIFY(other); // the finished job let go of it
+        int finishedCalls = 0;
+        TransferJob second({source(src.filePath("card"), 3000)}, {FileUrl::fromPath(dest.path())});
+        second.onFinished = [&](TransferJob&) { ++finishedCalls; };
+        second.start();
+        second.cancel();
+        QTRY_COMPARE_WITH_TIMEOUT(second.phase(), Phase::cancelled, 5000);
+        QCOMPARE(finishedCalls, 1);
+    }
+
     // Events keep arriving in order and none is lost: the final pct and processed bytes
     // match the engine's summary.
     void eventsArriveInOrderUntilTheEnd() {

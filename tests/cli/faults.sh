@@ -154,9 +154,9 @@ make_card "$card" 1 1
 if ((can_mount)); then
     mount_tmpfs "$work/perm/ro" size=4m
     mount -o remount,ro "$work/perm/ro"
-    run_cli "$work/perm/out" "$work/perm/err" "$card" --dest "$work/perm/ro"
+    run_cli "$work/perm/out" "$work/perm/err" "$card" --dest "$work/perm/ro" --lang en
     [[ $status -eq 1 ]] || fail "a read-only destination gave exit $status"
-    grep -q "Read-only file system" "$work/perm/err" || fail "no clear message: $(cat "$work/perm/err")"
+    grep -qi "read-only" "$work/perm/err" || fail "no clear message: $(cat "$work/perm/err")"
     [[ -z "$(ls -A "$work/perm/ro")" ]] || fail "something was written to a read-only drive"
     note "read-only destination: clear message, nothing written"
 fi
@@ -166,10 +166,10 @@ if "${as_nobody[@]}" true 2>/dev/null && "${as_nobody[@]}" test -x "$cli"; then
     chmod 755 "$work/perm" "$work/perm/locked"
     chown nobody "$work/perm/open"
     status=0
-    "${as_nobody[@]}" "$cli" offload "$card" --dest "$work/perm/locked" >"$work/perm/out" 2>"$work/perm/err" ||
+    "${as_nobody[@]}" "$cli" offload "$card" --dest "$work/perm/locked" --lang en >"$work/perm/out" 2>"$work/perm/err" ||
         status=$?
     [[ $status -eq 1 ]] || fail "a forbidden destination gave exit $status"
-    grep -q "Permission denied" "$work/perm/err" || fail "no clear message: $(cat "$work/perm/err")"
+    grep -qi "permission denied" "$work/perm/err" || fail "no clear message: $(cat "$work/perm/err")"
     [[ -z "$(ls -A "$work/perm/locked")" ]] || fail "something was written without permission"
 
     mkdir -p "$card/private"

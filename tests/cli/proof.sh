@@ -25,7 +25,7 @@ run_cli() {
     local out="$1"
     shift
     status=0
-    "$cli" offload "$@" >"$out" 2>"$out.err" || status=$?
+    "$cli" offload "$@" --lang en >"$out" 2>"$out.err" || status=$? # reasons in known words
 }
 
 # No Hash Log in DEST lists NAME.

@@ -53,6 +53,13 @@ TEST_F(CopyEngineRoom, ARootThatFillsUpAtFileFiveIsDroppedAndTheOthersGoOn) {
     EXPECT_EQ(atB[4].outcome, FileOutcome::failed);
     EXPECT_EQ(atB[4].errorDescription, FileErrorReason::noDestinationForFile());
     EXPECT_EQ(summary.summary(rootB).errorCount(), 1);
+    // Every front end reads from the summary that B left at file five, after four files.
+    EXPECT_EQ(summary.fileCount, 8);
+    EXPECT_EQ(summary.exitOf(rootB), (DestinationExit{CopyFailureReason::cancelledOutOfSpace, 4}));
+    EXPECT_EQ(summary.exitOf(rootA), std::nullopt);
+    EXPECT_EQ(summary.summary(rootB).incompleteJob(),
+              (IncompleteJob{DestinationExit{CopyFailureReason::cancelledOutOfSpace, 4}, 8}));
+    EXPECT_EQ(summary.summary(rootA).incompleteJob(), std::nullopt);
     EXPECT_EQ(summary.reportsByRoot.at(rootA).size(), 8u);
     EXPECT_TRUE(fs::exists(rootB / "card/f4.bin"));
     for (int i = 5; i <= 8; ++i) {

@@ -83,7 +83,13 @@ inline TextReportStrings englishStrings() {
             "rejected destinations: %1",
             "checksum mismatch after re-copy at %1",
             "copy failed: %1",
-            "unknown error"};
+            "unknown error",
+            "Incomplete: dropped when full after %1 of %2 files.",
+            "Incomplete: disconnected after %1 of %2 files.",
+            "Incomplete: ran out of space after %1 of %2 files.",
+            "Incomplete: writing failed after %1 of %2 files.",
+            "Incomplete: cancelled after %1 of %2 files.",
+            {}};
 }
 
 inline TextReportStrings portugueseStrings() {
@@ -107,7 +113,13 @@ inline TextReportStrings portugueseStrings() {
             "destinos recusados: %1",
             "soma de verifica\u00E7\u00E3o divergente ap\u00F3s nova c\u00F3pia em %1",
             "falha na c\u00F3pia: %1",
-            "erro desconhecido"};
+            "erro desconhecido",
+            "Incompleto: retirado sem espa\u00E7o ap\u00F3s %1 de %2 arquivos.",
+            "Incompleto: desconectado ap\u00F3s %1 de %2 arquivos.",
+            "Incompleto: sem espa\u00E7o ap\u00F3s %1 de %2 arquivos.",
+            "Incompleto: falha de grava\u00E7\u00E3o ap\u00F3s %1 de %2 arquivos.",
+            "Incompleto: cancelado ap\u00F3s %1 de %2 arquivos.",
+            {}};
 }
 
 // Runs the test in UTC so that local dates are predictable; restores the zone afterwards.

@@ -184,6 +184,9 @@ TEST_F(ReportWriterTest, ReadOnlyAndFullVolumesLeaveNoPartialFile) {
 TEST_F(ReportWriterTest, LabelsBecomeOneFileNameInLocalTime) {
     EXPECT_EQ(ReportWriter::reportBaseName("Cart\u00E3o A: 01/02", at(0)),
               "Cart\u00E3o A- 01-02_20240305-140709");
+    // Never hidden, and never read as another system's "._" metadata.
+    EXPECT_EQ(ReportWriter::reportBaseName(".", at(0)), "__20240305-140709");
+    EXPECT_EQ(ReportWriter::reportBaseName("..card.x", at(0)), "__card.x_20240305-140709");
     {
         ::setenv("TZ", "<-03>3", 1); // three hours behind UTC, as a POSIX rule (no zone files needed)
         ::tzset();
@@ -210,6 +213,28 @@ TEST_F(ReportWriterTest, LabelsBecomeOneFileNameInLocalTime) {
         EXPECT_LE(name.size(), 255u);
         EXPECT_TRUE(name.starts_with("\u00E9\u00E9")) << name;
         EXPECT_EQ(name.find("\u00E9_2024") == std::string::npos, false) << name;
+    }
+}
+
+TEST_F(ReportWriterTest, StaleTemporariesOfAKilledWriterAreRemoved) {
+    auto root = makeRoot("dest");
+    const fs::path log = root / "Hash Log";
+    fs::create_directories(log);
+    const auto make = [&](const std::string& name, std::chrono::minutes age) {
+        std::ofstream(log / name) << "partial";
+        fs::last_write_time(log / name, fs::file_time_type::clock::now() - age);
+    };
+    make(".stowline-report-0123456789abcdef.tmp", std::chrono::minutes(30)); // a killed job's
+    make(".stowline-report-fedcba9876543210.tmp", std::chrono::minutes(0));  // may be in use
+    make(".stowline-report-notours.tmp", std::chrono::minutes(30));
+    make("notes.tmp", std::chrono::minutes(30));
+
+    ASSERT_TRUE(writeJob(summaryOf({}), {root}, "card").failedRoots.empty());
+    const auto names = namesIn(log);
+    EXPECT_EQ(std::count(names.begin(), names.end(), ".stowline-report-0123456789abcdef.tmp"), 0);
+    for (const char* kept :
+         {".stowline-report-fedcba9876543210.tmp", ".stowline-report-notours.tmp", "notes.tmp"}) {
+        EXPECT_EQ(std::count(names.begin(), names.end(), kept), 1) << kept;
     }
 }
 

@@ -15,7 +15,8 @@ public:
     /// A file to read (a source, or a copy being re-read) cannot be opened or read.
     struct SourceUnreadable {
         std::string path;
-        bool operator==(const SourceUnreadable&) const = default;
+        int errorNumber = 0; ///< the system's errno when it gave one; not part of equality
+        bool operator==(const SourceUnreadable& other) const { return path == other.path; }
     };
     /// No destination of a copy survived.
     struct AllDestinationsFailed {
@@ -30,7 +31,9 @@ public:
 
     explicit CopyError(Value value);
 
-    static CopyError sourceUnreadable(std::string path) { return CopyError(SourceUnreadable{std::move(path)}); }
+    static CopyError sourceUnreadable(std::string path, int errorNumber = 0) {
+        return CopyError(SourceUnreadable{std::move(path), errorNumber});
+    }
     static CopyError allDestinationsFailed(std::vector<DestinationFailure> failures) {
         return CopyError(AllDestinationsFailed{std::move(failures)});
     }

@@ -1,4 +1,5 @@
 #pragma once
+#include "stowline/DestinationExit.h"
 #include "stowline/EngineControl.h"
 #include "stowline/Verifier.h"
 
@@ -45,6 +46,19 @@ struct HashDifference {
     bool operator==(const HashDifference&) const = default;
 };
 
+/// Why a file is unreadable, refused or not checked, for front ends that word it themselves.
+enum class DriveCheckFault {
+    none,
+    systemError,      ///< the system refused to look at or read it: see errorNumber
+    notRegularFile,   ///< a folder, device or other non-file is at the path
+    readFailed,       ///< reading it failed part-way: errorNumber when the system gave one
+    leadsOutside,     ///< a symbolic link leads out of the list's folder
+    ambiguousNames,   ///< several names on the drive are written the same way in the list
+    pathRefused,      ///< the listed path is absolute or climbs out with ".."
+    noHashListed,     ///< the entry gives no hash at all
+    noComputableHash, ///< only hashes this check cannot compute
+};
+
 /// One listed file and its outcome.
 struct CheckedFile {
     std::string path;             ///< as listed (the winning entry's text)
@@ -57,12 +71,35 @@ struct CheckedFile {
     std::optional<std::int64_t> listedSize;
     std::optional<std::int64_t> foundSize;
     std::vector<HashDifference> differences;
+    DriveCheckFault fault = DriveCheckFault::none;
+    int errorNumber = 0; ///< the system's errno behind a systemError or readFailed fault, else 0
 };
 
 /// A hash list (or the drive itself) that could not be used.
 struct DriveCheckProblem {
+    /// What went wrong, for front ends that word it themselves.
+    enum class Kind {
+        notAFolder,     ///< the root is not a folder
+        noLogFolder,    ///< the root has no "Hash Log" folder
+        cannotList,     ///< the "Hash Log" folder cannot be listed: errorNumber
+        noLists,        ///< the "Hash Log" folder holds no hash list
+        listUnreadable, ///< a list cannot be opened or read: errorNumber (0: not a file, too large)
+        listMalformed,  ///< a list is not a well-formed hash list: line (0: somewhere)
+        nothingListed,  ///< the lists name no files
+        stopped,        ///< something outside the files stopped the check (memory, say)
+    };
     std::filesystem::path path;
-    std::string message;
+    std::string message; ///< the engine's English words
+    Kind kind = Kind::listMalformed;
+    int errorNumber = 0;
+    int line = 0;
+};
+
+/// A list that records that its job did not finish on this drive: the files it lists may
+/// all be intact, yet the drive holds only part of that job.
+struct IncompleteList {
+    std::filesystem::path list;
+    IncompleteJob job;
 };
 
 /// The whole check. Its size does not grow with the files that are ok: a hash list may name
@@ -74,6 +111,7 @@ struct DriveCheckResult {
     std::vector<std::filesystem::path> lists; ///< the lists read, in reading order
     /// Lists that did not parse, no list found, root missing, or what stopped the check.
     std::vector<DriveCheckProblem> problems;
+    std::vector<IncompleteList> incompleteLists; ///< read lists whose job was incomplete here
     /// The files that are not ok, in the order checked (the first maximumFindings of them).
     std::vector<CheckedFile> findings;
     /// Files decided, by status (indexed by the status's value).

@@ -1,4 +1,7 @@
 #pragma once
+#include "stowline/FailureCause.h"
+
+#include <optional>
 #include <string>
 #include <variant>
 
@@ -18,9 +21,11 @@ struct FileErrorReason {
         std::string destinationPath;
         bool operator==(const HashMismatchAfterRecopy&) const = default;
     };
-    /// The copy itself failed; the system's description of why.
+    /// The copy itself failed: the engine's English description of why, and the facts
+    /// behind it for front ends that word it in their own language.
     struct CopyFailed {
         std::string systemMessage;
+        std::optional<FailureCause> cause;
         bool operator==(const CopyFailed&) const = default;
     };
     /// No destination root was left when the file came up.
@@ -38,7 +43,9 @@ struct FileErrorReason {
 
     static FileErrorReason rejectedDestinations(std::string names) { return {RejectedDestinations{std::move(names)}}; }
     static FileErrorReason hashMismatchAfterRecopy(std::string path) { return {HashMismatchAfterRecopy{std::move(path)}}; }
-    static FileErrorReason copyFailed(std::string message) { return {CopyFailed{std::move(message)}}; }
+    static FileErrorReason copyFailed(std::string message, std::optional<FailureCause> cause = std::nullopt) {
+        return {CopyFailed{std::move(message), std::move(cause)}};
+    }
     static FileErrorReason noDestinationAvailable() { return {NoDestinationAvailable{}}; }
     static FileErrorReason noDestinationForFile() { return {NoDestinationForFile{}}; }
 

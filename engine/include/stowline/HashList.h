@@ -1,5 +1,6 @@
 #pragma once
 #include "stowline/Date.h"
+#include "stowline/DestinationExit.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -31,6 +32,7 @@ struct HashListEntry {
 struct HashList {
     std::optional<Date> startDate;
     std::optional<Date> finishDate;
+    std::optional<IncompleteJob> incomplete; ///< the list's <log> says its job did not finish
     std::vector<HashListEntry> entries;
 };
 
@@ -38,17 +40,20 @@ struct HashList {
 /// as a whole is at fault, e.g. too large or unreadable).
 class HashListError : public std::runtime_error {
 public:
-    HashListError(int line, const std::string& detail, const std::string& file = {})
+    HashListError(int line, const std::string& detail, const std::string& file = {}, int errorNumber = 0)
         : std::runtime_error((file.empty() ? "" : file + ": ") +
                              (line > 0 ? "line " + std::to_string(line) + ": " : "") + detail),
-          line_(line), detail_(detail) {}
+          line_(line), detail_(detail), errorNumber_(errorNumber) {}
     [[nodiscard]] int line() const { return line_; }
+    /// The system's errno when the file could not be opened or read; 0 otherwise.
+    [[nodiscard]] int errorNumber() const { return errorNumber_; }
     /// The message without the file and line.
     [[nodiscard]] const std::string& detail() const { return detail_; }
 
 private:
     int line_;
     std::string detail_;
+    int errorNumber_;
 };
 
 /// Reads MHL 1.1 hash lists with a small strict XML reader of our own: UTF-8 only, the five

@@ -1,10 +1,12 @@
 #pragma once
 #include "stowline/Date.h"
+#include "stowline/DestinationExit.h"
 #include "stowline/FileReport.h"
 
 #include <cstdint>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <vector>
 
 namespace stowline {
@@ -20,14 +22,25 @@ struct JobSummary {
     double averageBytesPerSecond = 0.0;
     bool cancelled = false;
     std::map<std::filesystem::path, std::vector<FileReport>> reportsByRoot;
+    /// Files the scan found, finished or not (a cancel or a failure leaves some unreached).
+    std::int64_t fileCount = 0;
+    /// Roots that left the job before its end, with why and after how many files.
+    std::map<std::filesystem::path, DestinationExit> destinationExits;
+
+    /// How `root`'s part ended early: its own exit, else, for a cancelled job, the cancel
+    /// after the files finished; none for a root that stayed to the end of a whole job.
+    [[nodiscard]] std::optional<DestinationExit> exitOf(const std::filesystem::path& root) const;
+    /// For a summary narrowed to one root: that the job did not finish there, and when;
+    /// none when it did (or when the summary speaks for several roots, or has no file count).
+    [[nodiscard]] std::optional<IncompleteJob> incompleteJob() const;
 
     [[nodiscard]] std::int64_t verifiedCount() const;
     [[nodiscard]] std::int64_t skippedCount() const;
     [[nodiscard]] std::int64_t errorCount() const;
 
     /// The summary seen from one root: that root's reports and their byte total, this
-    /// summary's dates, speed and flag, and no per-root map. Unchanged when this summary
-    /// has no per-root map at all.
+    /// summary's dates, speed, flag and file count, the root's own exit, and no per-root
+    /// map. Unchanged when this summary has no per-root map at all.
     [[nodiscard]] JobSummary summary(const std::filesystem::path& forRoot) const;
 
     bool operator==(const JobSummary&) const = default;

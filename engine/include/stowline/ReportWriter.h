@@ -43,7 +43,8 @@ namespace ReportWriter {
 inline constexpr std::string_view logFolderName = "Hash Log";
 inline constexpr std::string_view toolName = "Stowline 1.0";
 
-/// `label` with "/" and ":" replaced by "-", then "_" and the local time as yyyyMMdd-HHmmss.
+/// `label` with "/" and ":" replaced by "-" and leading dots by "_" (a report is never a
+/// hidden file), then "_" and the local time as yyyyMMdd-HHmmss.
 /// A label too long for a file name is cut (on a character boundary) so that every report
 /// name stays within 255 bytes.
 [[nodiscard]] std::string reportBaseName(std::string_view label, Date date);

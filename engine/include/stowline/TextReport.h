@@ -3,6 +3,7 @@
 #include "stowline/TextReportStrings.h"
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,6 +20,11 @@ namespace TextReport {
 [[nodiscard]] std::string render(const JobSummary& summary, const std::vector<std::filesystem::path>& sources,
                                  const std::filesystem::path& destinationRoot,
                                  const TextReportStrings& strings);
+
+/// Why a file failed, in the words of `strings` (what the report's error block shows after
+/// the name). Any thread.
+[[nodiscard]] std::string errorText(const std::optional<FileErrorReason>& reason,
+                                    const TextReportStrings& strings);
 
 /// A file name or message made safe for a one-line-per-file layout: tab, line feed and
 /// carriage return as \t, \n, \r; other C0 controls, DEL and bytes that are not UTF-8 as

@@ -1,4 +1,6 @@
 #pragma once
+#include "stowline/FailureCause.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -27,8 +29,18 @@ struct TextReportStrings {
     std::string errorNoDestinationForFile;
     std::string errorRejectedDestinations; ///< %1: the names
     std::string errorHashMismatch;         ///< %1: the destination path
-    std::string errorCopyFailed;           ///< %1: the system message
+    std::string errorCopyFailed;           ///< %1: the system message, or the cause in words
     std::string errorUnknown;
+    /// A line under the destination when the drive left the job early; %1 the files
+    /// finished before, %2 the files of the job. Empty: no such line.
+    std::string incompleteDropped;      ///< dropped by the user after running out of space
+    std::string incompleteDisconnected; ///< the drive went away
+    std::string incompleteOutOfSpace;   ///< filled up while being written
+    std::string incompleteFailed;       ///< writing failed, or its free space could not be read
+    std::string incompleteCancelled;    ///< the whole job was cancelled
+    /// Words a copy failure's facts in the report's language; when unset, or for a failure
+    /// without facts, the engine's own English message is shown.
+    std::function<std::string(const FailureCause&)> describeCause;
 };
 
 } // namespace stowline
