@@ -242,8 +242,8 @@ private slots:
         dialog->reject();
     }
 
-    // Every control Tab reaches has a name a screen reader can say, in both languages, and
-    // shows the focus ring in both appearances.
+    // Every control Tab reaches has a name a screen reader can say, in both languages (and a
+    // tooltip where it shows only a symbol), and shows the focus ring in both appearances.
     void everyFocusableControlIsNamedAndRinged() {
         FocusRing ring;
         view->setShowsSettings(true);
@@ -262,6 +262,13 @@ private slots:
                 QVERIFY2(!accessible->text(QAccessible::Name).trimmed().isEmpty(),
                          qPrintable(QStringLiteral("%1 (%2) has no accessible name")
                                         .arg(widget->metaObject()->className(), widget->objectName())));
+                // A button that shows only a symbol says what it does when the pointer rests on it.
+                if (auto* button = qobject_cast<QAbstractButton*>(widget);
+                    button && button->text().isEmpty()) {
+                    QVERIFY2(!button->toolTip().isEmpty(),
+                             qPrintable(QStringLiteral("%1 (%2) has no tooltip")
+                                            .arg(widget->metaObject()->className(), widget->objectName())));
+                }
                 ++reached;
             }
             QVERIFY(reached > 10);

@@ -283,6 +283,44 @@ private slots:
         QCOMPARE(earlyCard->buttonSymbols(), (QStringList{"magnifyingglass"}));
     }
 
+    // A finished card whose check button comes back when another job on its drive ends is
+    // repainted whole: its bar and title end where the buttons now begin. (Alone, so that
+    // the other job's card cannot repaint it.)
+    void aCardRepaintsWhenItsButtonsChange() {
+        writeFile(root + "/c1/a.mov", 1000);
+        writeFile(root + "/c2/a.mov", 1000);
+        auto gate = std::make_shared<Gate>();
+        AppState::Services services;
+        services.engineOptions.verify = [gate](const std::filesystem::path& path) {
+            if (path.string().find("/c2/") != std::string::npos) {
+                gate->wait();
+            }
+            return hashOfFile(path);
+        };
+        AppState state(services);
+        const OpenOnExit openGate{gate};
+        QVERIFY(stage(state, root, {"/c1"}, {"/d1"}));
+        state.startTransfer();
+        QTRY_VERIFY_WITH_TIMEOUT(noActiveJobs(state), 60000);
+        FakeReveal reveal;
+        TransferJob* job = state.jobs().front();
+        TransferCard card(state, job, job->destinations().front().id, reveal);
+        card.resize(452, card.heightForWidth(452));
+        card.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&card));
+        state.addSources({fileUrl(root + "/c2")});
+        state.startTransfer();
+        QCOMPARE(card.buttonSymbols(), (QStringList{"doc.text", "magnifyingglass"})); // d1 is written to
+        QCoreApplication::sendPostedEvents();
+        card.repaint();
+        PaintCounter paints;
+        paints.watch(&card);
+        gate->open();
+        QTRY_VERIFY_WITH_TIMEOUT(noActiveJobs(state), 60000);
+        QCOMPARE(card.buttonSymbols(), (QStringList{"doc.text", "checkmark.shield", "magnifyingglass"}));
+        QTRY_VERIFY(paints.painted.value(&card).contains(QRect(card.width() / 3, 0, 10, card.height())));
+    }
+
     // Three jobs to two drives: six cards. Clearing keeps the paused jobs' cards; progress of
     // one job repaints its own cards only and rebuilds nothing.
     void headerClearingAndRepaints() {
