@@ -168,7 +168,7 @@ private slots:
         QVERIFY(offloadCardToDrive(*state, bench->root));
         // Two destinations show as compact cards; the browser is two folders deep.
         QDir().mkpath(bench->root + "/drive2");
-        state->addDestinations({fileUrl(bench->root + "/drive2")});
+        QVERIFY(addDestinations(*state, {fileUrl(bench->root + "/drive2")}));
         BrowserModel* browser = window->findChild<FileBrowserPanel*>()->model();
         browser->open(browser->rootItems().front());
         const QList<BrowserItem> listed = browser->currentItems();
