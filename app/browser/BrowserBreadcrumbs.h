@@ -1,10 +1,13 @@
 #pragma once
+#include <QList>
 #include <QWidget>
 
 class BrowserModel;
+class QAbstractButton;
 
 /// "Drives › Card › DCIM": the root crumb, then one crumb per open folder; the last one is
-/// drawn as active and a click on any crumb goes to that level. Main thread.
+/// drawn as active. Each crumb is a button of its own, so Tab reaches it, a screen reader
+/// names it, and a click, Enter or Space goes to that level. Main thread.
 class BrowserBreadcrumbs : public QWidget {
     Q_OBJECT
 public:
@@ -12,6 +15,8 @@ public:
 
     /// The crumbs' labels, the root's first.
     [[nodiscard]] QStringList labels() const;
+    /// The crumbs' buttons, the root's first (one per label).
+    [[nodiscard]] QList<QAbstractButton*> crumbs() const;
     /// Goes to crumb `index` (0 is the root), as a click does.
     void activate(int index);
 
@@ -20,9 +25,8 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void leaveEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     struct Crumb {
@@ -31,7 +35,9 @@ private:
     };
     /// Crumbs laid out to fit the width: the earliest shortened first.
     [[nodiscard]] QList<Crumb> layoutCrumbs() const;
+    /// Gives each crumb's button its text and place.
+    void placeCrumbs();
 
     BrowserModel* model_;
-    int hovered_ = -1;
+    QList<QAbstractButton*> buttons_;
 };

@@ -1,11 +1,13 @@
 #include "ui/BottomSplit.h"
 
 #include "settings/Preferences.h"
+#include "ui/KeyedLabel.h"
 #include "ui/PanelPlaceholder.h"
 #include "ui/RenderStats.h"
 #include "ui/Theme.h"
 
 #include <QEasingCurve>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -18,6 +20,7 @@ namespace {
 constexpr double capsuleWidth = 3;
 constexpr double capsuleHeight = 44;
 constexpr int hoverAnimationMs = 120;
+constexpr double keyStep = 10;
 
 QColor mix(const QColor& from, const QColor& to, double t) {
     const auto channel = [t](int a, int b) { return qRound(a + (b - a) * t); };
@@ -45,6 +48,9 @@ public:
         setObjectName(QStringLiteral("splitDivider"));
         setCursor(Qt::SplitHCursor);
         setMouseTracking(true);
+        // The arrow keys move it as a drag does; Home and End take it to either end.
+        setFocusPolicy(Qt::TabFocus);
+        KeyedLabel::attach(this, "bottomsplit.resize");
         hover_.setDuration(hoverAnimationMs);
         hover_.setEasingCurve(QEasingCurve::OutCubic);
         QObject::connect(&hover_, &QVariantAnimation::valueChanged, this, [this](const QVariant& v) {
@@ -67,6 +73,27 @@ protected:
         QPainterPath path;
         path.addRoundedRect(capsule, capsuleWidth / 2, capsuleWidth / 2);
         p.fillPath(path, mix(theme.faintGrey, theme.accent, hoverProgress_));
+    }
+    void keyPressEvent(QKeyEvent* event) override {
+        // Moving the divider left widens the transfers panel, as dragging does; the split's
+        // whole width reaches either end.
+        const double far = split_->width();
+        switch (event->key()) {
+        case Qt::Key_Left:
+            split_->moveBy(keyStep);
+            break;
+        case Qt::Key_Right:
+            split_->moveBy(-keyStep);
+            break;
+        case Qt::Key_Home:
+            split_->moveBy(far);
+            break;
+        case Qt::Key_End:
+            split_->moveBy(-far);
+            break;
+        default:
+            QWidget::keyPressEvent(event);
+        }
     }
     void enterEvent(QEnterEvent*) override { animateHover(1.0); }
     void leaveEvent(QEvent*) override { animateHover(0.0); }
@@ -184,8 +211,21 @@ void BottomSplit::dragMoved(double dx) {
     }
 }
 
+void BottomSplit::moveBy(double widthChange) {
+    const double next = clampedWidth(width_ + widthChange, QWidget::width());
+    if (next != width_) {
+        width_ = next;
+        relayout();
+        storeWidth();
+    }
+}
+
 void BottomSplit::dragEnded() {
     startWidth_.reset();
+    storeWidth();
+}
+
+void BottomSplit::storeWidth() {
     Preferences::store().setValue(QLatin1String(preferenceKey), width_);
     Preferences::save();
 }

@@ -6,7 +6,8 @@
 
 /// The lower half of the window: the file browser, a 15-wide divider, and the transfers panel
 /// exactly width() wide. Dragging the divider resizes the two panels (nothing else is rebuilt)
-/// and the width is stored under "transfersPanelWidth" when the drag ends. Main thread.
+/// and the width is stored under "transfersPanelWidth" when the drag ends. The divider takes
+/// the keyboard focus and moves with the arrow keys too. Main thread.
 class BottomSplit : public QWidget {
     Q_OBJECT
 public:
@@ -42,6 +43,10 @@ private:
     friend class SplitDivider;
     void dragMoved(double dx);
     void dragEnded();
+    /// Widens the transfers panel by `widthChange` (narrows it when negative), clamped as a
+    /// drag is, and stores the width.
+    void moveBy(double widthChange);
+    void storeWidth();
     void relayout();
     void replace(QPointer<QWidget>& slot, QWidget* panel);
 

@@ -27,6 +27,10 @@ protected:
     }
 };
 
+bool isInterruption(Qt::FocusReason reason) {
+    return reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason;
+}
+
 bool isKeyboardReason(Qt::FocusReason reason) {
     return reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||
            reason == Qt::ShortcutFocusReason;
@@ -48,15 +52,28 @@ QWidget* FocusRing::target() const {
 
 bool FocusRing::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
+    case QEvent::KeyPress:
+        keyboardLast_ = true;
+        break;
+    case QEvent::MouseButtonPress:
+    case QEvent::TouchBegin:
+        keyboardLast_ = false;
+        break;
     case QEvent::FocusIn:
         if (auto* widget = qobject_cast<QWidget*>(watched); widget && widget->hasFocus()) {
-            follow(isKeyboardReason(static_cast<QFocusEvent*>(event)->reason()) ? widget : nullptr);
+            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+            if (widget == target_ && isInterruption(reason)) {
+                place(); // back from a menu or another window: the ring stays
+                break;
+            }
+            // A clicked button that disables itself hands the focus on as Tab would: no
+            // ring for that either.
+            follow(keyboardLast_ && isKeyboardReason(reason) ? widget : nullptr);
         }
         break;
     case QEvent::FocusOut:
         // A menu or another window taking the focus for a while leaves the ring in place.
-        if (watched == target_ && static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason &&
-            static_cast<QFocusEvent*>(event)->reason() != Qt::ActiveWindowFocusReason) {
+        if (watched == target_ && !isInterruption(static_cast<QFocusEvent*>(event)->reason())) {
             follow(nullptr);
         }
         break;

@@ -5,8 +5,8 @@
 
 /// Draws a ring in the appearance's accent colour around whichever control the keyboard
 /// moved the focus to (Tab, Shift-Tab, a shortcut), so that every control, painted by Qt or
-/// by us, shows where the keyboard is; a mouse click shows none. One per application,
-/// alive while widgets exist. Main thread.
+/// by us, shows where the keyboard is; a mouse click shows none, nor does a move of the
+/// focus that follows one. One per application, alive while widgets exist. Main thread.
 class FocusRing : public QObject {
     Q_OBJECT
 public:
@@ -27,4 +27,5 @@ private:
 
     QPointer<QWidget> target_;
     QPointer<QWidget> overlay_;
+    bool keyboardLast_ = true; // whether the last key or button press came from the keyboard
 };

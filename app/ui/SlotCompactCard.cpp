@@ -10,6 +10,7 @@
 #include "ui/Theme.h"
 
 #include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QVBoxLayout>
 
@@ -47,6 +48,7 @@ SlotCompactCard::SlotCompactCard(QWidget* parent) : QWidget(parent) {
 void SlotCompactCard::setUrl(const QUrl& url) {
     icon_->setPath(url.toLocalFile());
     name_->setText(SlotText::name(url));
+    setAccessibleName(name_->text());
 }
 
 void SlotCompactCard::setOrigin(const QString& origin) {
@@ -68,6 +70,7 @@ void SlotCompactCard::setSource(const SourceItem& source) {
 void SlotCompactCard::setDestination(const DestItem& destination) {
     setUrl(destination.url);
     isDestination_ = true;
+    setFocusPolicy(Qt::TabFocus); // for the keyboard's way to its menu
     baseSubtitle_ = SlotText::destinationSubtitle(destination);
     showSubtitle();
 }
@@ -77,12 +80,14 @@ void SlotCompactCard::setCheck(const DriveCheckJob* check, bool canStart, bool h
     const QString progress = check ? DriveCheckText::progress(*check) : QString();
     canStart_ = canStart;
     hasHashLog_ = hasHashLog;
-    if (checking == checking_ && progress == checkProgress_) {
-        return;
-    }
+    const bool changed = checking != checking_ || progress != checkProgress_;
     checking_ = checking;
     checkProgress_ = progress;
-    showSubtitle();
+    // A screen reader says what the menu offers; renewed with each language too.
+    setAccessibleDescription(menuEntryText());
+    if (changed) {
+        showSubtitle();
+    }
 }
 
 void SlotCompactCard::showSubtitle() {
@@ -111,26 +116,53 @@ QString SlotCompactCard::checkAction() const {
 }
 
 void SlotCompactCard::contextMenuEvent(QContextMenuEvent* event) {
-    const QString action = checkAction();
-    if (action.isEmpty()) {
+    if (checkAction().isEmpty()) {
         QWidget::contextMenuEvent(event);
         return;
     }
-    QMenu menu(this);
-    if (action == QLatin1String("nothing")) {
-        menu.addAction(L10n::t("drivecheck.nothing_yet"))->setEnabled(false);
-        menu.exec(event->globalPos());
+    const bool fromKeyboard = event->reason() == QContextMenuEvent::Keyboard;
+    popUpMenu(fromKeyboard ? mapToGlobal(rect().center()) : event->globalPos(), fromKeyboard);
+}
+
+void SlotCompactCard::keyPressEvent(QKeyEvent* event) {
+    // X11 makes a context menu event of the menu key; Shift+F10, and the menu key
+    // elsewhere, arrive as plain keys.
+    const bool menuKey = event->key() == Qt::Key_Menu ||
+                         (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier);
+    if (menuKey && !checkAction().isEmpty()) {
+        popUpMenu(mapToGlobal(rect().center()), true);
         return;
     }
-    const bool cancel = action == QLatin1String("cancel");
-    menu.addAction(L10n::t(cancel ? "drivecheck.cancel" : "drivecheck.verify"), this, [this, cancel] {
-        if (cancel) {
+    QWidget::keyPressEvent(event);
+}
+
+QString SlotCompactCard::menuEntryText() const {
+    const QString action = checkAction();
+    if (action.isEmpty()) {
+        return {};
+    }
+    return L10n::t(action == QLatin1String("cancel")    ? "drivecheck.cancel"
+                   : action == QLatin1String("nothing") ? "drivecheck.nothing_yet"
+                                                        : "drivecheck.verify");
+}
+
+void SlotCompactCard::popUpMenu(const QPoint& globalPosition, bool fromKeyboard) {
+    auto* menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    const QString action = checkAction();
+    QAction* entry = menu->addAction(menuEntryText(), this, [this, action] {
+        if (action == QLatin1String("cancel")) {
             emit cancelCheckRequested();
-        } else {
+        } else if (action == QLatin1String("verify")) {
             emit checkRequested();
         }
     });
-    menu.exec(event->globalPos());
+    // No hash log on the drive yet: a neutral entry that says so.
+    entry->setEnabled(action != QLatin1String("nothing"));
+    menu->popup(globalPosition);
+    if (fromKeyboard) {
+        menu->setActiveAction(entry);
+    }
 }
 
 QString SlotCompactCard::name() const {

@@ -10,7 +10,8 @@ class TextLine;
 
 /// One cell of a slot panel's grid: icon (remove badge on hover), name and a subtitle
 /// (a source's status, a destination's free bytes or how far its drive check got). A
-/// destination's context menu checks the drive again or cancels the check.
+/// destination's context menu checks the drive again or cancels the check; the card takes
+/// the keyboard focus, and the menu key or Shift+F10 opens that menu.
 class SlotCompactCard : public QWidget {
     Q_OBJECT
 public:
@@ -40,8 +41,14 @@ protected:
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    /// Pops up the check's menu at `globalPosition`; its entry is active when the keyboard
+    /// opened it, so Enter takes it.
+    void popUpMenu(const QPoint& globalPosition, bool fromKeyboard);
+    /// The context menu's one entry now (empty: no menu).
+    [[nodiscard]] QString menuEntryText() const;
     void showSubtitle();
 
     void setUrl(const QUrl& url);

@@ -4,6 +4,7 @@
 #include "settings/L10n.h"
 #include "state/AppState.h"
 #include "ui/BadgedIcon.h"
+#include "ui/FocusRing.h"
 #include "ui/Fonts.h"
 #include "ui/RenderStats.h"
 #include "ui/SlotAddButton.h"
@@ -206,7 +207,8 @@ void SlotPanel::build(Mode mode) {
         auto* inner = new QWidget;
         inner->setAutoFillBackground(false);
         auto* grid = new QGridLayout(inner);
-        grid->setContentsMargins(0, 0, 0, 0);
+        // Room for the focus ring around a card at the grid's edges.
+        grid->setContentsMargins(FocusRing::outset, FocusRing::outset, FocusRing::outset, FocusRing::outset);
         grid->setHorizontalSpacing(gridColumnSpacing);
         grid->setVerticalSpacing(gridRowSpacing);
         for (int c = 0; c < gridColumns; ++c) {
@@ -230,7 +232,7 @@ void SlotPanel::build(Mode mode) {
         // The add button lines up with the cards' icons, which sit below the badge's room.
         auto* addCell = new QWidget(inner);
         auto* addLayout = new QVBoxLayout(addCell);
-        addLayout->setContentsMargins(0, BadgedIcon::margin(), 0, 0);
+        addLayout->setContentsMargins(0, BadgedIcon::margin(), 0, FocusRing::outset);
         auto* add = new SlotAddButton(addCell);
         KeyedLabel::attach(add, isSource ? "slotpanel.source.add" : "slotpanel.dest.add");
         addLayout->addWidget(add, 0, Qt::AlignHCenter | Qt::AlignTop);
@@ -310,7 +312,9 @@ void SlotPanel::placeContent() {
         content_->setGeometry(rect().adjusted(heroPadding, heroPadding, -heroPadding, -heroPadding));
         break;
     case Mode::grid:
-        content_->setGeometry(rect().adjusted(gridSide, gridTop, -gridSide, -gridBottom));
+        content_->setGeometry(
+            rect().adjusted(gridSide, gridTop, -gridSide, -gridBottom) +
+            QMargins(FocusRing::outset, FocusRing::outset, FocusRing::outset, FocusRing::outset));
         break;
     }
 }

@@ -19,6 +19,7 @@
 #include <QLocale>
 #include <QPainter>
 #include <QPainterPath>
+#include <QResizeEvent>
 #include <QVariantAnimation>
 
 #include <algorithm>
@@ -52,10 +53,28 @@ int titleHeight() {
 int statusHeight() {
     return std::max(QFontMetrics(leadingFont()).height(), QFontMetrics(trailingFont()).height());
 }
-int contentHeight() {
-    const int column = titleHeight() + lineSpacing + static_cast<int>(ProgressCapsule::height) + lineSpacing +
-                       statusHeight();
-    return std::max(column, iconSize);
+/// The bar and the status line under it.
+int barColumnHeight() {
+    return static_cast<int>(ProgressCapsule::height) + lineSpacing + statusHeight();
+}
+/// The card's content between its paddings: icon beside the title, bar and status line, or
+/// the title's own line above icon, bar and status line.
+int contentHeight(bool titleOnTop) {
+    if (titleOnTop) {
+        return titleHeight() + lineSpacing + std::max(barColumnHeight(), iconSize);
+    }
+    return std::max(titleHeight() + lineSpacing + barColumnHeight(), iconSize);
+}
+
+constexpr double arrowGap = 6;
+
+QPixmap titleArrow(const Theme& theme, qreal devicePixelRatio) {
+    return Symbol::pixmap(QStringLiteral("arrow.right"), 11, theme.faintGrey, devicePixelRatio,
+                          Fonts::Weight::semibold);
+}
+/// The arrow and the gaps on both sides of it.
+double arrowAdvance() {
+    return titleArrow(Theme::current(), 1.0).deviceIndependentSize().width() + 2 * arrowGap;
 }
 
 /// "xmark.circle.fill" on a disc of the card colour, over the card's corner.
@@ -156,7 +175,9 @@ TransferCard::TransferCard(AppState& state, TransferJob* job, const QUuid& rowID
       verify_(new CircleIconButton(QStringLiteral("checkmark.shield"), this)),
       revealButton_(new CircleIconButton(QStringLiteral("magnifyingglass"), this)),
       badge_(new RemoveBadge(this)) {
-    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    QSizePolicy policy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    policy.setHeightForWidth(true);
+    setSizePolicy(policy);
     setAttribute(Qt::WA_Hover);
     static const bool accessibleCards = [] {
         QAccessible::installFactory(accessibleCard);
@@ -399,18 +420,67 @@ void TransferCard::updateControls() {
     badge_->setVisible(job_ && !active);
     static_cast<RemoveBadge*>(badge_)->setRevealed(hovered_);
     layoutButtons();
-    // The title, bar and status line end where the leftmost button begins.
+    // The title, bar and status line end where the leftmost button begins; the title may
+    // now fit beside them, or no longer.
     if (buttonSymbols() != before) {
         update();
+        updateGeometry();
     }
 }
 
 QSize TransferCard::sizeHint() const {
-    return {400, contentHeight() + 2 * paddingV + badgeOverhang};
+    return {400, heightForWidth(400)};
 }
 
 QSize TransferCard::minimumSizeHint() const {
-    return {240, sizeHint().height()};
+    return {240, heightForWidth(240)};
+}
+
+int TransferCard::heightForWidth(int width) const {
+    return contentHeight(titleOnTop(width)) + 2 * paddingV + badgeOverhang;
+}
+
+double TransferCard::columnWidth(int cardWidth) const {
+    double right = cardWidth - badgeOverhang - paddingH;
+    bool anyButton = false;
+    for (CircleIconButton* b : {pause_, stop_, report_, verify_, revealButton_}) {
+        if (!b->isHidden()) {
+            right -= b->sizeHint().width() + (anyButton ? buttonSpacing : itemSpacing);
+            anyButton = true;
+        }
+    }
+    return std::max(0.0, right - (paddingH + iconSize + itemSpacing));
+}
+
+bool TransferCard::titleOnTop(int cardWidth) const {
+    const QFontMetricsF fm(titleFont());
+    const auto* r = row();
+    const double whole = fm.horizontalAdvance(job_ ? job_->sourcesLabel() : QString()) + arrowAdvance() +
+                         fm.horizontalAdvance(r ? FileUrl::lastComponent(r->url) : QString());
+    return whole > columnWidth(cardWidth);
+}
+
+bool TransferCard::titleOnTop() const {
+    return titleOnTop(width());
+}
+
+std::pair<QString, QString> TransferCard::titleTexts(double width) const {
+    const QFontMetricsF fm(titleFont());
+    const QString label = job_ ? job_->sourcesLabel() : QString();
+    const auto* r = row();
+    const QString destination = r ? FileUrl::lastComponent(r->url) : QString();
+    const auto [labelWidth, destinationWidth] =
+        titleWidths(fm.horizontalAdvance(label), fm.horizontalAdvance(destination),
+                    std::max(0.0, width - arrowAdvance()));
+    return {fm.elidedText(label, Qt::ElideRight, labelWidth),
+            fm.elidedText(destination, Qt::ElideRight, destinationWidth)};
+}
+
+QString TransferCard::shownTitle() const {
+    const QRectF card = cardRect();
+    const double width = titleOnTop() ? card.width() - 2 * paddingH : columnWidth(this->width());
+    const auto [label, destination] = titleTexts(width);
+    return label + QStringLiteral(" → ") + destination;
 }
 
 QRectF TransferCard::cardRect() const {
@@ -420,7 +490,9 @@ QRectF TransferCard::cardRect() const {
 void TransferCard::layoutButtons() {
     const QRectF card = cardRect();
     int x = static_cast<int>(card.right()) - paddingH;
-    const int centreY = static_cast<int>(card.center().y());
+    // Level with the bar's row, under the title when it has a line of its own.
+    const int titleRoom = titleOnTop() ? titleHeight() + lineSpacing : 0;
+    const int centreY = static_cast<int>(card.center().y()) + titleRoom / 2;
     for (CircleIconButton* b : {revealButton_, verify_, report_, stop_, pause_}) {
         if (b->isHidden()) {
             continue;
@@ -439,6 +511,9 @@ void TransferCard::layoutButtons() {
 void TransferCard::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     layoutButtons();
+    if (titleOnTop(event->size().width()) != titleOnTop(event->oldSize().width())) {
+        updateGeometry(); // a line more or less
+    }
 }
 
 void TransferCard::enterEvent(QEnterEvent* event) {
@@ -473,28 +548,28 @@ void TransferCard::paintEvent(QPaintEvent*) {
     background.addRoundedRect(card, cornerRadius, cornerRadius);
     p.fillPath(background, theme.card);
 
-    const double top = card.top() + paddingV;
-    const double height = contentHeight();
-    const QRectF icon(card.left() + paddingH, top + (height - iconSize) / 2, iconSize, iconSize);
+    double top = card.top() + paddingV;
+    const bool onTop = titleOnTop();
+    if (onTop) {
+        paintTitle(p, QRectF(card.left() + paddingH, top, card.width() - 2 * paddingH, titleHeight()));
+        top += titleHeight() + lineSpacing;
+    }
+    const double rowHeight = contentHeight(onTop) - (onTop ? titleHeight() + lineSpacing : 0);
+    const QRectF icon(card.left() + paddingH, top + (rowHeight - iconSize) / 2, iconSize, iconSize);
     if (!icon_.isNull()) {
         const QSizeF size = icon_.deviceIndependentSize();
         p.drawPixmap(QPointF(icon.center().x() - size.width() / 2, icon.center().y() - size.height() / 2),
                      icon_);
     }
 
-    double right = card.right() - paddingH;
-    for (CircleIconButton* b : {pause_, stop_, report_, verify_, revealButton_}) {
-        if (!b->isHidden()) { // the leftmost button bounds the column
-            right = b->geometry().left() - itemSpacing;
-            break;
-        }
-    }
     const double left = icon.right() + itemSpacing;
-    const double columnHeight =
-        titleHeight() + lineSpacing + ProgressCapsule::height + lineSpacing + statusHeight();
-    double y = top + (height - columnHeight) / 2;
-    paintTitle(p, QRectF(left, y, right - left, titleHeight()));
-    y += titleHeight() + lineSpacing;
+    const double right = left + columnWidth(width());
+    const double columnHeight = (onTop ? 0 : titleHeight() + lineSpacing) + barColumnHeight();
+    double y = top + (rowHeight - columnHeight) / 2;
+    if (!onTop) {
+        paintTitle(p, QRectF(left, y, right - left, titleHeight()));
+        y += titleHeight() + lineSpacing;
+    }
 
     const DriveCheckJob* running = check();
     const ProgressCapsule bar{running ? running->fraction() : shownPct_, theme.overlay(0.05, 0.05),
@@ -523,29 +598,18 @@ std::pair<double, double> TransferCard::titleWidths(double label, double destina
 
 void TransferCard::paintTitle(QPainter& p, const QRectF& line) const {
     const Theme& theme = Theme::current();
-    const QFont font = titleFont();
-    const QFontMetricsF fm(font);
-    const QString label = job_->sourcesLabel();
-    const auto* r = row();
-    const QString destination = r ? FileUrl::lastComponent(r->url) : QString();
-    const QPixmap arrow = Symbol::pixmap(QStringLiteral("arrow.right"), 11, theme.faintGrey,
-                                         devicePixelRatioF(), Fonts::Weight::semibold);
-    const double arrowWidth = arrow.deviceIndependentSize().width();
-    const double gap = 6;
-    const double available = std::max(0.0, line.width() - arrowWidth - 2 * gap);
-    const auto [labelWidth, destinationWidth] =
-        titleWidths(fm.horizontalAdvance(label), fm.horizontalAdvance(destination), available);
-    p.setFont(font);
+    const auto [label, destination] = titleTexts(line.width());
+    const QPixmap arrow = titleArrow(theme, devicePixelRatioF());
+    p.setFont(titleFont());
     p.setPen(theme.mainText);
-    const QString shownLabel = fm.elidedText(label, Qt::ElideRight, labelWidth);
-    const double labelAdvance = fm.horizontalAdvance(shownLabel);
+    const double labelAdvance = QFontMetricsF(titleFont()).horizontalAdvance(label);
     p.drawText(QRectF(line.left(), line.top(), labelAdvance + 1, line.height()),
-               Qt::AlignLeft | Qt::AlignVCenter, shownLabel);
-    double x = line.left() + labelAdvance + gap;
+               Qt::AlignLeft | Qt::AlignVCenter, label);
+    double x = line.left() + labelAdvance + arrowGap;
     p.drawPixmap(QPointF(x, line.center().y() - arrow.deviceIndependentSize().height() / 2), arrow);
-    x += arrowWidth + gap;
-    p.drawText(QRectF(x, line.top(), line.right() - x, line.height()), Qt::AlignLeft | Qt::AlignVCenter,
-               fm.elidedText(destination, Qt::ElideRight, destinationWidth));
+    x += arrow.deviceIndependentSize().width() + arrowGap;
+    p.drawText(QRectF(x, line.top(), std::max(0.0, line.right() - x), line.height()),
+               Qt::AlignLeft | Qt::AlignVCenter, destination);
 }
 
 void TransferCard::paintStatus(QPainter& p, const QRectF& line) const {

@@ -55,9 +55,16 @@ public:
     /// full widths and the room between icon and buttons (minus the arrow).
     [[nodiscard]] static std::pair<double, double> titleWidths(double label, double destination,
                                                                double available);
+    /// The title as drawn at the card's width ("→" standing for the arrow symbol).
+    [[nodiscard]] QString shownTitle() const;
+    /// Whether the title has a line of its own across the card, above icon, bar and buttons:
+    /// at widths where the room beside them cannot hold both names whole.
+    [[nodiscard]] bool titleOnTop() const;
 
     [[nodiscard]] QSize sizeHint() const override;
     [[nodiscard]] QSize minimumSizeHint() const override;
+    [[nodiscard]] bool hasHeightForWidth() const override { return true; }
+    [[nodiscard]] int heightForWidth(int width) const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -73,6 +80,11 @@ private:
     /// Whether "checkmark.shield" is offered now.
     [[nodiscard]] bool offersCheck() const;
     [[nodiscard]] QRectF cardRect() const;
+    /// The room between the icon and the leftmost visible button of a card `cardWidth` wide.
+    [[nodiscard]] double columnWidth(int cardWidth) const;
+    [[nodiscard]] bool titleOnTop(int cardWidth) const;
+    /// The sources label and destination name cut to share a line `width` wide.
+    [[nodiscard]] std::pair<QString, QString> titleTexts(double width) const;
     void connectJob();
     void animateTo(double pct);
     void updateControls();

@@ -621,6 +621,10 @@
         <translation>Stop the check</translation>
     </message>
     <message>
+        <source>bottomsplit.resize</source>
+        <translation>Resize the transfers panel</translation>
+    </message>
+    <message>
         <source>filebrowser.footer.selected_count</source>
         <translation> · %1</translation>
     </message>

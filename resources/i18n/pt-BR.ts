@@ -621,6 +621,10 @@
         <translation>Parar a verificação</translation>
     </message>
     <message>
+        <source>bottomsplit.resize</source>
+        <translation>Redimensionar o painel de transferências</translation>
+    </message>
+    <message>
         <source>filebrowser.footer.selected_count</source>
         <translation> · %1</translation>
     </message>

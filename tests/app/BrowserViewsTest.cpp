@@ -130,6 +130,12 @@ private slots:
                       i * 1'300'000'000LL);
         }
         writeFile(volume + "/A001.ale", 48'213);
+        for (const char* day : {"Day 1", "Day 2"}) {
+            QVERIFY(QDir().mkpath(volume + "/Sound Rolls/" + day));
+            for (int i = 1; i <= 40; ++i) {
+                writeFile(volume + QStringLiteral("/Sound Rolls/%1/%1 %2.wav").arg(day).arg(i), 1000);
+            }
+        }
     }
 
     void init() {
@@ -304,6 +310,38 @@ private slots:
         QCOMPARE(model->pathStack(), QList<QUrl>{urlOf(volume)});
         QCOMPARE(model->selection(), QSet<QUrl>{urlOf(volume + "/A001.ale")});
         QTRY_COMPARE(columns->columnCount(), 2);
+    }
+
+    // A folder shown in place of another starts at its first rows, in every view.
+    void anOpenedFolderStartsAtItsTop_data() {
+        QTest::addColumn<BrowserModel::ViewMode>("mode");
+        QTest::newRow("icons") << BrowserModel::ViewMode::icons;
+        QTest::newRow("list") << BrowserModel::ViewMode::list;
+        QTest::newRow("columns") << BrowserModel::ViewMode::columns;
+    }
+    void anOpenedFolderStartsAtItsTop() {
+        QFETCH(BrowserModel::ViewMode, mode);
+        auto panel = makePanel();
+        BrowserModel* model = panel->model();
+        model->setViewMode(mode);
+        const auto folder = [](const QString& path) {
+            return BrowserItem{urlOf(path), QFileInfo(path).fileName(), true, std::nullopt};
+        };
+        const QString rolls = volume + "/Sound Rolls";
+        for (const QString& path : {volume, rolls, rolls + "/Day 1"}) {
+            model->open(folder(path));
+        }
+        const auto shown = [&]() -> BrowserItemView* {
+            if (auto* columns = qobject_cast<ColumnsBrowser*>(panel->view()->listing())) {
+                return columns->columnCount() > 3 ? columns->column(3) : nullptr;
+            }
+            return qobject_cast<BrowserItemView*>(panel->view()->listing());
+        };
+        QTRY_VERIFY(shown() && shown()->verticalScrollBar()->maximum() > 0);
+        shown()->verticalScrollBar()->setValue(shown()->verticalScrollBar()->maximum());
+        model->openInColumns(folder(rolls + "/Day 2"), 2); // Day 1's sibling, in its place
+        QTRY_COMPARE(shown()->listModel()->items().value(0).name, QString("Day 2 1.wav"));
+        QCOMPARE(shown()->verticalScrollBar()->value(), 0);
     }
 
     // The panel wired to the application state: its volumes at the root, following mounts,

@@ -1,22 +1,28 @@
 // The whole window as a user switches language and appearance with both sheets open: no
 // text of the other language's catalog is left on any visible widget, the browser's listing
-// takes the new background, Qt's own dialogs switch language too, and every control the
-// keyboard can reach has a name for screen readers and shows a focus ring.
+// takes the new background, Qt's own dialogs switch language too, every control the
+// keyboard can reach has a name for screen readers and shows a focus ring, and the keys of
+// the custom controls do what the pointer does.
 #include "PanelTestSupport.h"
 
+#include "browser/BrowserBreadcrumbs.h"
 #include "browser/BrowserFooter.h"
+#include "browser/BrowserModel.h"
 #include "browser/FileBrowserPanel.h"
 #include "browser/FileBrowserView.h"
 #include "platform/FileDialogOpenPanel.h"
 #include "settings/Appearance.h"
 #include "settings/L10n.h"
 #include "settings/Localization.h"
+#include "settings/Preferences.h"
 #include "settings/ResourceBundle.h"
+#include "ui/BottomSplit.h"
 #include "ui/CentreColumn.h"
 #include "ui/FocusRing.h"
 #include "ui/MainView.h"
 #include "ui/ReportModal.h"
 #include "ui/SettingsSheet.h"
+#include "ui/SlotCompactCard.h"
 #include "ui/SlotPanel.h"
 #include "ui/Theme.h"
 #include "ui/TransferCard.h"
@@ -28,7 +34,9 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QXmlStreamReader>
 
 using stowline::SupportedLanguage;
@@ -158,6 +166,16 @@ private slots:
         view->setBrowserPanel(new FileBrowserPanel(state.get()));
         installTransfersAndSettings(*view, *state, *appearance, reveal);
         QVERIFY(offloadCardToDrive(*state, bench->root));
+        // Two destinations show as compact cards; the browser is two folders deep.
+        QDir().mkpath(bench->root + "/drive2");
+        QVERIFY(addDestinations(*state, {fileUrl(bench->root + "/drive2")}));
+        BrowserModel* browser = window->findChild<FileBrowserPanel*>()->model();
+        browser->open(browser->rootItems().front());
+        const QList<BrowserItem> listed = browser->currentItems();
+        const auto card = std::find_if(listed.cbegin(), listed.cend(),
+                                       [](const BrowserItem& item) { return item.name == "A001"; });
+        QVERIFY(card != listed.cend());
+        browser->open(*card);
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
     }
@@ -224,8 +242,8 @@ private slots:
         dialog->reject();
     }
 
-    // Every control Tab reaches has a name a screen reader can say, in both languages, and
-    // shows the focus ring in both appearances.
+    // Every control Tab reaches has a name a screen reader can say, in both languages (and a
+    // tooltip where it shows only a symbol), and shows the focus ring in both appearances.
     void everyFocusableControlIsNamedAndRinged() {
         FocusRing ring;
         view->setShowsSettings(true);
@@ -244,6 +262,13 @@ private slots:
                 QVERIFY2(!accessible->text(QAccessible::Name).trimmed().isEmpty(),
                          qPrintable(QStringLiteral("%1 (%2) has no accessible name")
                                         .arg(widget->metaObject()->className(), widget->objectName())));
+                // A button that shows only a symbol says what it does when the pointer rests on it.
+                if (auto* button = qobject_cast<QAbstractButton*>(widget);
+                    button && button->text().isEmpty()) {
+                    QVERIFY2(!button->toolTip().isEmpty(),
+                             qPrintable(QStringLiteral("%1 (%2) has no tooltip")
+                                            .arg(widget->metaObject()->className(), widget->objectName())));
+                }
                 ++reached;
             }
             QVERIFY(reached > 10);
@@ -269,9 +294,92 @@ private slots:
             window->findChild<FileBrowserView*>()->listing()->setFocus(Qt::MouseFocusReason);
             QTRY_VERIFY(ring.target() == nullptr);
         }
+        // A clicked button that disables itself (Start) hands the focus on as Tab would: the
+        // pointer was used, so no ring appears.
+        QTest::mouseClick(reveal, Qt::LeftButton);
+        QCOMPARE(QApplication::focusWidget(), reveal);
+        reveal->setEnabled(false);
+        QVERIFY(QApplication::focusWidget() != reveal);
+        QVERIFY(ring.target() == nullptr);
+    }
+
+    // Tab reaches each of these custom controls and rings it in both appearances, and its
+    // keys do what the pointer does.
+    void theKeyboardWorksEveryControl_data() {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<bool>("light");
+        QTest::newRow("divider, Left widens the transfers panel")
+            << "divider" << int(Qt::Key_Left) << 0 << true;
+        QTest::newRow("divider, End gives it its least width") << "divider" << int(Qt::Key_End) << 0 << false;
+        QTest::newRow("crumb, Enter opens its folder") << "crumb" << int(Qt::Key_Return) << 0 << false;
+        QTest::newRow("crumb, Space opens its folder") << "crumb" << int(Qt::Key_Space) << 0 << true;
+        QTest::newRow("destination card, Shift+F10 offers the check")
+            << "card" << int(Qt::Key_F10) << int(Qt::ShiftModifier) << true;
+        QTest::newRow("destination card, the menu key offers the check")
+            << "card" << int(Qt::Key_Menu) << 0 << false;
+    }
+    void theKeyboardWorksEveryControl() {
+        QFETCH(QString, control);
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(bool, light);
+        FocusRing ring;
+        appearance->set(light);
+        auto* split = window->findChild<BottomSplit*>();
+        auto* crumbs = window->findChild<BrowserBreadcrumbs*>();
+        QWidget* target = nullptr;
+        if (control == "divider") {
+            target = split->divider();
+        } else if (control == "crumb") {
+            QCOMPARE(crumbs->crumbs().size(), 3);
+            target = crumbs->crumbs().at(1); // the volume's
+        } else {
+            for (auto* card : window->findChildren<SlotCompactCard*>()) {
+                target = card->name() == "drive" ? card : target;
+            }
+        }
+        QVERIFY(target);
+        QApplication::setActiveWindow(window.get());
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        for (int i = 0; i < 300 && QApplication::focusWidget() != target; ++i) {
+            QWidget* from = QApplication::focusWidget();
+            QTest::keyClick(from ? from : window.get(), Qt::Key_Tab);
+        }
+        QCOMPARE(QApplication::focusWidget(), target);
+        QTRY_COMPARE(ring.target(), target);
+        // The ring shows whole at the control's left edge: nothing around clips it.
+        const QImage around = target->parentWidget()->grab().toImage();
+        const QPoint edge =
+            target->geometry().topLeft() + QPoint(-FocusRing::outset + 1, target->height() / 2);
+        QCOMPARE(around.pixelColor(edge).rgb(), Theme::current().accent.rgb());
+
+        const double width = split->transfersWidth();
+        QSignalSpy checks(state.get(), &AppState::driveChecksChanged);
+        QTest::keyClick(target, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        if (control == "divider") {
+            const double expected = key == Qt::Key_Left ? width + 10 : BottomSplit::minTransfers;
+            QCOMPARE(split->transfersWidth(), expected);
+            QCOMPARE(Preferences::store().value(BottomSplit::preferenceKey).toDouble(), expected);
+        } else if (control == "crumb") {
+            QCOMPARE(browserModel()->pathStack().size(), 1);
+            QCOMPARE(QApplication::focusWidget(), target); // now the active crumb
+        } else {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            QVERIFY(menu);
+            QVERIFY(menu->activeAction());
+            QCOMPARE(menu->activeAction()->text(), L10n::t("drivecheck.verify"));
+            QTest::keyClick(menu, Qt::Key_Return);
+            QVERIFY(!checks.isEmpty()); // the drive's check started
+            QTRY_COMPARE(QApplication::focusWidget(), target);
+            QCOMPARE(ring.target(), target); // the keyboard is back where it was, and shown
+        }
     }
 
 private:
+    BrowserModel* browserModel() const { return window->findChild<FileBrowserPanel*>()->model(); }
+
     void checkNoForeignText(const QStringList& pieces, const char* language) {
         QList<QWidget*> widgets = visibleWidgets(window.get());
         for (QWidget* widget : widgets) {

@@ -12,6 +12,8 @@
 #include <QCoreApplication>
 #include <QEnterEvent>
 #include <QFile>
+#include <QPaintEvent>
+#include <QRegion>
 #include <QTest>
 
 #include <atomic>
@@ -36,24 +38,28 @@ inline void hover(QWidget* widget, bool inside) {
     }
 }
 
-/// Counts the paint events each watched widget receives.
+/// Counts the paint events each watched widget receives, and what they repainted.
 class PaintCounter : public QObject {
 public:
     void watch(QWidget* widget) {
         widget->installEventFilter(this);
         counts[widget] = 0;
+        painted[widget] = QRegion();
     }
     void reset() {
         for (auto it = counts.begin(); it != counts.end(); ++it) {
             it.value() = 0;
+            painted[it.key()] = QRegion();
         }
     }
     QHash<QObject*, int> counts;
+    QHash<QObject*, QRegion> painted;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Paint) {
             ++counts[watched];
+            painted[watched] += static_cast<QPaintEvent*>(event)->region();
         }
         return false;
     }

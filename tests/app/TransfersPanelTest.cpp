@@ -27,28 +27,6 @@ class TransfersPanelTest : public QObject {
     Q_OBJECT
 
 private slots:
-    // At the panel's narrowest the longer name gives way first, so both stay readable.
-    void titleGivesTheLongerNameAwayFirst_data() {
-        QTest::addColumn<double>("label");
-        QTest::addColumn<double>("destination");
-        QTest::addColumn<double>("available");
-        QTest::addColumn<double>("labelWidth");
-        QTest::addColumn<double>("destinationWidth");
-        QTest::newRow("both fit") << 60.0 << 80.0 << 200.0 << 60.0 << 80.0;
-        QTest::newRow("the longer shrinks") << 60.0 << 120.0 << 150.0 << 60.0 << 90.0;
-        QTest::newRow("then both") << 60.0 << 120.0 << 100.0 << 50.0 << 50.0;
-    }
-    void titleGivesTheLongerNameAwayFirst() {
-        QFETCH(double, label);
-        QFETCH(double, destination);
-        QFETCH(double, available);
-        QFETCH(double, labelWidth);
-        QFETCH(double, destinationWidth);
-        const std::pair<double, double> widths = TransferCard::titleWidths(label, destination, available);
-        QCOMPARE(widths.first, labelWidth);
-        QCOMPARE(widths.second, destinationWidth);
-    }
-
     // A cancelled job's bar is the bare track, however far it had gone.
     void aCancelledBarLooksEmpty() {
         QImage image(100, 8, QImage::Format_ARGB32);
@@ -80,6 +58,59 @@ private slots:
         root = bench->root;
     }
     void cleanup() { bench.reset(); }
+
+    // The real card, offloaded, at the panel's default width and at its 300-point minimum:
+    // both names stay readable. Where the room beside icon and buttons cannot hold them the
+    // title takes a line of its own across the card; a name still too long is cut at its
+    // end, the longer first (an expected name ending in "…" gives the start that must show).
+    void titleStaysLegible_data() {
+        QTest::addColumn<int>("panelWidth");
+        QTest::addColumn<QString>("card");
+        QTest::addColumn<QString>("drive");
+        QTest::addColumn<QStringList>("shown");
+        QTest::addColumn<bool>("onTop");
+        QTest::newRow("default width") << 452 << "CARD_A007"
+                                       << "SHUTTLE_1" << QStringList{"CARD_A007", "SHUTTLE_1"} << false;
+        QTest::newRow("narrowest") << 300 << "CARD_A007"
+                                   << "SHUTTLE_1" << QStringList{"CARD_A007", "SHUTTLE_1"} << true;
+        QTest::newRow("narrowest, long card")
+            << 300 << "CARD_A007_20240611_UNIT_B"
+            << "SHUTTLE_1" << QStringList{"CARD_A007…", "SHUTTLE_1"} << true;
+        QTest::newRow("narrowest, both long")
+            << 300 << "CARD_A007_20240611_UNIT_B"
+            << "SHUTTLE_RAID_BACKUP_2" << QStringList{"CARD_A007…", "SHUTTLE_R…"} << true;
+    }
+    void titleStaysLegible() {
+        QFETCH(int, panelWidth);
+        QFETCH(QString, card);
+        QFETCH(QString, drive);
+        QFETCH(QStringList, shown);
+        QFETCH(bool, onTop);
+        writeFile(root + QLatin1Char('/') + card + "/a.mov", 1000);
+        AppState state;
+        FakeReveal reveal;
+        TransfersPanel panel(state, reveal);
+        panel.resize(panelWidth, 500);
+        panel.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&panel));
+        QVERIFY(stage(state, root, {QLatin1Char('/') + card}, {QLatin1Char('/') + drive}));
+        QVERIFY(start(state));
+        QTRY_VERIFY_WITH_TIMEOUT(noActiveJobs(state), 60000);
+        TransferCard* transfer = panel.cards().front();
+        QTRY_COMPARE(transfer->buttonSymbols().size(), 3); // the check button once the drive is free
+        QTRY_COMPARE(transfer->height(), transfer->heightForWidth(transfer->width())); // room for its lines
+        QCOMPARE(transfer->titleOnTop(), onTop);
+        const QStringList drawn = transfer->shownTitle().split(QStringLiteral(" → "));
+        QCOMPARE(drawn.size(), 2);
+        for (int i = 0; i < 2; ++i) {
+            if (shown[i].endsWith(QChar(0x2026))) {
+                QVERIFY2(drawn[i].endsWith(QChar(0x2026)) && drawn[i].startsWith(shown[i].chopped(1)),
+                         qPrintable(drawn[i]));
+            } else {
+                QCOMPARE(drawn[i], shown[i]);
+            }
+        }
+    }
 
     // The first rule that applies decides; engine reasons are looked up, sentences are not.
     void cardStateRules() {
@@ -250,6 +281,44 @@ private slots:
         }
         QCOMPARE(lateCard->buttonSymbols(), (QStringList{"doc.text", "magnifyingglass"}));
         QCOMPARE(earlyCard->buttonSymbols(), (QStringList{"magnifyingglass"}));
+    }
+
+    // A finished card whose check button comes back when another job on its drive ends is
+    // repainted whole: its bar and title end where the buttons now begin. (Alone, so that
+    // the other job's card cannot repaint it.)
+    void aCardRepaintsWhenItsButtonsChange() {
+        writeFile(root + "/c1/a.mov", 1000);
+        writeFile(root + "/c2/a.mov", 1000);
+        auto gate = std::make_shared<Gate>();
+        AppState::Services services;
+        services.engineOptions.verify = [gate](const std::filesystem::path& path) {
+            if (path.string().find("/c2/") != std::string::npos) {
+                gate->wait();
+            }
+            return hashOfFile(path);
+        };
+        AppState state(services);
+        const OpenOnExit openGate{gate};
+        QVERIFY(stage(state, root, {"/c1"}, {"/d1"}));
+        QVERIFY(start(state));
+        QTRY_VERIFY_WITH_TIMEOUT(noActiveJobs(state), 60000);
+        FakeReveal reveal;
+        TransferJob* job = state.jobs().front();
+        TransferCard card(state, job, job->destinations().front().id, reveal);
+        card.resize(452, card.heightForWidth(452));
+        card.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&card));
+        QVERIFY(addSources(state, {fileUrl(root + "/c2")}));
+        QVERIFY(start(state));
+        QCOMPARE(card.buttonSymbols(), (QStringList{"doc.text", "magnifyingglass"})); // d1 is written to
+        QCoreApplication::sendPostedEvents();
+        card.repaint();
+        PaintCounter paints;
+        paints.watch(&card);
+        gate->open();
+        QTRY_VERIFY_WITH_TIMEOUT(noActiveJobs(state), 60000);
+        QTRY_COMPARE(card.buttonSymbols(), (QStringList{"doc.text", "checkmark.shield", "magnifyingglass"}));
+        QTRY_VERIFY(paints.painted.value(&card).contains(QRect(card.width() / 3, 0, 10, card.height())));
     }
 
     // Three jobs to two drives: six cards. Clearing keeps the paused jobs' cards; progress of

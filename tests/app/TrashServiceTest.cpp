@@ -90,12 +90,18 @@ private slots:
         std::filesystem::remove_all(homeTrash().toStdString(), ignored);
     }
 
+    void strangeNamesKeepTheirPathInTheTrashInfo_data() {
+        QTest::addColumn<QByteArray>("name");
+        QTest::newRow("a newline, spaces and a percent sign") << QByteArray("A 001\n50% take.mov");
+        QTest::newRow("bytes that are not UTF-8") << QByteArray("A 001\n50% \xff.mov");
+    }
     void strangeNamesKeepTheirPathInTheTrashInfo() {
+        QFETCH(QByteArray, name);
         // Beside the data folder, so on the home trash's file system.
         QTemporaryDir dir(QFile::decodeName(qgetenv("XDG_DATA_HOME")) +
                           QStringLiteral("/../trash-test-XXXXXX"));
         QVERIFY(dir.isValid());
-        const QByteArray path = QFile::encodeName(dir.path()) + "/A 001\n50% \xff.mov";
+        const QByteArray path = QFile::encodeName(dir.path()) + '/' + name;
         QVERIFY(makeFile(path, "take"));
         TrashService trash;
         const auto failure = trash.moveToTrash(path);
