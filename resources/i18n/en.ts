@@ -753,6 +753,118 @@
         <translation>ERRORS</translation>
     </message>
     <message>
+        <source>report.pdf.column.file</source>
+        <translation>File</translation>
+    </message>
+    <message>
+        <source>report.pdf.column.modified</source>
+        <translation>Modified</translation>
+    </message>
+    <message>
+        <source>report.pdf.column.size</source>
+        <translation>Size</translation>
+    </message>
+    <message>
+        <source>report.pdf.column.status</source>
+        <translation>Status</translation>
+    </message>
+    <message>
+        <source>report.pdf.destinations</source>
+        <translation>Destinations</translation>
+    </message>
+    <message>
+        <source>report.pdf.errors</source>
+        <translation>Errors</translation>
+    </message>
+    <message>
+        <source>report.pdf.errors_section</source>
+        <translation>Files that failed</translation>
+    </message>
+    <message>
+        <source>report.pdf.files</source>
+        <translation>Files</translation>
+    </message>
+    <message>
+        <source>report.pdf.files_section</source>
+        <translation>Files at this destination</translation>
+    </message>
+    <message>
+        <source>report.pdf.finished</source>
+        <translation>Finished</translation>
+    </message>
+    <message>
+        <source>report.pdf.heading</source>
+        <translation>%1 · Transfer report</translation>
+    </message>
+    <message>
+        <source>report.pdf.host</source>
+        <translation>Computer</translation>
+    </message>
+    <message>
+        <source>report.pdf.no_errors</source>
+        <translation>No file failed.</translation>
+    </message>
+    <message>
+        <source>report.pdf.no_files</source>
+        <translation>No file reached this destination.</translation>
+    </message>
+    <message>
+        <source>report.pdf.outcome.cancelled</source>
+        <translation>Cancelled after %1</translation>
+    </message>
+    <message>
+        <source>report.pdf.outcome.complete</source>
+        <translation>Complete: %1</translation>
+    </message>
+    <message>
+        <source>report.pdf.outcome.disconnected</source>
+        <translation>Disconnected after %1</translation>
+    </message>
+    <message>
+        <source>report.pdf.outcome.no_space</source>
+        <translation>Dropped for lack of space after %1</translation>
+    </message>
+    <message>
+        <source>report.pdf.outcome.with_errors</source>
+        <translation>Finished: %1, %2</translation>
+    </message>
+    <message>
+        <source>report.pdf.outcome.write_failed</source>
+        <translation>Write error after %1</translation>
+    </message>
+    <message>
+        <source>report.pdf.page</source>
+        <translation>Page %1 of %2</translation>
+    </message>
+    <message>
+        <source>report.pdf.size</source>
+        <translation>Size</translation>
+    </message>
+    <message>
+        <source>report.pdf.sources</source>
+        <translation>Sources</translation>
+    </message>
+    <message>
+        <source>report.pdf.started</source>
+        <translation>Started</translation>
+    </message>
+    <message>
+        <source>report.pdf.status.failed</source>
+        <translation>failed</translation>
+    </message>
+    <message>
+        <source>report.pdf.status.skipped</source>
+        <translation>already there</translation>
+    </message>
+    <message>
+        <source>report.pdf.status.verified</source>
+        <translation>verified</translation>
+    </message>
+    <message>
+        <source>report.pdf.this_report</source>
+        <translation>this report</translation>
+    </message>
+    <message>
         <source>report.source</source>
         <translation>Source</translation>
     </message>

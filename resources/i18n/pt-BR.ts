@@ -753,6 +753,118 @@
         <translation>ERROS</translation>
     </message>
     <message>
+        <source>report.pdf.column.file</source>
+        <translation>Arquivo</translation>
+    </message>
+    <message>
+        <source>report.pdf.column.modified</source>
+        <translation>Modificado em</translation>
+    </message>
+    <message>
+        <source>report.pdf.column.size</source>
+        <translation>Tamanho</translation>
+    </message>
+    <message>
+        <source>report.pdf.column.status</source>
+        <translation>Situação</translation>
+    </message>
+    <message>
+        <source>report.pdf.destinations</source>
+        <translation>Destinos</translation>
+    </message>
+    <message>
+        <source>report.pdf.errors</source>
+        <translation>Erros</translation>
+    </message>
+    <message>
+        <source>report.pdf.errors_section</source>
+        <translation>Arquivos com falha</translation>
+    </message>
+    <message>
+        <source>report.pdf.files</source>
+        <translation>Arquivos</translation>
+    </message>
+    <message>
+        <source>report.pdf.files_section</source>
+        <translation>Arquivos neste destino</translation>
+    </message>
+    <message>
+        <source>report.pdf.finished</source>
+        <translation>Término</translation>
+    </message>
+    <message>
+        <source>report.pdf.heading</source>
+        <translation>%1 · Relatório de transferência</translation>
+    </message>
+    <message>
+        <source>report.pdf.host</source>
+        <translation>Computador</translation>
+    </message>
+    <message>
+        <source>report.pdf.no_errors</source>
+        <translation>Nenhum arquivo falhou.</translation>
+    </message>
+    <message>
+        <source>report.pdf.no_files</source>
+        <translation>Nenhum arquivo chegou a este destino.</translation>
+    </message>
+    <message>
+        <source>report.pdf.outcome.cancelled</source>
+        <translation>Cancelado após %1</translation>
+    </message>
+    <message>
+        <source>report.pdf.outcome.complete</source>
+        <translation>Completo: %1</translation>
+    </message>
+    <message>
+        <source>report.pdf.outcome.disconnected</source>
+        <translation>Desconectado após %1</translation>
+    </message>
+    <message>
+        <source>report.pdf.outcome.no_space</source>
+        <translation>Descartado por falta de espaço após %1</translation>
+    </message>
+    <message>
+        <source>report.pdf.outcome.with_errors</source>
+        <translation>Concluído: %1, %2</translation>
+    </message>
+    <message>
+        <source>report.pdf.outcome.write_failed</source>
+        <translation>Erro de gravação após %1</translation>
+    </message>
+    <message>
+        <source>report.pdf.page</source>
+        <translation>Página %1 de %2</translation>
+    </message>
+    <message>
+        <source>report.pdf.size</source>
+        <translation>Tamanho</translation>
+    </message>
+    <message>
+        <source>report.pdf.sources</source>
+        <translation>Origens</translation>
+    </message>
+    <message>
+        <source>report.pdf.started</source>
+        <translation>Início</translation>
+    </message>
+    <message>
+        <source>report.pdf.status.failed</source>
+        <translation>falhou</translation>
+    </message>
+    <message>
+        <source>report.pdf.status.skipped</source>
+        <translation>já existia</translation>
+    </message>
+    <message>
+        <source>report.pdf.status.verified</source>
+        <translation>verificado</translation>
+    </message>
+    <message>
+        <source>report.pdf.this_report</source>
+        <translation>este relatório</translation>
+    </message>
+    <message>
         <source>report.source</source>
         <translation>Origem</translation>
     </message>
