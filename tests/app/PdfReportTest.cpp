@@ -251,6 +251,26 @@ private slots:
         QVERIFY(text.contains(QLatin1String("fedcba9876543210")));
     }
 
+    // A name taller than a page goes on over the next pages, every character of it.
+    void namesLongerThanAPageGoOn() {
+        std::vector<FileReport> reports = clips(2);
+        reports.insert(reports.begin() + 1, report(std::string(1'500, '\xff'), FileOutcome::verified));
+        const QString pdf =
+            write(summaryOf(std::move(reports)), inputFor(SupportedLanguage::en), QStringLiteral("tall.pdf"));
+        QVERIFY(pageCount(pdf) >= 2);
+        // The name's lines, joined across the page break (the footer and the repeated table
+        // head fall between them).
+        static const QRegularExpression nameLine(QStringLiteral("^[\\\\xF]+$"),
+                                                 QRegularExpression::MultilineOption);
+        QString name;
+        const QString text = pdfText(pdf);
+        for (const auto& match : nameLine.globalMatch(text)) {
+            name += match.captured(0);
+        }
+        QCOMPARE(name, QStringLiteral("\\xFF").repeated(1'500));
+        QVERIFY(text.indexOf(QLatin1String("A001/C0001.MOV")) > text.lastIndexOf(QLatin1String("\\xFF")));
+    }
+
     // Right-to-left names keep their letters (in whatever order the viewer extracts them).
     void rightToLeftNamesKeepTheirLetters() {
         const std::string hebrew = "\xd7\xa9\xd7\x9c\xd7\x95\xd7\x9d.MOV"; // shalom
