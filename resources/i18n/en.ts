@@ -1021,6 +1021,10 @@
         <translation>No report will be written. Copies are still verified, but the destinations will keep no record of it.</translation>
     </message>
     <message>
+        <source>settings.reportformats.pdf_legend</source>
+        <translation>printable report to file with the production: every file, its checksum and each destination's outcome</translation>
+    </message>
+    <message>
         <source>settings.reportformats.txt_legend</source>
         <translation>plain-text report to read or print</translation>
     </message>
@@ -1030,7 +1034,7 @@
     </message>
     <message>
         <source>settings.reports.p1</source>
-        <translation>After each transfer, every destination gets a “Hash Log” folder with an MHL 1.1 hash list (xxhash64be) giving each file's path, size, dates and checksum, and a plain-text report.</translation>
+        <translation>After each transfer, every destination gets a “Hash Log” folder with an MHL 1.1 hash list (xxhash64be) giving each file's path, size, dates and checksum, and a plain-text report; with the PDF report turned on, also a PDF of the same facts, laid out to print.</translation>
     </message>
     <message>
         <source>settings.reports.p2</source>

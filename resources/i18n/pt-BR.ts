@@ -1021,6 +1021,10 @@
         <translation>Nenhum relatório será gravado. As cópias continuam sendo verificadas, mas os destinos não vão guardar nenhum registro disso.</translation>
     </message>
     <message>
+        <source>settings.reportformats.pdf_legend</source>
+        <translation>relatório para imprimir e arquivar com a produção: cada arquivo, seu checksum e o resultado de cada destino</translation>
+    </message>
+    <message>
         <source>settings.reportformats.txt_legend</source>
         <translation>relatório em texto simples para ler ou imprimir</translation>
     </message>
@@ -1030,7 +1034,7 @@
     </message>
     <message>
         <source>settings.reports.p1</source>
-        <translation>Ao fim de cada transferência, cada destino recebe uma pasta “Hash Log” com uma lista de hashes MHL 1.1 (xxhash64be), com o caminho, o tamanho, as datas e o checksum de cada arquivo, e um relatório em texto simples.</translation>
+        <translation>Ao fim de cada transferência, cada destino recebe uma pasta “Hash Log” com uma lista de hashes MHL 1.1 (xxhash64be), com o caminho, o tamanho, as datas e o checksum de cada arquivo, e um relatório em texto simples; com o relatório em PDF ligado, também um PDF com os mesmos dados, pronto para imprimir.</translation>
     </message>
     <message>
         <source>settings.reports.p2</source>
