@@ -101,7 +101,7 @@ int main(int argc, char** argv) {
         input.hostName = QStringLiteral("bench");
         input.sources = {card};
         input.destinationRoot = destination;
-        input.destinations = PdfDestination::fromSummary(job, {destination}, {});
+        input.destinations = PdfDestination::fromSummary(job, {destination});
         input.strings = PdfReportStrings::current();
         input.locale = QLocale(QStringLiteral("en_US"));
         input.pageSize = PdfPaper::forLanguage(stowline::SupportedLanguage::en, QLocale::c());

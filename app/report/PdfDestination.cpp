@@ -3,35 +3,32 @@
 using stowline::CopyFailureReason;
 using stowline::FileOutcome;
 
-PdfDestination::Outcome PdfDestination::outcome(bool jobCancelled) const {
-    if (stopReason) {
-        switch (*stopReason) {
-        case CopyFailureReason::cancelledOutOfSpace:
-        case CopyFailureReason::destinationOutOfSpace:
-            return Outcome::droppedNoSpace;
-        case CopyFailureReason::destinationDisconnected:
-        case CopyFailureReason::destinationUnreachable:
-            return Outcome::disconnected;
-        case CopyFailureReason::destinationWriteFailed:
-            return Outcome::writeFailed;
-        }
+PdfDestination::Outcome PdfDestination::outcome() const {
+    if (!exit) {
+        return failedFiles > 0 ? Outcome::withErrors : Outcome::complete;
     }
-    if (jobCancelled) {
+    if (!exit->reason) {
         return Outcome::cancelled;
     }
-    return failedFiles > 0 ? Outcome::withErrors : Outcome::complete;
+    switch (*exit->reason) {
+    case CopyFailureReason::cancelledOutOfSpace:
+    case CopyFailureReason::destinationOutOfSpace:
+        return Outcome::droppedNoSpace;
+    case CopyFailureReason::destinationDisconnected:
+        return Outcome::disconnected;
+    case CopyFailureReason::destinationUnreachable:
+    case CopyFailureReason::destinationWriteFailed:
+        return Outcome::failed;
+    }
+    return Outcome::failed;
 }
 
-std::vector<PdfDestination>
-PdfDestination::fromSummary(const stowline::JobSummary& job, const std::vector<std::filesystem::path>& roots,
-                            const std::map<std::filesystem::path, CopyFailureReason>& stops) {
+std::vector<PdfDestination> PdfDestination::fromSummary(const stowline::JobSummary& job,
+                                                        const std::vector<std::filesystem::path>& roots) {
     std::vector<PdfDestination> destinations;
     destinations.reserve(roots.size());
     for (const auto& root : roots) {
-        PdfDestination destination{root, std::nullopt, 0, 0};
-        if (const auto stop = stops.find(root); stop != stops.end()) {
-            destination.stopReason = stop->second;
-        }
+        PdfDestination destination{root, job.exitOf(root), 0, 0};
         const std::vector<stowline::FileReport>* reports = &job.reports;
         if (!job.reportsByRoot.empty()) {
             const auto found = job.reportsByRoot.find(root);
@@ -39,11 +36,8 @@ PdfDestination::fromSummary(const stowline::JobSummary& job, const std::vector<s
         }
         if (reports != nullptr) {
             for (const auto& report : *reports) {
-                if (report.outcome == FileOutcome::failed) {
-                    ++destination.failedFiles;
-                } else {
-                    ++destination.verifiedFiles;
-                }
+                ++(report.outcome == FileOutcome::failed ? destination.failedFiles
+                                                         : destination.verifiedFiles);
             }
         }
         destinations.push_back(std::move(destination));

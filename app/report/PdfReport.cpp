@@ -66,14 +66,9 @@ Document::Document(const JobSummary& summary, const PdfReportInput& input, QPdfW
     : summary_(summary), input_(input), s_(input.strings), out_(out),
       localeId_(input.locale.name().toStdString()), page_(input.pageSize.size(QPageSize::Point)),
       style_(writer, page_.width()), table_(style_, summary, input.strings, input_.locale) {
-    // This destination's counts come from the very list the report prints, so its verdict
-    // never claims more than its table shows; only why it stopped comes from outside.
-    self_ = PdfDestination::fromSummary(summary, {input.destinationRoot}, {}).front();
-    const auto found = std::find_if(input.destinations.begin(), input.destinations.end(),
-                                    [&](const PdfDestination& d) { return d.root == input.destinationRoot; });
-    if (found != input.destinations.end()) {
-        self_.stopReason = found->stopReason;
-    }
+    // This destination's part comes from the very summary the report prints, so its verdict
+    // never claims more than its table shows.
+    self_ = PdfDestination::fromSummary(summary, {input.destinationRoot}).front();
 }
 
 QString Document::longDate(stowline::Date date) const {
@@ -94,21 +89,26 @@ void Document::heading(PdfFlow& flow) const {
 }
 
 QString Document::outcomeText(const PdfDestination& destination) const {
-    const QString files = s_.filesCount(destination.verifiedFiles);
-    switch (destination.outcome(summary_.cancelled)) {
+    const qint64 after = destination.exit ? destination.exit->afterFiles : 0;
+    // A summary that does not know its job's size says "after N of N".
+    const qint64 of = std::max<qint64>(summary_.fileCount, after);
+    const auto early = [&](const QString& words) {
+        return pdfFill(words, {input_.locale.toString(after), input_.locale.toString(of)});
+    };
+    switch (destination.outcome()) {
     case PdfDestination::Outcome::complete:
         return pdfFill(s_.outcomeComplete, {s_.verifiedCount(destination.verifiedFiles)});
     case PdfDestination::Outcome::withErrors:
         return pdfFill(s_.outcomeWithErrors, {s_.verifiedCount(destination.verifiedFiles),
                                               s_.errorsCount(destination.failedFiles)});
     case PdfDestination::Outcome::droppedNoSpace:
-        return pdfFill(s_.outcomeNoSpace, {files});
+        return early(s_.outcomeNoSpace);
     case PdfDestination::Outcome::disconnected:
-        return pdfFill(s_.outcomeDisconnected, {files});
-    case PdfDestination::Outcome::writeFailed:
-        return pdfFill(s_.outcomeWriteFailed, {files});
+        return early(s_.outcomeDisconnected);
+    case PdfDestination::Outcome::failed:
+        return early(s_.outcomeFailed);
     case PdfDestination::Outcome::cancelled:
-        return pdfFill(s_.outcomeCancelled, {files});
+        return early(s_.outcomeCancelled);
     }
     return {};
 }
@@ -145,7 +145,7 @@ void Document::facts(PdfFlow& flow) const {
     for (std::size_t i = 0; i < input_.destinations.size(); ++i) {
         const bool self = input_.destinations[i].root == input_.destinationRoot;
         const PdfDestination& destination = self ? self_ : input_.destinations[i];
-        const bool complete = destination.outcome(summary_.cancelled) == PdfDestination::Outcome::complete;
+        const bool complete = destination.outcome() == PdfDestination::Outcome::complete;
         QString outcome = outcomeText(destination);
         if (self) {
             outcome += QStringLiteral(" · ") + s_.thisReport;
@@ -203,17 +203,22 @@ void Document::totals(PdfFlow& flow) const {
 
 void Document::verdict(PdfFlow& flow) const {
     flow.gap(10);
-    const PdfDestination::Outcome outcome = self_.outcome(summary_.cancelled);
+    const PdfDestination::Outcome outcome = self_.outcome();
     if (outcome == PdfDestination::Outcome::complete) {
         style_.paragraph(flow, s_.verdictIntact, style_.bodyBold, PdfStyle::green, PdfStyle::bodyPitch);
-    } else if (outcome == PdfDestination::Outcome::withErrors) {
-        style_.paragraph(flow, pdfFill(s_.verdictErrors, {input_.locale.toString(self_.failedFiles)}),
+        return;
+    }
+    if (self_.exit) {
+        const qint64 after = self_.exit->afterFiles;
+        style_.paragraph(flow,
+                         pdfFill(s_.incomplete(self_.exit->reason),
+                                 {input_.locale.toString(after),
+                                  input_.locale.toString(std::max<qint64>(summary_.fileCount, after))}),
                          style_.bodyBold, PdfStyle::red, PdfStyle::bodyPitch);
-    } else {
-        style_.paragraph(flow, outcomeText(self_), style_.bodyBold, PdfStyle::red, PdfStyle::bodyPitch);
-        if (summary_.cancelled) {
-            style_.paragraph(flow, s_.cancelled, style_.body, PdfStyle::red, PdfStyle::bodyPitch);
-        }
+    }
+    if (self_.failedFiles > 0) {
+        style_.paragraph(flow, pdfFill(s_.verdictErrors, {input_.locale.toString(self_.failedFiles)}),
+                         self_.exit ? style_.body : style_.bodyBold, PdfStyle::red, PdfStyle::bodyPitch);
     }
 }
 

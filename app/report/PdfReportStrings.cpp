@@ -1,6 +1,7 @@
 #include "report/PdfReportStrings.h"
 
 #include "report/PrintableText.h"
+#include "settings/FailureText.h"
 #include "settings/L10n.h"
 #include "stowline/TemplateFormat.h"
 
@@ -33,7 +34,6 @@ PdfReportStrings PdfReportStrings::current() {
     s.errors = L10n::t("report.pdf.errors");
     s.verdictIntact = L10n::t("report.verdict_intact");
     s.verdictErrors = L10n::t("report.verdict_errors");
-    s.cancelled = L10n::t("report.cancelled");
     s.errorsSection = L10n::t("report.pdf.errors_section");
     s.noErrors = L10n::t("report.pdf.no_errors");
     s.filesSection = L10n::t("report.pdf.files_section");
@@ -49,9 +49,32 @@ PdfReportStrings PdfReportStrings::current() {
     s.outcomeWithErrors = L10n::t("report.pdf.outcome.with_errors");
     s.outcomeNoSpace = L10n::t("report.pdf.outcome.no_space");
     s.outcomeDisconnected = L10n::t("report.pdf.outcome.disconnected");
-    s.outcomeWriteFailed = L10n::t("report.pdf.outcome.write_failed");
+    s.outcomeFailed = L10n::t("report.pdf.outcome.failed");
     s.outcomeCancelled = L10n::t("report.pdf.outcome.cancelled");
     s.page = L10n::t("report.pdf.page");
+    const QString dropped = L10n::t("report.incomplete.dropped");
+    const QString disconnected = L10n::t("report.incomplete.disconnected");
+    const QString outOfSpace = L10n::t("report.incomplete.out_of_space");
+    const QString failed = L10n::t("report.incomplete.failed");
+    const QString cancelled = L10n::t("report.incomplete.cancelled");
+    s.incomplete = [=](std::optional<stowline::CopyFailureReason> reason) {
+        using R = stowline::CopyFailureReason;
+        if (!reason) {
+            return cancelled;
+        }
+        switch (*reason) {
+        case R::cancelledOutOfSpace:
+            return dropped;
+        case R::destinationDisconnected:
+            return disconnected;
+        case R::destinationOutOfSpace:
+            return outOfSpace;
+        case R::destinationUnreachable:
+        case R::destinationWriteFailed:
+            break;
+        }
+        return failed;
+    };
     s.filesCount = counter("files_count");
     s.verifiedCount = counter("verified_count");
     s.errorsCount = counter("errors_count");
@@ -75,7 +98,12 @@ PdfReportStrings PdfReportStrings::current() {
             return fill(mismatch, PrintableText::fromBytes(r->destinationPath));
         }
         if (const auto* r = reason->get<Reason::CopyFailed>()) {
-            return fill(copyFailed, PrintableText::fromBytes(r->systemMessage));
+            if (!r->cause) {
+                return fill(copyFailed, PrintableText::fromBytes(r->systemMessage));
+            }
+            stowline::FailureCause shown = *r->cause;
+            shown.path = PrintableText::fromBytes(shown.path).toStdString();
+            return fill(copyFailed, FailureText::cause(shown));
         }
         return reason->is<Reason::NoDestinationAvailable>() ? noneLeft : noneForFile;
     };

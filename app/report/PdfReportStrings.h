@@ -1,4 +1,5 @@
 #pragma once
+#include "stowline/CopyFailureReason.h"
 #include "stowline/FileErrorReason.h"
 
 #include <QString>
@@ -25,7 +26,6 @@ struct PdfReportStrings {
 
     QString verdictIntact;
     QString verdictErrors; ///< %1: the error count
-    QString cancelled;
 
     QString errorsSection;
     QString noErrors;
@@ -40,12 +40,16 @@ struct PdfReportStrings {
     QString statusSkipped;
     QString statusFailed;
 
-    QString outcomeComplete;     ///< %1: verified phrase
-    QString outcomeWithErrors;   ///< %1: verified phrase, %2: errors phrase
-    QString outcomeNoSpace;      ///< %1: files phrase (how many were verified before)
-    QString outcomeDisconnected; ///< %1: files phrase
-    QString outcomeWriteFailed;  ///< %1: files phrase
-    QString outcomeCancelled;    ///< %1: files phrase
+    QString outcomeComplete;   ///< %1: verified phrase
+    QString outcomeWithErrors; ///< %1: verified phrase, %2: errors phrase
+    /// How a destination's part ended early: %1 the job's files finished before, %2 the job's files.
+    QString outcomeNoSpace;
+    QString outcomeDisconnected;
+    QString outcomeFailed;
+    QString outcomeCancelled;
+    /// The same as the text report says it under its destination, by the engine's reason
+    /// (none: the job was cancelled); %1 and %2 as above.
+    std::function<QString(std::optional<stowline::CopyFailureReason>)> incomplete;
 
     QString page; ///< %1: this page, %2: the page count
 

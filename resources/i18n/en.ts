@@ -810,7 +810,7 @@
     </message>
     <message>
         <source>report.pdf.outcome.cancelled</source>
-        <translation>Cancelled after %1</translation>
+        <translation>Cancelled after %1 of %2 files</translation>
     </message>
     <message>
         <source>report.pdf.outcome.complete</source>
@@ -818,19 +818,19 @@
     </message>
     <message>
         <source>report.pdf.outcome.disconnected</source>
-        <translation>Disconnected after %1</translation>
+        <translation>Disconnected after %1 of %2 files</translation>
+    </message>
+    <message>
+        <source>report.pdf.outcome.failed</source>
+        <translation>Drive failed after %1 of %2 files</translation>
     </message>
     <message>
         <source>report.pdf.outcome.no_space</source>
-        <translation>Dropped for lack of space after %1</translation>
+        <translation>Dropped for lack of space after %1 of %2 files</translation>
     </message>
     <message>
         <source>report.pdf.outcome.with_errors</source>
         <translation>Finished: %1, %2</translation>
-    </message>
-    <message>
-        <source>report.pdf.outcome.write_failed</source>
-        <translation>Write error after %1</translation>
     </message>
     <message>
         <source>report.pdf.page</source>

@@ -810,7 +810,7 @@
     </message>
     <message>
         <source>report.pdf.outcome.cancelled</source>
-        <translation>Cancelado após %1</translation>
+        <translation>Cancelado após %1 de %2 arquivos</translation>
     </message>
     <message>
         <source>report.pdf.outcome.complete</source>
@@ -818,19 +818,19 @@
     </message>
     <message>
         <source>report.pdf.outcome.disconnected</source>
-        <translation>Desconectado após %1</translation>
+        <translation>Desconectado após %1 de %2 arquivos</translation>
+    </message>
+    <message>
+        <source>report.pdf.outcome.failed</source>
+        <translation>Falha no disco após %1 de %2 arquivos</translation>
     </message>
     <message>
         <source>report.pdf.outcome.no_space</source>
-        <translation>Descartado por falta de espaço após %1</translation>
+        <translation>Descartado por falta de espaço após %1 de %2 arquivos</translation>
     </message>
     <message>
         <source>report.pdf.outcome.with_errors</source>
         <translation>Concluído: %1, %2</translation>
-    </message>
-    <message>
-        <source>report.pdf.outcome.write_failed</source>
-        <translation>Erro de gravação após %1</translation>
     </message>
     <message>
         <source>report.pdf.page</source>

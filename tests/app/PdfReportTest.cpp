@@ -163,7 +163,7 @@ private slots:
         for (const auto language : {SupportedLanguage::en, SupportedLanguage::ptBR}) {
             PdfReportInput input = inputFor(language, base / "D1");
             input.sources = {base / "card"};
-            input.destinations = PdfDestination::fromSummary(job, {base / "D1", base / "D2"}, {});
+            input.destinations = PdfDestination::fromSummary(job, {base / "D1", base / "D2"});
             const QString pdf = write(job.summary(base / "D1"), input, QStringLiteral("real.pdf"));
             QVERIFY(!pdf.isEmpty());
 
@@ -318,59 +318,65 @@ private slots:
 
     void destinationsSayHowTheyEnded_data() {
         QTest::addColumn<SupportedLanguage>("language");
-        QTest::addColumn<int>("stop"); // -1: none, else a CopyFailureReason
-        QTest::addColumn<bool>("cancelled");
-        QTest::addColumn<QByteArray>("key");
-        QTest::addColumn<int>("after");
+        QTest::addColumn<int>("reason"); // a CopyFailureReason; -1: none, -2: the job was cancelled
+        QTest::addColumn<QByteArray>("outcome");
+        QTest::addColumn<QByteArray>("verdict");
         using R = stowline::CopyFailureReason;
         for (const auto language : {SupportedLanguage::en, SupportedLanguage::ptBR}) {
             const char* tag = language == SupportedLanguage::en ? "en " : "pt ";
-            QTest::addRow("%sclean", tag)
-                << language << -1 << false << QByteArray("report.pdf.outcome.complete") << 5;
-            QTest::addRow("%sno space", tag) << language << int(R::cancelledOutOfSpace) << false
-                                             << QByteArray("report.pdf.outcome.no_space") << 2;
-            QTest::addRow("%sdisconnected", tag) << language << int(R::destinationDisconnected) << false
-                                                 << QByteArray("report.pdf.outcome.disconnected") << 2;
-            QTest::addRow("%scancelled", tag)
-                << language << -1 << true << QByteArray("report.pdf.outcome.cancelled") << 3;
+            QTest::addRow("%sclean", tag) << language << -1 << QByteArray("report.pdf.outcome.complete")
+                                          << QByteArray("report.verdict_intact");
+            QTest::addRow("%sdropped", tag)
+                << language << int(R::cancelledOutOfSpace) << QByteArray("report.pdf.outcome.no_space")
+                << QByteArray("report.incomplete.dropped");
+            QTest::addRow("%sdisconnected", tag) << language << int(R::destinationDisconnected)
+                                                 << QByteArray("report.pdf.outcome.disconnected")
+                                                 << QByteArray("report.incomplete.disconnected");
+            QTest::addRow("%scancelled", tag) << language << -2 << QByteArray("report.pdf.outcome.cancelled")
+                                              << QByteArray("report.incomplete.cancelled");
         }
     }
 
-    // Each destination's outcome, and every label, in the report's language from the catalog.
+    // How the destination ended, in the list of destinations and as this report's verdict,
+    // and every label, in the report's language from the catalog. The job scanned 8 files and
+    // finished 5; D2 left after 2 of them, or was there when the job was cancelled.
     void destinationsSayHowTheyEnded() {
         QFETCH(SupportedLanguage, language);
-        QFETCH(int, stop);
-        QFETCH(bool, cancelled);
-        QFETCH(QByteArray, key);
-        QFETCH(int, after);
+        QFETCH(int, reason);
+        QFETCH(QByteArray, outcome);
+        QFETCH(QByteArray, verdict);
         const fs::path d1 = "/media/D1", d2 = "/media/D2";
-        JobSummary job = summaryOf(clips(5), cancelled);
+        JobSummary job = summaryOf(clips(5), reason == -2);
+        job.fileCount = 8;
         job.reportsByRoot[d1] = job.reports;
-        std::vector<FileReport> partial(job.reports.begin(), job.reports.begin() + after);
-        if (stop >= 0) {
-            partial.push_back(report(job.reports[after].relativePath, FileOutcome::failed, "0123456789abcdef",
-                                     FileErrorReason::noDestinationForFile()));
+        job.reportsByRoot[d2] = job.reports;
+        qint64 after = reason == -1 ? 0 : 5;
+        if (reason >= 0) {
+            after = 2;
+            job.reportsByRoot[d2].resize(3);
+            job.reportsByRoot[d2][2] = report(job.reports[2].relativePath, FileOutcome::failed,
+                                              "0123456789abcdef", FileErrorReason::noDestinationForFile());
+            job.destinationExits[d2] =
+                stowline::DestinationExit{static_cast<stowline::CopyFailureReason>(reason), 2};
         }
-        job.reportsByRoot[d2] = partial;
-        std::map<fs::path, stowline::CopyFailureReason> stops;
-        if (stop >= 0) {
-            stops[d2] = static_cast<stowline::CopyFailureReason>(stop);
-        }
-        const PdfReportInput input =
-            inputFor(language, d2, PdfDestination::fromSummary(job, {d1, d2}, stops));
+        const PdfReportInput input = inputFor(language, d2, PdfDestination::fromSummary(job, {d1, d2}));
         const QString text = squeezed(pdfText(write(job.summary(d2), input, QStringLiteral("outcome.pdf"))));
 
-        const QString count = key.endsWith("complete") ? L10n::plural("verified_count", after)
-                                                       : L10n::plural("files_count", after);
-        QVERIFY2(text.contains(squeezed(L10n::t(key.constData(), {count}))), qPrintable(text.left(1500)));
+        const QString said =
+            reason == -1 ? L10n::t(outcome.constData(), {L10n::plural("verified_count", 5)})
+                         : L10n::t(outcome.constData(), {QString::number(after), QStringLiteral("8")});
+        QVERIFY2(text.contains(squeezed(said)), qPrintable(said + QLatin1Char('\n') + text.left(1500)));
+        const QString judged =
+            reason == -1 ? L10n::t(verdict.constData())
+                         : L10n::t(verdict.constData(), {QString::number(after), QStringLiteral("8")});
+        QVERIFY2(text.contains(squeezed(judged)), qPrintable(judged));
+        QCOMPARE(text.contains(squeezed(L10n::t("report.verdict_intact"))), reason == -1);
         for (const char* label :
              {"report.pdf.started", "report.pdf.destinations", "report.pdf.files_section",
               "report.pdf.column.modified", "report.pdf.column.status", "report.pdf.this_report"}) {
             QVERIFY2(text.contains(squeezed(L10n::t(label))), label);
         }
         QVERIFY2(!text.contains(QLatin1String("report.")), qPrintable(text.left(1500))); // no key shown raw
-        QCOMPARE(text.contains(squeezed(L10n::t("report.cancelled"))), cancelled);
-        QCOMPARE(text.contains(squeezed(L10n::t("report.verdict_intact"))), stop < 0 && !cancelled);
     }
 
     void paperFollowsLanguageAndLocale_data() {
