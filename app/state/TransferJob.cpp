@@ -1,6 +1,7 @@
 #include "state/TransferJob.h"
 
 #include "platform/MountInfo.h"
+#include "report/PdfJobReport.h"
 #include "settings/L10n.h"
 #include "settings/ReportSettings.h"
 #include "settings/ReportStrings.h"
@@ -244,8 +245,14 @@ void TransferJob::finish(const stowline::JobSummary& s) {
     for (const DestinationStatus& row : destinations_) {
         roots.push_back(FileUrl::toPath(row.url));
     }
+    std::optional<PdfJobReport> pdf;
+    if (ReportSettings::writesPDF()) {
+        formats.insert(stowline::ReportFormats::pdf());
+        pdf.emplace(s, sources, roots, sourcesLabel_);
+    }
     const stowline::ReportWriteResult written = stowline::ReportWriter::write(
-        s, sources, roots, sourcesLabel_.toStdString(), formats, s.finishDate, reportStrings());
+        s, sources, roots, sourcesLabel_.toStdString(), formats, s.finishDate, reportStrings(),
+        pdf ? pdf->renderer() : stowline::ReportWriter::PdfRenderer());
 
     for (const auto& file : written.written) {
         writtenReports_.append(FileUrl::fromPath(file));
