@@ -889,6 +889,22 @@
         <translation>Show Report</translation>
     </message>
     <message>
+        <source>reportmodal.save_pdf</source>
+        <translation>Save as PDF…</translation>
+    </message>
+    <message>
+        <source>reportmodal.pdf_saving</source>
+        <translation>Saving the PDF…</translation>
+    </message>
+    <message>
+        <source>reportmodal.pdf_saved</source>
+        <translation>PDF saved: %1</translation>
+    </message>
+    <message>
+        <source>reportmodal.pdf_failed</source>
+        <translation>The PDF could not be saved as %1</translation>
+    </message>
+    <message>
         <source>reportmodal.savedin</source>
         <translation>Saved in the Hash Log folder of each destination</translation>
     </message>

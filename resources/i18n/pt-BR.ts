@@ -889,6 +889,22 @@
         <translation>Mostrar relatório</translation>
     </message>
     <message>
+        <source>reportmodal.save_pdf</source>
+        <translation>Salvar como PDF…</translation>
+    </message>
+    <message>
+        <source>reportmodal.pdf_saving</source>
+        <translation>Salvando o PDF…</translation>
+    </message>
+    <message>
+        <source>reportmodal.pdf_saved</source>
+        <translation>PDF salvo: %1</translation>
+    </message>
+    <message>
+        <source>reportmodal.pdf_failed</source>
+        <translation>Não foi possível salvar o PDF como %1</translation>
+    </message>
+    <message>
         <source>reportmodal.savedin</source>
         <translation>Salvo na pasta Hash Log de cada destino</translation>
     </message>
