@@ -1,6 +1,7 @@
 #include "browser/FileBrowserPanel.h"
 #include "platform/DBusNotificationService.h"
 #include "platform/FileDialogOpenPanel.h"
+#include "platform/FileDialogSavePanel.h"
 #include "platform/MountInfoVolumeService.h"
 #include "settings/Appearance.h"
 #include "settings/Localization.h"
@@ -51,9 +52,11 @@ int main(int argc, char* argv[]) {
     MainWindow window;
     MountInfoVolumeService volumes;
     FileDialogOpenPanel openPanels(&window);
+    FileDialogSavePanel savePanels(&window);
     AppState::Services services;
     services.volumes = &volumes;
     services.openPanels = &openPanels;
+    services.savePanels = &savePanels;
     QList<QUrl> demoDestinations;
     for (const QString& path :
          qEnvironmentVariable("STOWLINE_DEMO_DESTINATIONS").split(QLatin1Char(':'), Qt::SkipEmptyParts)) {

@@ -4,6 +4,7 @@
 #include "ProgressLine.h"
 #include "Signals.h"
 
+#include "report/PdfJobReport.h"
 #include "settings/Localization.h"
 #include "settings/ReportStrings.h"
 #include "stowline/ByteFormat.h"
@@ -16,13 +17,14 @@
 #include "stowline/SupportedLanguage.h"
 #include "stowline/TextReport.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 
 #include <algorithm>
 #include <cctype>
 #include <clocale>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <poll.h>
@@ -37,7 +39,7 @@ using namespace stowline;
 
 constexpr const char* offloadUsage = "usage: stowline-cli offload SOURCE... --dest DIR [--dest DIR ...] "
                                      "[--on-full ask|drop|wait] [--sequential] [--no-wait] [--no-mhl] "
-                                     "[--no-txt] [--lang en|pt-BR]\n";
+                                     "[--no-txt] [--pdf] [--lang en|pt-BR]\n";
 
 enum class OnFull { ask, drop, wait };
 
@@ -87,6 +89,8 @@ OffloadArgs parse(const std::vector<std::string>& args) {
             parsed.formats.remove(ReportFormats::mhl());
         } else if (arg == "--no-txt") {
             parsed.formats.remove(ReportFormats::text());
+        } else if (arg == "--pdf") {
+            parsed.formats.insert(ReportFormats::pdf());
         } else if (arg == "--lang") {
             if (!hasValue) {
                 throw UsageError{"--lang needs en or pt-BR"};
@@ -266,17 +270,36 @@ ReportWriteResult writeHashLogs(const HashLogSetup& setup, const CopyJob& job, c
         return {};
     }
     ByteFormat::setLocale(setup.locale);
+    std::optional<PdfJobReport> pdf;
+    if (setup.formats.contains(ReportFormats::pdf())) {
+        pdf.emplace(summary, job.sources, job.destinations, QString::fromStdString(setup.label));
+    }
     ReportWriteResult result = ReportWriter::write(summary, job.sources, job.destinations, setup.label,
-                                                   setup.formats, summary.finishDate, setup.strings);
+                                                   setup.formats, summary.finishDate, setup.strings,
+                                                   pdf ? pdf->renderer() : ReportWriter::PdfRenderer());
     ByteFormat::setLocale("en_US");
     return result;
 }
 
 /// QCoreApplication sets the C library's locale from the environment; the engine and the
-/// command's output keep the "C" locale they started with.
+/// command's output keep the "C" locale they started with. The PDF report needs fonts and a
+/// painter, hence a QGuiApplication, on the offscreen platform so that no display is needed.
 class QtApplication {
 public:
-    QtApplication() : saved_(std::setlocale(LC_ALL, nullptr)), app_(argc_, argv_) {
+    explicit QtApplication(bool drawing) : saved_(std::setlocale(LC_ALL, nullptr)) {
+        if (drawing) {
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+            // Standard error carries the command's own messages, which scripts read: the
+            // platform's notes about the desktop session it does not use stay out of it.
+            qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
+                if (type == QtCriticalMsg || type == QtFatalMsg) {
+                    Output::err("stowline-cli: " + message.toStdString() + "\n");
+                }
+            });
+            app_ = std::make_unique<QGuiApplication>(argc_, argv_);
+        } else {
+            app_ = std::make_unique<QCoreApplication>(argc_, argv_);
+        }
         std::setlocale(LC_ALL, saved_.c_str());
     }
 
@@ -285,7 +308,7 @@ private:
     inline static int argc_ = 1;
     inline static char name_[] = "stowline-cli";
     inline static char* argv_[] = {name_, nullptr};
-    QCoreApplication app_;
+    std::unique_ptr<QCoreApplication> app_;
 };
 
 class OffloadRun {
@@ -519,7 +542,7 @@ int runOffload(const std::vector<std::string>& args) {
         }
     }
     ByteFormat::setLocale("en_US");
-    const QtApplication qt;
+    const QtApplication qt(parsed.formats.contains(ReportFormats::pdf()));
     HashLogSetup hashLog = prepareHashLog(parsed);
 
     CopyJob job{parsed.sources, parsed.destinations};

@@ -15,8 +15,8 @@ QString codeOf(stowline::SupportedLanguage language) {
 
 Appearance::Appearance(QObject* parent)
     : QObject(parent), isLight_(ThemeMode::isLight()), writesMHL_(ReportSettings::writesMHL()),
-      writesText_(ReportSettings::writesText()), language_(Localization::current()),
-      languageOverride_(Localization::override()) {}
+      writesText_(ReportSettings::writesText()), writesPDF_(ReportSettings::writesPDF()),
+      language_(Localization::current()), languageOverride_(Localization::override()) {}
 
 QString Appearance::languageCode() const {
     return codeOf(language_);
@@ -47,6 +47,13 @@ void Appearance::toggleText() {
     ReportSettings::setWritesText(on);
     writesText_ = on;
     emit writesTextChanged();
+}
+
+void Appearance::togglePDF() {
+    const bool on = !writesPDF_;
+    ReportSettings::setWritesPDF(on);
+    writesPDF_ = on;
+    emit writesPDFChanged();
 }
 
 void Appearance::chooseLanguage(std::optional<stowline::SupportedLanguage> language) {

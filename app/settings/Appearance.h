@@ -14,6 +14,7 @@ class Appearance : public QObject {
     Q_PROPERTY(bool isLight READ isLight NOTIFY isLightChanged)
     Q_PROPERTY(bool writesMHL READ writesMHL NOTIFY writesMHLChanged)
     Q_PROPERTY(bool writesText READ writesText NOTIFY writesTextChanged)
+    Q_PROPERTY(bool writesPDF READ writesPDF NOTIFY writesPDFChanged)
     /// The active language's raw value: "pt-BR" or "en".
     Q_PROPERTY(QString language READ languageCode NOTIFY languageChanged)
     /// The override's raw value, or "" when the system's languages decide.
@@ -26,6 +27,7 @@ public:
     [[nodiscard]] bool isLight() const { return isLight_; }
     [[nodiscard]] bool writesMHL() const { return writesMHL_; }
     [[nodiscard]] bool writesText() const { return writesText_; }
+    [[nodiscard]] bool writesPDF() const { return writesPDF_; }
     [[nodiscard]] stowline::SupportedLanguage language() const { return language_; }
     [[nodiscard]] std::optional<stowline::SupportedLanguage> languageOverride() const {
         return languageOverride_;
@@ -38,6 +40,7 @@ public:
     /// Flips the report format, stores it, then updates the property.
     void toggleMHL();
     void toggleText();
+    void togglePDF();
     /// Stores the override (none removes it), re-resolves the language and mirrors both.
     void chooseLanguage(std::optional<stowline::SupportedLanguage> language);
 
@@ -45,6 +48,7 @@ signals:
     void isLightChanged();
     void writesMHLChanged();
     void writesTextChanged();
+    void writesPDFChanged();
     void languageChanged();
     void languageOverrideChanged();
 
@@ -52,6 +56,7 @@ private:
     bool isLight_;
     bool writesMHL_;
     bool writesText_;
+    bool writesPDF_;
     stowline::SupportedLanguage language_;
     std::optional<stowline::SupportedLanguage> languageOverride_;
 };

@@ -7,6 +7,7 @@ namespace {
 
 const QString mhlKey = QStringLiteral("reportWritesMHL");
 const QString textKey = QStringLiteral("reportWritesText");
+const QString pdfKey = QStringLiteral("reportWritesPDF");
 
 bool& cachedMHL() {
     static bool value = Preferences::readBool(mhlKey, true);
@@ -18,6 +19,11 @@ bool& cachedText() {
     return value;
 }
 
+bool& cachedPDF() {
+    static bool value = Preferences::readBool(pdfKey, false);
+    return value;
+}
+
 } // namespace
 
 bool writesMHL() {
@@ -25,6 +31,9 @@ bool writesMHL() {
 }
 bool writesText() {
     return cachedText();
+}
+bool writesPDF() {
+    return cachedPDF();
 }
 
 void setWritesMHL(bool on) {
@@ -35,6 +44,11 @@ void setWritesMHL(bool on) {
 void setWritesText(bool on) {
     cachedText() = on;
     Preferences::writeBool(textKey, on);
+}
+
+void setWritesPDF(bool on) {
+    cachedPDF() = on;
+    Preferences::writeBool(pdfKey, on);
 }
 
 } // namespace ReportSettings

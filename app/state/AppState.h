@@ -31,6 +31,7 @@
 #include <vector>
 
 class OpenPanelService;
+class SavePanelService;
 
 /// The observable state behind the main window: sources, destinations, volumes, transfer
 /// jobs (newest first) and the four prompts the window shows. Main thread only.
@@ -76,6 +77,7 @@ public:
     struct Services {
         VolumeService* volumes = nullptr;       ///< watched weakly
         OpenPanelService* openPanels = nullptr; ///< must outlive the state
+        SavePanelService* savePanels = nullptr; ///< must outlive the state
         /// Free and total bytes of a folder's volume, negative when unknown.
         std::function<qint64(const QUrl&)> freeSpace;
         std::function<qint64(const QUrl&)> totalSpace;
@@ -112,6 +114,8 @@ public:
     [[nodiscard]] const std::optional<SpaceWarning>& spaceWarning() const { return spaceWarning_; }
     [[nodiscard]] bool hasSpaceWarning() const { return spaceWarning_.has_value(); }
     [[nodiscard]] TransferJob* reportJob() const { return reportJob_.get(); }
+    /// Where files are saved from the window (a report as PDF); none in a window without.
+    [[nodiscard]] SavePanelService* savePanels() const { return services_.savePanels; }
 
     /// Opens the report dialog on a listed job (null closes it).
     void setReportJob(TransferJob* job);

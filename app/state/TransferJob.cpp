@@ -1,6 +1,7 @@
 #include "state/TransferJob.h"
 
 #include "platform/MountInfo.h"
+#include "report/PdfJobReport.h"
 #include "settings/L10n.h"
 #include "settings/ReportSettings.h"
 #include "settings/ReportStrings.h"
@@ -11,8 +12,11 @@
 
 #include "stowline/ReportWriter.h"
 
+#include <QFutureWatcher>
 #include <QTimer>
+#include <QtConcurrent/QtConcurrentRun>
 
+#include <memory>
 #include <type_traits>
 
 using stowline::EngineEvent;
@@ -244,9 +248,30 @@ void TransferJob::finish(const stowline::JobSummary& s) {
     for (const DestinationStatus& row : destinations_) {
         roots.push_back(FileUrl::toPath(row.url));
     }
-    const stowline::ReportWriteResult written = stowline::ReportWriter::write(
-        s, sources, roots, sourcesLabel_.toStdString(), formats, s.finishDate, reportStrings());
+    const std::string label = sourcesLabel_.toStdString();
+    if (ReportSettings::writesPDF()) {
+        // Drawing a large job's PDF takes seconds: the Hash Logs are written on a worker, with
+        // their own copy of the summary, and the job ends once they are, the window responsive.
+        formats.insert(stowline::ReportFormats::pdf());
+        auto summary = std::make_shared<const stowline::JobSummary>(s);
+        auto pdf = std::make_shared<const PdfJobReport>(*summary, sources, roots, sourcesLabel_);
+        auto* watcher = new QFutureWatcher<stowline::ReportWriteResult>(this);
+        connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, summary] {
+            watcher->deleteLater();
+            reportsWritten(*summary, watcher->result());
+        });
+        watcher->setFuture(
+            QtConcurrent::run([summary, pdf, sources, roots, label, formats, strings = reportStrings()] {
+                return stowline::ReportWriter::write(*summary, sources, roots, label, formats,
+                                                     summary->finishDate, strings, pdf->renderer());
+            }));
+        return;
+    }
+    reportsWritten(
+        s, stowline::ReportWriter::write(s, sources, roots, label, formats, s.finishDate, reportStrings()));
+}
 
+void TransferJob::reportsWritten(const stowline::JobSummary& s, const stowline::ReportWriteResult& written) {
     for (const auto& file : written.written) {
         writtenReports_.append(FileUrl::fromPath(file));
     }

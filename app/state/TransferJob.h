@@ -5,6 +5,7 @@
 #include "stowline/DestinationLocks.h"
 #include "stowline/EngineEvent.h"
 #include "stowline/JobSummary.h"
+#include "stowline/ReportWriter.h"
 #include "stowline/TextReportStrings.h"
 
 #include <QDateTime>
@@ -151,6 +152,8 @@ private:
     /// runs again once they are free, or the job ends cancelled if cancelled meanwhile.
     [[nodiscard]] bool lockDestinations();
     void finish(const stowline::JobSummary& summary);
+    /// The rest of finishing once the Hash Logs are written: rows, phase, notification.
+    void reportsWritten(const stowline::JobSummary& summary, const stowline::ReportWriteResult& written);
     /// Every source lived on a volume that has left the mount table.
     [[nodiscard]] bool sourcesVanished() const;
     void setCheckingExistingCopies(bool checking);

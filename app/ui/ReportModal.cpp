@@ -1,6 +1,8 @@
 #include "ui/ReportModal.h"
 
 #include "platform/RevealService.h"
+#include "platform/SavePanelService.h"
+#include "report/PdfJobReport.h"
 #include "settings/L10n.h"
 #include "state/AppState.h"
 #include "state/FileUrl.h"
@@ -18,13 +20,16 @@
 #include <QDir>
 #include <QEvent>
 #include <QFileInfo>
+#include <QFutureWatcher>
 #include <QHBoxLayout>
 #include <QListView>
 #include <QPainter>
 #include <QStringList>
 #include <QVBoxLayout>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
+#include <memory>
 
 namespace {
 
@@ -55,7 +60,9 @@ ReportModal::ReportModal(AppState& state, TransferJob& job, RevealService& revea
       close_(new SheetCloseButton(this)), list_(new QListView(this)),
       summary_(new ThemedText(Fonts::sans(12), [](const Theme& t) { return t.green; })),
       savedIn_(new ThemedText(Fonts::sans(11), [](const Theme& t) { return t.faintGrey; })),
-      revealButton_(new SecondaryButton(QString(), this)) {
+      revealButton_(new SecondaryButton(QString(), this)),
+      savePdfButton_(new SecondaryButton(QString(), this)),
+      pdfStatus_(new ThemedText(Fonts::sans(11), [](const Theme& t) { return t.faintGrey; })) {
     setObjectName(QStringLiteral("reportModal"));
     setWindowModality(Qt::WindowModal);
     setFixedSize(sheetWidth, sheetHeight);
@@ -75,9 +82,13 @@ ReportModal::ReportModal(AppState& state, TransferJob& job, RevealService& revea
     footerTexts->setSpacing(3);
     footerTexts->addWidget(summary_);
     footerTexts->addWidget(savedIn_);
+    footerTexts->addWidget(pdfStatus_);
+    pdfStatus_->setVisible(false);
     auto* footer = new QHBoxLayout;
     footer->setContentsMargins(padding, 12, padding, 14);
+    footer->setSpacing(8);
     footer->addLayout(footerTexts, 1);
+    footer->addWidget(savePdfButton_, 0, Qt::AlignVCenter);
     footer->addWidget(revealButton_, 0, Qt::AlignVCenter);
 
     auto* column = new QVBoxLayout(this);
@@ -104,6 +115,10 @@ ReportModal::ReportModal(AppState& state, TransferJob& job, RevealService& revea
     }
     // Nothing written (a cancelled job, both formats off, no drive took it): nothing to show.
     revealButton_->setVisible(!job.writtenReports().isEmpty());
+    // Any ended job can be saved as a PDF, cancelled or written without one.
+    savePdfButton_->setVisible(state_.savePanels() != nullptr && job.summary() &&
+                               !job.destinations().isEmpty());
+    connect(savePdfButton_, &QAbstractButton::clicked, this, &ReportModal::savePdf);
 
     connect(close_, &QAbstractButton::clicked, this, &ReportModal::reject);
     connect(revealButton_, &QAbstractButton::clicked, this, [this] {
@@ -122,7 +137,69 @@ void ReportModal::retranslate() {
     savedIn_->setVisible(!savedIn_->text().isEmpty());
     revealButton_->setText(L10n::t("reportmodal.reveal"));
     revealButton_->updateGeometry();
+    savePdfButton_->setText(L10n::t("reportmodal.save_pdf"));
+    savePdfButton_->updateGeometry();
+    if (!pdfStatusKey_.isEmpty()) {
+        pdfStatus_->setText(L10n::t(pdfStatusKey_.toUtf8().constData(), {pdfTarget_}));
+    }
     setWindowTitle(L10n::t("reportmodal.title"));
+}
+
+void ReportModal::savePdf() {
+    SavePanelService* panels = state_.savePanels();
+    if (panels == nullptr || !job_.summary()) {
+        return;
+    }
+    const QString suggested = fallbackBaseName(job_) + QStringLiteral("_report.pdf");
+    QPointer<ReportModal> self(this);
+    panels->save(L10n::t("reportmodal.save_pdf"), suggested, [self](std::optional<QUrl> chosen) {
+        if (self && chosen && chosen->isLocalFile()) {
+            self->writePdf(chosen->toLocalFile());
+        }
+    });
+}
+
+void ReportModal::writePdf(const QString& target) {
+    const auto root = pdfDestination(job_);
+    if (!root || !job_.summary()) {
+        return;
+    }
+    std::vector<std::filesystem::path> sources;
+    for (const QUrl& url : job_.sourceURLs()) {
+        sources.push_back(FileUrl::toPath(url));
+    }
+    std::vector<std::filesystem::path> roots;
+    for (const TransferJob::DestinationStatus& row : job_.destinations()) {
+        roots.push_back(FileUrl::toPath(row.url));
+    }
+    // The words are taken here, on the main thread; the drawing of a large job takes seconds
+    // and happens on a worker with its own copy of the summary, so the sheet may close meanwhile.
+    auto summary = std::make_shared<const stowline::JobSummary>(*job_.summary());
+    auto report =
+        std::make_shared<const PdfJobReport>(*summary, std::move(sources), roots, job_.sourcesLabel());
+    const std::filesystem::path destination = FileUrl::toPath(*root);
+    pdfStatusKey_ = QStringLiteral("reportmodal.pdf_saving");
+    pdfTarget_ = target;
+    pdfStatus_->setColour([](const Theme& t) { return t.faintGrey; });
+    pdfStatus_->setText(L10n::t("reportmodal.pdf_saving"));
+    pdfStatus_->setVisible(true);
+    savePdfButton_->setEnabled(false);
+    auto* watcher = new QFutureWatcher<bool>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher] {
+        const bool saved = watcher->result();
+        watcher->deleteLater();
+        pdfStatusKey_ =
+            saved ? QStringLiteral("reportmodal.pdf_saved") : QStringLiteral("reportmodal.pdf_failed");
+        if (saved) {
+            pdfStatus_->setColour([](const Theme& t) { return t.faintGrey; });
+        } else {
+            pdfStatus_->setColour([](const Theme& t) { return t.red; });
+        }
+        pdfStatus_->setText(L10n::t(pdfStatusKey_.toUtf8().constData(), {pdfTarget_}));
+        savePdfButton_->setEnabled(true);
+    });
+    watcher->setFuture(QtConcurrent::run(
+        [summary, report, destination, target] { return report->save(*summary, destination, target); }));
 }
 
 void ReportModal::reject() {
@@ -184,14 +261,22 @@ QString ReportModal::savedInText(const TransferJob& job) {
                       : L10n::t("reportmodal.savedin_some", {folders.join(QStringLiteral(", "))});
 }
 
-std::optional<QUrl> ReportModal::reportToReveal(const TransferJob& job) {
+std::optional<QUrl> ReportModal::pdfDestination(const TransferJob& job) {
     const auto& rows = job.destinations();
     if (rows.isEmpty()) {
         return std::nullopt;
     }
     const auto healthy = std::find_if(rows.cbegin(), rows.cend(),
                                       [](const auto& row) { return !row.failedReason.has_value(); });
-    const QUrl root = (healthy != rows.cend() ? *healthy : rows.front()).url;
+    return (healthy != rows.cend() ? *healthy : rows.front()).url;
+}
+
+std::optional<QUrl> ReportModal::reportToReveal(const TransferJob& job) {
+    const auto found = pdfDestination(job);
+    if (!found) {
+        return std::nullopt;
+    }
+    const QUrl root = *found;
     const QString folder = QDir::cleanPath(root.toLocalFile() + QLatin1Char('/') + logFolder);
 
     // The writer may have added " (2)" to the name, or written only the text report: show the

@@ -33,6 +33,8 @@ public:
     /// the hash list written there, else its text report, else the "Hash Log" folder or the
     /// destination itself when no report exists. None when the job has no destination.
     [[nodiscard]] static std::optional<QUrl> reportToReveal(const TransferJob& job);
+    /// The destination whose report "Save as PDF…" writes: the one `reportToReveal` shows.
+    [[nodiscard]] static std::optional<QUrl> pdfDestination(const TransferJob& job);
     /// "n files · size · all verified" only when every destination holds every file verified;
     /// otherwise what each destination verified and why it stopped. Empty without a summary.
     [[nodiscard]] static QString summaryLine(const TransferJob& job);
@@ -43,6 +45,11 @@ public:
     [[nodiscard]] ThemedText* fileNameText() const { return fileName_; }
     [[nodiscard]] QAbstractButton* revealButton() const { return revealButton_; }
     [[nodiscard]] QAbstractButton* closeButton() const { return close_; }
+    /// Asks the state's save panel for a file and writes the job's PDF report there, off the
+    /// main thread; hidden without a save panel.
+    [[nodiscard]] QAbstractButton* savePdfButton() const { return savePdfButton_; }
+    /// Saving, saved (and where) or not saved; hidden before the first save.
+    [[nodiscard]] ThemedText* pdfStatusText() const { return pdfStatus_; }
 
     /// Sets the state's report job to none (which closes the sheet).
     void reject() override;
@@ -53,6 +60,8 @@ protected:
 
 private:
     void retranslate();
+    void savePdf();
+    void writePdf(const QString& target);
 
     AppState& state_;
     TransferJob& job_;
@@ -64,4 +73,8 @@ private:
     ThemedText* summary_;
     ThemedText* savedIn_;
     QAbstractButton* revealButton_;
+    QAbstractButton* savePdfButton_;
+    ThemedText* pdfStatus_;
+    QString pdfStatusKey_; ///< with pdfTarget_, so that the status follows the language
+    QString pdfTarget_;
 };

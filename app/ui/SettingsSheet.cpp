@@ -113,8 +113,9 @@ SettingsSheet::SettingsSheet(Appearance& appearance, QWidget* parent)
     column->addWidget(new Rule(this));
     column->addWidget(scroll_, 1);
 
-    for (auto signal : {&Appearance::isLightChanged, &Appearance::writesMHLChanged,
-                        &Appearance::writesTextChanged, &Appearance::languageOverrideChanged}) {
+    for (auto signal :
+         {&Appearance::isLightChanged, &Appearance::writesMHLChanged, &Appearance::writesTextChanged,
+          &Appearance::writesPDFChanged, &Appearance::languageOverrideChanged}) {
         connect(&appearance_, signal, this, &SettingsSheet::syncFromAppearance);
     }
     retranslate();
@@ -202,18 +203,22 @@ QVBoxLayout* SettingsSheet::formatsSection() {
     const QFont pillFont = Fonts::mono(12.5, Fonts::Weight::medium);
     mhl_ = new ChoiceButton(QStringLiteral(".mhl"), pillFont, choiceHeight, choiceHeight / 2.0);
     text_ = new ChoiceButton(QStringLiteral(".txt"), pillFont, choiceHeight, choiceHeight / 2.0);
+    pdf_ = new ChoiceButton(QStringLiteral(".pdf"), pillFont, choiceHeight, choiceHeight / 2.0);
     connect(mhl_, &QAbstractButton::clicked, this, [this] { appearance_.toggleMHL(); });
     connect(text_, &QAbstractButton::clicked, this, [this] { appearance_.toggleText(); });
+    connect(pdf_, &QAbstractButton::clicked, this, [this] { appearance_.togglePDF(); });
     auto* pills = row(8);
     pills->addWidget(mhl_);
     pills->addWidget(text_);
+    pills->addWidget(pdf_);
     pills->addStretch(1);
     content->addLayout(pills);
 
     auto* legend = new QVBoxLayout;
     legend->setSpacing(3);
     for (const auto& [extension, key] : {std::pair{".mhl", "settings.reportformats.mhl_legend"},
-                                         std::pair{".txt", "settings.reportformats.txt_legend"}}) {
+                                         std::pair{".txt", "settings.reportformats.txt_legend"},
+                                         std::pair{".pdf", "settings.reportformats.pdf_legend"}}) {
         auto* line = row(8);
         auto* ext = new ThemedText(Fonts::mono(11), [](const Theme& t) { return t.mainText; });
         ext->setText(QString::fromLatin1(extension));
@@ -275,7 +280,9 @@ void SettingsSheet::syncFromAppearance() {
     mhl_->setSymbol(appearance_.writesMHL() ? QStringLiteral("checkmark") : QStringLiteral("xmark"));
     text_->setSelected(appearance_.writesText());
     text_->setSymbol(appearance_.writesText() ? QStringLiteral("checkmark") : QStringLiteral("xmark"));
-    warning_->setVisible(!appearance_.writesMHL() && !appearance_.writesText());
+    pdf_->setSelected(appearance_.writesPDF());
+    pdf_->setSymbol(appearance_.writesPDF() ? QStringLiteral("checkmark") : QStringLiteral("xmark"));
+    warning_->setVisible(!appearance_.writesMHL() && !appearance_.writesText() && !appearance_.writesPDF());
     unsaved_->setVisible(Preferences::cannotSave());
 }
 

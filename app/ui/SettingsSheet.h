@@ -28,6 +28,7 @@ public:
     [[nodiscard]] const QList<ChoiceButton*>& languageButtons() const { return languages_; }
     [[nodiscard]] ChoiceButton* mhlPill() const { return mhl_; }
     [[nodiscard]] ChoiceButton* textPill() const { return text_; }
+    [[nodiscard]] ChoiceButton* pdfPill() const { return pdf_; }
     [[nodiscard]] ThemedText* noneWarning() const { return warning_; }
     /// Shown while the preferences cannot be saved.
     [[nodiscard]] ThemedText* unsavedWarning() const { return unsaved_; }
@@ -59,6 +60,7 @@ private:
     QList<ChoiceButton*> languages_;
     ChoiceButton* mhl_ = nullptr;
     ChoiceButton* text_ = nullptr;
+    ChoiceButton* pdf_ = nullptr;
     ThemedText* warning_ = nullptr;
     ThemedText* unsaved_ = nullptr;
     QCheckBox* autoUpdate_ = nullptr;

@@ -23,6 +23,9 @@ namespace fs = std::filesystem;
 
 constexpr std::string_view mhlExtension = ".mhl";
 constexpr std::string_view textExtension = "_report.txt";
+constexpr std::string_view pdfExtension = "_report.pdf";
+static_assert(pdfExtension.size() == textExtension.size());
+constexpr std::array<std::string_view, 3> allExtensions{mhlExtension, textExtension, pdfExtension};
 // Room kept in a file name for the longest ending: a " (NNNNN)" suffix and "_report.txt".
 constexpr std::size_t longestEnding = 8 + textExtension.size();
 constexpr std::size_t nameMax = 255;
@@ -139,9 +142,9 @@ void syncFolder(const fs::path& folder) {
     }
 }
 
-// Writes `text` to a complete, durable temporary file in `folder`. Empty path on failure
+// Lets `fill` write a complete, durable temporary file in `folder`. Empty path on failure
 // (nothing left behind).
-fs::path prepare(const fs::path& folder, std::string_view text) {
+fs::path prepare(const fs::path& folder, const std::function<bool(int fd)>& fill) {
     fs::path temporaryPath;
     UniqueFd fd = createTemporary(folder, temporaryPath);
     if (!fd) {
@@ -149,13 +152,22 @@ fs::path prepare(const fs::path& folder, std::string_view text) {
     }
     // The report is the only proof of the copies: make sure its bytes are on the disk before
     // its name appears.
-    bool ok = writeAll(fd.get(), text) && ::fsync(fd.get()) == 0;
+    bool ok = false;
+    try {
+        ok = fill(fd.get()) && ::fsync(fd.get()) == 0;
+    } catch (...) {
+        ok = false;
+    }
     int closed = ::close(fd.release());
     if (!ok || closed != 0) {
         ::unlink(temporaryPath.c_str());
         return {};
     }
     return temporaryPath;
+}
+
+fs::path prepare(const fs::path& folder, std::string_view text) {
+    return prepare(folder, [text](int fd) { return writeAll(fd, text); });
 }
 
 // Each root appears at most once, even when the caller lists it twice.
@@ -201,12 +213,17 @@ void publish(const fs::path& folder, const std::string& stem, std::vector<Pendin
     }
     for (int number = 1; number <= maxSuffix; ++number) {
         const std::string variant = stem + suffixFor(number);
-        const NameState mhlName = nameState(folder, variant + std::string(mhlExtension));
-        const NameState textName = nameState(folder, variant + std::string(textExtension));
-        if (mhlName == NameState::unusable || textName == NameState::unusable) {
-            return; // the folder cannot be searched: the files stay unpublished
+        // Every kind of report counts, written now or not, so that one name always means
+        // one job.
+        bool taken = false;
+        for (const std::string_view extension : allExtensions) {
+            const NameState state = nameState(folder, variant + std::string(extension));
+            if (state == NameState::unusable) {
+                return; // the folder cannot be searched: the files stay unpublished
+            }
+            taken = taken || state == NameState::taken;
         }
-        if (mhlName == NameState::taken || textName == NameState::taken) {
+        if (taken) {
             continue;
         }
         bool collided = false;
@@ -248,7 +265,8 @@ void publish(const fs::path& folder, const std::string& stem, std::vector<Pendin
 
 void writeRoot(const JobSummary& summary, const std::vector<fs::path>& sources, const fs::path& root,
                const std::string& stem, ReportFormats formats,
-               const std::optional<TextReportStrings>& strings, ReportWriteResult& result) {
+               const std::optional<TextReportStrings>& strings, const PdfRenderer& pdf,
+               ReportWriteResult& result) {
     const JobSummary narrowed = summary.summary(root);
     const fs::path folder = root / std::string(logFolderName);
     std::error_code ignored;
@@ -266,6 +284,14 @@ void writeRoot(const JobSummary& summary, const std::vector<fs::path>& sources, 
                 {textExtension, prepare(folder, TextReport::render(narrowed, sources, root, *strings)), {}});
         } else {
             failed = true; // nothing to word the report with
+        }
+    }
+    if (formats.contains(ReportFormats::pdf())) {
+        if (pdf) {
+            files.push_back(
+                {pdfExtension, prepare(folder, [&](int fd) { return pdf(narrowed, root, fd); }), {}});
+        } else {
+            failed = true; // nothing to draw it with
         }
     }
     try {
@@ -320,7 +346,8 @@ std::string reportBaseName(std::string_view label, Date date) {
 
 ReportWriteResult write(const JobSummary& summary, const std::vector<fs::path>& sources,
                         const std::vector<fs::path>& destinationRoots, std::string_view label,
-                        ReportFormats formats, Date date, const std::optional<TextReportStrings>& strings) {
+                        ReportFormats formats, Date date, const std::optional<TextReportStrings>& strings,
+                        const PdfRenderer& pdf) {
     ReportWriteResult result;
     try {
         if (formats.empty()) {
@@ -334,7 +361,7 @@ ReportWriteResult write(const JobSummary& summary, const std::vector<fs::path>& 
                     markFailed(result, root);
                     continue;
                 }
-                writeRoot(summary, sources, root, stem, formats, strings, result);
+                writeRoot(summary, sources, root, stem, formats, strings, pdf, result);
             } catch (...) {
                 markFailed(result, root);
             }

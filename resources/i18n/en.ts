@@ -753,6 +753,118 @@
         <translation>ERRORS</translation>
     </message>
     <message>
+        <source>report.pdf.column.file</source>
+        <translation>File</translation>
+    </message>
+    <message>
+        <source>report.pdf.column.modified</source>
+        <translation>Modified</translation>
+    </message>
+    <message>
+        <source>report.pdf.column.size</source>
+        <translation>Size</translation>
+    </message>
+    <message>
+        <source>report.pdf.column.status</source>
+        <translation>Status</translation>
+    </message>
+    <message>
+        <source>report.pdf.destinations</source>
+        <translation>Destinations</translation>
+    </message>
+    <message>
+        <source>report.pdf.errors</source>
+        <translation>Errors</translation>
+    </message>
+    <message>
+        <source>report.pdf.errors_section</source>
+        <translation>Files that failed</translation>
+    </message>
+    <message>
+        <source>report.pdf.files</source>
+        <translation>Files</translation>
+    </message>
+    <message>
+        <source>report.pdf.files_section</source>
+        <translation>Files at this destination</translation>
+    </message>
+    <message>
+        <source>report.pdf.finished</source>
+        <translation>Finished</translation>
+    </message>
+    <message>
+        <source>report.pdf.heading</source>
+        <translation>%1 · Transfer report</translation>
+    </message>
+    <message>
+        <source>report.pdf.host</source>
+        <translation>Computer</translation>
+    </message>
+    <message>
+        <source>report.pdf.no_errors</source>
+        <translation>No file failed.</translation>
+    </message>
+    <message>
+        <source>report.pdf.no_files</source>
+        <translation>No file reached this destination.</translation>
+    </message>
+    <message>
+        <source>report.pdf.outcome.cancelled</source>
+        <translation>Cancelled after %1 of %2 files</translation>
+    </message>
+    <message>
+        <source>report.pdf.outcome.complete</source>
+        <translation>Complete: %1</translation>
+    </message>
+    <message>
+        <source>report.pdf.outcome.disconnected</source>
+        <translation>Disconnected after %1 of %2 files</translation>
+    </message>
+    <message>
+        <source>report.pdf.outcome.failed</source>
+        <translation>Drive failed after %1 of %2 files</translation>
+    </message>
+    <message>
+        <source>report.pdf.outcome.no_space</source>
+        <translation>Dropped for lack of space after %1 of %2 files</translation>
+    </message>
+    <message>
+        <source>report.pdf.outcome.with_errors</source>
+        <translation>Finished: %1, %2</translation>
+    </message>
+    <message>
+        <source>report.pdf.page</source>
+        <translation>Page %1 of %2</translation>
+    </message>
+    <message>
+        <source>report.pdf.size</source>
+        <translation>Size</translation>
+    </message>
+    <message>
+        <source>report.pdf.sources</source>
+        <translation>Sources</translation>
+    </message>
+    <message>
+        <source>report.pdf.started</source>
+        <translation>Started</translation>
+    </message>
+    <message>
+        <source>report.pdf.status.failed</source>
+        <translation>failed</translation>
+    </message>
+    <message>
+        <source>report.pdf.status.skipped</source>
+        <translation>already there</translation>
+    </message>
+    <message>
+        <source>report.pdf.status.verified</source>
+        <translation>verified</translation>
+    </message>
+    <message>
+        <source>report.pdf.this_report</source>
+        <translation>this report</translation>
+    </message>
+    <message>
         <source>report.source</source>
         <translation>Source</translation>
     </message>
@@ -775,6 +887,22 @@
     <message>
         <source>reportmodal.reveal</source>
         <translation>Show Report</translation>
+    </message>
+    <message>
+        <source>reportmodal.save_pdf</source>
+        <translation>Save as PDF…</translation>
+    </message>
+    <message>
+        <source>reportmodal.pdf_saving</source>
+        <translation>Saving the PDF…</translation>
+    </message>
+    <message>
+        <source>reportmodal.pdf_saved</source>
+        <translation>PDF saved: %1</translation>
+    </message>
+    <message>
+        <source>reportmodal.pdf_failed</source>
+        <translation>The PDF could not be saved as %1</translation>
     </message>
     <message>
         <source>reportmodal.savedin</source>
@@ -909,6 +1037,10 @@
         <translation>No report will be written. Copies are still verified, but the destinations will keep no record of it.</translation>
     </message>
     <message>
+        <source>settings.reportformats.pdf_legend</source>
+        <translation>printable report to file with the production: every file, its checksum and each destination's outcome</translation>
+    </message>
+    <message>
         <source>settings.reportformats.txt_legend</source>
         <translation>plain-text report to read or print</translation>
     </message>
@@ -918,7 +1050,7 @@
     </message>
     <message>
         <source>settings.reports.p1</source>
-        <translation>After each transfer, every destination gets a “Hash Log” folder with an MHL 1.1 hash list (xxhash64be) giving each file's path, size, dates and checksum, and a plain-text report.</translation>
+        <translation>After each transfer, every destination gets a “Hash Log” folder with an MHL 1.1 hash list (xxhash64be) giving each file's path, size, dates and checksum, and a plain-text report; with the PDF report turned on, also a PDF of the same facts, laid out to print.</translation>
     </message>
     <message>
         <source>settings.reports.p2</source>

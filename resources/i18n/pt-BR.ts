@@ -753,6 +753,118 @@
         <translation>ERROS</translation>
     </message>
     <message>
+        <source>report.pdf.column.file</source>
+        <translation>Arquivo</translation>
+    </message>
+    <message>
+        <source>report.pdf.column.modified</source>
+        <translation>Modificado em</translation>
+    </message>
+    <message>
+        <source>report.pdf.column.size</source>
+        <translation>Tamanho</translation>
+    </message>
+    <message>
+        <source>report.pdf.column.status</source>
+        <translation>Situação</translation>
+    </message>
+    <message>
+        <source>report.pdf.destinations</source>
+        <translation>Destinos</translation>
+    </message>
+    <message>
+        <source>report.pdf.errors</source>
+        <translation>Erros</translation>
+    </message>
+    <message>
+        <source>report.pdf.errors_section</source>
+        <translation>Arquivos com falha</translation>
+    </message>
+    <message>
+        <source>report.pdf.files</source>
+        <translation>Arquivos</translation>
+    </message>
+    <message>
+        <source>report.pdf.files_section</source>
+        <translation>Arquivos neste destino</translation>
+    </message>
+    <message>
+        <source>report.pdf.finished</source>
+        <translation>Término</translation>
+    </message>
+    <message>
+        <source>report.pdf.heading</source>
+        <translation>%1 · Relatório de transferência</translation>
+    </message>
+    <message>
+        <source>report.pdf.host</source>
+        <translation>Computador</translation>
+    </message>
+    <message>
+        <source>report.pdf.no_errors</source>
+        <translation>Nenhum arquivo falhou.</translation>
+    </message>
+    <message>
+        <source>report.pdf.no_files</source>
+        <translation>Nenhum arquivo chegou a este destino.</translation>
+    </message>
+    <message>
+        <source>report.pdf.outcome.cancelled</source>
+        <translation>Cancelado após %1 de %2 arquivos</translation>
+    </message>
+    <message>
+        <source>report.pdf.outcome.complete</source>
+        <translation>Completo: %1</translation>
+    </message>
+    <message>
+        <source>report.pdf.outcome.disconnected</source>
+        <translation>Desconectado após %1 de %2 arquivos</translation>
+    </message>
+    <message>
+        <source>report.pdf.outcome.failed</source>
+        <translation>Falha no disco após %1 de %2 arquivos</translation>
+    </message>
+    <message>
+        <source>report.pdf.outcome.no_space</source>
+        <translation>Descartado por falta de espaço após %1 de %2 arquivos</translation>
+    </message>
+    <message>
+        <source>report.pdf.outcome.with_errors</source>
+        <translation>Concluído: %1, %2</translation>
+    </message>
+    <message>
+        <source>report.pdf.page</source>
+        <translation>Página %1 de %2</translation>
+    </message>
+    <message>
+        <source>report.pdf.size</source>
+        <translation>Tamanho</translation>
+    </message>
+    <message>
+        <source>report.pdf.sources</source>
+        <translation>Origens</translation>
+    </message>
+    <message>
+        <source>report.pdf.started</source>
+        <translation>Início</translation>
+    </message>
+    <message>
+        <source>report.pdf.status.failed</source>
+        <translation>falhou</translation>
+    </message>
+    <message>
+        <source>report.pdf.status.skipped</source>
+        <translation>já existia</translation>
+    </message>
+    <message>
+        <source>report.pdf.status.verified</source>
+        <translation>verificado</translation>
+    </message>
+    <message>
+        <source>report.pdf.this_report</source>
+        <translation>este relatório</translation>
+    </message>
+    <message>
         <source>report.source</source>
         <translation>Origem</translation>
     </message>
@@ -775,6 +887,22 @@
     <message>
         <source>reportmodal.reveal</source>
         <translation>Mostrar relatório</translation>
+    </message>
+    <message>
+        <source>reportmodal.save_pdf</source>
+        <translation>Salvar como PDF…</translation>
+    </message>
+    <message>
+        <source>reportmodal.pdf_saving</source>
+        <translation>Salvando o PDF…</translation>
+    </message>
+    <message>
+        <source>reportmodal.pdf_saved</source>
+        <translation>PDF salvo: %1</translation>
+    </message>
+    <message>
+        <source>reportmodal.pdf_failed</source>
+        <translation>Não foi possível salvar o PDF como %1</translation>
     </message>
     <message>
         <source>reportmodal.savedin</source>
@@ -909,6 +1037,10 @@
         <translation>Nenhum relatório será gravado. As cópias continuam sendo verificadas, mas os destinos não vão guardar nenhum registro disso.</translation>
     </message>
     <message>
+        <source>settings.reportformats.pdf_legend</source>
+        <translation>relatório para imprimir e arquivar com a produção: cada arquivo, seu checksum e o resultado de cada destino</translation>
+    </message>
+    <message>
         <source>settings.reportformats.txt_legend</source>
         <translation>relatório em texto simples para ler ou imprimir</translation>
     </message>
@@ -918,7 +1050,7 @@
     </message>
     <message>
         <source>settings.reports.p1</source>
-        <translation>Ao fim de cada transferência, cada destino recebe uma pasta “Hash Log” com uma lista de hashes MHL 1.1 (xxhash64be), com o caminho, o tamanho, as datas e o checksum de cada arquivo, e um relatório em texto simples.</translation>
+        <translation>Ao fim de cada transferência, cada destino recebe uma pasta “Hash Log” com uma lista de hashes MHL 1.1 (xxhash64be), com o caminho, o tamanho, as datas e o checksum de cada arquivo, e um relatório em texto simples; com o relatório em PDF ligado, também um PDF com os mesmos dados, pronto para imprimir.</translation>
     </message>
     <message>
         <source>settings.reports.p2</source>

@@ -34,12 +34,13 @@ int runChild(const QByteArray& role) {
         Appearance appearance;
         appearance.set(true);
         appearance.toggleMHL();
+        appearance.togglePDF();
         UpdateSettings::setChecksAutomatically(false);
         return 0;
     }
-    std::printf("light=%d mhl=%d text=%d updates=%d\n", ThemeMode::isLight() ? 1 : 0,
+    std::printf("light=%d mhl=%d text=%d pdf=%d updates=%d\n", ThemeMode::isLight() ? 1 : 0,
                 ReportSettings::writesMHL() ? 1 : 0, ReportSettings::writesText() ? 1 : 0,
-                UpdateSettings::checksAutomatically() ? 1 : 0);
+                ReportSettings::writesPDF() ? 1 : 0, UpdateSettings::checksAutomatically() ? 1 : 0);
     return 0;
 }
 
@@ -85,15 +86,16 @@ private slots:
     void whatAStartLoads_data() {
         QTest::addColumn<QByteArray>("stored");
         QTest::addColumn<QString>("loaded");
-        QTest::newRow("fresh install") << QByteArray() << "light=0 mhl=1 text=1 updates=1";
-        QTest::newRow("stored false turns each off")
+        QTest::newRow("fresh install") << QByteArray() << "light=0 mhl=1 text=1 pdf=0 updates=1";
+        QTest::newRow("stored values turn each over")
             << QByteArray("[General]\nappearanceIsLight=true\nreportWritesMHL=false\nreportWritesText=false\n"
-                          "updateChecksAutomatically=false\n")
-            << "light=1 mhl=0 text=0 updates=0";
-        // Text that is not a boolean: the report and update keys stay on, the light key off.
+                          "reportWritesPDF=true\nupdateChecksAutomatically=false\n")
+            << "light=1 mhl=0 text=0 pdf=1 updates=0";
+        // Text that is not a boolean: each key keeps its default (the PDF report off).
         QTest::newRow("other text") << QByteArray("[General]\nappearanceIsLight=yes\nreportWritesMHL=off\n"
-                                                  "reportWritesText=0\nupdateChecksAutomatically=\n")
-                                    << "light=0 mhl=1 text=1 updates=1";
+                                                  "reportWritesText=0\nreportWritesPDF=1\n"
+                                                  "updateChecksAutomatically=\n")
+                                    << "light=0 mhl=1 text=1 pdf=0 updates=1";
     }
 
     void whatAStartLoads() {
@@ -111,7 +113,7 @@ private slots:
         QTemporaryDir home;
         QVERIFY(home.isValid());
         QCOMPARE(runChildWith(home.path(), "write"), QString());
-        QCOMPARE(runChildWith(home.path(), "read"), QStringLiteral("light=1 mhl=0 text=1 updates=0"));
+        QCOMPARE(runChildWith(home.path(), "read"), QStringLiteral("light=1 mhl=0 text=1 pdf=1 updates=0"));
     }
 
     void appearanceWritesThroughBeforeItChanges() {

@@ -16,10 +16,45 @@
 
 #include "stowline/ByteFormat.h"
 
+#include "platform/SavePanelService.h"
+#include "settings/ReportSettings.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QListView>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTest>
+
+namespace {
+
+/// Answers every save panel at once with the file set beforehand (none: cancelled).
+struct FakeSavePanel : SavePanelService {
+    void save(const QString& title, const QString& suggestedName,
+              std::function<void(std::optional<QUrl> chosen)> done) override {
+        QCOMPARE(title, L10n::t("reportmodal.save_pdf"));
+        suggested.append(suggestedName);
+        done(answer);
+    }
+    std::optional<QUrl> answer;
+    QStringList suggested;
+};
+
+// The PDF's text with its white space squeezed, or empty when poppler cannot read it.
+QString pdfText(const QString& pdf) {
+    QProcess process;
+    process.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    if (!process.waitForFinished(60'000) || process.exitCode() != 0) {
+        return {};
+    }
+    return QString::fromUtf8(process.readAllStandardOutput()).simplified().remove(QLatin1Char(' '));
+}
+
+QString squeezed(const QString& text) {
+    return QString(text).simplified().remove(QLatin1Char(' '));
+}
+
+} // namespace
 
 class ReportModalTest : public QObject {
     Q_OBJECT
@@ -33,6 +68,8 @@ private slots:
 
     void init() {
         bench = std::make_unique<JobTestBench>();
+        ReportSettings::setWritesPDF(false);
+        panel.suggested.clear();
         QVERIFY(bench->dir.isValid());
         root = bench->root;
         writeFile(root + "/A001/clip1.mov", 3000);
@@ -135,6 +172,7 @@ private slots:
         auto calls = std::make_shared<std::atomic<int>>(0);
         auto held = std::make_shared<std::atomic<bool>>(false);
         AppState::Services services;
+        services.savePanels = &panel;
         services.engineOptions.verify = [gate, calls, held](const std::filesystem::path& path) {
             if (++*calls == 2) {
                 held->store(true);
@@ -170,6 +208,58 @@ private slots:
         QVERIFY(hashLogFiles(root + "/drive").isEmpty());
         QVERIFY(modal.revealButton()->isHidden());
         QCOMPARE(ReportModal::savedInText(*job), QString());
+
+        // Though no Hash Log was written, the job can still be filed as a PDF saying so.
+        const QString pdf = savePdf(modal, bench->root + "/cancelled.pdf");
+        QCOMPARE(modal.pdfStatusText()->text(), L10n::t("reportmodal.pdf_saved", {pdf}));
+        const QString text = pdfText(pdf);
+        QVERIFY2(text.contains(squeezed(L10n::t("report.pdf.outcome.cancelled",
+                                                {QString::number(verified), QStringLiteral("3")}))),
+                 qPrintable(text));
+        QVERIFY(text.contains(QLatin1String("clip1.mov")));
+    }
+
+    // With the preference on a job writes its PDF beside the others under the same name;
+    // "Save as PDF…" proposes that name, and a file that cannot be written is said in red
+    // and leaves nothing behind.
+    void pdfReportsBesideTheHashListAndSavedOnRequest() {
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) {
+            QSKIP("pdftotext is missing: run scripts/setup");
+        }
+        ReportSettings::setWritesPDF(true);
+        AppState state(servicesWith(panel));
+        TransferJob* job = runJob(state);
+        QVERIFY(job);
+        const QStringList logs = hashLogFiles(root + "/drive");
+        QCOMPARE(logs.size(), 3);
+        const QString stem = logs.filter(QStringLiteral(".mhl")).value(0).chopped(4);
+        QCOMPARE(logs, (QStringList{stem + ".mhl", stem + "_report.pdf", stem + "_report.txt"}));
+        QCOMPARE(job->writtenReports().size(), 3);
+        const QString written = pdfText(root + "/drive/Hash Log/" + stem + "_report.pdf");
+        for (const QString name : {"A001/clip1.mov", "A001/clip2.mov", "A001/sub/bad.mov"}) {
+            const std::uint64_t hash = hashOfFile((root + "/drive/" + name).toStdString());
+            QVERIFY2(written.contains(name), qPrintable(name));
+            QVERIFY2(written.contains(QStringLiteral("%1").arg(hash, 16, 16, QLatin1Char('0'))),
+                     qPrintable(name));
+        }
+
+        FakeReveal reveal;
+        ReportModal modal(state, *job, reveal);
+        QVERIFY(!modal.savePdfButton()->isHidden());
+        const QString nowhere = savePdf(modal, root + "/missing folder/job.pdf");
+        QCOMPARE(panel.suggested, QStringList{stem + "_report.pdf"});
+        QCOMPARE(modal.pdfStatusText()->text(), L10n::t("reportmodal.pdf_failed", {nowhere}));
+        QCOMPARE(modal.pdfStatusText()->colour(), Theme::current().red);
+        QVERIFY(!QFileInfo::exists(root + "/missing folder"));
+        const QString saved = savePdf(modal, root + "/job.pdf");
+        QCOMPARE(modal.pdfStatusText()->text(), L10n::t("reportmodal.pdf_saved", {saved}));
+        QCOMPARE(pdfText(saved), written);
+        QCOMPARE(QDir(root).entryList({QStringLiteral("*job.pdf*")}, QDir::Files), QStringList{"job.pdf"});
+
+        // Without a save panel there is nothing to save with.
+        AppState bare;
+        ReportModal plain(bare, *job, reveal);
+        QVERIFY(plain.savePdfButton()->isHidden());
     }
 
     // The sheet opens on the state's report job and its close mark clears it again.
@@ -197,6 +287,22 @@ private slots:
 
 private:
     TransferJob* runJob(AppState& state) { return offloadCardToDrive(state, root); }
+
+    static AppState::Services servicesWith(FakeSavePanel& panels) {
+        AppState::Services services;
+        services.savePanels = &panels;
+        return services;
+    }
+
+    // Clicks "Save as PDF…", answers the panel with `target` and waits for the writing.
+    QString savePdf(ReportModal& modal, const QString& target) {
+        panel.answer = fileUrl(target);
+        modal.savePdfButton()->click();
+        (void)QTest::qWaitFor([&] { return modal.savePdfButton()->isEnabled(); }, 60000);
+        return target;
+    }
+
+    FakeSavePanel panel;
 
     static QString destinationLine(const char* name, qint64 verified, qint64 files, qint64 bytes,
                                    const QString& reason = {}) {

@@ -87,7 +87,8 @@ private slots:
         QVERIFY(languages[0]->isSelected());
     }
 
-    // Both formats off shows the warning; a job then writes no Hash Log and still ends done.
+    // Every format off shows the warning (the PDF report alone still keeps a record); a job
+    // then writes no Hash Log and still ends done.
     void bothFormatsOffWarnsAndWritesNothing() {
         QVERIFY(sheet->noneWarning()->isHidden());
         QCOMPARE(sheet->mhlPill()->symbol(), QStringLiteral("checkmark"));
@@ -96,7 +97,15 @@ private slots:
         QVERIFY(sheet->noneWarning()->isHidden());
         sheet->textPill()->click();
         QVERIFY(!sheet->noneWarning()->isHidden());
-        QVERIFY(!ReportSettings::writesMHL() && !ReportSettings::writesText());
+        QCOMPARE(sheet->pdfPill()->symbol(), QStringLiteral("xmark"));
+        sheet->pdfPill()->click();
+        QCOMPARE(sheet->pdfPill()->symbol(), QStringLiteral("checkmark"));
+        QVERIFY(sheet->noneWarning()->isHidden());
+        QVERIFY(ReportSettings::writesPDF());
+        sheet->pdfPill()->click();
+        QVERIFY(!sheet->noneWarning()->isHidden());
+        QVERIFY(!ReportSettings::writesMHL() && !ReportSettings::writesText() &&
+                !ReportSettings::writesPDF());
 
         const QString root = bench->root;
         writeFile(root + "/A001/a.mov", 2000);

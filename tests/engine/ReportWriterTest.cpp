@@ -259,6 +259,45 @@ TEST_F(ReportWriterTest, AnEarlierJobsReportsAreNeverReplaced) {
     EXPECT_EQ(third.written, std::vector<fs::path>{log / (stem + " (3)_report.txt")});
 }
 
+// The PDF is drawn by the caller into the writer's temporary file: it shares the job's stem
+// and " (N)" rule, and a drawing that fails leaves nothing behind under any name.
+TEST_F(ReportWriterTest, PdfReportsFollowTheSameNamesAndLeaveNothingWhenDrawingFails) {
+    auto root = makeRoot("dest");
+    auto broken = makeRoot("broken");
+    const fs::path log = root / "Hash Log";
+    std::vector<fs::path> drawnFor;
+    const ReportWriter::PdfRenderer pdf = [&](const JobSummary& narrowed, const fs::path& at, int fd) {
+        drawnFor.push_back(at);
+        const std::string bytes = "%PDF " + std::to_string(narrowed.reports.size());
+        if (::write(fd, bytes.data(), bytes.size() / 2) < 0 || at == broken) {
+            return false; // half a file, then a failure
+        }
+        return ::write(fd, bytes.data() + bytes.size() / 2, bytes.size() - bytes.size() / 2) >= 0;
+    };
+    ReportFormats all = ReportFormats::both();
+    all.insert(ReportFormats::pdf());
+    auto summary = summaryOf({verified("a.mov", 1, "0000000000000001")});
+
+    fs::create_directories(log);
+    std::ofstream(log / (stem + "_report.pdf")) << "an earlier job's PDF alone";
+    auto result =
+        ReportWriter::write(summary, {}, {root, broken}, "CARD A001", all, at(0), englishStrings(), pdf);
+    EXPECT_EQ(result.written,
+              (std::vector<fs::path>{log / (stem + " (2).mhl"), log / (stem + " (2)_report.txt"),
+                                     log / (stem + " (2)_report.pdf"), broken / "Hash Log" / (stem + ".mhl"),
+                                     broken / "Hash Log" / (stem + "_report.txt")}));
+    EXPECT_EQ(result.failedRoots, std::vector<fs::path>{broken});
+    EXPECT_EQ(drawnFor, (std::vector<fs::path>{root, broken}));
+    EXPECT_EQ(contents(log / (stem + " (2)_report.pdf")), "%PDF 1");
+    EXPECT_EQ(contents(log / (stem + "_report.pdf")), "an earlier job's PDF alone");
+    EXPECT_EQ(namesIn(broken / "Hash Log"), (std::vector<std::string>{stem + ".mhl", stem + "_report.txt"}));
+
+    // Asked for without anything to draw it with, the PDF fails its root; the rest is written.
+    result = ReportWriter::write(summary, {}, {root}, "CARD A001", ReportFormats::pdf(), at(0), std::nullopt);
+    EXPECT_TRUE(result.written.empty());
+    EXPECT_EQ(result.failedRoots, std::vector<fs::path>{root});
+}
+
 TEST_F(ReportWriterTest, SimultaneousJobsWithOneNameKeepTheirFilesPaired) {
     auto root = makeRoot("dest");
     constexpr int jobs = 4;

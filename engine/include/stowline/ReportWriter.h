@@ -4,6 +4,7 @@
 #include "stowline/TextReportStrings.h"
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,8 +18,10 @@ struct ReportFormats {
 
     static constexpr int mhlBit = 1;
     static constexpr int textBit = 2;
+    static constexpr int pdfBit = 4;
     static ReportFormats mhl() { return {mhlBit}; }
     static ReportFormats text() { return {textBit}; }
+    static ReportFormats pdf() { return {pdfBit}; }
     static ReportFormats both() { return {mhlBit | textBit}; }
     static ReportFormats none() { return {0}; }
 
@@ -33,12 +36,18 @@ struct ReportFormats {
 
 /// What the writer wrote and which roots did not get their reports.
 struct ReportWriteResult {
-    std::vector<std::filesystem::path> written;     ///< per root in order, hash list before text report
+    /// Per root in order: hash list, text report, PDF report.
+    std::vector<std::filesystem::path> written;
     std::vector<std::filesystem::path> failedRoots; ///< each at most once, in order
 };
 
 /// Writes each destination's "Hash Log". Never throws.
 namespace ReportWriter {
+
+/// Draws one root's PDF report into `fd` (open for writing, left open); `summary` is already
+/// narrowed to `root`. False when it could not. The engine knows nothing of drawing: the
+/// front ends supply it.
+using PdfRenderer = std::function<bool(const JobSummary& summary, const std::filesystem::path& root, int fd)>;
 
 inline constexpr std::string_view logFolderName = "Hash Log";
 inline constexpr std::string_view toolName = "Stowline 1.0";
@@ -49,17 +58,18 @@ inline constexpr std::string_view toolName = "Stowline 1.0";
 /// name stays within 255 bytes.
 [[nodiscard]] std::string reportBaseName(std::string_view label, Date date);
 
-/// Writes "<stem>.mhl" and "<stem>_report.txt" into each existing root's "Hash Log", each
-/// file complete or absent (temporary file, fsync, then published without replacing). When
-/// either name is taken, both files of this job use "<stem> (2)", "<stem> (3)" …: an
-/// earlier job's reports are never replaced; `written` holds the names actually used.
-/// `strings` must be present when `formats` contains text (else that root fails). Any
-/// thread; never throws.
+/// Writes "<stem>.mhl", "<stem>_report.txt" and "<stem>_report.pdf" (as `formats` asks) into
+/// each existing root's "Hash Log", each file complete or absent (temporary file, fsync, then
+/// published without replacing). When any of these names is taken, all files of this job use
+/// "<stem> (2)", "<stem> (3)" …: an earlier job's reports are never replaced; `written` holds
+/// the names actually used. `strings` must be present when `formats` contains text, and
+/// `pdf` when it contains the PDF (else that root fails). Any thread; never throws.
 [[nodiscard]] ReportWriteResult write(const JobSummary& summary,
                                       const std::vector<std::filesystem::path>& sources,
                                       const std::vector<std::filesystem::path>& destinationRoots,
                                       std::string_view label, ReportFormats formats, Date date,
-                                      const std::optional<TextReportStrings>& strings);
+                                      const std::optional<TextReportStrings>& strings,
+                                      const PdfRenderer& pdf = {});
 
 } // namespace ReportWriter
 } // namespace stowline
