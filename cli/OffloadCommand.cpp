@@ -266,17 +266,14 @@ HashLogSetup prepareHashLog(const OffloadArgs& args) {
 /// when the job has file reports and was not cancelled. Returns the result for the caller
 /// to report.
 ReportWriteResult writeHashLogs(const HashLogSetup& setup, const CopyJob& job, const JobSummary& summary) {
-    if (setup.formats.empty() || summary.cancelled || summary.reports.empty()) {
-        return {};
-    }
     ByteFormat::setLocale(setup.locale);
     std::optional<PdfJobReport> pdf;
     if (setup.formats.contains(ReportFormats::pdf())) {
         pdf.emplace(summary, job.sources, job.destinations, QString::fromStdString(setup.label));
     }
-    ReportWriteResult result = ReportWriter::write(summary, job.sources, job.destinations, setup.label,
-                                                   setup.formats, summary.finishDate, setup.strings,
-                                                   pdf ? pdf->renderer() : ReportWriter::PdfRenderer());
+    ReportWriteResult result =
+        ReportWriter::writeForFinishedJob(summary, job.sources, job.destinations, setup.label, setup.formats,
+                                          setup.strings, pdf ? pdf->renderer() : ReportWriter::PdfRenderer());
     ByteFormat::setLocale("en_US");
     return result;
 }

@@ -16,8 +16,8 @@ namespace DisplayPath {
 /// The label of "/", else the machine's host name. Read once.
 [[nodiscard]] QString bootVolumeName();
 
-/// The user-visible volumes that name paths; the application state renews them whenever
-/// it refreshes its volume list. Until the first call the system's table is read once.
+/// The user-visible volumes that name paths, as the volume service last listed them (the
+/// caller passes them on each change). Until the first call the system's table is read once.
 void setVolumes(QList<MountedVolume> volumes);
 /// Replaces the start-up volume's name (tests); none reads it afresh on next use.
 void setBootVolumeNameForTesting(std::optional<QString> name);

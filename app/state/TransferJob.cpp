@@ -262,13 +262,13 @@ void TransferJob::finish(const stowline::JobSummary& s) {
         });
         watcher->setFuture(
             QtConcurrent::run([summary, pdf, sources, roots, label, formats, strings = reportStrings()] {
-                return stowline::ReportWriter::write(*summary, sources, roots, label, formats,
-                                                     summary->finishDate, strings, pdf->renderer());
+                return stowline::ReportWriter::writeForFinishedJob(*summary, sources, roots, label, formats,
+                                                                   strings, pdf->renderer());
             }));
         return;
     }
-    reportsWritten(
-        s, stowline::ReportWriter::write(s, sources, roots, label, formats, s.finishDate, reportStrings()));
+    reportsWritten(s, stowline::ReportWriter::writeForFinishedJob(s, sources, roots, label, formats,
+                                                                  reportStrings()));
 }
 
 void TransferJob::reportsWritten(const stowline::JobSummary& s, const stowline::ReportWriteResult& written) {

@@ -23,7 +23,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::int64_t hashChunkSize = 4 * 1024 * 1024;
+constexpr std::int64_t hashChunkSize = std::int64_t{4} * 1024 * 1024;
 
 std::string hexOf(std::uint64_t hash) {
     char text[17];

@@ -1,6 +1,7 @@
 #include "stowline/FileOps.h"
 
 #include <cerrno>
+#include <cstdio>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -147,6 +148,32 @@ public:
         return ::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW) == 0 ? std::error_code()
                                                                                     : lastError();
     }
+
+    UniqueFd createNew(const std::filesystem::path& path, std::error_code& error) override {
+        UniqueFd fd(retryOnEintr(
+            [&] { return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666); }));
+        error = fd ? std::error_code() : lastError();
+        return fd;
+    }
+
+    std::error_code syncFile(int fd) override { return ::fsync(fd) == 0 ? std::error_code() : lastError(); }
+
+    UniqueFd openFolder(const std::filesystem::path& path, std::error_code& error) override {
+        UniqueFd fd(retryOnEintr([&] { return ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); }));
+        error = fd ? std::error_code() : lastError();
+        return fd;
+    }
+
+    std::error_code link(const std::filesystem::path& from, const std::filesystem::path& to) override {
+        return ::link(from.c_str(), to.c_str()) == 0 ? std::error_code() : lastError();
+    }
+
+    std::error_code renameNoReplace(const std::filesystem::path& from,
+                                    const std::filesystem::path& to) override {
+        return ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0
+                   ? std::error_code()
+                   : lastError();
+    }
 };
 
 } // namespace
@@ -154,6 +181,26 @@ public:
 FileOps& FileOps::system() {
     static SystemFileOps instance;
     return instance;
+}
+
+UniqueFd FileOps::createNew(const std::filesystem::path& path, std::error_code& error) {
+    return system().createNew(path, error);
+}
+
+std::error_code FileOps::syncFile(int fd) {
+    return system().syncFile(fd);
+}
+
+UniqueFd FileOps::openFolder(const std::filesystem::path& path, std::error_code& error) {
+    return system().openFolder(path, error);
+}
+
+std::error_code FileOps::link(const std::filesystem::path& from, const std::filesystem::path& to) {
+    return system().link(from, to);
+}
+
+std::error_code FileOps::renameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to) {
+    return system().renameNoReplace(from, to);
 }
 
 bool FileOps::exists(const std::filesystem::path& path) {

@@ -77,7 +77,7 @@ void ParallelHashes::help(std::size_t slot) {
         bool last = false;
         {
             std::lock_guard lock(mutex_);
-            (*round.attempts)[slot + 1] = std::move(result);
+            (*round.attempts)[slot + 1] = result;
             last = --pending_ == 0;
         }
         if (last) {

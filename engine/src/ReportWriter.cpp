@@ -7,14 +7,13 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstdio>
+#include <functional>
 #include <ctime>
 #include <random>
+#include <span>
 #include <system_error>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace stowline::ReportWriter {
 namespace {
@@ -50,12 +49,28 @@ std::string suffixFor(int number) {
 
 enum class NameState { free, taken, unusable };
 
-NameState nameState(const fs::path& folder, const std::string& name) {
-    struct stat info {};
-    if (::lstat((folder / name).c_str(), &info) == 0) {
+std::error_code systemError(int value) {
+    return {value, std::system_category()};
+}
+
+/// One root's writing: the seam every file operation goes through, and the first failure.
+struct RootWrite {
+    FileOps& ops;
+    fs::path folder;
+    std::optional<FailureCause> failure;
+
+    void fail(FailureStep step, const std::error_code& error, const fs::path& path) {
+        if (!failure) {
+            failure = FailureCause{step, error.value(), path.string()};
+        }
+    }
+};
+
+NameState nameState(RootWrite& root, const std::string& name, std::error_code& error) {
+    if (root.ops.status(root.folder / name, error)) {
         return NameState::taken;
     }
-    return errno == ENOENT ? NameState::free : NameState::unusable;
+    return error == std::errc::no_such_file_or_directory ? NameState::free : NameState::unusable;
 }
 
 std::string randomTemporaryName() {
@@ -68,112 +83,112 @@ std::string randomTemporaryName() {
 
 /// Removes the temporaries an earlier writer left when it was killed mid-write. Only names
 /// of our own pattern, and only ones old enough that no writer can still be at work on them.
-void removeStaleTemporaries(const fs::path& folder) {
+void removeStaleTemporaries(RootWrite& root) {
     constexpr std::string_view prefix = ".stowline-report-";
     constexpr std::string_view suffix = ".tmp";
-    const auto now = fs::file_time_type::clock::now();
+    const std::time_t now = std::time(nullptr);
     std::error_code error;
-    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+    for (fs::directory_iterator it(root.folder, error), end; !error && it != end; it.increment(error)) {
         const std::string name = it->path().filename().string();
         if (name.size() != prefix.size() + 16 + suffix.size() || !name.starts_with(prefix) ||
             !name.ends_with(suffix)) {
             continue;
         }
         std::error_code statError;
-        const auto status = it->symlink_status(statError);
-        const auto modified = fs::last_write_time(it->path(), statError);
-        if (!statError && fs::is_regular_file(status) && now - modified > std::chrono::minutes(1)) {
-            fs::remove(it->path(), statError);
+        const auto status = root.ops.status(it->path(), statError);
+        if (status && status->type == FileStatus::Type::regular &&
+            now - status->modificationTime.tv_sec > 60) {
+            (void)root.ops.unlink(it->path());
         }
     }
 }
 
 // A temporary file beside the final name, created exclusively (never someone else's file).
-UniqueFd createTemporary(const fs::path& folder, fs::path& temporaryPath) {
+UniqueFd createTemporary(RootWrite& root, fs::path& temporaryPath) {
+    std::error_code error;
+    fs::path candidate;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        fs::path candidate = folder / randomTemporaryName();
-        int fd = retryOnEintr(
-            [&] { return ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666); });
-        if (fd >= 0) {
+        candidate = root.folder / randomTemporaryName();
+        UniqueFd fd = root.ops.createNew(candidate, error);
+        if (fd) {
             temporaryPath = std::move(candidate);
-            return UniqueFd(fd);
+            return fd;
         }
-        if (errno != EEXIST) {
+        if (error != std::errc::file_exists) {
             break;
         }
     }
+    root.fail(FailureStep::createCopy, error, candidate);
     return UniqueFd();
-}
-
-bool writeAll(int fd, std::string_view text) {
-    while (!text.empty()) {
-        ssize_t written = retryOnEintr([&] { return ::write(fd, text.data(), text.size()); });
-        if (written <= 0) {
-            return false;
-        }
-        text.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
 }
 
 // Gives the temporary file the name `target` unless that name exists: an existing file is
 // never replaced. A hard link is tried first (the temporary name stays until the caller
-// drops it); file systems without hard links get the no-replace rename. Returns 0 or an
-// errno value (EEXIST when the name is taken); `moved` tells which way it went.
-int publishWithoutReplacing(const fs::path& temporaryPath, const fs::path& target, bool& moved) {
+// drops it); file systems without hard links get the no-replace rename. EEXIST when the name
+// is taken; `moved` tells which way it went.
+std::error_code publishWithoutReplacing(FileOps& ops, const fs::path& temporaryPath, const fs::path& target,
+                                        bool& moved) {
     moved = false;
-    if (::link(temporaryPath.c_str(), target.c_str()) == 0) {
-        return 0;
+    const std::error_code linked = ops.link(temporaryPath, target);
+    if (!linked || linked == std::errc::file_exists) {
+        return linked;
     }
-    if (errno == EEXIST) {
-        return EEXIST;
-    }
-    if (::renameat2(AT_FDCWD, temporaryPath.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) {
-        moved = true;
-        return 0;
-    }
-    return errno;
+    const std::error_code renamed = ops.renameNoReplace(temporaryPath, target);
+    moved = !renamed;
+    return renamed;
 }
 
-void syncFolder(const fs::path& folder) {
-    UniqueFd fd(retryOnEintr([&] { return ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); }));
+void syncFolder(RootWrite& root) {
+    std::error_code error;
+    UniqueFd fd = root.ops.openFolder(root.folder, error);
     if (fd) {
-        (void)::fsync(fd.get());
+        (void)root.ops.syncFile(fd.get());
+        (void)root.ops.close(std::move(fd));
     }
 }
 
-// Lets `fill` write a complete, durable temporary file in `folder`. Empty path on failure
-// (nothing left behind).
-fs::path prepare(const fs::path& folder, const std::function<bool(int fd)>& fill) {
+// Lets `fill` write a complete, durable temporary file in the root's folder. Empty path on
+// failure (nothing left behind).
+fs::path prepare(RootWrite& root, const std::function<std::error_code(int fd)>& fill) {
     fs::path temporaryPath;
-    UniqueFd fd = createTemporary(folder, temporaryPath);
+    UniqueFd fd = createTemporary(root, temporaryPath);
     if (!fd) {
         return {};
     }
     // The report is the only proof of the copies: make sure its bytes are on the disk before
     // its name appears.
-    bool ok = false;
+    FailureStep step = FailureStep::writeCopy;
+    std::error_code error;
     try {
-        ok = fill(fd.get()) && ::fsync(fd.get()) == 0;
+        error = fill(fd.get());
     } catch (...) {
-        ok = false;
+        error = systemError(EIO);
     }
-    int closed = ::close(fd.release());
-    if (!ok || closed != 0) {
-        ::unlink(temporaryPath.c_str());
-        return {};
+    if (!error) {
+        step = FailureStep::finishCopy;
+        error = root.ops.syncFile(fd.get());
     }
-    return temporaryPath;
+    const std::error_code closed = root.ops.close(std::move(fd));
+    if (!error) {
+        error = closed;
+    }
+    if (!error) {
+        return temporaryPath;
+    }
+    root.fail(step, error, temporaryPath);
+    (void)root.ops.unlink(temporaryPath);
+    return {};
 }
 
-fs::path prepare(const fs::path& folder, std::string_view text) {
-    return prepare(folder, [text](int fd) { return writeAll(fd, text); });
+fs::path prepare(RootWrite& root, std::string_view text) {
+    return prepare(root, [&root, text](int fd) { return root.ops.writeAll(fd, std::as_bytes(std::span(text))); });
 }
 
 // Each root appears at most once, even when the caller lists it twice.
-void markFailed(ReportWriteResult& result, const fs::path& root) {
+void markFailed(ReportWriteResult& result, const fs::path& root, FailureCause cause) {
     if (std::find(result.failedRoots.begin(), result.failedRoots.end(), root) == result.failedRoots.end()) {
         result.failedRoots.push_back(root);
+        result.failures.push_back(std::move(cause));
     }
 }
 
@@ -184,18 +199,18 @@ struct Pending {
 };
 
 // Takes back a name this call published under a variant that turned out to be taken.
-void withdraw(const fs::path& folder, Pending& file, bool moved) {
+void withdraw(RootWrite& root, Pending& file, bool moved) {
     if (!moved) {
-        ::unlink(file.finalPath.c_str()); // the temporary name still holds the file
+        (void)root.ops.unlink(file.finalPath); // the temporary name still holds the file
     } else {
         for (int attempt = 0; attempt < 100; ++attempt) {
-            fs::path back = folder / randomTemporaryName();
-            if (::renameat2(AT_FDCWD, file.finalPath.c_str(), AT_FDCWD, back.c_str(), RENAME_NOREPLACE) ==
-                0) {
+            fs::path back = root.folder / randomTemporaryName();
+            const std::error_code error = root.ops.renameNoReplace(file.finalPath, back);
+            if (!error) {
                 file.temporaryPath = back;
                 break;
             }
-            if (errno != EEXIST) {
+            if (error != std::errc::file_exists) {
                 break; // left in place under its name; it is complete, only mispaired
             }
         }
@@ -206,7 +221,7 @@ void withdraw(const fs::path& folder, Pending& file, bool moved) {
 // Publishes the prepared files of one root under the first stem variant ("", " (2)",
 // " (3)" …) at which none of this job's names exists yet, so that the files of one job
 // share a name and an earlier job's files are never replaced.
-void publish(const fs::path& folder, const std::string& stem, std::vector<Pending>& files) {
+void publish(RootWrite& root, const std::string& stem, std::vector<Pending>& files) {
     if (std::all_of(files.begin(), files.end(),
                     [](const Pending& file) { return file.temporaryPath.empty(); })) {
         return;
@@ -217,9 +232,12 @@ void publish(const fs::path& folder, const std::string& stem, std::vector<Pendin
         // one job.
         bool taken = false;
         for (const std::string_view extension : allExtensions) {
-            const NameState state = nameState(folder, variant + std::string(extension));
+            std::error_code error;
+            const NameState state = nameState(root, variant + std::string(extension), error);
             if (state == NameState::unusable) {
-                return; // the folder cannot be searched: the files stay unpublished
+                // The folder cannot be searched: the files stay unpublished.
+                root.fail(FailureStep::nameCopy, error, root.folder);
+                return;
             }
             taken = taken || state == NameState::taken;
         }
@@ -232,85 +250,93 @@ void publish(const fs::path& folder, const std::string& stem, std::vector<Pendin
             if (file.temporaryPath.empty()) {
                 continue;
             }
-            const fs::path target = folder / (variant + std::string(file.extension));
+            const fs::path target = root.folder / (variant + std::string(file.extension));
             bool moved = false;
-            int error = publishWithoutReplacing(file.temporaryPath, target, moved);
-            if (error == EEXIST) {
+            const std::error_code error =
+                publishWithoutReplacing(root.ops, file.temporaryPath, target, moved);
+            if (error == std::errc::file_exists) {
                 collided = true; // another writer took this variant since the check
                 break;
             }
-            if (error == 0) {
-                file.finalPath = target;
-                publishedNow.emplace_back(&file, moved);
-                if (moved) {
-                    file.temporaryPath.clear();
-                }
+            if (error) {
+                root.fail(FailureStep::nameCopy, error, target);
+                continue;
+            }
+            file.finalPath = target;
+            publishedNow.emplace_back(&file, moved);
+            if (moved) {
+                file.temporaryPath.clear();
             }
         }
         if (!collided) {
             for (auto& file : files) {
                 if (!file.finalPath.empty() && !file.temporaryPath.empty()) {
-                    ::unlink(file.temporaryPath.c_str());
+                    (void)root.ops.unlink(file.temporaryPath);
                     file.temporaryPath.clear();
                 }
             }
-            syncFolder(folder);
+            syncFolder(root);
             return;
         }
         for (auto& [file, moved] : publishedNow) {
-            withdraw(folder, *file, moved);
+            withdraw(root, *file, moved);
         }
     }
+    root.fail(FailureStep::nameCopy, systemError(EEXIST), root.folder / stem);
 }
 
-void writeRoot(const JobSummary& summary, const std::vector<fs::path>& sources, const fs::path& root,
+void writeRoot(const JobSummary& summary, const std::vector<fs::path>& sources, const fs::path& rootPath,
                const std::string& stem, ReportFormats formats,
-               const std::optional<TextReportStrings>& strings, const PdfRenderer& pdf,
+               const std::optional<TextReportStrings>& strings, const PdfRenderer& pdf, FileOps& ops,
                ReportWriteResult& result) {
-    const JobSummary narrowed = summary.summary(root);
-    const fs::path folder = root / std::string(logFolderName);
-    std::error_code ignored;
-    fs::create_directories(folder, ignored); // a failure shows in the writes below
-    removeStaleTemporaries(folder);
+    const JobSummary narrowed = summary.summary(rootPath);
+    RootWrite root{ops, rootPath / std::string(logFolderName), std::nullopt};
+    if (const auto error = ops.createDirectories(root.folder)) {
+        markFailed(result, rootPath, {FailureStep::createFolder, error.value(), root.folder.string()});
+        return;
+    }
+    removeStaleTemporaries(root);
 
     std::vector<Pending> files;
-    bool failed = false;
     if (formats.contains(ReportFormats::mhl())) {
-        files.push_back({mhlExtension, prepare(folder, MHLReport::render(narrowed, toolName)), {}});
+        files.push_back({mhlExtension, prepare(root, MHLReport::render(narrowed, toolName)), {}});
     }
     if (formats.contains(ReportFormats::text())) {
         if (strings) {
-            files.push_back(
-                {textExtension, prepare(folder, TextReport::render(narrowed, sources, root, *strings)), {}});
+            files.push_back({textExtension,
+                             prepare(root, TextReport::render(narrowed, sources, rootPath, *strings)),
+                             {}});
         } else {
-            failed = true; // nothing to word the report with
+            root.fail(FailureStep::other, {}, rootPath); // nothing to word the report with
         }
     }
     if (formats.contains(ReportFormats::pdf())) {
         if (pdf) {
-            files.push_back(
-                {pdfExtension, prepare(folder, [&](int fd) { return pdf(narrowed, root, fd); }), {}});
+            files.push_back({pdfExtension, prepare(root, [&](int fd) {
+                                 return pdf(narrowed, rootPath, fd) ? std::error_code() : systemError(EIO);
+                             }),
+                             {}});
         } else {
-            failed = true; // nothing to draw it with
+            root.fail(FailureStep::other, {}, rootPath); // nothing to draw it with
         }
     }
     try {
-        publish(folder, stem, files);
+        publish(root, stem, files);
     } catch (...) {
-        failed = true;
+        root.fail(FailureStep::other, {}, root.folder);
     }
     for (auto& file : files) {
         if (!file.temporaryPath.empty()) {
-            ::unlink(file.temporaryPath.c_str());
+            (void)ops.unlink(file.temporaryPath);
         }
         if (file.finalPath.empty()) {
-            failed = true;
+            root.fail(FailureStep::other, {}, root.folder);
         } else {
             result.written.push_back(file.finalPath);
         }
     }
-    if (failed) {
-        markFailed(result, root);
+    if (root.failure) {
+        markFailed(result, rootPath, *root.failure);
     }
 }
 
@@ -347,7 +373,7 @@ std::string reportBaseName(std::string_view label, Date date) {
 ReportWriteResult write(const JobSummary& summary, const std::vector<fs::path>& sources,
                         const std::vector<fs::path>& destinationRoots, std::string_view label,
                         ReportFormats formats, Date date, const std::optional<TextReportStrings>& strings,
-                        const PdfRenderer& pdf) {
+                        const PdfRenderer& pdf, FileOps& ops) {
     ReportWriteResult result;
     try {
         if (formats.empty()) {
@@ -357,19 +383,29 @@ ReportWriteResult write(const JobSummary& summary, const std::vector<fs::path>& 
         for (const auto& root : destinationRoots) {
             try {
                 std::error_code error;
-                if (!fs::exists(root, error)) {
-                    markFailed(result, root);
+                if (!ops.status(root, error) && error == std::errc::no_such_file_or_directory) {
+                    markFailed(result, root, {FailureStep::destinationGone, error.value(), root.string()});
                     continue;
                 }
-                writeRoot(summary, sources, root, stem, formats, strings, pdf, result);
+                writeRoot(summary, sources, root, stem, formats, strings, pdf, ops, result);
             } catch (...) {
-                markFailed(result, root);
+                markFailed(result, root, {FailureStep::other, 0, root.string()});
             }
         }
     } catch (...) {
         // Only an allocation failure gets here; what was written so far is still reported.
     }
     return result;
+}
+
+ReportWriteResult writeForFinishedJob(const JobSummary& summary, const std::vector<fs::path>& sources,
+                                      const std::vector<fs::path>& destinationRoots, std::string_view label,
+                                      ReportFormats formats,
+                                      const std::optional<TextReportStrings>& strings, const PdfRenderer& pdf) {
+    if (summary.cancelled || summary.reports.empty()) {
+        return {};
+    }
+    return write(summary, sources, destinationRoots, label, formats, summary.finishDate, strings, pdf);
 }
 
 } // namespace stowline::ReportWriter

@@ -14,7 +14,7 @@ TargetProbe TargetProbe::at(FileOps& ops, const std::filesystem::path& root,
         std::error_code error;
         auto status = ops.status(place, error);
         if (last) {
-            probe.status = std::move(status);
+            probe.status = status;
             return probe;
         }
         if (!status) {

@@ -1,4 +1,5 @@
 #include "stowline/ReportWriter.h"
+#include "FaultyFileOps.h"
 #include "ReportFixtures.h"
 #include "stowline/MHLReport.h"
 #include "stowline/TextReport.h"
@@ -61,12 +62,104 @@ protected:
                                    englishStrings());
     }
 
+    ReportWriteResult writeJob(const JobSummary& summary, const fs::path& root, FileOps& ops) {
+        return ReportWriter::write(summary, {"/media/CARD A001"}, {root}, "CARD A001", ReportFormats::both(),
+                                   at(0), englishStrings(), ops);
+    }
+
     UtcZone zone;
     fs::path base;
     const std::string stem = "CARD A001_20240305-140709";
 };
 
+/// The report writer's file operations with one kind of call failing, as a failing, full or
+/// read-only drive makes it fail; the others reach the disk (short and interrupted when asked).
+class FailingReportOps : public test::FaultyFileOps {
+public:
+    enum class Call { none, createFolder, createNew, write, sync, close, name };
+
+    FailingReportOps(Call call, int errnoValue) : call_(call), error_(code(errnoValue)) {}
+
+    std::error_code createDirectories(const fs::path& folder) override {
+        return call_ == Call::createFolder ? error_ : FaultyFileOps::createDirectories(folder);
+    }
+    UniqueFd createNew(const fs::path& path, std::error_code& error) override {
+        if (call_ == Call::createNew) {
+            error = error_;
+            return {};
+        }
+        return FaultyFileOps::createNew(path, error);
+    }
+    std::int64_t write(int fd, std::span<const std::byte> data, std::error_code& error) override {
+        if (call_ == Call::write) {
+            error = error_;
+            return -1;
+        }
+        return FaultyFileOps::write(fd, data, error);
+    }
+    std::error_code syncFile(int fd) override {
+        return call_ == Call::sync ? error_ : FaultyFileOps::syncFile(fd);
+    }
+    std::error_code close(UniqueFd fd) override {
+        const auto closed = FaultyFileOps::close(std::move(fd));
+        return call_ == Call::close ? error_ : closed;
+    }
+    std::error_code link(const fs::path& from, const fs::path& to) override {
+        return call_ == Call::name ? error_ : FaultyFileOps::link(from, to);
+    }
+    std::error_code renameNoReplace(const fs::path& from, const fs::path& to) override {
+        return call_ == Call::name ? error_ : FaultyFileOps::renameNoReplace(from, to);
+    }
+
+private:
+    Call call_;
+    std::error_code error_;
+};
+
 } // namespace
+
+TEST_F(ReportWriterTest, EachFailingCallFailsTheRootWithItsStepAndReasonAndLeavesNothing) {
+    using Call = FailingReportOps::Call;
+    const struct {
+        Call call;
+        int errnoValue;
+        FailureStep step;
+    } cases[] = {
+        {Call::createFolder, EROFS, FailureStep::createFolder},
+        {Call::createNew, EACCES, FailureStep::createCopy},
+        {Call::write, ENOSPC, FailureStep::writeCopy},
+        {Call::sync, EIO, FailureStep::finishCopy},
+        {Call::close, EDQUOT, FailureStep::finishCopy},
+        {Call::name, EPERM, FailureStep::nameCopy},
+    };
+    const auto summary = summaryOf({verified("a.mov", 1, "0000000000000001")});
+    for (const auto& row : cases) {
+        SCOPED_TRACE(std::string(toText(row.step)) + " " + std::to_string(row.errnoValue));
+        const fs::path root = makeRoot("dest-" + std::to_string(row.errnoValue));
+        FailingReportOps ops(row.call, row.errnoValue);
+
+        const auto result = writeJob(summary, root, ops);
+
+        EXPECT_TRUE(result.written.empty());
+        EXPECT_EQ(result.failedRoots, std::vector<fs::path>{root});
+        ASSERT_EQ(result.failures.size(), 1u);
+        EXPECT_EQ(result.failures[0].step, row.step);
+        EXPECT_EQ(result.failures[0].errorNumber, row.errnoValue);
+        // The path names the folder or the file the call was about.
+        EXPECT_TRUE(result.failures[0].path.starts_with((root / "Hash Log").string()))
+            << result.failures[0].path;
+        EXPECT_TRUE(namesIn(root / "Hash Log").empty()) << namesIn(root / "Hash Log").front();
+    }
+
+    // Short and interrupted writes are carried on until every byte is there.
+    const fs::path root = makeRoot("slow");
+    FailingReportOps ops(Call::none, 0);
+    ops.shortTransfers();
+    ops.interruptEveryOther();
+    const auto result = writeJob(summary, root, ops);
+    EXPECT_TRUE(result.failures.empty());
+    EXPECT_EQ(contents(root / "Hash Log" / (stem + ".mhl")), MHLReport::render(summary, "Stowline 1.0"));
+}
 
 TEST_F(ReportWriterTest, NothingRequestedTouchesNothing) {
     auto root = makeRoot("dest");

@@ -11,7 +11,7 @@ namespace stowline {
 /// chunk being written while the next is read. One copy at a time may use a pool.
 class ChunkPool {
 public:
-    static constexpr std::size_t bufferSize = 4 * 1024 * 1024;
+    static constexpr std::size_t bufferSize = std::size_t{4} * 1024 * 1024;
     static constexpr std::size_t bufferCount = 2;
 
     ChunkPool() = default;

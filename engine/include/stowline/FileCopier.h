@@ -29,7 +29,7 @@ struct CopyResult {
 /// only when complete; a failing destination is dropped while the others carry on.
 namespace FileCopier {
 
-inline constexpr std::int64_t chunkSize = 4 * 1024 * 1024;
+inline constexpr std::int64_t chunkSize = std::int64_t{4} * 1024 * 1024;
 
 /// How the destinations of a chunk are written. Both give the same files, results, errors
 /// and calls of `onChunk`; only the time differs.

@@ -82,6 +82,23 @@ public:
     [[nodiscard]] virtual std::error_code setModificationTime(const std::filesystem::path& path,
                                                               const std::timespec& time) = 0;
 
+    // The operations the report writer needs. Each defaults to the system's, so that a fake
+    // made for the copier behaves like the disk here unless it overrides them.
+
+    /// open(O_WRONLY|O_CREAT|O_EXCL|O_CLOEXEC, 0666): a new empty file, never someone else's
+    /// (EEXIST when the name exists).
+    [[nodiscard]] virtual UniqueFd createNew(const std::filesystem::path& path, std::error_code& error);
+    /// fsync(2) of an open file: its bytes are on the device when this returns without error.
+    [[nodiscard]] virtual std::error_code syncFile(int fd);
+    /// open(O_RDONLY|O_DIRECTORY|O_CLOEXEC) of a folder, to sync its entries.
+    [[nodiscard]] virtual UniqueFd openFolder(const std::filesystem::path& path, std::error_code& error);
+    /// link(2): a second name `to` for the file at `from`; EEXIST when `to` exists.
+    [[nodiscard]] virtual std::error_code link(const std::filesystem::path& from,
+                                               const std::filesystem::path& to);
+    /// renameat2(RENAME_NOREPLACE): EEXIST when `to` exists, which is never replaced.
+    [[nodiscard]] virtual std::error_code renameNoReplace(const std::filesystem::path& from,
+                                                          const std::filesystem::path& to);
+
     /// True when lstat finds something at `path`.
     [[nodiscard]] bool exists(const std::filesystem::path& path);
     /// Reads until `buffer` is full or the file ends, retrying EINTR and short reads. Returns the

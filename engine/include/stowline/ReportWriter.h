@@ -1,5 +1,7 @@
 #pragma once
 #include "stowline/Date.h"
+#include "stowline/FailureCause.h"
+#include "stowline/FileOps.h"
 #include "stowline/JobSummary.h"
 #include "stowline/TextReportStrings.h"
 
@@ -39,6 +41,9 @@ struct ReportWriteResult {
     /// Per root in order: hash list, text report, PDF report.
     std::vector<std::filesystem::path> written;
     std::vector<std::filesystem::path> failedRoots; ///< each at most once, in order
+    /// Why each of `failedRoots` failed, in the same order: the step that failed (folder,
+    /// temporary file, writing, flushing, naming), the system's errno and the path concerned.
+    std::vector<FailureCause> failures;
 };
 
 /// Writes each destination's "Hash Log". Never throws.
@@ -63,13 +68,23 @@ inline constexpr std::string_view toolName = "Stowline 1.0";
 /// published without replacing). When any of these names is taken, all files of this job use
 /// "<stem> (2)", "<stem> (3)" …: an earlier job's reports are never replaced; `written` holds
 /// the names actually used. `strings` must be present when `formats` contains text, and
-/// `pdf` when it contains the PDF (else that root fails). Any thread; never throws.
+/// `pdf` when it contains the PDF (else that root fails). Any thread; never throws. Every
+/// file operation goes through `ops`.
 [[nodiscard]] ReportWriteResult write(const JobSummary& summary,
                                       const std::vector<std::filesystem::path>& sources,
                                       const std::vector<std::filesystem::path>& destinationRoots,
                                       std::string_view label, ReportFormats formats, Date date,
                                       const std::optional<TextReportStrings>& strings,
-                                      const PdfRenderer& pdf = {});
+                                      const PdfRenderer& pdf = {}, FileOps& ops = FileOps::system());
+
+/// The Hash Log step of a finished job, the same for every front end: a cancelled job, or one
+/// that placed no file, gets no reports (there is nothing it proved); any other is written as
+/// write() does, dated at the job's finish. The result is empty when nothing was due.
+[[nodiscard]] ReportWriteResult
+writeForFinishedJob(const JobSummary& summary, const std::vector<std::filesystem::path>& sources,
+                    const std::vector<std::filesystem::path>& destinationRoots, std::string_view label,
+                    ReportFormats formats, const std::optional<TextReportStrings>& strings,
+                    const PdfRenderer& pdf = {});
 
 } // namespace ReportWriter
 } // namespace stowline
