@@ -2,7 +2,7 @@
 
 #include "platform/NotificationService.h"
 #include "settings/L10n.h"
-#include "state/DriveCheckText.h"
+#include "settings/DriveCheckText.h"
 
 namespace Notifier {
 namespace {

@@ -3,7 +3,7 @@
 #include "browser/DisplayPath.h"
 #include "settings/L10n.h"
 #include "state/AppState.h"
-#include "state/DriveCheckText.h"
+#include "settings/DriveCheckText.h"
 #include "ui/Fonts.h"
 #include "ui/ReportFileList.h"
 #include "ui/SheetParts.h"

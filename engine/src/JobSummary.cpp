@@ -15,6 +15,14 @@ std::int64_t JobSummary::verifiedCount() const { return countOf(reports, FileOut
 std::int64_t JobSummary::skippedCount() const { return countOf(reports, FileOutcome::skipped); }
 std::int64_t JobSummary::errorCount() const { return countOf(reports, FileOutcome::failed); }
 
+std::int64_t JobSummary::folderFailureCount() const {
+    std::int64_t count = 0;
+    for (const auto& [root, failures] : folderFailures) {
+        count += static_cast<std::int64_t>(failures.size());
+    }
+    return count;
+}
+
 JobSummary JobSummary::summary(const std::filesystem::path& forRoot) const {
     if (reportsByRoot.empty()) {
         return *this;
@@ -33,6 +41,9 @@ JobSummary JobSummary::summary(const std::filesystem::path& forRoot) const {
     narrowed.fileCount = fileCount;
     if (auto found = destinationExits.find(forRoot); found != destinationExits.end()) {
         narrowed.destinationExits.insert(*found);
+    }
+    if (auto found = folderFailures.find(forRoot); found != folderFailures.end()) {
+        narrowed.folderFailures.insert(*found);
     }
     return narrowed;
 }

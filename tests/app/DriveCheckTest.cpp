@@ -8,7 +8,7 @@
 #include "settings/Localization.h"
 #include "settings/ReportSettings.h"
 #include "settings/ResourceBundle.h"
-#include "state/DriveCheckText.h"
+#include "settings/DriveCheckText.h"
 #include "state/Notifier.h"
 #include "ui/Buttons.h"
 #include "ui/DriveCheckModal.h"

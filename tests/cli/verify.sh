@@ -68,6 +68,15 @@ grep -qx '4 listed in 1 hash list: 1 ok, 1 changed, 1 size differs, 1 missing' "
 grep -qx '1 not covered by any hash list:' "$work/out" || fail "no not-covered heading"
 grep -qx '  A001/late.mov' "$work/out" || fail "new file not listed as not covered"
 grep -qx 'NOT INTACT: see the lines above.' "$work/out" || fail "no failing verdict"
+# Every word of it in the chosen language, the details' and the counts' too.
+run "$cli" verify "$work/two" --lang pt-BR
+[[ $status -eq 1 ]] || fail "a damaged drive checked in Portuguese exited $status"
+expect_line alterado A001/CLIP/C0001.MXF
+expect_line ausente A001/CLIP/C0002.MXF
+grep -q ' na lista ' "$work/out" || fail "the changed file's detail not in Portuguese"
+grep -qx '4 listados em 1 lista de hashes: 1 íntegro, 1 alterado, 1 tamanho diferente, 1 ausente' "$work/out" ||
+    fail "counts not in Portuguese"
+grep -qx 'NÃO ÍNTEGRO: veja as linhas acima.' "$work/out" || fail "verdict not in Portuguese"
 
 # Names a hash list cannot hold (a control character, Latin-1 bytes) are written as U+FFFD:
 # a fresh offload still checks intact, and a changed byte in such a file is still caught.
