@@ -219,7 +219,8 @@ void CopyEngine::Run::createFoldersAt(const fs::path& root) {
     std::vector<std::string> failed;
     for (const auto& folder : folders_) {
         // Below a folder that failed, or above a file that failed here, the reason is said already.
-        if (std::any_of(failed.begin(), failed.end(), [&](const std::string& above) { return under(above, folder); }) ||
+        if (std::any_of(failed.begin(), failed.end(),
+                        [&](const std::string& above) { return under(above, folder); }) ||
             (reports != reportsByRoot_.end() &&
              std::any_of(reports->second.begin(), reports->second.end(), [&](const FileReport& r) {
                  return r.outcome == FileOutcome::failed && under(folder, r.relativePath);
@@ -242,14 +243,15 @@ void CopyEngine::Run::createFoldersAt(const fs::path& root) {
 }
 
 std::optional<JobSummary::FolderFailure> CopyEngine::Run::createFolder(const fs::path& root,
-                                                                      const std::string& folder) {
+                                                                       const std::string& folder) {
     const fs::path target = root / fs::path(folder);
     const auto probe = TargetProbe::at(fileOps(), root, folder);
-    // Never through a link (it may lead back into the card), and never over something else of
-    // the same name.
-    if (probe.link) {
-        return JobSummary::FolderFailure{folder, TargetProbe::linkMessage(root, *probe.link),
-                                         FailureCause{FailureStep::linkOnTheWay, 0, probe.link->string()}};
+    // Never through a link, nor into one in the folder's place (it may lead back into the
+    // card), and never over something else of the same name.
+    if (probe.link || (probe.status && probe.status->type == FileStatus::Type::symlink)) {
+        const fs::path link = probe.link ? *probe.link : target;
+        return JobSummary::FolderFailure{folder, TargetProbe::linkMessage(root, link),
+                                         FailureCause{FailureStep::linkOnTheWay, 0, link.string()}};
     }
     std::error_code error;
     if (probe.status) {
@@ -263,8 +265,9 @@ std::optional<JobSummary::FolderFailure> CopyEngine::Run::createFolder(const fs:
     if (!error) {
         return std::nullopt;
     }
-    return JobSummary::FolderFailure{folder, "Could not create the folder \"" + target.string() + "\": " + error.message(),
-                                     FailureCause{FailureStep::createFolder, error.value(), target.string()}};
+    return JobSummary::FolderFailure{
+        folder, "Could not create the folder \"" + target.string() + "\": " + error.message(),
+        FailureCause{FailureStep::createFolder, error.value(), target.string()}};
 }
 
 void CopyEngine::Run::syncDestinations(const std::vector<fs::path>& roots) {

@@ -22,6 +22,8 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
+# The tool speaks the user's language; these checks read its English words.
+export XDG_CONFIG_HOME="$work/config" LANGUAGE=en
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 note() { echo "faults: $*"; }

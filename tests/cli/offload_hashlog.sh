@@ -32,7 +32,7 @@ mkdir -p "$work/d1" "$work/d2"
 [[ $(grep -c '^Hash Log: ' "$work/out") -eq 4 ]] || fail "written reports not listed: $(cat "$work/out")"
 # The command's own sentences follow the chosen language too, sizes included.
 grep -qx 'Verificados 3, pulados 0, com falha 0 de 3 arquivos' "$work/out" || fail "summary not in Portuguese"
-grep -qE '^[0-9]+,[0-9] MB de [0-9]+,[0-9] MB em .*, média de ' "$work/out" || fail "sizes not in Portuguese"
+grep -qE '^[0-9,]+ [kMG]?B de [0-9,]+ [kMG]?B em .*, média de ' "$work/out" || fail "sizes not in Portuguese"
 for dest in "$work/d1" "$work/d2"; do
     [[ $(logs "$dest" '*.mhl') -eq 1 && $(logs "$dest" '*_report.txt') -eq 1 ]] ||
         fail "$dest: expected one hash list and one report: $(ls "$dest/Hash Log")"

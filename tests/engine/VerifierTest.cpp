@@ -247,28 +247,27 @@ TEST(VerifierTest, BytesComeFromTheDeviceAndDropModeLeavesNothingCached) {
 TEST(VerifierTest, FileSystemRefusingDirectReadsFallsBackToOrdinaryReads) {
     // A ramfs refuses O_DIRECT at open. Mounted in a namespace of the test's own, it goes
     // with the child whatever happens.
-    using namespace enginetest;
     TempFolder folder;
-    const auto outcome = inOwnMountNamespace([&] {
+    const auto outcome = enginetest::inOwnMountNamespace([&] {
         if (::mount("ramfs", folder.path().c_str(), "ramfs", 0, nullptr) != 0) {
-            std::_Exit(refusedExit);
+            std::_Exit(enginetest::refusedExit);
         }
         const std::string content = randomContent(20000, 5);
         const fs::path file = writeFile(folder.path() / "clip.mov", content);
         const int direct = ::open(file.c_str(), O_RDONLY | O_DIRECT);
         if (direct >= 0) {
             std::fputs("this kernel's ramfs accepts O_DIRECT; the refusal cannot be shown\n", stderr);
-            std::_Exit(refusedExit);
+            std::_Exit(enginetest::refusedExit);
         }
         ASSERT_EQ(errno, EINVAL);
         const HashRun run = hashFile(file, 8192, CacheBypass::automatic);
         EXPECT_EQ(run.hash, referenceHash(content));
         EXPECT_EQ(run.chunks, expectedChunks(20000, 8192));
     });
-    if (outcome == Isolated::refused) {
+    if (outcome == enginetest::Isolated::refused) {
         GTEST_SKIP() << "no mount namespace or ramfs here, or its ramfs takes O_DIRECT";
     }
-    EXPECT_EQ(outcome, Isolated::passed);
+    EXPECT_EQ(outcome, enginetest::Isolated::passed);
 }
 
 TEST(VerifierTest, AFifoIsRefusedAtOnceWithoutWaitingForAWriter) {
