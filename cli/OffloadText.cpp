@@ -101,8 +101,8 @@ std::string summary(const JobSummary& summary, int fileCount, const TextReportSt
             bytes += report.size;
         }
     }
-    std::string text =
-        say("cli.offload.summary", summary.verifiedCount(), summary.skippedCount(), summary.errorCount(), fileCount);
+    std::string text = say("cli.offload.summary", summary.verifiedCount(), summary.skippedCount(),
+                           summary.errorCount(), fileCount);
     if (summary.cancelled) {
         text += say("cli.offload.summary.cancelled", static_cast<std::int64_t>(summary.reports.size()));
     }
@@ -120,7 +120,8 @@ std::string summary(const JobSummary& summary, int fileCount, const TextReportSt
         text += say("cli.offload.incomplete_at", shown(root), incomplete(exit, fileCount)) + "\n";
     }
     text += say("cli.offload.bytes", ByteFormat::string(bytes), ByteFormat::string(summary.totalBytes),
-                ByteFormat::duration(seconds > 0 ? seconds : 0), ByteFormat::speed(summary.averageBytesPerSecond)) +
+                ByteFormat::duration(seconds > 0 ? seconds : 0),
+                ByteFormat::speed(summary.averageBytesPerSecond)) +
             "\n";
 
     std::string failures;
@@ -138,8 +139,8 @@ std::string summary(const JobSummary& summary, int fileCount, const TextReportSt
             if (report.outcome == FileOutcome::failed && report.errorDescription &&
                 failedFiles.count(report.relativePath) == 0) {
                 failures += "  " +
-                            say("cli.offload.failed_at", TextReport::visibleText(report.relativePath), shown(root),
-                                reason(*report.errorDescription, strings)) +
+                            say("cli.offload.failed_at", TextReport::visibleText(report.relativePath),
+                                shown(root), reason(*report.errorDescription, strings)) +
                             "\n";
             }
         }

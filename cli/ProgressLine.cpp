@@ -45,7 +45,8 @@ void ProgressLine::draw() {
                        say("cli.progress.of", ByteFormat::string(done_), ByteFormat::string(total_)) + "  " +
                        ByteFormat::speed(speed_);
     if (speed_ > 0.0 && total_ > done_) {
-        line += "  " + say("cli.progress.left", ByteFormat::duration(static_cast<double>(total_ - done_) / speed_));
+        line += "  " +
+                say("cli.progress.left", ByteFormat::duration(static_cast<double>(total_ - done_) / speed_));
     }
     line += "  " + file_;
     const std::size_t width = terminalWidth();

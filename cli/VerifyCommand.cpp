@@ -153,7 +153,8 @@ int runVerify(const std::vector<std::string>& args) {
         const std::size_t width = stowline::UnicodeText::graphemeCount(status);
         std::string lines =
             status + std::string(width < 12 ? 12 - width : 0, ' ') + "  " + printable(file.path) + "\n";
-        if (file.status != stowline::DriveCheckStatus::ok && file.status != stowline::DriveCheckStatus::missing) {
+        if (file.status != stowline::DriveCheckStatus::ok &&
+            file.status != stowline::DriveCheckStatus::missing) {
             if (const QString detail = DriveCheckText::detail(file); !detail.isEmpty()) {
                 lines += std::string(14, ' ') + "(" + printable(detail) + ")\n";
             }
@@ -176,7 +177,8 @@ int runVerify(const std::vector<std::string>& args) {
     }
     if (result.cancelled || interrupted) {
         Output::err("stowline-cli: " +
-                    say("cli.verify.interrupted", L10n::plural("files_count", static_cast<qint64>(result.checked()))) +
+                    say("cli.verify.interrupted",
+                        L10n::plural("files_count", static_cast<qint64>(result.checked()))) +
                     "\n");
         return 130;
     }
@@ -188,14 +190,15 @@ int runVerify(const std::vector<std::string>& args) {
           DriveCheckStatus::missing, DriveCheckStatus::unreadable, DriveCheckStatus::notChecked,
           DriveCheckStatus::refused, DriveCheckStatus::ambiguous}) {
         if (const std::size_t n = result.count(status); n > 0 || status == DriveCheckStatus::ok) {
-            counts += (counts.empty() ? "" : ", ") + L10n::number(static_cast<qint64>(n)).toStdString() + " " +
-                      statusWord(status);
+            counts += (counts.empty() ? "" : ", ") + L10n::number(static_cast<qint64>(n)).toStdString() +
+                      " " + statusWord(status);
         }
     }
-    std::string closing = "\n" +
-                          say("cli.verify.counts", static_cast<qint64>(result.checked()),
-                              L10n::plural("mhl_lists_count", static_cast<qint64>(result.lists.size())), counts) +
-                          "\n";
+    std::string closing =
+        "\n" +
+        say("cli.verify.counts", static_cast<qint64>(result.checked()),
+            L10n::plural("mhl_lists_count", static_cast<qint64>(result.lists.size())), counts) +
+        "\n";
     if (!result.notCovered.empty()) {
         closing += say("cli.verify.uncovered", static_cast<qint64>(result.notCovered.size())) + "\n";
         for (const auto& path : result.notCovered) {

@@ -1,8 +1,8 @@
 #include "ui/DriveCheckStrip.h"
 
+#include "settings/DriveCheckText.h"
 #include "settings/L10n.h"
 #include "state/DriveCheckJob.h"
-#include "settings/DriveCheckText.h"
 #include "ui/Buttons.h"
 #include "ui/Fonts.h"
 #include "ui/ProgressCapsule.h"

@@ -3,8 +3,8 @@
 
 #include "browser/FileIconCache.h"
 #include "platform/RevealService.h"
-#include "state/AppState.h"
 #include "settings/DriveCheckText.h"
+#include "state/AppState.h"
 #include "state/FileUrl.h"
 #include "ui/Buttons.h"
 #include "ui/Fonts.h"

@@ -96,7 +96,7 @@ private:
     void createFoldersAt(const std::filesystem::path& root);
     /// Makes root/`folder`; why not, when it cannot be made.
     [[nodiscard]] std::optional<JobSummary::FolderFailure> createFolder(const std::filesystem::path& root,
-                                                                       const std::string& folder);
+                                                                        const std::string& folder);
     /// Writes every root that holds a copy of this job to its device, once each; a root whose
     /// drive reports an error fails, with every file there.
     void syncDestinations(const std::vector<std::filesystem::path>& roots);

@@ -116,7 +116,8 @@ void refuseDestinationHolder(const struct stat& folder, const fs::path& item,
 // Collects the regular files below the folder `item`, depth first, one descriptor open at a
 // time. Symbolic links, devices, pipes and sockets are skipped without being opened.
 std::vector<ScannedFile> walkFolder(const fs::path& item, const std::string& topName,
-                                    std::vector<std::string>& folders, const DestinationFolders* destinations) {
+                                    std::vector<std::string>& folders,
+                                    const DestinationFolders* destinations) {
     std::vector<ScannedFile> files;
     folders.push_back(topName);
     std::vector<fs::path> pending{item};
@@ -212,7 +213,8 @@ std::vector<ScannedFile> scan(const std::vector<std::filesystem::path>& items) {
     return scanTree(items).files;
 }
 
-ScannedTree scanTree(const std::vector<std::filesystem::path>& items, const DestinationFolders* destinations) {
+ScannedTree scanTree(const std::vector<std::filesystem::path>& items,
+                     const DestinationFolders* destinations) {
     ScannedTree tree;
     std::vector<ScannedFile>& result = tree.files;
     std::set<std::string> usedNames;

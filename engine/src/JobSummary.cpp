@@ -6,14 +6,21 @@ namespace stowline {
 namespace {
 
 std::int64_t countOf(const std::vector<FileReport>& reports, FileOutcome outcome) {
-    return std::count_if(reports.begin(), reports.end(), [&](const FileReport& r) { return r.outcome == outcome; });
+    return std::count_if(reports.begin(), reports.end(),
+                         [&](const FileReport& r) { return r.outcome == outcome; });
 }
 
 } // namespace
 
-std::int64_t JobSummary::verifiedCount() const { return countOf(reports, FileOutcome::verified); }
-std::int64_t JobSummary::skippedCount() const { return countOf(reports, FileOutcome::skipped); }
-std::int64_t JobSummary::errorCount() const { return countOf(reports, FileOutcome::failed); }
+std::int64_t JobSummary::verifiedCount() const {
+    return countOf(reports, FileOutcome::verified);
+}
+std::int64_t JobSummary::skippedCount() const {
+    return countOf(reports, FileOutcome::skipped);
+}
+std::int64_t JobSummary::errorCount() const {
+    return countOf(reports, FileOutcome::failed);
+}
 
 std::int64_t JobSummary::folderFailureCount() const {
     std::int64_t count = 0;
