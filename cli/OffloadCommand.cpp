@@ -2,9 +2,12 @@
 #include "OffloadText.h"
 #include "Output.h"
 #include "ProgressLine.h"
+#include "QtApplication.h"
+#include "Say.h"
 #include "Signals.h"
 
 #include "report/PdfJobReport.h"
+#include "settings/FailureText.h"
 #include "settings/Localization.h"
 #include "settings/ReportStrings.h"
 #include "stowline/ByteFormat.h"
@@ -17,11 +20,8 @@
 #include "stowline/SupportedLanguage.h"
 #include "stowline/TextReport.h"
 
-#include <QGuiApplication>
-
 #include <algorithm>
 #include <cctype>
-#include <clocale>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -134,22 +134,25 @@ fs::path absoluteOf(const fs::path& path) {
     return absolute;
 }
 
-/// Refuses what would write nowhere sensible, before anything is written.
+/// Refuses what would write nowhere sensible, before anything is written. In the chosen
+/// language: call once it is active.
 void validate(const OffloadArgs& args) {
+    using OffloadText::shown;
     std::vector<fs::path> roots;
     for (const auto& dest : args.destinations) {
         std::error_code error;
         if (!fs::is_directory(dest, error)) {
-            throw UsageError{"destination " + dest.string() + " is not an existing folder"};
+            throw UsageError{say("cli.offload.dest_not_folder", shown(dest))};
         }
         const fs::path canonical = fs::canonical(dest, error);
         if (error) {
-            throw UsageError{"destination " + dest.string() + " cannot be resolved: " + error.message()};
+            throw UsageError{
+                say("cli.offload.dest_unresolved", shown(dest), FailureText::systemReason(error.value()))};
         }
         // Device and inode, so that a second spelling through a bind mount is caught too.
         if (std::any_of(roots.begin(), roots.end(),
                         [&](const fs::path& root) { return fs::equivalent(root, canonical, error); })) {
-            throw UsageError{"destination " + dest.string() + " is given twice"};
+            throw UsageError{say("cli.offload.dest_twice", shown(dest))};
         }
         roots.push_back(canonical);
     }
@@ -160,11 +163,11 @@ void validate(const OffloadArgs& args) {
             // copied onto itself. Links and bind mounts are seen through.
             switch (pathOverlap(source, args.destinations[i])) {
             case PathOverlap::destinationInsideSource:
-                throw UsageError{"destination " + args.destinations[i].string() + " lies inside the source " +
-                                 source.string()};
+                throw UsageError{
+                    say("cli.offload.dest_inside_source", shown(args.destinations[i]), shown(source))};
             case PathOverlap::sourceInDestination:
-                throw UsageError{"source " + source.string() + " lies directly in the destination " +
-                                 args.destinations[i].string() + " and would be copied onto itself"};
+                throw UsageError{
+                    say("cli.offload.source_in_dest", shown(source), shown(args.destinations[i]))};
             case PathOverlap::none:
                 break;
             }
@@ -230,7 +233,7 @@ std::optional<char> readAnswer(ControlGate& gate) {
         if (!line.empty() && (line[0] == 'r' || line[0] == 'R' || line[0] == 'd' || line[0] == 'D')) {
             return static_cast<char>(std::tolower(line[0]));
         }
-        Output::err("Please answer r (resume) or d (drop): ");
+        Output::err(say("cli.offload.disk_full.answer") + " ");
     }
 }
 
@@ -243,22 +246,24 @@ struct HashLogSetup {
     std::string locale; ///< the report language's ByteFormat locale
 };
 
-/// The report language made active (Qt needs its application object for the catalog and
-/// the preference store). It words the reports and every failure the command prints; the
-/// command's own sentences stay English: ByteFormat goes back to "en_US" until the reports
-/// are written.
-HashLogSetup prepareHashLog(const OffloadArgs& args) {
-    HashLogSetup setup;
-    setup.formats = args.formats;
-    if (args.language) {
-        Localization::setOverrideForThisProcess(args.language);
+/// Makes the chosen language active (Qt needs its application object for the catalog and
+/// the preference store): it words the reports and everything the command says, sizes and
+/// numbers included.
+void chooseLanguage(const std::optional<SupportedLanguage>& language) {
+    if (language) {
+        Localization::setOverrideForThisProcess(language);
     } else {
         Localization::refresh(); // the override the application stored, else the environment
     }
+}
+
+/// The Hash Log's words, in the active language.
+HashLogSetup prepareHashLog(const OffloadArgs& args) {
+    HashLogSetup setup;
+    setup.formats = args.formats;
     setup.label = ReportStrings::sourcesLabel(args.sources).toStdString();
     setup.strings = ReportStrings::current();
     setup.locale = std::string(localeIdentifier(Localization::current()));
-    ByteFormat::setLocale("en_US");
     return setup;
 }
 
@@ -266,47 +271,13 @@ HashLogSetup prepareHashLog(const OffloadArgs& args) {
 /// when the job has file reports and was not cancelled. Returns the result for the caller
 /// to report.
 ReportWriteResult writeHashLogs(const HashLogSetup& setup, const CopyJob& job, const JobSummary& summary) {
-    ByteFormat::setLocale(setup.locale);
     std::optional<PdfJobReport> pdf;
     if (setup.formats.contains(ReportFormats::pdf())) {
         pdf.emplace(summary, job.sources, job.destinations, QString::fromStdString(setup.label));
     }
-    ReportWriteResult result =
-        ReportWriter::writeForFinishedJob(summary, job.sources, job.destinations, setup.label, setup.formats,
-                                          setup.strings, pdf ? pdf->renderer() : ReportWriter::PdfRenderer());
-    ByteFormat::setLocale("en_US");
-    return result;
+    return ReportWriter::writeForFinishedJob(summary, job.sources, job.destinations, setup.label, setup.formats,
+                                             setup.strings, pdf ? pdf->renderer() : ReportWriter::PdfRenderer());
 }
-
-/// QCoreApplication sets the C library's locale from the environment; the engine and the
-/// command's output keep the "C" locale they started with. The PDF report needs fonts and a
-/// painter, hence a QGuiApplication, on the offscreen platform so that no display is needed.
-class QtApplication {
-public:
-    explicit QtApplication(bool drawing) : saved_(std::setlocale(LC_ALL, nullptr)) {
-        if (drawing) {
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-            // Standard error carries the command's own messages, which scripts read: the
-            // platform's notes about the desktop session it does not use stay out of it.
-            qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
-                if (type == QtCriticalMsg || type == QtFatalMsg) {
-                    Output::err("stowline-cli: " + message.toStdString() + "\n");
-                }
-            });
-            app_ = std::make_unique<QGuiApplication>(argc_, argv_);
-        } else {
-            app_ = std::make_unique<QCoreApplication>(argc_, argv_);
-        }
-        std::setlocale(LC_ALL, saved_.c_str());
-    }
-
-private:
-    std::string saved_;
-    inline static int argc_ = 1;
-    inline static char name_[] = "stowline-cli";
-    inline static char* argv_[] = {name_, nullptr};
-    std::unique_ptr<QCoreApplication> app_;
-};
 
 class OffloadRun {
 public:
@@ -337,8 +308,8 @@ public:
                 if (failed->reason == toText(CopyFailureReason::destinationDisconnected)) {
                     disconnected_.insert(failed->root);
                 }
-                complain("destination " + shown(failed->root) +
-                         " left the job: " + OffloadText::destinationReason(failed->reason));
+                complain(say("cli.offload.destination_left", shown(failed->root),
+                             OffloadText::destinationReason(failed->reason)));
             } else if (const auto* full = event->get<EngineEvent::DiskFull>()) {
                 diskFull(*full);
             } else if (const auto* done = event->get<EngineEvent::Finished>()) {
@@ -347,8 +318,15 @@ public:
         }
         progress_.clear();
         if (!summary) {
-            complain("the engine ended without a summary");
+            complain(say("cli.offload.no_summary"));
             return 1;
+        }
+        if (const auto& inside = summary->destinationInsideSource) {
+            // Seen by the scan, where no path showed it (a bind mount): refused as the check
+            // before the job refuses it, before anything was copied.
+            complain(
+                say("cli.offload.dest_inside_source", shown(inside->destination), shown(inside->source)));
+            return 2;
         }
         if (!fileCount_) {
             complain(scanFailure(job));
@@ -360,8 +338,13 @@ public:
         std::erase_if(present.destinations,
                       [this](const fs::path& root) { return disconnected_.count(root) != 0; });
         const ReportWriteResult logs = writeHashLogs(hashLog_, present, *summary);
+        for (const auto& [root, folders] : summary->folderFailures) {
+            for (const auto& folder : folders) {
+                complain(OffloadText::folderReason(folder));
+            }
+        }
         for (const auto& root : logs.failedRoots) {
-            complain("could not write the Hash Log to " + shown(root));
+            complain(say("cli.offload.hash_log_failed", shown(root)));
         }
         std::string closing = OffloadText::summary(*summary, *fileCount_, hashLog_.strings);
         for (const auto& file : logs.written) {
@@ -376,7 +359,7 @@ public:
     }
 
 private:
-    static std::string shown(const fs::path& path) { return TextReport::visibleText(path.string()); }
+    static std::string shown(const fs::path& path) { return OffloadText::shown(path); }
 
     void complain(const std::string& message) {
         progress_.clear();
@@ -385,10 +368,10 @@ private:
 
     void fileFinished(const FileReport& report) {
         if (report.outcome == FileOutcome::failed) {
-            complain("failed " + shown(report.relativePath) + ": " +
-                     (report.errorDescription
-                          ? OffloadText::reason(*report.errorDescription, hashLog_.strings)
-                          : "unknown reason"));
+            complain(say("cli.offload.file_failed", shown(report.relativePath),
+                         report.errorDescription
+                             ? OffloadText::reason(*report.errorDescription, hashLog_.strings)
+                             : hashLog_.strings.errorUnknown));
         }
         if (interactive_) {
             return;
@@ -406,24 +389,22 @@ private:
     }
 
     void diskFull(const EngineEvent::DiskFull& full) {
-        const std::string what = "destination " + shown(full.root) + " is full: the next file needs " +
-                                 ByteFormat::string(full.needed) + ", " + ByteFormat::string(full.available) +
-                                 " free";
+        const std::string what = say("cli.offload.disk_full", shown(full.root),
+                                     ByteFormat::string(full.needed), ByteFormat::string(full.available));
         switch (onFull_) {
         case OnFull::drop:
-            complain(what + "; dropping it");
+            complain(say("cli.offload.disk_full.dropping", what));
             gate_.drop(full.root);
             return;
         case OnFull::wait:
             if (const std::int64_t whole = CopyEngine::totalSpace(full.root);
                 whole >= 0 && full.needed > whole) {
-                complain(what + "; the file is larger than the whole drive (" + ByteFormat::string(whole) +
-                         "), so waiting cannot help: dropping it");
+                complain(say("cli.offload.disk_full.too_large", what, ByteFormat::string(whole)));
                 gate_.drop(full.root);
                 return;
             }
             if (waitingFor_.insert(full.root).second) {
-                complain(what + "; waiting for space (Ctrl-C cancels)");
+                complain(say("cli.offload.disk_full.waiting", what));
             }
             // Poll: let the engine look at the free space again in a second.
             for (int i = 0; i < 10 && !gate_.cancelled(); ++i) {
@@ -433,12 +414,12 @@ private:
             return;
         case OnFull::ask:
             if (::isatty(STDIN_FILENO) != 1) {
-                complain(what + "; standard input is not a terminal to ask on: dropping it");
+                complain(say("cli.offload.disk_full.no_terminal", what));
                 gate_.drop(full.root);
                 return;
             }
             complain(what);
-            Output::err("Resume after freeing space, or drop this destination? [r/d] ");
+            Output::err(say("cli.offload.disk_full.ask") + " ");
             const auto answer = readAnswer(gate_);
             if (answer == 'r') {
                 gate_.resume();
@@ -453,15 +434,17 @@ private:
     std::string scanFailure(const CopyJob& job) {
         try {
             (void)FileScanner::scan(job.sources);
+        } catch (const ScanError& error) {
+            return OffloadText::scanFailure(error);
         } catch (const std::exception& error) {
-            return std::string("cannot read the sources: ") + error.what();
+            return say("cli.offload.scan_failed", TextReport::visibleText(error.what()));
         }
-        return "cannot read the sources";
+        return say("cli.offload.scan_failed", say("report.error.unknown"));
     }
 
     /// Every file verified or skipped at every destination, and no destination failed.
     bool clean(const JobSummary& summary) const {
-        if (summary.errorCount() != 0 || !failedRoots_.empty() ||
+        if (summary.errorCount() != 0 || summary.folderFailureCount() != 0 || !failedRoots_.empty() ||
             static_cast<int>(summary.reports.size()) != *fileCount_) {
             return false;
         }
@@ -499,11 +482,11 @@ int lockDestinations(const OffloadArgs& args, const SignalWatcher& signals,
         }
         for (const auto& root : busy) {
             if (args.noWait) {
-                Output::err("stowline-cli: another job is writing to " +
-                            TextReport::visibleText(root.string()) + "; not starting (--no-wait)\n");
+                Output::err("stowline-cli: " + say("cli.offload.busy.refused", OffloadText::shown(root)) +
+                            "\n");
             } else if (announced.insert(root).second) {
-                Output::err("stowline-cli: another job is writing to " +
-                            TextReport::visibleText(root.string()) + "; waiting\n");
+                Output::err("stowline-cli: " + say("cli.offload.busy.waiting", OffloadText::shown(root)) +
+                            "\n");
             }
         }
         if (args.noWait) {
@@ -522,8 +505,13 @@ int lockDestinations(const OffloadArgs& args, const SignalWatcher& signals,
 
 int runOffload(const std::vector<std::string>& args) {
     OffloadArgs parsed;
+    std::optional<QtApplication> qt;
     try {
         parsed = parse(args);
+        // Everything from here on is said in the chosen language; a usage error above goes
+        // with the usage, in English.
+        qt.emplace(parsed.formats.contains(ReportFormats::pdf()));
+        chooseLanguage(parsed.language);
         validate(parsed);
     } catch (const UsageError& error) {
         std::fprintf(stderr, "stowline-cli offload: %s\n%s", error.message.c_str(), offloadUsage);
@@ -538,8 +526,6 @@ int runOffload(const std::vector<std::string>& args) {
             path = absoluteOf(path);
         }
     }
-    ByteFormat::setLocale("en_US");
-    const QtApplication qt(parsed.formats.contains(ReportFormats::pdf()));
     HashLogSetup hashLog = prepareHashLog(parsed);
 
     CopyJob job{parsed.sources, parsed.destinations};

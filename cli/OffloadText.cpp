@@ -1,5 +1,7 @@
 #include "OffloadText.h"
+#include "Say.h"
 
+#include "settings/FailureText.h"
 #include "stowline/ByteFormat.h"
 #include "stowline/TextReport.h"
 
@@ -10,53 +12,85 @@ namespace cli::OffloadText {
 
 using namespace stowline;
 
+std::string shown(const std::filesystem::path& path) {
+    return TextReport::visibleText(path.string());
+}
+
 std::string reason(const FileErrorReason& reason, const TextReportStrings& strings) {
     return TextReport::visibleText(TextReport::errorText(reason, strings));
+}
+
+std::string folderReason(const JobSummary::FolderFailure& failure) {
+    return TextReport::visibleText(FailureText::cause(failure.cause).toStdString());
 }
 
 std::string destinationReason(std::string_view reasonText) {
     const auto known = copyFailureReasonFromText(reasonText);
     if (!known) {
-        return std::string(reasonText);
+        return TextReport::visibleText(reasonText);
     }
     switch (*known) {
     case CopyFailureReason::destinationDisconnected:
-        return "it was disconnected";
+        return say("cli.offload.reason.disconnected");
     case CopyFailureReason::cancelledOutOfSpace:
-        return "it was dropped after running out of space";
+        return say("cli.offload.reason.dropped");
     case CopyFailureReason::destinationUnreachable:
-        return "its free space could not be read";
+        return say("cli.offload.reason.unreachable");
     case CopyFailureReason::destinationOutOfSpace:
-        return "it ran out of space while being written";
+        return say("cli.offload.reason.out_of_space");
     case CopyFailureReason::destinationWriteFailed:
-        return "writing to it failed";
+        return say("cli.offload.reason.write_failed");
     }
-    return std::string(reasonText);
+    return TextReport::visibleText(reasonText);
 }
 
 std::string incomplete(const DestinationExit& exit, std::int64_t fileCount) {
-    std::string words = "the job was cancelled";
+    const char* key = "cli.incomplete.cancelled";
     if (exit.reason) {
         switch (*exit.reason) {
         case CopyFailureReason::destinationDisconnected:
-            words = "disconnected";
+            key = "cli.incomplete.disconnected";
             break;
         case CopyFailureReason::cancelledOutOfSpace:
-            words = "dropped after running out of space";
+            key = "cli.incomplete.dropped";
             break;
         case CopyFailureReason::destinationUnreachable:
-            words = "dropped: its free space could not be read";
+            key = "cli.incomplete.unreachable";
             break;
         case CopyFailureReason::destinationOutOfSpace:
-            words = "ran out of space while being written";
+            key = "cli.incomplete.out_of_space";
             break;
         case CopyFailureReason::destinationWriteFailed:
-            words = "dropped: writing to it failed";
+            key = "cli.incomplete.write_failed";
             break;
         }
     }
-    return words + ", after " + std::to_string(exit.afterFiles) + " of " + std::to_string(fileCount) +
-           " files";
+    return say(key, exit.afterFiles, fileCount);
+}
+
+std::string scanFailure(const ScanError& error) {
+    const std::string path = shown(error.path());
+    std::string words;
+    switch (error.kind()) {
+    case ScanError::Kind::noSuchFile:
+        words = say("cli.scan.no_such_file", path);
+        break;
+    case ScanError::Kind::noReadPermission:
+        words = say("cli.scan.cannot_read_folder", path);
+        break;
+    case ScanError::Kind::readFailed:
+        words = say("cli.scan.cannot_read_properties", path);
+        break;
+    case ScanError::Kind::unsupportedType:
+        words = say("cli.scan.unsupported_type", path);
+        break;
+    case ScanError::Kind::holdsDestination:
+        return say("cli.offload.dest_inside_source", shown(error.destination()), path);
+    }
+    if (error.underlying()) {
+        words += " (" + FailureText::systemReason(error.underlying().value()).toStdString() + ")";
+    }
+    return say("cli.offload.scan_failed", words);
 }
 
 std::string summary(const JobSummary& summary, int fileCount, const TextReportStrings& strings) {
@@ -67,25 +101,28 @@ std::string summary(const JobSummary& summary, int fileCount, const TextReportSt
             bytes += report.size;
         }
     }
-    std::string text = "Verified " + std::to_string(summary.verifiedCount()) + ", skipped " +
-                       std::to_string(summary.skippedCount()) + ", failed " +
-                       std::to_string(summary.errorCount()) + " of " + std::to_string(fileCount) + " files";
+    std::string text = say("cli.offload.summary", summary.verifiedCount(), summary.skippedCount(),
+                           summary.errorCount(), fileCount);
     if (summary.cancelled) {
-        text += "; cancelled after " + std::to_string(summary.reports.size());
+        text += say("cli.offload.summary.cancelled", static_cast<std::int64_t>(summary.reports.size()));
     }
-    // Counting files alone would say "failed 0" for a job that a drive left half-way.
+    // Counting files alone would say "failed 0" for a job that a drive left half-way, or
+    // that left a card's folder out.
     if (!summary.destinationExits.empty()) {
-        text += "; incomplete at " + std::to_string(summary.destinationExits.size()) + " destination" +
-                (summary.destinationExits.size() == 1 ? "" : "s");
+        text += say("cli.offload.summary.incomplete",
+                    L10n::plural("destinations_count", static_cast<qint64>(summary.destinationExits.size())));
+    }
+    if (const std::int64_t folders = summary.folderFailureCount(); folders > 0) {
+        text += say("cli.offload.summary.folders", L10n::plural("folders_count", folders));
     }
     text += "\n";
     for (const auto& [root, exit] : summary.destinationExits) {
-        text += "Incomplete at " + TextReport::visibleText(root.string()) + ": " +
-                incomplete(exit, fileCount) + "\n";
+        text += say("cli.offload.incomplete_at", shown(root), incomplete(exit, fileCount)) + "\n";
     }
-    text += ByteFormat::string(bytes) + " of " + ByteFormat::string(summary.totalBytes) + " in " +
-            ByteFormat::duration(seconds > 0 ? seconds : 0) + ", average " +
-            ByteFormat::speed(summary.averageBytesPerSecond) + "\n";
+    text += say("cli.offload.bytes", ByteFormat::string(bytes), ByteFormat::string(summary.totalBytes),
+                ByteFormat::duration(seconds > 0 ? seconds : 0),
+                ByteFormat::speed(summary.averageBytesPerSecond)) +
+            "\n";
 
     std::string failures;
     std::set<std::string> failedFiles;
@@ -101,14 +138,23 @@ std::string summary(const JobSummary& summary, int fileCount, const TextReportSt
         for (const auto& report : reports) {
             if (report.outcome == FileOutcome::failed && report.errorDescription &&
                 failedFiles.count(report.relativePath) == 0) {
-                failures += "  " + TextReport::visibleText(report.relativePath) + " at " +
-                            TextReport::visibleText(root.string()) + ": " +
-                            reason(*report.errorDescription, strings) + "\n";
+                failures += "  " +
+                            say("cli.offload.failed_at", TextReport::visibleText(report.relativePath),
+                                shown(root), reason(*report.errorDescription, strings)) +
+                            "\n";
             }
         }
     }
+    for (const auto& [root, folders] : summary.folderFailures) {
+        for (const auto& folder : folders) {
+            failures += "  " +
+                        say("cli.offload.failed_at", TextReport::visibleText(folder.relativePath) + "/",
+                            shown(root), folderReason(folder)) +
+                        "\n";
+        }
+    }
     if (!failures.empty()) {
-        text += "Failed:\n" + failures;
+        text += say("cli.offload.failed_header") + "\n" + failures;
     }
     return text;
 }

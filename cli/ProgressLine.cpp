@@ -1,5 +1,6 @@
 #include "ProgressLine.h"
 #include "Output.h"
+#include "Say.h"
 
 #include "stowline/ByteFormat.h"
 #include "stowline/TextReport.h"
@@ -40,10 +41,12 @@ void ProgressLine::update(std::int64_t done, std::int64_t total, double bytesPer
 void ProgressLine::draw() {
     using namespace stowline;
     const int percent = total_ > 0 ? static_cast<int>(done_ * 100 / total_) : 100;
-    std::string line = std::to_string(percent) + "%  " + ByteFormat::string(done_) + " of " +
-                       ByteFormat::string(total_) + "  " + ByteFormat::speed(speed_);
+    std::string line = std::to_string(percent) + "%  " +
+                       say("cli.progress.of", ByteFormat::string(done_), ByteFormat::string(total_)) + "  " +
+                       ByteFormat::speed(speed_);
     if (speed_ > 0.0 && total_ > done_) {
-        line += "  " + ByteFormat::duration(static_cast<double>(total_ - done_) / speed_) + " left";
+        line += "  " +
+                say("cli.progress.left", ByteFormat::duration(static_cast<double>(total_ - done_) / speed_));
     }
     line += "  " + file_;
     const std::size_t width = terminalWidth();

@@ -2,11 +2,17 @@
 #include "OffloadText.h"
 #include "Output.h"
 #include "ProgressLine.h"
+#include "QtApplication.h"
+#include "Say.h"
 #include "Signals.h"
 
+#include "settings/DriveCheckText.h"
+#include "settings/Localization.h"
 #include "stowline/DriveCheck.h"
 #include "stowline/EngineControl.h"
+#include "stowline/SupportedLanguage.h"
 #include "stowline/TextReport.h"
+#include "stowline/UnicodeText.h"
 
 #include <cerrno>
 #include <chrono>
@@ -22,7 +28,7 @@ namespace cli {
 namespace {
 
 constexpr const char* verifyUsage =
-    "usage: stowline-cli verify ROOT [--mhl FILE]\n"
+    "usage: stowline-cli verify ROOT [--mhl FILE] [--lang en|pt-BR]\n"
     "\n"
     "Reads every file listed in the hash lists of ROOT's \"Hash Log\" folder again, around the\n"
     "file cache, and compares it with the list. With --mhl, checks that one list instead; its\n"
@@ -32,7 +38,9 @@ constexpr const char* verifyUsage =
     "One line per file: ok, changed, size differs, missing, unreadable, not checked (only\n"
     "hashes this tool cannot compute), refused (a path outside its folder) or ambiguous (two\n"
     "names on the drive that a list writes the same way), then the counts and the files under\n"
-    "ROOT that no list covers. Those are shown but do not fail the check.\n"
+    "ROOT that no list covers. Those are shown but do not fail the check. Everything is said\n"
+    "in the language of --lang (default: the application's choice, else the system's\n"
+    "preferred languages), those words too; scripts read the exit status.\n"
     "\n"
     "Exit status: 0 every listed file is intact; 1 anything else (a file not intact, a list\n"
     "that cannot be read, no list found); 2 usage error; 130 interrupted.\n";
@@ -42,17 +50,52 @@ std::string printable(std::string_view text) {
     return stowline::TextReport::visibleText(text);
 }
 
+std::string printable(const QString& text) {
+    return printable(text.toStdString());
+}
+
+/// A file's status as the first word of its line.
+std::string statusWord(stowline::DriveCheckStatus status) {
+    using S = stowline::DriveCheckStatus;
+    switch (status) {
+    case S::ok:
+        return say("cli.verify.status.ok");
+    case S::changed:
+        return say("cli.verify.status.changed");
+    case S::sizeDiffers:
+        return say("cli.verify.status.size_differs");
+    case S::missing:
+        return say("cli.verify.status.missing");
+    case S::unreadable:
+        return say("cli.verify.status.unreadable");
+    case S::notChecked:
+        return say("cli.verify.status.not_checked");
+    case S::refused:
+        return say("cli.verify.status.refused");
+    case S::ambiguous:
+        return say("cli.verify.status.ambiguous");
+    }
+    return std::string(stowline::toText(status));
+}
+
 } // namespace
 
 int runVerify(const std::vector<std::string>& args) {
     std::optional<std::string> root;
+    std::optional<stowline::SupportedLanguage> language;
     stowline::DriveCheckOptions options;
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--help" || args[i] == "-h") {
             std::fputs(verifyUsage, stdout);
             return 0;
         }
-        if (args[i] == "--mhl") {
+        if (args[i] == "--lang") {
+            language = i + 1 < args.size() ? stowline::supportedLanguageFromRaw(args[++i]) : std::nullopt;
+            if (!language) {
+                std::fprintf(stderr, "stowline-cli: verify: --lang takes en or pt-BR\n\n%s", verifyUsage);
+                return 2;
+            }
+        } else if (args[i] == "--mhl") {
             if (i + 1 >= args.size() || options.list) {
                 std::fputs(verifyUsage, stderr);
                 return 2;
@@ -77,6 +120,12 @@ int runVerify(const std::vector<std::string>& args) {
 
     // A reader that goes away (verify … | head) ends the printing, not the check.
     Output::keepRunningWithoutReader();
+    const QtApplication qt;
+    if (language) {
+        Localization::setOverrideForThisProcess(language);
+    } else {
+        Localization::refresh(); // the override the application stored, else the environment
+    }
     stowline::EngineControl control;
     // The live line shares the terminal with the results, as offload's does.
     const bool interactive = ::isatty(STDOUT_FILENO) == 1;
@@ -100,11 +149,15 @@ int runVerify(const std::vector<std::string>& args) {
     };
     observer.checked = [&](const stowline::CheckedFile& file) {
         progressLine.clear();
-        const std::string status(stowline::toText(file.status));
-        std::string lines = status + std::string(status.size() < 12 ? 12 - status.size() : 0, ' ') + "  " +
-                            printable(file.path) + "\n";
-        if (!file.detail.empty() && file.status != stowline::DriveCheckStatus::missing) {
-            lines += std::string(14, ' ') + "(" + printable(file.detail) + ")\n";
+        const std::string status = statusWord(file.status);
+        const std::size_t width = stowline::UnicodeText::graphemeCount(status);
+        std::string lines =
+            status + std::string(width < 12 ? 12 - width : 0, ' ') + "  " + printable(file.path) + "\n";
+        if (file.status != stowline::DriveCheckStatus::ok &&
+            file.status != stowline::DriveCheckStatus::missing) {
+            if (const QString detail = DriveCheckText::detail(file); !detail.isEmpty()) {
+                lines += std::string(14, ' ') + "(" + printable(detail) + ")\n";
+            }
         }
         Output::out(lines);
     };
@@ -119,12 +172,14 @@ int runVerify(const std::vector<std::string>& args) {
     progressLine.clear();
 
     for (const auto& problem : result.problems) {
-        Output::err("stowline-cli: " + printable(problem.path.string()) + ": " + printable(problem.message) +
-                    "\n");
+        Output::err("stowline-cli: " + printable(problem.path.string()) + ": " +
+                    printable(DriveCheckText::problem(problem)) + "\n");
     }
     if (result.cancelled || interrupted) {
-        Output::err("stowline-cli: verify interrupted after " + std::to_string(result.checked()) +
-                    " files\n");
+        Output::err("stowline-cli: " +
+                    say("cli.verify.interrupted",
+                        L10n::plural("files_count", static_cast<qint64>(result.checked()))) +
+                    "\n");
         return 130;
     }
 
@@ -135,26 +190,28 @@ int runVerify(const std::vector<std::string>& args) {
           DriveCheckStatus::missing, DriveCheckStatus::unreadable, DriveCheckStatus::notChecked,
           DriveCheckStatus::refused, DriveCheckStatus::ambiguous}) {
         if (const std::size_t n = result.count(status); n > 0 || status == DriveCheckStatus::ok) {
-            counts += (counts.empty() ? "" : ", ") + std::to_string(n) + " " +
-                      std::string(stowline::toText(status));
+            counts += (counts.empty() ? "" : ", ") + L10n::number(static_cast<qint64>(n)).toStdString() +
+                      " " + statusWord(status);
         }
     }
-    std::string closing = "\n" + std::to_string(result.checked()) + " listed in " +
-                          std::to_string(result.lists.size()) + " hash list" +
-                          (result.lists.size() == 1 ? "" : "s") + ": " + counts + "\n";
+    std::string closing =
+        "\n" +
+        say("cli.verify.counts", static_cast<qint64>(result.checked()),
+            L10n::plural("mhl_lists_count", static_cast<qint64>(result.lists.size())), counts) +
+        "\n";
     if (!result.notCovered.empty()) {
-        closing += std::to_string(result.notCovered.size()) + " not covered by any hash list:\n";
+        closing += say("cli.verify.uncovered", static_cast<qint64>(result.notCovered.size())) + "\n";
         for (const auto& path : result.notCovered) {
             closing += "  " + printable(path) + "\n";
         }
     }
     const bool intact = result.intact();
-    closing += intact ? "Every listed file is intact.\n" : "NOT INTACT: see the lines above.\n";
+    closing += say(intact ? "cli.verify.intact" : "cli.verify.not_intact") + "\n";
     // A short list can be wholly intact on a drive that a job left half-way.
     for (const auto& incomplete : result.incompleteLists) {
-        closing += "This job was incomplete on this drive (" +
-                   printable(incomplete.list.filename().string()) +
-                   "): " + OffloadText::incomplete(incomplete.job.exit, incomplete.job.fileCount) + ".\n";
+        closing += say("cli.verify.incomplete", printable(incomplete.list.filename().string()),
+                       OffloadText::incomplete(incomplete.job.exit, incomplete.job.fileCount)) +
+                   "\n";
     }
     Output::out(closing);
     return intact ? 0 : 1;

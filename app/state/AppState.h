@@ -215,6 +215,9 @@ private:
     void continueStart(const QList<SourceItem>& batch, const StartCheck::Result& checked);
     void launchTransfer(const QList<SourceItem>& batch);
     void updateSources(const TransferJob& job);
+    /// Takes a job the engine refused before copying (a destination inside a source) off the
+    /// list and shows the start error in its place.
+    void withdrawRefusedJob(const TransferJob& job);
     void setStartPending(bool pending);
     void retireJobs(std::vector<std::shared_ptr<TransferJob>> removed);
     void setStartError(std::optional<QString> error);

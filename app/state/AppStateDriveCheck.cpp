@@ -1,7 +1,7 @@
 // Checking a destination drive again against the hash lists written on it.
 #include "state/AppState.h"
 
-#include "state/DriveCheckText.h"
+#include "settings/DriveCheckText.h"
 #include "state/FileUrl.h"
 #include "state/Notifier.h"
 

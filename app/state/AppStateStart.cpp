@@ -197,6 +197,10 @@ void AppState::launchTransfer(const QList<SourceItem>& batch) {
     job->onFinished = [guard](TransferJob& finished) {
         if (guard) {
             guard->updateSources(finished);
+            if (finished.summary() && finished.summary()->destinationInsideSource) {
+                guard->withdrawRefusedJob(finished);
+                return;
+            }
             // The job used space and may have written a Hash Log: ask the drives afresh.
             guard->measureDrives();
         }
@@ -223,6 +227,21 @@ void AppState::launchTransfer(const QList<SourceItem>& batch) {
     jobs_.insert(jobs_.begin(), job);
     emit jobsChanged();
     job->start();
+}
+
+void AppState::withdrawRefusedJob(const TransferJob& job) {
+    // The engine's scan found a destination inside a source that no path showed (a bind
+    // mount): a start refused as the checks before it refuse one, with no job left behind.
+    const auto listed =
+        std::find_if(jobs_.begin(), jobs_.end(), [&](const auto& j) { return j.get() == &job; });
+    if (listed != jobs_.end()) {
+        std::vector<std::shared_ptr<TransferJob>> removed;
+        removed.push_back(std::move(*listed));
+        jobs_.erase(listed);
+        retireJobs(std::move(removed));
+        emit jobsChanged();
+    }
+    setStartError(L10n::t("appstate.dest_inside_source_error"));
 }
 
 void AppState::updateSources(const TransferJob& job) {

@@ -82,7 +82,7 @@ QList<Destination> destinations(const TransferJob& job) {
         dest.name = FileUrl::lastComponent(row.url).trimmed();
         dest.verifiedFiles = here.verifiedCount() + here.skippedCount();
         dest.verifiedBytes = verifiedBytes(here.reports);
-        dest.errors = here.errorCount();
+        dest.errors = here.errorCount() + here.folderFailureCount();
         dest.failed = row.failedReason.has_value();
         if (row.failedReason) {
             dest.stopReason = failureText(*row.failedReason);

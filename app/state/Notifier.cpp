@@ -1,8 +1,8 @@
 #include "state/Notifier.h"
 
 #include "platform/NotificationService.h"
+#include "settings/DriveCheckText.h"
 #include "settings/L10n.h"
-#include "state/DriveCheckText.h"
 
 namespace Notifier {
 namespace {

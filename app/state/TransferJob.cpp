@@ -217,6 +217,13 @@ void TransferJob::finish(const stowline::JobSummary& s) {
         callFinished();
         return;
     }
+    if (s.destinationInsideSource) {
+        // Refused before anything was copied; the window says why where the start was asked.
+        setPhase(Phase::sourceError);
+        setCurrentFileName({});
+        callFinished();
+        return;
+    }
     if (s.reports.empty()) {
         // No scan event: the sources could not be read at all. Nothing found on sources
         // whose volumes all left: the engine read the empty folders their unmounting left.
@@ -293,7 +300,8 @@ void TransferJob::reportsWritten(const stowline::JobSummary& s, const stowline::
     for (DestinationStatus& row : destinations_) {
         const stowline::JobSummary perRoot = s.summary(FileUrl::toPath(row.url));
         row.completedFileCount = perRoot.verifiedCount() + perRoot.skippedCount();
-        row.errorCount = perRoot.errorCount();
+        // A folder of the card that could not be made there counts as an error of that drive.
+        row.errorCount = perRoot.errorCount() + perRoot.folderFailureCount();
         anyRowFailed = anyRowFailed || row.failedReason.has_value();
         anyRowErrors = anyRowErrors || row.errorCount >= 1;
     }

@@ -50,7 +50,7 @@ public:
         QUrl url;
         std::optional<QString> failedReason; ///< the first reason given; never replaced
         qint64 completedFileCount = 0;       ///< verified or skipped here; set at the end
-        qint64 errorCount = 0;               ///< failed here; set at the end
+        qint64 errorCount = 0;               ///< files failed, and folders not made, here; set at the end
 
         bool operator==(const DestinationStatus&) const = default;
     };

@@ -1,9 +1,9 @@
 #include "ui/DriveCheckModal.h"
 
 #include "browser/DisplayPath.h"
+#include "settings/DriveCheckText.h"
 #include "settings/L10n.h"
 #include "state/AppState.h"
-#include "state/DriveCheckText.h"
 #include "ui/Fonts.h"
 #include "ui/ReportFileList.h"
 #include "ui/SheetParts.h"

@@ -1,8 +1,8 @@
 #include "ui/DriveCheckStrip.h"
 
+#include "settings/DriveCheckText.h"
 #include "settings/L10n.h"
 #include "state/DriveCheckJob.h"
-#include "state/DriveCheckText.h"
 #include "ui/Buttons.h"
 #include "ui/Fonts.h"
 #include "ui/ProgressCapsule.h"
@@ -44,7 +44,7 @@ void DriveCheckStrip::setCheck(const DriveCheckJob* check, bool canStart, bool h
     const bool checking = check != nullptr;
     const double fraction = check ? check->fraction() : 0;
     const bool nothingYet = !checking && !hasHashLog;
-    const QString status = check        ? DriveCheckText::progress(*check)
+    const QString status = check        ? DriveCheckText::progress(check->fileIndex(), check->fileCount())
                            : nothingYet ? L10n::t("drivecheck.nothing_yet")
                                         : QString();
     const QString label = L10n::t(checking ? "drivecheck.cancel" : "drivecheck.verify");

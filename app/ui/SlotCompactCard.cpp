@@ -1,8 +1,8 @@
 #include "ui/SlotCompactCard.h"
 
+#include "settings/DriveCheckText.h"
 #include "settings/L10n.h"
 #include "state/DriveCheckJob.h"
-#include "state/DriveCheckText.h"
 #include "ui/BadgedIcon.h"
 #include "ui/Fonts.h"
 #include "ui/SlotText.h"
@@ -77,7 +77,8 @@ void SlotCompactCard::setDestination(const DestItem& destination) {
 
 void SlotCompactCard::setCheck(const DriveCheckJob* check, bool canStart, bool hasHashLog) {
     const bool checking = check != nullptr;
-    const QString progress = check ? DriveCheckText::progress(*check) : QString();
+    const QString progress =
+        check ? DriveCheckText::progress(check->fileIndex(), check->fileCount()) : QString();
     canStart_ = canStart;
     hasHashLog_ = hasHashLog;
     const bool changed = checking != checking_ || progress != checkProgress_;

@@ -3,8 +3,8 @@
 
 #include "browser/FileIconCache.h"
 #include "platform/RevealService.h"
+#include "settings/DriveCheckText.h"
 #include "state/AppState.h"
-#include "state/DriveCheckText.h"
 #include "state/FileUrl.h"
 #include "ui/Buttons.h"
 #include "ui/Fonts.h"
@@ -342,7 +342,7 @@ CardState TransferCard::state() const {
 
 QString TransferCard::leadingText() const {
     if (const DriveCheckJob* running = check()) {
-        return DriveCheckText::progress(*running);
+        return DriveCheckText::progress(running->fileIndex(), running->fileCount());
     }
     return job_ ? state().leadingText(job_->currentFileName()) : QString();
 }

@@ -5,6 +5,7 @@
 
 #include "stowline/CopyError.h"
 #include "stowline/CopyFailureReason.h"
+#include "stowline/DestinationFolders.h"
 #include "stowline/FileOps.h"
 #include "stowline/Verifier.h"
 
@@ -131,16 +132,26 @@ void CopyEngine::Run::execute(const CopyJob& job) {
     const Date startDate = now();
     const auto started = std::chrono::steady_clock::now();
     bool cancelled = false;
+    // No Scanned event when the sources cannot be read, or when they hold a destination.
+    JobSummary unscanned;
+    bool scanned = false;
     try {
-        auto tree = FileScanner::scanTree(job.sources);
+        const DestinationFolders destinations(job.destinations);
+        auto tree = FileScanner::scanTree(job.sources, &destinations);
         files_ = std::move(tree.files);
         folders_ = std::move(tree.folders);
         earlier_ = EarlierHashLogs(files_);
+        scanned = true;
+    } catch (const ScanError& error) {
+        if (error.kind() == ScanError::Kind::holdsDestination) {
+            unscanned.destinationInsideSource = {error.path(), error.destination()};
+        }
     } catch (...) {
-        JobSummary empty;
-        empty.startDate = startDate;
-        empty.finishDate = now();
-        emit(EngineEvent::Finished{std::move(empty)});
+    }
+    if (!scanned) {
+        unscanned.startDate = startDate;
+        unscanned.finishDate = now();
+        emit(EngineEvent::Finished{std::move(unscanned)});
         if (auto stream = stream_.lock()) {
             stream->close();
         }
@@ -183,6 +194,7 @@ void CopyEngine::Run::execute(const CopyJob& job) {
     summary.reportsByRoot = std::move(reportsByRoot_);
     summary.fileCount = static_cast<std::int64_t>(files_.size());
     summary.destinationExits = std::move(exits_);
+    summary.folderFailures = std::move(folderFailures_);
     emit(EngineEvent::Finished{std::move(summary)});
     if (auto stream = stream_.lock()) {
         stream->close();
@@ -192,19 +204,70 @@ void CopyEngine::Run::execute(const CopyJob& job) {
 void CopyEngine::Run::createFolders() {
     try {
         for (const auto& root : liveRoots_) {
-            for (const auto& folder : folders_) {
-                const auto probe = TargetProbe::at(fileOps(), root, folder);
-                // Never through a link, and never over something else of the same name: a copy
-                // there would have failed and said so.
-                if (probe.link || probe.status) {
-                    continue;
-                }
-                (void)fileOps().createDirectories(root / fs::path(folder));
-            }
+            createFoldersAt(root);
         }
     } catch (...) {
-        // An empty folder that cannot be made loses no take; the files were reported.
+        // Out of memory while saying why: the files were reported, and nothing may leave this thread.
     }
+}
+
+void CopyEngine::Run::createFoldersAt(const fs::path& root) {
+    const auto under = [](const std::string& above, const std::string& path) {
+        return path.size() > above.size() && path.starts_with(above) && path[above.size()] == '/';
+    };
+    const auto reports = reportsByRoot_.find(root);
+    std::vector<std::string> failed;
+    for (const auto& folder : folders_) {
+        // Below a folder that failed, or above a file that failed here, the reason is said already.
+        if (std::any_of(failed.begin(), failed.end(),
+                        [&](const std::string& above) { return under(above, folder); }) ||
+            (reports != reportsByRoot_.end() &&
+             std::any_of(reports->second.begin(), reports->second.end(), [&](const FileReport& r) {
+                 return r.outcome == FileOutcome::failed && under(folder, r.relativePath);
+             }))) {
+            continue;
+        }
+        const fs::path target = root / fs::path(folder);
+        std::optional<JobSummary::FolderFailure> failure;
+        try {
+            failure = createFolder(root, folder);
+        } catch (const std::exception& error) {
+            failure = JobSummary::FolderFailure{folder, describe(error),
+                                                FailureCause{FailureStep::createFolder, 0, target.string()}};
+        }
+        if (failure) {
+            failed.push_back(folder);
+            folderFailures_[root].push_back(std::move(*failure));
+        }
+    }
+}
+
+std::optional<JobSummary::FolderFailure> CopyEngine::Run::createFolder(const fs::path& root,
+                                                                       const std::string& folder) {
+    const fs::path target = root / fs::path(folder);
+    const auto probe = TargetProbe::at(fileOps(), root, folder);
+    // Never through a link, nor into one in the folder's place (it may lead back into the
+    // card), and never over something else of the same name.
+    if (probe.link || (probe.status && probe.status->type == FileStatus::Type::symlink)) {
+        const fs::path link = probe.link ? *probe.link : target;
+        return JobSummary::FolderFailure{folder, TargetProbe::linkMessage(root, link),
+                                         FailureCause{FailureStep::linkOnTheWay, 0, link.string()}};
+    }
+    std::error_code error;
+    if (probe.status) {
+        if (probe.status->type == FileStatus::Type::directory) {
+            return std::nullopt;
+        }
+        error = std::make_error_code(std::errc::file_exists);
+    } else {
+        error = fileOps().createDirectories(target);
+    }
+    if (!error) {
+        return std::nullopt;
+    }
+    return JobSummary::FolderFailure{
+        folder, "Could not create the folder \"" + target.string() + "\": " + error.message(),
+        FailureCause{FailureStep::createFolder, error.value(), target.string()}};
 }
 
 void CopyEngine::Run::syncDestinations(const std::vector<fs::path>& roots) {

@@ -90,8 +90,13 @@ private:
     void settleCopies(const std::vector<std::filesystem::path>& copies, const std::vector<bool>& proven,
                       const std::map<std::filesystem::path, std::filesystem::path>& rootOfTarget,
                       FileWork& work);
-    /// Creates every folder of the sources at every live root (a card's empty folders too).
+    /// Creates every folder of the sources at every live root (a card's empty folders too),
+    /// recording each that cannot be made.
     void createFolders();
+    void createFoldersAt(const std::filesystem::path& root);
+    /// Makes root/`folder`; why not, when it cannot be made.
+    [[nodiscard]] std::optional<JobSummary::FolderFailure> createFolder(const std::filesystem::path& root,
+                                                                        const std::string& folder);
     /// Writes every root that holds a copy of this job to its device, once each; a root whose
     /// drive reports an error fails, with every file there.
     void syncDestinations(const std::vector<std::filesystem::path>& roots);
@@ -148,6 +153,7 @@ private:
     std::vector<FileReport> reports_;
     std::map<std::filesystem::path, std::vector<FileReport>> reportsByRoot_;
     std::map<std::filesystem::path, DestinationExit> exits_;
+    std::map<std::filesystem::path, std::vector<JobSummary::FolderFailure>> folderFailures_;
     PlacedFiles placed_;
     RootWatch rootWatch_;
     ParallelHashes hashes_; ///< reads back the copies of each file at once

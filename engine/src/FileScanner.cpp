@@ -34,6 +34,9 @@ std::string describe(ScanError::Kind kind, const fs::path& path, std::error_code
     case ScanError::Kind::unsupportedType:
         text = "neither a folder nor a regular file (device, pipe or socket): " + path.string();
         break;
+    case ScanError::Kind::holdsDestination:
+        text = "a destination lies inside the source " + path.string();
+        break;
     }
     if (underlying) {
         text += " (" + underlying.message() + ")";
@@ -98,10 +101,23 @@ std::string relativePath(const fs::path& entry, const fs::path& base) {
     return result;
 }
 
+// A folder of the picked `item` that is a destination or lies above one: copying the item
+// would copy its own copies (a bind mount can put a destination inside a card unseen).
+void refuseDestinationHolder(const struct stat& folder, const fs::path& item,
+                             const DestinationFolders* destinations) {
+    if (destinations == nullptr) {
+        return;
+    }
+    if (const fs::path* root = destinations->rootHeldBy(folder.st_dev, folder.st_ino)) {
+        throw ScanError(item, *root);
+    }
+}
+
 // Collects the regular files below the folder `item`, depth first, one descriptor open at a
 // time. Symbolic links, devices, pipes and sockets are skipped without being opened.
 std::vector<ScannedFile> walkFolder(const fs::path& item, const std::string& topName,
-                                    std::vector<std::string>& folders) {
+                                    std::vector<std::string>& folders,
+                                    const DestinationFolders* destinations) {
     std::vector<ScannedFile> files;
     folders.push_back(topName);
     std::vector<fs::path> pending{item};
@@ -142,6 +158,7 @@ std::vector<ScannedFile> walkFolder(const fs::path& item, const std::string& top
                 throw ScanError(ScanError::Kind::readFailed, entryPath, lastError());
             }
             if (S_ISDIR(info.st_mode)) {
+                refuseDestinationHolder(info, item, destinations);
                 pending.push_back(entryPath);
                 folders.push_back(topName + "/" + relativePath(entryPath, item));
             } else if (S_ISREG(info.st_mode) && !FileScanner::isIgnored(name)) {
@@ -182,6 +199,10 @@ ScanError::ScanError(Kind kind, std::filesystem::path path, std::error_code unde
     : std::runtime_error(describe(kind, path, underlying)), kind_(kind), path_(std::move(path)),
       underlying_(underlying) {}
 
+ScanError::ScanError(std::filesystem::path item, std::filesystem::path destination)
+    : std::runtime_error(describe(Kind::holdsDestination, item, {})), kind_(Kind::holdsDestination),
+      path_(std::move(item)), destination_(std::move(destination)) {}
+
 namespace FileScanner {
 
 bool isIgnored(std::string_view name) {
@@ -192,7 +213,8 @@ std::vector<ScannedFile> scan(const std::vector<std::filesystem::path>& items) {
     return scanTree(items).files;
 }
 
-ScannedTree scanTree(const std::vector<std::filesystem::path>& items) {
+ScannedTree scanTree(const std::vector<std::filesystem::path>& items,
+                     const DestinationFolders* destinations) {
     ScannedTree tree;
     std::vector<ScannedFile>& result = tree.files;
     std::set<std::string> usedNames;
@@ -207,9 +229,10 @@ ScannedTree scanTree(const std::vector<std::filesystem::path>& items) {
         }
         const std::string name = lastComponent(item);
         if (S_ISDIR(info.st_mode)) {
+            refuseDestinationHolder(info, item, destinations);
             const std::string topName = uniqueName(name, usedNames);
             std::vector<std::string> folders;
-            std::vector<ScannedFile> files = walkFolder(item, topName, folders);
+            std::vector<ScannedFile> files = walkFolder(item, topName, folders, destinations);
             sortByComposedPath(files);
             sortByComposedPath(folders);
             std::move(folders.begin(), folders.end(), std::back_inserter(tree.folders));

@@ -6,14 +6,29 @@ namespace stowline {
 namespace {
 
 std::int64_t countOf(const std::vector<FileReport>& reports, FileOutcome outcome) {
-    return std::count_if(reports.begin(), reports.end(), [&](const FileReport& r) { return r.outcome == outcome; });
+    return std::count_if(reports.begin(), reports.end(),
+                         [&](const FileReport& r) { return r.outcome == outcome; });
 }
 
 } // namespace
 
-std::int64_t JobSummary::verifiedCount() const { return countOf(reports, FileOutcome::verified); }
-std::int64_t JobSummary::skippedCount() const { return countOf(reports, FileOutcome::skipped); }
-std::int64_t JobSummary::errorCount() const { return countOf(reports, FileOutcome::failed); }
+std::int64_t JobSummary::verifiedCount() const {
+    return countOf(reports, FileOutcome::verified);
+}
+std::int64_t JobSummary::skippedCount() const {
+    return countOf(reports, FileOutcome::skipped);
+}
+std::int64_t JobSummary::errorCount() const {
+    return countOf(reports, FileOutcome::failed);
+}
+
+std::int64_t JobSummary::folderFailureCount() const {
+    std::int64_t count = 0;
+    for (const auto& [root, failures] : folderFailures) {
+        count += static_cast<std::int64_t>(failures.size());
+    }
+    return count;
+}
 
 JobSummary JobSummary::summary(const std::filesystem::path& forRoot) const {
     if (reportsByRoot.empty()) {
@@ -33,6 +48,9 @@ JobSummary JobSummary::summary(const std::filesystem::path& forRoot) const {
     narrowed.fileCount = fileCount;
     if (auto found = destinationExits.find(forRoot); found != destinationExits.end()) {
         narrowed.destinationExits.insert(*found);
+    }
+    if (auto found = folderFailures.find(forRoot); found != folderFailures.end()) {
+        narrowed.folderFailures.insert(*found);
     }
     return narrowed;
 }

@@ -165,13 +165,24 @@ std::string render(const JobSummary& summary, const std::vector<std::filesystem:
     }
     lines.emplace_back();
 
-    if (summary.errorCount() > 0) {
+    // A folder that could not be made is an error too: the card's structure is not whole here.
+    const std::int64_t errors = summary.errorCount() + summary.folderFailureCount();
+    if (errors > 0) {
         lines.push_back(strings.errorsHeader);
         for (const auto& report : summary.reports) {
             if (report.outcome == FileOutcome::failed) {
                 lines.push_back(std::string("  ") + std::string(crossMark) + "  " +
                                 visibleText(report.relativePath) + " " + std::string(emDash) + " " +
                                 errorText(report.errorDescription, strings));
+            }
+        }
+        for (const auto& [root, failures] : summary.folderFailures) {
+            for (const auto& failure : failures) {
+                const std::string words =
+                    strings.describeCause ? strings.describeCause(failure.cause) : failure.message;
+                lines.push_back(std::string("  ") + std::string(crossMark) + "  " +
+                                visibleText(failure.relativePath) + "/ " + std::string(emDash) + " " +
+                                visibleText(words));
             }
         }
         lines.emplace_back();
@@ -193,7 +204,6 @@ std::string render(const JobSummary& summary, const std::vector<std::filesystem:
     }
     lines.emplace_back();
 
-    const std::int64_t errors = summary.errorCount();
     const std::string verdict = errors > 0
                                     ? TemplateFormat::format(strings.verdictErrors, {std::to_string(errors)})
                                     : strings.verdictIntact;

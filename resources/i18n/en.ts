@@ -113,6 +113,238 @@
         <translation>Can't start the transfer</translation>
     </message>
     <message>
+        <source>cli.incomplete.cancelled</source>
+        <translation>the job was cancelled, after %1 of %2 files</translation>
+    </message>
+    <message>
+        <source>cli.incomplete.disconnected</source>
+        <translation>disconnected, after %1 of %2 files</translation>
+    </message>
+    <message>
+        <source>cli.incomplete.dropped</source>
+        <translation>dropped after running out of space, after %1 of %2 files</translation>
+    </message>
+    <message>
+        <source>cli.incomplete.out_of_space</source>
+        <translation>ran out of space while being written, after %1 of %2 files</translation>
+    </message>
+    <message>
+        <source>cli.incomplete.unreachable</source>
+        <translation>dropped: its free space could not be read, after %1 of %2 files</translation>
+    </message>
+    <message>
+        <source>cli.incomplete.write_failed</source>
+        <translation>dropped: writing to it failed, after %1 of %2 files</translation>
+    </message>
+    <message>
+        <source>cli.offload.busy.refused</source>
+        <translation>another job is writing to %1; not starting (--no-wait)</translation>
+    </message>
+    <message>
+        <source>cli.offload.busy.waiting</source>
+        <translation>another job is writing to %1; waiting</translation>
+    </message>
+    <message>
+        <source>cli.offload.bytes</source>
+        <translation>%1 of %2 in %3, average %4</translation>
+    </message>
+    <message>
+        <source>cli.offload.dest_inside_source</source>
+        <translation>destination %1 lies inside the source %2</translation>
+    </message>
+    <message>
+        <source>cli.offload.dest_not_folder</source>
+        <translation>destination %1 is not an existing folder</translation>
+    </message>
+    <message>
+        <source>cli.offload.dest_twice</source>
+        <translation>destination %1 is given twice</translation>
+    </message>
+    <message>
+        <source>cli.offload.dest_unresolved</source>
+        <translation>destination %1 cannot be resolved: %2</translation>
+    </message>
+    <message>
+        <source>cli.offload.destination_left</source>
+        <translation>destination %1 left the job: %2</translation>
+    </message>
+    <message>
+        <source>cli.offload.disk_full</source>
+        <translation>destination %1 is full: the next file needs %2, %3 free</translation>
+    </message>
+    <message>
+        <source>cli.offload.disk_full.answer</source>
+        <translation>Please answer r (resume) or d (drop):</translation>
+    </message>
+    <message>
+        <source>cli.offload.disk_full.ask</source>
+        <translation>Resume after freeing space, or drop this destination? [r/d]</translation>
+    </message>
+    <message>
+        <source>cli.offload.disk_full.dropping</source>
+        <translation>%1; dropping it</translation>
+    </message>
+    <message>
+        <source>cli.offload.disk_full.no_terminal</source>
+        <translation>%1; standard input is not a terminal to ask on: dropping it</translation>
+    </message>
+    <message>
+        <source>cli.offload.disk_full.too_large</source>
+        <translation>%1; the file is larger than the whole drive (%2), so waiting cannot help: dropping it</translation>
+    </message>
+    <message>
+        <source>cli.offload.disk_full.waiting</source>
+        <translation>%1; waiting for space (Ctrl-C cancels)</translation>
+    </message>
+    <message>
+        <source>cli.offload.failed_at</source>
+        <translation>%1 at %2: %3</translation>
+    </message>
+    <message>
+        <source>cli.offload.failed_header</source>
+        <translation>Failed:</translation>
+    </message>
+    <message>
+        <source>cli.offload.file_failed</source>
+        <translation>failed %1: %2</translation>
+    </message>
+    <message>
+        <source>cli.offload.hash_log_failed</source>
+        <translation>could not write the Hash Log to %1</translation>
+    </message>
+    <message>
+        <source>cli.offload.incomplete_at</source>
+        <translation>Incomplete at %1: %2</translation>
+    </message>
+    <message>
+        <source>cli.offload.no_summary</source>
+        <translation>the engine ended without a summary</translation>
+    </message>
+    <message>
+        <source>cli.offload.reason.disconnected</source>
+        <translation>it was disconnected</translation>
+    </message>
+    <message>
+        <source>cli.offload.reason.dropped</source>
+        <translation>it was dropped after running out of space</translation>
+    </message>
+    <message>
+        <source>cli.offload.reason.out_of_space</source>
+        <translation>it ran out of space while being written</translation>
+    </message>
+    <message>
+        <source>cli.offload.reason.unreachable</source>
+        <translation>its free space could not be read</translation>
+    </message>
+    <message>
+        <source>cli.offload.reason.write_failed</source>
+        <translation>writing to it failed</translation>
+    </message>
+    <message>
+        <source>cli.offload.scan_failed</source>
+        <translation>cannot read the sources: %1</translation>
+    </message>
+    <message>
+        <source>cli.offload.source_in_dest</source>
+        <translation>source %1 lies directly in the destination %2 and would be copied onto itself</translation>
+    </message>
+    <message>
+        <source>cli.offload.summary</source>
+        <translation>Verified %1, skipped %2, failed %3 of %4 files</translation>
+    </message>
+    <message>
+        <source>cli.offload.summary.cancelled</source>
+        <translation>; cancelled after %1</translation>
+    </message>
+    <message>
+        <source>cli.offload.summary.folders</source>
+        <translation>; %1 not made</translation>
+    </message>
+    <message>
+        <source>cli.offload.summary.incomplete</source>
+        <translation>; incomplete at %1</translation>
+    </message>
+    <message>
+        <source>cli.progress.left</source>
+        <translation>%1 left</translation>
+    </message>
+    <message>
+        <source>cli.progress.of</source>
+        <translation>%1 of %2</translation>
+    </message>
+    <message>
+        <source>cli.scan.cannot_read_folder</source>
+        <translation>cannot read folder contents: %1</translation>
+    </message>
+    <message>
+        <source>cli.scan.cannot_read_properties</source>
+        <translation>cannot read file properties: %1</translation>
+    </message>
+    <message>
+        <source>cli.scan.no_such_file</source>
+        <translation>no such file or folder: %1</translation>
+    </message>
+    <message>
+        <source>cli.scan.unsupported_type</source>
+        <translation>neither a folder nor a regular file (device, pipe or socket): %1</translation>
+    </message>
+    <message>
+        <source>cli.verify.counts</source>
+        <translation>%1 listed in %2: %3</translation>
+    </message>
+    <message>
+        <source>cli.verify.incomplete</source>
+        <translation>This job was incomplete on this drive (%1): %2.</translation>
+    </message>
+    <message>
+        <source>cli.verify.intact</source>
+        <translation>Every listed file is intact.</translation>
+    </message>
+    <message>
+        <source>cli.verify.interrupted</source>
+        <translation>verify interrupted after %1</translation>
+    </message>
+    <message>
+        <source>cli.verify.not_intact</source>
+        <translation>NOT INTACT: see the lines above.</translation>
+    </message>
+    <message>
+        <source>cli.verify.status.ambiguous</source>
+        <translation>ambiguous</translation>
+    </message>
+    <message>
+        <source>cli.verify.status.changed</source>
+        <translation>changed</translation>
+    </message>
+    <message>
+        <source>cli.verify.status.missing</source>
+        <translation>missing</translation>
+    </message>
+    <message>
+        <source>cli.verify.status.not_checked</source>
+        <translation>not checked</translation>
+    </message>
+    <message>
+        <source>cli.verify.status.ok</source>
+        <translation>ok</translation>
+    </message>
+    <message>
+        <source>cli.verify.status.refused</source>
+        <translation>refused</translation>
+    </message>
+    <message>
+        <source>cli.verify.status.size_differs</source>
+        <translation>size differs</translation>
+    </message>
+    <message>
+        <source>cli.verify.status.unreadable</source>
+        <translation>unreadable</translation>
+    </message>
+    <message>
+        <source>cli.verify.uncovered</source>
+        <translation>%1 not covered by any hash list:</translation>
+    </message>
+    <message>
         <source>common.cancel</source>
         <translation>Cancel</translation>
     </message>
@@ -1207,6 +1439,13 @@
         </translation>
     </message>
     <message numerus="yes">
+        <source>destinations_count</source>
+        <translation>
+            <numerusform>%Ln destination</numerusform>
+            <numerusform>%Ln destinations</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
         <source>errors_count</source>
         <translation>
             <numerusform>%Ln error</numerusform>
@@ -1218,6 +1457,13 @@
         <translation>
             <numerusform>%Ln file</numerusform>
             <numerusform>%Ln files</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>folders_count</source>
+        <translation>
+            <numerusform>%Ln folder</numerusform>
+            <numerusform>%Ln folders</numerusform>
         </translation>
     </message>
     <message numerus="yes">
@@ -1239,6 +1485,13 @@
         <translation>
             <numerusform>%Ln item</numerusform>
             <numerusform>%Ln items</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>mhl_lists_count</source>
+        <translation>
+            <numerusform>%Ln hash list</numerusform>
+            <numerusform>%Ln hash lists</numerusform>
         </translation>
     </message>
     <message numerus="yes">

@@ -113,6 +113,238 @@
         <translation>Não foi possível iniciar a transferência</translation>
     </message>
     <message>
+        <source>cli.incomplete.cancelled</source>
+        <translation>o trabalho foi cancelado, após %1 de %2 arquivos</translation>
+    </message>
+    <message>
+        <source>cli.incomplete.disconnected</source>
+        <translation>desconectado, após %1 de %2 arquivos</translation>
+    </message>
+    <message>
+        <source>cli.incomplete.dropped</source>
+        <translation>retirado do trabalho ao ficar sem espaço, após %1 de %2 arquivos</translation>
+    </message>
+    <message>
+        <source>cli.incomplete.out_of_space</source>
+        <translation>ficou sem espaço durante a gravação, após %1 de %2 arquivos</translation>
+    </message>
+    <message>
+        <source>cli.incomplete.unreachable</source>
+        <translation>retirado do trabalho: o espaço livre não pôde ser lido, após %1 de %2 arquivos</translation>
+    </message>
+    <message>
+        <source>cli.incomplete.write_failed</source>
+        <translation>retirado do trabalho: a gravação falhou, após %1 de %2 arquivos</translation>
+    </message>
+    <message>
+        <source>cli.offload.busy.refused</source>
+        <translation>outro trabalho está gravando em %1; nada foi iniciado (--no-wait)</translation>
+    </message>
+    <message>
+        <source>cli.offload.busy.waiting</source>
+        <translation>outro trabalho está gravando em %1; aguardando</translation>
+    </message>
+    <message>
+        <source>cli.offload.bytes</source>
+        <translation>%1 de %2 em %3, média de %4</translation>
+    </message>
+    <message>
+        <source>cli.offload.dest_inside_source</source>
+        <translation>o destino %1 fica dentro da origem %2</translation>
+    </message>
+    <message>
+        <source>cli.offload.dest_not_folder</source>
+        <translation>o destino %1 não é uma pasta existente</translation>
+    </message>
+    <message>
+        <source>cli.offload.dest_twice</source>
+        <translation>o destino %1 foi indicado duas vezes</translation>
+    </message>
+    <message>
+        <source>cli.offload.dest_unresolved</source>
+        <translation>não foi possível resolver o destino %1: %2</translation>
+    </message>
+    <message>
+        <source>cli.offload.destination_left</source>
+        <translation>o destino %1 saiu do trabalho: %2</translation>
+    </message>
+    <message>
+        <source>cli.offload.disk_full</source>
+        <translation>o destino %1 está cheio: o próximo arquivo precisa de %2, há %3 livres</translation>
+    </message>
+    <message>
+        <source>cli.offload.disk_full.answer</source>
+        <translation>Responda r (retomar) ou d (desistir):</translation>
+    </message>
+    <message>
+        <source>cli.offload.disk_full.ask</source>
+        <translation>Retomar depois de liberar espaço, ou desistir deste destino? [r/d]</translation>
+    </message>
+    <message>
+        <source>cli.offload.disk_full.dropping</source>
+        <translation>%1; desistindo dele</translation>
+    </message>
+    <message>
+        <source>cli.offload.disk_full.no_terminal</source>
+        <translation>%1; a entrada padrão não é um terminal onde perguntar: desistindo dele</translation>
+    </message>
+    <message>
+        <source>cli.offload.disk_full.too_large</source>
+        <translation>%1; o arquivo é maior que o disco inteiro (%2), então esperar não adianta: desistindo dele</translation>
+    </message>
+    <message>
+        <source>cli.offload.disk_full.waiting</source>
+        <translation>%1; aguardando espaço (Ctrl-C cancela)</translation>
+    </message>
+    <message>
+        <source>cli.offload.failed_at</source>
+        <translation>%1 em %2: %3</translation>
+    </message>
+    <message>
+        <source>cli.offload.failed_header</source>
+        <translation>Falhas:</translation>
+    </message>
+    <message>
+        <source>cli.offload.file_failed</source>
+        <translation>falhou %1: %2</translation>
+    </message>
+    <message>
+        <source>cli.offload.hash_log_failed</source>
+        <translation>não foi possível gravar o Hash Log em %1</translation>
+    </message>
+    <message>
+        <source>cli.offload.incomplete_at</source>
+        <translation>Incompleto em %1: %2</translation>
+    </message>
+    <message>
+        <source>cli.offload.no_summary</source>
+        <translation>o mecanismo de cópia terminou sem um resumo</translation>
+    </message>
+    <message>
+        <source>cli.offload.reason.disconnected</source>
+        <translation>ele foi desconectado</translation>
+    </message>
+    <message>
+        <source>cli.offload.reason.dropped</source>
+        <translation>ele foi retirado do trabalho ao ficar sem espaço</translation>
+    </message>
+    <message>
+        <source>cli.offload.reason.out_of_space</source>
+        <translation>ele ficou sem espaço durante a gravação</translation>
+    </message>
+    <message>
+        <source>cli.offload.reason.unreachable</source>
+        <translation>o espaço livre dele não pôde ser lido</translation>
+    </message>
+    <message>
+        <source>cli.offload.reason.write_failed</source>
+        <translation>a gravação nele falhou</translation>
+    </message>
+    <message>
+        <source>cli.offload.scan_failed</source>
+        <translation>não foi possível ler as origens: %1</translation>
+    </message>
+    <message>
+        <source>cli.offload.source_in_dest</source>
+        <translation>a origem %1 fica diretamente no destino %2 e seria copiada sobre ela mesma</translation>
+    </message>
+    <message>
+        <source>cli.offload.summary</source>
+        <translation>Verificados %1, pulados %2, com falha %3 de %4 arquivos</translation>
+    </message>
+    <message>
+        <source>cli.offload.summary.cancelled</source>
+        <translation>; cancelado após %1</translation>
+    </message>
+    <message>
+        <source>cli.offload.summary.folders</source>
+        <translation>; %1 sem criar</translation>
+    </message>
+    <message>
+        <source>cli.offload.summary.incomplete</source>
+        <translation>; incompleto em %1</translation>
+    </message>
+    <message>
+        <source>cli.progress.left</source>
+        <translation>faltam %1</translation>
+    </message>
+    <message>
+        <source>cli.progress.of</source>
+        <translation>%1 de %2</translation>
+    </message>
+    <message>
+        <source>cli.scan.cannot_read_folder</source>
+        <translation>não foi possível ler o conteúdo da pasta %1</translation>
+    </message>
+    <message>
+        <source>cli.scan.cannot_read_properties</source>
+        <translation>não foi possível ler as propriedades de %1</translation>
+    </message>
+    <message>
+        <source>cli.scan.no_such_file</source>
+        <translation>arquivo ou pasta inexistente: %1</translation>
+    </message>
+    <message>
+        <source>cli.scan.unsupported_type</source>
+        <translation>nem pasta nem arquivo comum (dispositivo, pipe ou socket): %1</translation>
+    </message>
+    <message>
+        <source>cli.verify.counts</source>
+        <translation>%1 listados em %2: %3</translation>
+    </message>
+    <message>
+        <source>cli.verify.incomplete</source>
+        <translation>Este trabalho ficou incompleto neste disco (%1): %2.</translation>
+    </message>
+    <message>
+        <source>cli.verify.intact</source>
+        <translation>Todos os arquivos listados estão íntegros.</translation>
+    </message>
+    <message>
+        <source>cli.verify.interrupted</source>
+        <translation>conferência interrompida após %1</translation>
+    </message>
+    <message>
+        <source>cli.verify.not_intact</source>
+        <translation>NÃO ÍNTEGRO: veja as linhas acima.</translation>
+    </message>
+    <message>
+        <source>cli.verify.status.ambiguous</source>
+        <translation>ambíguo</translation>
+    </message>
+    <message>
+        <source>cli.verify.status.changed</source>
+        <translation>alterado</translation>
+    </message>
+    <message>
+        <source>cli.verify.status.missing</source>
+        <translation>ausente</translation>
+    </message>
+    <message>
+        <source>cli.verify.status.not_checked</source>
+        <translation>não verificado</translation>
+    </message>
+    <message>
+        <source>cli.verify.status.ok</source>
+        <translation>íntegro</translation>
+    </message>
+    <message>
+        <source>cli.verify.status.refused</source>
+        <translation>recusado</translation>
+    </message>
+    <message>
+        <source>cli.verify.status.size_differs</source>
+        <translation>tamanho diferente</translation>
+    </message>
+    <message>
+        <source>cli.verify.status.unreadable</source>
+        <translation>ilegível</translation>
+    </message>
+    <message>
+        <source>cli.verify.uncovered</source>
+        <translation>%1 fora de qualquer lista de hashes:</translation>
+    </message>
+    <message>
         <source>common.cancel</source>
         <translation>Cancelar</translation>
     </message>
@@ -1207,6 +1439,13 @@
         </translation>
     </message>
     <message numerus="yes">
+        <source>destinations_count</source>
+        <translation>
+            <numerusform>%Ln destino</numerusform>
+            <numerusform>%Ln destinos</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
         <source>errors_count</source>
         <translation>
             <numerusform>%Ln erro</numerusform>
@@ -1218,6 +1457,13 @@
         <translation>
             <numerusform>%Ln arquivo</numerusform>
             <numerusform>%Ln arquivos</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>folders_count</source>
+        <translation>
+            <numerusform>%Ln pasta</numerusform>
+            <numerusform>%Ln pastas</numerusform>
         </translation>
     </message>
     <message numerus="yes">
@@ -1239,6 +1485,13 @@
         <translation>
             <numerusform>%Ln item</numerusform>
             <numerusform>%Ln itens</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>mhl_lists_count</source>
+        <translation>
+            <numerusform>%Ln lista de hashes</numerusform>
+            <numerusform>%Ln listas de hashes</numerusform>
         </translation>
     </message>
     <message numerus="yes">

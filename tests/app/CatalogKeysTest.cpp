@@ -78,7 +78,8 @@ QSet<int> placeholders(const QString& text) {
 bool isTextKey(const QString& literal) {
     static const QRegularExpression pattern(QStringLiteral(
         "^(?:(?:window|titlebar|slotpanel|centercolumn|appstate|transferjob|transfers|reportmodal|report|"
-        "notifier|filebrowser|settings|common|failure|drivecheck)(?:\\.[A-Za-z0-9_]+)+|[a-z]+(?:_[a-z]+)*_"
+        "notifier|filebrowser|settings|common|failure|drivecheck|cli)(?:\\.[A-Za-z0-9_]+)+|[a-z]+(?:_[a-z]+)*"
+        "_"
         "count)$"));
     return pattern.match(literal).hasMatch();
 }

@@ -4,11 +4,11 @@
 #include "PanelTestSupport.h"
 
 #include "settings/Appearance.h"
+#include "settings/DriveCheckText.h"
 #include "settings/L10n.h"
 #include "settings/Localization.h"
 #include "settings/ReportSettings.h"
 #include "settings/ResourceBundle.h"
-#include "state/DriveCheckText.h"
 #include "state/Notifier.h"
 #include "ui/Buttons.h"
 #include "ui/DriveCheckModal.h"

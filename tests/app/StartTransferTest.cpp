@@ -1,5 +1,6 @@
 // Starting transfers through the application state and following them to their end with
 // the real engine on temporary folders.
+#include "MountNamespace.h"
 #include "StateTestSupport.h"
 
 #include "settings/L10n.h"
@@ -11,6 +12,8 @@
 #include <QTest>
 
 #include <atomic>
+
+#include <sys/mount.h>
 
 using Phase = TransferJob::Phase;
 using State = SourceItem::TransferState;
@@ -209,6 +212,36 @@ private slots:
         QCOMPARE(state.jobs().front()->phase(), Phase::done);
     }
 
+    // A folder of the card bound elsewhere: no path of the destination passes through the
+    // card, so only the engine's walk of the card sees it. The start is refused all the same,
+    // with no job left and nothing copied.
+    void aDestinationBelowABoundFolderOfTheCardIsRefused() {
+        if (!MountNamespace::refusal().isEmpty()) {
+            QSKIP(qPrintable(QStringLiteral("no mount namespace of its own: ") + MountNamespace::refusal()));
+        }
+        writeFile(root + "/card/DCIM/a.mov", 3000);
+        QDir().mkpath(root + "/card/DCIM/backup");
+        QDir().mkpath(root + "/bound");
+        const QByteArray bound = QFile::encodeName(root + "/bound");
+        if (::mount(QFile::encodeName(root + "/card/DCIM").constData(), bound.constData(), nullptr, MS_BIND,
+                    nullptr) != 0) {
+            QSKIP("bind mounts are refused here");
+        }
+        struct Unmount {
+            QByteArray path;
+            ~Unmount() { ::umount2(path.constData(), MNT_DETACH); }
+        } unmount{bound};
+
+        AppState state;
+        QVERIFY(stage(state, root, {"/card"}, {"/elsewhere", "/bound/backup"}));
+        QVERIFY(start(state));
+        QTRY_VERIFY_WITH_TIMEOUT(state.hasStartError(), 30000);
+        QCOMPARE(state.startError(), std::optional(L10n::t("appstate.dest_inside_source_error")));
+        QVERIFY(state.jobs().isEmpty());
+        QVERIFY(QDir(root + "/elsewhere").isEmpty());
+        QVERIFY(QDir(root + "/card/DCIM/backup").isEmpty());
+    }
+
     // Two cameras name their clips alike: the second card offloaded onto the drive that holds
     // the first card's proven take keeps that take and ends with errors that say why.
     void aSecondCardNeverReplacesTheFirstCardsProvenTake() {
@@ -350,5 +383,5 @@ private:
     QString root;
 };
 
-QTEST_GUILESS_MAIN(StartTransferTest)
+STOWLINE_MOUNT_TEST_MAIN(StartTransferTest)
 #include "StartTransferTest.moc"

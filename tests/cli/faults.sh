@@ -5,8 +5,12 @@
 # their file-operations seam). After each: nothing under a final name differs from its source, no
 # temporary file is left where the job gave up, and the exit status says "not clean".
 # Parts that need mounting or another user are skipped, with a message, where not permitted.
+# Runs in a mount namespace of its own: its drives are nobody else's, and go with it.
 set -euo pipefail
 cli="$1"
+if [[ "${STOWLINE_OWN_MOUNTS:-}" != 1 ]] && unshare -m --propagation private true 2>/dev/null; then
+    STOWLINE_OWN_MOUNTS=1 exec unshare -m --propagation private bash "$0" "$@"
+fi
 work="$(mktemp -d)"
 chmod 755 "$work"
 mounts=()
@@ -18,6 +22,8 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
+# The tool speaks the user's language; these checks read its English words.
+export XDG_CONFIG_HOME="$work/config" LANGUAGE=en
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 note() { echo "faults: $*"; }
@@ -30,7 +36,10 @@ mount_tmpfs() {
 }
 
 can_mount=1
-if ! mount_tmpfs "$work/probe" size=1m; then
+if [[ "${STOWLINE_OWN_MOUNTS:-}" != 1 ]]; then
+    can_mount=0
+    note "SKIP the drive tests: no mount namespace of our own here"
+elif ! mount_tmpfs "$work/probe" size=1m; then
     can_mount=0
     note "SKIP the drive tests: mounting is not permitted here"
 fi

@@ -6,6 +6,8 @@ cli="$1"
 work="$(mktemp -d)"
 cleanup() { rm -rf "$work"; }
 trap cleanup EXIT
+# The tool speaks the user's language; these checks read its English words.
+export XDG_CONFIG_HOME="$work/config" LANGUAGE=en
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 

@@ -30,6 +30,9 @@ mkdir -p "$work/d1" "$work/d2"
 "$cli" offload "$card" --dest "$work/d1" --dest "$work/d2" --lang pt-BR >"$work/out" 2>"$work/err" ||
     fail "offload exited $? ($(cat "$work/err"))"
 [[ $(grep -c '^Hash Log: ' "$work/out") -eq 4 ]] || fail "written reports not listed: $(cat "$work/out")"
+# The command's own sentences follow the chosen language too, sizes included.
+grep -qx 'Verificados 3, pulados 0, com falha 0 de 3 arquivos' "$work/out" || fail "summary not in Portuguese"
+grep -qE '^[0-9,]+ [kMG]?B de [0-9,]+ [kMG]?B em .*, média de ' "$work/out" || fail "sizes not in Portuguese"
 for dest in "$work/d1" "$work/d2"; do
     [[ $(logs "$dest" '*.mhl') -eq 1 && $(logs "$dest" '*_report.txt') -eq 1 ]] ||
         fail "$dest: expected one hash list and one report: $(ls "$dest/Hash Log")"
@@ -125,4 +128,16 @@ if command -v pdftotext >/dev/null && command -v pdffonts >/dev/null; then
 else
     echo "skipped the PDF report: poppler-utils missing (run scripts/setup)" >&2
 fi
+
+# An empty folder of the card that cannot be made at the destination fails the job, in the
+# chosen language, on the terminal and in the report.
+mkdir -p "$work/folders/card/vazia" "$work/d11/card"
+echo take >"$work/folders/card/clip.mov"
+echo "in the way" >"$work/d11/card/vazia"
+status=0
+"$cli" offload "$work/folders/card" --dest "$work/d11" --lang pt-BR >"$work/out" 2>"$work/err" || status=$?
+[[ $status -eq 1 ]] || fail "a folder not made gave exit $status"
+grep -q '; 1 pasta sem criar$' "$work/out" || fail "summary silent on the folder: $(cat "$work/out")"
+grep -q 'card/vazia' "$work/err" || fail "no message for the folder: $(cat "$work/err")"
+grep -q 'card/vazia/' "$(only "$work/d11" '*_report.txt')" || fail "the report does not list the folder"
 echo ok

@@ -18,8 +18,8 @@ cleanup() {
 }
 trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
-export XDG_CONFIG_HOME="$work/config" TZ=UTC LC_ALL=C.UTF-8
-unset LANGUAGE
+# The tool speaks the user's language; these checks read its English words.
+export XDG_CONFIG_HOME="$work/config" TZ=UTC LC_ALL=C.UTF-8 LANGUAGE=en
 
 # --- Names that try to forge lines or steer the terminal ---------------------------------------
 card="$work/card"

@@ -59,6 +59,14 @@ if [[ "${STOWLINE_OWN_MOUNTS:-}" == 1 ]] && mkdir -p "$work/cardB/x" "$work/bind
     [[ $status -eq 2 ]] || fail "a destination inside the card through a bind mount gave exit $status"
     grep -q "inside the source" "$work/out.bind.err" || fail "no clear message: $(cat "$work/out.bind.err")"
     [[ -z "$(ls -A "$work/cardB/x")" ]] || fail "copies were written into the card"
+    # A folder of the card bound elsewhere: no path of the destination passes through the card.
+    mkdir -p "$work/cardB/x/y" "$work/elsewhere"
+    mount --bind "$work/cardB/x" "$work/elsewhere"
+    mounts+=("$work/elsewhere")
+    run_cli "$work/out.sub" "$work/cardB" --dest "$work/elsewhere/y"
+    [[ $status -eq 2 ]] || fail "a destination below a bound folder of the card gave exit $status"
+    grep -q "inside the source" "$work/out.sub.err" || fail "no clear message: $(cat "$work/out.sub.err")"
+    [[ -z "$(ls -A "$work/cardB/x/y")" ]] || fail "copies were written into the card's bound folder"
     echo "proof: destination inside the card through a bind mount refused"
 else
     echo "proof: SKIP the bind mount: mounting is not permitted here"

@@ -19,8 +19,8 @@ cleanup() {
 trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 note() { echo "unix_streams: $*"; }
-export XDG_CONFIG_HOME="$work/config" LC_ALL=C.UTF-8
-unset LANGUAGE
+# The tool speaks the user's language; these checks read its English words.
+export XDG_CONFIG_HOME="$work/config" LC_ALL=C.UTF-8 LANGUAGE=en
 
 make_card() { # make_card DIR COUNT KB
     mkdir -p "$1"

@@ -1,11 +1,13 @@
 // Where real drives and real cards meet the proof: links and mounts that lead back to the
-// card, an earlier card's take under the same name, a card's empty folders, copies that never
-// read back right, a drive that does not confirm what it stored, a source rewritten or swapped
-// while it is read, a drive unmounted between two files, and a cancel among empty files.
+// card (a bind mount of one of its folders too), an earlier card's take under the same name, a
+// card's empty folders and those that cannot be made, copies that never read back right, a
+// drive that does not confirm what it stored, a source rewritten or swapped while it is read,
+// a drive unmounted between two files, and a cancel among empty files.
 #include "EngineTestSupport.h"
 #include "FaultyFileOps.h"
 
 #include "stowline/FileCopier.h"
+#include "stowline/PathOverlap.h"
 #include "stowline/ReportWriter.h"
 
 #include <gmock/gmock.h>
@@ -158,6 +160,66 @@ TEST_F(CopyEngineProof, EveryFolderOfTheCardArrivesEmptyOnesToo) {
         }
         EXPECT_FALSE(fs::exists(root / "card/A001/META/._C0001.XML"));
     }
+}
+
+TEST_F(CopyEngineProof, AFolderThatCannotBeMadeAtADestinationFailsThere) {
+    addToCard("A001/CLIP/C0001.MXF", 3'000, 'a');
+    fs::create_directories(card / "A001/PROXY/LOW");
+    const std::vector<std::tuple<std::string, std::function<void()>, FailureStep, int>> cases{
+        {"a file in the way", [&] { writeFile(rootB / "card/A001/PROXY", "x"); }, FailureStep::createFolder,
+         EEXIST},
+        {"a link in the way", [&] { fs::create_directory_symlink(base, rootB / "card/A001/PROXY"); },
+         FailureStep::linkOnTheWay, 0},
+    };
+    for (const auto& [name, arrange, step, errorNumber] : cases) {
+        SCOPED_TRACE(name);
+        fs::remove_all(rootA / "card");
+        fs::remove_all(rootB / "card");
+        fs::create_directories(rootB / "card/A001");
+        arrange();
+        CopyEngine engine;
+        const auto summary = summaryOf(runJob(engine, {rootA, rootB}));
+        // The files arrived; the card's structure did not, and that is said, once, at B only.
+        EXPECT_EQ(summary.verifiedCount(), 1);
+        ASSERT_EQ(summary.folderFailures.count(rootA), 0U);
+        ASSERT_EQ(summary.folderFailures.at(rootB).size(), 1U);
+        const auto& failure = summary.folderFailures.at(rootB).front();
+        EXPECT_EQ(failure.relativePath, "card/A001/PROXY");
+        EXPECT_EQ(failure.cause.step, step);
+        EXPECT_EQ(failure.cause.errorNumber, errorNumber);
+        EXPECT_EQ(summary.summary(rootB).folderFailureCount(), 1);
+        EXPECT_EQ(summary.summary(rootA).folderFailureCount(), 0);
+        EXPECT_TRUE(fs::is_directory(rootA / "card/A001/PROXY/LOW"));
+    }
+}
+
+TEST_F(CopyEngineProof, ADestinationBelowABindMountOfACardFolderIsRefusedBeforeAnyCopy) {
+    // No path of the destination leads through the card: only the scan of the card meets it.
+    addToCard("A001/C0001.MXF", 3'000, 'a');
+    const fs::path bound = base / "elsewhere";
+    fs::create_directories(bound);
+    const auto outcome = inOwnMountNamespace([&] {
+        if (::mount((card / "A001").c_str(), bound.c_str(), nullptr, MS_BIND, nullptr) != 0) {
+            std::_Exit(refusedExit);
+        }
+        for (const fs::path& inside : {bound, bound / "D"}) {
+            SCOPED_TRACE(inside);
+            fs::create_directories(inside);
+            EXPECT_EQ(pathOverlap(card, inside), PathOverlap::none);
+            CopyEngine engine;
+            const auto events = runJob(engine, {rootA, inside});
+            const auto& summary = summaryOf(events);
+            EXPECT_EQ(summary.destinationInsideSource, (JobSummary::DestinationInsideSource{card, inside}));
+            EXPECT_TRUE(summary.reports.empty());
+            EXPECT_TRUE(eventsOf<EngineEvent::Scanned>(events).empty());
+            EXPECT_TRUE(fs::is_empty(rootA));
+        }
+        EXPECT_FALSE(fs::exists(card / "A001/D/card"));
+    });
+    if (outcome == Isolated::refused) {
+        GTEST_SKIP() << "no mount namespace or bind mount here";
+    }
+    EXPECT_EQ(outcome, Isolated::passed);
 }
 
 TEST_F(CopyEngineProof, ACopyThatNeverReadsBackRightNeverTakesItsFinalName) {

@@ -1,4 +1,5 @@
 #include "stowline/FileCopier.h"
+#include "EngineTestSupport.h"
 #include "FaultyFileOps.h"
 #include "stowline/ChunkPool.h"
 #include "stowline/CopyError.h"
@@ -476,54 +477,30 @@ TEST_P(FileCopierTest, CopiesCarryTheSourceModificationTime) {
     }
 }
 
-/// A small tmpfs mounted for one test, unmounted on every way out.
-class ScopedTmpfs {
-public:
-    ScopedTmpfs(const fs::path& where, const char* size) : where_(where) {
-        fs::create_directories(where_);
-        const std::string options = std::string("size=") + size;
-        if (::mount("tmpfs", where_.c_str(), "tmpfs", 0, options.c_str()) == 0) {
-            mounted_ = true;
-        } else {
-            error_ = std::strerror(errno);
-        }
-    }
-    ~ScopedTmpfs() {
-        if (mounted_ && ::umount2(where_.c_str(), 0) != 0) {
-            (void)::umount2(where_.c_str(), MNT_DETACH);
-        }
-    }
-    ScopedTmpfs(const ScopedTmpfs&) = delete;
-    ScopedTmpfs& operator=(const ScopedTmpfs&) = delete;
-
-    [[nodiscard]] bool mounted() const { return mounted_; }
-    [[nodiscard]] const std::string& error() const { return error_; }
-
-private:
-    fs::path where_;
-    bool mounted_ = false;
-    std::string error_;
-};
-
 TEST_P(FileCopierTest, RealFullDiskFailsOnlyThatDestination) {
     const auto bytes = randomBytes(12 * mib, 13);
     const auto from = source(bytes);
     const auto small = root / "small";
-    ScopedTmpfs tmpfs(small, "8m");
-    if (!tmpfs.mounted()) {
-        GTEST_SKIP() << "cannot mount a tmpfs here (" << tmpfs.error() << "); the full-disk test needs one";
+    fs::create_directories(small);
+    // The small drive lives in a mount namespace of the test's own and goes with it.
+    const auto outcome = enginetest::inOwnMountNamespace([&] {
+        enginetest::mountTmpfsOrRefuse(small, 8);
+        const std::vector<fs::path> to = {small / "A001/CLIP0001.MOV", root / "big/A001/CLIP0001.MOV"};
+
+        const auto result = copy(from, to);
+
+        EXPECT_EQ(result.succeeded, std::vector<fs::path>{to[1]});
+        ASSERT_EQ(result.failures.size(), 1u);
+        EXPECT_EQ(result.failures[0].url, to[0]);
+        EXPECT_TRUE(result.failures[0].outOfSpace) << result.failures[0].systemMessage;
+        EXPECT_FALSE(fs::exists(to[0]));
+        EXPECT_TRUE(partialsUnder(small).empty());
+        EXPECT_TRUE(holds(to[1], bytes));
+    });
+    if (outcome == enginetest::Isolated::refused) {
+        GTEST_SKIP() << "no mount namespace or tmpfs here; the full-disk test needs one";
     }
-    const std::vector<fs::path> to = {small / "A001/CLIP0001.MOV", root / "big/A001/CLIP0001.MOV"};
-
-    const auto result = copy(from, to);
-
-    EXPECT_EQ(result.succeeded, std::vector<fs::path>{to[1]});
-    ASSERT_EQ(result.failures.size(), 1u);
-    EXPECT_EQ(result.failures[0].url, to[0]);
-    EXPECT_TRUE(result.failures[0].outOfSpace) << result.failures[0].systemMessage;
-    EXPECT_FALSE(fs::exists(to[0]));
-    EXPECT_TRUE(partialsUnder(small).empty());
-    EXPECT_TRUE(holds(to[1], bytes));
+    EXPECT_EQ(outcome, enginetest::Isolated::passed);
 }
 
 /// A flag one thread raises and another waits for.

@@ -1,5 +1,6 @@
 #include "stowline/ReportWriter.h"
 #include "FaultyFileOps.h"
+#include "EngineTestSupport.h"
 #include "ReportFixtures.h"
 #include "stowline/MHLReport.h"
 #include "stowline/TextReport.h"
@@ -234,44 +235,39 @@ TEST_F(ReportWriterTest, AnUnwritableRootFailsOnceAndTheOthersGoOn) {
 TEST_F(ReportWriterTest, ReadOnlyAndFullVolumesLeaveNoPartialFile) {
     auto readOnly = makeRoot("readonly");
     auto full = makeRoot("full");
-    struct Unmount {
-        fs::path point;
-        ~Unmount() {
-            if (!point.empty()) {
-                ::umount2(point.c_str(), MNT_DETACH);
+    // Mounted in a namespace of the test's own: the drives go with it, however it ends.
+    const auto outcome = enginetest::inOwnMountNamespace([&] {
+        if (::mount("tmpfs", readOnly.c_str(), "tmpfs", MS_RDONLY, "size=1m") != 0 ||
+            ::mount("tmpfs", full.c_str(), "tmpfs", 0, "size=64k") != 0) {
+            std::_Exit(enginetest::refusedExit);
+        }
+        // Fill the small volume, keeping its log folder so that only the writes can fail.
+        std::error_code error;
+        fs::create_directory(full / "Hash Log", error);
+        {
+            std::ofstream filler(full / "filler", std::ios::binary);
+            std::string block(4096, 'x');
+            for (int i = 0; i < 64 && filler.write(block.data(), block.size()); ++i) {
             }
         }
-    } unmountReadOnly, unmountFull;
-    if (::mount("tmpfs", readOnly.c_str(), "tmpfs", MS_RDONLY, "size=1m") != 0) {
-        GTEST_SKIP() << "mounting a tmpfs is not permitted here";
-    }
-    unmountReadOnly.point = readOnly;
-    if (::mount("tmpfs", full.c_str(), "tmpfs", 0, "size=64k") != 0) {
-        GTEST_SKIP() << "mounting a tmpfs is not permitted here";
-    }
-    unmountFull.point = full;
-    // Fill the small volume, keeping its log folder so that only the writes can fail.
-    std::error_code error;
-    fs::create_directory(full / "Hash Log", error);
-    {
-        std::ofstream filler(full / "filler", std::ios::binary);
-        std::string block(4096, 'x');
-        for (int i = 0; i < 64 && filler.write(block.data(), block.size()); ++i) {
+        // A hash list larger than what is left over.
+        std::vector<FileReport> many;
+        for (int i = 0; i < 400; ++i) {
+            many.push_back(verified("clip-" + std::to_string(i) + ".mov", i, "0000000000000000"));
         }
-    }
-    // A hash list larger than what is left over.
-    std::vector<FileReport> many;
-    for (int i = 0; i < 400; ++i) {
-        many.push_back(verified("clip-" + std::to_string(i) + ".mov", i, "0000000000000000"));
-    }
-    auto result = writeJob(summaryOf(many), {readOnly, full});
-    auto readOnlyNames = namesIn(readOnly);
-    auto fullLogNames = namesIn(full / "Hash Log");
+        auto result = writeJob(summaryOf(many), {readOnly, full});
+        auto readOnlyNames = namesIn(readOnly);
+        auto fullLogNames = namesIn(full / "Hash Log");
 
-    EXPECT_TRUE(result.written.empty());
-    EXPECT_EQ(result.failedRoots, (std::vector<fs::path>{readOnly, full}));
-    EXPECT_TRUE(readOnlyNames.empty());
-    EXPECT_TRUE(fullLogNames.empty()) << fullLogNames.front();
+        EXPECT_TRUE(result.written.empty());
+        EXPECT_EQ(result.failedRoots, (std::vector<fs::path>{readOnly, full}));
+        EXPECT_TRUE(readOnlyNames.empty());
+        EXPECT_TRUE(fullLogNames.empty()) << fullLogNames.front();
+    });
+    if (outcome == enginetest::Isolated::refused) {
+        GTEST_SKIP() << "no mount namespace or tmpfs here";
+    }
+    EXPECT_EQ(outcome, enginetest::Isolated::passed);
 }
 
 TEST_F(ReportWriterTest, LabelsBecomeOneFileNameInLocalTime) {

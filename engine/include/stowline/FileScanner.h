@@ -1,4 +1,6 @@
 #pragma once
+#include "stowline/DestinationFolders.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <stdexcept>
@@ -34,17 +36,23 @@ public:
         noReadPermission, ///< a folder cannot be walked or read
         readFailed,       ///< an entry's properties could not be read
         unsupportedType,  ///< a picked item is neither a folder nor a regular file
+        holdsDestination, ///< a folder of a picked item is a destination or holds one
     };
     ScanError(Kind kind, std::filesystem::path path, std::error_code underlying = {});
+    /// holdsDestination: `item` is the picked item, `destination` the root one of its folders holds.
+    ScanError(std::filesystem::path item, std::filesystem::path destination);
 
     [[nodiscard]] Kind kind() const { return kind_; }
     [[nodiscard]] const std::filesystem::path& path() const { return path_; }
     [[nodiscard]] std::error_code underlying() const { return underlying_; }
+    /// holdsDestination: the destination root; empty otherwise.
+    [[nodiscard]] const std::filesystem::path& destination() const { return destination_; }
 
 private:
     Kind kind_;
     std::filesystem::path path_;
     std::error_code underlying_;
+    std::filesystem::path destination_;
 };
 
 /// Turns picked items into the ordered list of regular files a job copies.
@@ -54,8 +62,11 @@ namespace FileScanner {
 /// whole list or throws ScanError; never a partial list. Any thread.
 [[nodiscard]] std::vector<ScannedFile> scan(const std::vector<std::filesystem::path>& items);
 
-/// The same scan, with the folders: a card's empty folders are part of its structure.
-[[nodiscard]] ScannedTree scanTree(const std::vector<std::filesystem::path>& items);
+/// The same scan, with the folders: a card's empty folders are part of its structure. With
+/// `destinations`, a folder that is one of them, or holds one, fails the scan
+/// (holdsDestination) before the job copies anything.
+[[nodiscard]] ScannedTree scanTree(const std::vector<std::filesystem::path>& items,
+                                   const DestinationFolders* destinations = nullptr);
 
 /// True for ".DS_Store" and names starting with "._".
 [[nodiscard]] bool isIgnored(std::string_view name);

@@ -1,12 +1,14 @@
 #pragma once
 #include "stowline/Date.h"
 #include "stowline/DestinationExit.h"
+#include "stowline/FailureCause.h"
 #include "stowline/FileReport.h"
 
 #include <cstdint>
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace stowline {
@@ -27,6 +29,27 @@ struct JobSummary {
     /// Roots that left the job before its end, with why and after how many files.
     std::map<std::filesystem::path, DestinationExit> destinationExits;
 
+    /// A job refused before anything was copied: a folder of `source` is the root
+    /// `destination` or holds it (a bind mount can put it there unseen), so each later offload
+    /// of the source would copy its own copies.
+    struct DestinationInsideSource {
+        std::filesystem::path source;
+        std::filesystem::path destination;
+        bool operator==(const DestinationInsideSource&) const = default;
+    };
+    std::optional<DestinationInsideSource> destinationInsideSource;
+
+    /// A folder of the sources that could not be made at a root (a card's empty folder, say):
+    /// the files are all reported, but the card's structure is not whole there.
+    struct FolderFailure {
+        std::string relativePath; ///< "/"-separated, as the scan names it
+        std::string message;      ///< the engine's English words
+        FailureCause cause;       ///< the facts, for front ends that word them in their language
+        bool operator==(const FolderFailure&) const = default;
+    };
+    /// By root; a job with any of them ended with errors.
+    std::map<std::filesystem::path, std::vector<FolderFailure>> folderFailures;
+
     /// How `root`'s part ended early: its own exit, else, for a cancelled job, the cancel
     /// after the files finished; none for a root that stayed to the end of a whole job.
     [[nodiscard]] std::optional<DestinationExit> exitOf(const std::filesystem::path& root) const;
@@ -37,10 +60,12 @@ struct JobSummary {
     [[nodiscard]] std::int64_t verifiedCount() const;
     [[nodiscard]] std::int64_t skippedCount() const;
     [[nodiscard]] std::int64_t errorCount() const;
+    /// Folders that could not be made, at every root of this summary.
+    [[nodiscard]] std::int64_t folderFailureCount() const;
 
     /// The summary seen from one root: that root's reports and their byte total, this
-    /// summary's dates, speed, flag and file count, the root's own exit, and no per-root
-    /// map. Unchanged when this summary has no per-root map at all.
+    /// summary's dates, speed, flag and file count, the root's own exit and folder failures,
+    /// and no per-root map. Unchanged when this summary has no per-root map at all.
     [[nodiscard]] JobSummary summary(const std::filesystem::path& forRoot) const;
 
     bool operator==(const JobSummary&) const = default;

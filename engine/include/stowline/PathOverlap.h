@@ -4,7 +4,9 @@
 namespace stowline {
 
 /// How a source item and a destination root share folders, decided by device and inode so
-/// that neither a symbolic link nor a bind mount can hide it.
+/// that neither a symbolic link nor a bind mount of the source can hide it. A bind mount of
+/// one of the source's subfolders is seen only by walking the source: the engine's scan
+/// refuses that case (DestinationFolders).
 enum class PathOverlap {
     none,
     /// The root is the source folder, or lies somewhere below it: each later offload of the

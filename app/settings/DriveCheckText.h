@@ -3,10 +3,8 @@
 
 #include <QString>
 
-class DriveCheckJob;
-
-/// The words of a drive check in the active language, shared by the cards, the report and
-/// the notification. Main thread.
+/// The words of a drive check in the active language, shared by the cards, the report, the
+/// notification and the command line's verify. Main thread.
 namespace DriveCheckText {
 
 /// Files that are not ok: changed, missing, size differs, unreadable, not checked, refused.
@@ -23,7 +21,8 @@ namespace DriveCheckText {
 [[nodiscard]] QString problem(const stowline::DriveCheckProblem& problem);
 /// That a list's job never finished on this drive, and after how many of its files.
 [[nodiscard]] QString incomplete(const stowline::IncompleteJob& job);
-/// "Reading hash lists…" until the files are known, then "Checking 3 of 24".
-[[nodiscard]] QString progress(const DriveCheckJob& check);
+/// "Reading hash lists…" until the files are known (`fileCount` 0), then "Checking 3 of 24"
+/// for the 0-based `fileIndex`.
+[[nodiscard]] QString progress(qint64 fileIndex, qint64 fileCount);
 
 } // namespace DriveCheckText

@@ -1,8 +1,7 @@
-#include "state/DriveCheckText.h"
+#include "settings/DriveCheckText.h"
 
 #include "settings/FailureText.h"
 #include "settings/L10n.h"
-#include "state/DriveCheckJob.h"
 
 #include <QStringList>
 
@@ -140,11 +139,11 @@ QString incomplete(const stowline::IncompleteJob& job) {
     return L10n::tf(key, job.exit.afterFiles, job.fileCount);
 }
 
-QString progress(const DriveCheckJob& check) {
-    if (check.fileCount() <= 0) {
+QString progress(qint64 fileIndex, qint64 fileCount) {
+    if (fileCount <= 0) {
         return L10n::t("drivecheck.reading_lists");
     }
-    return L10n::tf("drivecheck.progress", check.fileIndex() + 1, check.fileCount());
+    return L10n::tf("drivecheck.progress", fileIndex + 1, fileCount);
 }
 
 } // namespace DriveCheckText
