@@ -65,7 +65,7 @@ protected:
 
     ReportWriteResult writeJob(const JobSummary& summary, const fs::path& root, FileOps& ops) {
         return ReportWriter::write(summary, {"/media/CARD A001"}, {root}, "CARD A001", ReportFormats::both(),
-                                   at(0), englishStrings(), ops);
+                                   at(0), englishStrings(), {}, ops);
     }
 
     UtcZone zone;
