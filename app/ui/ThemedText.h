@@ -9,6 +9,7 @@ struct Theme;
 /// with extra line spacing. The colour is looked up at paint time, so an appearance change
 /// needs nothing more than the repaint it already causes. Main thread.
 class ThemedText : public QWidget {
+    Q_OBJECT
 public:
     using ColourFunction = QColor (*)(const Theme&);
 
