@@ -68,8 +68,8 @@ if [ "$loop" = true ]; then
         dev="$(losetup --find --show --direct-io=on "$1")"
         trap "umount \"$mnt\" 2>/dev/null; losetup -d \"$dev\"; rmdir \"$mnt\"" EXIT
         mount "$dev" "$mnt"
-        "$2" --inside-loop --build "$3" --work "$mnt" --rounds "$4" --only "$5" $6
-    ' _ "$image" "$0" "$build" "$rounds" "$only" "$([ "$scale" = 1 ] || echo --quick)"
+        "$2" --inside-loop --build "$3" --work "$mnt" --rounds "$4" --only "$5" $6 ${7:+--before "$7"}
+    ' _ "$image" "$0" "$build" "$rounds" "$only" "$([ "$scale" = 1 ] || echo --quick)" "$before"
     exit
 fi
 
