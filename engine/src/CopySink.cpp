@@ -1,5 +1,6 @@
 #include "CopySink.h"
 
+#include "stowline/ChunkPool.h"
 #include "stowline/FileCopier.h"
 
 #include <cerrno>
@@ -129,8 +130,13 @@ std::span<const std::byte> CopySink::writeDirect(std::span<const std::byte> chun
     constexpr std::size_t alignment = FileOps::directAlignment;
     const bool alignedAddress = reinterpret_cast<std::uintptr_t>(chunk.data()) % alignment == 0;
     const std::size_t aligned = alignedAddress ? chunk.size() / alignment * alignment : 0;
-    if (direct_ == Direct::untried && aligned > 0) {
-        direct_ = ops_->setDirectWrites(fd_.get(), true) ? Direct::off : Direct::on;
+    if (direct_ == Direct::untried) {
+        // Only files of a full chunk or more: a direct write that extends a small file costs a
+        // journaled file system a commit of its own, far more than the copy it saves.
+        direct_ =
+            chunk.size() < ChunkPool::bufferSize || aligned == 0 || ops_->setDirectWrites(fd_.get(), true)
+                ? Direct::off
+                : Direct::on;
     }
     auto front = chunk.first(direct_ == Direct::on ? aligned : 0);
     while (!front.empty()) {

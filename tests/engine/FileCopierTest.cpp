@@ -162,7 +162,7 @@ TEST_P(FileCopierTest, ChunkBoundariesGiveExactCallsHashesAndCopies) {
         std::vector<std::int64_t> chunks;
     };
     const std::int64_t full = FileCopier::chunkSize;
-    // Sizes around the page as well: direct writes take the aligned front, the cache the rest.
+    // Sizes around the page as well: a large file goes around the cache up to its last whole page.
     for (const auto& [size, chunks] :
          {Case{0, {}}, Case{4095, {4095}}, Case{4096, {4096}}, Case{8193, {8193}}, Case{4 * mib, {full}},
           Case{4 * mib + 1, {full, 1}},
@@ -490,16 +490,20 @@ TEST_P(FileCopierTest, DirectWritesFallBackToTheCacheWhereverTheyAreRefused) {
         Stance stance;
         bool shortWrites;
         bool expectDirect;
+        std::size_t size;
     };
-    const std::size_t size = 9 * mib + 4097;
-    for (const auto& [stance, shortWrites, expectDirect] :
-         {Case{Stance::accept, false, true}, Case{Stance::refuseToSwitch, false, false},
-          Case{Stance::refuseAtWrite, false, false}, Case{Stance::accept, true, true}}) {
+    // A file smaller than a chunk is written through the cache even where direct writes work.
+    for (const auto& [stance, shortWrites, expectDirect, size] :
+         {Case{Stance::accept, false, true, 9 * mib + 4097},
+          Case{Stance::refuseToSwitch, false, false, 9 * mib + 4097},
+          Case{Stance::refuseAtWrite, false, false, 9 * mib + 4097},
+          Case{Stance::accept, true, true, 9 * mib + 4097}, Case{Stance::accept, false, false, 64 * 1024}}) {
         SCOPED_TRACE(static_cast<int>(stance) * 10 + shortWrites);
         const auto bytes = randomBytes(size, static_cast<unsigned>(stance) + 40);
         const auto from = source(bytes);
-        const auto to = destinations(2, "case" + std::to_string(static_cast<int>(stance)) +
-                                            std::to_string(shortWrites) + "/CLIP0001.MOV");
+        const auto to =
+            destinations(2, "case" + std::to_string(static_cast<int>(stance)) + std::to_string(shortWrites) +
+                                std::to_string(size) + "/CLIP0001.MOV");
         DirectWriteOps ops(stance);
         if (shortWrites) {
             ops.shortTransfers(); // a third of each write: the offset leaves the page grid
