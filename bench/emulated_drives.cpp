@@ -1,16 +1,22 @@
-// Offloads a virtual card to emulated drives of different speeds through the copier's
-// file-operation seam, in parallel and in sequential mode, and compares each with the
-// slowest drive alone. Nothing touches a disk: a read or write of n bytes just takes
-// n / rate seconds on its device.
+// Offloads a card to emulated drives of different speeds through the whole engine, read-back
+// included, and compares three drives with the slowest drive alone. Nothing touches a disk:
+// every transfer of n bytes takes n / rate seconds on its device, and a drive's reads back
+// and writes share its one timeline, as they share a real drive. The card's clips exist on
+// disk only so that the scan finds them; their bytes come from the emulated source.
 //
-//   emulated_drives [GiB]    (default 2)
-#include "stowline/ChunkPool.h"
-#include "stowline/FileCopier.h"
+//   emulated_drives [card GiB (default 1)] [rounds (default 3)]
+//
+// Rounds interleave the two runs in alternating order; the ratio is the median of the
+// rounds' ratios. The last line is "RESULT ratio=R alone=S three=S sequential=S".
+#include "stowline/CopyEngine.h"
 #include "stowline/FileOps.h"
+#include "stowline/XXHash64.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <map>
 #include <mutex>
 #include <string>
@@ -18,6 +24,7 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <unistd.h>
 
 using namespace stowline;
 using Clock = std::chrono::steady_clock;
@@ -26,60 +33,86 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr double sourceRate = 400e6;
+constexpr int clips = 4;
 
 /// A device that moves `rate` bytes a second, one transfer after another.
-struct Device {
-    double rate = 0;
-    Clock::time_point busyUntil{};
+class Device {
+public:
+    explicit Device(double rate) : rate_(rate) {}
 
     void transfer(std::size_t bytes) {
-        const auto start = std::max(Clock::now(), busyUntil);
-        busyUntil = start + std::chrono::duration_cast<Clock::duration>(
-                                std::chrono::duration<double>(static_cast<double>(bytes) / rate));
-        std::this_thread::sleep_until(busyUntil);
+        Clock::time_point until;
+        {
+            std::lock_guard lock(mutex_);
+            const auto start = std::max(Clock::now(), busyUntil_);
+            busyUntil_ = start + std::chrono::duration_cast<Clock::duration>(
+                                     std::chrono::duration<double>(static_cast<double>(bytes) / rate_));
+            until = busyUntil_;
+        }
+        std::this_thread::sleep_until(until);
     }
+
+private:
+    double rate_;
+    std::mutex mutex_;
+    Clock::time_point busyUntil_{};
 };
 
-/// A source of `size` bytes at 400 MB/s, and one drive per folder "/drive<MB/s>".
+/// The card's source device and one device per root folder named "drive<MB/s>".
 class EmulatedDrives final : public FileOps {
 public:
-    explicit EmulatedDrives(std::int64_t size) : size_(size) {}
+    explicit EmulatedDrives(std::int64_t clipSize) : clipSize_(clipSize), source_(sourceRate) {
+        for (const int rate : {100, 200, 400}) {
+            drives_.emplace(rate, std::make_unique<Device>(rate * 1e6));
+        }
+    }
+
+    /// The device of the drive a path lies on.
+    Device& driveOf(const fs::path& path) {
+        for (const auto& part : path) {
+            const std::string name = part.string();
+            if (name.starts_with("drive")) {
+                return *drives_.at(std::stoi(name.substr(5)));
+            }
+        }
+        std::fprintf(stderr, "no drive in %s\n", path.c_str());
+        std::exit(1);
+    }
 
     UniqueFd openForReading(const fs::path&, std::error_code& error) override {
         UniqueFd fd(::open("/dev/zero", O_RDONLY | O_CLOEXEC));
         std::lock_guard lock(mutex_);
-        devices_[fd.get()] = {Device{sourceRate}, 0};
+        open_[fd.get()] = {&source_, 0};
         error.clear();
         return fd;
     }
     std::int64_t read(int fd, std::span<std::byte> buffer, std::error_code& error) override {
-        auto& [device, position] = open(fd);
+        auto& file = handle(fd);
         const auto n = static_cast<std::size_t>(
-            std::min<std::int64_t>(static_cast<std::int64_t>(buffer.size()), size_ - position));
-        device.transfer(n);
-        position += static_cast<std::int64_t>(n);
+            std::min<std::int64_t>(static_cast<std::int64_t>(buffer.size()), clipSize_ - file.position));
+        file.device->transfer(n);
+        std::fill_n(buffer.data(), n, std::byte{0});
+        file.position += static_cast<std::int64_t>(n);
         error.clear();
         return static_cast<std::int64_t>(n);
     }
     std::error_code createDirectories(const fs::path&) override { return {}; }
     UniqueFd createForWriting(const fs::path& path, std::error_code& error) override {
-        // "/drive100/..." writes at 100 MB/s.
-        const double rate = std::stod(std::next(path.begin())->string().substr(5)) * 1e6;
         UniqueFd fd(::open("/dev/null", O_WRONLY | O_CLOEXEC));
         std::lock_guard lock(mutex_);
-        devices_[fd.get()] = {Device{rate}, 0};
+        open_[fd.get()] = {&driveOf(path), 0};
         error.clear();
         return fd;
     }
     std::int64_t write(int fd, std::span<const std::byte> data, std::error_code& error) override {
-        open(fd).first.transfer(data.size());
+        handle(fd).device->transfer(data.size());
         error.clear();
         return static_cast<std::int64_t>(data.size());
     }
     std::error_code close(UniqueFd fd) override {
         {
             std::lock_guard lock(mutex_);
-            devices_.erase(fd.get());
+            open_.erase(fd.get());
         }
         fd.reset();
         return {};
@@ -90,7 +123,7 @@ public:
     }
     std::optional<FileStatus> status(int, std::error_code& error) override {
         error.clear();
-        return FileStatus{FileStatus::Type::regular, size_, 1, 1};
+        return FileStatus{FileStatus::Type::regular, clipSize_, 1, 1, {}, {}};
     }
     std::error_code rename(const fs::path&, const fs::path&) override { return {}; }
     std::error_code unlink(const fs::path&) override { return {}; }
@@ -102,51 +135,121 @@ public:
     std::error_code syncFileSystem(int) override { return {}; }
 
 private:
-    std::pair<Device, std::int64_t>& open(int fd) {
+    struct Open {
+        Device* device = nullptr;
+        std::int64_t position = 0;
+    };
+    Open& handle(int fd) {
         std::lock_guard lock(mutex_);
-        return devices_.at(fd); // map nodes stay put; each fd is used by one thread
+        return open_.at(fd); // map nodes stay put; each descriptor is used by one thread
     }
 
-    std::int64_t size_;
+    std::int64_t clipSize_;
+    Device source_;
+    std::map<int, std::unique_ptr<Device>> drives_;
     std::mutex mutex_;
-    std::map<int, std::pair<Device, std::int64_t>> devices_;
+    std::map<int, Open> open_;
 };
 
-double secondsFor(std::int64_t size, const std::vector<fs::path>& drives, FileCopier::Mode mode) {
-    EmulatedDrives ops(size);
-    ChunkPool buffers;
+/// One job to the given roots; its wall-clock seconds.
+double offload(const fs::path& card, const std::vector<fs::path>& roots, std::int64_t clipSize,
+               bool sequential) {
+    auto drives = std::make_shared<EmulatedDrives>(clipSize);
+    CopyEngine::Options options;
+    options.fileOps = drives;
+    options.sequential = sequential;
+    options.capacity = [](const fs::path&) {
+        return VolumeCapacity{std::nullopt, std::int64_t{1} << 50, false};
+    };
+    // The read-back: the whole copy once more from its drive, on the drive's own timeline,
+    // hashed chunk by chunk as the real one is.
+    options.verify = [drives, clipSize](const fs::path& path) {
+        Device& drive = drives->driveOf(path);
+        const std::vector<std::byte> chunk(4 << 20);
+        XXHash64 hasher(0);
+        for (std::int64_t left = clipSize; left > 0; left -= 4 << 20) {
+            const auto n = static_cast<std::size_t>(std::min<std::int64_t>(left, 4 << 20));
+            drive.transfer(n);
+            hasher.update(std::span(chunk).first(n));
+        }
+        return hasher.finalize();
+    };
+    CopyEngine engine(options);
     const auto start = Clock::now();
-    const auto result = FileCopier::copy("/card/A001C001.MOV", drives, {}, {mode, &ops, &buffers});
+    auto stream = engine.run(CopyJob{{card}, roots});
+    std::optional<JobSummary> summary;
+    while (auto event = stream->next()) {
+        if (const auto* done = event->get<EngineEvent::Finished>()) {
+            summary = done->summary;
+        }
+    }
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    if (result.bytesCopied != size || result.succeeded.size() != drives.size()) {
-        std::fprintf(stderr, "the copy did not complete\n");
+    if (!summary || summary->verifiedCount() != clips) {
+        std::fprintf(stderr, "the job did not verify every clip\n");
         std::exit(1);
     }
     return seconds;
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
-    const double gib = argc > 1 ? std::atof(argv[1]) : 2.0;
-    const auto size = static_cast<std::int64_t>(gib * 1024 * 1024 * 1024);
-    const std::vector<fs::path> all = {"/drive100/A001C001.MOV", "/drive200/A001C001.MOV",
-                                       "/drive400/A001C001.MOV"};
-    const std::vector<fs::path> slowest = {all[0]};
-    const double slowestIdeal = static_cast<double>(size) / 100e6;
+    const double gib = argc > 1 ? std::atof(argv[1]) : 1.0;
+    const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
+    const auto clipSize = static_cast<std::int64_t>(gib * 1024 * 1024 * 1024 / clips) / 4096 * 4096;
 
-    std::printf("%.2f GiB from a 400 MB/s source to drives of 100, 200 and 400 MB/s\n", gib);
-    const double alone = secondsFor(size, slowest, FileCopier::Mode::parallel);
-    std::printf("slowest drive alone:       %7.2f s  (its write time %.2f s)\n", alone, slowestIdeal);
-    const double parallel = secondsFor(size, all, FileCopier::Mode::parallel);
-    std::printf("parallel, three drives:    %7.2f s  = %.3fx the slowest alone (goal <= 1.15x)\n", parallel,
-                parallel / alone);
-    const double sequential = secondsFor(size, all, FileCopier::Mode::sequential);
-    const double sum = static_cast<double>(size) * (1 / sourceRate + 1 / 100e6 + 1 / 200e6 + 1 / 400e6);
-    std::printf("sequential, three drives:  %7.2f s  = %.3fx the slowest alone; the sum of all "
-                "transfers is %.2f s\n",
-                sequential, sequential / alone, sum);
-    std::printf("parallel / sequential:     %.3f\n", parallel / sequential);
+    char pattern[] = "/tmp/stowline-emulated-XXXXXX";
+    if (::mkdtemp(pattern) == nullptr) {
+        std::perror("mkdtemp");
+        return 1;
+    }
+    const fs::path work = pattern;
+    const fs::path card = work / "card";
+    fs::create_directories(card);
+    for (int i = 1; i <= clips; ++i) {
+        // Only the scan reads these: it needs each clip's size. The bytes come from the source.
+        const fs::path clip = card / ("C00" + std::to_string(i) + ".MOV");
+        std::ofstream(clip).close();
+        fs::resize_file(clip, static_cast<std::uintmax_t>(clipSize));
+    }
+    std::vector<fs::path> all;
+    for (const char* name : {"drive100", "drive200", "drive400"}) {
+        all.push_back(work / name);
+        fs::create_directories(all.back());
+    }
+
+    std::printf("%d clips, %.2f GiB, from a %.0f MB/s source to drives of 100, 200 and 400 MB/s, "
+                "each copy read back from its drive\n",
+                clips, gib, sourceRate / 1e6);
+    const double ideal = 2.0 * static_cast<double>(clipSize) * clips / 100e6;
+    std::vector<double> alone, three, ratios;
+    for (int round = 0; round < rounds; ++round) {
+        double a = 0, t = 0;
+        if (round % 2 == 0) {
+            a = offload(card, {all[0]}, clipSize, false);
+            t = offload(card, all, clipSize, false);
+        } else {
+            t = offload(card, all, clipSize, false);
+            a = offload(card, {all[0]}, clipSize, false);
+        }
+        alone.push_back(a);
+        three.push_back(t);
+        ratios.push_back(t / a);
+        std::printf("round %d: slowest alone %.2f s, three drives %.2f s, ratio %.3f\n", round + 1, a, t,
+                    t / a);
+    }
+    const double sequential = offload(card, all, clipSize, true);
+    std::printf("slowest drive's own transfers: %.2f s; three drives one after another: %.2f s\n", ideal,
+                sequential);
+    std::printf("RESULT ratio=%.3f alone=%.2f three=%.2f sequential=%.2f\n", median(ratios), median(alone),
+                median(three), sequential);
+    fs::remove_all(work);
     return 0;
 }

@@ -312,8 +312,10 @@ public:
                              OffloadText::destinationReason(failed->reason)));
             } else if (const auto* full = event->get<EngineEvent::DiskFull>()) {
                 diskFull(*full);
-            } else if (const auto* done = event->get<EngineEvent::Finished>()) {
-                summary = done->summary;
+            } else if (event->is<EngineEvent::Finished>()) {
+                // Moved, not copied: with a card of many files the reports are the largest
+                // thing the process holds.
+                summary = std::move(std::get<EngineEvent::Finished>(event->value).summary);
             }
         }
         progress_.clear();

@@ -9,6 +9,7 @@
 #include "ui/Buttons.h"
 #include "ui/Fonts.h"
 #include "ui/ProgressCapsule.h"
+#include "ui/RenderStats.h"
 #include "ui/Symbol.h"
 #include "ui/Theme.h"
 
@@ -20,9 +21,12 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QResizeEvent>
+#include <QTimer>
 #include <QVariantAnimation>
 
 #include <algorithm>
+#include <chrono>
+#include <utility>
 
 namespace {
 
@@ -36,6 +40,15 @@ constexpr double cornerRadius = 11;
 constexpr int badgeSide = 20;
 constexpr double badgeSymbol = 16;
 constexpr int animationMs = 250;
+/// The bar moves smoothly enough at 30 frames a second; each frame more is a repaint of its own.
+constexpr auto frameInterval = std::chrono::milliseconds(1000 / 30 + 1);
+
+/// When the next frame of any card may come. Shared, so that the cards of a window repaint in
+/// the same frames rather than each at its own moment.
+std::chrono::steady_clock::time_point& nextFrame() {
+    static std::chrono::steady_clock::time_point next;
+    return next;
+}
 
 QFont titleFont() {
     return Fonts::sans(14, Fonts::Weight::semibold);
@@ -168,7 +181,7 @@ QAccessibleInterface* accessibleCard(const QString& className, QObject* object) 
 TransferCard::TransferCard(AppState& state, TransferJob* job, const QUuid& rowID, RevealService& reveal,
                            QWidget* parent)
     : QWidget(parent), state_(state), job_(job), rowID_(rowID), reveal_(reveal),
-      animation_(new QVariantAnimation(this)),
+      animation_(new QVariantAnimation(this)), frame_(new QTimer(this)),
       pause_(new CircleIconButton(QStringLiteral("pause.fill"), this)),
       stop_(new CircleIconButton(QStringLiteral("stop.fill"), this)),
       report_(new CircleIconButton(QStringLiteral("doc.text"), this)),
@@ -189,9 +202,14 @@ TransferCard::TransferCard(AppState& state, TransferJob* job, const QUuid& rowID
 
     animation_->setDuration(animationMs);
     animation_->setEasingCurve(QEasingCurve::Linear);
+    frame_->setSingleShot(true);
+    connect(frame_, &QTimer::timeout, this, [this] {
+        nextFrame() = std::chrono::steady_clock::now() + frameInterval;
+        update(std::exchange(dirty_, QRegion()));
+    });
     connect(animation_, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
         shownPct_ = value.toDouble();
-        update();
+        repaintSoon(lines().bar);
     });
 
     connect(pause_, &QAbstractButton::clicked, this, [this] {
@@ -259,11 +277,11 @@ void TransferCard::connectJob() {
         }
     });
     // Speed, bytes and the file name arrive together with each progress event; one repaint
-    // of this card covers them all.
+    // of the status line covers them all, and leaves the title, the bar and the buttons alone.
     for (auto signal :
          {&TransferJob::speedBpsChanged, &TransferJob::processedBytesChanged, &TransferJob::totalBytesChanged,
           &TransferJob::currentFileNameChanged, &TransferJob::checkingExistingCopiesChanged}) {
-        connect(job, signal, this, qOverload<>(&QWidget::update));
+        connect(job, signal, this, [this] { repaintSoon(lines().status); });
     }
     for (auto signal : {&TransferJob::phaseChanged, &TransferJob::destinationsChanged,
                         &TransferJob::summaryChanged, &TransferJob::cancelRequestedChanged}) {
@@ -535,11 +553,46 @@ void TransferCard::changeEvent(QEvent* event) {
     }
 }
 
+void TransferCard::repaintSoon(const QRectF& part) {
+    dirty_ += part.toAlignedRect().adjusted(-1, -1, 1, 1);
+    if (!frame_->isActive()) {
+        const auto wait =
+            std::chrono::ceil<std::chrono::milliseconds>(nextFrame() - std::chrono::steady_clock::now());
+        frame_->start(static_cast<int>(std::max<std::chrono::milliseconds::rep>(0, wait.count())));
+    }
+}
+
+TransferCard::Lines TransferCard::lines() const {
+    const QRectF card = cardRect();
+    Lines lines;
+    double top = card.top() + paddingV;
+    const bool onTop = titleOnTop();
+    if (onTop) {
+        lines.title = QRectF(card.left() + paddingH, top, card.width() - 2 * paddingH, titleHeight());
+        top += titleHeight() + lineSpacing;
+    }
+    const double rowHeight = contentHeight(onTop) - (onTop ? titleHeight() + lineSpacing : 0);
+    lines.icon = QRectF(card.left() + paddingH, top + (rowHeight - iconSize) / 2, iconSize, iconSize);
+    const double left = lines.icon.right() + itemSpacing;
+    const double right = left + columnWidth(width());
+    const double columnHeight = (onTop ? 0 : titleHeight() + lineSpacing) + barColumnHeight();
+    double y = top + (rowHeight - columnHeight) / 2;
+    if (!onTop) {
+        lines.title = QRectF(left, y, right - left, titleHeight());
+        y += titleHeight() + lineSpacing;
+    }
+    lines.bar = QRectF(left, y, right - left, ProgressCapsule::height);
+    y += ProgressCapsule::height + lineSpacing;
+    lines.status = QRectF(left, y, right - left, statusHeight());
+    return lines;
+}
+
 void TransferCard::paintEvent(QPaintEvent*) {
     const auto* r = row();
     if (!r) {
         return;
     }
+    RenderStats::tick("TransferCard");
     const Theme& theme = Theme::current();
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
@@ -548,35 +601,19 @@ void TransferCard::paintEvent(QPaintEvent*) {
     background.addRoundedRect(card, cornerRadius, cornerRadius);
     p.fillPath(background, theme.card);
 
-    double top = card.top() + paddingV;
-    const bool onTop = titleOnTop();
-    if (onTop) {
-        paintTitle(p, QRectF(card.left() + paddingH, top, card.width() - 2 * paddingH, titleHeight()));
-        top += titleHeight() + lineSpacing;
-    }
-    const double rowHeight = contentHeight(onTop) - (onTop ? titleHeight() + lineSpacing : 0);
-    const QRectF icon(card.left() + paddingH, top + (rowHeight - iconSize) / 2, iconSize, iconSize);
+    const Lines at = lines();
     if (!icon_.isNull()) {
         const QSizeF size = icon_.deviceIndependentSize();
-        p.drawPixmap(QPointF(icon.center().x() - size.width() / 2, icon.center().y() - size.height() / 2),
-                     icon_);
+        p.drawPixmap(
+            QPointF(at.icon.center().x() - size.width() / 2, at.icon.center().y() - size.height() / 2),
+            icon_);
     }
-
-    const double left = icon.right() + itemSpacing;
-    const double right = left + columnWidth(width());
-    const double columnHeight = (onTop ? 0 : titleHeight() + lineSpacing) + barColumnHeight();
-    double y = top + (rowHeight - columnHeight) / 2;
-    if (!onTop) {
-        paintTitle(p, QRectF(left, y, right - left, titleHeight()));
-        y += titleHeight() + lineSpacing;
-    }
-
+    paintTitle(p, at.title);
     const DriveCheckJob* running = check();
     const ProgressCapsule bar{running ? running->fraction() : shownPct_, theme.overlay(0.05, 0.05),
                               barColour()};
-    bar.paint(p, QRectF(left, y, right - left, ProgressCapsule::height));
-    y += ProgressCapsule::height + lineSpacing;
-    paintStatus(p, QRectF(left, y, right - left, statusHeight()));
+    bar.paint(p, at.bar);
+    paintStatus(p, at.status);
 }
 
 std::pair<double, double> TransferCard::titleWidths(double label, double destination, double available) {

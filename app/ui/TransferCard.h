@@ -3,6 +3,7 @@
 
 #include <QPixmap>
 #include <QPointer>
+#include <QRegion>
 #include <QStringList>
 #include <QUuid>
 #include <QWidget>
@@ -13,6 +14,7 @@ class AppState;
 class CircleIconButton;
 class DriveCheckJob;
 class QAbstractButton;
+class QTimer;
 class QVariantAnimation;
 class RevealService;
 class TransferJob;
@@ -85,6 +87,13 @@ private:
     [[nodiscard]] bool titleOnTop(int cardWidth) const;
     /// The sources label and destination name cut to share a line `width` wide.
     [[nodiscard]] std::pair<QString, QString> titleTexts(double width) const;
+    /// Where the icon, the title line, the bar and the status line are painted.
+    struct Lines {
+        QRectF icon, title, bar, status;
+    };
+    [[nodiscard]] Lines lines() const;
+    /// Repaints `part` with the next frame: at most 30 frames a second, in step with the other cards.
+    void repaintSoon(const QRectF& part);
     void connectJob();
     void animateTo(double pct);
     void updateControls();
@@ -99,6 +108,8 @@ private:
     QPixmap icon_;
     double shownPct_ = 0;
     QVariantAnimation* animation_;
+    QTimer* frame_; ///< fires at the next frame while parts wait in `dirty_`
+    QRegion dirty_; ///< the parts that changed since the last frame
     CircleIconButton* pause_;
     CircleIconButton* stop_;
     CircleIconButton* report_;

@@ -1,8 +1,10 @@
 #include "CopySink.h"
 
+#include "stowline/ChunkPool.h"
 #include "stowline/FileCopier.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <utility>
 
 namespace stowline {
@@ -66,7 +68,8 @@ CopySink::CopySink(FileOps& ops, std::filesystem::path destination, std::filesys
 
 CopySink::CopySink(CopySink&& other) noexcept
     : ops_(other.ops_), destination_(std::move(other.destination_)), temporary_(std::move(other.temporary_)),
-      fd_(std::move(other.fd_)), ownsTemporary_(std::exchange(other.ownsTemporary_, false)) {}
+      fd_(std::move(other.fd_)), ownsTemporary_(std::exchange(other.ownsTemporary_, false)),
+      direct_(other.direct_) {}
 
 std::optional<CopySink> CopySink::prepare(FileOps& ops, const std::filesystem::path& destination,
                                           const std::optional<FileStatus>& source,
@@ -123,8 +126,57 @@ template <class Step> std::optional<DestinationFailure> CopySink::guarded(Step&&
     return result;
 }
 
+std::span<const std::byte> CopySink::writeDirect(std::span<const std::byte> chunk, std::error_code& error) {
+    constexpr std::size_t alignment = FileOps::directAlignment;
+    const bool alignedAddress = reinterpret_cast<std::uintptr_t>(chunk.data()) % alignment == 0;
+    const std::size_t aligned = alignedAddress ? chunk.size() / alignment * alignment : 0;
+    if (direct_ == Direct::untried) {
+        // Only files of a full chunk or more: a direct write that extends a small file costs a
+        // journaled file system a commit of its own, far more than the copy it saves.
+        direct_ =
+            chunk.size() < ChunkPool::bufferSize || aligned == 0 || ops_->setDirectWrites(fd_.get(), true)
+                ? Direct::off
+                : Direct::on;
+    }
+    auto front = chunk.first(direct_ == Direct::on ? aligned : 0);
+    while (!front.empty()) {
+        const std::int64_t n = ops_->write(fd_.get(), front, error);
+        if (n < 0 && error == std::errc::interrupted) {
+            continue;
+        }
+        if (n < 0 && error == std::errc::invalid_argument) {
+            break; // refused after all (or a short write left an unaligned offset): write it the ordinary way
+        }
+        if (n <= 0) {
+            if (n == 0) {
+                error = std::error_code(EIO, std::system_category());
+            }
+            return chunk;
+        }
+        front = front.subspan(static_cast<std::size_t>(n));
+        chunk = chunk.subspan(static_cast<std::size_t>(n));
+    }
+    error.clear();
+    if (direct_ == Direct::on && !chunk.empty()) {
+        // The file's unaligned end, or a refusal: the rest goes through the cache.
+        direct_ = Direct::off;
+        error = ops_->setDirectWrites(fd_.get(), false);
+    }
+    return chunk;
+}
+
 std::optional<DestinationFailure> CopySink::write(std::span<const std::byte> chunk) {
     return guarded([&]() -> std::optional<DestinationFailure> {
+        // Around the cache where possible: the kernel's copy into the cache and the read-back's
+        // wait for write-back both go, and the read-back still reads the device.
+        std::error_code directError;
+        if (direct_ != Direct::off) {
+            chunk = writeDirect(chunk, directError);
+        }
+        if (directError) {
+            return failure(destination_, FailureStep::writeCopy, temporary_,
+                           "Could not write " + quoted(temporary_), directError);
+        }
         if (const auto error = ops_->writeAll(fd_.get(), chunk)) {
             return failure(destination_, FailureStep::writeCopy, temporary_,
                            "Could not write " + quoted(temporary_), error);

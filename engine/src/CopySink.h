@@ -48,12 +48,20 @@ public:
 private:
     /// Runs one step; any failure, returned or thrown, abandons the sink.
     template <class Step> std::optional<DestinationFailure> guarded(Step&& step);
+    /// Writes the aligned front of `chunk` around the page cache when the file system takes
+    /// it; returns what is left for an ordinary write, or the error of a direct write.
+    std::span<const std::byte> writeDirect(std::span<const std::byte> chunk, std::error_code& error);
+
+    /// Direct writes: not tried yet, in use, or given up for this file (refused, or the file's
+    /// unaligned end has been reached).
+    enum class Direct { untried, on, off };
 
     FileOps* ops_;
     std::filesystem::path destination_;
     std::filesystem::path temporary_;
     UniqueFd fd_;
     bool ownsTemporary_;
+    Direct direct_ = Direct::untried;
 };
 
 /// "\"path\"", as error messages show paths.

@@ -162,6 +162,9 @@ void CopyEngine::Run::execute(const CopyJob& job) {
     }
     liveRoots_ = job.destinations;
     rootWatch_ = RootWatch(liveRoots_);
+    // Room for every report from the start: growing by doubling would hold up to twice what
+    // the job needs, and both arrays at once while moving.
+    reports_.reserve(files_.size());
     emit(EngineEvent::Scanned{static_cast<int>(files_.size()), total_});
 
     try {
@@ -844,7 +847,11 @@ void CopyEngine::Run::finishFile(int index, const ScannedFile& file, FileWork& w
         FileReport forRoot = report;
         forRoot.outcome = outcome.outcome;
         forRoot.errorDescription = outcome.reason;
-        reportsByRoot_[root].push_back(std::move(forRoot));
+        auto& ofRoot = reportsByRoot_[root];
+        if (ofRoot.capacity() == 0) {
+            ofRoot.reserve(files_.size() - static_cast<std::size_t>(index)); // as for reports_
+        }
+        ofRoot.push_back(std::move(forRoot));
     }
     emit(EngineEvent::FileFinished{index, std::move(report)});
 }

@@ -174,6 +174,15 @@ public:
                    ? std::error_code()
                    : lastError();
     }
+
+    std::error_code setDirectWrites(int fd, bool on) override {
+        const int flags = ::fcntl(fd, F_GETFL);
+        if (flags == -1) {
+            return lastError();
+        }
+        const int wanted = on ? flags | O_DIRECT : flags & ~O_DIRECT;
+        return wanted == flags || ::fcntl(fd, F_SETFL, wanted) == 0 ? std::error_code() : lastError();
+    }
 };
 
 } // namespace
@@ -201,6 +210,10 @@ std::error_code FileOps::link(const std::filesystem::path& from, const std::file
 
 std::error_code FileOps::renameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to) {
     return system().renameNoReplace(from, to);
+}
+
+std::error_code FileOps::setDirectWrites(int, bool) {
+    return {ENOTSUP, std::system_category()};
 }
 
 bool FileOps::exists(const std::filesystem::path& path) {

@@ -367,6 +367,9 @@ private slots:
         for (TransferCard* card : before) {
             paints.watch(card);
         }
+        QAbstractButton* pause = before[0]->button(QStringLiteral("pause.fill"));
+        QVERIFY(pause != nullptr && pause->isVisible());
+        paints.watch(pause);
         // Let the bars finish moving and the new cards' layout and first paint happen before
         // counting.
         QTRY_VERIFY(std::none_of(before.cbegin(), before.cend(), [](auto* c) { return c->isAnimating(); }));
@@ -384,6 +387,12 @@ private slots:
                 QCOMPARE(paints.counts.value(card), 0);
             }
         }
+        // Progress repaints the bar and the status line only: neither the title nor the buttons.
+        QTRY_VERIFY(!before[0]->isAnimating());
+        QCoreApplication::processEvents();
+        QCOMPARE(paints.counts.value(pause), 0);
+        QVERIFY2(paints.painted.value(before[0]).boundingRect().height() < before[0]->height() / 2,
+                 "the whole card was repainted for a progress event");
         QCOMPARE(panel.cards(), before);
 
         panel.clearButton()->click();

@@ -55,7 +55,10 @@ grep -qx '4 listed in 1 hash list: 4 ok' "$work/out" || fail "counts of an intac
 grep -qx 'Every listed file is intact.' "$work/out" || fail "no verdict line"
 grep -q 'not covered' "$work/out" && fail "ignored names reported as not covered"
 
-printf 'Z' | dd of="$work/two/A001/CLIP/C0001.MXF" bs=1 seek=4000000 conv=notrunc status=none
+# One byte changed for sure: a fixed byte would leave the random clip as it was one time in 256.
+was=$(dd if="$work/two/A001/CLIP/C0001.MXF" bs=1 skip=4000000 count=1 status=none | od -An -tu1 | tr -d ' ')
+printf "\\$(printf '%03o' $(((was + 1) % 256)))" |
+    dd of="$work/two/A001/CLIP/C0001.MXF" bs=1 seek=4000000 conv=notrunc status=none
 rm "$work/two/A001/CLIP/C0002.MXF"
 truncate -s 2 "$work/two/A001/A & B.mov"
 printf 'new' >"$work/two/A001/late.mov"

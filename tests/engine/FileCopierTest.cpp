@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <mutex>
 #include <random>
 #include <string>
@@ -161,8 +162,11 @@ TEST_P(FileCopierTest, ChunkBoundariesGiveExactCallsHashesAndCopies) {
         std::vector<std::int64_t> chunks;
     };
     const std::int64_t full = FileCopier::chunkSize;
-    for (const auto& [size, chunks] : {Case{0, {}}, Case{4 * mib, {full}}, Case{4 * mib + 1, {full, 1}},
-                                       Case{9 * mib + 7, {full, full, static_cast<std::int64_t>(mib + 7)}}}) {
+    // Sizes around the page as well: a large file goes around the cache up to its last whole page.
+    for (const auto& [size, chunks] :
+         {Case{0, {}}, Case{4095, {4095}}, Case{4096, {4096}}, Case{8193, {8193}}, Case{4 * mib, {full}},
+          Case{4 * mib + 1, {full, 1}},
+          Case{9 * mib + 7, {full, full, static_cast<std::int64_t>(mib + 7)}}}) {
         SCOPED_TRACE(size);
         const auto bytes = randomBytes(size, static_cast<unsigned>(size));
         const auto from = source(bytes);
@@ -420,6 +424,104 @@ TEST_P(FileCopierTest, ShortTransfersAndInterruptionsStillGiveIdenticalCopies) {
     EXPECT_EQ(result.succeeded, to);
     EXPECT_TRUE(holds(to[0], bytes));
     EXPECT_TRUE(holds(to[1], bytes));
+}
+
+/// Direct writes as a file system may treat them: accepted, refused when asked for, or
+/// accepted when asked for and then refused at the first write. An accepted direct write that
+/// is not aligned fails with EINVAL, as the kernel's does.
+class DirectWriteOps : public FaultyFileOps {
+public:
+    enum class Stance { accept, refuseToSwitch, refuseAtWrite };
+    explicit DirectWriteOps(Stance stance) : stance_(stance) {}
+
+    std::error_code setDirectWrites(int fd, bool on) override {
+        if (stance_ == Stance::refuseToSwitch) {
+            return code(EINVAL);
+        }
+        std::lock_guard lock(mutex_);
+        direct_[fd] = on;
+        return {};
+    }
+    std::int64_t write(int fd, std::span<const std::byte> data, std::error_code& error) override {
+        {
+            std::lock_guard lock(mutex_);
+            if (direct_[fd]) {
+                const auto offset = ::lseek(fd, 0, SEEK_CUR);
+                const bool aligned = reinterpret_cast<std::uintptr_t>(data.data()) % 4096 == 0 &&
+                                     data.size() % 4096 == 0 && offset % 4096 == 0;
+                if (stance_ == Stance::refuseAtWrite || !aligned) {
+                    unalignedOrRefused_ += aligned ? 0 : 1;
+                    error = code(EINVAL);
+                    return -1;
+                }
+                directBytes_ += static_cast<std::int64_t>(data.size());
+            }
+        }
+        return FaultyFileOps::write(fd, data, error);
+    }
+    std::error_code close(UniqueFd fd) override {
+        {
+            std::lock_guard lock(mutex_);
+            direct_.erase(fd.get());
+        }
+        return FaultyFileOps::close(std::move(fd));
+    }
+
+    std::int64_t directBytes() {
+        std::lock_guard lock(mutex_);
+        return directBytes_;
+    }
+    int unalignedDirectWrites() {
+        std::lock_guard lock(mutex_);
+        return unalignedOrRefused_;
+    }
+
+private:
+    Stance stance_;
+    std::mutex mutex_;
+    std::map<int, bool> direct_;
+    std::int64_t directBytes_ = 0;
+    int unalignedOrRefused_ = 0;
+};
+
+TEST_P(FileCopierTest, DirectWritesFallBackToTheCacheWhereverTheyAreRefused) {
+    using Stance = DirectWriteOps::Stance;
+    struct Case {
+        Stance stance;
+        bool shortWrites;
+        bool expectDirect;
+        std::size_t size;
+    };
+    // A file smaller than a chunk is written through the cache even where direct writes work.
+    for (const auto& [stance, shortWrites, expectDirect, size] :
+         {Case{Stance::accept, false, true, 9 * mib + 4097},
+          Case{Stance::refuseToSwitch, false, false, 9 * mib + 4097},
+          Case{Stance::refuseAtWrite, false, false, 9 * mib + 4097},
+          Case{Stance::accept, true, true, 9 * mib + 4097}, Case{Stance::accept, false, false, 64 * 1024}}) {
+        SCOPED_TRACE(static_cast<int>(stance) * 10 + shortWrites);
+        const auto bytes = randomBytes(size, static_cast<unsigned>(stance) + 40);
+        const auto from = source(bytes);
+        const auto to =
+            destinations(2, "case" + std::to_string(static_cast<int>(stance)) + std::to_string(shortWrites) +
+                                std::to_string(size) + "/CLIP0001.MOV");
+        DirectWriteOps ops(stance);
+        if (shortWrites) {
+            ops.shortTransfers(); // a third of each write: the offset leaves the page grid
+        }
+
+        const auto result = copy(from, to, {}, &ops);
+
+        EXPECT_EQ(result.succeeded, to);
+        EXPECT_EQ(result.sourceHash, referenceHash(bytes));
+        for (const auto& copy : to) {
+            EXPECT_TRUE(holds(copy, bytes)) << copy;
+        }
+        EXPECT_EQ(ops.directBytes() > 0, expectDirect);
+        if (!shortWrites) {
+            EXPECT_EQ(ops.unalignedDirectWrites(), 0) << "the unaligned end must go through the cache";
+        }
+    }
+    EXPECT_TRUE(partialsUnder(root).empty());
 }
 
 TEST_P(FileCopierTest, FailedCloseKeepsTheCopyFromItsFinalName) {

@@ -13,6 +13,8 @@ class ChunkPool {
 public:
     static constexpr std::size_t bufferSize = std::size_t{4} * 1024 * 1024;
     static constexpr std::size_t bufferCount = 2;
+    /// Buffers start on a page boundary, as direct writes need.
+    static constexpr std::size_t bufferAlignment = 4096;
 
     ChunkPool() = default;
     ChunkPool(const ChunkPool&) = delete;
@@ -25,7 +27,10 @@ public:
     [[nodiscard]] std::size_t allocations() const noexcept { return allocations_; }
 
 private:
-    std::array<std::unique_ptr<std::byte[]>, bufferCount> buffers_;
+    struct Free {
+        void operator()(std::byte* p) const noexcept;
+    };
+    std::array<std::unique_ptr<std::byte, Free>, bufferCount> buffers_;
     std::size_t allocations_ = 0;
 };
 

@@ -81,6 +81,14 @@ public:
     /// itself, not of a symbolic link's target.
     [[nodiscard]] virtual std::error_code setModificationTime(const std::filesystem::path& path,
                                                               const std::timespec& time) = 0;
+    /// Turns O_DIRECT on or off for an open file: writes then go straight to the device from
+    /// buffers, offsets and sizes aligned to directAlignment. An error (ENOTSUP by default, EINVAL
+    /// where the file system refuses it) leaves the file as it was: buffered writes still work.
+    [[nodiscard]] virtual std::error_code setDirectWrites(int fd, bool on);
+
+    /// The alignment of address, offset and size that direct writes keep to: the page size,
+    /// which covers every logical block size in use.
+    static constexpr std::size_t directAlignment = 4096;
 
     // The operations the report writer needs. Each defaults to the system's, so that a fake
     // made for the copier behaves like the disk here unless it overrides them.

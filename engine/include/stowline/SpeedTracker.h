@@ -23,6 +23,8 @@ private:
     };
     std::deque<Sample> samples_;
     double window_;
+    std::int64_t sum_ = 0; ///< bytes of every sample held
+    bool inOrder_ = true;  ///< samples held in time order, so the stale ones are a prefix
 };
 
 } // namespace stowline
