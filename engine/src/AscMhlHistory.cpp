@@ -365,22 +365,23 @@ AscMhlHistory AscMhlHistory::load(const fs::path& root) {
                     records.files.insert(std::move(old));
                 }
             }
-            if (records.files.size() >= maximumRecords && !records.files.contains(entry.path)) {
+            const auto [slot, added] = records.files.try_emplace(std::move(entry.path));
+            if (added && records.files.size() > maximumRecords) {
+                records.files.erase(slot);
                 throw AscMhlError(entry.line, "more than " + std::to_string(maximumRecords) + " files");
             }
-            Packed& packed = records.files[entry.path];
+            Packed& packed = slot->second;
             if (packed.first == 0) {
                 packed.first = sequence;
             }
             packed.last = sequence;
-            bool anyFailed = false, anyVerified = false, anyOriginal = false;
+            bool anyFailed = false, anyVerified = false;
             for (const auto& hash : entry.hashes) {
                 const HashFormat format = hash.value.format();
                 const AscMhlAction action = hash.action.value_or(AscMhlAction::verified);
                 if (action == AscMhlAction::failed) {
                     anyFailed = true;
                 } else if (action == AscMhlAction::original) {
-                    anyOriginal = true;
                     packed.hasOriginal = true;
                     if ((packed.originals & bitOf(format)) == 0) {
                         store(packed.hashes, hash.value);
@@ -401,7 +402,6 @@ AscMhlHistory AscMhlHistory::load(const fs::path& root) {
             if (!anyFailed && entry.size) {
                 packed.size = *entry.size;
             }
-            (void)anyOriginal;
         };
         try {
             const AscMhlManifest manifest = AscMhlManifestFormat::parse(*bytes, &sink);
@@ -415,7 +415,7 @@ AscMhlHistory AscMhlHistory::load(const fs::path& root) {
                 history.ignorePatterns_ = manifest.ignorePatterns;
             }
         } catch (const AscMhlError& failure) {
-            if (records.files.size() >= maximumRecords) {
+            if (records.files.size() >= maximumRecords) { // the sink stopped the read
                 problem(AscMhlProblem::Kind::tooLarge, folder, failure.detail());
                 records = Records{};
                 return history;

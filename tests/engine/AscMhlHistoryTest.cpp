@@ -1,5 +1,6 @@
 #include "stowline/AscMhlHistory.h"
 #include "AscMhlTestSupport.h"
+#include "stowline/AscMhlHistories.h"
 #include "stowline/AscMhlWriter.h"
 #include "stowline/C4Id.h"
 
@@ -346,4 +347,42 @@ TEST_F(AscMhlHistoryTest, ManifestNamesStayWithinAFileNameAndNumbersPassFourDigi
     EXPECT_LE(name.size(), 255u);
     EXPECT_TRUE(name.starts_with("0012_é"));
     EXPECT_TRUE(name.ends_with("é_2024-05-01_120000Z.mhl")); // cut between characters, never inside one
+}
+
+TEST_F(AscMhlHistoryTest, AFolderTreeAnswersForEachPathFromTheHistoryThatHoldsIt) {
+    const fs::path card = exampleTree("Day1/A001R1AB");
+    (void)record(exampleRequest(card, dateOf("2024-05-01T12:00:00Z")));
+    const fs::path day = base / "Day1";
+    writeFile(day / "notes.txt", "notes");
+    (void)record({day, AscMhlProcess::transfer, {{"notes.txt", 5, {}, {}, xxh64Of("notes")}}, {}, {}, {}});
+
+    const auto histories = AscMhlHistories::find(day);
+    ASSERT_EQ(histories.all().size(), 2u);
+    EXPECT_EQ(histories.all()[0].first, "");
+    EXPECT_EQ(histories.all()[1].first, "A001R1AB");
+    const auto cover = histories.covering("A001R1AB/Clips/A001C001.mov");
+    ASSERT_TRUE(cover);
+    EXPECT_EQ(cover->path, "Clips/A001C001.mov");
+    EXPECT_EQ(cover->historyFolder, "A001R1AB");
+    EXPECT_EQ(histories.recordedFormats("A001R1AB/Sidecar.txt"), HashFormats{HashFormat::xxh64});
+
+    struct Row {
+        std::string path;
+        HashValues now;
+        AscMhlMatch expected;
+    };
+    const auto md5 = HashValues{ContentHasher::digest(HashFormat::md5, {})};
+    for (const auto& row : std::vector<Row>{
+             {"A001R1AB/Clips/A001C001.mov", xxh64Of("clip1"), AscMhlMatch::matches},
+             {"A001R1AB/Clips/A001C001.mov", xxh64Of("clip1, changed"), AscMhlMatch::differs},
+             {"A001R1AB/Clips/A001C001.mov", md5, AscMhlMatch::notComparable},
+             {"notes.txt", xxh64Of("notes"), AscMhlMatch::matches},
+             {"A001R1AB/new.mov", xxh64Of("new"), AscMhlMatch::unrecorded},
+         }) {
+        EXPECT_EQ(histories.compare(row.path, row.now), row.expected) << row.path;
+    }
+    EXPECT_TRUE(histories.ignores("A001R1AB/ascmhl/ascmhl_chain.xml", false));
+    EXPECT_TRUE(histories.ignores("ascmhl", true));
+    EXPECT_FALSE(histories.ignores("A001R1AB/Clips", true));
+    EXPECT_TRUE(AscMhlHistories::find(base / "Day1" / "A001R1AB" / "Clips").empty());
 }
