@@ -1,15 +1,12 @@
 #include "stowline/AscMhlHistory.h"
 
+#include "WholeFile.h"
 #include "stowline/C4Id.h"
-#include "stowline/UniqueFd.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <unordered_map>
 #include <unordered_set>
 
-#include <fcntl.h>
 #include <fnmatch.h>
 #include <sys/stat.h>
 
@@ -114,53 +111,6 @@ std::optional<std::int64_t> generationOf(std::string_view name) {
         return std::nullopt;
     }
     return std::stoll(std::string(name.substr(0, digits)));
-}
-
-/// The whole file, unless it is not a regular file or is larger than `limit`. Non-blocking
-/// open, so that a FIFO put there cannot hold the reader.
-std::optional<std::string> readBounded(const fs::path& path, std::uint64_t limit, std::string& error) {
-    UniqueFd fd(
-        retryOnEintr([&] { return ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW); }));
-    struct stat status {};
-    if (!fd || ::fstat(fd.get(), &status) != 0) {
-        error = std::strerror(errno);
-        return std::nullopt;
-    }
-    if (!S_ISREG(status.st_mode)) {
-        error = "not a regular file";
-        return std::nullopt;
-    }
-    if (static_cast<std::uint64_t>(status.st_size) > limit) {
-        error = "larger than " + std::to_string(limit >> 20) + " MiB, not read";
-        return std::nullopt;
-    }
-    std::string bytes(static_cast<std::size_t>(status.st_size), '\0');
-    std::size_t filled = 0;
-    for (;;) {
-        if (filled == bytes.size()) {
-            if (bytes.size() >= limit) {
-                char probe = 0;
-                if (retryOnEintr([&] { return ::read(fd.get(), &probe, 1); }) > 0) {
-                    error = "larger than " + std::to_string(limit >> 20) + " MiB, not read";
-                    return std::nullopt;
-                }
-                break;
-            }
-            bytes.resize(std::min<std::uint64_t>(limit, bytes.size() + 65536));
-        }
-        const ssize_t got =
-            retryOnEintr([&] { return ::read(fd.get(), bytes.data() + filled, bytes.size() - filled); });
-        if (got < 0) {
-            error = std::strerror(errno);
-            return std::nullopt;
-        }
-        if (got == 0) {
-            break;
-        }
-        filled += static_cast<std::size_t>(got);
-    }
-    bytes.resize(filled);
-    return bytes;
 }
 
 bool isRealFolder(const fs::path& path) {
@@ -283,7 +233,7 @@ AscMhlHistory AscMhlHistory::load(const fs::path& root) {
         }
     } else {
         std::string why;
-        if (const auto bytes = readBounded(chainPath, AscMhlChainFormat::maximumDocumentBytes, why)) {
+        if (const auto bytes = readWholeFile(chainPath, AscMhlChainFormat::maximumDocumentBytes, why)) {
             try {
                 history.chain_ = AscMhlChainFormat::parse(*bytes);
                 haveChain = true;
@@ -320,7 +270,7 @@ AscMhlHistory AscMhlHistory::load(const fs::path& root) {
             generation.chainC4 = entry->second->c4;
         }
         std::string why;
-        const auto bytes = readBounded(path, AscMhlManifestFormat::maximumDocumentBytes, why);
+        const auto bytes = readWholeFile(path, AscMhlManifestFormat::maximumDocumentBytes, why);
         if (!bytes) {
             problem(AscMhlProblem::Kind::manifestUnreadable, path, why);
             history.generations_.push_back(std::move(generation));

@@ -3,6 +3,7 @@
 #include "DirectRead.h"
 #include "DurableFile.h"
 #include "Utf8Scan.h"
+#include "WholeFile.h"
 #include "stowline/C4Id.h"
 #include "stowline/CopyError.h"
 #include "stowline/DirectoryHashes.h"
@@ -413,33 +414,7 @@ bool readsBackAs(const fs::path& path, std::string_view expected) {
 }
 
 std::optional<std::string> readWhole(const fs::path& path, std::string& why) {
-    std::error_code error;
-    const auto size = fs::file_size(path, error);
-    if (error) {
-        why = describe(error);
-        return std::nullopt;
-    }
-    if (size > AscMhlManifestFormat::maximumDocumentBytes) {
-        why = "too large";
-        return std::nullopt;
-    }
-    std::string bytes;
-    try {
-        DirectRead file(path, false);
-        const std::size_t capacity = std::max<std::size_t>(file.alignment(), 1 << 20);
-        const AlignedBuffer buffer(capacity, file.alignment());
-        while (const std::size_t count = file.read(buffer.data(), capacity)) {
-            bytes.append(reinterpret_cast<const char*>(buffer.data()), count);
-            if (bytes.size() > AscMhlManifestFormat::maximumDocumentBytes) {
-                why = "too large";
-                return std::nullopt;
-            }
-        }
-    } catch (const std::exception& failure) {
-        why = failure.what();
-        return std::nullopt;
-    }
-    return bytes;
+    return readWholeFile(path, AscMhlManifestFormat::maximumDocumentBytes, why);
 }
 
 /// Copies one file of a history folder under the same name, never replacing one (a file
