@@ -62,20 +62,20 @@ AscMhlRecorder::AscMhlRecorder(const std::vector<ScannedFile>& files, const std:
 }
 
 std::optional<std::pair<const AscMhlRecorder::Source*, std::string>>
-AscMhlRecorder::locate(const ScannedFile& file) const {
-    const std::size_t slash = file.relativePath.find('/');
-    if (slash == std::string::npos) {
+AscMhlRecorder::locate(std::string_view relativePath) const {
+    const std::size_t slash = relativePath.find('/');
+    if (slash == std::string_view::npos) {
         return std::nullopt;
     }
-    const auto source = sources_.find(file.relativePath.substr(0, slash));
+    const auto source = sources_.find(std::string(relativePath.substr(0, slash)));
     if (source == sources_.end()) {
         return std::nullopt;
     }
-    return std::pair{&source->second, file.relativePath.substr(slash + 1)};
+    return std::pair{&source->second, std::string(relativePath.substr(slash + 1))};
 }
 
-bool AscMhlRecorder::belongsToHistory(const ScannedFile& file) const {
-    const auto found = locate(file);
+bool AscMhlRecorder::belongsToHistory(std::string_view relativePath) const {
+    const auto found = locate(relativePath);
     if (!found) {
         return false;
     }
@@ -85,7 +85,7 @@ bool AscMhlRecorder::belongsToHistory(const ScannedFile& file) const {
 
 HashFormats AscMhlRecorder::formatsFor(const ScannedFile& file) const {
     HashFormats formats = formats_;
-    if (const auto found = locate(file)) {
+    if (const auto found = locate(file.relativePath)) {
         for (HashFormat format : found->first->histories.recordedFormats(found->second).list()) {
             formats.insert(format);
         }
@@ -94,7 +94,7 @@ HashFormats AscMhlRecorder::formatsFor(const ScannedFile& file) const {
 }
 
 AscMhlMatch AscMhlRecorder::checkSource(const ScannedFile& file, const HashValues& computed) const {
-    const auto found = locate(file);
+    const auto found = locate(file.relativePath);
     return found ? found->first->histories.compare(found->second, computed) : AscMhlMatch::unrecorded;
 }
 

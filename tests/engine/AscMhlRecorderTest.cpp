@@ -16,7 +16,7 @@ protected:
     void copyAndProve(AscMhlRecorder& recorder, const std::vector<ScannedFile>& files, const fs::path& root,
                       const std::set<std::string>& failing = {}) {
         for (const auto& file : files) {
-            if (recorder.belongsToHistory(file) || failing.contains(file.relativePath)) {
+            if (recorder.belongsToHistory(file.relativePath) || failing.contains(file.relativePath)) {
                 continue;
             }
             fs::create_directories((root / file.relativePath).parent_path());
@@ -40,7 +40,7 @@ TEST_F(AscMhlRecorderTest, ATravelDrivesHistoryIsCheckedAsReadAndContinuedAtEach
 
     std::vector<std::string> historyFiles;
     for (const auto& file : files) {
-        if (recorder.belongsToHistory(file)) {
+        if (recorder.belongsToHistory(file.relativePath)) {
             historyFiles.push_back(file.relativePath);
         }
     }

@@ -36,9 +36,10 @@ public:
     AscMhlRecorder(const std::vector<ScannedFile>& files, const std::vector<std::string>& folders,
                    HashFormats formats, AscMhlCreator creator);
 
-    /// True for a file inside the history folder of a picked folder (or of one nested in it):
-    /// not copied as a file, its history is brought over as a whole at the end.
-    [[nodiscard]] bool belongsToHistory(const ScannedFile& file) const;
+    /// True for a file or folder (its relative path in the job) inside the history folder of
+    /// a picked folder or of one nested in it, and for that folder itself: not copied as
+    /// such, the history is brought over as a whole at the end.
+    [[nodiscard]] bool belongsToHistory(std::string_view relativePath) const;
     /// The formats to compute while reading `file`: the chosen ones and those it was recorded in.
     [[nodiscard]] HashFormats formatsFor(const ScannedFile& file) const;
     /// How the bytes just read compare with the file's record in the history it arrived with.
@@ -64,8 +65,9 @@ private:
         std::vector<std::string> folders; ///< below it, relative to it
         AscMhlHistories histories;
     };
-    /// The picked folder and the path within it, when `file` comes from a picked folder.
-    [[nodiscard]] std::optional<std::pair<const Source*, std::string>> locate(const ScannedFile& file) const;
+    /// The picked folder and the path within it, when `relativePath` lies in a picked folder.
+    [[nodiscard]] std::optional<std::pair<const Source*, std::string>>
+    locate(std::string_view relativePath) const;
 
     HashFormats formats_;
     AscMhlCreator creator_;
