@@ -937,6 +937,22 @@
         <translation>(already on the destination, identical)</translation>
     </message>
     <message>
+        <source>report.ascmhl.left_out</source>
+        <translation>Not in the ASC MHL history (XML cannot hold these names; the MHL 1.1 hash list writes them with substitutes):</translation>
+    </message>
+    <message>
+        <source>report.ascmhl.not_written</source>
+        <translation>ASC MHL history: no new generation for %1</translation>
+    </message>
+    <message>
+        <source>report.ascmhl.note</source>
+        <translation>ASC MHL history: %1</translation>
+    </message>
+    <message>
+        <source>report.ascmhl.written</source>
+        <translation>ASC MHL history: %1</translation>
+    </message>
+    <message>
         <source>report.average_speed</source>
         <translation>Average speed</translation>
     </message>
@@ -1259,6 +1275,14 @@
     <message>
         <source>settings.reportformats</source>
         <translation>REPORT FILES</translation>
+    </message>
+    <message>
+        <source>settings.reportformats.ascmhl_hashes</source>
+        <translation>Also record, from the same read:</translation>
+    </message>
+    <message>
+        <source>settings.reportformats.ascmhl_legend</source>
+        <translation>ASC MHL history in every copied folder: a manifest for each copy and a chain that shows any later change</translation>
     </message>
     <message>
         <source>settings.reportformats.mhl_legend</source>

@@ -937,6 +937,22 @@
         <translation>(já estava no destino, idêntico)</translation>
     </message>
     <message>
+        <source>report.ascmhl.left_out</source>
+        <translation>Fora do histórico ASC MHL (o XML não comporta estes nomes; a lista de hashes MHL 1.1 os grava com substitutos):</translation>
+    </message>
+    <message>
+        <source>report.ascmhl.not_written</source>
+        <translation>Histórico ASC MHL: nenhuma geração nova para %1</translation>
+    </message>
+    <message>
+        <source>report.ascmhl.note</source>
+        <translation>Histórico ASC MHL: %1</translation>
+    </message>
+    <message>
+        <source>report.ascmhl.written</source>
+        <translation>Histórico ASC MHL: %1</translation>
+    </message>
+    <message>
         <source>report.average_speed</source>
         <translation>Velocidade média</translation>
     </message>
@@ -1259,6 +1275,14 @@
     <message>
         <source>settings.reportformats</source>
         <translation>ARQUIVOS DE RELATÓRIO</translation>
+    </message>
+    <message>
+        <source>settings.reportformats.ascmhl_hashes</source>
+        <translation>Gravar também, da mesma leitura:</translation>
+    </message>
+    <message>
+        <source>settings.reportformats.ascmhl_legend</source>
+        <translation>histórico ASC MHL em cada pasta copiada: um manifesto a cada cópia e uma cadeia que mostra qualquer alteração posterior</translation>
     </message>
     <message>
         <source>settings.reportformats.mhl_legend</source>
