@@ -437,6 +437,22 @@
         <translation>The folder cannot be listed: %1</translation>
     </message>
     <message>
+        <source>drivecheck.problem.history_manifest_missing</source>
+        <translation>The chain of this ASC MHL history lists a manifest that is not there</translation>
+    </message>
+    <message>
+        <source>drivecheck.problem.history_no_chain</source>
+        <translation>This ASC MHL history has no readable chain, so none of its manifests can be proven</translation>
+    </message>
+    <message>
+        <source>drivecheck.problem.history_tampered</source>
+        <translation>A manifest of this ASC MHL history does not match its chain entry: it was changed or replaced after it was written</translation>
+    </message>
+    <message>
+        <source>drivecheck.problem.history_unreadable</source>
+        <translation>A manifest of this ASC MHL history cannot be read, or is too large to check</translation>
+    </message>
+    <message>
         <source>drivecheck.problem.list_malformed</source>
         <translation>This hash list is damaged at line %1</translation>
     </message>

@@ -437,6 +437,22 @@
         <translation>A pasta não pode ser listada: %1</translation>
     </message>
     <message>
+        <source>drivecheck.problem.history_manifest_missing</source>
+        <translation>A cadeia deste histórico ASC MHL lista um manifesto que não está lá</translation>
+    </message>
+    <message>
+        <source>drivecheck.problem.history_no_chain</source>
+        <translation>Este histórico ASC MHL não tem uma cadeia legível; nenhum dos seus manifestos pode ser comprovado</translation>
+    </message>
+    <message>
+        <source>drivecheck.problem.history_tampered</source>
+        <translation>Um manifesto deste histórico ASC MHL não confere com a sua entrada na cadeia: foi alterado ou substituído depois de gravado</translation>
+    </message>
+    <message>
+        <source>drivecheck.problem.history_unreadable</source>
+        <translation>Um manifesto deste histórico ASC MHL não pode ser lido, ou é grande demais para verificar</translation>
+    </message>
+    <message>
         <source>drivecheck.problem.list_malformed</source>
         <translation>Esta lista de checksums está danificada na linha %1</translation>
     </message>
