@@ -289,8 +289,9 @@ ReportWriteResult writeHashLogs(const HashLogSetup& setup, const CopyJob& job, c
     if (setup.formats.contains(ReportFormats::pdf())) {
         pdf.emplace(summary, job.sources, job.destinations, QString::fromStdString(setup.label));
     }
-    return ReportWriter::writeForFinishedJob(summary, job.sources, job.destinations, setup.label, setup.formats,
-                                             setup.strings, pdf ? pdf->renderer() : ReportWriter::PdfRenderer());
+    return ReportWriter::writeForFinishedJob(summary, job.sources, job.destinations, setup.label,
+                                             setup.formats, setup.strings,
+                                             pdf ? pdf->renderer() : ReportWriter::PdfRenderer());
 }
 
 class OffloadRun {
@@ -399,14 +400,13 @@ private:
                 const std::string folder = shown(history.folder);
                 if (history.manifests.empty()) {
                     all = false;
-                    complain("no new ASC MHL generation in " + folder);
+                    complain(say("cli.offload.ascmhl.not_written", folder));
                 }
                 for (const auto& note : history.notes) {
-                    complain("ASC MHL history of " + folder + ": " + TextReport::visibleText(note));
+                    complain(say("cli.offload.ascmhl.note", folder, TextReport::visibleText(note)));
                 }
                 for (const auto& path : history.leftOut) {
-                    complain("not in the ASC MHL history of " + folder +
-                             " (XML cannot hold its name): " + TextReport::visibleText(path));
+                    complain(say("cli.offload.ascmhl.left_out", folder, TextReport::visibleText(path)));
                 }
             }
         }

@@ -114,9 +114,9 @@ SettingsSheet::SettingsSheet(Appearance& appearance, QWidget* parent)
     column->addWidget(new Rule(this));
     column->addWidget(scroll_, 1);
 
-    for (auto signal :
-         {&Appearance::isLightChanged, &Appearance::writesMHLChanged, &Appearance::writesTextChanged,
-          &Appearance::writesPDFChanged, &Appearance::writesAscMhlChanged, &Appearance::languageOverrideChanged}) {
+    for (auto signal : {&Appearance::isLightChanged, &Appearance::writesMHLChanged,
+                        &Appearance::writesTextChanged, &Appearance::writesPDFChanged,
+                        &Appearance::writesAscMhlChanged, &Appearance::languageOverrideChanged}) {
         connect(&appearance_, signal, this, &SettingsSheet::syncFromAppearance);
     }
     retranslate();

@@ -1,7 +1,7 @@
 #include "stowline/AscMhlManifest.h"
 
-#include "Utf8Scan.h"
 #include "StrictXml.h"
+#include "Utf8Scan.h"
 #include "stowline/HashList.h"
 #include "stowline/MHLReport.h"
 

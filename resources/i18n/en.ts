@@ -137,6 +137,18 @@
         <translation>dropped: writing to it failed, after %1 of %2 files</translation>
     </message>
     <message>
+        <source>cli.offload.ascmhl.left_out</source>
+        <translation>not in the ASC MHL history of %1 (XML cannot hold its name): %2</translation>
+    </message>
+    <message>
+        <source>cli.offload.ascmhl.not_written</source>
+        <translation>no new ASC MHL generation in %1</translation>
+    </message>
+    <message>
+        <source>cli.offload.ascmhl.note</source>
+        <translation>ASC MHL history of %1: %2</translation>
+    </message>
+    <message>
         <source>cli.offload.busy.refused</source>
         <translation>another job is writing to %1; not starting (--no-wait)</translation>
     </message>

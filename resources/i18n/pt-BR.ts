@@ -137,6 +137,18 @@
         <translation>retirado do trabalho: a gravação falhou, após %1 de %2 arquivos</translation>
     </message>
     <message>
+        <source>cli.offload.ascmhl.left_out</source>
+        <translation>fora do histórico ASC MHL de %1 (o XML não comporta este nome): %2</translation>
+    </message>
+    <message>
+        <source>cli.offload.ascmhl.not_written</source>
+        <translation>nenhuma geração ASC MHL nova em %1</translation>
+    </message>
+    <message>
+        <source>cli.offload.ascmhl.note</source>
+        <translation>histórico ASC MHL de %1: %2</translation>
+    </message>
+    <message>
         <source>cli.offload.busy.refused</source>
         <translation>outro trabalho está gravando em %1; nada foi iniciado (--no-wait)</translation>
     </message>

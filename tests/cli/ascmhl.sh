@@ -6,6 +6,7 @@ cli="$1"
 schemas="$(cd "$(dirname "$0")/../engine/ascmhl" && pwd)"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
+export XDG_CONFIG_HOME="$work/config" LANGUAGE=en
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 # run OUT COMMAND ARGS...: stdout in OUT, stderr in OUT.err, the exit status in $status.

@@ -19,8 +19,8 @@ struct TextReportStrings {
     std::string errorsHeader;
     std::string alreadyExisted;
     std::string verdictIntact;
-    std::string verdictErrors;  ///< %1: the error count
-    std::string summary;        ///< %1 files, %2 size, %3 verified, %4 errors, %5 verdict
+    std::string verdictErrors; ///< %1: the error count
+    std::string summary;       ///< %1 files, %2 size, %3 verified, %4 errors, %5 verdict
     std::string cancelled;
     std::function<std::string(std::int64_t)> filesCount;
     std::function<std::string(std::int64_t)> verifiedCount;
