@@ -109,7 +109,7 @@ xmllint --noout --schema "$schemas/ascmhl-manifest-check.xsd" "$manifest" 2>/dev
 printf '<!-- edited -->\n' >>"$(ls "$work"/d1/A001/ascmhl/0001_*.mhl)"
 run "$work/v5" verify "$work/d1"
 [[ $status == 1 ]] || fail "verify passed an edited manifest"
-grep -q "0001_A001_.*chain's C4 ID for generation 1" "$work/v5.err" || fail "no chain mismatch: $(cat "$work/v5.err")"
+grep -q "0001_A001_.*does not match its chain entry" "$work/v5.err" || fail "no chain mismatch: $(cat "$work/v5.err")"
 
 # --- A travel drive with its own history: the destination continues it ---------------------
 mkdir -p "$work/travel/A001"
