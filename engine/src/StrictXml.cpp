@@ -357,7 +357,7 @@ private:
             }
             if (c == '\r') {
                 decoded += '\n';
-                pos_ += peek(1) == '\n' ? 2 : 1;
+                pos_ += peek(1) == '\n' ? 2U : 1U;
                 continue;
             }
             decoded += c;
