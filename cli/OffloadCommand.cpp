@@ -39,7 +39,8 @@ using namespace stowline;
 
 constexpr const char* offloadUsage = "usage: stowline-cli offload SOURCE... --dest DIR [--dest DIR ...] "
                                      "[--on-full ask|drop|wait] [--sequential] [--no-wait] [--no-mhl] "
-                                     "[--no-txt] [--pdf] [--lang en|pt-BR]\n";
+                                     "[--no-txt] [--pdf] [--ascmhl] [--ascmhl-hash xxh128|md5|sha1] "
+                                     "[--lang en|pt-BR]\n";
 
 enum class OnFull { ask, drop, wait };
 
@@ -50,6 +51,7 @@ struct OffloadArgs {
     bool sequential = false;
     bool noWait = false; ///< refuse, rather than wait, when another job writes to a destination
     ReportFormats formats = ReportFormats::both();
+    std::optional<HashFormats> ascMhl;         ///< the formats of the ASC MHL histories, when written
     std::optional<SupportedLanguage> language; ///< none: resolved as the application does
 };
 
@@ -91,6 +93,18 @@ OffloadArgs parse(const std::vector<std::string>& args) {
             parsed.formats.remove(ReportFormats::text());
         } else if (arg == "--pdf") {
             parsed.formats.insert(ReportFormats::pdf());
+        } else if (arg == "--ascmhl") {
+            parsed.ascMhl = parsed.ascMhl.value_or(HashFormats{HashFormat::xxh64});
+        } else if (arg == "--ascmhl-hash") {
+            const std::string value = hasValue ? args[++i] : std::string();
+            const auto format = hashFormatNamed(value);
+            if (!format || (*format != HashFormat::xxh128 && *format != HashFormat::md5 &&
+                            *format != HashFormat::sha1 && *format != HashFormat::xxh64)) {
+                throw UsageError{"--ascmhl-hash takes xxh128, md5 or sha1" +
+                                 (value.empty() ? std::string() : ", not '" + value + "'")};
+            }
+            parsed.ascMhl = parsed.ascMhl.value_or(HashFormats{HashFormat::xxh64});
+            parsed.ascMhl->insert(*format);
         } else if (arg == "--lang") {
             if (!hasValue) {
                 throw UsageError{"--lang needs en or pt-BR"};
@@ -275,8 +289,9 @@ ReportWriteResult writeHashLogs(const HashLogSetup& setup, const CopyJob& job, c
     if (setup.formats.contains(ReportFormats::pdf())) {
         pdf.emplace(summary, job.sources, job.destinations, QString::fromStdString(setup.label));
     }
-    return ReportWriter::writeForFinishedJob(summary, job.sources, job.destinations, setup.label, setup.formats,
-                                             setup.strings, pdf ? pdf->renderer() : ReportWriter::PdfRenderer());
+    return ReportWriter::writeForFinishedJob(summary, job.sources, job.destinations, setup.label,
+                                             setup.formats, setup.strings,
+                                             pdf ? pdf->renderer() : ReportWriter::PdfRenderer());
 }
 
 class OffloadRun {
@@ -348,12 +363,20 @@ public:
         for (const auto& root : logs.failedRoots) {
             complain(say("cli.offload.hash_log_failed", shown(root)));
         }
+        const bool historiesWritten = reportHistories(*summary);
         std::string closing = OffloadText::summary(*summary, *fileCount_, hashLog_.strings);
         for (const auto& file : logs.written) {
             closing += "Hash Log: " + shown(file) + "\n";
         }
+        for (const auto& [root, histories] : summary->ascMhlByRoot) {
+            for (const auto& history : histories) {
+                for (const auto& manifest : history.manifests) {
+                    closing += "ASC MHL: " + shown(manifest) + "\n";
+                }
+            }
+        }
         Output::out(closing);
-        const bool logsWritten = logs.failedRoots.empty();
+        const bool logsWritten = logs.failedRoots.empty() && historiesWritten;
         if (summary->cancelled) {
             return 130;
         }
@@ -366,6 +389,28 @@ private:
     void complain(const std::string& message) {
         progress_.clear();
         Output::err("stowline-cli: " + message + "\n");
+    }
+
+    /// Says on standard error what the ASC MHL histories left out or could not do; false when
+    /// a copied folder got no new generation.
+    bool reportHistories(const JobSummary& summary) {
+        bool all = true;
+        for (const auto& [root, histories] : summary.ascMhlByRoot) {
+            for (const auto& history : histories) {
+                const std::string folder = shown(history.folder);
+                if (history.manifests.empty()) {
+                    all = false;
+                    complain(say("cli.offload.ascmhl.not_written", folder));
+                }
+                for (const auto& note : history.notes) {
+                    complain(say("cli.offload.ascmhl.note", folder, TextReport::visibleText(note)));
+                }
+                for (const auto& path : history.leftOut) {
+                    complain(say("cli.offload.ascmhl.left_out", folder, TextReport::visibleText(path)));
+                }
+            }
+        }
+        return all;
     }
 
     void fileFinished(const FileReport& report) {
@@ -533,6 +578,9 @@ int runOffload(const std::vector<std::string>& args) {
     CopyJob job{parsed.sources, parsed.destinations};
     CopyEngine::Options options;
     options.sequential = parsed.sequential;
+    if (parsed.ascMhl) {
+        options.ascMhl = AscMhlOptions{*parsed.ascMhl, AscMhlCreator::current()};
+    }
     CopyEngine engine(options);
     OffloadRun run(parsed, engine, std::move(hashLog));
     SignalWatcher signals([&run] { run.gate().cancel(); });

@@ -28,12 +28,18 @@ namespace cli {
 namespace {
 
 constexpr const char* verifyUsage =
-    "usage: stowline-cli verify ROOT [--mhl FILE] [--lang en|pt-BR]\n"
+    "usage: stowline-cli verify ROOT [--mhl FILE] [--record] [--lang en|pt-BR]\n"
     "\n"
     "Reads every file listed in the hash lists of ROOT's \"Hash Log\" folder again, around the\n"
     "file cache, and compares it with the list. With --mhl, checks that one list instead; its\n"
     "paths are relative to ROOT when it lies in ROOT's \"Hash Log\", else to its own folder.\n"
     "When several lists name a file, the newest entry is checked.\n"
+    "\n"
+    "Without --mhl, the ASC MHL histories (\"ascmhl\" folders) under ROOT are checked too:\n"
+    "each file a history records against its record, and each manifest against the C4 ID its\n"
+    "chain holds (a manifest that does not match was changed after it was written). With\n"
+    "--record, every intact history gets a new \"in-place\" generation recording what was\n"
+    "read; without it, verify writes nothing.\n"
     "\n"
     "One line per file: ok, changed, size differs, missing, unreadable, not checked (only\n"
     "hashes this tool cannot compute), refused (a path outside its folder) or ambiguous (two\n"
@@ -101,6 +107,8 @@ int runVerify(const std::vector<std::string>& args) {
                 return 2;
             }
             options.list = args[++i];
+        } else if (args[i] == "--record") {
+            options.recordHistories = true;
         } else if (args[i].starts_with("-") && args[i] != "-" && !root) {
             std::fprintf(stderr, "stowline-cli: verify: unknown option '%s'\n\n%s", args[i].c_str(),
                          verifyUsage);
@@ -204,6 +212,9 @@ int runVerify(const std::vector<std::string>& args) {
         for (const auto& path : result.notCovered) {
             closing += "  " + printable(path) + "\n";
         }
+    }
+    for (const auto& manifest : result.recorded) {
+        closing += "ASC MHL: " + printable(manifest.string()) + "\n";
     }
     const bool intact = result.intact();
     closing += say(intact ? "cli.verify.intact" : "cli.verify.not_intact") + "\n";

@@ -16,6 +16,7 @@ QString codeOf(stowline::SupportedLanguage language) {
 Appearance::Appearance(QObject* parent)
     : QObject(parent), isLight_(ThemeMode::isLight()), writesMHL_(ReportSettings::writesMHL()),
       writesText_(ReportSettings::writesText()), writesPDF_(ReportSettings::writesPDF()),
+      writesAscMhl_(ReportSettings::writesAscMhl()), ascMhlFormats_(ReportSettings::ascMhlFormats()),
       language_(Localization::current()), languageOverride_(Localization::override()) {}
 
 QString Appearance::languageCode() const {
@@ -54,6 +55,22 @@ void Appearance::togglePDF() {
     ReportSettings::setWritesPDF(on);
     writesPDF_ = on;
     emit writesPDFChanged();
+}
+
+void Appearance::toggleAscMhl() {
+    const bool on = !writesAscMhl_;
+    ReportSettings::setWritesAscMhl(on);
+    writesAscMhl_ = on;
+    emit writesAscMhlChanged();
+}
+
+void Appearance::toggleAscMhlFormat(stowline::HashFormat format) {
+    if (format == stowline::HashFormat::xxh64) {
+        return; // the job's own proof, always recorded
+    }
+    ReportSettings::setAscMhlRecords(format, !ascMhlFormats_.contains(format));
+    ascMhlFormats_ = ReportSettings::ascMhlFormats();
+    emit writesAscMhlChanged();
 }
 
 void Appearance::chooseLanguage(std::optional<stowline::SupportedLanguage> language) {

@@ -1,4 +1,5 @@
 #pragma once
+#include "stowline/HashFormat.h"
 #include "stowline/SupportedLanguage.h"
 
 #include <QObject>
@@ -15,6 +16,7 @@ class Appearance : public QObject {
     Q_PROPERTY(bool writesMHL READ writesMHL NOTIFY writesMHLChanged)
     Q_PROPERTY(bool writesText READ writesText NOTIFY writesTextChanged)
     Q_PROPERTY(bool writesPDF READ writesPDF NOTIFY writesPDFChanged)
+    Q_PROPERTY(bool writesAscMhl READ writesAscMhl NOTIFY writesAscMhlChanged)
     /// The active language's raw value: "pt-BR" or "en".
     Q_PROPERTY(QString language READ languageCode NOTIFY languageChanged)
     /// The override's raw value, or "" when the system's languages decide.
@@ -28,6 +30,9 @@ public:
     [[nodiscard]] bool writesMHL() const { return writesMHL_; }
     [[nodiscard]] bool writesText() const { return writesText_; }
     [[nodiscard]] bool writesPDF() const { return writesPDF_; }
+    [[nodiscard]] bool writesAscMhl() const { return writesAscMhl_; }
+    /// The formats the ASC MHL history records (xxh64 and the optional ones chosen).
+    [[nodiscard]] stowline::HashFormats ascMhlFormats() const { return ascMhlFormats_; }
     [[nodiscard]] stowline::SupportedLanguage language() const { return language_; }
     [[nodiscard]] std::optional<stowline::SupportedLanguage> languageOverride() const {
         return languageOverride_;
@@ -41,6 +46,9 @@ public:
     void toggleMHL();
     void toggleText();
     void togglePDF();
+    void toggleAscMhl();
+    /// Flips one optional format of the ASC MHL history (xxh128, md5 or sha1).
+    void toggleAscMhlFormat(stowline::HashFormat format);
     /// Stores the override (none removes it), re-resolves the language and mirrors both.
     void chooseLanguage(std::optional<stowline::SupportedLanguage> language);
 
@@ -49,6 +57,7 @@ signals:
     void writesMHLChanged();
     void writesTextChanged();
     void writesPDFChanged();
+    void writesAscMhlChanged(); ///< also when its formats change
     void languageChanged();
     void languageOverrideChanged();
 
@@ -57,6 +66,8 @@ private:
     bool writesMHL_;
     bool writesText_;
     bool writesPDF_;
+    bool writesAscMhl_;
+    stowline::HashFormats ascMhlFormats_;
     stowline::SupportedLanguage language_;
     std::optional<stowline::SupportedLanguage> languageOverride_;
 };

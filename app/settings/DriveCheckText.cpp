@@ -111,8 +111,21 @@ QString problem(const stowline::DriveCheckProblem& problem) {
         return L10n::tf("drivecheck.problem.list_malformed", problem.line);
     case K::nothingListed:
         return L10n::t("drivecheck.problem.nothing_listed");
+    case K::historyDamaged:
+        switch (problem.history.value_or(stowline::AscMhlProblem::Kind::manifestUnreadable)) {
+        case stowline::AscMhlProblem::Kind::tampered:
+            return L10n::t("drivecheck.problem.history_tampered");
+        case stowline::AscMhlProblem::Kind::manifestMissing:
+            return L10n::t("drivecheck.problem.history_manifest_missing");
+        case stowline::AscMhlProblem::Kind::noChain:
+        case stowline::AscMhlProblem::Kind::chainUnreadable:
+            return L10n::t("drivecheck.problem.history_no_chain");
+        default:
+            return L10n::t("drivecheck.problem.history_unreadable");
+        }
     case K::stopped:
-        break; // why it stopped is the engine's own words
+    case K::historyNotRecorded: // the window never records; the engine's words suffice
+        break;                  // why it stopped is the engine's own words
     }
     return QString::fromStdString(problem.message);
 }

@@ -49,6 +49,10 @@ stowline::TextReportStrings current() {
     strings.incompleteOutOfSpace = text("report.incomplete.out_of_space");
     strings.incompleteFailed = text("report.incomplete.failed");
     strings.incompleteCancelled = text("report.incomplete.cancelled");
+    strings.ascMhlWritten = text("report.ascmhl.written");
+    strings.ascMhlNotWritten = text("report.ascmhl.not_written");
+    strings.ascMhlNote = text("report.ascmhl.note");
+    strings.ascMhlLeftOut = text("report.ascmhl.left_out");
     return strings;
 }
 

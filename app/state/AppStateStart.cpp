@@ -1,6 +1,7 @@
 #include "state/AppState.h"
 
 #include "settings/L10n.h"
+#include "settings/ReportSettings.h"
 #include "state/FileUrl.h"
 #include "state/SlowCall.h"
 
@@ -186,7 +187,12 @@ void AppState::launchTransfer(const QList<SourceItem>& batch) {
     for (const DestItem& dest : destinations_) {
         roots.append(dest.url);
     }
-    auto job = std::make_shared<TransferJob>(batch, roots, services_.engineOptions);
+    stowline::CopyEngine::Options options = services_.engineOptions;
+    if (ReportSettings::writesAscMhl()) {
+        options.ascMhl =
+            stowline::AscMhlOptions{ReportSettings::ascMhlFormats(), stowline::AscMhlCreator::current()};
+    }
+    auto job = std::make_shared<TransferJob>(batch, roots, std::move(options));
 
     QPointer<AppState> guard(this);
     job->onDiskFull = [guard](TransferJob& stopped, const QUrl& root, qint64 needed, qint64 available) {

@@ -2,6 +2,7 @@
 
 #include "state/FileUrl.h"
 
+#include "stowline/AscMhlHistory.h"
 #include "stowline/ReportWriter.h"
 
 #include <filesystem>
@@ -39,6 +40,20 @@ bool PathProbe::hasHashList(const QUrl& folder) {
     fs::directory_iterator it(FileUrl::toPath(folder) / stowline::ReportWriter::logFolderName, error);
     for (; !error && it != fs::directory_iterator(); it.increment(error)) {
         if (it->path().extension() == ".mhl" && it->is_regular_file(error)) {
+            return true;
+        }
+    }
+    // An ASC MHL history lies in each folder a job copied, right below the destination.
+    const fs::path root = FileUrl::toPath(folder);
+    if (stowline::AscMhlHistory::existsAt(root)) {
+        return true;
+    }
+    std::size_t looked = 0;
+    for (fs::directory_iterator entry(root, error);
+         !error && entry != fs::directory_iterator() && looked < 1000; entry.increment(error), ++looked) {
+        std::error_code kindError;
+        if (entry->symlink_status(kindError).type() == fs::file_type::directory &&
+            stowline::AscMhlHistory::existsAt(entry->path())) {
             return true;
         }
     }

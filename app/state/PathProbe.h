@@ -16,7 +16,7 @@ struct PathProbe {
     std::optional<ItemVolume> volume; ///< none when the path cannot be read
     qint64 freeBytes = -1;            ///< destinations: the volume's space, negative when unknown
     qint64 capacityBytes = -1;
-    bool hasHashLog = false; ///< destinations: a hash list lies in the folder's "Hash Log"
+    bool hasHashLog = false; ///< destinations: a hash list or ASC MHL history to check against
 
     bool operator==(const PathProbe&) const = default;
 
@@ -27,7 +27,7 @@ struct PathProbe {
     /// The same, and for an existing folder its space and hash log.
     [[nodiscard]] static PathProbe destination(const QUrl& url, const QList<Mount>& table,
                                                const Space& freeSpace, const Space& totalSpace);
-    /// Whether the folder's "Hash Log" holds at least one hash list, the only thing a drive
-    /// check can check against.
+    /// Whether the folder's "Hash Log" holds at least one hash list, or the folder or one right
+    /// below it holds an ASC MHL history: what a drive check can check against.
     [[nodiscard]] static bool hasHashList(const QUrl& folder);
 };

@@ -4,6 +4,7 @@
 #include "settings/Appearance.h"
 #include "settings/L10n.h"
 #include "settings/Preferences.h"
+#include "settings/ReportSettings.h"
 #include "settings/UpdateSettings.h"
 #include "ui/Buttons.h"
 #include "ui/ChoiceButton.h"
@@ -113,9 +114,9 @@ SettingsSheet::SettingsSheet(Appearance& appearance, QWidget* parent)
     column->addWidget(new Rule(this));
     column->addWidget(scroll_, 1);
 
-    for (auto signal :
-         {&Appearance::isLightChanged, &Appearance::writesMHLChanged, &Appearance::writesTextChanged,
-          &Appearance::writesPDFChanged, &Appearance::languageOverrideChanged}) {
+    for (auto signal : {&Appearance::isLightChanged, &Appearance::writesMHLChanged,
+                        &Appearance::writesTextChanged, &Appearance::writesPDFChanged,
+                        &Appearance::writesAscMhlChanged, &Appearance::languageOverrideChanged}) {
         connect(&appearance_, signal, this, &SettingsSheet::syncFromAppearance);
     }
     retranslate();
@@ -207,10 +208,13 @@ QVBoxLayout* SettingsSheet::formatsSection() {
     connect(mhl_, &QAbstractButton::clicked, this, [this] { appearance_.toggleMHL(); });
     connect(text_, &QAbstractButton::clicked, this, [this] { appearance_.toggleText(); });
     connect(pdf_, &QAbstractButton::clicked, this, [this] { appearance_.togglePDF(); });
+    ascMhl_ = new ChoiceButton(QStringLiteral("ascmhl"), pillFont, choiceHeight, choiceHeight / 2.0);
+    connect(ascMhl_, &QAbstractButton::clicked, this, [this] { appearance_.toggleAscMhl(); });
     auto* pills = row(8);
     pills->addWidget(mhl_);
     pills->addWidget(text_);
     pills->addWidget(pdf_);
+    pills->addWidget(ascMhl_);
     pills->addStretch(1);
     content->addLayout(pills);
 
@@ -218,11 +222,12 @@ QVBoxLayout* SettingsSheet::formatsSection() {
     legend->setSpacing(3);
     for (const auto& [extension, key] : {std::pair{".mhl", "settings.reportformats.mhl_legend"},
                                          std::pair{".txt", "settings.reportformats.txt_legend"},
-                                         std::pair{".pdf", "settings.reportformats.pdf_legend"}}) {
+                                         std::pair{".pdf", "settings.reportformats.pdf_legend"},
+                                         std::pair{"ascmhl", "settings.reportformats.ascmhl_legend"}}) {
         auto* line = row(8);
         auto* ext = new ThemedText(Fonts::mono(11), [](const Theme& t) { return t.mainText; });
         ext->setText(QString::fromLatin1(extension));
-        ext->setFixedWidth(QFontMetrics(Fonts::mono(11)).horizontalAdvance(QStringLiteral(".mhl")) + 2);
+        ext->setFixedWidth(QFontMetrics(Fonts::mono(11)).horizontalAdvance(QStringLiteral("ascmhl")) + 2);
         line->addWidget(ext, 0, Qt::AlignTop);
         auto* text = new ThemedText(Fonts::sans(11.5), [](const Theme& t) { return t.grey; });
         text->setWrapping(2);
@@ -231,6 +236,23 @@ QVBoxLayout* SettingsSheet::formatsSection() {
         legend->addLayout(line);
     }
     content->addLayout(legend);
+
+    // The history's optional hashes: each costs time in the one read, so none is on by default.
+    auto* hashes = row(8);
+    auto* label = new ThemedText(Fonts::sans(11.5), [](const Theme& t) { return t.grey; });
+    texts_.append({label, "settings.reportformats.ascmhl_hashes"});
+    hashes->addWidget(label, 0, Qt::AlignVCenter);
+    for (const stowline::HashFormat format : ReportSettings::optionalAscMhlFormats) {
+        const std::string_view name = stowline::toText(format);
+        auto* button = new ChoiceButton(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())),
+                                        Fonts::mono(11.5, Fonts::Weight::medium), 24, 12);
+        connect(button, &QAbstractButton::clicked, this,
+                [this, format] { appearance_.toggleAscMhlFormat(format); });
+        ascMhlFormats_.append(button);
+        hashes->addWidget(button);
+    }
+    hashes->addStretch(1);
+    content->addLayout(hashes);
     warning_ = addText(content, "settings.reportformats.none_warning", warning);
     return content;
 }
@@ -282,7 +304,15 @@ void SettingsSheet::syncFromAppearance() {
     text_->setSymbol(appearance_.writesText() ? QStringLiteral("checkmark") : QStringLiteral("xmark"));
     pdf_->setSelected(appearance_.writesPDF());
     pdf_->setSymbol(appearance_.writesPDF() ? QStringLiteral("checkmark") : QStringLiteral("xmark"));
-    warning_->setVisible(!appearance_.writesMHL() && !appearance_.writesText() && !appearance_.writesPDF());
+    ascMhl_->setSelected(appearance_.writesAscMhl());
+    ascMhl_->setSymbol(appearance_.writesAscMhl() ? QStringLiteral("checkmark") : QStringLiteral("xmark"));
+    for (std::size_t i = 0; i < ReportSettings::optionalAscMhlFormats.size(); ++i) {
+        ChoiceButton* button = ascMhlFormats_[static_cast<int>(i)];
+        button->setSelected(appearance_.ascMhlFormats().contains(ReportSettings::optionalAscMhlFormats[i]));
+        button->setEnabled(appearance_.writesAscMhl());
+    }
+    warning_->setVisible(!appearance_.writesMHL() && !appearance_.writesText() && !appearance_.writesPDF() &&
+                         !appearance_.writesAscMhl());
     unsaved_->setVisible(Preferences::cannotSave());
 }
 

@@ -29,6 +29,9 @@ public:
     [[nodiscard]] ChoiceButton* mhlPill() const { return mhl_; }
     [[nodiscard]] ChoiceButton* textPill() const { return text_; }
     [[nodiscard]] ChoiceButton* pdfPill() const { return pdf_; }
+    [[nodiscard]] ChoiceButton* ascMhlPill() const { return ascMhl_; }
+    /// The optional formats of the ASC MHL history, in ReportSettings::optionalAscMhlFormats order.
+    [[nodiscard]] const QList<ChoiceButton*>& ascMhlFormatButtons() const { return ascMhlFormats_; }
     [[nodiscard]] ThemedText* noneWarning() const { return warning_; }
     /// Shown while the preferences cannot be saved.
     [[nodiscard]] ThemedText* unsavedWarning() const { return unsaved_; }
@@ -61,6 +64,8 @@ private:
     ChoiceButton* mhl_ = nullptr;
     ChoiceButton* text_ = nullptr;
     ChoiceButton* pdf_ = nullptr;
+    ChoiceButton* ascMhl_ = nullptr;
+    QList<ChoiceButton*> ascMhlFormats_;
     ThemedText* warning_ = nullptr;
     ThemedText* unsaved_ = nullptr;
     QCheckBox* autoUpdate_ = nullptr;

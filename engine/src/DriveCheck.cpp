@@ -1,6 +1,7 @@
 #include "stowline/DriveCheck.h"
 
 #include "DirectRead.h"
+#include "HistoryCheck.h"
 #include "stowline/CopyError.h"
 #include "stowline/FileScanner.h"
 #include "stowline/HashList.h"
@@ -305,6 +306,17 @@ public:
         return entries_[index].has(Listed::hasSize) ? entries_[index].size : 0;
     }
     [[nodiscard]] const std::string& file(std::uint32_t index) const { return entries_[index].file; }
+    /// The normal path, xxHash64 and size a chosen entry lists, when it lists both and names
+    /// its file exactly (no substituted name on the drive).
+    [[nodiscard]] std::optional<std::tuple<std::string, std::uint64_t, std::int64_t>>
+    listedXxhash(std::uint32_t index) const {
+        const Listed& entry = entries_[index];
+        if (!entry.has(Listed::hasXxhash) || !entry.has(Listed::hasSize) || entry.has(Listed::refused) ||
+            alternates_.contains(index)) {
+            return std::nullopt;
+        }
+        return std::tuple{normalForm(entry), entry.xxhash64, entry.size};
+    }
     /// A decided file's entry is needed no more.
     void spend(std::uint32_t index) { release(index); }
 
@@ -595,9 +607,23 @@ void runInto(DriveCheckResult& result, const DriveCheckOptions& options, const D
         return;
     }
     const fs::path logFolder = root / ReportWriter::logFolderName;
+    HistoryCheck histories(root, options.list ? AscMhlHistories{} : AscMhlHistories::find(root),
+                           options.recordHistories);
+    const std::size_t problemsBefore = result.problems.size();
     const std::vector<fs::path> lists =
         options.list ? std::vector<fs::path>{fs::absolute(*options.list).lexically_normal()}
                      : listsIn(logFolder, result);
+    if (!histories.empty()) {
+        // The histories stand in for a Hash Log the drive does not have.
+        const auto first = result.problems.begin() + static_cast<std::ptrdiff_t>(problemsBefore);
+        result.problems.erase(std::remove_if(first, result.problems.end(),
+                                             [](const DriveCheckProblem& problem) {
+                                                 return problem.kind ==
+                                                            DriveCheckProblem::Kind::noLogFolder ||
+                                                        problem.kind == DriveCheckProblem::Kind::noLists;
+                                             }),
+                              result.problems.end());
+    }
     // Paths of a list in the root's Hash Log are relative to the root, of any other to its folder.
     const fs::path base = options.list && !sameFolder(lists.front().parent_path(), logFolder)
                               ? lists.front().parent_path()
@@ -608,32 +634,56 @@ void runInto(DriveCheckResult& result, const DriveCheckOptions& options, const D
     }
     catalogue.choose();
     const auto& chosen = catalogue.chosen();
-    if (chosen.empty() && result.problems.empty()) {
-        result.problems.push_back(
-            {lists.front(), "the hash lists name no files", DriveCheckProblem::Kind::nothingListed});
-    }
     std::vector<std::string> notCovered = catalogue.matchDrive(result.lists, control);
+    histories.reportHistories(result);
+    histories.cover(notCovered);
+
+    // A file a hash list names with the history's own xxh64 and size is read once, for both.
+    std::unordered_map<std::string, std::pair<std::uint64_t, std::int64_t>> listed;
+    if (!histories.empty()) {
+        for (const std::uint32_t index : chosen) {
+            if (auto entry = catalogue.listedXxhash(index)) {
+                listed.emplace(std::move(std::get<0>(*entry)),
+                               std::pair{std::get<1>(*entry), std::get<2>(*entry)});
+            }
+        }
+    }
+    const std::vector<HistoryCheck::Item> recorded =
+        histories.items([&](const std::string& full, const AscMhlRecord& record) {
+            const auto found = listed.find(full);
+            const HashValue* xxh64 = record.reference.find(HashFormat::xxh64);
+            return found != listed.end() && xxh64 != nullptr &&
+                   *xxh64 == HashValue::ofWord(HashFormat::xxh64, found->second.first) &&
+                   record.size == found->second.second;
+        });
+    decltype(listed)().swap(listed);
+    if (chosen.empty() && recorded.empty() && result.problems.empty()) {
+        result.problems.push_back({lists.empty() ? logFolder : lists.front(), "the hash lists name no files",
+                                   DriveCheckProblem::Kind::nothingListed});
+    }
 
     DriveCheckProgress progress;
-    progress.fileCount = chosen.size();
+    progress.fileCount = chosen.size() + recorded.size();
     for (const std::uint32_t index : chosen) {
         progress.bytesTotal += catalogue.listedSize(index);
     }
+    for (const auto& item : recorded) {
+        progress.bytesTotal += item.size;
+    }
     std::int64_t completed = 0;
-    for (const std::uint32_t index : chosen) {
+    const auto decideOne = [&](const std::string& path, std::int64_t size, const auto& check) {
         if (control != nullptr) {
             control->checkpoint();
         }
-        progress.path = catalogue.file(index);
+        progress.path = path;
         progress.bytesDone = completed;
         if (observer.progress) {
             observer.progress(progress);
         }
-        const std::int64_t listed = catalogue.listedSize(index);
         std::int64_t read = 0;
         const auto onChunk = [&](std::int64_t count) {
             read += count;
-            progress.bytesDone = completed + std::min(read, listed);
+            progress.bytesDone = completed + std::min(read, size);
             if (observer.progress) {
                 observer.progress(progress);
             }
@@ -641,9 +691,8 @@ void runInto(DriveCheckResult& result, const DriveCheckOptions& options, const D
                 control->checkpoint();
             }
         };
-        CheckedFile checked = catalogue.check(index, options, onChunk);
-        catalogue.spend(index);
-        completed += listed;
+        CheckedFile checked = check(onChunk);
+        completed += size;
         ++progress.fileIndex;
         ++result.counts[static_cast<std::size_t>(checked.status)];
         if (observer.checked) {
@@ -653,8 +702,22 @@ void runInto(DriveCheckResult& result, const DriveCheckOptions& options, const D
             result.findings.size() < DriveCheckResult::maximumFindings) {
             result.findings.push_back(std::move(checked));
         }
+    };
+    for (const std::uint32_t index : chosen) {
+        decideOne(catalogue.file(index), catalogue.listedSize(index), [&](const auto& onChunk) {
+            CheckedFile checked = catalogue.check(index, options, onChunk);
+            catalogue.spend(index);
+            return checked;
+        });
+    }
+    for (const auto& item : recorded) {
+        decideOne(item.full, item.size,
+                  [&](const auto& onChunk) { return histories.check(item, options, onChunk); });
     }
     result.notCovered = std::move(notCovered);
+    if (options.recordHistories) {
+        histories.record(result);
+    }
 }
 
 std::string reasonOf(const std::exception_ptr& error) {

@@ -3,6 +3,7 @@
 #include "NameLimits.h"
 #include "TargetProbe.h"
 
+#include "stowline/ContentHasher.h"
 #include "stowline/CopyError.h"
 #include "stowline/CopyFailureReason.h"
 #include "stowline/DestinationFolders.h"
@@ -140,6 +141,14 @@ void CopyEngine::Run::execute(const CopyJob& job) {
         auto tree = FileScanner::scanTree(job.sources, &destinations);
         files_ = std::move(tree.files);
         folders_ = std::move(tree.folders);
+        if (options_.ascMhl) {
+            // The histories in the picked folders come over whole at the end, never file by
+            // file: a copied chain would replace the one a destination has grown since.
+            recorder_.emplace(files_, folders_, options_.ascMhl->formats, options_.ascMhl->creator);
+            std::erase_if(files_,
+                          [&](const ScannedFile& f) { return recorder_->belongsToHistory(f.relativePath); });
+            std::erase_if(folders_, [&](const std::string& f) { return recorder_->belongsToHistory(f); });
+        }
         earlier_ = EarlierHashLogs(files_);
         scanned = true;
     } catch (const ScanError& error) {
@@ -181,6 +190,9 @@ void CopyEngine::Run::execute(const CopyJob& job) {
     if (!cancelled) {
         createFolders();
         syncDestinations(job.destinations);
+        if (recorder_) {
+            writeHistories(job.destinations, startDate);
+        }
     }
 
     // Elapsed time on the monotonic clock: a wall clock set back mid-job must not give a
@@ -198,6 +210,7 @@ void CopyEngine::Run::execute(const CopyJob& job) {
     summary.fileCount = static_cast<std::int64_t>(files_.size());
     summary.destinationExits = std::move(exits_);
     summary.folderFailures = std::move(folderFailures_);
+    summary.ascMhlByRoot = std::move(ascMhlByRoot_);
     emit(EngineEvent::Finished{std::move(summary)});
     if (auto stream = stream_.lock()) {
         stream->close();
@@ -293,6 +306,7 @@ void CopyEngine::Run::syncDestinations(const std::vector<fs::path>& roots) {
         if (!error) {
             continue;
         }
+        unsynced_.insert(root);
         // The drive did not confirm it holds what was read back: a power cut could take any
         // of it back, so nothing there counts as verified.
         const auto reason = FileErrorReason::copyFailed(
@@ -358,6 +372,7 @@ void CopyEngine::Run::processFile(int index, const ScannedFile& file) {
         processed_ += file.size;
         countBytes(0);
         work.outcome = FileOutcome::skipped;
+        checkAgainstHistory(file, work);
         finishFile(index, file, work);
         return;
     }
@@ -576,9 +591,19 @@ void CopyEngine::Run::copyAndVerify(int index, const ScannedFile& file, FileWork
         countBytes(bytes);
     };
 
+    // The hashes a history records beyond XXH64 come from the same read as the copy.
+    FileCopier::Options options = copierOptions();
+    std::optional<ContentHasher> moreHashes;
+    if (recorder_) {
+        HashFormats formats = recorder_->formatsFor(file);
+        formats.remove(HashFormat::xxh64);
+        if (!formats.empty()) {
+            options.moreHashes = &moreHashes.emplace(formats);
+        }
+    }
     CopyResult result;
     try {
-        result = FileCopier::copy(file.url, targets, onChunk, copierOptions());
+        result = FileCopier::copy(file.url, targets, onChunk, options);
     } catch (const CopyError& error) {
         if (error.is<CopyError::Cancelled>()) {
             throw Cancelled{};
@@ -676,6 +701,9 @@ void CopyEngine::Run::copyAndVerify(int index, const ScannedFile& file, FileWork
         }
     }
     work.sourceHash = result.sourceHash;
+    if (moreHashes) {
+        work.hashes = moreHashes->finish();
+    }
     emit(EngineEvent::FileStarted{index, count, file.relativePath, FilePhase::verifying});
     if (static_cast<std::size_t>(index) + 1 < files_.size()) {
         prefetch(files_[static_cast<std::size_t>(index) + 1]);
@@ -691,6 +719,68 @@ void CopyEngine::Run::copyAndVerify(int index, const ScannedFile& file, FileWork
     work.outcome = allVerified && !work.reason ? FileOutcome::verified : FileOutcome::failed;
     if (work.outcome == FileOutcome::verified) {
         work.reason.reset();
+    }
+    checkAgainstHistory(file, work);
+}
+
+void CopyEngine::Run::checkAgainstHistory(const ScannedFile& file, FileWork& work) {
+    if (!recorder_ || !work.sourceHash) {
+        return;
+    }
+    work.hashes.set(HashValue::ofWord(HashFormat::xxh64, *work.sourceHash));
+    if (recorder_->checkSource(file, work.hashes) != AscMhlMatch::differs) {
+        return;
+    }
+    // The copies are faithful to the source as it is now; it is the source that is not what
+    // its history says. They stay, and the destination's history records the difference.
+    const auto reason = FileErrorReason::copyFailed(
+        "changed since it was recorded: its bytes on the source are not the ones the ASC MHL history that "
+        "came with it records; the copies hold the bytes read now");
+    for (auto& [root, outcome] : work.outcomes) {
+        if (outcome.outcome != FileOutcome::failed) {
+            work.changedSinceRecorded.push_back(root);
+            outcome = {FileOutcome::failed, reason};
+        }
+    }
+    work.outcome = FileOutcome::failed;
+    work.reason = reason;
+}
+
+void CopyEngine::Run::writeHistories(const std::vector<fs::path>& roots, Date date) {
+    try {
+        std::vector<fs::path> ready;
+        for (const auto& root : roots) {
+            // A drive that did not confirm the copies, or went away, gets no history that lists them.
+            if (unsynced_.count(root) == 0 && rootWatch_.present(root)) {
+                ready.push_back(root);
+            }
+        }
+        for (auto& outcome : recorder_->finish(ready, date)) {
+            AscMhlSummary summary;
+            summary.folder = outcome.folder;
+            for (const auto& written : outcome.written.written) {
+                summary.manifests.push_back(written.manifest);
+            }
+            const std::string prefix = outcome.folder.filename().string() + "/";
+            for (const auto& path : outcome.written.leftOut) {
+                summary.leftOut.push_back(prefix + path);
+            }
+            if (!outcome.adopted.sourceIntact) {
+                summary.notes.push_back(
+                    "the ASC MHL history that came with the source cannot be proven by its "
+                    "chain; its files were checked against what could be read of it");
+            }
+            if (outcome.adopted.outcome == AscMhlAdoptResult::Outcome::diverged ||
+                outcome.adopted.outcome == AscMhlAdoptResult::Outcome::failed) {
+                summary.notes.push_back(outcome.adopted.message);
+            }
+            for (const auto& problem : outcome.written.problems) {
+                summary.notes.push_back(problem.root.string() + ": " + problem.message);
+            }
+            ascMhlByRoot_[outcome.root].push_back(std::move(summary));
+        }
+    } catch (...) {
+        // Memory only: the copies and their Hash Logs stand without a history.
     }
 }
 
@@ -843,6 +933,15 @@ void CopyEngine::Run::finishFile(int index, const ScannedFile& file, FileWork& w
     report.modificationDate = work.modificationDate;
     report.verifiedAt = now();
     reports_.push_back(report);
+    if (recorder_ && work.sourceHash) {
+        for (const auto& [root, outcome] : work.outcomes) {
+            const bool changed = std::find(work.changedSinceRecorded.begin(), work.changedSinceRecorded.end(),
+                                           root) != work.changedSinceRecorded.end();
+            if (outcome.outcome != FileOutcome::failed || changed) {
+                recorder_->proven(root, file, work.hashes, work.modificationDate, report.verifiedAt);
+            }
+        }
+    }
     for (const auto& [root, outcome] : work.outcomes) {
         FileReport forRoot = report;
         forRoot.outcome = outcome.outcome;

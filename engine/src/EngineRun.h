@@ -3,6 +3,7 @@
 #include "ParallelHashes.h"
 #include "PlacedFiles.h"
 #include "RootWatch.h"
+#include "stowline/AscMhlRecorder.h"
 #include "stowline/ChunkPool.h"
 #include "stowline/CopyEngine.h"
 #include "stowline/CopyFailureReason.h"
@@ -18,6 +19,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <vector>
 
 namespace stowline {
@@ -54,6 +56,11 @@ private:
         /// job placed there, or is too long); those roots stay in the job.
         std::optional<FileErrorReason> refusal;
         std::size_t refusedRoots = 0;
+        /// With ASC MHL histories: every hash of the source read (xxh64 and the chosen formats).
+        HashValues hashes;
+        /// Roots whose copy is proven but which fail the file: its bytes are not the ones the
+        /// history it arrived with recorded. Their histories record it as failed.
+        std::vector<std::filesystem::path> changedSinceRecorded;
     };
 
     void emit(EngineEvent::Value event);
@@ -90,6 +97,13 @@ private:
     void settleCopies(const std::vector<std::filesystem::path>& copies, const std::vector<bool>& proven,
                       const std::map<std::filesystem::path, std::filesystem::path>& rootOfTarget,
                       FileWork& work);
+    /// With ASC MHL histories: the hashes of the source read of `file` (from `copy` when it
+    /// was copied, else from the existing copies' check), then compared with the history the
+    /// file arrived with. A file that differs fails at every root, its proven copies kept.
+    void checkAgainstHistory(const ScannedFile& file, FileWork& work);
+    /// Brings the histories of the picked folders to every root that holds this job's copies
+    /// and adds a generation there; `date` is the job's start.
+    void writeHistories(const std::vector<std::filesystem::path>& roots, Date date);
     /// Creates every folder of the sources at every live root (a card's empty folders too),
     /// recording each that cannot be made.
     void createFolders();
@@ -156,7 +170,10 @@ private:
     std::map<std::filesystem::path, std::vector<JobSummary::FolderFailure>> folderFailures_;
     PlacedFiles placed_;
     RootWatch rootWatch_;
-    ParallelHashes hashes_; ///< reads back the copies of each file at once
+    ParallelHashes hashes_;                    ///< reads back the copies of each file at once
+    std::optional<AscMhlRecorder> recorder_;   ///< when the job writes ASC MHL histories
+    std::set<std::filesystem::path> unsynced_; ///< roots whose drive did not confirm the job's files
+    std::map<std::filesystem::path, std::vector<AscMhlSummary>> ascMhlByRoot_;
 };
 
 } // namespace stowline

@@ -3,6 +3,7 @@
 #include "CopySink.h"
 #include "WriterCrew.h"
 #include "stowline/ChunkPool.h"
+#include "stowline/ContentHasher.h"
 #include "stowline/CopyError.h"
 #include "stowline/FileOps.h"
 #include "stowline/XXHash64.h"
@@ -46,7 +47,15 @@ struct CopyState {
     std::vector<CopySink>& sinks;
     CopyResult& result;
     XXHash64& hasher;
+    ContentHasher* moreHashes;
     const std::function<void(std::int64_t)>& onChunk;
+
+    void hash(std::span<const std::byte> chunk) {
+        hasher.update(chunk);
+        if (moreHashes != nullptr) {
+            moreHashes->update(chunk);
+        }
+    }
 
     void chunkDone(std::int64_t count) {
         result.bytesCopied += count;
@@ -80,7 +89,7 @@ void writeSequentially(SourceReader& reader, std::span<std::byte> buffer, std::i
                        CopyState& state) {
     while (count > 0) {
         const auto chunk = buffer.first(static_cast<std::size_t>(count));
-        state.hasher.update(chunk);
+        state.hash(chunk);
         if (writeToAll(state.sinks, chunk, state.result.failures) == 0) {
             throw CopyError::allDestinationsFailed(state.result.failures);
         }
@@ -103,14 +112,14 @@ void writeInParallel(SourceReader& reader, ChunkPool& pool, std::int64_t count, 
     // every way out before any sink is abandoned.
     WriterCrew crew(state.sinks, slots);
     crew.publish(0, static_cast<std::size_t>(count));
-    state.hasher.update(slots[0].first(static_cast<std::size_t>(count)));
+    state.hash(slots[0].first(static_cast<std::size_t>(count)));
     for (std::int64_t index = 0;; ++index) {
         const auto slot = slots[static_cast<std::size_t>(index + 1) % slots.size()];
         std::error_code readError;
         const std::int64_t next = reader.read(slot, readError);
         if (next > 0) {
             crew.publish(index + 1, static_cast<std::size_t>(next));
-            state.hasher.update(slot.first(static_cast<std::size_t>(next)));
+            state.hash(slot.first(static_cast<std::size_t>(next)));
         }
         if (crew.await(index, state.result.failures) == 0) {
             throw CopyError::allDestinationsFailed(state.result.failures);
@@ -227,7 +236,7 @@ CopyResult FileCopier::copy(const std::filesystem::path& source,
     ChunkPool ownBuffers;
     ChunkPool& pool = options.buffers != nullptr ? *options.buffers : ownBuffers;
     XXHash64 hasher(0);
-    CopyState state{sinks, result, hasher, onChunk};
+    CopyState state{sinks, result, hasher, options.moreHashes, onChunk};
     SourceReader reader(ops, input.get(), source);
 
     const auto first = pool.buffer(0);

@@ -52,6 +52,9 @@ JobSummary JobSummary::summary(const std::filesystem::path& forRoot) const {
     if (auto found = folderFailures.find(forRoot); found != folderFailures.end()) {
         narrowed.folderFailures.insert(*found);
     }
+    if (auto found = ascMhlByRoot.find(forRoot); found != ascMhlByRoot.end()) {
+        narrowed.ascMhlByRoot.insert(*found);
+    }
     return narrowed;
 }
 

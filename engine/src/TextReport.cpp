@@ -204,6 +204,33 @@ std::string render(const JobSummary& summary, const std::vector<std::filesystem:
     }
     lines.emplace_back();
 
+    bool anyHistory = false;
+    for (const auto& [root, histories] : summary.ascMhlByRoot) {
+        for (const auto& history : histories) {
+            anyHistory = true;
+            for (const auto& manifest : history.manifests) {
+                lines.push_back(
+                    TemplateFormat::format(strings.ascMhlWritten, {visibleText(manifest.string())}));
+            }
+            if (history.manifests.empty()) {
+                lines.push_back(
+                    TemplateFormat::format(strings.ascMhlNotWritten, {visibleText(history.folder.string())}));
+            }
+            for (const auto& note : history.notes) {
+                lines.push_back(TemplateFormat::format(strings.ascMhlNote, {visibleText(note)}));
+            }
+            if (!history.leftOut.empty()) {
+                lines.push_back(strings.ascMhlLeftOut);
+                for (const auto& path : history.leftOut) {
+                    lines.push_back("  " + visibleText(path));
+                }
+            }
+        }
+    }
+    if (anyHistory) {
+        lines.emplace_back();
+    }
+
     const std::string verdict = errors > 0
                                     ? TemplateFormat::format(strings.verdictErrors, {std::to_string(errors)})
                                     : strings.verdictIntact;

@@ -137,6 +137,18 @@
         <translation>dropped: writing to it failed, after %1 of %2 files</translation>
     </message>
     <message>
+        <source>cli.offload.ascmhl.left_out</source>
+        <translation>not in the ASC MHL history of %1 (XML cannot hold its name): %2</translation>
+    </message>
+    <message>
+        <source>cli.offload.ascmhl.not_written</source>
+        <translation>no new ASC MHL generation in %1</translation>
+    </message>
+    <message>
+        <source>cli.offload.ascmhl.note</source>
+        <translation>ASC MHL history of %1: %2</translation>
+    </message>
+    <message>
         <source>cli.offload.busy.refused</source>
         <translation>another job is writing to %1; not starting (--no-wait)</translation>
     </message>
@@ -435,6 +447,22 @@
     <message>
         <source>drivecheck.problem.cannot_list</source>
         <translation>The folder cannot be listed: %1</translation>
+    </message>
+    <message>
+        <source>drivecheck.problem.history_manifest_missing</source>
+        <translation>The chain of this ASC MHL history lists a manifest that is not there</translation>
+    </message>
+    <message>
+        <source>drivecheck.problem.history_no_chain</source>
+        <translation>This ASC MHL history has no readable chain, so none of its manifests can be proven</translation>
+    </message>
+    <message>
+        <source>drivecheck.problem.history_tampered</source>
+        <translation>A manifest of this ASC MHL history does not match its chain entry: it was changed or replaced after it was written</translation>
+    </message>
+    <message>
+        <source>drivecheck.problem.history_unreadable</source>
+        <translation>A manifest of this ASC MHL history cannot be read, or is too large to check</translation>
     </message>
     <message>
         <source>drivecheck.problem.list_malformed</source>
@@ -937,6 +965,22 @@
         <translation>(already on the destination, identical)</translation>
     </message>
     <message>
+        <source>report.ascmhl.left_out</source>
+        <translation>Not in the ASC MHL history (XML cannot hold these names; the MHL 1.1 hash list writes them with substitutes):</translation>
+    </message>
+    <message>
+        <source>report.ascmhl.not_written</source>
+        <translation>ASC MHL history: no new generation for %1</translation>
+    </message>
+    <message>
+        <source>report.ascmhl.note</source>
+        <translation>ASC MHL history: %1</translation>
+    </message>
+    <message>
+        <source>report.ascmhl.written</source>
+        <translation>ASC MHL history: %1</translation>
+    </message>
+    <message>
         <source>report.average_speed</source>
         <translation>Average speed</translation>
     </message>
@@ -1259,6 +1303,14 @@
     <message>
         <source>settings.reportformats</source>
         <translation>REPORT FILES</translation>
+    </message>
+    <message>
+        <source>settings.reportformats.ascmhl_hashes</source>
+        <translation>Also record, from the same read:</translation>
+    </message>
+    <message>
+        <source>settings.reportformats.ascmhl_legend</source>
+        <translation>ASC MHL history in every copied folder: a manifest for each copy and a chain that shows any later change</translation>
     </message>
     <message>
         <source>settings.reportformats.mhl_legend</source>

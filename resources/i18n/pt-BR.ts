@@ -137,6 +137,18 @@
         <translation>retirado do trabalho: a gravação falhou, após %1 de %2 arquivos</translation>
     </message>
     <message>
+        <source>cli.offload.ascmhl.left_out</source>
+        <translation>fora do histórico ASC MHL de %1 (o XML não comporta este nome): %2</translation>
+    </message>
+    <message>
+        <source>cli.offload.ascmhl.not_written</source>
+        <translation>nenhuma geração ASC MHL nova em %1</translation>
+    </message>
+    <message>
+        <source>cli.offload.ascmhl.note</source>
+        <translation>histórico ASC MHL de %1: %2</translation>
+    </message>
+    <message>
         <source>cli.offload.busy.refused</source>
         <translation>outro trabalho está gravando em %1; nada foi iniciado (--no-wait)</translation>
     </message>
@@ -435,6 +447,22 @@
     <message>
         <source>drivecheck.problem.cannot_list</source>
         <translation>A pasta não pode ser listada: %1</translation>
+    </message>
+    <message>
+        <source>drivecheck.problem.history_manifest_missing</source>
+        <translation>A cadeia deste histórico ASC MHL lista um manifesto que não está lá</translation>
+    </message>
+    <message>
+        <source>drivecheck.problem.history_no_chain</source>
+        <translation>Este histórico ASC MHL não tem uma cadeia legível; nenhum dos seus manifestos pode ser comprovado</translation>
+    </message>
+    <message>
+        <source>drivecheck.problem.history_tampered</source>
+        <translation>Um manifesto deste histórico ASC MHL não confere com a sua entrada na cadeia: foi alterado ou substituído depois de gravado</translation>
+    </message>
+    <message>
+        <source>drivecheck.problem.history_unreadable</source>
+        <translation>Um manifesto deste histórico ASC MHL não pode ser lido, ou é grande demais para verificar</translation>
     </message>
     <message>
         <source>drivecheck.problem.list_malformed</source>
@@ -937,6 +965,22 @@
         <translation>(já estava no destino, idêntico)</translation>
     </message>
     <message>
+        <source>report.ascmhl.left_out</source>
+        <translation>Fora do histórico ASC MHL (o XML não comporta estes nomes; a lista de hashes MHL 1.1 os grava com substitutos):</translation>
+    </message>
+    <message>
+        <source>report.ascmhl.not_written</source>
+        <translation>Histórico ASC MHL: nenhuma geração nova para %1</translation>
+    </message>
+    <message>
+        <source>report.ascmhl.note</source>
+        <translation>Histórico ASC MHL: %1</translation>
+    </message>
+    <message>
+        <source>report.ascmhl.written</source>
+        <translation>Histórico ASC MHL: %1</translation>
+    </message>
+    <message>
         <source>report.average_speed</source>
         <translation>Velocidade média</translation>
     </message>
@@ -1259,6 +1303,14 @@
     <message>
         <source>settings.reportformats</source>
         <translation>ARQUIVOS DE RELATÓRIO</translation>
+    </message>
+    <message>
+        <source>settings.reportformats.ascmhl_hashes</source>
+        <translation>Gravar também, da mesma leitura:</translation>
+    </message>
+    <message>
+        <source>settings.reportformats.ascmhl_legend</source>
+        <translation>histórico ASC MHL em cada pasta copiada: um manifesto a cada cópia e uma cadeia que mostra qualquer alteração posterior</translation>
     </message>
     <message>
         <source>settings.reportformats.mhl_legend</source>

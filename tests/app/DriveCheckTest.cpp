@@ -115,6 +115,48 @@ private slots:
         QVERIFY(!window.findChild<DriveCheckModal*>());
     }
 
+    // A drive whose copies hold only ASC MHL histories is offered a check against them; a
+    // manifest edited after it was written is named in the sheet and the drive is not intact.
+    void aDriveWithOnlyHistoriesIsCheckedAgainstThem() {
+        ReportSettings::setWritesMHL(false);
+        ReportSettings::setWritesText(false);
+        ReportSettings::setWritesAscMhl(true);
+        const auto restore = qScopeGuard([] {
+            ReportSettings::setWritesMHL(true);
+            ReportSettings::setWritesText(true);
+            ReportSettings::setWritesAscMhl(false);
+        });
+        AppState state;
+        QVERIFY(runJob(state));
+        QVERIFY(!QDir(root + "/drive/Hash Log").exists());
+        Appearance appearance;
+        FakeReveal reveal;
+        QWidget window;
+        auto* view = new MainView(&window);
+        installTransfersAndSettings(*view, state, appearance, reveal);
+        window.show();
+        const QUrl drive = fileUrl(root + "/drive");
+        QVERIFY(runCheck(state, drive));
+        QCOMPARE(notifications->posted.last().second, QStringLiteral("drive · 2 files intact"));
+
+        const QString history = root + "/drive/A001/ascmhl/";
+        const QStringList manifests = QDir(history).entryList({QStringLiteral("0001_*.mhl")});
+        QCOMPARE(manifests.size(), 1);
+        QFile manifest(history + manifests.front());
+        QVERIFY(manifest.open(QIODevice::Append));
+        manifest.write("<!-- edited -->\n");
+        manifest.close();
+        QVERIFY(runCheck(state, drive));
+        QCOMPARE(notifications->posted.last().first, L10n::t("drivecheck.notify.title.not_intact"));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        auto* modal = window.findChild<DriveCheckModal*>();
+        QVERIFY(modal);
+        QAbstractItemModel* rows = modal->fileList()->model();
+        QCOMPARE(rows->rowCount(), 1);
+        QCOMPARE(rows->index(0, 0).data(DriveCheckModal::detailRole).toString(),
+                 L10n::t("drivecheck.problem.history_tampered"));
+    }
+
     // What could not be checked is worded in the chosen language, with the system's reason.
     void problemsAndFaultsSpeakTheChosenLanguage() {
         Localization::setOverride(stowline::SupportedLanguage::ptBR);

@@ -19,6 +19,8 @@
 #include "ui/TransfersPanel.h"
 #include "ui/WindowWiring.h"
 
+#include "stowline/AscMhlHistory.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
@@ -121,6 +123,50 @@ private slots:
         sheet->textPill()->click();
         QVERIFY(sheet->noneWarning()->isHidden());
         QVERIFY(ReportSettings::writesText());
+        state.clearFinishedJobs();
+    }
+
+    // The ASC MHL switch is off by default; on, a job keeps a history in the copied folder with
+    // the optional hashes chosen, and the history alone keeps the "nothing written" warning away.
+    void ascMhlSwitchWritesAHistoryWithTheChosenHashes() {
+        QVERIFY(!ReportSettings::writesAscMhl());
+        QCOMPARE(sheet->ascMhlPill()->symbol(), QStringLiteral("xmark"));
+        QCOMPARE(sheet->ascMhlFormatButtons().size(), 3);
+        QVERIFY(!sheet->ascMhlFormatButtons()[0]->isEnabled());
+        sheet->ascMhlPill()->click();
+        QVERIFY(ReportSettings::writesAscMhl());
+        QVERIFY(sheet->ascMhlFormatButtons()[1]->isEnabled());
+        sheet->ascMhlFormatButtons()[1]->click(); // md5
+        QVERIFY(ReportSettings::ascMhlFormats().contains(stowline::HashFormat::md5));
+        QVERIFY(Preferences::readBool(QStringLiteral("ascMhlRecordsMd5"), false));
+        sheet->mhlPill()->click();
+        sheet->textPill()->click();
+        QVERIFY(sheet->noneWarning()->isHidden());
+
+        const QString root = bench->root;
+        writeFile(root + "/A001/a.mov", 2000);
+        for (const auto& item : state.destinations()) {
+            state.removeDestination(item.id); // an earlier test's drive, gone with its folder
+        }
+        for (const auto& item : state.sources()) {
+            state.removeSource(item.id);
+        }
+        QVERIFY(stage(state, root, {"/A001"}, {"/drive"}));
+        QVERIFY(start(state));
+        QTRY_VERIFY_WITH_TIMEOUT(noActiveJobs(state), 60000);
+        QCOMPARE(state.jobs().front()->phase(), TransferJob::Phase::done);
+        const auto history = stowline::AscMhlHistory::load((root + "/drive/A001").toStdString());
+        QVERIFY(history.intact());
+        QCOMPARE(history.generations().size(), std::size_t{1});
+        QCOMPARE(history.record("a.mov")->reference.formats(),
+                 (stowline::HashFormats{stowline::HashFormat::xxh64, stowline::HashFormat::md5}));
+
+        for (ChoiceButton* pill :
+             {sheet->ascMhlFormatButtons()[1], sheet->ascMhlPill(), sheet->mhlPill(), sheet->textPill()}) {
+            pill->click();
+        }
+        QVERIFY(!ReportSettings::writesAscMhl());
+        QCOMPARE(ReportSettings::ascMhlFormats(), stowline::HashFormats{stowline::HashFormat::xxh64});
         state.clearFinishedJobs();
     }
 

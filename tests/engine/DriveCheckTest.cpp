@@ -1,5 +1,7 @@
 #include "stowline/DriveCheck.h"
+#include "AscMhlTestSupport.h"
 #include "ReportFixtures.h"
+#include "stowline/AscMhlWriter.h"
 #include "stowline/ReportWriter.h"
 #include "stowline/XXHash64.h"
 
@@ -417,3 +419,111 @@ TEST_F(DriveCheckTest, progressCoversEveryByteAndCancelStopsAtOnce) {
 }
 
 } // namespace
+
+// ASC MHL histories under a drive answer for their files as hash lists do, and stand in for a
+// Hash Log that holds none. A file a hash list names with other bytes than its history
+// records is read against both, so neither can vouch for the other.
+TEST_F(DriveCheckTest, ascMhlHistoriesAreCheckedAndProvenByTheirChains) {
+    const fs::path folder = root / "A001";
+    const auto recordFolder = [&] {
+        write(folder / "a.mov", "clip1");
+        write(folder / "b/c.mov", "clip2");
+        AscMhlGenerationRequest request;
+        request.root = folder;
+        request.date = now();
+        request.creator.toolName = "test";
+        for (const auto& [path, bytes] : {std::pair{"a.mov", "clip1"}, std::pair{"b/c.mov", "clip2"}}) {
+            request.files.push_back({path, 5, std::nullopt, std::nullopt, ascmhltest::xxh64Of(bytes)});
+        }
+        request.folders = {"b"};
+        ASSERT_TRUE(AscMhlWriter::write(request).complete());
+    };
+    using S = DriveCheckStatus;
+    struct Case {
+        const char* name;
+        std::function<void()> damage;
+        std::multiset<std::pair<std::string, S>> findings;
+        std::size_t checked = 2;
+        std::vector<std::string> notCovered{};
+        std::optional<AscMhlProblem::Kind> problem{};
+    };
+    const std::vector<Case> cases = {
+        {"untouched", [] {}, {}},
+        {"same size, other bytes", [&] { write(folder / "a.mov", "clipX"); }, {{"A001/a.mov", S::changed}}},
+        {"gone", [&] { fs::remove(folder / "b/c.mov"); }, {{"A001/b/c.mov", S::missing}}},
+        {"new file", [&] { write(folder / "b/d.mov", "new"); }, {}, 2, {"A001/b/d.mov"}},
+        {"listed anew with other bytes",
+         [&] {
+             write(folder / "a.mov", "clipY");
+             writeJobLog({"A001/a.mov"}, now());
+         },
+         {{"A001/a.mov", S::changed}},
+         3},
+        {"listed with the same bytes",
+         [&] {
+             writeJobLog({"A001/a.mov", "A001/b/c.mov"}, now());
+         },
+         {}},
+        {"edited manifest",
+         [&] {
+             for (const auto& entry : fs::directory_iterator(folder / "ascmhl")) {
+                 if (entry.path().extension() == ".mhl") {
+                     std::ofstream(entry.path(), std::ios::app) << "<!-- edited -->\n";
+                 }
+             }
+         },
+         {},
+         0,
+         {"A001/a.mov", "A001/b/c.mov"},
+         AscMhlProblem::Kind::tampered},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        recordFolder();
+        c.damage();
+        const DriveCheckResult result = check();
+        std::multiset<std::pair<std::string, S>> findings;
+        for (const auto& file : result.findings) {
+            findings.emplace(file.path, file.status);
+        }
+        EXPECT_EQ(findings, c.findings);
+        EXPECT_EQ(result.checked(), c.checked);
+        EXPECT_EQ(result.notCovered, c.notCovered);
+        if (c.problem) {
+            ASSERT_EQ(result.problems.size(), 1u);
+            EXPECT_EQ(result.problems[0].kind, DriveCheckProblem::Kind::historyDamaged);
+            EXPECT_EQ(result.problems[0].history, c.problem);
+        } else {
+            EXPECT_TRUE(result.problems.empty()) << result.problems[0].message;
+        }
+        EXPECT_EQ(result.intact(), c.findings.empty() && !c.problem);
+        fs::remove_all(folder);
+        fs::remove_all(root / ReportWriter::logFolderName);
+        fs::create_directories(root / ReportWriter::logFolderName);
+    }
+}
+
+// Only a check asked to record adds a generation: in-place, the changed file marked failed.
+TEST_F(DriveCheckTest, aCheckRecordsAnInPlaceGenerationOnlyWhenAsked) {
+    const fs::path folder = root / "A001";
+    write(folder / "a.mov", "clip1");
+    AscMhlGenerationRequest request;
+    request.root = folder;
+    request.files.push_back({"a.mov", 5, std::nullopt, std::nullopt, ascmhltest::xxh64Of("clip1")});
+    request.date = now() - std::chrono::hours(1);
+    ASSERT_TRUE(AscMhlWriter::write(request).complete());
+    write(folder / "a.mov", "clipX");
+    EXPECT_TRUE(check().recorded.empty());
+    EXPECT_EQ(AscMhlHistory::load(folder).generations().size(), 1u);
+
+    DriveCheckOptions options;
+    options.root = root;
+    options.recordHistories = true;
+    const DriveCheckResult result = DriveCheck::run(options);
+    ASSERT_EQ(result.recorded.size(), 1u);
+    const AscMhlHistory history = AscMhlHistory::load(folder);
+    ASSERT_EQ(history.generations().size(), 2u);
+    EXPECT_EQ(history.generations()[1].process, AscMhlProcess::inPlace);
+    EXPECT_EQ(history.record("a.mov")->lastAction, AscMhlAction::failed);
+    ascmhltest::expectValidHistory(folder);
+}

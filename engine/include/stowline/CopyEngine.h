@@ -1,4 +1,5 @@
 #pragma once
+#include "stowline/AscMhlOptions.h"
 #include "stowline/CopyJob.h"
 #include "stowline/EngineControl.h"
 #include "stowline/EventStream.h"
@@ -39,6 +40,10 @@ public:
         /// Write and verify the destinations one after another, on the run's thread, rather than
         /// each on a thread of its own: for folders that share one disk.
         bool sequential = false;
+        /// When set, every picked folder copied gets a new generation of its ASC MHL history at
+        /// every destination, from the job's own hashes; histories that arrive inside the
+        /// folders are checked as read and continued. Off by default.
+        std::optional<AscMhlOptions> ascMhl;
     };
 
     CopyEngine();

@@ -1,4 +1,5 @@
 #pragma once
+#include "stowline/AscMhlHistory.h"
 #include "stowline/DestinationExit.h"
 #include "stowline/EngineControl.h"
 #include "stowline/Verifier.h"
@@ -79,20 +80,23 @@ struct CheckedFile {
 struct DriveCheckProblem {
     /// What went wrong, for front ends that word it themselves.
     enum class Kind {
-        notAFolder,     ///< the root is not a folder
-        noLogFolder,    ///< the root has no "Hash Log" folder
-        cannotList,     ///< the "Hash Log" folder cannot be listed: errorNumber
-        noLists,        ///< the "Hash Log" folder holds no hash list
-        listUnreadable, ///< a list cannot be opened or read: errorNumber (0: not a file, too large)
-        listMalformed,  ///< a list is not a well-formed hash list: line (0: somewhere)
-        nothingListed,  ///< the lists name no files
-        stopped,        ///< something outside the files stopped the check (memory, say)
+        notAFolder,         ///< the root is not a folder
+        noLogFolder,        ///< the root has no "Hash Log" folder
+        cannotList,         ///< the "Hash Log" folder cannot be listed: errorNumber
+        noLists,            ///< the "Hash Log" folder holds no hash list
+        listUnreadable,     ///< a list cannot be opened or read: errorNumber (0: not a file, too large)
+        listMalformed,      ///< a list is not a well-formed hash list: line (0: somewhere)
+        nothingListed,      ///< the lists name no files
+        stopped,            ///< something outside the files stopped the check (memory, say)
+        historyDamaged,     ///< an ASC MHL history cannot be read whole or proven: see `history`
+        historyNotRecorded, ///< asked to, the check could not add a generation to a history
     };
     std::filesystem::path path;
     std::string message; ///< the engine's English words
     Kind kind = Kind::listMalformed;
     int errorNumber = 0;
     int line = 0;
+    std::optional<AscMhlProblem::Kind> history{}; ///< what is wrong with a damaged history
 };
 
 /// A list that records that its job did not finish on this drive: the files it lists may
@@ -119,6 +123,7 @@ struct DriveCheckResult {
     std::vector<std::string>
         notCovered;         ///< regular files under the root no list names ("/"-separated, sorted)
     bool cancelled = false; ///< stopped early: the counts are partial, `notCovered` empty
+    std::vector<std::filesystem::path> recorded; ///< in-place generations written, when asked for
 
     /// True when nothing was cancelled, every list could be read, at least one file was
     /// listed, and every listed file is ok. Files no list covers do not count against it.
@@ -144,6 +149,9 @@ struct DriveCheckOptions {
     std::optional<std::filesystem::path> list;
     std::int64_t chunkSize = 4 << 20;
     Verifier::CacheBypass cacheBypass = Verifier::CacheBypass::automatic;
+    /// Adds an in-place generation to every intact ASC MHL history checked, recording what
+    /// was read. Never by default: a check leaves the drive as it found it.
+    bool recordHistories = false;
 };
 
 /// Optional observers; both run on the checking thread and must not throw.
@@ -167,6 +175,12 @@ struct DriveCheckObserver {
 /// that map to one listed path make it ambiguous.
 /// A file is looked at in this order: path refused, ambiguous, missing, not a regular file,
 /// size differs, then read once for all its hashes (xxhash64be/xxhash64, md5, sha1).
+///
+/// Without `options.list`, the ASC MHL histories under the root are checked too, and stand
+/// in for a missing "Hash Log": every file a history records, against the hashes of its
+/// record, read once for all of them (a file a hash list names with the same xxh64 and size
+/// is read once for both); a manifest its chain does not prove is a problem. Files a history
+/// records or ignores are covered; its manifests count among the lists read.
 namespace DriveCheck {
 
 /// Runs the whole check on the calling thread. `control` (may be null) is polled before

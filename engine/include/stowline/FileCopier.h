@@ -9,6 +9,7 @@
 namespace stowline {
 
 class ChunkPool;
+class ContentHasher;
 class FileOps;
 
 /// A copy that completed for at least one destination.
@@ -52,6 +53,9 @@ struct Options {
     /// a final name only ever holds bytes that were read back. `succeeded` still gives the
     /// final paths.
     bool keepTemporaries = false;
+    /// Fed every byte read, as the XXH64 is, on the calling thread: the other hashes a caller
+    /// records come from the same single read.
+    ContentHasher* moreHashes = nullptr;
 };
 
 /// "<dest>.stowline-partial" in the same folder. When that name would be longer than the 255

@@ -1,4 +1,5 @@
 #pragma once
+#include "stowline/AscMhlSummary.h"
 #include "stowline/Date.h"
 #include "stowline/DestinationExit.h"
 #include "stowline/FailureCause.h"
@@ -28,6 +29,8 @@ struct JobSummary {
     std::int64_t fileCount = 0;
     /// Roots that left the job before its end, with why and after how many files.
     std::map<std::filesystem::path, DestinationExit> destinationExits;
+    /// Per root, the ASC MHL histories the job wrote there (only when it was asked to).
+    std::map<std::filesystem::path, std::vector<AscMhlSummary>> ascMhlByRoot;
 
     /// A job refused before anything was copied: a folder of `source` is the root
     /// `destination` or holds it (a bind mount can put it there unseen), so each later offload
@@ -64,8 +67,8 @@ struct JobSummary {
     [[nodiscard]] std::int64_t folderFailureCount() const;
 
     /// The summary seen from one root: that root's reports and their byte total, this
-    /// summary's dates, speed, flag and file count, the root's own exit and folder failures,
-    /// and no per-root map. Unchanged when this summary has no per-root map at all.
+    /// summary's dates, speed, flag and file count, the root's own exit, folder failures and
+    /// histories, and no per-root map. Unchanged when this summary has no per-root map at all.
     [[nodiscard]] JobSummary summary(const std::filesystem::path& forRoot) const;
 
     bool operator==(const JobSummary&) const = default;

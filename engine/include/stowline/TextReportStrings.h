@@ -19,8 +19,8 @@ struct TextReportStrings {
     std::string errorsHeader;
     std::string alreadyExisted;
     std::string verdictIntact;
-    std::string verdictErrors;  ///< %1: the error count
-    std::string summary;        ///< %1 files, %2 size, %3 verified, %4 errors, %5 verdict
+    std::string verdictErrors; ///< %1: the error count
+    std::string summary;       ///< %1 files, %2 size, %3 verified, %4 errors, %5 verdict
     std::string cancelled;
     std::function<std::string(std::int64_t)> filesCount;
     std::function<std::string(std::int64_t)> verifiedCount;
@@ -41,6 +41,11 @@ struct TextReportStrings {
     /// Words a copy failure's facts in the report's language; when unset, or for a failure
     /// without facts, the engine's own English message is shown.
     std::function<std::string(const FailureCause&)> describeCause;
+    // ASC MHL histories, for jobs that write them (callers that never do may leave these empty).
+    std::string ascMhlWritten{};    ///< %1: the manifest written
+    std::string ascMhlNotWritten{}; ///< %1: the copied folder whose history got no generation
+    std::string ascMhlNote{};       ///< %1: what was not done, or not as expected, and why
+    std::string ascMhlLeftOut{};    ///< heading of the files whose names XML cannot hold
 };
 
 } // namespace stowline
