@@ -1,10 +1,10 @@
 #include "browser/BrowserBreadcrumbs.h"
 
 #include "browser/BrowserModel.h"
+#include "kit/FocusRing.h"
+#include "kit/Fonts.h"
+#include "kit/Theme.h"
 #include "settings/L10n.h"
-#include "ui/FocusRing.h"
-#include "ui/Fonts.h"
-#include "ui/Theme.h"
 
 #include <QAbstractButton>
 #include <QFileInfo>

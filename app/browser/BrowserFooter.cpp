@@ -1,15 +1,15 @@
 #include "browser/BrowserFooter.h"
-#include "ui/KeyedLabel.h"
+#include "kit/KeyedLabel.h"
 
 #include "browser/BrowserModel.h"
-#include "browser/DisplayPath.h"
+#include "kit/Buttons.h"
+#include "kit/Fonts.h"
+#include "kit/ProgressCapsule.h"
+#include "kit/Symbol.h"
+#include "kit/Theme.h"
+#include "platform/DisplayPath.h"
 #include "settings/L10n.h"
 #include "stowline/ByteFormat.h"
-#include "ui/Buttons.h"
-#include "ui/Fonts.h"
-#include "ui/ProgressCapsule.h"
-#include "ui/Symbol.h"
-#include "ui/Theme.h"
 
 #include <QAbstractButton>
 #include <QEvent>

@@ -1,11 +1,11 @@
 #include "browser/BrowserItemDelegate.h"
 
 #include "browser/BrowserItem.h"
-#include "browser/FileIconCache.h"
+#include "kit/Fonts.h"
+#include "kit/Symbol.h"
+#include "kit/Theme.h"
+#include "platform/FileIconCache.h"
 #include "stowline/ByteFormat.h"
-#include "ui/Fonts.h"
-#include "ui/Symbol.h"
-#include "ui/Theme.h"
 
 #include <QPainter>
 #include <QPainterPath>

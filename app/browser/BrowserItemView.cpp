@@ -2,8 +2,8 @@
 
 #include "browser/BrowserListModel.h"
 #include "browser/BrowserScrollBars.h"
-#include "browser/FileIconCache.h"
-#include "ui/Theme.h"
+#include "kit/Theme.h"
+#include "platform/FileIconCache.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>

@@ -1,6 +1,6 @@
 #include "browser/BrowserScrollBars.h"
 
-#include "ui/Theme.h"
+#include "kit/Theme.h"
 
 #include <QAbstractScrollArea>
 #include <QScrollBar>

@@ -1,6 +1,6 @@
 #include "browser/ColumnResizeHandle.h"
 
-#include "ui/Theme.h"
+#include "kit/Theme.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -5,10 +5,10 @@
 #include "browser/BrowserModel.h"
 #include "browser/BrowserScrollBars.h"
 #include "browser/ColumnResizeHandle.h"
+#include "kit/RenderStats.h"
+#include "kit/Theme.h"
 #include "settings/L10n.h"
 #include "state/FileUrl.h"
-#include "ui/RenderStats.h"
-#include "ui/Theme.h"
 
 #include <QEasingCurve>
 #include <QEvent>

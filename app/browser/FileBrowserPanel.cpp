@@ -1,12 +1,12 @@
 #include "browser/FileBrowserPanel.h"
 
 #include "browser/BrowserModel.h"
-#include "browser/DisplayPath.h"
 #include "browser/FileBrowserView.h"
+#include "kit/RenderStats.h"
+#include "kit/Theme.h"
+#include "platform/DisplayPath.h"
 #include "platform/FileManagerRevealService.h"
 #include "state/AppState.h"
-#include "ui/RenderStats.h"
-#include "ui/Theme.h"
 
 #include <QFileInfo>
 #include <QPainter>

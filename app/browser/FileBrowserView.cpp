@@ -1,5 +1,5 @@
 #include "browser/FileBrowserView.h"
-#include "ui/KeyedLabel.h"
+#include "kit/KeyedLabel.h"
 
 #include "browser/BrowserBreadcrumbs.h"
 #include "browser/BrowserItemMenu.h"
@@ -9,10 +9,10 @@
 #include "browser/ListBrowser.h"
 #include "browser/RenameDialog.h"
 #include "browser/ViewModeButton.h"
+#include "kit/Buttons.h"
+#include "kit/RenderStats.h"
+#include "kit/Theme.h"
 #include "settings/L10n.h"
-#include "ui/Buttons.h"
-#include "ui/RenderStats.h"
-#include "ui/Theme.h"
 
 #include <QButtonGroup>
 #include <QHBoxLayout>

@@ -2,9 +2,9 @@
 
 #include "browser/BrowserListModel.h"
 #include "browser/BrowserModel.h"
+#include "kit/RenderStats.h"
 #include "settings/L10n.h"
 #include "state/FileUrl.h"
-#include "ui/RenderStats.h"
 
 ListingBrowser::ListingBrowser(BrowserModel* model, BrowserItemDelegate::Style style, const char* renderName,
                                QWidget* parent)

@@ -1,7 +1,7 @@
 #include "browser/ViewModeButton.h"
 
-#include "ui/Symbol.h"
-#include "ui/Theme.h"
+#include "kit/Symbol.h"
+#include "kit/Theme.h"
 
 #include <QPainter>
 #include <QPainterPath>

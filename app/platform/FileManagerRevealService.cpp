@@ -1,6 +1,6 @@
 #include "platform/FileManagerRevealService.h"
 
-#include "browser/DisplayPath.h"
+#include "platform/DisplayPath.h"
 #include "settings/L10n.h"
 
 #include <QApplication>

@@ -2,8 +2,8 @@
 // without ever waiting on a drive on the main thread.
 #include "state/AppState.h"
 
-#include "browser/DisplayPath.h"
-#include "browser/FileIconCache.h"
+#include "platform/DisplayPath.h"
+#include "platform/FileIconCache.h"
 #include "state/FileUrl.h"
 #include "state/SlowCall.h"
 

@@ -274,8 +274,8 @@ void TransferJob::finish(const stowline::JobSummary& s) {
             }));
         return;
     }
-    reportsWritten(s, stowline::ReportWriter::writeForFinishedJob(s, sources, roots, label, formats,
-                                                                  reportStrings()));
+    reportsWritten(
+        s, stowline::ReportWriter::writeForFinishedJob(s, sources, roots, label, formats, reportStrings()));
 }
 
 void TransferJob::reportsWritten(const stowline::JobSummary& s, const stowline::ReportWriteResult& written) {

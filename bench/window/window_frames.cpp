@@ -9,15 +9,15 @@
 // The last line is "RESULT busy=F peak=F idle=F cards=N": frames a second on average and in
 // the busiest second of the transfer, frames a second over two idle seconds after it, and card
 // paints a second on average. Run with STOWLINE_RENDER_STATS=1 to see the render counter too.
+#include "kit/RenderStats.h"
+#include "kit/Theme.h"
 #include "platform/RevealService.h"
 #include "settings/Localization.h"
 #include "settings/ResourceBundle.h"
 #include "state/AppState.h"
 #include "state/FileUrl.h"
 #include "state/TransferJob.h"
-#include "ui/RenderStats.h"
-#include "ui/Theme.h"
-#include "ui/TransfersPanel.h"
+#include "ui/panels/TransfersPanel.h"
 
 #include "stowline/XXHash64.h"
 

@@ -49,13 +49,23 @@ constexpr std::array<std::pair<CopyFailureReason, std::string_view>, 5> failureR
 
 } // namespace
 
-std::string_view toText(FilePhase phase) { return toTextIn(phases, phase); }
-std::optional<FilePhase> filePhaseFromText(std::string_view text) { return fromText(phases, text); }
+std::string_view toText(FilePhase phase) {
+    return toTextIn(phases, phase);
+}
+std::optional<FilePhase> filePhaseFromText(std::string_view text) {
+    return fromText(phases, text);
+}
 
-std::string_view toText(FileOutcome outcome) { return toTextIn(outcomes, outcome); }
-std::optional<FileOutcome> fileOutcomeFromText(std::string_view text) { return fromText(outcomes, text); }
+std::string_view toText(FileOutcome outcome) {
+    return toTextIn(outcomes, outcome);
+}
+std::optional<FileOutcome> fileOutcomeFromText(std::string_view text) {
+    return fromText(outcomes, text);
+}
 
-std::string_view toText(CopyFailureReason reason) { return toTextIn(failureReasons, reason); }
+std::string_view toText(CopyFailureReason reason) {
+    return toTextIn(failureReasons, reason);
+}
 std::optional<CopyFailureReason> copyFailureReasonFromText(std::string_view text) {
     return fromText(failureReasons, text);
 }

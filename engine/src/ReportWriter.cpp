@@ -9,8 +9,8 @@
 #include <array>
 #include <cerrno>
 #include <cstdio>
-#include <functional>
 #include <ctime>
+#include <functional>
 #include <random>
 #include <span>
 #include <system_error>
@@ -181,7 +181,8 @@ fs::path prepare(RootWrite& root, const std::function<std::error_code(int fd)>& 
 }
 
 fs::path prepare(RootWrite& root, std::string_view text) {
-    return prepare(root, [&root, text](int fd) { return root.ops.writeAll(fd, std::as_bytes(std::span(text))); });
+    return prepare(root,
+                   [&root, text](int fd) { return root.ops.writeAll(fd, std::as_bytes(std::span(text))); });
 }
 
 // Each root appears at most once, even when the caller lists it twice.
@@ -312,9 +313,12 @@ void writeRoot(const JobSummary& summary, const std::vector<fs::path>& sources, 
     }
     if (formats.contains(ReportFormats::pdf())) {
         if (pdf) {
-            files.push_back({pdfExtension, prepare(root, [&](int fd) {
-                                 return pdf(narrowed, rootPath, fd) ? std::error_code() : systemError(EIO);
-                             }),
+            files.push_back({pdfExtension,
+                             prepare(root,
+                                     [&](int fd) {
+                                         return pdf(narrowed, rootPath, fd) ? std::error_code()
+                                                                            : systemError(EIO);
+                                     }),
                              {}});
         } else {
             root.fail(FailureStep::other, {}, rootPath); // nothing to draw it with
@@ -400,8 +404,8 @@ ReportWriteResult write(const JobSummary& summary, const std::vector<fs::path>& 
 
 ReportWriteResult writeForFinishedJob(const JobSummary& summary, const std::vector<fs::path>& sources,
                                       const std::vector<fs::path>& destinationRoots, std::string_view label,
-                                      ReportFormats formats,
-                                      const std::optional<TextReportStrings>& strings, const PdfRenderer& pdf) {
+                                      ReportFormats formats, const std::optional<TextReportStrings>& strings,
+                                      const PdfRenderer& pdf) {
     if (summary.cancelled || summary.reports.empty()) {
         return {};
     }

@@ -8,6 +8,8 @@
 #include "browser/FileBrowserView.h"
 #include "browser/IconsBrowser.h"
 #include "browser/ViewModeButton.h"
+#include "kit/Fonts.h"
+#include "kit/Theme.h"
 #include "platform/EjectService.h"
 #include "platform/RevealService.h"
 #include "platform/VolumeService.h"
@@ -15,8 +17,6 @@
 #include "settings/Localization.h"
 #include "settings/ResourceBundle.h"
 #include "state/AppState.h"
-#include "ui/Fonts.h"
-#include "ui/Theme.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -2,12 +2,12 @@
 // the three alerts with their texts and the operations their buttons call.
 #include "StateTestSupport.h"
 
+#include "kit/Buttons.h"
 #include "settings/L10n.h"
 #include "settings/Localization.h"
 #include "settings/ResourceBundle.h"
 #include "stowline/ByteFormat.h"
-#include "ui/Buttons.h"
-#include "ui/CentreColumn.h"
+#include "ui/panels/CentreColumn.h"
 
 #include <QAbstractButton>
 #include <QApplication>

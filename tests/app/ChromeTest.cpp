@@ -1,14 +1,14 @@
+#include "kit/Fonts.h"
+#include "kit/Symbol.h"
+#include "kit/Theme.h"
 #include "settings/Appearance.h"
 #include "settings/Preferences.h"
 #include "settings/ResourceBundle.h"
-#include "ui/BottomSplit.h"
-#include "ui/Brand.h"
-#include "ui/Fonts.h"
-#include "ui/MainView.h"
-#include "ui/MainWindow.h"
-#include "ui/Symbol.h"
-#include "ui/Theme.h"
-#include "ui/TitleBar.h"
+#include "ui/window/BottomSplit.h"
+#include "ui/window/Brand.h"
+#include "ui/window/MainView.h"
+#include "ui/window/MainWindow.h"
+#include "ui/window/TitleBar.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "browser/DisplayPath.h"
+#include "platform/DisplayPath.h"
 
 #include <QFileInfo>
 #include <QSysInfo>

@@ -3,6 +3,9 @@
 // controls, cancelling and a second start on the same drive.
 #include "PanelTestSupport.h"
 
+#include "kit/Buttons.h"
+#include "kit/Theme.h"
+#include "kit/ThemedText.h"
 #include "settings/Appearance.h"
 #include "settings/DriveCheckText.h"
 #include "settings/L10n.h"
@@ -10,16 +13,13 @@
 #include "settings/ReportSettings.h"
 #include "settings/ResourceBundle.h"
 #include "state/Notifier.h"
-#include "ui/Buttons.h"
-#include "ui/DriveCheckModal.h"
-#include "ui/DriveCheckStrip.h"
-#include "ui/MainView.h"
-#include "ui/SlotHeroCard.h"
-#include "ui/SlotPanel.h"
-#include "ui/Theme.h"
-#include "ui/ThemedText.h"
-#include "ui/TransferCard.h"
-#include "ui/WindowWiring.h"
+#include "ui/cards/DriveCheckStrip.h"
+#include "ui/cards/SlotHeroCard.h"
+#include "ui/cards/TransferCard.h"
+#include "ui/panels/SlotPanel.h"
+#include "ui/sheets/DriveCheckModal.h"
+#include "ui/window/MainView.h"
+#include "ui/window/WindowWiring.h"
 
 #include <QAbstractButton>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "browser/FileIconCache.h"
+#include "platform/FileIconCache.h"
 
 #include <QDir>
 #include <QFile>

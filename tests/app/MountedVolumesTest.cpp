@@ -6,13 +6,13 @@
 #include "MountNamespace.h"
 #include "StateTestSupport.h"
 
-#include "browser/DisplayPath.h"
+#include "platform/DisplayPath.h"
 #include "platform/MountInfo.h"
 #include "platform/MountInfoVolumeService.h"
 #include "settings/L10n.h"
 #include "settings/Localization.h"
 #include "settings/ResourceBundle.h"
-#include "ui/SlotPanel.h"
+#include "ui/panels/SlotPanel.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>

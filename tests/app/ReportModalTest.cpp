@@ -3,16 +3,16 @@
 // the state's report job.
 #include "PanelTestSupport.h"
 
+#include "kit/Theme.h"
+#include "kit/ThemedText.h"
 #include "settings/Appearance.h"
 #include "settings/L10n.h"
 #include "settings/Localization.h"
 #include "settings/ResourceBundle.h"
-#include "ui/MainView.h"
-#include "ui/ReportFileList.h"
-#include "ui/ReportModal.h"
-#include "ui/Theme.h"
-#include "ui/ThemedText.h"
-#include "ui/WindowWiring.h"
+#include "ui/sheets/ReportFileList.h"
+#include "ui/sheets/ReportModal.h"
+#include "ui/window/MainView.h"
+#include "ui/window/WindowWiring.h"
 
 #include "stowline/ByteFormat.h"
 

@@ -3,6 +3,10 @@
 // the view's showsSettings.
 #include "PanelTestSupport.h"
 
+#include "kit/Buttons.h"
+#include "kit/ChoiceButton.h"
+#include "kit/Theme.h"
+#include "kit/ThemedText.h"
 #include "settings/Appearance.h"
 #include "settings/L10n.h"
 #include "settings/Localization.h"
@@ -10,14 +14,10 @@
 #include "settings/ReportSettings.h"
 #include "settings/ResourceBundle.h"
 #include "settings/UpdateSettings.h"
-#include "ui/Buttons.h"
-#include "ui/ChoiceButton.h"
-#include "ui/MainView.h"
-#include "ui/SettingsSheet.h"
-#include "ui/Theme.h"
-#include "ui/ThemedText.h"
-#include "ui/TransfersPanel.h"
-#include "ui/WindowWiring.h"
+#include "ui/panels/TransfersPanel.h"
+#include "ui/sheets/SettingsSheet.h"
+#include "ui/window/MainView.h"
+#include "ui/window/WindowWiring.h"
 
 #include "stowline/AscMhlHistory.h"
 

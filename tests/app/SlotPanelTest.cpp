@@ -3,20 +3,20 @@
 // free-space bar.
 #include "StateTestSupport.h"
 
+#include "kit/TextLine.h"
+#include "kit/Theme.h"
 #include "settings/L10n.h"
 #include "settings/Localization.h"
 #include "settings/ResourceBundle.h"
 #include "state/AppState.h"
 #include "state/FileUrl.h"
 #include "stowline/ByteFormat.h"
-#include "ui/FreeSpaceBar.h"
-#include "ui/HeroStat.h"
-#include "ui/SlotCompactCard.h"
-#include "ui/SlotDropBox.h"
-#include "ui/SlotHeroCard.h"
-#include "ui/SlotPanel.h"
-#include "ui/TextLine.h"
-#include "ui/Theme.h"
+#include "ui/cards/FreeSpaceBar.h"
+#include "ui/cards/HeroStat.h"
+#include "ui/cards/SlotCompactCard.h"
+#include "ui/cards/SlotDropBox.h"
+#include "ui/cards/SlotHeroCard.h"
+#include "ui/panels/SlotPanel.h"
 
 #include <QApplication>
 #include <QDropEvent>

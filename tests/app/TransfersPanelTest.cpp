@@ -2,15 +2,15 @@
 // buttons by phase, the remove badge, clearing, the header and what progress repaints.
 #include "PanelTestSupport.h"
 
+#include "kit/Buttons.h"
+#include "kit/ProgressCapsule.h"
+#include "kit/Theme.h"
 #include "settings/L10n.h"
 #include "settings/Localization.h"
 #include "settings/ResourceBundle.h"
-#include "ui/Buttons.h"
-#include "ui/CardState.h"
-#include "ui/ProgressCapsule.h"
-#include "ui/Theme.h"
-#include "ui/TransferCard.h"
-#include "ui/TransfersPanel.h"
+#include "ui/cards/CardState.h"
+#include "ui/cards/TransferCard.h"
+#include "ui/panels/TransfersPanel.h"
 
 #include "stowline/CopyError.h"
 

@@ -1,6 +1,6 @@
 #include "stowline/ReportWriter.h"
-#include "FaultyFileOps.h"
 #include "EngineTestSupport.h"
+#include "FaultyFileOps.h"
 #include "ReportFixtures.h"
 #include "stowline/MHLReport.h"
 #include "stowline/TextReport.h"

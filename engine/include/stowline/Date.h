@@ -11,6 +11,8 @@ using Date = std::chrono::system_clock::time_point;
     return std::chrono::duration<double>(date.time_since_epoch()).count();
 }
 
-[[nodiscard]] inline Date now() { return std::chrono::system_clock::now(); }
+[[nodiscard]] inline Date now() {
+    return std::chrono::system_clock::now();
+}
 
 } // namespace stowline

@@ -58,7 +58,8 @@ struct EngineEvent {
         bool operator==(const Finished&) const = default;
     };
 
-    using Value = std::variant<Scanned, FileStarted, Progress, FileFinished, DestinationFailed, DiskFull, Finished>;
+    using Value =
+        std::variant<Scanned, FileStarted, Progress, FileFinished, DestinationFailed, DiskFull, Finished>;
     Value value;
 
     template <class T> [[nodiscard]] bool is() const { return std::holds_alternative<T>(value); }

@@ -41,8 +41,12 @@ struct FileErrorReason {
                                NoDestinationAvailable, NoDestinationForFile>;
     Value value;
 
-    static FileErrorReason rejectedDestinations(std::string names) { return {RejectedDestinations{std::move(names)}}; }
-    static FileErrorReason hashMismatchAfterRecopy(std::string path) { return {HashMismatchAfterRecopy{std::move(path)}}; }
+    static FileErrorReason rejectedDestinations(std::string names) {
+        return {RejectedDestinations{std::move(names)}};
+    }
+    static FileErrorReason hashMismatchAfterRecopy(std::string path) {
+        return {HashMismatchAfterRecopy{std::move(path)}};
+    }
     static FileErrorReason copyFailed(std::string message, std::optional<FailureCause> cause = std::nullopt) {
         return {CopyFailed{std::move(message), std::move(cause)}};
     }

@@ -9,7 +9,7 @@ namespace stowline {
 enum class SupportedLanguage { ptBR, en };
 
 inline constexpr std::array<SupportedLanguage, 2> allSupportedLanguages{SupportedLanguage::ptBR,
-                                                                       SupportedLanguage::en};
+                                                                        SupportedLanguage::en};
 
 /// "pt-BR" or "en".
 [[nodiscard]] std::string_view rawValue(SupportedLanguage language);

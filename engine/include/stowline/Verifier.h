@@ -13,8 +13,8 @@ inline constexpr std::string_view algorithmName = "xxHash64";
 
 /// How the read avoids the page cache.
 enum class CacheBypass {
-    automatic,  ///< O_DIRECT where the file system accepts it, else dropCache
-    dropCache,  ///< fdatasync + POSIX_FADV_DONTNEED on the whole file, then plain reads
+    automatic, ///< O_DIRECT where the file system accepts it, else dropCache
+    dropCache, ///< fdatasync + POSIX_FADV_DONTNEED on the whole file, then plain reads
 };
 
 /// XXH64 (seed 0) of the file's bytes as the device returns them. `chunkSize` > 0.
