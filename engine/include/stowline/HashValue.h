@@ -28,6 +28,7 @@ public:
     [[nodiscard]] std::string text() const;
 
     bool operator==(const HashValue&) const = default;
+    // NOLINTNEXTLINE(modernize-use-nullptr): the check misreads the defaulted comparison
     std::strong_ordering operator<=>(const HashValue&) const = default;
 
 private:
