@@ -221,8 +221,8 @@ if wants card; then
 fi
 
 if wants small; then
-    for spec in "20000 4096 65536 0.80" "10000 4096 4096 1.00"; do
-        read -r count low high limit <<<"$spec"
+    for row in "20000 4096 65536 0.80" "10000 4096 4096 1.00"; do
+        read -r count low high limit <<<"$row"
         count=$((count / scale))
         card="$work/small$count"
         make_files "$card" "$count" "$low" "$high" 7
