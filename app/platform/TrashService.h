@@ -4,7 +4,7 @@
 
 #include <optional>
 
-/// Moves items to the desktop trash as the freedesktop.org trash specification says, through
+/// Moves items to the desktop trash the way the freedesktop.org trash standard lays it out, through
 /// GIO (the library the desktop itself trashes with): the home trash for items on the home
 /// file system, "$topdir/.Trash-$uid" on other volumes, percent-encoded paths in the
 /// ".trashinfo", and no half entry when the move fails. Tests may override it. Main thread.
