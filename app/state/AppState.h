@@ -47,6 +47,9 @@ class SavePanelService;
 /// Jobs are shared: the list holds one reference and the open report dialog another, so a
 /// job cleared from the list stays valid while its report is shown. Jobs leaving the list
 /// are released on the next pass of the event loop, never inside their own signals.
+///
+/// It owns three helpers: StartFlow (the start's checks and verdict), DriveChecks (the
+/// checks of destination drives and their report) and OpenPanelPicker (the open panels).
 class AppState : public QObject {
     Q_OBJECT
     Q_PROPERTY(QList<SourceItem> sources READ sources NOTIFY sourcesChanged)
