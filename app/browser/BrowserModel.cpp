@@ -1,15 +1,12 @@
 #include "browser/BrowserModel.h"
 
+#include "browser/BrowserFileOperations.h"
 #include "browser/PasteOperation.h"
-#include "platform/TrashService.h"
-#include "platform/UDisksEjectService.h"
 #include "settings/L10n.h"
 #include "state/FileUrl.h"
 
 #include <QClipboard>
-#include <QCollator>
-#include <QDir>
-#include <QFileInfo>
+#include <QFile>
 #include <QFutureWatcher>
 #include <QGuiApplication>
 #include <QMimeData>
@@ -17,99 +14,19 @@
 #include <QtConcurrent>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <dirent.h>
-#include <sys/stat.h>
 
 namespace {
 
-// The entry's bytes: names need not be valid UTF-8.
-QByteArray pathOf(const QUrl& url) {
-    return FileUrl::nativePath(url);
-}
-
-QByteArray childPath(const QByteArray& folder, const QByteArray& name) {
-    return folder.endsWith('/') ? folder + name : folder + '/' + name;
-}
-
 QUrl parentOf(const QUrl& url) {
-    const QByteArray path = pathOf(url);
-    const qsizetype slash = path.lastIndexOf('/');
-    return FileUrl::fromNativePath(slash <= 0 ? QByteArrayLiteral("/") : path.left(slash));
-}
-
-bool occupied(const QByteArray& path) {
-    struct stat info {};
-    return ::lstat(path.constData(), &info) == 0;
-}
-
-// Spaces, tabs and other horizontal blanks; line breaks are kept.
-bool isHorizontalBlank(QChar c) {
-    return c == QLatin1Char('\t') || c.category() == QChar::Separator_Space;
-}
-
-QString trimmedName(const QString& name) {
-    qsizetype begin = 0;
-    qsizetype end = name.size();
-    while (begin < end && isHorizontalBlank(name.at(begin))) {
-        ++begin;
-    }
-    while (end > begin && isHorizontalBlank(name.at(end - 1))) {
-        --end;
-    }
-    return name.mid(begin, end - begin);
-}
-
-// A name the file system would read as a path or as a special entry.
-bool isUnusableName(const QString& name) {
-    return name.contains(QLatin1Char('/')) || name.contains(QChar(0)) || name == QLatin1String(".") ||
-           name == QLatin1String("..");
-}
-
-QString errnoText(int error) {
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
-// The formats desktop file managers read: URIs, and whether they are to be moved.
-QMimeData* clipboardData(const QList<QUrl>& urls, bool cut) {
-    auto* data = new QMimeData;
-    data->setUrls(urls);
-    QByteArray gnome = cut ? QByteArrayLiteral("cut") : QByteArrayLiteral("copy");
-    QStringList paths;
-    for (const QUrl& url : urls) {
-        gnome += '\n' + url.toEncoded();
-        paths << url.toLocalFile();
-    }
-    data->setData(QStringLiteral("x-special/gnome-copied-files"), gnome);
-    data->setData(QStringLiteral("application/x-kde-cutselection"),
-                  cut ? QByteArrayLiteral("1") : QByteArrayLiteral("0"));
-    data->setText(paths.join(QLatin1Char('\n')));
-    return data;
-}
-
-QList<QUrl> systemClipboardFiles() {
-    QList<QUrl> files;
-    if (!qGuiApp) {
-        return files;
-    }
-    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
-    if (!data || !data->hasUrls()) {
-        return files;
-    }
-    for (const QUrl& url : data->urls()) {
-        if (url.isLocalFile()) {
-            files << url;
-        }
-    }
-    return files;
+    return BrowserFileOperations::parentOf(url);
 }
 
 } // namespace
 
-BrowserModel::BrowserModel(QObject* parent) : QObject(parent) {}
+BrowserModel::BrowserModel(QObject* parent) : BrowserModel(Services{}, parent) {}
 
-BrowserModel::BrowserModel(Services services, QObject* parent) : QObject(parent), services_(services) {}
+BrowserModel::BrowserModel(Services services, QObject* parent)
+    : QObject(parent), files_(std::make_unique<BrowserFileOperations>(services.trash, services.eject)) {}
 
 BrowserModel::~BrowserModel() = default;
 
@@ -187,45 +104,8 @@ QList<BrowserItem> BrowserModel::items(const QUrl& folder) {
     if (const auto cached = cache_.constFind(folder); cached != cache_.constEnd()) {
         return *cached;
     }
-    const QByteArray path = pathOf(folder);
-    // Leftovers of a paste that crashed; never while one of ours runs.
-    if (!isPasting()) {
-        PasteOperation::removeStaleTemporaries(path);
-    }
-    QList<BrowserItem> listing;
-    // Read with the system's calls so that every name comes with its bytes, valid UTF-8 or
-    // not; dot-names are hidden, as the desktop hides them.
-    if (DIR* entries = ::opendir(path.constData())) {
-        while (const dirent* entry = ::readdir(entries)) {
-            const QByteArray name(entry->d_name);
-            if (name.startsWith('.')) {
-                continue;
-            }
-            const QByteArray entryPath = childPath(path, name);
-            struct stat info {};
-            if (::stat(entryPath.constData(), &info) != 0 && ::lstat(entryPath.constData(), &info) != 0) {
-                continue; // gone since the folder was read
-            }
-            BrowserItem item;
-            item.url = FileUrl::fromNativePath(entryPath);
-            item.name = QFile::decodeName(name); // unreadable bytes show as replacement characters
-            item.isDirectory = S_ISDIR(info.st_mode);
-            if (S_ISREG(info.st_mode)) {
-                item.size = static_cast<qint64>(info.st_size);
-            }
-            listing << item;
-        }
-        ::closedir(entries);
-    }
-    QCollator collator{QLocale()};
-    collator.setNumericMode(true);
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    std::stable_sort(listing.begin(), listing.end(), [&collator](const BrowserItem& a, const BrowserItem& b) {
-        if (a.isDirectory != b.isDirectory) {
-            return a.isDirectory;
-        }
-        return collator.compare(a.name, b.name) < 0;
-    });
+    // Leftovers of a paste that crashed are swept; never while one of ours runs.
+    QList<BrowserItem> listing = BrowserFileOperations::list(folder, !isPasting());
     cache_.insert(folder, listing);
     return listing;
 }
@@ -342,70 +222,38 @@ void BrowserModel::selectOnly(const QUrl& url) {
 }
 
 void BrowserModel::createFolder(const QUrl& folder) {
-    const QString base = L10n::t("filebrowser.new_folder_name");
-    const QByteArray parent = pathOf(folder);
-    QString name = base;
-    for (int n = 2;; ++n) {
-        const QByteArray candidate = childPath(parent, QFile::encodeName(name));
-        if (!occupied(candidate)) {
-            if (::mkdir(candidate.constData(), 0777) == 0) {
-                break;
-            }
-            if (errno != EEXIST) {
-                setLastError(L10n::t("filebrowser.error.create_folder", {errnoText(errno)}));
-                return;
-            }
-        }
-        name = base + QLatin1Char(' ') + QString::number(n);
+    const auto created = BrowserFileOperations::createFolder(folder, L10n::t("filebrowser.new_folder_name"));
+    if (created.error) {
+        setLastError(*created.error);
+        return;
     }
     forget(folder);
-    const QUrl created = FileUrl::fromNativePath(childPath(parent, QFile::encodeName(name)));
-    selectOnly(created);
+    selectOnly(created.url);
     announceDroppedListings();
-    setRenameTarget(BrowserItem{created, name, true, std::nullopt});
+    setRenameTarget(BrowserItem{created.url, created.name, true, std::nullopt});
 }
 
 void BrowserModel::rename(const BrowserItem& item, const QString& newName) {
-    const QString name = trimmedName(newName);
-    if (name.isEmpty() || name == item.name) {
+    const auto renamed = BrowserFileOperations::rename(item, newName);
+    if (renamed.error) {
+        setLastError(*renamed.error);
         return;
     }
-    if (isUnusableName(name)) {
-        setLastError(L10n::t("filebrowser.error.invalid_name", {name}));
-        return;
+    if (renamed.url.isEmpty()) {
+        return; // the same name
     }
-    const QUrl parent = parentOf(item.url);
-    const QByteArray destination = childPath(pathOf(parent), QFile::encodeName(name));
-    if (occupied(destination)) {
-        setLastError(L10n::t("filebrowser.error.rename_exists", {name}));
-        return;
-    }
-    if (const std::error_code error = PasteOperation::renameNoReplace(pathOf(item.url), destination)) {
-        if (error == std::errc::file_exists) {
-            setLastError(L10n::t("filebrowser.error.rename_exists", {name}));
-        } else {
-            setLastError(
-                L10n::t("filebrowser.error.rename", {QString::fromLocal8Bit(error.message().c_str())}));
-        }
-        return;
-    }
-    forget(parent);
-    const QUrl renamed = FileUrl::fromNativePath(destination);
+    forget(parentOf(item.url));
     if (const qsizetype at = pathStack_.indexOf(item.url); at >= 0) {
         // An open folder got a new name: continue under it, leaving the deeper folders.
-        setPathStack(pathStack_.mid(0, at) + QList<QUrl>{renamed});
+        setPathStack(pathStack_.mid(0, at) + QList<QUrl>{renamed.url});
     }
-    selectOnly(renamed);
+    selectOnly(renamed.url);
     announceDroppedListings();
 }
 
 void BrowserModel::moveToTrash(const BrowserItem& item) {
-    if (const auto failure = trashService().moveToTrash(pathOf(item.url))) {
-        if (failure->kind == TrashService::Failure::Kind::noTrashOnVolume) {
-            setLastError(L10n::t("filebrowser.error.trash_unavailable", {volumeNameOf(item.url), item.name}));
-        } else {
-            setLastError(L10n::t("filebrowser.error.trash", {failure->description}));
-        }
+    if (const auto error = files_->moveToTrash(item, volumeNameOf(item.url))) {
+        setLastError(*error);
         return;
     }
     forget(parentOf(item.url));
@@ -419,11 +267,11 @@ void BrowserModel::moveToTrash(const BrowserItem& item) {
 
 QString BrowserModel::volumeNameOf(const QUrl& url) const {
     // The volume shown at the root that holds the item: the longest mount point above it.
-    const QByteArray path = pathOf(url);
+    const QByteArray path = FileUrl::nativePath(url);
     const BrowserItem* best = nullptr;
     qsizetype bestLength = -1;
     for (const BrowserItem& volume : rootItems_) {
-        const QByteArray mount = pathOf(volume.url);
+        const QByteArray mount = FileUrl::nativePath(volume.url);
         const bool holds = mount == "/" || path == mount || path.startsWith(mount + '/');
         if (holds && mount.size() > bestLength) {
             best = &volume;
@@ -434,8 +282,8 @@ QString BrowserModel::volumeNameOf(const QUrl& url) const {
 }
 
 void BrowserModel::eject(const BrowserItem& volume) {
-    if (const auto failure = ejectService().eject(volume.url.toLocalFile())) {
-        setLastError(L10n::t("filebrowser.error.eject", {volume.name, *failure}));
+    if (const auto error = files_->eject(volume)) {
+        setLastError(*error);
         return;
     }
     if (!pathStack_.isEmpty() && pathStack_.constFirst() == volume.url) {
@@ -450,14 +298,15 @@ void BrowserModel::copyToClipboard(const BrowserItem& item, bool cut) {
     if (qGuiApp) {
         QClipboard* system = QGuiApplication::clipboard();
         system->clear();
-        systemClipboardData_ = clipboardData({item.url}, cut);
+        systemClipboardData_ = BrowserFileOperations::clipboardData({item.url}, cut);
         system->setMimeData(systemClipboardData_);
     }
 }
 
 bool BrowserModel::canPaste() const {
     // One paste at a time: a second one would race the first for the same entries.
-    return !isPasting() && (clipboard_.has_value() || !systemClipboardFiles().isEmpty());
+    return !isPasting() &&
+           (clipboard_.has_value() || !BrowserFileOperations::systemClipboardFiles().isEmpty());
 }
 
 void BrowserModel::paste(const QUrl& folder) {
@@ -470,7 +319,7 @@ void BrowserModel::paste(const QUrl& folder) {
         sources = clipboard_->urls;
         isCut = clipboard_->isCut;
     } else {
-        sources = systemClipboardFiles();
+        sources = BrowserFileOperations::systemClipboardFiles();
     }
     if (sources.isEmpty()) {
         return;
@@ -485,7 +334,7 @@ void BrowserModel::paste(const QUrl& folder) {
             QGuiApplication::clipboard()->clear();
         }
     }
-    const QByteArray target = pathOf(folder);
+    const QByteArray target = FileUrl::nativePath(folder);
     const auto finish = [this, folder, sources, isCut](const PasteOperation::Outcome& outcome) {
         forget(folder);
         if (isCut) {
@@ -504,7 +353,7 @@ void BrowserModel::paste(const QUrl& folder) {
     // Copying a folder into itself would never end, and moving it there cannot work:
     // refuse before touching anything.
     for (const QUrl& source : sources) {
-        if (PasteOperation::isInside(target, pathOf(source))) {
+        if (PasteOperation::isInside(target, FileUrl::nativePath(source))) {
             PasteOperation::Outcome refused;
             refused.failure =
                 L10n::t("filebrowser.error.paste_into_itself", {FileUrl::lastComponent(source)});
@@ -543,24 +392,4 @@ void BrowserModel::cancelPaste() {
     if (isPasting() && pasteProgress_) {
         pasteProgress_->cancelled = true;
     }
-}
-
-TrashService& BrowserModel::trashService() {
-    if (services_.trash) {
-        return *services_.trash;
-    }
-    if (!ownTrash_) {
-        ownTrash_ = std::make_unique<TrashService>();
-    }
-    return *ownTrash_;
-}
-
-EjectService& BrowserModel::ejectService() {
-    if (services_.eject) {
-        return *services_.eject;
-    }
-    if (!ownEject_) {
-        ownEject_ = std::make_unique<UDisksEjectService>();
-    }
-    return *ownEject_;
 }

@@ -15,12 +15,14 @@
 namespace PasteOperation {
 struct Progress;
 }
+class BrowserFileOperations;
 class EjectService;
 class TrashService;
 
-/// The state and file operations behind one browser panel: where the user is, how the
-/// listing is shown, what is selected, and new folder, rename, copy, cut, paste, trash and
-/// eject on the real file system. Main thread; only the file work of a paste leaves it.
+/// The state behind one browser panel: where the user is, how the listing is shown, what is
+/// selected, and what new folder, rename, copy, cut, paste, trash and eject do to it; the
+/// file system work itself is BrowserFileOperations' and PasteOperation's. Main thread;
+/// only the file work of a paste leaves it.
 ///
 /// Listings are cached per folder and dropped only by the operations that change or
 /// re-enter a folder; nothing watches the file system.
@@ -137,8 +139,6 @@ private:
     void setLastError(const QString& message);
     /// The name of the root volume that holds `url`, for messages.
     [[nodiscard]] QString volumeNameOf(const QUrl& url) const;
-    [[nodiscard]] TrashService& trashService();
-    [[nodiscard]] EjectService& ejectService();
 
     QList<QUrl> pathStack_;
     ViewMode viewMode_ = ViewMode::icons;
@@ -149,9 +149,7 @@ private:
     std::optional<ClipboardEntry> clipboard_;
     QHash<QUrl, QList<BrowserItem>> cache_;
     QList<BrowserItem> rootItems_;
-    Services services_;
-    std::unique_ptr<TrashService> ownTrash_;
-    std::unique_ptr<EjectService> ownEject_;
+    std::unique_ptr<BrowserFileOperations> files_;
     int pastesRunning_ = 0;
     std::shared_ptr<PasteOperation::Progress> pasteProgress_;
     bool listingsDropped_ = false;

@@ -11,9 +11,9 @@ namespace {
 constexpr double symbolSize = 16;
 }
 
-RemoveBadge::RemoveBadge(QWidget* parent) : QAbstractButton(parent) {
+RemoveBadge::RemoveBadge(QWidget* parent, int diameter) : QAbstractButton(parent) {
     setObjectName(QStringLiteral("removeBadge"));
-    setFixedSize(side, side);
+    setFixedSize(diameter, diameter);
     setCursor(Qt::PointingHandCursor);
     // Reached with Tab too: the card shows it while the keyboard is on it.
     setFocusPolicy(Qt::TabFocus);
@@ -21,7 +21,7 @@ RemoveBadge::RemoveBadge(QWidget* parent) : QAbstractButton(parent) {
 }
 
 QSize RemoveBadge::sizeHint() const {
-    return {side, side};
+    return size();
 }
 
 void RemoveBadge::setRevealed(bool revealed) {
@@ -55,5 +55,6 @@ void RemoveBadge::paintEvent(QPaintEvent*) {
     const QColor tint = isDown() ? theme.grey : theme.midGrey;
     const QPixmap cross =
         Symbol::pixmap(QStringLiteral("xmark.circle.fill"), symbolSize, tint, devicePixelRatioF());
-    p.drawPixmap(QPointF((side - symbolSize) / 2, (side - symbolSize) / 2), cross);
+    const QSizeF size = cross.deviceIndependentSize();
+    p.drawPixmap(QPointF((width() - size.width()) / 2, (height() - size.height()) / 2), cross);
 }

@@ -36,32 +36,27 @@ void Appearance::set(bool light) {
     emit isLightChanged();
 }
 
+void Appearance::toggle(bool& flag, void (*store)(bool), void (Appearance::*changed)()) {
+    const bool on = !flag;
+    store(on);
+    flag = on;
+    emit(this->*changed)();
+}
+
 void Appearance::toggleMHL() {
-    const bool on = !writesMHL_;
-    ReportSettings::setWritesMHL(on);
-    writesMHL_ = on;
-    emit writesMHLChanged();
+    toggle(writesMHL_, &ReportSettings::setWritesMHL, &Appearance::writesMHLChanged);
 }
 
 void Appearance::toggleText() {
-    const bool on = !writesText_;
-    ReportSettings::setWritesText(on);
-    writesText_ = on;
-    emit writesTextChanged();
+    toggle(writesText_, &ReportSettings::setWritesText, &Appearance::writesTextChanged);
 }
 
 void Appearance::togglePDF() {
-    const bool on = !writesPDF_;
-    ReportSettings::setWritesPDF(on);
-    writesPDF_ = on;
-    emit writesPDFChanged();
+    toggle(writesPDF_, &ReportSettings::setWritesPDF, &Appearance::writesPDFChanged);
 }
 
 void Appearance::toggleAscMhl() {
-    const bool on = !writesAscMhl_;
-    ReportSettings::setWritesAscMhl(on);
-    writesAscMhl_ = on;
-    emit writesAscMhlChanged();
+    toggle(writesAscMhl_, &ReportSettings::setWritesAscMhl, &Appearance::writesAscMhlChanged);
 }
 
 void Appearance::toggleAscMhlFormat(stowline::HashFormat format) {

@@ -62,6 +62,9 @@ signals:
     void languageOverrideChanged();
 
 private:
+    /// Stores the flipped value first, so that a view reacting to `changed` reads the stored one.
+    void toggle(bool& flag, void (*store)(bool), void (Appearance::*changed)());
+
     bool isLight_;
     bool writesMHL_;
     bool writesText_;

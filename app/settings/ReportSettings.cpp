@@ -1,112 +1,74 @@
 #include "settings/ReportSettings.h"
 
-#include "settings/Preferences.h"
+#include "settings/StoredFlag.h"
 
 namespace ReportSettings {
 namespace {
 
-const QString mhlKey = QStringLiteral("reportWritesMHL");
-const QString textKey = QStringLiteral("reportWritesText");
-const QString pdfKey = QStringLiteral("reportWritesPDF");
-const QString ascMhlKey = QStringLiteral("reportWritesAscMhl");
+StoredFlag mhl{"reportWritesMHL", true};
+StoredFlag text{"reportWritesText", true};
+StoredFlag pdf{"reportWritesPDF", false};
+StoredFlag ascMhl{"reportWritesAscMhl", false};
 
-QString formatKey(stowline::HashFormat format) {
+/// The flag of an optional format of the history; null for xxh64, which is always recorded.
+StoredFlag* recordsFlag(stowline::HashFormat format) {
+    static StoredFlag xxh128{"ascMhlRecordsXxh128", false};
+    static StoredFlag md5{"ascMhlRecordsMd5", false};
+    static StoredFlag sha1{"ascMhlRecordsSha1", false};
     switch (format) {
     case stowline::HashFormat::xxh128:
-        return QStringLiteral("ascMhlRecordsXxh128");
+        return &xxh128;
     case stowline::HashFormat::md5:
-        return QStringLiteral("ascMhlRecordsMd5");
+        return &md5;
     case stowline::HashFormat::sha1:
-        return QStringLiteral("ascMhlRecordsSha1");
+        return &sha1;
     default:
-        return {};
+        return nullptr;
     }
-}
-
-bool& cachedMHL() {
-    static bool value = Preferences::readBool(mhlKey, true);
-    return value;
-}
-
-bool& cachedText() {
-    static bool value = Preferences::readBool(textKey, true);
-    return value;
-}
-
-bool& cachedPDF() {
-    static bool value = Preferences::readBool(pdfKey, false);
-    return value;
-}
-
-bool& cachedAscMhl() {
-    static bool value = Preferences::readBool(ascMhlKey, false);
-    return value;
-}
-
-stowline::HashFormats& cachedFormats() {
-    static stowline::HashFormats value = [] {
-        stowline::HashFormats formats{stowline::HashFormat::xxh64};
-        for (const auto format : optionalAscMhlFormats) {
-            if (Preferences::readBool(formatKey(format), false)) {
-                formats.insert(format);
-            }
-        }
-        return formats;
-    }();
-    return value;
 }
 
 } // namespace
 
 bool writesMHL() {
-    return cachedMHL();
+    return mhl.get();
 }
 bool writesText() {
-    return cachedText();
+    return text.get();
 }
 bool writesPDF() {
-    return cachedPDF();
+    return pdf.get();
+}
+bool writesAscMhl() {
+    return ascMhl.get();
 }
 
 void setWritesMHL(bool on) {
-    cachedMHL() = on;
-    Preferences::writeBool(mhlKey, on);
+    mhl.set(on);
 }
-
 void setWritesText(bool on) {
-    cachedText() = on;
-    Preferences::writeBool(textKey, on);
+    text.set(on);
 }
-
 void setWritesPDF(bool on) {
-    cachedPDF() = on;
-    Preferences::writeBool(pdfKey, on);
+    pdf.set(on);
 }
-
-bool writesAscMhl() {
-    return cachedAscMhl();
-}
-
 void setWritesAscMhl(bool on) {
-    cachedAscMhl() = on;
-    Preferences::writeBool(ascMhlKey, on);
+    ascMhl.set(on);
 }
 
 stowline::HashFormats ascMhlFormats() {
-    return cachedFormats();
+    stowline::HashFormats formats{stowline::HashFormat::xxh64};
+    for (const auto format : optionalAscMhlFormats) {
+        if (recordsFlag(format)->get()) {
+            formats.insert(format);
+        }
+    }
+    return formats;
 }
 
 void setAscMhlRecords(stowline::HashFormat format, bool on) {
-    const QString key = formatKey(format);
-    if (key.isEmpty()) {
-        return;
+    if (StoredFlag* flag = recordsFlag(format)) {
+        flag->set(on);
     }
-    if (on) {
-        cachedFormats().insert(format);
-    } else {
-        cachedFormats().remove(format);
-    }
-    Preferences::writeBool(key, on);
 }
 
 } // namespace ReportSettings

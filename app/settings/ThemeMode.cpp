@@ -1,26 +1,20 @@
 #include "settings/ThemeMode.h"
 
-#include "settings/Preferences.h"
+#include "settings/StoredFlag.h"
 
 namespace ThemeMode {
 namespace {
 
-const QString key = QStringLiteral("appearanceIsLight");
-
-bool& cached() {
-    static bool value = Preferences::readBool(key, false);
-    return value;
-}
+StoredFlag light{"appearanceIsLight", false};
 
 } // namespace
 
 bool isLight() {
-    return cached();
+    return light.get();
 }
 
-void setLight(bool light) {
-    cached() = light;
-    Preferences::writeBool(key, light);
+void setLight(bool on) {
+    light.set(on);
 }
 
 } // namespace ThemeMode

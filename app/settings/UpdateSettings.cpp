@@ -1,26 +1,20 @@
 #include "settings/UpdateSettings.h"
 
-#include "settings/Preferences.h"
+#include "settings/StoredFlag.h"
 
 namespace UpdateSettings {
 namespace {
 
-const QString key = QStringLiteral("updateChecksAutomatically");
-
-bool& cached() {
-    static bool value = Preferences::readBool(key, true);
-    return value;
-}
+StoredFlag automatic{"updateChecksAutomatically", true};
 
 } // namespace
 
 bool checksAutomatically() {
-    return cached();
+    return automatic.get();
 }
 
 void setChecksAutomatically(bool on) {
-    cached() = on;
-    Preferences::writeBool(key, on);
+    automatic.set(on);
 }
 
 } // namespace UpdateSettings

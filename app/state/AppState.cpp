@@ -1,6 +1,5 @@
 #include "state/AppState.h"
 
-#include "platform/OpenPanelService.h"
 #include "platform/VolumeService.h"
 #include "settings/L10n.h"
 #include "state/FileUrl.h"
@@ -14,7 +13,8 @@
 AppState::AppState() : AppState(Services{}) {}
 
 AppState::AppState(Services services, QObject* parent)
-    : QObject(parent), services_(std::move(services)), volumes_(services_.volumes) {
+    : QObject(parent), services_(std::move(services)), volumes_(services_.volumes),
+      picker_(services_.openPanels) {
     if (!services_.freeSpace) {
         services_.freeSpace = [](const QUrl& url) {
             return stowline::CopyEngine::freeSpace(FileUrl::toPath(url));
@@ -30,6 +30,18 @@ AppState::AppState(Services services, QObject* parent)
             return stowline::FileScanner::scan(items);
         };
     }
+    start_ = std::make_unique<StartFlow>(*this, services_.freeSpace, services_.checkLimit);
+    connect(start_.get(), &StartFlow::pendingChanged, this, &AppState::startPendingChanged);
+    connect(start_.get(), &StartFlow::refused, this,
+            [this](const QString& message) { setStartError(message); });
+    connect(start_.get(), &StartFlow::warned, this,
+            [this](const QString& message, const QList<SourceItem>& batch) {
+                setSpaceWarning(SpaceWarning{QUuid::createUuid(), message, batch});
+            });
+    connect(start_.get(), &StartFlow::cleared, this, &AppState::launchTransfer);
+    checks_ = std::make_unique<DriveChecks>(services_.driveCheck);
+    connect(checks_.get(), &DriveChecks::changed, this, &AppState::driveChecksChanged);
+    connect(checks_.get(), &DriveChecks::reportChanged, this, &AppState::driveCheckReportChanged);
     retry_.setSingleShot(true);
     retry_.setInterval(services_.retryAfter);
     connect(&retry_, &QTimer::timeout, this, &AppState::measureDrives);
@@ -98,37 +110,13 @@ void AppState::removeDestination(const QUuid& id) {
 }
 
 void AppState::pickSources() {
-    if (pickerOpen_ || !services_.openPanels) {
-        return;
-    }
-    pickerOpen_ = true;
-    QPointer<AppState> guard(this);
-    services_.openPanels->open(OpenPanelService::Kind::sources, L10n::t("appstate.picker.add"),
-                               L10n::t("appstate.picker.sources.message"),
-                               [guard](const QList<QUrl>& chosen) {
-                                   if (!guard) {
-                                       return;
-                                   }
-                                   guard->pickerOpen_ = false;
-                                   guard->addSources(chosen);
-                               });
+    picker_.pick(OpenPanelService::Kind::sources, this,
+                 [this](const QList<QUrl>& chosen) { addSources(chosen); });
 }
 
 void AppState::pickDestinations() {
-    if (pickerOpen_ || !services_.openPanels) {
-        return;
-    }
-    pickerOpen_ = true;
-    QPointer<AppState> guard(this);
-    services_.openPanels->open(OpenPanelService::Kind::destinations, L10n::t("appstate.picker.add"),
-                               L10n::t("appstate.picker.destinations.message"),
-                               [guard](const QList<QUrl>& chosen) {
-                                   if (!guard) {
-                                       return;
-                                   }
-                                   guard->pickerOpen_ = false;
-                                   guard->addDestinations(chosen);
-                               });
+    picker_.pick(OpenPanelService::Kind::destinations, this,
+                 [this](const QList<QUrl>& chosen) { addDestinations(chosen); });
 }
 
 QList<SourceItem> AppState::pendingSources() const {

@@ -2,9 +2,12 @@
 #include "state/DestItem.h"
 #include "state/DiskItem.h"
 #include "state/DriveCheckJob.h"
+#include "state/DriveChecks.h"
+#include "state/OpenPanelPicker.h"
 #include "state/PathProbe.h"
 #include "state/SourceItem.h"
 #include "state/StartCheck.h"
+#include "state/StartFlow.h"
 #include "state/TransferJob.h"
 
 #include "stowline/CopyEngine.h"
@@ -44,6 +47,9 @@ class SavePanelService;
 /// Jobs are shared: the list holds one reference and the open report dialog another, so a
 /// job cleared from the list stays valid while its report is shown. Jobs leaving the list
 /// are released on the next pass of the event loop, never inside their own signals.
+///
+/// It owns three helpers: StartFlow (the start's checks and verdict), DriveChecks (the
+/// checks of destination drives and their report) and OpenPanelPicker (the open panels).
 class AppState : public QObject {
     Q_OBJECT
     Q_PROPERTY(QList<SourceItem> sources READ sources NOTIFY sourcesChanged)
@@ -105,7 +111,7 @@ public:
     [[nodiscard]] const QList<DiskItem>& disks() const { return disks_; }
     /// Newest first. The pointers stay valid while the job is listed.
     [[nodiscard]] QList<TransferJob*> jobs() const;
-    [[nodiscard]] bool pickerOpen() const { return pickerOpen_; }
+    [[nodiscard]] bool pickerOpen() const { return picker_.isOpen(); }
 
     [[nodiscard]] const std::optional<DiskFullPrompt>& diskFullAlert() const { return diskFullAlert_; }
     [[nodiscard]] bool hasDiskFullAlert() const { return diskFullAlert_.has_value(); }
@@ -158,7 +164,7 @@ public:
     /// checked to be the ones it was added from.
     void confirmStartDespiteSpace();
     /// True while a start waits for the drives' answers.
-    [[nodiscard]] bool startPending() const { return startPending_; }
+    [[nodiscard]] bool startPending() const { return start_->pending(); }
     /// Disk-full answers; both close the prompt.
     void resumeAfterDiskFull();
     void dropFullDestination();
@@ -175,7 +181,7 @@ public:
     /// Stops a running check; it ends without a notification or a report.
     void cancelDriveCheck(const QUrl& root);
     /// The ended check whose report the window shows, or null.
-    [[nodiscard]] const DriveCheckJob* driveCheckReport() const { return driveCheckReport_.get(); }
+    [[nodiscard]] const DriveCheckJob* driveCheckReport() const { return checks_->report(); }
     void closeDriveCheckReport();
 
 signals:
@@ -209,21 +215,15 @@ private:
     void storeDestinationProbe(const QUuid& id, const std::optional<PathProbe>& probe);
     void scheduleRetry();
     [[nodiscard]] QList<Mount> currentMounts() const;
-    void checkDrivesThenStart(const QList<SourceItem>& batch, bool confirmed);
-    void finishStart(const QList<QUuid>& batchIDs, bool confirmed,
-                     const std::optional<StartCheck::Result>& checked);
-    void continueStart(const QList<SourceItem>& batch, const StartCheck::Result& checked);
     void launchTransfer(const QList<SourceItem>& batch);
     void updateSources(const TransferJob& job);
     /// Takes a job the engine refused before copying (a destination inside a source) off the
     /// list and shows the start error in its place.
     void withdrawRefusedJob(const TransferJob& job);
-    void setStartPending(bool pending);
     void retireJobs(std::vector<std::shared_ptr<TransferJob>> removed);
     void setStartError(std::optional<QString> error);
     void setSpaceWarning(std::optional<SpaceWarning> warning);
     void setDiskFullAlert(std::optional<DiskFullPrompt> prompt);
-    void finishDriveCheck(DriveCheckJob* check);
 
     Services services_;
     QPointer<VolumeService> volumes_;
@@ -236,16 +236,14 @@ private:
     int addsInFlight_ = 0;
     QSet<QUrl> addingSources_;
     QSet<QUrl> addingDestinations_;
-    bool startPending_ = false;
     QTimer retry_;
-    bool pickerOpen_ = false;
+    OpenPanelPicker picker_;
     std::vector<std::shared_ptr<TransferJob>> jobs_;
     std::vector<std::shared_ptr<TransferJob>> retired_;
     std::shared_ptr<TransferJob> reportJob_;
     std::optional<DiskFullPrompt> diskFullAlert_;
     std::optional<QString> startError_;
     std::optional<SpaceWarning> spaceWarning_;
-    std::vector<std::shared_ptr<DriveCheckJob>> driveChecks_;
-    std::vector<std::shared_ptr<DriveCheckJob>> retiredChecks_;
-    std::shared_ptr<DriveCheckJob> driveCheckReport_;
+    std::unique_ptr<StartFlow> start_;
+    std::unique_ptr<DriveChecks> checks_;
 };

@@ -212,34 +212,36 @@ void TransferJob::markDestinationFailed(const QUrl& root, const QString& reason)
 
 void TransferJob::finish(const stowline::JobSummary& s) {
     if (s.cancelled) {
-        setPhase(Phase::cancelled);
-        setCurrentFileName({});
-        callFinished();
-        return;
-    }
-    if (s.destinationInsideSource) {
+        endWithoutReports(Phase::cancelled);
+    } else if (s.destinationInsideSource) {
         // Refused before anything was copied; the window says why where the start was asked.
-        setPhase(Phase::sourceError);
-        setCurrentFileName({});
-        callFinished();
-        return;
-    }
-    if (s.reports.empty()) {
+        endWithoutReports(Phase::sourceError);
+    } else if (s.reports.empty()) {
         // No scan event: the sources could not be read at all. Nothing found on sources
         // whose volumes all left: the engine read the empty folders their unmounting left.
         if (!sawScanEvent_ || sourcesVanished()) {
-            setPhase(Phase::sourceError);
-            setCurrentFileName({});
-            Notifier::notify(false, L10n::t("transferjob.source_read_failed", {sourcesLabel_}));
+            endWithoutReports(Phase::sourceError, L10n::t("transferjob.source_read_failed", {sourcesLabel_}));
         } else {
-            setPhase(Phase::done);
-            setPct(1.0);
-            setCurrentFileName({});
+            endWithoutReports(Phase::done);
         }
-        callFinished();
-        return;
+    } else {
+        writeReports(s);
     }
+}
 
+void TransferJob::endWithoutReports(Phase phase, const std::optional<QString>& failure) {
+    setPhase(phase);
+    if (phase == Phase::done) {
+        setPct(1.0);
+    }
+    setCurrentFileName({});
+    if (failure) {
+        Notifier::notify(false, *failure);
+    }
+    callFinished();
+}
+
+void TransferJob::writeReports(const stowline::JobSummary& s) {
     stowline::ReportFormats formats;
     if (ReportSettings::writesMHL()) {
         formats.insert(stowline::ReportFormats::mhl());
@@ -256,26 +258,26 @@ void TransferJob::finish(const stowline::JobSummary& s) {
         roots.push_back(FileUrl::toPath(row.url));
     }
     const std::string label = sourcesLabel_.toStdString();
-    if (ReportSettings::writesPDF()) {
-        // Drawing a large job's PDF takes seconds: the Hash Logs are written on a worker, with
-        // their own copy of the summary, and the job ends once they are, the window responsive.
-        formats.insert(stowline::ReportFormats::pdf());
-        auto summary = std::make_shared<const stowline::JobSummary>(s);
-        auto pdf = std::make_shared<const PdfJobReport>(*summary, sources, roots, sourcesLabel_);
-        auto* watcher = new QFutureWatcher<stowline::ReportWriteResult>(this);
-        connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, summary] {
-            watcher->deleteLater();
-            reportsWritten(*summary, watcher->result());
-        });
-        watcher->setFuture(
-            QtConcurrent::run([summary, pdf, sources, roots, label, formats, strings = reportStrings()] {
-                return stowline::ReportWriter::writeForFinishedJob(*summary, sources, roots, label, formats,
-                                                                   strings, pdf->renderer());
-            }));
+    if (!ReportSettings::writesPDF()) {
+        reportsWritten(s, stowline::ReportWriter::writeForFinishedJob(s, sources, roots, label, formats,
+                                                                      reportStrings()));
         return;
     }
-    reportsWritten(
-        s, stowline::ReportWriter::writeForFinishedJob(s, sources, roots, label, formats, reportStrings()));
+    // Drawing a large job's PDF takes seconds: the Hash Logs are written on a worker, with
+    // their own copy of the summary, and the job ends once they are, the window responsive.
+    formats.insert(stowline::ReportFormats::pdf());
+    auto summary = std::make_shared<const stowline::JobSummary>(s);
+    auto pdf = std::make_shared<const PdfJobReport>(*summary, sources, roots, sourcesLabel_);
+    auto* watcher = new QFutureWatcher<stowline::ReportWriteResult>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, summary] {
+        watcher->deleteLater();
+        reportsWritten(*summary, watcher->result());
+    });
+    watcher->setFuture(
+        QtConcurrent::run([summary, pdf, sources, roots, label, formats, strings = reportStrings()] {
+            return stowline::ReportWriter::writeForFinishedJob(*summary, sources, roots, label, formats,
+                                                               strings, pdf->renderer());
+        }));
 }
 
 void TransferJob::reportsWritten(const stowline::JobSummary& s, const stowline::ReportWriteResult& written) {

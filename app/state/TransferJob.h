@@ -152,6 +152,12 @@ private:
     /// runs again once they are free, or the job ends cancelled if cancelled meanwhile.
     [[nodiscard]] bool lockDestinations();
     void finish(const stowline::JobSummary& summary);
+    /// Ends a job that writes no Hash Log (cancelled, refused, nothing to copy); `failure`,
+    /// when given, is notified.
+    void endWithoutReports(Phase phase, const std::optional<QString>& failure = std::nullopt);
+    /// Writes the chosen reports into every destination (with a PDF, on a worker), then
+    /// reportsWritten().
+    void writeReports(const stowline::JobSummary& summary);
     /// The rest of finishing once the Hash Logs are written: rows, phase, notification.
     void reportsWritten(const stowline::JobSummary& summary, const stowline::ReportWriteResult& written);
     /// Every source lived on a volume that has left the mount table.

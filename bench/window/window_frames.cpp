@@ -6,9 +6,10 @@
 //
 //   window_frames WORK_FOLDER
 //
-// The last line is "RESULT busy=F peak=F idle=F cards=N": frames a second on average and in
-// the busiest second of the transfer, frames a second over two idle seconds after it, and card
-// paints a second on average. Run with STOWLINE_RENDER_STATS=1 to see the render counter too.
+// The last line is "RESULT busy=F peak=F idle=F cards=N whole=N": frames a second on average
+// and in the busiest second of the transfer, frames a second over two idle seconds after it,
+// card paints a second on average, and how many of all those paints covered a whole card. Run with
+// STOWLINE_RENDER_STATS=1 to see the render counter too.
 #include "kit/RenderStats.h"
 #include "kit/Theme.h"
 #include "platform/RevealService.h"
@@ -26,6 +27,7 @@
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QFile>
+#include <QPaintEvent>
 #include <QTimer>
 
 #include <algorithm>
@@ -48,6 +50,7 @@ public:
     FrameCounter(QWidget* window, QElapsedTimer& clock) : window_(window), clock_(clock) {}
     std::vector<int> frames = std::vector<int>(120, 0);
     std::vector<int> cards = std::vector<int>(120, 0);
+    std::vector<int> wholeCards = std::vector<int>(120, 0); ///< card paints of the whole card
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
@@ -56,6 +59,10 @@ protected:
             ++frames[second];
         } else if (event->type() == QEvent::Paint && watched->inherits("TransferCard")) {
             ++cards[second];
+            const auto* widget = static_cast<QWidget*>(watched);
+            if (static_cast<QPaintEvent*>(event)->rect().contains(widget->rect())) {
+                ++wholeCards[second];
+            }
         }
         return false;
     }
@@ -139,12 +146,14 @@ int main(int argc, char** argv) {
     const qint64 idleTo = clock.elapsed();
 
     const auto busySeconds = static_cast<std::size_t>(std::max<qint64>(1, busyMs / 1000));
-    int busyFrames = 0, peak = 0, cardPaints = 0;
+    int busyFrames = 0, peak = 0, cardPaints = 0, wholePaints = 0;
     for (std::size_t s = 0; s < busySeconds; ++s) {
         busyFrames += counter.frames[s];
         cardPaints += counter.cards[s];
+        wholePaints += counter.wholeCards[s];
         peak = std::max(peak, counter.frames[s]);
-        std::printf("second %zu: %d frames, %d card paints\n", s + 1, counter.frames[s], counter.cards[s]);
+        std::printf("second %zu: %d frames, %d card paints (%d whole)\n", s + 1, counter.frames[s],
+                    counter.cards[s], counter.wholeCards[s]);
     }
     int idleFrames = 0;
     for (auto s = static_cast<std::size_t>((idleFrom + 999) / 1000);
@@ -152,9 +161,9 @@ int main(int argc, char** argv) {
         idleFrames += counter.frames[s];
     }
     const double idleSeconds = std::max(1.0, static_cast<double>(idleTo / 1000 - (idleFrom + 999) / 1000));
-    std::printf("RESULT busy=%.1f peak=%d idle=%.1f cards=%.1f\n",
+    std::printf("RESULT busy=%.1f peak=%d idle=%.1f cards=%.1f whole=%d\n",
                 busyFrames / static_cast<double>(busySeconds), peak, idleFrames / idleSeconds,
-                cardPaints / static_cast<double>(busySeconds));
+                cardPaints / static_cast<double>(busySeconds), wholePaints);
     QDir(root).removeRecursively();
     return 0;
 }

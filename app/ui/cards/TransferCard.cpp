@@ -38,7 +38,6 @@ constexpr int lineSpacing = 7;
 constexpr int buttonSpacing = 6;
 constexpr double cornerRadius = 11;
 constexpr int badgeSide = 20;
-constexpr double badgeSymbol = 16;
 constexpr int animationMs = 250;
 /// The bar moves smoothly enough at 30 frames a second; each frame more is a repaint of its own.
 constexpr auto frameInterval = std::chrono::milliseconds(1000 / 30 + 1);
@@ -89,51 +88,6 @@ QPixmap titleArrow(const Theme& theme, qreal devicePixelRatio) {
 double arrowAdvance() {
     return titleArrow(Theme::current(), 1.0).deviceIndependentSize().width() + 2 * arrowGap;
 }
-
-/// "xmark.circle.fill" on a disc of the card colour, over the card's corner.
-class RemoveBadge : public QAbstractButton {
-public:
-    explicit RemoveBadge(QWidget* parent) : QAbstractButton(parent) {
-        setFixedSize(badgeSide, badgeSide);
-        setCursor(Qt::PointingHandCursor);
-    }
-
-    // Drawn while the pointer is over the card or the keyboard is on the badge.
-    void setRevealed(bool revealed) {
-        if (revealed != revealed_) {
-            revealed_ = revealed;
-            update();
-        }
-    }
-
-protected:
-    void focusInEvent(QFocusEvent* event) override {
-        QAbstractButton::focusInEvent(event);
-        update();
-    }
-    void focusOutEvent(QFocusEvent* event) override {
-        QAbstractButton::focusOutEvent(event);
-        update();
-    }
-    void paintEvent(QPaintEvent*) override {
-        if (!revealed_ && !hasFocus()) {
-            return;
-        }
-        const Theme& theme = Theme::current();
-        QPainter p(this);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setPen(Qt::NoPen);
-        p.setBrush(theme.card);
-        p.drawEllipse(QRectF(rect()));
-        const QPixmap glyph = Symbol::pixmap(QStringLiteral("xmark.circle.fill"), badgeSymbol,
-                                             isDown() ? theme.grey : theme.midGrey, devicePixelRatioF());
-        const QSizeF size = glyph.deviceIndependentSize();
-        p.drawPixmap(QPointF((width() - size.width()) / 2, (height() - size.height()) / 2), glyph);
-    }
-
-private:
-    bool revealed_ = false;
-};
 
 // What a screen reader hears of a card: "A001 → Drive" as its name, the status line as its
 // description and the job's progress as a value, with the card's buttons as children.
@@ -187,7 +141,7 @@ TransferCard::TransferCard(AppState& state, TransferJob* job, const QUuid& rowID
       report_(new CircleIconButton(QStringLiteral("doc.text"), this)),
       verify_(new CircleIconButton(QStringLiteral("checkmark.shield"), this)),
       revealButton_(new CircleIconButton(QStringLiteral("magnifyingglass"), this)),
-      badge_(new RemoveBadge(this)) {
+      badge_(new RemoveBadge(this, badgeSide)) {
     QSizePolicy policy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     policy.setHeightForWidth(true);
     setSizePolicy(policy);
@@ -242,7 +196,7 @@ TransferCard::TransferCard(AppState& state, TransferJob* job, const QUuid& rowID
     connect(&state_, &AppState::driveChecksChanged, this, [this] {
         const bool checking = check() != nullptr;
         if (checking || showedCheck_) {
-            update();
+            repaintSoon(changingLines());
         }
         showedCheck_ = checking;
         updateControls();
@@ -260,7 +214,6 @@ TransferCard::TransferCard(AppState& state, TransferJob* job, const QUuid& rowID
         }
     });
     badge_->hide();
-    badge_->setFocusPolicy(Qt::TabFocus);
     KeyedLabel::attach(report_, "transfers.tooltip.report");
     KeyedLabel::attach(verify_, "transfers.tooltip.check");
     KeyedLabel::attach(revealButton_, "transfers.tooltip.reveal");
@@ -287,7 +240,7 @@ void TransferCard::connectJob() {
                         &TransferJob::summaryChanged, &TransferJob::cancelRequestedChanged}) {
         connect(job, signal, this, [this] {
             updateControls();
-            update();
+            repaintSoon(changingLines());
         });
     }
 }
@@ -436,7 +389,7 @@ void TransferCard::updateControls() {
     verify_->setVisible(offersCheck());
     // An ended job's badge stays in the Tab order; the pointer reveals it.
     badge_->setVisible(job_ && !active);
-    static_cast<RemoveBadge*>(badge_)->setRevealed(hovered_);
+    badge_->setRevealed(hovered_);
     layoutButtons();
     // The title, bar and status line end where the leftmost button begins; the title may
     // now fit beside them, or no longer.
@@ -585,6 +538,11 @@ TransferCard::Lines TransferCard::lines() const {
     y += ProgressCapsule::height + lineSpacing;
     lines.status = QRectF(left, y, right - left, statusHeight());
     return lines;
+}
+
+QRectF TransferCard::changingLines() const {
+    const Lines at = lines();
+    return at.bar.united(at.status);
 }
 
 void TransferCard::paintEvent(QPaintEvent*) {

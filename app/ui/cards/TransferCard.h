@@ -1,4 +1,5 @@
 #pragma once
+#include "kit/RemoveBadge.h"
 #include "ui/cards/CardState.h"
 
 #include <QPixmap>
@@ -92,6 +93,9 @@ private:
         QRectF icon, title, bar, status;
     };
     [[nodiscard]] Lines lines() const;
+    /// The bar and the status line: all that a job's phase, rows or a drive check change on
+    /// the card (a change of buttons repaints it whole).
+    [[nodiscard]] QRectF changingLines() const;
     /// Repaints `part` with the next frame: at most 30 frames a second, in step with the other cards.
     void repaintSoon(const QRectF& part);
     void connectJob();
@@ -115,7 +119,7 @@ private:
     CircleIconButton* report_;
     CircleIconButton* verify_;
     CircleIconButton* revealButton_;
-    QAbstractButton* badge_;
+    RemoveBadge* badge_;
     bool hovered_ = false;
     bool showedCheck_ = false;
 };

@@ -169,87 +169,106 @@ void SlotPanel::build(Mode mode) {
     hero_ = nullptr;
     cards_.clear();
     mode_ = mode;
-
-    const bool isSource = kind_ == Kind::source;
     switch (mode) {
     case Mode::dropBox:
-        dropBox_ = new SlotDropBox(isSource, this);
-        connect(dropBox_, &SlotDropBox::clicked, this, &SlotPanel::pick);
-        content_ = dropBox_;
+        content_ = buildDropBox();
         break;
-    case Mode::hero: {
-        hero_ = isSource ? new SlotHeroCard(state_.sources().front(), this)
-                         : new SlotHeroCard(state_.destinations().front(), this);
-        connect(hero_, &SlotHeroCard::removeRequested, this, [this] {
-            if (!shownIDs_.isEmpty()) {
-                remove(shownIDs_.front());
-            }
-        });
-        if (!isSource) {
-            const QUrl root = state_.destinations().front().url;
-            connect(hero_, &SlotHeroCard::checkRequested, this,
-                    [this, root] { state_.startDriveCheck(root); });
-            connect(hero_, &SlotHeroCard::cancelCheckRequested, this,
-                    [this, root] { state_.cancelDriveCheck(root); });
-        }
-        content_ = hero_;
+    case Mode::hero:
+        content_ = buildHero();
         break;
-    }
-    case Mode::grid: {
-        auto* scroll = new QScrollArea(this);
-        scroll->setObjectName(QStringLiteral("slotGrid"));
-        scroll->setFrameShape(QFrame::NoFrame);
-        scroll->setFocusPolicy(Qt::NoFocus); // Tab goes to the cards' badges and the add button
-        scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        scroll->setWidgetResizable(true);
-        scroll->setAutoFillBackground(false);
-        scroll->viewport()->setAutoFillBackground(false);
-        auto* inner = new QWidget;
-        inner->setAutoFillBackground(false);
-        auto* grid = new QGridLayout(inner);
-        // Room for the focus ring around a card at the grid's edges.
-        grid->setContentsMargins(FocusRing::outset, FocusRing::outset, FocusRing::outset, FocusRing::outset);
-        grid->setHorizontalSpacing(gridColumnSpacing);
-        grid->setVerticalSpacing(gridRowSpacing);
-        for (int c = 0; c < gridColumns; ++c) {
-            grid->setColumnStretch(c, 1);
-        }
-        const QList<QUuid> ids = itemIDs();
-        for (int i = 0; i < ids.size(); ++i) {
-            auto* card = new SlotCompactCard(inner);
-            const QUuid id = ids[i];
-            connect(card, &SlotCompactCard::removeRequested, this, [this, id] { remove(id); });
-            if (!isSource) {
-                const QUrl root = state_.destinations().at(i).url;
-                connect(card, &SlotCompactCard::checkRequested, this,
-                        [this, root] { state_.startDriveCheck(root); });
-                connect(card, &SlotCompactCard::cancelCheckRequested, this,
-                        [this, root] { state_.cancelDriveCheck(root); });
-            }
-            grid->addWidget(card, i / gridColumns, i % gridColumns, Qt::AlignTop);
-            cards_.append(card);
-        }
-        // The add button lines up with the cards' icons, which sit below the badge's room.
-        auto* addCell = new QWidget(inner);
-        auto* addLayout = new QVBoxLayout(addCell);
-        addLayout->setContentsMargins(0, BadgedIcon::margin(), 0, FocusRing::outset);
-        auto* add = new SlotAddButton(addCell);
-        KeyedLabel::attach(add, isSource ? "slotpanel.source.add" : "slotpanel.dest.add");
-        addLayout->addWidget(add, 0, Qt::AlignHCenter | Qt::AlignTop);
-        connect(add, &SlotAddButton::clicked, this, &SlotPanel::pick);
-        const int n = static_cast<int>(ids.size());
-        grid->addWidget(addCell, n / gridColumns, n % gridColumns, Qt::AlignTop);
-        grid->setRowStretch(n / gridColumns + 1, 1);
-        scroll->setWidget(inner);
-        // setWidget switches the background on; the panel's own fill must show through.
-        inner->setAutoFillBackground(false);
-        scroll->viewport()->setAutoFillBackground(false);
-        content_ = scroll;
+    case Mode::grid:
+        content_ = buildGrid();
         break;
-    }
     }
     placeContent();
     content_->show();
+}
+
+namespace {
+
+/// A destination card's check buttons start and stop the check of its drive.
+template <class Card> void connectChecks(Card* card, AppState& state, const QUrl& root) {
+    QObject::connect(card, &Card::checkRequested, card, [&state, root] { state.startDriveCheck(root); });
+    QObject::connect(card, &Card::cancelCheckRequested, card,
+                     [&state, root] { state.cancelDriveCheck(root); });
+}
+
+/// A transparent scroll area over `inner`: the panel's own fill shows through both.
+QScrollArea* transparentScroll(QWidget* parent, QWidget* inner) {
+    auto* scroll = new QScrollArea(parent);
+    scroll->setObjectName(QStringLiteral("slotGrid"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setFocusPolicy(Qt::NoFocus); // Tab goes to the cards' badges and the add button
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setWidgetResizable(true);
+    scroll->setAutoFillBackground(false);
+    scroll->setWidget(inner);
+    // setWidget switches the background on.
+    inner->setAutoFillBackground(false);
+    scroll->viewport()->setAutoFillBackground(false);
+    return scroll;
+}
+
+} // namespace
+
+QWidget* SlotPanel::buildDropBox() {
+    dropBox_ = new SlotDropBox(kind_ == Kind::source, this);
+    connect(dropBox_, &SlotDropBox::clicked, this, &SlotPanel::pick);
+    return dropBox_;
+}
+
+QWidget* SlotPanel::buildHero() {
+    const bool isSource = kind_ == Kind::source;
+    hero_ = isSource ? new SlotHeroCard(state_.sources().front(), this)
+                     : new SlotHeroCard(state_.destinations().front(), this);
+    connect(hero_, &SlotHeroCard::removeRequested, this, [this] {
+        if (!shownIDs_.isEmpty()) {
+            remove(shownIDs_.front());
+        }
+    });
+    if (!isSource) {
+        connectChecks(hero_, state_, state_.destinations().front().url);
+    }
+    return hero_;
+}
+
+QWidget* SlotPanel::buildGrid() {
+    auto* inner = new QWidget;
+    auto* grid = new QGridLayout(inner);
+    // Room for the focus ring around a card at the grid's edges.
+    grid->setContentsMargins(FocusRing::outset, FocusRing::outset, FocusRing::outset, FocusRing::outset);
+    grid->setHorizontalSpacing(gridColumnSpacing);
+    grid->setVerticalSpacing(gridRowSpacing);
+    for (int c = 0; c < gridColumns; ++c) {
+        grid->setColumnStretch(c, 1);
+    }
+    const QList<QUuid> ids = itemIDs();
+    for (int i = 0; i < ids.size(); ++i) {
+        auto* card = new SlotCompactCard(inner);
+        const QUuid id = ids[i];
+        connect(card, &SlotCompactCard::removeRequested, this, [this, id] { remove(id); });
+        if (kind_ == Kind::destination) {
+            connectChecks(card, state_, state_.destinations().at(i).url);
+        }
+        grid->addWidget(card, i / gridColumns, i % gridColumns, Qt::AlignTop);
+        cards_.append(card);
+    }
+    const int n = static_cast<int>(ids.size());
+    grid->addWidget(addCell(inner), n / gridColumns, n % gridColumns, Qt::AlignTop);
+    grid->setRowStretch(n / gridColumns + 1, 1);
+    return transparentScroll(this, inner);
+}
+
+QWidget* SlotPanel::addCell(QWidget* parent) {
+    // The add button lines up with the cards' icons, which sit below the badge's room.
+    auto* cell = new QWidget(parent);
+    auto* column = new QVBoxLayout(cell);
+    column->setContentsMargins(0, BadgedIcon::margin(), 0, FocusRing::outset);
+    auto* add = new SlotAddButton(cell);
+    KeyedLabel::attach(add, kind_ == Kind::source ? "slotpanel.source.add" : "slotpanel.dest.add");
+    column->addWidget(add, 0, Qt::AlignHCenter | Qt::AlignTop);
+    connect(add, &SlotAddButton::clicked, this, &SlotPanel::pick);
+    return cell;
 }
 
 void SlotPanel::fillContent() {

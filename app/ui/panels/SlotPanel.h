@@ -48,6 +48,11 @@ private:
     /// Brings the content in line with the list when it changed.
     void itemsChanged(bool force = false);
     void build(Mode mode);
+    QWidget* buildDropBox();
+    QWidget* buildHero();
+    QWidget* buildGrid();
+    /// The grid's last cell: the add button.
+    QWidget* addCell(QWidget* parent);
     void fillContent();
     /// A destination panel's cards show the drives' checks.
     void showChecks();

@@ -13,7 +13,6 @@
 #include "ui/sheets/ReportFileList.h"
 
 #include <QAbstractListModel>
-#include <QEvent>
 #include <QHBoxLayout>
 #include <QListView>
 #include <QPainter>
@@ -136,27 +135,18 @@ public:
 
 DriveCheckModal::DriveCheckModal(AppState& state, const QUrl& root, const stowline::DriveCheckResult& result,
                                  QWidget* parent)
-    : QDialog(parent), state_(state), root_(root), result_(result),
-      title_(new ThemedText(Fonts::sans(15, Fonts::Weight::semibold),
-                            [](const Theme& t) { return t.mainText; })),
+    : Sheet(QStringLiteral("driveCheckModal"), {sheetWidth, sheetHeight}, parent,
+            [&state] { state.closeDriveCheckReport(); }),
+      root_(root), result_(result), title_(new ThemedText(Fonts::sans(15, Fonts::Weight::semibold),
+                                                          [](const Theme& t) { return t.mainText; })),
       path_(new ThemedText(Fonts::mono(12), [](const Theme& t) { return t.faintGrey; })),
       list_(new QListView(this)), empty_(new ThemedText(Fonts::sans(14, Fonts::Weight::semibold),
                                                         [](const Theme& t) { return t.green; })),
       verdict_(new ThemedText(Fonts::sans(12), [](const Theme& t) { return t.green; })),
       coverage_(new ThemedText(Fonts::sans(11), [](const Theme& t) { return t.faintGrey; })) {
-    setObjectName(QStringLiteral("driveCheckModal"));
-    setWindowModality(Qt::WindowModal);
-    setFixedSize(sheetWidth, sheetHeight);
 
-    auto* titles = new QVBoxLayout;
-    titles->setSpacing(3);
-    titles->addWidget(title_);
-    titles->addWidget(path_);
     auto* close = new SheetCloseButton(this);
-    auto* header = new QHBoxLayout;
-    header->setContentsMargins(padding, 16, padding - 4, 14);
-    header->addLayout(titles, 1);
-    header->addWidget(close, 0, Qt::AlignTop);
+    QHBoxLayout* header = titleHeader(title_, path_, close, padding);
 
     list_->setModel(new RowModel(result_, list_));
     list_->setItemDelegate(new RowDelegate(list_));
@@ -221,20 +211,4 @@ void DriveCheckModal::retranslate() {
     }
     coverage_->setText(coverage);
     setWindowTitle(L10n::t("drivecheck.report.title"));
-}
-
-void DriveCheckModal::reject() {
-    state_.closeDriveCheckReport();
-    QDialog::reject();
-}
-
-void DriveCheckModal::paintEvent(QPaintEvent*) {
-    QPainter(this).fillRect(rect(), Theme::current().card);
-}
-
-void DriveCheckModal::changeEvent(QEvent* event) {
-    QDialog::changeEvent(event);
-    if (event->type() == QEvent::LanguageChange) {
-        retranslate();
-    }
 }

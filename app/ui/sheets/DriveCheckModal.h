@@ -1,7 +1,8 @@
 #pragma once
 #include "stowline/DriveCheck.h"
 
-#include <QDialog>
+#include "kit/Sheet.h"
+
 #include <QUrl>
 
 class AppState;
@@ -11,8 +12,9 @@ class ThemedText;
 /// The report of one ended drive check as a window-modal sheet of 640 × 460: the drive, every
 /// file that is not intact with its status and why, every hash list that could not be used,
 /// and how many files no list covers; or, when all is well, that every listed file is
-/// intact. Open while AppState::driveCheckReport is set; closing clears it. Main thread.
-class DriveCheckModal : public QDialog {
+/// intact. Open while AppState::driveCheckReport is set; closing it closes the state's
+/// report. Main thread.
+class DriveCheckModal : public Sheet {
     Q_OBJECT
 public:
     /// Roles of the list's rows besides the display role (the listed path).
@@ -30,17 +32,9 @@ public:
     /// The line shown instead of the list when it has no rows.
     [[nodiscard]] ThemedText* emptyText() const { return empty_; }
 
-    /// Closes the state's drive check report (which closes the sheet).
-    void reject() override;
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    void changeEvent(QEvent* event) override;
-
 private:
-    void retranslate();
+    void retranslate() override;
 
-    AppState& state_;
     QUrl root_;
     stowline::DriveCheckResult result_;
     ThemedText* title_;

@@ -18,12 +18,10 @@
 #include "stowline/ReportWriter.h"
 
 #include <QDir>
-#include <QEvent>
 #include <QFileInfo>
 #include <QFutureWatcher>
 #include <QHBoxLayout>
 #include <QListView>
-#include <QPainter>
 #include <QStringList>
 #include <QVBoxLayout>
 #include <QtConcurrent/QtConcurrentRun>
@@ -53,7 +51,9 @@ QString fallbackBaseName(const TransferJob& job) {
 } // namespace
 
 ReportModal::ReportModal(AppState& state, TransferJob& job, RevealService& reveal, QWidget* parent)
-    : QDialog(parent), state_(state), job_(job), reveal_(reveal),
+    : Sheet(QStringLiteral("reportModal"), {sheetWidth, sheetHeight}, parent,
+            [&state] { state.setReportJob(nullptr); }),
+      state_(state), job_(job), reveal_(reveal),
       title_(new ThemedText(Fonts::sans(15, Fonts::Weight::semibold),
                             [](const Theme& t) { return t.mainText; })),
       fileName_(new ThemedText(Fonts::mono(12), [](const Theme& t) { return t.faintGrey; })),
@@ -63,18 +63,8 @@ ReportModal::ReportModal(AppState& state, TransferJob& job, RevealService& revea
       revealButton_(new SecondaryButton(QString(), this)),
       savePdfButton_(new SecondaryButton(QString(), this)),
       pdfStatus_(new ThemedText(Fonts::sans(11), [](const Theme& t) { return t.faintGrey; })) {
-    setObjectName(QStringLiteral("reportModal"));
-    setWindowModality(Qt::WindowModal);
-    setFixedSize(sheetWidth, sheetHeight);
 
-    auto* titles = new QVBoxLayout;
-    titles->setSpacing(3);
-    titles->addWidget(title_);
-    titles->addWidget(fileName_);
-    auto* header = new QHBoxLayout;
-    header->setContentsMargins(padding, 16, padding - 4, 14);
-    header->addLayout(titles, 1);
-    header->addWidget(close_, 0, Qt::AlignTop);
+    QHBoxLayout* header = titleHeader(title_, fileName_, close_, padding);
 
     ReportFileList::configure(*list_, job.summary());
 
@@ -200,22 +190,6 @@ void ReportModal::writePdf(const QString& target) {
     });
     watcher->setFuture(QtConcurrent::run(
         [summary, report, destination, target] { return report->save(*summary, destination, target); }));
-}
-
-void ReportModal::reject() {
-    state_.setReportJob(nullptr);
-    QDialog::reject();
-}
-
-void ReportModal::paintEvent(QPaintEvent*) {
-    QPainter(this).fillRect(rect(), Theme::current().card);
-}
-
-void ReportModal::changeEvent(QEvent* event) {
-    QDialog::changeEvent(event);
-    if (event->type() == QEvent::LanguageChange) {
-        retranslate();
-    }
 }
 
 QString ReportModal::reportFileName(const TransferJob& job) {

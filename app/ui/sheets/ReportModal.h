@@ -1,5 +1,6 @@
 #pragma once
-#include <QDialog>
+#include "kit/Sheet.h"
+
 #include <QPointer>
 #include <QString>
 #include <QUrl>
@@ -15,9 +16,10 @@ class TransferJob;
 
 /// The report of one ended job as a window-modal sheet of 640 × 460: the report's name, every
 /// file with its outcome and checksum, the summary line and a button that shows the report in
-/// the file manager. Open exactly while AppState::reportJob is set; closing clears it.
+/// the file manager. Open exactly while AppState::reportJob is set; closing it sets the
+/// report job to none.
 /// Main thread.
-class ReportModal : public QDialog {
+class ReportModal : public Sheet {
     Q_OBJECT
 public:
     /// `job` is the state's report job (kept alive by the state while shown).
@@ -51,15 +53,8 @@ public:
     /// Saving, saved (and where) or not saved; hidden before the first save.
     [[nodiscard]] ThemedText* pdfStatusText() const { return pdfStatus_; }
 
-    /// Sets the state's report job to none (which closes the sheet).
-    void reject() override;
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    void changeEvent(QEvent* event) override;
-
 private:
-    void retranslate();
+    void retranslate() override;
     void savePdf();
     void writePdf(const QString& target);
 

@@ -16,7 +16,6 @@
 #include "stowline/SupportedLanguage.h"
 
 #include <QCheckBox>
-#include <QEvent>
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QScrollArea>
@@ -64,13 +63,10 @@ protected:
 } // namespace
 
 SettingsSheet::SettingsSheet(Appearance& appearance, QWidget* parent)
-    : QDialog(parent), appearance_(appearance),
+    : Sheet(QStringLiteral("settingsSheet"), {sheetWidth, sheetHeight}, parent), appearance_(appearance),
       title_(new ThemedText(Fonts::sans(15, Fonts::Weight::semibold),
                             [](const Theme& t) { return t.mainText; })),
       close_(new OutlineButton(QString(), 26, 12, 12, this)), scroll_(new QScrollArea(this)) {
-    setObjectName(QStringLiteral("settingsSheet"));
-    setWindowModality(Qt::WindowModal);
-    setFixedSize(sheetWidth, sheetHeight);
     texts_.append({title_, "settings.title"});
 
     auto* header = new QWidget(this);
@@ -337,15 +333,4 @@ void SettingsSheet::retranslate() {
         b->updateGeometry();
     }
     setWindowTitle(L10n::t("settings.title"));
-}
-
-void SettingsSheet::paintEvent(QPaintEvent*) {
-    QPainter(this).fillRect(rect(), Theme::current().card);
-}
-
-void SettingsSheet::changeEvent(QEvent* event) {
-    QDialog::changeEvent(event);
-    if (event->type() == QEvent::LanguageChange) {
-        retranslate();
-    }
 }

@@ -1,5 +1,6 @@
 #pragma once
-#include <QDialog>
+#include "kit/Sheet.h"
+
 #include <QList>
 #include <QPair>
 
@@ -16,7 +17,7 @@ class ThemedText;
 /// The settings as a window-modal sheet of 560 × 620: appearance and language, which report
 /// files to write, how the copies are proven, and updates. Every control writes through at
 /// once, so closing keeps everything; texts follow a language change while open. Main thread.
-class SettingsSheet : public QDialog {
+class SettingsSheet : public Sheet {
     Q_OBJECT
 public:
     /// `appearance` must outlive the sheet.
@@ -40,10 +41,6 @@ public:
     [[nodiscard]] OutlineButton* closeButton() const { return close_; }
     [[nodiscard]] ThemedText* titleText() const { return title_; }
 
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    void changeEvent(QEvent* event) override;
-
 private:
     ThemedText* addText(QVBoxLayout* into, const char* key, int kind);
     void addSection(QVBoxLayout* body, const char* titleKey, QVBoxLayout* content);
@@ -52,7 +49,7 @@ private:
     QVBoxLayout* paragraphs(std::initializer_list<const char*> keys);
     QVBoxLayout* updatesSection();
     void syncFromAppearance();
-    void retranslate();
+    void retranslate() override;
 
     Appearance& appearance_;
     ThemedText* title_;
