@@ -6,7 +6,6 @@
 #include "settings/L10n.h"
 #include "settings/Localization.h"
 #include "settings/ResourceBundle.h"
-#include "stowline/ByteFormat.h"
 #include "ui/panels/CentreColumn.h"
 
 #include <QAbstractButton>
@@ -18,10 +17,6 @@
 using Phase = TransferJob::Phase;
 
 namespace {
-
-QString bytes(qint64 n) {
-    return QString::fromStdString(stowline::ByteFormat::string(n));
-}
 
 /// The visible alert of that name, if one is up.
 QMessageBox* alert(const QString& name) {
@@ -169,7 +164,8 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(alert(QStringLiteral("diskFullAlert")), 30000);
         QMessageBox* full = alert(QStringLiteral("diskFullAlert"));
         QCOMPARE(full->text(), L10n::tf("centercolumn.diskfull.title", "Shuttle 01"));
-        QCOMPARE(full->informativeText(), L10n::tf("centercolumn.diskfull.message", bytes(4000), bytes(100)));
+        QCOMPARE(full->informativeText(),
+                 L10n::tf("centercolumn.diskfull.message", byteText(4000), byteText(100)));
         QCOMPARE(full->buttonRole(button(full, L10n::t("centercolumn.diskfull.cancel"))),
                  QMessageBox::DestructiveRole);
         QVERIFY(!column.startButton()->isEnabled());
