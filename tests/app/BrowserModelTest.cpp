@@ -28,10 +28,6 @@
 
 namespace {
 
-QUrl urlOf(const QString& path) {
-    return QUrl::fromLocalFile(path);
-}
-
 QStringList names(const QList<BrowserItem>& items) {
     QStringList result;
     for (const BrowserItem& item : items) {

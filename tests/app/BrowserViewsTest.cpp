@@ -32,10 +32,6 @@
 
 namespace {
 
-QUrl urlOf(const QString& path) {
-    return QUrl::fromLocalFile(path);
-}
-
 // The menu's entries as their texts, "—" for a divider, "(off)" after a disabled entry.
 QStringList entries(const QMenu& menu) {
     QStringList result;

@@ -42,6 +42,11 @@ public:
     }
 };
 
+/// The browser's own URL of a path, as it builds one from a listing.
+inline QUrl urlOf(const QString& path) {
+    return QUrl::fromLocalFile(path);
+}
+
 /// A shown window whose view holds the transfers panel and opens the state's sheets.
 struct SheetWindow {
     explicit SheetWindow(AppState& state) {
