@@ -10,7 +10,6 @@
 #include "stowline/ByteFormat.h"
 
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
@@ -42,9 +41,8 @@ private slots:
     }
 
     void init() {
-        tmp = std::make_unique<QTemporaryDir>();
-        QVERIFY(tmp->isValid());
-        root = tmp->path();
+        bench = std::make_unique<JobTestBench>();
+        root = bench->root;
     }
 
     void addingSkipsDuplicatesAndNonFolders() {
@@ -82,9 +80,7 @@ private slots:
         // A source that cannot be scanned shows as scanned and empty.
         QCOMPARE(state.sources()[2].fileCount, 0);
         QCOMPARE(state.pendingSummaryLabel(),
-                 L10n::t("appstate.pending_summary",
-                         {L10n::plural("files_count", 3),
-                          QString::fromStdString(stowline::ByteFormat::string(2010))}));
+                 L10n::t("appstate.pending_summary", {L10n::plural("files_count", 3), byteText(2010)}));
     }
 
     // A card removed while it is still being measured does not come back.
@@ -315,7 +311,7 @@ private slots:
     }
 
 private:
-    std::unique_ptr<QTemporaryDir> tmp;
+    std::unique_ptr<JobTestBench> bench;
     QString root;
 };
 

@@ -1,4 +1,5 @@
 #include "MountNamespace.h"
+#include "PanelTestSupport.h"
 
 #include "browser/BrowserModel.h"
 #include "browser/PasteOperation.h"
@@ -26,21 +27,6 @@
 #include <fcntl.h>
 
 namespace {
-
-QUrl urlOf(const QString& path) {
-    return QUrl::fromLocalFile(path);
-}
-
-void writeFile(const QString& path, const QByteArray& contents) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(contents), contents.size());
-}
-
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 QStringList names(const QList<BrowserItem>& items) {
     QStringList result;
@@ -77,16 +63,6 @@ bool pasteAndWait(BrowserModel& model, const QString& folder) {
     model.paste(urlOf(folder));
     return finished.count() == 1 || finished.wait(10'000);
 }
-
-class FakeEjectService : public EjectService {
-public:
-    std::optional<QString> failure;
-    QStringList ejected;
-    std::optional<QString> eject(const QString& mountPoint) override {
-        ejected << mountPoint;
-        return failure;
-    }
-};
 
 } // namespace
 

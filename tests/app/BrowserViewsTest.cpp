@@ -1,3 +1,4 @@
+#include "PanelTestSupport.h"
 #include "browser/BrowserBreadcrumbs.h"
 #include "browser/BrowserItemMenu.h"
 #include "browser/BrowserItemView.h"
@@ -31,16 +32,6 @@
 
 namespace {
 
-QUrl urlOf(const QString& path) {
-    return QUrl::fromLocalFile(path);
-}
-
-void writeFile(const QString& path, qint64 size) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QVERIFY(file.resize(size));
-}
-
 // The menu's entries as their texts, "—" for a divider, "(off)" after a disabled entry.
 QStringList entries(const QMenu& menu) {
     QStringList result;
@@ -58,24 +49,6 @@ QString t(const char* key) {
     return L10n::t(key);
 }
 
-class FakeEjectService : public EjectService {
-public:
-    std::optional<QString> eject(const QString&) override { return std::nullopt; }
-};
-
-class FakeRevealService : public RevealService {
-public:
-    QList<QList<QUrl>> revealed;
-    void reveal(const QList<QUrl>& items) override { revealed << items; }
-};
-
-class FakeVolumeService : public VolumeService {
-public:
-    QList<MountedVolume> volumes;
-    QList<MountedVolume> mountedVolumes() override { return volumes; }
-    void change() { emit volumesChanged(); }
-};
-
 QPoint centreOf(BrowserItemView* view, int row) {
     return view->visualRect(view->model()->index(row, 0)).center();
 }
@@ -90,7 +63,7 @@ class BrowserViewsTest : public QObject {
     QList<QList<QUrl>> sources;
     QList<QList<QUrl>> destinations;
     FakeEjectService ejector;
-    FakeRevealService revealer;
+    FakeReveal revealer;
 
     std::unique_ptr<FileBrowserPanel> makePanel() {
         FileBrowserPanel::Connections connections;
@@ -126,14 +99,14 @@ private slots:
             QVERIFY(QDir().mkpath(volume + "/" + folder));
         }
         for (int i = 1; i <= 12; ++i) {
-            writeFile(volume + QStringLiteral("/A001C%1_230914_R2KC.mov").arg(i, 3, 10, QChar('0')),
-                      i * 1'300'000'000LL);
+            writeSparseFile(volume + QStringLiteral("/A001C%1_230914_R2KC.mov").arg(i, 3, 10, QChar('0')),
+                            i * 1'300'000'000LL);
         }
-        writeFile(volume + "/A001.ale", 48'213);
+        writeSparseFile(volume + "/A001.ale", 48'213);
         for (const char* day : {"Day 1", "Day 2"}) {
             QVERIFY(QDir().mkpath(volume + "/Sound Rolls/" + day));
             for (int i = 1; i <= 40; ++i) {
-                writeFile(volume + QStringLiteral("/Sound Rolls/%1/%1 %2.wav").arg(day).arg(i), 1000);
+                writeSparseFile(volume + QStringLiteral("/Sound Rolls/%1/%1 %2.wav").arg(day).arg(i), 1000);
             }
         }
     }
@@ -194,7 +167,7 @@ private slots:
     void newFolderThenRenameThroughTheDialog() {
         const QString work = root.filePath("work");
         QVERIFY(QDir().mkpath(work));
-        writeFile(work + "/taken", 1);
+        writeSparseFile(work + "/taken", 1);
         auto panel = makePanel();
         BrowserModel* model = panel->model();
         FileBrowserView* view = panel->view();
@@ -347,7 +320,7 @@ private slots:
     // The panel wired to the application state: its volumes at the root, following mounts,
     // and the footer's choices in its lists.
     void aPanelOnTheApplicationState() {
-        FakeVolumeService volumes;
+        FakeVolumes volumes;
         volumes.volumes = {MountedVolume{volume, "A001_CARD", 128'000'000'000}};
         AppState::Services services;
         services.volumes = &volumes;

@@ -6,7 +6,6 @@
 #include "settings/L10n.h"
 #include "settings/Localization.h"
 #include "settings/ResourceBundle.h"
-#include "stowline/ByteFormat.h"
 #include "ui/panels/CentreColumn.h"
 
 #include <QAbstractButton>
@@ -18,10 +17,6 @@
 using Phase = TransferJob::Phase;
 
 namespace {
-
-QString bytes(qint64 n) {
-    return QString::fromStdString(stowline::ByteFormat::string(n));
-}
 
 /// The visible alert of that name, if one is up.
 QMessageBox* alert(const QString& name) {
@@ -169,7 +164,8 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(alert(QStringLiteral("diskFullAlert")), 30000);
         QMessageBox* full = alert(QStringLiteral("diskFullAlert"));
         QCOMPARE(full->text(), L10n::tf("centercolumn.diskfull.title", "Shuttle 01"));
-        QCOMPARE(full->informativeText(), L10n::tf("centercolumn.diskfull.message", bytes(4000), bytes(100)));
+        QCOMPARE(full->informativeText(),
+                 L10n::tf("centercolumn.diskfull.message", byteText(4000), byteText(100)));
         QCOMPARE(full->buttonRole(button(full, L10n::t("centercolumn.diskfull.cancel"))),
                  QMessageBox::DestructiveRole);
         QVERIFY(!column.startButton()->isEnabled());
@@ -224,14 +220,6 @@ private slots:
         button(alert(QStringLiteral("diskFullAlert")), L10n::t("centercolumn.diskfull.cancel"))->click();
         QVERIFY(!state.hasDiskFullAlert());
         QTRY_VERIFY_WITH_TIMEOUT(!state.hasActiveJobs(), 30000);
-        QCOMPARE(job->phase(), Phase::doneWithErrors);
-        const auto& roomy = job->destinations()[0];
-        const auto& dropped = job->destinations()[1];
-        QCOMPARE(dropped.failedReason, std::optional(L10n::t("transferjob.dropped_no_space")));
-        QCOMPARE(dropped.completedFileCount, 0);
-        QCOMPARE(dropped.errorCount, 1);
-        QCOMPARE(roomy.completedFileCount, 2);
-        QCOMPARE(roomy.errorCount, 0);
         QVERIFY(QFile::exists(root + "/roomy/A001/b.mov"));
         QVERIFY(!QFile::exists(root + "/full/A001/a.mov"));
         QCOMPARE(state.pendingSources().size(), 1);

@@ -6,26 +6,21 @@
 #include "kit/Buttons.h"
 #include "kit/Theme.h"
 #include "kit/ThemedText.h"
-#include "settings/Appearance.h"
 #include "settings/DriveCheckText.h"
 #include "settings/L10n.h"
 #include "settings/Localization.h"
 #include "settings/ReportSettings.h"
 #include "settings/ResourceBundle.h"
-#include "state/Notifier.h"
 #include "ui/cards/DriveCheckStrip.h"
 #include "ui/cards/SlotHeroCard.h"
 #include "ui/cards/TransferCard.h"
 #include "ui/panels/SlotPanel.h"
 #include "ui/sheets/DriveCheckModal.h"
-#include "ui/window/MainView.h"
-#include "ui/window/WindowWiring.h"
 
 #include <QAbstractButton>
 #include <QFile>
 #include <QListView>
 #include <QScopeGuard>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <cerrno>
@@ -38,40 +33,31 @@ private slots:
         ResourceBundle::setPathForTesting(QStringLiteral(STOWLINE_BUNDLE_DIR));
         Localization::setOverride(stowline::SupportedLanguage::en);
         Theme::apply(true);
-        ReportSettings::setWritesMHL(true);
-        ReportSettings::setWritesText(true);
     }
 
     void init() {
-        notifications = std::make_unique<FakeNotifications>();
-        Notifier::setService(notifications.get());
-        tmp = std::make_unique<QTemporaryDir>();
-        QVERIFY(tmp->isValid());
-        root = tmp->path();
+        bench = std::make_unique<JobTestBench>();
+        root = bench->root;
         writeFile(root + "/A001/clip1.mov", 3000);
         writeFile(root + "/A001/sub/clip2.mov", 2000, 'x');
         QDir().mkpath(root + "/drive");
     }
-    void cleanup() { Notifier::setService(nullptr); }
+    void cleanup() { bench.reset(); }
 
     // Intact: the notification says so and the sheet has no rows. One flipped byte in a copy:
     // the file is named as changed, in red, and the title no longer says intact.
     void intactThenOneByteChanged() {
         AppState state;
         QVERIFY(runJob(state));
-        Appearance appearance;
-        FakeReveal reveal;
-        QWidget window;
-        auto* view = new MainView(&window);
-        installTransfersAndSettings(*view, state, appearance, reveal);
-        window.show();
+        SheetWindow sheets(state);
+        QWidget& window = sheets.window;
         const QUrl drive = fileUrl(root + "/drive");
-        const qsizetype before = notifications->posted.size();
+        const qsizetype before = bench->notifications.posted.size();
 
         QVERIFY(runCheck(state, drive));
-        QCOMPARE(notifications->posted.size(), before + 1);
-        QCOMPARE(notifications->posted.last().first, L10n::t("drivecheck.notify.title.intact"));
-        QCOMPARE(notifications->posted.last().second, QStringLiteral("drive · 2 files intact"));
+        QCOMPARE(bench->notifications.posted.size(), before + 1);
+        QCOMPARE(bench->notifications.posted.last().first, L10n::t("drivecheck.notify.title.intact"));
+        QCOMPARE(bench->notifications.posted.last().second, QStringLiteral("drive · 2 files intact"));
         auto* modal = window.findChild<DriveCheckModal*>();
         QVERIFY(modal && modal->isVisible());
         QCOMPARE(modal->fileList()->model()->rowCount(), 0);
@@ -79,19 +65,14 @@ private slots:
         QCOMPARE(modal->verdictText()->colour(), Theme::current().green);
         QCOMPARE(modal->coverageText()->text(), QStringLiteral("Checked against 1 hash list"));
 
-        QFile copy(root + "/drive/A001/sub/clip2.mov");
-        QVERIFY(copy.open(QIODevice::ReadWrite));
-        QVERIFY(copy.seek(700));
-        char byte = 0;
-        QVERIFY(copy.getChar(&byte));
-        QVERIFY(copy.seek(700));
-        QVERIFY(copy.putChar(static_cast<char>(byte ^ 0x01)));
-        copy.close();
+        QByteArray copy = readFile(root + "/drive/A001/sub/clip2.mov");
+        copy[700] = static_cast<char>(copy[700] ^ 0x01);
+        writeFile(root + "/drive/A001/sub/clip2.mov", copy);
         writeFile(root + "/drive/stray.txt", 10);
 
         QVERIFY(runCheck(state, drive));
-        QCOMPARE(notifications->posted.last().first, L10n::t("drivecheck.notify.title.not_intact"));
-        QCOMPARE(notifications->posted.last().second, QStringLiteral("drive · 1 file not intact"));
+        QCOMPARE(bench->notifications.posted.last().first, L10n::t("drivecheck.notify.title.not_intact"));
+        QCOMPARE(bench->notifications.posted.last().second, QStringLiteral("drive · 1 file not intact"));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         const QList<DriveCheckModal*> open = window.findChildren<DriveCheckModal*>();
         QCOMPARE(open.size(), 1); // the newer report replaced the older
@@ -129,15 +110,11 @@ private slots:
         AppState state;
         QVERIFY(runJob(state));
         QVERIFY(!QDir(root + "/drive/Hash Log").exists());
-        Appearance appearance;
-        FakeReveal reveal;
-        QWidget window;
-        auto* view = new MainView(&window);
-        installTransfersAndSettings(*view, state, appearance, reveal);
-        window.show();
+        SheetWindow sheets(state);
+        QWidget& window = sheets.window;
         const QUrl drive = fileUrl(root + "/drive");
         QVERIFY(runCheck(state, drive));
-        QCOMPARE(notifications->posted.last().second, QStringLiteral("drive · 2 files intact"));
+        QCOMPARE(bench->notifications.posted.last().second, QStringLiteral("drive · 2 files intact"));
 
         const QString history = root + "/drive/A001/ascmhl/";
         const QStringList manifests = QDir(history).entryList({QStringLiteral("0001_*.mhl")});
@@ -147,7 +124,7 @@ private slots:
         manifest.write("<!-- edited -->\n");
         manifest.close();
         QVERIFY(runCheck(state, drive));
-        QCOMPARE(notifications->posted.last().first, L10n::t("drivecheck.notify.title.not_intact"));
+        QCOMPARE(bench->notifications.posted.last().first, L10n::t("drivecheck.notify.title.not_intact"));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         auto* modal = window.findChild<DriveCheckModal*>();
         QVERIFY(modal);
@@ -161,11 +138,8 @@ private slots:
     void problemsAndFaultsSpeakTheChosenLanguage() {
         Localization::setOverride(stowline::SupportedLanguage::ptBR);
         const auto restore = qScopeGuard([] { Localization::setOverride(stowline::SupportedLanguage::en); });
-        QDir().mkpath(root + "/drive/Hash Log");
-        QFile list(root + "/drive/Hash Log/broken.mhl");
-        QVERIFY(list.open(QIODevice::WriteOnly));
-        list.write("<?xml version=\"1.0\"?>\n<hashlist>\n  <hash><file>a</file>\n</hashlist>\n");
-        list.close();
+        writeFile(root + "/drive/Hash Log/broken.mhl",
+                  "<?xml version=\"1.0\"?>\n<hashlist>\n  <hash><file>a</file>\n</hashlist>\n");
         stowline::DriveCheckOptions options;
         options.root = (root + "/drive").toStdString();
         const auto result = stowline::DriveCheck::run(options);
@@ -215,7 +189,7 @@ private slots:
         QVERIFY(hero);
         QVERIFY(card.buttonSymbols().contains(QStringLiteral("checkmark.shield")));
         QVERIFY(!hero->checkStrip()->isChecking());
-        const qsizetype before = notifications->posted.size();
+        const qsizetype before = bench->notifications.posted.size();
 
         card.button(QStringLiteral("checkmark.shield"))->click();
         QVERIFY(state.driveCheck(drive));
@@ -237,7 +211,7 @@ private slots:
         gate.open();
         QVERIFY(QTest::qWaitFor([&] { return !state.driveCheck(drive); }, 30000));
         QCOMPARE(runs.load(), 1);
-        QCOMPARE(notifications->posted.size(), before);
+        QCOMPARE(bench->notifications.posted.size(), before);
         QVERIFY(!state.driveCheckReport());
         QVERIFY(card.buttonSymbols().contains(QStringLiteral("checkmark.shield")));
         QVERIFY(!hero->checkStrip()->isChecking());
@@ -283,7 +257,7 @@ private slots:
             QVERIFY(state.driveCheck(drive));
         }
         QCoreApplication::processEvents();
-        QVERIFY(notifications->posted.isEmpty());
+        QVERIFY(bench->notifications.posted.isEmpty());
     }
 
     // A check that throws (memory running out, say) ends with a problem the sheet shows,
@@ -295,15 +269,11 @@ private slots:
             throw std::bad_alloc();
         };
         AppState state(services);
-        Appearance appearance;
-        FakeReveal reveal;
-        QWidget window;
-        auto* view = new MainView(&window);
-        installTransfersAndSettings(*view, state, appearance, reveal);
-        window.show();
+        SheetWindow sheets(state);
+        QWidget& window = sheets.window;
 
         QVERIFY(runCheck(state, fileUrl(root + "/drive")));
-        QCOMPARE(notifications->posted.last().first, L10n::t("drivecheck.notify.title.not_intact"));
+        QCOMPARE(bench->notifications.posted.last().first, L10n::t("drivecheck.notify.title.not_intact"));
         auto* modal = window.findChild<DriveCheckModal*>();
         QVERIFY(modal && modal->isVisible());
         QAbstractItemModel* rows = modal->fileList()->model();
@@ -335,8 +305,7 @@ private:
         return QTest::qWaitFor([&] { return !state.driveCheck(drive) && state.driveCheckReport(); }, 60000);
     }
 
-    std::unique_ptr<FakeNotifications> notifications;
-    std::unique_ptr<QTemporaryDir> tmp;
+    std::unique_ptr<JobTestBench> bench;
     QString root;
 };
 

@@ -3,6 +3,7 @@
 // takes the new background, Qt's own dialogs switch language too, every control the
 // keyboard can reach has a name for screen readers and shows a focus ring, and the keys of
 // the custom controls do what the pointer does.
+#include "Catalogs.h"
 #include "PanelTestSupport.h"
 
 #include "browser/BrowserBreadcrumbs.h"
@@ -37,49 +38,18 @@
 #include <QMenu>
 #include <QRegularExpression>
 #include <QSignalSpy>
-#include <QXmlStreamReader>
 
 using stowline::SupportedLanguage;
 
 namespace {
 
-// Every text of one catalog (each numerus form on its own), by key.
-QMultiMap<QString, QString> catalogTexts(const QString& language) {
-    QMultiMap<QString, QString> texts;
-    QFile file(QStringLiteral(STOWLINE_SOURCE_DIR "/resources/i18n/") + language + QStringLiteral(".ts"));
-    if (!file.open(QIODevice::ReadOnly)) {
-        return texts;
-    }
-    QXmlStreamReader xml(&file);
-    QString key;
-    while (!xml.atEnd()) {
-        xml.readNext();
-        if (!xml.isStartElement()) {
-            continue;
-        }
-        if (xml.name() == QLatin1String("source")) {
-            key = xml.readElementText();
-        } else if (xml.name() == QLatin1String("translation") &&
-                   xml.attributes().value(QLatin1String("type")) != QLatin1String("unfinished")) {
-            const QString text = xml.readElementText(QXmlStreamReader::IncludeChildElements);
-            if (!text.trimmed().isEmpty()) {
-                texts.insert(key, text.trimmed());
-            }
-        } else if (xml.name() == QLatin1String("numerusform")) {
-            texts.insert(key, xml.readElementText());
-        }
-    }
-    return texts;
-}
-
 // The fixed pieces of the `foreign` catalog's texts (between placeholders) that no text of
 // the `own` catalog contains: any of them on screen is a text left in the other language.
-QStringList foreignPieces(const QMultiMap<QString, QString>& foreign,
-                          const QMultiMap<QString, QString>& own) {
-    const QStringList ownTexts = own.values();
+QStringList foreignPieces(const Catalog& foreign, const Catalog& own) {
+    const QStringList ownTexts = allTexts(own);
     static const QRegularExpression placeholder(QStringLiteral("%(\\d+|Ln|n)"));
     QStringList pieces;
-    for (const QString& text : foreign.values()) {
+    for (const QString& text : allTexts(foreign)) {
         for (QString piece : text.split(placeholder)) {
             piece = piece.trimmed();
             if (piece.size() < 6 || !piece.contains(QRegularExpression(QStringLiteral("[A-Za-zÀ-ú]{3}")))) {
@@ -136,9 +106,10 @@ class LiveSwitchTest : public QObject {
 private slots:
     void initTestCase() {
         ResourceBundle::setPathForTesting(QStringLiteral(STOWLINE_BUNDLE_DIR));
-        english = catalogTexts(QStringLiteral("en"));
-        portuguese = catalogTexts(QStringLiteral("pt-BR"));
-        QVERIFY(english.size() > 100 && portuguese.size() > 100);
+        QString error;
+        english = readCatalog(QStringLiteral("en"), &error);
+        portuguese = readCatalog(QStringLiteral("pt-BR"), &error);
+        QVERIFY2(error.isEmpty() && english.size() > 100 && portuguese.size() > 100, qPrintable(error));
     }
 
     void init() {
@@ -405,8 +376,8 @@ private:
         QCOMPARE(listing->palette().color(QPalette::Text).rgb(), Theme::current().mainText.rgb());
     }
 
-    QMultiMap<QString, QString> english;
-    QMultiMap<QString, QString> portuguese;
+    Catalog english;
+    Catalog portuguese;
     std::unique_ptr<JobTestBench> bench;
     FakeVolumes volumes;
     FakeOpenPanels panels;

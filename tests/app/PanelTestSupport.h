@@ -2,9 +2,13 @@
 // Helpers shared by the transfers panel, report sheet and settings sheet tests.
 #include "StateTestSupport.h"
 
+#include "platform/EjectService.h"
 #include "platform/RevealService.h"
+#include "settings/Appearance.h"
 #include "state/AppState.h"
 #include "state/FileUrl.h"
+#include "ui/window/MainView.h"
+#include "ui/window/WindowWiring.h"
 
 #include "stowline/CopyEngine.h"
 #include "stowline/XXHash64.h"
@@ -25,6 +29,33 @@ class FakeReveal : public RevealService {
 public:
     void reveal(const QList<QUrl>& items) override { revealed.append(items); }
     QList<QList<QUrl>> revealed;
+};
+
+/// Records each eject and answers with `failure`.
+class FakeEjectService : public EjectService {
+public:
+    std::optional<QString> failure;
+    QStringList ejected;
+    std::optional<QString> eject(const QString& mountPoint) override {
+        ejected << mountPoint;
+        return failure;
+    }
+};
+
+/// The browser's own URL of a path, as it builds one from a listing.
+inline QUrl urlOf(const QString& path) {
+    return QUrl::fromLocalFile(path);
+}
+
+/// A shown window whose view holds the transfers panel and opens the state's sheets.
+struct SheetWindow {
+    explicit SheetWindow(AppState& state) {
+        installTransfersAndSettings(*new MainView(&window), state, appearance, reveal);
+        window.show();
+    }
+    Appearance appearance;
+    FakeReveal reveal;
+    QWidget window;
 };
 
 /// Sends the pointer into or out of a widget, as hovering does.

@@ -1,5 +1,7 @@
-#include "report/PdfReport.h"
+#include "PdfText.h"
+
 #include "report/PdfPaper.h"
+#include "report/PdfReport.h"
 #include "settings/L10n.h"
 #include "settings/Localization.h"
 #include "settings/ResourceBundle.h"
@@ -9,15 +11,12 @@
 #include <QColor>
 #include <QFile>
 #include <QImage>
-#include <QProcess>
-#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <fstream>
 
-// PDF reports read back with poppler's tools: what a production's office would open.
 namespace {
 
 namespace fs = std::filesystem;
@@ -28,40 +27,6 @@ using stowline::JobSummary;
 using stowline::SupportedLanguage;
 
 const stowline::Date start = std::chrono::system_clock::from_time_t(1'709'658'429); // 5 March 2024
-
-QString run(const QString& program, const QStringList& arguments) {
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(60'000) || process.exitCode() != 0) {
-        return QStringLiteral("<%1 failed: %2>")
-            .arg(program, QString::fromUtf8(process.readAllStandardError()));
-    }
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
-QString pdfText(const QString& pdf, int page = 0, bool layout = false) {
-    QStringList arguments;
-    if (page > 0) {
-        arguments << QStringLiteral("-f") << QString::number(page) << QStringLiteral("-l")
-                  << QString::number(page);
-    }
-    if (layout) {
-        arguments << QStringLiteral("-layout");
-    }
-    return run(QStringLiteral("pdftotext"), arguments << pdf << QStringLiteral("-"));
-}
-
-int pageCount(const QString& pdf) {
-    static const QRegularExpression pages(QStringLiteral("^Pages:\\s+(\\d+)$"),
-                                          QRegularExpression::MultilineOption);
-    return pages.match(run(QStringLiteral("pdfinfo"), {pdf})).captured(1).toInt();
-}
-
-// Text with all white space removed, to find names that wrapped onto several lines.
-QString squeezed(QString text) {
-    static const QRegularExpression space(QStringLiteral("\\s+"));
-    return text.remove(space);
-}
 
 FileReport report(std::string path, FileOutcome outcome, std::string hash = "0123456789abcdef",
                   std::optional<FileErrorReason> reason = std::nullopt) {

@@ -2,19 +2,15 @@
 // colour, the report's real name and what "show report" reveals; opened and closed through
 // the state's report job.
 #include "PanelTestSupport.h"
+#include "PdfText.h"
 
 #include "kit/Theme.h"
 #include "kit/ThemedText.h"
-#include "settings/Appearance.h"
 #include "settings/L10n.h"
 #include "settings/Localization.h"
 #include "settings/ResourceBundle.h"
 #include "ui/sheets/ReportFileList.h"
 #include "ui/sheets/ReportModal.h"
-#include "ui/window/MainView.h"
-#include "ui/window/WindowWiring.h"
-
-#include "stowline/ByteFormat.h"
 
 #include "platform/SavePanelService.h"
 #include "settings/ReportSettings.h"
@@ -22,7 +18,6 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QListView>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QTest>
 
@@ -39,20 +34,6 @@ struct FakeSavePanel : SavePanelService {
     std::optional<QUrl> answer;
     QStringList suggested;
 };
-
-// The PDF's text with its white space squeezed, or empty when poppler cannot read it.
-QString pdfText(const QString& pdf) {
-    QProcess process;
-    process.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
-    if (!process.waitForFinished(60'000) || process.exitCode() != 0) {
-        return {};
-    }
-    return QString::fromUtf8(process.readAllStandardOutput()).simplified().remove(QLatin1Char(' '));
-}
-
-QString squeezed(const QString& text) {
-    return QString(text).simplified().remove(QLatin1Char(' '));
-}
 
 } // namespace
 
@@ -131,9 +112,7 @@ private slots:
         FakeReveal reveal;
         ReportModal modal(state, *job, reveal);
         QCOMPARE(modal.summaryText()->text(),
-                 L10n::t("reportmodal.summary.verified",
-                         {L10n::plural("files_count", 3),
-                          QString::fromStdString(stowline::ByteFormat::string(6000))}));
+                 L10n::t("reportmodal.summary.verified", {L10n::plural("files_count", 3), byteText(6000)}));
         QCOMPARE(modal.summaryText()->colour(), Theme::current().green);
         const QStringList logs = hashLogFiles(root + "/drive");
         QCOMPARE(logs.size(), 1);
@@ -212,7 +191,7 @@ private slots:
         // Though no Hash Log was written, the job can still be filed as a PDF saying so.
         const QString pdf = savePdf(modal, bench->root + "/cancelled.pdf");
         QCOMPARE(modal.pdfStatusText()->text(), L10n::t("reportmodal.pdf_saved", {pdf}));
-        const QString text = pdfText(pdf);
+        const QString text = squeezed(pdfText(pdf));
         QVERIFY2(text.contains(squeezed(L10n::t("report.pdf.outcome.cancelled",
                                                 {QString::number(verified), QStringLiteral("3")}))),
                  qPrintable(text));
@@ -227,7 +206,9 @@ private slots:
             QSKIP("pdftotext is missing: run scripts/setup");
         }
         ReportSettings::setWritesPDF(true);
-        AppState state(servicesWith(panel));
+        AppState::Services services;
+        services.savePanels = &panel;
+        AppState state(services);
         TransferJob* job = runJob(state);
         QVERIFY(job);
         const QStringList logs = hashLogFiles(root + "/drive");
@@ -235,7 +216,7 @@ private slots:
         const QString stem = logs.filter(QStringLiteral(".mhl")).value(0).chopped(4);
         QCOMPARE(logs, (QStringList{stem + ".mhl", stem + "_report.pdf", stem + "_report.txt"}));
         QCOMPARE(job->writtenReports().size(), 3);
-        const QString written = pdfText(root + "/drive/Hash Log/" + stem + "_report.pdf");
+        const QString written = squeezed(pdfText(root + "/drive/Hash Log/" + stem + "_report.pdf"));
         for (const QString name : {"A001/clip1.mov", "A001/clip2.mov", "A001/sub/bad.mov"}) {
             const std::uint64_t hash = hashOfFile((root + "/drive/" + name).toStdString());
             QVERIFY2(written.contains(name), qPrintable(name));
@@ -253,7 +234,7 @@ private slots:
         QVERIFY(!QFileInfo::exists(root + "/missing folder"));
         const QString saved = savePdf(modal, root + "/job.pdf");
         QCOMPARE(modal.pdfStatusText()->text(), L10n::t("reportmodal.pdf_saved", {saved}));
-        QCOMPARE(pdfText(saved), written);
+        QCOMPARE(squeezed(pdfText(saved)), written);
         QCOMPARE(QDir(root).entryList({QStringLiteral("*job.pdf*")}, QDir::Files), QStringList{"job.pdf"});
 
         // Without a save panel there is nothing to save with.
@@ -267,12 +248,8 @@ private slots:
         AppState state;
         TransferJob* job = runJob(state);
         QVERIFY(job);
-        Appearance appearance;
-        FakeReveal reveal;
-        QWidget window;
-        auto* view = new MainView(&window);
-        installTransfersAndSettings(*view, state, appearance, reveal);
-        window.show();
+        SheetWindow sheets(state);
+        QWidget& window = sheets.window;
         QVERIFY(!window.findChild<ReportModal*>());
         state.setReportJob(job);
         auto* modal = window.findChild<ReportModal*>();
@@ -288,12 +265,6 @@ private slots:
 private:
     TransferJob* runJob(AppState& state) { return offloadCardToDrive(state, root); }
 
-    static AppState::Services servicesWith(FakeSavePanel& panels) {
-        AppState::Services services;
-        services.savePanels = &panels;
-        return services;
-    }
-
     // Clicks "Save as PDF…", answers the panel with `target` and waits for the writing.
     QString savePdf(ReportModal& modal, const QString& target) {
         panel.answer = fileUrl(target);
@@ -307,8 +278,7 @@ private:
     static QString destinationLine(const char* name, qint64 verified, qint64 files, qint64 bytes,
                                    const QString& reason = {}) {
         QStringList arguments{QString::fromUtf8(name), L10n::plural("verified_count", verified),
-                              L10n::plural("files_count", files),
-                              QString::fromStdString(stowline::ByteFormat::string(bytes))};
+                              L10n::plural("files_count", files), byteText(bytes)};
         if (reason.isEmpty()) {
             return L10n::t("reportmodal.summary.destination",
                            {arguments[0], arguments[1], arguments[2], arguments[3]});

@@ -14,7 +14,6 @@
 #include "settings/ReportSettings.h"
 #include "settings/ResourceBundle.h"
 #include "settings/UpdateSettings.h"
-#include "ui/panels/TransfersPanel.h"
 #include "ui/sheets/SettingsSheet.h"
 #include "ui/window/MainView.h"
 #include "ui/window/WindowWiring.h"
@@ -60,13 +59,10 @@ private slots:
         bench.reset();
     }
 
-    // Choosing Portuguese re-translates the open sheet and the transfers panel at once;
-    // "automatic" removes the choice again.
+    // The language buttons choose and show the choice; "automatic" removes it again. (What
+    // the switch re-translates is the window-wide test's.)
     void languageSwitchesLive() {
         QCOMPARE(sheet->titleText()->text(), QStringLiteral("Settings"));
-        const auto* panel = view->findChild<TransfersPanel*>();
-        QVERIFY(panel);
-        const QString englishClear = panel->clearButton()->text();
         const QList<ChoiceButton*>& languages = sheet->languageButtons();
         QCOMPARE(languages.size(), 3);
         QCOMPARE(languages[1]->text(), QStringLiteral("Português"));
@@ -76,9 +72,6 @@ private slots:
         languages[1]->click();
         QCOMPARE(appearance->languageOverride(), std::optional(SupportedLanguage::ptBR));
         QTRY_COMPARE(sheet->titleText()->text(), L10n::t("settings.title"));
-        QVERIFY(sheet->titleText()->text() != QStringLiteral("Settings"));
-        QTRY_COMPARE(panel->clearButton()->text(), L10n::t("transfers.clear"));
-        QVERIFY(panel->clearButton()->text() != englishClear);
         QCOMPARE(sheet->closeButton()->text(), L10n::t("settings.close"));
         QVERIFY(languages[1]->isSelected());
         QVERIFY(!languages[2]->isSelected());

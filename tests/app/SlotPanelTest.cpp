@@ -10,7 +10,6 @@
 #include "settings/ResourceBundle.h"
 #include "state/AppState.h"
 #include "state/FileUrl.h"
-#include "stowline/ByteFormat.h"
 #include "ui/cards/FreeSpaceBar.h"
 #include "ui/cards/HeroStat.h"
 #include "ui/cards/SlotCompactCard.h"
@@ -23,7 +22,6 @@
 #include <QImage>
 #include <QMimeData>
 #include <QPainter>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
@@ -71,10 +69,6 @@ AppState::Services fakeServices(std::shared_ptr<Gate> gate = nullptr) {
     return services;
 }
 
-QString bytes(qint64 n) {
-    return QString::fromStdString(stowline::ByteFormat::string(n));
-}
-
 int bluePixels(const QImage& image, int row) {
     int count = 0;
     for (int x = 0; x < image.width(); ++x) {
@@ -96,9 +90,8 @@ private slots:
     }
 
     void init() {
-        tmp = std::make_unique<QTemporaryDir>();
-        QVERIFY(tmp->isValid());
-        root = tmp->path();
+        bench = std::make_unique<JobTestBench>();
+        root = bench->root;
     }
 
     // Two cards dropped from a file manager become two sources, in order, shown as a grid
@@ -124,7 +117,7 @@ private slots:
         QCOMPARE(panel.compactCards().size(), 2);
         QCOMPARE(panel.compactCards()[0]->name(), QStringLiteral("Card A"));
         QCOMPARE(panel.compactCards()[1]->name(), QStringLiteral("B%002"));
-        QTRY_COMPARE(panel.compactCards()[1]->subtitle(), bytes(4'000'000));
+        QTRY_COMPARE(panel.compactCards()[1]->subtitle(), byteText(4'000'000));
 
         // Removing one through its card's badge goes back to the hero card.
         auto* badge = panel.compactCards()[0]->findChild<QAbstractButton*>(QStringLiteral("removeBadge"));
@@ -179,8 +172,8 @@ private slots:
         gate->open();
         QTRY_VERIFY(state.sources().front().scanned);
         QCOMPARE(files->value(), QStringLiteral("2"));
-        QCOMPARE(size->value(), bytes(4'000'000));
-        QCOMPARE(status->text(), bytes(4'000'000));
+        QCOMPARE(size->value(), byteText(4'000'000));
+        QCOMPARE(status->text(), byteText(4'000'000));
         QCOMPARE(files->label(), L10n::t("slotpanel.stat.files"));
     }
 
@@ -189,7 +182,7 @@ private slots:
     void freeSpaceBarFigures() {
         const FreeSpaceBar unknown{5'000'000'000, -1};
         QVERIFY(!unknown.hasBar());
-        QCOMPARE(unknown.valueText(), bytes(5'000'000'000));
+        QCOMPARE(unknown.valueText(), byteText(5'000'000'000));
         QVERIFY(!FreeSpaceBar({2000, 1000}).hasBar()); // more free than capacity: nonsense
         QVERIFY(!FreeSpaceBar({-1, 1000}).hasBar());
         // A drive that did not tell, or did not answer in time.
@@ -198,7 +191,7 @@ private slots:
         const FreeSpaceBar full{0, 2'000'000'000'000};
         QCOMPARE(full.usedFraction(), std::optional(1.0));
         QCOMPARE(full.percentFree(), 0);
-        QCOMPARE(full.valueText(), L10n::tf("slotpanel.free.value", 0, bytes(2'000'000'000'000)));
+        QCOMPARE(full.valueText(), L10n::tf("slotpanel.free.value", 0, byteText(2'000'000'000'000)));
         // Exactly: (1 − 0.93) × 100 in floating point is 6.99…
         QCOMPARE(FreeSpaceBar({7, 100}).percentFree(), 7);
         QCOMPARE(FreeSpaceBar({100, 100}).percentFree(), 100);
@@ -220,7 +213,7 @@ private slots:
     }
 
 private:
-    std::unique_ptr<QTemporaryDir> tmp;
+    std::unique_ptr<JobTestBench> bench;
     QString root;
 };
 

@@ -7,8 +7,6 @@
 #include "settings/Localization.h"
 #include "settings/ResourceBundle.h"
 
-#include "stowline/ByteFormat.h"
-
 #include <QTest>
 
 #include <atomic>
@@ -46,9 +44,7 @@ private slots:
         AppState state;
         QVERIFY(stage(state, root, {"/cards/A001", "/cards/B002"}, {"/drive1", "/drive2"}));
         QCOMPARE(state.pendingSummaryLabel(),
-                 L10n::t("appstate.pending_summary",
-                         {L10n::plural("files_count", 6),
-                          QString::fromStdString(stowline::ByteFormat::string(36006))}));
+                 L10n::t("appstate.pending_summary", {L10n::plural("files_count", 6), byteText(36006)}));
 
         QVERIFY(start(state));
         QCOMPARE(state.jobs().size(), 1);
@@ -252,10 +248,8 @@ private slots:
         QVERIFY(start(state));
         QTRY_VERIFY_WITH_TIMEOUT(noActiveJobs(state), 60000);
         QCOMPARE(state.jobs().front()->phase(), Phase::done);
-        QFile copy(root + "/drive/DCIM/IMG_0001.MOV");
-        QVERIFY(copy.open(QIODevice::ReadOnly));
-        const QByteArray takeY = copy.readAll();
-        copy.close();
+        const QString copy = root + "/drive/DCIM/IMG_0001.MOV";
+        const QByteArray takeY = readFile(copy);
 
         QVERIFY(addSources(state, {fileUrl(root + "/camX/DCIM")}));
         QVERIFY(QTest::qWaitFor([&] { return allSourcesScanned(state); }, 30000));
@@ -269,15 +263,12 @@ private slots:
         QCOMPARE(reports.size(), std::size_t{1});
         const auto* failure = reports[0].errorDescription->get<stowline::FileErrorReason::CopyFailed>();
         QVERIFY(failure && failure->systemMessage.find("verified by an earlier job") != std::string::npos);
-        QVERIFY(copy.open(QIODevice::ReadOnly));
-        QCOMPARE(copy.readAll(), takeY);
+        QCOMPARE(readFile(copy), takeY);
         // The report words the reason in the active language.
         const QString why = L10n::t("failure.held_by_earlier_job").section(QStringLiteral("%1"), 0, 0);
         bool said = false;
-        for (const QString& name : hashLogFiles(root + "/drive")) {
-            QFile report(root + "/drive/Hash Log/" + name);
-            said = said || (name.endsWith(QLatin1String("_report.txt")) && report.open(QIODevice::ReadOnly) &&
-                            QString::fromUtf8(report.readAll()).contains(why));
+        for (const QString& name : hashLogFiles(root + "/drive").filter(QStringLiteral("_report.txt"))) {
+            said = said || QString::fromUtf8(readFile(root + "/drive/Hash Log/" + name)).contains(why);
         }
         QVERIFY(said);
     }
@@ -303,12 +294,8 @@ private slots:
         QVERIFY(state.hasSpaceWarning());
         QVERIFY(state.jobs().isEmpty());
         const QString expected =
-            L10n::t("appstate.space.header",
-                    {QString::fromStdString(stowline::ByteFormat::string(10'000'000'000))}) +
-            QLatin1Char('\n') +
-            L10n::t(
-                "appstate.space.line",
-                {QStringLiteral("d1"), QString::fromStdString(stowline::ByteFormat::string(4'000'000'000))}) +
+            L10n::t("appstate.space.header", {byteText(10'000'000'000)}) + QLatin1Char('\n') +
+            L10n::t("appstate.space.line", {QStringLiteral("d1"), byteText(4'000'000'000)}) +
             QStringLiteral("\n\n") + L10n::t("appstate.space.note");
         QCOMPARE(state.spaceWarning()->message, expected);
         QCOMPARE(state.spaceWarning()->batch.size(), 2);

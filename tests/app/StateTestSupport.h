@@ -1,5 +1,7 @@
 #pragma once
 // Fakes and fixtures shared by the application-state tests.
+#include "TestFiles.h"
+
 #include "platform/NotificationService.h"
 #include "platform/OpenPanelService.h"
 #include "platform/VolumeService.h"
@@ -89,20 +91,6 @@ struct OpenOnExit {
     std::shared_ptr<Gate> gate;
     ~OpenOnExit() { gate->open(); }
 };
-
-/// Writes `size` bytes of a repeating pattern into `path`, creating its folders.
-inline void writeFile(const QString& path, int size, char seed = 'a') {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        qFatal("cannot write %s", qPrintable(path));
-    }
-    QByteArray data(size, 0);
-    for (int i = 0; i < size; ++i) {
-        data[i] = static_cast<char>(seed + i % 23);
-    }
-    file.write(data);
-}
 
 /// The file names inside a destination's "Hash Log" folder.
 inline QStringList hashLogFiles(const QString& root) {

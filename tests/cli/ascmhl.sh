@@ -1,21 +1,8 @@
 #!/usr/bin/env bash
 # ASC MHL histories through stowline-cli: offloads write and continue them, verify reads them
 # (a flipped byte, an edited manifest), and only verify --record adds a generation.
-set -euo pipefail
-cli="$1"
+. "$(dirname "$0")/lib.sh"
 schemas="$(cd "$(dirname "$0")/../engine/ascmhl" && pwd)"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
-export XDG_CONFIG_HOME="$work/config" LANGUAGE=en
-fail() { echo "FAIL: $*" >&2; exit 1; }
-
-# run OUT COMMAND ARGS...: stdout in OUT, stderr in OUT.err, the exit status in $status.
-run() {
-    local out="$1"
-    shift
-    status=0
-    "$cli" "$@" >"$out" 2>"$out.err" || status=$?
-}
 q() { xmllint --xpath "$1" "$2"; }
 generations() { ls "$1/ascmhl" | grep -c '^[0-9]\{4\}_.*\.mhl$' || true; }
 latest() { ls "$1"/ascmhl/[0-9][0-9][0-9][0-9]_*.mhl | tail -n 1; }
@@ -54,7 +41,7 @@ printf 'take 1\n' >"$card/A001/notes.txt"
 printf 'x' >"$card/A001/bad"$'\x01'"name.txt" # a name XML cannot hold
 
 # --- Two destinations: generation 1 of original entries at both ----------------------------
-run "$work/o1" offload "$card/A001" --dest "$work/d1" --dest "$work/d2" --ascmhl --lang en
+capture "$work/o1" offload "$card/A001" --dest "$work/d1" --dest "$work/d2" --ascmhl --lang en
 [[ $status == 0 ]] || fail "first offload: $status $(cat "$work/o1.err")"
 for d in d1 d2; do
     check_history "$work/$d/A001" 1 original
@@ -65,39 +52,39 @@ done
 grep -q "not in the ASC MHL history of .*A001 (XML cannot hold its name): A001/bad.*name.txt" "$work/o1.err" ||
     fail "offload keeps quiet about the name: $(cat "$work/o1.err")"
 # Off by default: an offload without --ascmhl keeps no history.
-run "$work/o0" offload "$card/A001" --dest "$work/d3" --lang en
+capture "$work/o0" offload "$card/A001" --dest "$work/d3" --lang en
 [[ $status == 0 && ! -e "$work/d3/A001/ascmhl" ]] || fail "a history without --ascmhl"
 rm -rf "$work/d3/A001" "$work/d3/Hash Log"
 
 # --- Again: generation 2 of verified entries, a chain of two -------------------------------
 sleep 1 # manifests are named by the second
-run "$work/o2" offload "$card/A001" --dest "$work/d1" --dest "$work/d2" --ascmhl --lang en
+capture "$work/o2" offload "$card/A001" --dest "$work/d1" --dest "$work/d2" --ascmhl --lang en
 [[ $status == 0 ]] || fail "second offload: $status $(cat "$work/o2.err")"
 for d in d1 d2; do
     check_history "$work/$d/A001" 2 verified
 done
 
 # --- verify reads the histories; nothing is written without --record -----------------------
-run "$work/v0" verify "$work/d1"
+capture "$work/v0" verify "$work/d1"
 [[ $status == 0 ]] || fail "verify of an intact drive: $status $(cat "$work/v0" "$work/v0.err")"
 rm -rf "$work/d2/Hash Log" # the history alone answers for d2
-run "$work/v1" verify "$work/d2"
+capture "$work/v1" verify "$work/d2"
 [[ $status == 0 ]] || fail "verify with histories alone: $status $(cat "$work/v1" "$work/v1.err")"
 grep -q "^3 listed in 2 hash lists" "$work/v1" || fail "verify does not count the history's files: $(cat "$work/v1")"
 [[ "$(generations "$work/d2/A001")" == 2 ]] || fail "verify wrote a generation unasked"
 printf 'new\n' >"$work/d2/A001/CLIPS/C003.mov"
-run "$work/v2" verify "$work/d2"
+capture "$work/v2" verify "$work/d2"
 [[ $status == 0 ]] && grep -q "^  A001/CLIPS/C003.mov$" "$work/v2" || fail "a new file is not shown as uncovered"
 rm "$work/d2/A001/CLIPS/C003.mov"
 
 # A flipped byte, same size: the history's hash tells.
 printf '\x01' | dd of="$work/d2/A001/CLIPS/C001.mov" bs=1 seek=1000 conv=notrunc status=none
-run "$work/v3" verify "$work/d2"
+capture "$work/v3" verify "$work/d2"
 [[ $status == 1 ]] || fail "verify passed a flipped byte"
 grep -q "^changed .* A001/CLIPS/C001.mov$" "$work/v3" || fail "the flipped byte is not reported: $(cat "$work/v3")"
 
 # verify --record adds an in-place generation recording the difference as failed.
-run "$work/v4" verify "$work/d2" --record
+capture "$work/v4" verify "$work/d2" --record
 [[ $status == 1 && "$(generations "$work/d2/A001")" == 3 ]] || fail "verify --record: $status $(cat "$work/v4.err")"
 manifest="$(latest "$work/d2/A001")"
 grep -q "<process>in-place</process>" "$manifest" || fail "the recorded generation is not in-place"
@@ -107,14 +94,14 @@ xmllint --noout --schema "$schemas/ascmhl-manifest-check.xsd" "$manifest" 2>/dev
 
 # An edited manifest no longer matches its chain entry.
 printf '<!-- edited -->\n' >>"$(ls "$work"/d1/A001/ascmhl/0001_*.mhl)"
-run "$work/v5" verify "$work/d1"
+capture "$work/v5" verify "$work/d1"
 [[ $status == 1 ]] || fail "verify passed an edited manifest"
 grep -q "0001_A001_.*does not match its chain entry" "$work/v5.err" || fail "no chain mismatch: $(cat "$work/v5.err")"
 
 # --- A travel drive with its own history: the destination continues it ---------------------
 mkdir -p "$work/travel/A001"
 cp -a "$card/A001/." "$work/d2/A001/ascmhl" "$work/travel/A001/" # the card's bytes, d2's three generations
-run "$work/o3" offload "$work/travel/A001" --dest "$work/d3" --ascmhl --lang en
+capture "$work/o3" offload "$work/travel/A001" --dest "$work/d3" --ascmhl --lang en
 [[ $status == 0 ]] || fail "offload of a travel drive: $status $(cat "$work/o3.err")"
 check_history "$work/d3/A001" 4 verified
 cmp -s "$work/travel/A001/ascmhl/ascmhl_chain.xml" "$work/d3/A001/ascmhl/ascmhl_chain.xml" &&

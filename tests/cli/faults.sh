@@ -6,26 +6,9 @@
 # temporary file is left where the job gave up, and the exit status says "not clean".
 # Parts that need mounting or another user are skipped, with a message, where not permitted.
 # Runs in a mount namespace of its own: its drives are nobody else's, and go with it.
-set -euo pipefail
-cli="$1"
-if [[ "${STOWLINE_OWN_MOUNTS:-}" != 1 ]] && unshare -m --propagation private true 2>/dev/null; then
-    STOWLINE_OWN_MOUNTS=1 exec unshare -m --propagation private bash "$0" "$@"
-fi
-work="$(mktemp -d)"
-chmod 755 "$work"
-mounts=()
-cleanup() {
-    local m
-    for m in "${mounts[@]}"; do
-        umount -l "$m" 2>/dev/null || true
-    done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-# The tool speaks the user's language; these checks read its English words.
-export XDG_CONFIG_HOME="$work/config" LANGUAGE=en
-
-fail() { echo "FAIL: $*" >&2; exit 1; }
+own_mounts=1
+. "$(dirname "$0")/lib.sh"
+chmod 755 "$work" # the checks as another user pass through it
 note() { echo "faults: $*"; }
 
 # mount_tmpfs DIR OPTIONS: a small real drive; false when mounting is not permitted.

@@ -1,15 +1,6 @@
 #!/usr/bin/env bash
 # stowline-cli hash agrees with xxhsum -H1; scan lists files in copy order; errors exit non-zero.
-set -euo pipefail
-
-cli=$1
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
+. "$(dirname "$0")/lib.sh"
 
 # Runs the command, storing stdout, stderr and the exit status without tripping set -e.
 run() {

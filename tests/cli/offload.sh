@@ -1,15 +1,7 @@
 #!/usr/bin/env bash
 # stowline-cli offload end to end: copies, skips, replaces, refuses bad destinations and
 # cancels cleanly on SIGINT.
-set -euo pipefail
-cli="$1"
-work="$(mktemp -d)"
-cleanup() { rm -rf "$work"; }
-trap cleanup EXIT
-# The tool speaks the user's language; these checks read its English words.
-export XDG_CONFIG_HOME="$work/config" LANGUAGE=en
-
-fail() { echo "FAIL: $*" >&2; exit 1; }
+. "$(dirname "$0")/lib.sh"
 
 card="$work/card"
 mkdir -p "$card/A001/.meta" "$card/B002/deep/er" "$card/C003/empty/too" "$work/d1" "$work/d2"

@@ -2,15 +2,9 @@
 # stowline-cli offload writes each destination's Hash Log: a well-formed hash list whose
 # checksums match the copies, a text report in the chosen language, and a clear failure when
 # the log cannot be written.
-set -euo pipefail
-cli="$1"
-work="$(mktemp -d)"
-cleanup() { rm -rf "$work"; }
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
-
-# Never the real user's preferences; report names in a known time zone.
-export XDG_CONFIG_HOME="$work/config" TZ=UTC
+. "$(dirname "$0")/lib.sh"
+# Report names in a known time zone; the language comes from the locale.
+export TZ=UTC
 unset LANGUAGE
 export LC_ALL=pt_BR.UTF-8
 mkdir -p "$XDG_CONFIG_HOME"

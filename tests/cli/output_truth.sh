@@ -4,22 +4,9 @@
 # job left and after how many files, in the summary, the text report and a later verify (a
 # small tmpfs in a mount namespace of its own; skipped where mounting is refused);
 # the lock that keeps a second job off a destination; and stale report temporaries removed.
-set -euo pipefail
-cli="$(realpath "$1")"
-if [[ -z "${STOWLINE_IN_NAMESPACE:-}" ]] && command -v unshare >/dev/null && unshare -m true 2>/dev/null; then
-    STOWLINE_IN_NAMESPACE=1 exec unshare -m --propagation private bash "$0" "$@"
-fi
-work="$(mktemp -d)"
-mounts=()
-cleanup() {
-    local m
-    for m in "${mounts[@]}"; do umount "$m" 2>/dev/null || umount -l "$m" 2>/dev/null || true; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
-# The tool speaks the user's language; these checks read its English words.
-export XDG_CONFIG_HOME="$work/config" TZ=UTC LC_ALL=C.UTF-8 LANGUAGE=en
+own_mounts=1
+. "$(dirname "$0")/lib.sh"
+export TZ=UTC LC_ALL=C.UTF-8
 
 # --- Names that try to forge lines or steer the terminal ---------------------------------------
 card="$work/card"

@@ -4,22 +4,13 @@
 # whatever the moment, no file under a final name differs from its source, and a run that
 # ended clean lost nothing it listed. Runs in a mount namespace of its own; skipped where
 # mounting is refused.
-set -euo pipefail
-cli="$1"
+own_mounts=1
+. "$(dirname "$0")/lib.sh"
 if [[ "${STOWLINE_OWN_MOUNTS:-}" != 1 ]]; then
-    if ! unshare -m --propagation private true 2>/dev/null; then
-        echo "power_cut: SKIP: no mount namespace here"
-        exit 0
-    fi
-    STOWLINE_OWN_MOUNTS=1 exec unshare -m --propagation private bash "$0" "$@"
+    echo "power_cut: SKIP: no mount namespace here"
+    exit 0
 fi
-work="$(mktemp -d)"
-cleanup() {
-    umount -l "$work/d" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+mounts+=("$work/d")
 
 card="$work/card"
 mkdir -p "$card/A001" "$work/d"

@@ -3,29 +3,13 @@
 # reaches the card through a link or a bind mount, and a second camera's card whose names
 # repeat the first's on the same drive. Runs in a mount namespace of its own for the bind
 # mount; that part is skipped where mounting is refused.
-set -euo pipefail
-cli="$1"
-if [[ "${STOWLINE_OWN_MOUNTS:-}" != 1 ]] && unshare -m --propagation private true 2>/dev/null; then
-    STOWLINE_OWN_MOUNTS=1 exec unshare -m --propagation private bash "$0" "$@"
-fi
-work="$(mktemp -d)"
-mounts=()
-cleanup() {
-    local m
-    for m in "${mounts[@]}"; do
-        umount -l "$m" 2>/dev/null || true
-    done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
-
-# run_cli OUT ARGS...: stdout in OUT, stderr in OUT.err, the exit status in $status.
+own_mounts=1
+. "$(dirname "$0")/lib.sh"
+# run_cli OUT ARGS...: an offload, captured; reasons in known words.
 run_cli() {
     local out="$1"
     shift
-    status=0
-    "$cli" offload "$@" --lang en >"$out" 2>"$out.err" || status=$? # reasons in known words
+    capture "$out" offload "$@" --lang en
 }
 
 # No Hash Log in DEST lists NAME.

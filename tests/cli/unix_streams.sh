@@ -3,24 +3,10 @@
 # (SIGHUP, and nohup), standard descriptors closed at start, "ask" with no terminal, and
 # "wait" for a file larger than the whole drive. The drive cases mount a small tmpfs in a
 # mount namespace of their own, and are skipped with a message where mounting is refused.
-set -euo pipefail
-cli="$1"
-if [[ -z "${STOWLINE_IN_NAMESPACE:-}" ]] && command -v unshare >/dev/null &&
-    unshare -m true 2>/dev/null; then
-    STOWLINE_IN_NAMESPACE=1 exec unshare -m --propagation private bash "$0" "$@"
-fi
-work="$(mktemp -d)"
-mounts=()
-cleanup() {
-    local m
-    for m in "${mounts[@]}"; do umount "$m" 2>/dev/null || umount -l "$m" 2>/dev/null || true; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+own_mounts=1
+. "$(dirname "$0")/lib.sh"
 note() { echo "unix_streams: $*"; }
-# The tool speaks the user's language; these checks read its English words.
-export XDG_CONFIG_HOME="$work/config" LC_ALL=C.UTF-8 LANGUAGE=en
+export LC_ALL=C.UTF-8
 
 make_card() { # make_card DIR COUNT KB
     mkdir -p "$1"

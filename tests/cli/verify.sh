@@ -1,13 +1,7 @@
 #!/usr/bin/env bash
 # stowline-cli verify: a drive checked against its Hash Log names every damaged file, reads
 # other tools' lists, refuses a hostile list, and stops on Ctrl-C.
-set -euo pipefail
-
-cli=$1
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-# The tool speaks the user's language; these checks read its English words.
-export XDG_CONFIG_HOME="$work/config" LANGUAGE=en
+. "$(dirname "$0")/lib.sh"
 
 fail() {
     echo "FAIL: $*" >&2
