@@ -152,33 +152,7 @@ TEST_P(FileCopierTest, NothingToWriteToOrNothingToReadFails) {
     EXPECT_FALSE(fs::exists(root / "d1")) << "nothing may be created when the source cannot be opened";
 }
 
-TEST_P(FileCopierTest, FullDiskMidFileDropsOnlyThatDestination) {
-    const auto bytes = randomBytes(10 * mib, 2);
-    const auto from = source(bytes);
-    const auto to = destinations(3);
-    FaultyFileOps ops;
-    ops.failWrite(FileCopier::temporaryPath(to[1]), 2, ENOSPC);
-    int calls = 0;
-
-    const auto result = copy(
-        from, to, [&](std::int64_t) { ++calls; }, &ops);
-
-    EXPECT_EQ(calls, 3);
-    EXPECT_EQ(result.sourceHash, hashOf(bytes));
-    EXPECT_EQ(result.succeeded, (std::vector<fs::path>{to[0], to[2]}));
-    ASSERT_EQ(result.failures.size(), 1u);
-    EXPECT_EQ(result.failures[0].url, to[1]);
-    EXPECT_TRUE(result.failures[0].outOfSpace);
-    EXPECT_NE(result.failures[0].systemMessage.find(std::strerror(ENOSPC)), std::string::npos);
-    EXPECT_EQ(ops.writeCalls(FileCopier::temporaryPath(to[1])), 2)
-        << "a failed destination gets no later chunk";
-    EXPECT_FALSE(fs::exists(to[1]));
-    EXPECT_TRUE(holds(to[0], bytes));
-    EXPECT_TRUE(holds(to[2], bytes));
-    EXPECT_TRUE(partialsUnder(root).empty());
-}
-
-TEST_P(FileCopierTest, OnlyAFullDiskCountsAsOutOfSpaceHoweverItArrives) {
+TEST_P(FileCopierTest, AFailingDestinationIsDroppedAndOnlyAFullDiskCountsAsOutOfSpace) {
     const auto bytes = randomBytes(6 * mib, 3);
     const auto from = source(bytes);
     const std::system_error fullDisk(ENOSPC, std::system_category(), "write");
@@ -186,10 +160,13 @@ TEST_P(FileCopierTest, OnlyAFullDiskCountsAsOutOfSpaceHoweverItArrives) {
         std::string name;
         std::function<void(FaultyFileOps&, const fs::path&)> inject;
         bool outOfSpace;
+        int writes; // the failing destination's: none after the one that failed
+        int errnoValue = 0;
     };
     const std::vector<Case> cases = {
-        {"ENOSPC", [](auto& ops, auto& temp) { ops.failWrite(temp, 1, ENOSPC); }, true},
-        {"thrown", [&](auto& ops, auto& temp) { ops.throwOnWrite(temp, 2, [&] { throw fullDisk; }); }, true},
+        {"ENOSPC", [](auto& ops, auto& temp) { ops.failWrite(temp, 1, ENOSPC); }, true, 1, ENOSPC},
+        {"thrown", [&](auto& ops, auto& temp) { ops.throwOnWrite(temp, 2, [&] { throw fullDisk; }); }, true,
+         2},
         {"nested",
          [&](auto& ops, auto& temp) {
              ops.throwOnWrite(temp, 1, [&] {
@@ -200,26 +177,36 @@ TEST_P(FileCopierTest, OnlyAFullDiskCountsAsOutOfSpaceHoweverItArrives) {
                  }
              });
          },
-         true},
-        {"EDQUOT", [](auto& ops, auto& temp) { ops.failWrite(temp, 1, EDQUOT); }, false},
-        {"EACCES", [](auto& ops, auto& temp) { ops.failWrite(temp, 2, EACCES); }, false},
-        {"ENOSPC at create", [](auto& ops, auto& temp) { ops.failCreate(temp, ENOSPC); }, true},
+         true, 1},
+        {"EDQUOT", [](auto& ops, auto& temp) { ops.failWrite(temp, 1, EDQUOT); }, false, 1, EDQUOT},
+        {"EACCES", [](auto& ops, auto& temp) { ops.failWrite(temp, 2, EACCES); }, false, 2, EACCES},
+        {"ENOSPC at create", [](auto& ops, auto& temp) { ops.failCreate(temp, ENOSPC); }, true, 0, ENOSPC},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const auto to = destinations(2, c.name + "/CLIP0001.MOV");
+        const auto to = destinations(3, c.name + "/CLIP0001.MOV");
+        const auto temporary = FileCopier::temporaryPath(to[1]);
         FaultyFileOps ops;
-        c.inject(ops, FileCopier::temporaryPath(to[0]));
+        c.inject(ops, temporary);
+        int calls = 0;
 
-        const auto result = copy(from, to, {}, &ops);
+        const auto result = copy(
+            from, to, [&](std::int64_t) { ++calls; }, &ops);
 
-        EXPECT_EQ(result.succeeded, std::vector<fs::path>{to[1]});
+        EXPECT_EQ(calls, 2);
+        EXPECT_EQ(result.sourceHash, hashOf(bytes));
+        EXPECT_EQ(result.succeeded, (std::vector<fs::path>{to[0], to[2]}));
         ASSERT_EQ(result.failures.size(), 1u);
-        EXPECT_EQ(result.failures[0].url, to[0]);
+        EXPECT_EQ(result.failures[0].url, to[1]);
         EXPECT_EQ(result.failures[0].outOfSpace, c.outOfSpace);
         EXPECT_FALSE(result.failures[0].systemMessage.empty());
-        EXPECT_FALSE(fs::exists(to[0]));
-        EXPECT_TRUE(holds(to[1], bytes));
+        if (c.errnoValue != 0) {
+            EXPECT_NE(result.failures[0].systemMessage.find(std::strerror(c.errnoValue)), std::string::npos);
+        }
+        EXPECT_EQ(ops.writeCalls(temporary), c.writes);
+        EXPECT_FALSE(fs::exists(to[1]));
+        EXPECT_TRUE(holds(to[0], bytes));
+        EXPECT_TRUE(holds(to[2], bytes));
     }
     EXPECT_TRUE(partialsUnder(root).empty());
 }
