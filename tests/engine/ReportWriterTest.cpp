@@ -137,7 +137,7 @@ TEST_F(ReportWriterTest, EachFailingCallFailsTheRootWithItsStepAndReasonAndLeave
     EXPECT_EQ(readFile(root / "Hash Log" / (stem + ".mhl")), MHLReport::render(summary, "Stowline 1.0"));
 }
 
-TEST_F(ReportWriterTest, NothingRequestedTouchesNothing) {
+TEST_F(ReportWriterTest, NothingRequestedTouchesNothingAndATextReportNeedsWords) {
     auto root = makeRoot("dest");
     auto result = writeJob(summaryOf({verified("a", 1, "0000000000000001")}), {root, base / "gone"},
                            "CARD A001", ReportFormats::none());
@@ -148,6 +148,12 @@ TEST_F(ReportWriterTest, NothingRequestedTouchesNothing) {
     result = writeJob(summaryOf({}), {});
     EXPECT_TRUE(result.written.empty());
     EXPECT_TRUE(result.failedRoots.empty());
+
+    // Without words the text report cannot be written; the hash list still is.
+    const auto third = makeRoot("third");
+    result = ReportWriter::write(summaryOf({}), {}, {third}, "X", ReportFormats::both(), at(0), std::nullopt);
+    EXPECT_EQ(result.written, std::vector<fs::path>{third / "Hash Log" / "X_20240305-140709.mhl"});
+    EXPECT_EQ(result.failedRoots, std::vector<fs::path>{third});
 }
 
 TEST_F(ReportWriterTest, EachRootGetsItsOwnFilesAndMissingRootsAreReported) {
@@ -177,22 +183,6 @@ TEST_F(ReportWriterTest, EachRootGetsItsOwnFilesAndMissingRootsAreReported) {
               TextReport::render(firstShare, {"/media/CARD A001"}, first, englishStrings()));
     EXPECT_EQ(readFile(secondLog / (stem + ".mhl")).find("a.mov"), std::string::npos);
     EXPECT_NE(readFile(secondLog / (stem + ".mhl")).find("<file>b.mov</file>"), std::string::npos);
-}
-
-TEST_F(ReportWriterTest, TextOnlyWritesOneFilePerRoot) {
-    auto first = makeRoot("first");
-    auto second = makeRoot("second");
-    auto result = writeJob(summaryOf({}), {first, second}, "CARD A001", ReportFormats::text());
-    EXPECT_EQ(result.written, (std::vector<fs::path>{first / "Hash Log" / (stem + "_report.txt"),
-                                                     second / "Hash Log" / (stem + "_report.txt")}));
-    EXPECT_TRUE(result.failedRoots.empty());
-    EXPECT_EQ(namesIn(first / "Hash Log").size(), 1u);
-
-    // Without words the text report cannot be written; the hash list still is.
-    auto third = makeRoot("third");
-    result = ReportWriter::write(summaryOf({}), {}, {third}, "X", ReportFormats::both(), at(0), std::nullopt);
-    EXPECT_EQ(result.written, std::vector<fs::path>{third / "Hash Log" / "X_20240305-140709.mhl"});
-    EXPECT_EQ(result.failedRoots, std::vector<fs::path>{third});
 }
 
 TEST_F(ReportWriterTest, AnUnwritableRootFailsOnceAndTheOthersGoOn) {
