@@ -149,10 +149,8 @@ TEST(AscMhlFormatTest, NamesAreWrittenExactlyAndReadBackExactly) {
     EXPECT_EQ(back.entries[0].path, manifest.entries[0].path);
     EXPECT_EQ(back.entries[0].previousPath, manifest.entries[0].previousPath);
     EXPECT_EQ(back.creator.hostName, "bad\xEF\xBF\xBDhost\xEF\xBF\xBD");
-    const fs::path file = fs::temp_directory_path() / ("names-" + std::to_string(::getpid()) + ".mhl");
-    writeFile(file, document);
-    EXPECT_EQ(schemaComplaint(file), "");
-    fs::remove(file);
+    const enginetest::TempFolder folder;
+    EXPECT_EQ(schemaComplaint(writeFile(folder.path() / "names.mhl", document)), "");
     EXPECT_FALSE(AscMhlManifestFormat::xmlCanHold("bell\x07"));
     EXPECT_FALSE(AscMhlManifestFormat::xmlCanHold("lat\xe9n"));
     EXPECT_FALSE(AscMhlManifestFormat::xmlCanHold("\xEF\xBF\xBF")); // U+FFFF

@@ -13,7 +13,7 @@ using namespace ascmhltest;
 
 namespace {
 
-class AscMhlHistoryTest : public TemporaryFolder {
+class AscMhlHistoryTest : public ExampleTreeTest {
 protected:
     /// Writes a generation and expects it complete and valid.
     AscMhlWriteResult record(const AscMhlGenerationRequest& request) {
@@ -33,14 +33,6 @@ protected:
             }
         }
         return text;
-    }
-
-    static std::set<std::string> namesIn(const fs::path& folder) {
-        std::set<std::string> names;
-        for (const auto& entry : fs::directory_iterator(folder)) {
-            names.insert(entry.path().filename().string());
-        }
-        return names;
     }
 };
 
@@ -68,7 +60,7 @@ TEST_F(AscMhlHistoryTest, TheExampleTreeGetsTheNotesGenerationsByteForByte) {
     EXPECT_EQ(chain[0].c4, C4Id::of(note));
     EXPECT_EQ(chain[1].c4, C4Id::of(generation2Of(note)));
     EXPECT_EQ(namesIn(root / "ascmhl"),
-              (std::set<std::string>{chain[0].path, chain[1].path, "ascmhl_chain.xml"}));
+              (std::vector<std::string>{chain[0].path, chain[1].path, "ascmhl_chain.xml"}));
 
     const AscMhlHistory history = AscMhlHistory::load(root);
     EXPECT_TRUE(history.present());

@@ -9,7 +9,7 @@ using namespace ascmhltest;
 
 namespace {
 
-class AscMhlRecorderTest : public TemporaryFolder {
+class AscMhlRecorderTest : public ExampleTreeTest {
 protected:
     /// Copies what a job copies (everything but the history folders) to `root` and reports
     /// each file proven there, except those named in `failing`.

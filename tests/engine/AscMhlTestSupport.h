@@ -1,6 +1,7 @@
 #pragma once
 // Fixtures shared by the ASC MHL tests: the worked example tree of the format's note, dates,
 // and checks of written histories against the compact schemas kept beside these tests.
+#include "EngineTestSupport.h"
 #include "stowline/AscMhlWriter.h"
 #include "stowline/ContentHasher.h"
 #include "stowline/HashList.h"
@@ -10,7 +11,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include <fcntl.h>
@@ -28,17 +28,9 @@ inline Date dateOf(std::string_view text) {
     return *HashListReader::parseDate(text);
 }
 
-inline std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream buffer;
-    buffer << in.rdbuf();
-    return buffer.str();
-}
-
-inline void writeFile(const fs::path& path, std::string_view bytes) {
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
+using enginetest::namesIn;
+using enginetest::readFile;
+using enginetest::writeFile;
 
 inline void setModified(const fs::path& path, Date date) {
     const auto since = date.time_since_epoch();
@@ -73,19 +65,9 @@ inline HashValues xxh64Of(std::string_view bytes) {
     return {ContentHasher::digest(HashFormat::xxh64, std::as_bytes(std::span(bytes)))};
 }
 
-/// A temporary folder, removed with everything in it.
-class TemporaryFolder : public ::testing::Test {
+/// A temporary folder for the example tree.
+class ExampleTreeTest : public enginetest::TempFolderTest {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/stowline-ascmhl-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        base = pattern;
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(base, ignored);
-    }
-
     /// The note's tree under base/<name>: Clips/A001C001.mov, Clips/A001C002.mov, the empty
     /// folder Empty and Sidecar.txt, every file last modified at 2024-05-01T11:00:00Z.
     fs::path exampleTree(const std::string& name = "A001R1AB") {
@@ -119,8 +101,6 @@ protected:
         request.folders = {"Clips", "Empty"};
         return request;
     }
-
-    fs::path base;
 };
 
 } // namespace ascmhltest

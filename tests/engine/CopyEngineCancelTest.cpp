@@ -22,37 +22,33 @@ void expectCancelledWithoutReports(const std::vector<EngineEvent>& events) {
 
 } // namespace
 
-TEST_F(CopyEngineCancel, CancelWhilePausedAtADiskFullEndsTheRun) {
+TEST_F(CopyEngineCancel, ACancelAtADiskFullEndsTheRunWhetherItComesBeforeOrDuringThePause) {
     addToCard("clip.mov", 1'000, 'a');
-    CopyEngine::Options options;
-    options.capacity = [](const fs::path&) { return VolumeCapacity{std::nullopt, 10, false}; };
-    CopyEngine engine(options);
-    const auto events = runJob(engine, {rootA}, [&](const EngineEvent& event) {
-        if (event.is<EngineEvent::DiskFull>()) {
-            EXPECT_EQ(engine.control().current(), EngineControl::State::paused);
-            engine.control().set(EngineControl::State::cancelled);
-        }
-    });
-    expectCancelledWithoutReports(events);
-    EXPECT_EQ(summaryOf(events).totalBytes, 1'000); // every scanned file still counts
-    EXPECT_FALSE(fs::exists(rootA / "card"));
-}
-
-TEST_F(CopyEngineCancel, ACancelJustBeforeTheEnginePausesItselfIsNotLost) {
-    addToCard("clip.mov", 1'000, 'a');
-    CopyEngine engine([&] {
+    // The user cancels while the engine waits at the disk full, or between the room check and
+    // the engine's own pause: that cancel must not be lost either.
+    for (bool beforeThePause : {false, true}) {
+        SCOPED_TRACE(beforeThePause ? "before the pause" : "while paused");
+        std::unique_ptr<CopyEngine> engine;
         CopyEngine::Options options;
         options.capacity = [&](const fs::path&) {
-            // The user cancels between the room check and the engine's own pause.
-            engine.control().set(EngineControl::State::cancelled);
+            if (beforeThePause) {
+                engine->control().set(EngineControl::State::cancelled);
+            }
             return VolumeCapacity{std::nullopt, 10, false};
         };
-        return options;
-    }());
-    const auto events = runJob(engine, {rootA});
-    expectCancelledWithoutReports(events);
-    EXPECT_TRUE(eventsOf<EngineEvent::DiskFull>(events).empty());
-    EXPECT_EQ(engine.control().current(), EngineControl::State::cancelled);
+        engine = std::make_unique<CopyEngine>(options);
+        const auto events = runJob(*engine, {rootA}, [&](const EngineEvent& event) {
+            if (event.is<EngineEvent::DiskFull>()) {
+                EXPECT_FALSE(beforeThePause);
+                EXPECT_EQ(engine->control().current(), EngineControl::State::paused);
+                engine->control().set(EngineControl::State::cancelled);
+            }
+        });
+        expectCancelledWithoutReports(events);
+        EXPECT_EQ(summaryOf(events).totalBytes, 1'000); // every scanned file still counts
+        EXPECT_EQ(engine->control().current(), EngineControl::State::cancelled);
+        EXPECT_FALSE(fs::exists(rootA / "card"));
+    }
 }
 
 TEST_F(CopyEngineCancel, CancelDuringVerificationStartsNoReCopy) {

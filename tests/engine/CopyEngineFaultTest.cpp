@@ -13,16 +13,6 @@ using namespace enginetest;
 
 using CopyEngineFault = EngineFixture;
 
-namespace {
-
-/// The system message of a copyFailed reason; empty for anything else.
-std::string copyFailure(const std::optional<FileErrorReason>& reason) {
-    const auto* failed = reason ? reason->get<FileErrorReason::CopyFailed>() : nullptr;
-    return failed ? failed->systemMessage : std::string();
-}
-
-} // namespace
-
 TEST_F(CopyEngineFault, ADestinationThatFailsMidCopyLeavesTheJobWhileTheOtherGoesOn) {
     const auto first = addToCard("1.mov", 6 * 1024 * 1024, 'a');
     addToCard("2.mov", 1'000, 'b');

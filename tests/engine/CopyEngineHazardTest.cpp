@@ -24,11 +24,6 @@ using CopyEngineHazard = EngineFixture;
 
 namespace {
 
-std::string copyFailure(const std::optional<FileErrorReason>& reason) {
-    const auto* failed = reason ? reason->get<FileErrorReason::CopyFailed>() : nullptr;
-    return failed ? failed->systemMessage : std::string();
-}
-
 std::map<std::string, FileOutcome> outcomes(const std::vector<FileReport>& reports) {
     std::map<std::string, FileOutcome> all;
     for (const auto& report : reports) {
@@ -44,19 +39,6 @@ const FileReport& reportOf(const std::vector<FileReport>& reports, const std::st
         throw std::logic_error("no report for " + relativePath);
     }
     return *found;
-}
-
-std::vector<fs::path> leftovers(const fs::path& root) {
-    std::vector<fs::path> found;
-    if (!fs::exists(root)) {
-        return found;
-    }
-    for (const auto& entry : fs::recursive_directory_iterator(root)) {
-        if (entry.path().extension() == ".stowline-partial") {
-            found.push_back(entry.path());
-        }
-    }
-    return found;
 }
 
 /// A drive that ignores letter case below `root`, as exFAT and FAT drives do: every path the
@@ -162,7 +144,7 @@ TEST_F(CopyEngineHazard, NamesADriveCannotTellApartAreNeitherOverwrittenNorCount
     EXPECT_EQ(readFile(rootA / "card/clip.mov"), upper); // the first file, untouched
     EXPECT_EQ(readFile(rootA / "card/take.mov"), take);
     EXPECT_EQ(readFile(rootB / "card/clip.mov"), lower);
-    EXPECT_TRUE(leftovers(rootA).empty());
+    EXPECT_TRUE(partialsUnder(rootA).empty());
 
     // Again, to that drive alone: the first names are found identical and skipped, the
     // second names fail at file level, and nothing changes on the drive.
@@ -202,7 +184,7 @@ TEST_F(CopyEngineHazard, ASourceThatShrinksOrFailsWhileReadFailsAloneAndLeavesNo
         for (const auto& root : {rootA, rootB}) {
             EXPECT_EQ(summary.reportsByRoot.at(root).at(0).outcome, FileOutcome::failed);
             EXPECT_FALSE(fs::exists(root / "card/1.mov")) << root;
-            EXPECT_TRUE(leftovers(root).empty()) << root;
+            EXPECT_TRUE(partialsUnder(root).empty()) << root;
             EXPECT_EQ(readFile(root / "card/2.mov"), later);
             fs::remove_all(root / "card");
         }
@@ -283,6 +265,6 @@ TEST_F(CopyEngineHazard, NamesTooLongForTheSuffixAreCopiedThroughAShortenedTempo
         EXPECT_EQ(readFile(root / "card" / first), one);
         EXPECT_EQ(readFile(root / "card" / second), two);
         EXPECT_EQ(readFile(root / "card" / wide), three);
-        EXPECT_TRUE(leftovers(root).empty()) << root;
+        EXPECT_TRUE(partialsUnder(root).empty()) << root;
     }
 }

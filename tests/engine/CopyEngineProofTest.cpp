@@ -27,11 +27,6 @@ using CopyEngineProof = EngineFixture;
 
 namespace {
 
-std::string copyFailure(const std::optional<FileErrorReason>& reason) {
-    const auto* failed = reason ? reason->get<FileErrorReason::CopyFailed>() : nullptr;
-    return failed ? failed->systemMessage : std::string();
-}
-
 std::vector<EngineEvent> runSources(const std::vector<fs::path>& sources, const std::vector<fs::path>& roots,
                                     CopyEngine::Options options = {}) {
     CopyEngine engine(std::move(options));
@@ -41,24 +36,6 @@ std::vector<EngineEvent> runSources(const std::vector<fs::path>& sources, const 
         events.push_back(std::move(*event));
     }
     return events;
-}
-
-std::vector<fs::path> leftovers(const fs::path& folder) {
-    std::vector<fs::path> found;
-    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-        if (entry.path().native().ends_with(".stowline-partial")) {
-            found.push_back(entry.path());
-        }
-    }
-    return found;
-}
-
-void flipByte(const fs::path& file, std::streamoff at) {
-    std::fstream stream(file, std::ios::binary | std::ios::in | std::ios::out);
-    stream.seekg(at);
-    const char byte = static_cast<char>(stream.get());
-    stream.seekp(at);
-    stream.put(static_cast<char>(byte ^ 0x01));
 }
 
 } // namespace
@@ -100,7 +77,7 @@ TEST_F(CopyEngineProof, ALinkOrTheCardItselfAtADestinationIsNeverTakenForACopy) 
         ASSERT_EQ(::stat((card / "A001/s.mov").c_str(), &after), 0);
         EXPECT_EQ(after.st_ino, before.st_ino); // never renamed over
         EXPECT_EQ(readFile(card / "A001/s.mov"), bytes);
-        EXPECT_TRUE(leftovers(card).empty());
+        EXPECT_TRUE(partialsUnder(card).empty());
     }
 
     // The root itself may be a link: that is where the user chose to copy.
@@ -241,7 +218,7 @@ TEST_F(CopyEngineProof, ACopyThatNeverReadsBackRightNeverTakesItsFinalName) {
     }
     EXPECT_FALSE(fs::exists(rootA / "card/new.mov"));
     EXPECT_EQ(readFile(rootA / "card/old.mov"), older);
-    EXPECT_TRUE(leftovers(rootA).empty());
+    EXPECT_TRUE(partialsUnder(rootA).empty());
     for (const auto& report : summary.reportsByRoot.at(rootB)) {
         EXPECT_EQ(report.outcome, FileOutcome::verified) << report.relativePath;
     }
@@ -335,7 +312,7 @@ TEST_F(CopyEngineProof, ASourceRewrittenOrSwappedForAFifoWhileReadFailsWithoutCo
     for (const auto& root : {rootA, rootB}) {
         EXPECT_FALSE(fs::exists(root / "card/1.mov"));
         EXPECT_FALSE(fs::exists(root / "card/2.mov"));
-        EXPECT_TRUE(leftovers(root).empty());
+        EXPECT_TRUE(partialsUnder(root).empty());
     }
 }
 
@@ -358,7 +335,7 @@ TEST_F(CopyEngineProof, AReCopyThatFailsNeverCountsAsVerified) {
     EXPECT_TRUE(atA.errorDescription && atA.errorDescription->is<FileErrorReason::HashMismatchAfterRecopy>());
     EXPECT_EQ(summary.reports.at(0).outcome, FileOutcome::failed);
     EXPECT_FALSE(fs::exists(rootA / "card/clip.mov"));
-    EXPECT_TRUE(leftovers(rootA).empty());
+    EXPECT_TRUE(partialsUnder(rootA).empty());
 }
 
 namespace {

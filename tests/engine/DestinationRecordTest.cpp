@@ -1,5 +1,6 @@
 // What a job records per destination for every front end: how a drive left the job (text
 // report, hash list, drive check) and the advisory lock that keeps two jobs off one drive.
+#include "EngineTestSupport.h"
 #include "ReportFixtures.h"
 #include "stowline/DestinationLocks.h"
 #include "stowline/DriveCheck.h"
@@ -9,8 +10,6 @@
 #include "stowline/TextReport.h"
 
 #include <gtest/gtest.h>
-
-#include <fstream>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -32,15 +31,6 @@ JobSummary droppedAtB() {
     summary.destinationExits["/B"] = {CopyFailureReason::cancelledOutOfSpace, 2};
     return summary;
 }
-
-struct TempFolder {
-    fs::path path;
-    TempFolder() {
-        std::string pattern = (fs::temp_directory_path() / "destination-record-XXXXXX").string();
-        path = ::mkdtemp(pattern.data());
-    }
-    ~TempFolder() { fs::remove_all(path); }
-};
 
 } // namespace
 
@@ -73,11 +63,10 @@ TEST(DestinationRecord, TheHashListRecordsItAndTheDriveCheckReadsItBack) {
     EXPECT_EQ(HashListReader::parse(atA).incomplete, std::nullopt);
 
     // Every listed file intact, yet the check says the job never finished on that drive.
-    TempFolder temp;
-    const fs::path root = temp.path / "B";
-    fs::create_directories(root);
+    const enginetest::TempFolder temp;
+    const fs::path root = temp.path() / "B";
     for (const char* name : {"a.mov", "b.mov"}) {
-        std::ofstream(root / name) << "0123456789";
+        enginetest::writeFile(root / name, "0123456789");
     }
     JobSummary real = droppedAtB();
     for (auto& report : real.reportsByRoot["/B"]) {
@@ -123,8 +112,8 @@ TEST(DestinationRecord, CopyFailuresAreWordedByTheFrontEndWhenItCan) {
 }
 
 TEST(DestinationRecord, ALockedRootIsBusyForEveryOtherJobUntilReleased) {
-    TempFolder temp;
-    const fs::path a = temp.path / "A", b = temp.path / "B", gone = temp.path / "gone";
+    const enginetest::TempFolder temp;
+    const fs::path a = temp.path() / "A", b = temp.path() / "B", gone = temp.path() / "gone";
     fs::create_directories(a);
     fs::create_directories(b);
     std::vector<fs::path> busy;

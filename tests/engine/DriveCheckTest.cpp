@@ -1,16 +1,15 @@
 #include "stowline/DriveCheck.h"
 #include "AscMhlTestSupport.h"
+#include "EngineTestSupport.h"
 #include "ReportFixtures.h"
 #include "stowline/AscMhlWriter.h"
 #include "stowline/ReportWriter.h"
-#include "stowline/XXHash64.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <fstream>
 #include <map>
-#include <sstream>
 
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -18,16 +17,14 @@
 
 using namespace stowline;
 using namespace stowline::testing;
+using enginetest::readFile;
+using enginetest::writeFile;
 namespace fs = std::filesystem;
 
 namespace {
 
 std::string hexOfFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    const std::string data = bytes.str();
-    return XXHash64::hex(XXHash64::digest(std::as_bytes(std::span(data.data(), data.size()))));
+    return enginetest::hexOf(enginetest::hashOf(readFile(path)));
 }
 
 // The little-endian digits some tools write into <xxhash64>.
@@ -39,21 +36,9 @@ std::string littleEndian(const std::string& hex) {
     return out;
 }
 
-class DriveCheckTest : public ::testing::Test {
+class DriveCheckTest : public enginetest::TempFolderTest {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "drive-check-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        base = pattern;
-        root = base / "drive";
-        fs::create_directories(root / ReportWriter::logFolderName);
-    }
-    void TearDown() override { fs::remove_all(base); }
-
-    void write(const fs::path& path, const std::string& content) {
-        fs::create_directories(path.parent_path());
-        std::ofstream(path, std::ios::binary) << content;
-    }
+    void SetUp() override { fs::create_directories(root / ReportWriter::logFolderName); }
 
     // Writes a hash list the way a finished job does, for the given files under the root.
     void writeJobLog(const std::vector<std::string>& paths, Date finished,
@@ -98,8 +83,7 @@ protected:
                                observer);
     }
 
-    fs::path base;
-    fs::path root;
+    const fs::path root = base / "drive";
     std::vector<CheckedFile> decided;
 };
 
@@ -107,14 +91,14 @@ TEST_F(DriveCheckTest, ownHashLogRoundTripFindsEveryKindOfDamage) {
     const std::vector<std::string> paths{"A001/C0001.MXF", "A001/C0002.MXF",     "A001/C0003.MXF",
                                          "A001/C0004.MXF", "A001/A & B <1>.mov", "A001/empty"};
     for (std::size_t i = 0; i < paths.size(); ++i) {
-        write(root / paths[i], std::string(i == 5 ? 0 : 10000 + i * 3000, static_cast<char>('a' + i)));
+        writeFile(root / paths[i], std::string(i == 5 ? 0 : 10000 + i * 3000, static_cast<char>('a' + i)));
     }
     writeJobLog(paths, at(60));
     // Things no list should ever name: other systems' metadata and our own unfinished copies.
-    write(root / "A001/._C0001.MXF", "meta");
-    write(root / ".DS_Store", "meta");
-    write(root / "A001/C0009.MXF.stowline-partial", "partial");
-    write(root / ReportWriter::logFolderName / "notes.txt", "notes");
+    writeFile(root / "A001/._C0001.MXF", "meta");
+    writeFile(root / ".DS_Store", "meta");
+    writeFile(root / "A001/C0009.MXF.stowline-partial", "partial");
+    writeFile(root / ReportWriter::logFolderName / "notes.txt", "notes");
 
     DriveCheckResult result = check();
     ASSERT_TRUE(result.problems.empty()) << result.problems.front().message;
@@ -127,15 +111,11 @@ TEST_F(DriveCheckTest, ownHashLogRoundTripFindsEveryKindOfDamage) {
 
     // One flipped byte, one deleted file, one truncated file, one new file.
     const std::string listed = hexOfFile(root / paths[0]);
-    {
-        std::fstream file(root / paths[0], std::ios::binary | std::ios::in | std::ios::out);
-        file.seekp(5000);
-        file.put('Z');
-    }
+    enginetest::flipByte(root / paths[0], 5000);
     fs::remove(root / paths[1]);
     fs::resize_file(root / paths[2], 100);
-    write(root / "A001/C0005.MXF", "new");
-    write(root / "B002/late.mov", "later");
+    writeFile(root / "A001/C0005.MXF", "new");
+    writeFile(root / "B002/late.mov", "later");
 
     result = check();
     using enum DriveCheckStatus;
@@ -157,7 +137,7 @@ TEST_F(DriveCheckTest, namesAListCannotHoldAreFoundAndTwinsAreAmbiguous) {
     const std::vector<std::string> paths{"A001/bell\x07name.txt", "A001/lat\xE9n1.txt", "A001/tab\tand\rcr",
                                          "A001/Carta\xCC\x83o.mov", "A001/\xFF\xFE/inside.mov"};
     for (std::size_t i = 0; i < paths.size(); ++i) {
-        write(root / paths[i], std::string(100 + i, static_cast<char>('a' + i)));
+        writeFile(root / paths[i], std::string(100 + i, static_cast<char>('a' + i)));
     }
     writeJobLog(paths, at(60));
     DriveCheckResult result = check();
@@ -165,7 +145,7 @@ TEST_F(DriveCheckTest, namesAListCannotHoldAreFoundAndTwinsAreAmbiguous) {
     EXPECT_EQ(result.count(DriveCheckStatus::ok), paths.size());
     EXPECT_TRUE(result.notCovered.empty()) << result.notCovered.front();
 
-    write(root / "A001/bell\x01name.txt", "a twin as the list writes it");
+    writeFile(root / "A001/bell\x01name.txt", "a twin as the list writes it");
     result = check();
     EXPECT_FALSE(result.intact());
     ASSERT_EQ(result.findings.size(), 1U);
@@ -186,7 +166,7 @@ TEST_F(DriveCheckTest, runningOutOfMemoryEndsTheCheckWithAProblem) {
                 ".mov</file><size>1</size><xxhash64be>0123456789abcdef</xxhash64be></hash>\n";
     }
     list += "</hashlist>\n";
-    write(root / ReportWriter::logFolderName / "huge.mhl", list);
+    writeFile(root / ReportWriter::logFolderName / "huge.mhl", list);
     const std::size_t listBytes = list.size();
     std::string().swap(list);
     std::fflush(nullptr);
@@ -225,11 +205,11 @@ TEST_F(DriveCheckTest, runningOutOfMemoryEndsTheCheckWithAProblem) {
 
 TEST_F(DriveCheckTest, listOfAnotherToolIsRelativeToItsOwnFolder) {
     const fs::path card = root / "CARD_01";
-    write(card / "CLIPS/A & B.mov", std::string(9000, 'x'));
-    write(card / "CLIPS/two\nlines.mov", "second");
-    write(card / "CLIPS/md5-only.mov", "third");
-    write(card / "CLIPS/old-hash.mov", "fourth");
-    write(card / "CLIPS/bad-sha1.mov", "fifth");
+    writeFile(card / "CLIPS/A & B.mov", std::string(9000, 'x'));
+    writeFile(card / "CLIPS/two\nlines.mov", "second");
+    writeFile(card / "CLIPS/md5-only.mov", "third");
+    writeFile(card / "CLIPS/old-hash.mov", "fourth");
+    writeFile(card / "CLIPS/bad-sha1.mov", "fifth");
     const std::string list =
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<hashlist version=\"1.1\">\n"
         "<hash><file>CLIPS/A &amp; B.mov</file><size>9000</size><xxhash64>" +
@@ -242,7 +222,7 @@ TEST_F(DriveCheckTest, listOfAnotherToolIsRelativeToItsOwnFolder) {
         "<hash><file>CLIPS/old-hash.mov</file><xxhash>1234abcd</xxhash></hash>\n"
         "<hash><file>CLIPS/bad-sha1.mov</file><sha1>0000000000000000000000000000000000000000</sha1></hash>\n"
         "</hashlist>\n";
-    write(card / "CARD_01.mhl", list);
+    writeFile(card / "CARD_01.mhl", list);
 
     const DriveCheckResult result = check(card / "CARD_01.mhl");
     ASSERT_TRUE(result.problems.empty()) << result.problems.front().message;
@@ -259,10 +239,10 @@ TEST_F(DriveCheckTest, listOfAnotherToolIsRelativeToItsOwnFolder) {
 }
 
 TEST_F(DriveCheckTest, md5AndSha1MatchKnownDigests) {
-    write(root / "abc", "abc");
-    write(base / "abc.mhl",
-          "<hashlist><hash><file>drive/abc</file><md5>900150983cd24fb0d6963f7d28e17f72</md5>"
-          "<sha1>a9993e364706816aba3e25717850c26c9cd0d89d</sha1></hash></hashlist>");
+    writeFile(root / "abc", "abc");
+    writeFile(base / "abc.mhl",
+              "<hashlist><hash><file>drive/abc</file><md5>900150983cd24fb0d6963f7d28e17f72</md5>"
+              "<sha1>a9993e364706816aba3e25717850c26c9cd0d89d</sha1></hash></hashlist>");
     const DriveCheckResult result = check(base / "abc.mhl");
     ASSERT_EQ(decided.size(), 1u);
     EXPECT_EQ(decided[0].status, DriveCheckStatus::ok) << decided[0].detail;
@@ -271,9 +251,9 @@ TEST_F(DriveCheckTest, md5AndSha1MatchKnownDigests) {
 
 TEST_F(DriveCheckTest, newestEntryWinsWhenListsDisagree) {
     const std::string clip = "A001/C0001.MXF";
-    write(root / clip, "first take");
+    writeFile(root / clip, "first take");
     writeJobLog({clip}, at(0), "z-old"); // name sorts last: order of reading must not decide
-    write(root / clip, "second take, longer");
+    writeFile(root / clip, "second take, longer");
     writeJobLog({clip}, at(3600), "a-new");
     DriveCheckResult result = check();
     ASSERT_EQ(result.lists.size(), 2u);
@@ -284,50 +264,59 @@ TEST_F(DriveCheckTest, newestEntryWinsWhenListsDisagree) {
     // Entries without a hash date rank below dated ones; equal dates fall to the finish date.
     const fs::path log = root / ReportWriter::logFolderName;
     const std::string hex = hexOfFile(root / clip);
-    write(log / "m-undated.mhl", "<hashlist><hash><file>" + clip +
-                                     "</file><xxhash64be>0000000000000000</xxhash64be></hash></hashlist>");
-    write(
+    writeFile(log / "m-undated.mhl",
+              "<hashlist><hash><file>" + clip +
+                  "</file><xxhash64be>0000000000000000</xxhash64be></hash></hashlist>");
+    writeFile(
         log / "b-same-date-earlier-finish.mhl",
         "<hashlist><creatorinfo><finishdate>2024-03-05T00:00:00Z</finishdate></creatorinfo><hash><file>" +
             clip +
             "</file><xxhash64be>0000000000000001</xxhash64be><hashdate>2030-01-01T00:00:00Z</hashdate></hash>"
             "</hashlist>");
-    write(log / "c-same-date-later-finish.mhl",
-          "<hashlist><creatorinfo><finishdate>2024-03-06T00:00:00Z</finishdate></creatorinfo><hash><file>" +
-              clip + "</file><xxhash64be>" + hex +
-              "</xxhash64be><hashdate>2030-01-01T00:00:00Z</hashdate></hash>"
-              "</hashlist>");
+    writeFile(
+        log / "c-same-date-later-finish.mhl",
+        "<hashlist><creatorinfo><finishdate>2024-03-06T00:00:00Z</finishdate></creatorinfo><hash><file>" +
+            clip + "</file><xxhash64be>" + hex +
+            "</xxhash64be><hashdate>2030-01-01T00:00:00Z</hashdate></hash>"
+            "</hashlist>");
     result = check();
     ASSERT_EQ(decided.size(), 1u);
     EXPECT_EQ(decided[0].list.filename(), "c-same-date-later-finish.mhl");
     EXPECT_EQ(decided[0].status, DriveCheckStatus::ok);
 }
 
-TEST_F(DriveCheckTest, pathsLeavingTheirFolderAreRefused) {
-    write(base / "outside.mov", "secret");
+// Paths that leave the drive are refused; what is not a file is unreadable, and a FIFO is
+// never waited on.
+TEST_F(DriveCheckTest, pathsLeavingTheirFolderAreRefusedAndNonFilesUnreadable) {
+    writeFile(base / "outside.mov", "secret");
     const std::string hex = hexOfFile(base / "outside.mov");
     fs::create_directories(root / "A001");
     fs::create_directory_symlink(base, root / "A001/link");
-    write(root / "A001/real.mov", "real");
-    write(root / ReportWriter::logFolderName / "job.mhl",
-          "<hashlist>"
-          "<hash><file>../outside.mov</file><xxhash64be>" +
-              hex +
-              "</xxhash64be></hash>"
-              "<hash><file>A001/../../outside.mov</file><xxhash64be>" +
-              hex +
-              "</xxhash64be></hash>"
-              "<hash><file>" +
-              (base / "outside.mov").string() + "</file><xxhash64be>" + hex +
-              "</xxhash64be></hash>"
-              "<hash><file>A001/link/outside.mov</file><xxhash64be>" +
-              hex +
-              "</xxhash64be></hash>"
-              "<hash><file>./A001/real.mov</file><xxhash64be>" +
-              hexOfFile(root / "A001/real.mov") + "</xxhash64be></hash></hashlist>");
+    writeFile(root / "A001/real.mov", "real");
+    writeFile(root / ReportWriter::logFolderName / "job.mhl",
+              "<hashlist>"
+              "<hash><file>../outside.mov</file><xxhash64be>" +
+                  hex +
+                  "</xxhash64be></hash>"
+                  "<hash><file>A001/../../outside.mov</file><xxhash64be>" +
+                  hex +
+                  "</xxhash64be></hash>"
+                  "<hash><file>" +
+                  (base / "outside.mov").string() + "</file><xxhash64be>" + hex +
+                  "</xxhash64be></hash>"
+                  "<hash><file>A001/link/outside.mov</file><xxhash64be>" +
+                  hex +
+                  "</xxhash64be></hash>"
+                  "<hash><file>./A001/real.mov</file><xxhash64be>" +
+                  hexOfFile(root / "A001/real.mov") +
+                  "</xxhash64be></hash>"
+                  "<hash><file>folder.mov</file><xxhash64be>0000000000000000</xxhash64be></hash>"
+                  "<hash><file>pipe.mov</file><xxhash64be>0000000000000000</xxhash64be></hash></hashlist>");
+    fs::create_directories(root / "folder.mov");
+    ASSERT_EQ(::mkfifo((root / "pipe.mov").c_str(), 0600), 0);
     const DriveCheckResult result = check();
     using enum DriveCheckStatus;
-    ASSERT_EQ(statuses(), (std::vector{refused, refused, refused, refused, ok}));
+    ASSERT_EQ(statuses(), (std::vector{refused, refused, refused, refused, ok, unreadable, unreadable}));
     EXPECT_NE(decided[0].detail.find("\"..\""), std::string::npos);
     EXPECT_NE(decided[2].detail.find("absolute"), std::string::npos);
     EXPECT_NE(decided[3].detail.find("symbolic link"), std::string::npos);
@@ -342,17 +331,17 @@ TEST_F(DriveCheckTest, unusableListsAndDrivesAreProblemsNotSuccess) {
     EXPECT_FALSE(result.intact());
 
     const fs::path log = root / ReportWriter::logFolderName;
-    write(log / "empty.mhl", "<hashlist/>");
+    writeFile(log / "empty.mhl", "<hashlist/>");
     result = check();
     ASSERT_EQ(result.problems.size(), 1u);
     EXPECT_NE(result.problems[0].message.find("name no files"), std::string::npos);
     EXPECT_FALSE(result.intact());
 
-    write(root / "a.mov", "a");
-    write(log / "good.mhl", "<hashlist><hash><file>a.mov</file><xxhash64be>" + hexOfFile(root / "a.mov") +
-                                "</xxhash64be></hash></hashlist>");
-    write(log / "broken.mhl", "<hashlist>\n<hash><file>a.mov</file>\n");
-    write(log / "._good.mhl", std::string("\0\x05\x16\x07", 4)); // another system's metadata, not a list
+    writeFile(root / "a.mov", "a");
+    writeFile(log / "good.mhl", "<hashlist><hash><file>a.mov</file><xxhash64be>" + hexOfFile(root / "a.mov") +
+                                    "</xxhash64be></hash></hashlist>");
+    writeFile(log / "broken.mhl", "<hashlist>\n<hash><file>a.mov</file>\n");
+    writeFile(log / "._good.mhl", std::string("\0\x05\x16\x07", 4)); // another system's metadata, not a list
     result = check();
     ASSERT_EQ(result.problems.size(), 1u);
     EXPECT_EQ(result.problems[0].path.filename(), "broken.mhl");
@@ -366,21 +355,11 @@ TEST_F(DriveCheckTest, unusableListsAndDrivesAreProblemsNotSuccess) {
     EXPECT_EQ(result.problems[0].message, "not a folder");
 }
 
-TEST_F(DriveCheckTest, listedNonFilesAreUnreadableWithoutBlocking) {
-    fs::create_directories(root / "folder.mov");
-    ASSERT_EQ(::mkfifo((root / "pipe.mov").c_str(), 0600), 0);
-    write(root / ReportWriter::logFolderName / "job.mhl",
-          "<hashlist><hash><file>folder.mov</file><xxhash64be>0000000000000000</xxhash64be></hash>"
-          "<hash><file>pipe.mov</file><xxhash64be>0000000000000000</xxhash64be></hash></hashlist>");
-    (void)check();
-    EXPECT_EQ(statuses(), std::vector(2, DriveCheckStatus::unreadable));
-}
-
 TEST_F(DriveCheckTest, progressCoversEveryByteAndCancelStopsAtOnce) {
     std::vector<std::string> paths;
     for (int i = 0; i < 4; ++i) {
         paths.push_back("A001/clip" + std::to_string(i) + ".mov");
-        write(root / paths.back(), std::string(10000, static_cast<char>('0' + i)));
+        writeFile(root / paths.back(), std::string(10000, static_cast<char>('0' + i)));
     }
     writeJobLog(paths, at(0));
 
@@ -426,8 +405,8 @@ TEST_F(DriveCheckTest, progressCoversEveryByteAndCancelStopsAtOnce) {
 TEST_F(DriveCheckTest, ascMhlHistoriesAreCheckedAndProvenByTheirChains) {
     const fs::path folder = root / "A001";
     const auto recordFolder = [&] {
-        write(folder / "a.mov", "clip1");
-        write(folder / "b/c.mov", "clip2");
+        writeFile(folder / "a.mov", "clip1");
+        writeFile(folder / "b/c.mov", "clip2");
         AscMhlGenerationRequest request;
         request.root = folder;
         request.date = now();
@@ -449,12 +428,14 @@ TEST_F(DriveCheckTest, ascMhlHistoriesAreCheckedAndProvenByTheirChains) {
     };
     const std::vector<Case> cases = {
         {"untouched", [] {}, {}},
-        {"same size, other bytes", [&] { write(folder / "a.mov", "clipX"); }, {{"A001/a.mov", S::changed}}},
+        {"same size, other bytes",
+         [&] { writeFile(folder / "a.mov", "clipX"); },
+         {{"A001/a.mov", S::changed}}},
         {"gone", [&] { fs::remove(folder / "b/c.mov"); }, {{"A001/b/c.mov", S::missing}}},
-        {"new file", [&] { write(folder / "b/d.mov", "new"); }, {}, 2, {"A001/b/d.mov"}},
+        {"new file", [&] { writeFile(folder / "b/d.mov", "new"); }, {}, 2, {"A001/b/d.mov"}},
         {"listed anew with other bytes",
          [&] {
-             write(folder / "a.mov", "clipY");
+             writeFile(folder / "a.mov", "clipY");
              writeJobLog({"A001/a.mov"}, now());
          },
          {{"A001/a.mov", S::changed}},
@@ -506,13 +487,13 @@ TEST_F(DriveCheckTest, ascMhlHistoriesAreCheckedAndProvenByTheirChains) {
 // Only a check asked to record adds a generation: in-place, the changed file marked failed.
 TEST_F(DriveCheckTest, aCheckRecordsAnInPlaceGenerationOnlyWhenAsked) {
     const fs::path folder = root / "A001";
-    write(folder / "a.mov", "clip1");
+    writeFile(folder / "a.mov", "clip1");
     AscMhlGenerationRequest request;
     request.root = folder;
     request.files.push_back({"a.mov", 5, std::nullopt, std::nullopt, ascmhltest::xxh64Of("clip1")});
     request.date = now() - std::chrono::hours(1);
     ASSERT_TRUE(AscMhlWriter::write(request).complete());
-    write(folder / "a.mov", "clipX");
+    writeFile(folder / "a.mov", "clipX");
     EXPECT_TRUE(check().recorded.empty());
     EXPECT_EQ(AscMhlHistory::load(folder).generations().size(), 1u);
 

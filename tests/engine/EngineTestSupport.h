@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <xxhash.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <condition_variable>
 #include <cstdio>
@@ -13,9 +14,11 @@
 #include <fstream>
 #include <functional>
 #include <mutex>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <sched.h>
@@ -36,10 +39,22 @@ inline std::string content(std::size_t size, char seed) {
     return text;
 }
 
-inline void writeFile(const fs::path& path, const std::string& bytes) {
+/// Bytes without a pattern, so that a chunk copied to the wrong place shows.
+inline std::string randomBytes(std::size_t size, unsigned seed) {
+    std::mt19937 engine(seed);
+    std::string bytes(size, '\0');
+    for (char& byte : bytes) {
+        byte = static_cast<char>(engine());
+    }
+    return bytes;
+}
+
+/// Writes `bytes` to `path`, making its folders; returns the path.
+inline fs::path writeFile(const fs::path& path, std::string_view bytes) {
     fs::create_directories(path.parent_path());
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return path;
 }
 
 inline std::string readFile(const fs::path& path) {
@@ -49,7 +64,81 @@ inline std::string readFile(const fs::path& path) {
     return buffer.str();
 }
 
-inline std::uint64_t hashOf(const std::string& bytes) {
+inline void flipByte(const fs::path& file, std::streamoff at) {
+    std::fstream stream(file, std::ios::binary | std::ios::in | std::ios::out);
+    stream.seekg(at);
+    const char byte = static_cast<char>(stream.get());
+    stream.seekp(at);
+    stream.put(static_cast<char>(byte ^ 0x01));
+}
+
+/// Temporary copies ("<name>.stowline-partial") left anywhere under `folder`.
+inline std::vector<fs::path> partialsUnder(const fs::path& folder) {
+    std::vector<fs::path> found;
+    if (!fs::exists(folder)) {
+        return found;
+    }
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        if (entry.path().native().ends_with(".stowline-partial")) {
+            found.push_back(entry.path());
+        }
+    }
+    return found;
+}
+
+/// The names in `folder`, sorted; none when it cannot be read.
+inline std::vector<std::string> namesIn(const fs::path& folder) {
+    std::vector<std::string> names;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(folder, error)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+inline std::size_t openDescriptorCount() {
+    return static_cast<std::size_t>(
+        std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator()));
+}
+
+/// A fresh folder in the temporary folder, removed with everything in it, even where a test took its
+/// owner's permissions away.
+class TempFolder {
+public:
+    TempFolder() {
+        std::string pattern = (fs::temp_directory_path() / "stowline-test-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr) {
+            throw std::runtime_error("mkdtemp failed");
+        }
+        path_ = pattern;
+    }
+    ~TempFolder() {
+        std::error_code ignored;
+        fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
+        for (auto it = fs::recursive_directory_iterator(path_, ignored); it != fs::end(it);
+             it.increment(ignored)) {
+            fs::permissions(it->path(), fs::perms::owner_all,
+                            fs::perm_options::add | fs::perm_options::nofollow, ignored);
+        }
+        fs::remove_all(path_, ignored);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const fs::path& path() const { return path_; }
+
+private:
+    fs::path path_;
+};
+
+/// A test with a fresh temporary folder `base`.
+class TempFolderTest : public ::testing::Test {
+protected:
+    TempFolder folder_;
+    const fs::path base = folder_.path();
+};
+
+inline std::uint64_t hashOf(std::string_view bytes) {
     return XXH64(bytes.data(), bytes.size(), 0);
 }
 
@@ -68,22 +157,12 @@ inline fs::path finalNameOf(const fs::path& path) {
 }
 
 /// A temporary folder holding a card "card" and destination roots "A" and "B".
-class EngineFixture : public ::testing::Test {
+class EngineFixture : public TempFolderTest {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/stowline-engine-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        base = pattern;
-        card = base / "card";
-        rootA = base / "A";
-        rootB = base / "B";
-        fs::create_directories(card);
-        fs::create_directories(rootA);
-        fs::create_directories(rootB);
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(base, ignored);
+        for (const auto* folder : {&card, &rootA, &rootB}) {
+            fs::create_directories(*folder);
+        }
     }
 
     /// Writes card/<relative> and returns its bytes.
@@ -108,7 +187,7 @@ protected:
         return events;
     }
 
-    fs::path base, card, rootA, rootB;
+    const fs::path card = base / "card", rootA = base / "A", rootB = base / "B";
 };
 
 inline const stowline::JobSummary& summaryOf(const std::vector<EngineEvent>& events) {
@@ -126,6 +205,12 @@ template <class T> std::vector<T> eventsOf(const std::vector<EngineEvent>& event
         }
     }
     return found;
+}
+
+/// The system message of a copyFailed reason; empty for anything else.
+inline std::string copyFailure(const std::optional<stowline::FileErrorReason>& reason) {
+    const auto* failed = reason ? reason->get<stowline::FileErrorReason::CopyFailed>() : nullptr;
+    return failed ? failed->systemMessage : std::string();
 }
 
 /// Each report's outcome, in order, to compare a whole run at once.

@@ -27,46 +27,15 @@
 
 using namespace stowline;
 using stowline::test::FaultyFileOps;
+using namespace enginetest;
 namespace fs = std::filesystem;
 
 namespace {
 
 constexpr std::size_t mib = 1024 * 1024;
 
-std::vector<char> randomBytes(std::size_t size, unsigned seed) {
-    std::mt19937 engine(seed);
-    std::vector<char> bytes(size);
-    for (auto& byte : bytes) {
-        byte = static_cast<char>(engine());
-    }
-    return bytes;
-}
-
-void writeFile(const fs::path& path, const std::vector<char>& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-void writeFile(const fs::path& path, const std::string& text) {
-    writeFile(path, std::vector<char>(text.begin(), text.end()));
-}
-
-std::vector<char> readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-std::string readText(const fs::path& path) {
-    const auto bytes = readFile(path);
-    return {bytes.begin(), bytes.end()};
-}
-
-std::uint64_t referenceHash(const std::vector<char>& bytes) {
-    return XXH64(bytes.data(), bytes.size(), 0);
-}
-
 /// Compares a file with the expected bytes without printing megabytes on a mismatch.
-::testing::AssertionResult holds(const fs::path& path, const std::vector<char>& expected) {
+::testing::AssertionResult holds(const fs::path& path, const std::string& expected) {
     const auto actual = readFile(path);
     if (actual == expected) {
         return ::testing::AssertionSuccess();
@@ -75,20 +44,6 @@ std::uint64_t referenceHash(const std::vector<char>& bytes) {
     return ::testing::AssertionFailure()
            << path << " holds " << actual.size() << " bytes, expected " << expected.size()
            << ", first difference at " << (diff.first - actual.begin());
-}
-
-std::vector<fs::path> partialsUnder(const fs::path& root) {
-    std::vector<fs::path> found;
-    for (const auto& entry : fs::recursive_directory_iterator(root)) {
-        if (entry.path().string().ends_with(".stowline-partial")) {
-            found.push_back(entry.path());
-        }
-    }
-    return found;
-}
-
-int openDescriptorCount() {
-    return static_cast<int>(std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator()));
 }
 
 template <class Call> CopyError copyErrorOf(Call&& call) {
@@ -107,12 +62,9 @@ int threadCount() {
 }
 
 /// Each test gets its own folder, and must leave no descriptor open and no thread running.
-class CopierFixture : public ::testing::Test {
+class CopierFixture : public TempFolderTest {
 protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "stowline-copier-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        root = pattern;
         descriptorsBefore = openDescriptorCount();
         // A sanitizer starts a helper thread of its own with the first thread of the process.
         std::thread([] {}).join();
@@ -127,13 +79,9 @@ protected:
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
         EXPECT_LE(threadCount(), threadsBefore) << "a thread was left running";
-        fs::remove_all(root);
     }
-    fs::path source(const std::vector<char>& bytes, const std::string& name = "card/CLIP0001.MOV") {
-        const auto path = root / name;
-        fs::create_directories(path.parent_path());
-        writeFile(path, bytes);
-        return path;
+    fs::path source(const std::string& bytes, const std::string& name = "card/CLIP0001.MOV") {
+        return writeFile(root / name, bytes);
     }
     /// Destination file paths under fresh roots "d1", "d2", … whose folders do not exist yet.
     std::vector<fs::path> destinations(int count, const std::string& relative = "A001/CLIP0001.MOV") {
@@ -144,8 +92,8 @@ protected:
         return paths;
     }
 
-    fs::path root;
-    int descriptorsBefore = 0;
+    const fs::path& root = base;
+    std::size_t descriptorsBefore = 0;
     int threadsBefore = 0;
 };
 
@@ -174,11 +122,16 @@ TEST_P(FileCopierTest, ChunkBoundariesGiveExactCallsHashesAndCopies) {
         const auto from = source(bytes);
         const auto to = destinations(2, "size" + std::to_string(size) + "/deep/CLIP0001.MOV");
         std::vector<std::int64_t> calls;
+        // The largest also meets short and interrupted transfers, which must change nothing.
+        FaultyFileOps ops;
+        ops.shortTransfers();
+        ops.interruptEveryOther();
 
-        const auto result = copy(from, to, [&](std::int64_t n) { calls.push_back(n); });
+        const auto result = copy(
+            from, to, [&](std::int64_t n) { calls.push_back(n); }, size > 8 * mib ? &ops : nullptr);
 
         EXPECT_EQ(calls, chunks);
-        EXPECT_EQ(result.sourceHash, referenceHash(bytes));
+        EXPECT_EQ(result.sourceHash, hashOf(bytes));
         EXPECT_EQ(result.bytesCopied, static_cast<std::int64_t>(size));
         EXPECT_EQ(result.succeeded, to);
         EXPECT_TRUE(result.failures.empty());
@@ -199,33 +152,7 @@ TEST_P(FileCopierTest, NothingToWriteToOrNothingToReadFails) {
     EXPECT_FALSE(fs::exists(root / "d1")) << "nothing may be created when the source cannot be opened";
 }
 
-TEST_P(FileCopierTest, FullDiskMidFileDropsOnlyThatDestination) {
-    const auto bytes = randomBytes(10 * mib, 2);
-    const auto from = source(bytes);
-    const auto to = destinations(3);
-    FaultyFileOps ops;
-    ops.failWrite(FileCopier::temporaryPath(to[1]), 2, ENOSPC);
-    int calls = 0;
-
-    const auto result = copy(
-        from, to, [&](std::int64_t) { ++calls; }, &ops);
-
-    EXPECT_EQ(calls, 3);
-    EXPECT_EQ(result.sourceHash, referenceHash(bytes));
-    EXPECT_EQ(result.succeeded, (std::vector<fs::path>{to[0], to[2]}));
-    ASSERT_EQ(result.failures.size(), 1u);
-    EXPECT_EQ(result.failures[0].url, to[1]);
-    EXPECT_TRUE(result.failures[0].outOfSpace);
-    EXPECT_NE(result.failures[0].systemMessage.find(std::strerror(ENOSPC)), std::string::npos);
-    EXPECT_EQ(ops.writeCalls(FileCopier::temporaryPath(to[1])), 2)
-        << "a failed destination gets no later chunk";
-    EXPECT_FALSE(fs::exists(to[1]));
-    EXPECT_TRUE(holds(to[0], bytes));
-    EXPECT_TRUE(holds(to[2], bytes));
-    EXPECT_TRUE(partialsUnder(root).empty());
-}
-
-TEST_P(FileCopierTest, OnlyAFullDiskCountsAsOutOfSpaceHoweverItArrives) {
+TEST_P(FileCopierTest, AFailingDestinationIsDroppedAndOnlyAFullDiskCountsAsOutOfSpace) {
     const auto bytes = randomBytes(6 * mib, 3);
     const auto from = source(bytes);
     const std::system_error fullDisk(ENOSPC, std::system_category(), "write");
@@ -233,10 +160,13 @@ TEST_P(FileCopierTest, OnlyAFullDiskCountsAsOutOfSpaceHoweverItArrives) {
         std::string name;
         std::function<void(FaultyFileOps&, const fs::path&)> inject;
         bool outOfSpace;
+        int writes; // the failing destination's: none after the one that failed
+        int errnoValue = 0;
     };
     const std::vector<Case> cases = {
-        {"ENOSPC", [](auto& ops, auto& temp) { ops.failWrite(temp, 1, ENOSPC); }, true},
-        {"thrown", [&](auto& ops, auto& temp) { ops.throwOnWrite(temp, 2, [&] { throw fullDisk; }); }, true},
+        {"ENOSPC", [](auto& ops, auto& temp) { ops.failWrite(temp, 1, ENOSPC); }, true, 1, ENOSPC},
+        {"thrown", [&](auto& ops, auto& temp) { ops.throwOnWrite(temp, 2, [&] { throw fullDisk; }); }, true,
+         2},
         {"nested",
          [&](auto& ops, auto& temp) {
              ops.throwOnWrite(temp, 1, [&] {
@@ -247,26 +177,36 @@ TEST_P(FileCopierTest, OnlyAFullDiskCountsAsOutOfSpaceHoweverItArrives) {
                  }
              });
          },
-         true},
-        {"EDQUOT", [](auto& ops, auto& temp) { ops.failWrite(temp, 1, EDQUOT); }, false},
-        {"EACCES", [](auto& ops, auto& temp) { ops.failWrite(temp, 2, EACCES); }, false},
-        {"ENOSPC at create", [](auto& ops, auto& temp) { ops.failCreate(temp, ENOSPC); }, true},
+         true, 1},
+        {"EDQUOT", [](auto& ops, auto& temp) { ops.failWrite(temp, 1, EDQUOT); }, false, 1, EDQUOT},
+        {"EACCES", [](auto& ops, auto& temp) { ops.failWrite(temp, 2, EACCES); }, false, 2, EACCES},
+        {"ENOSPC at create", [](auto& ops, auto& temp) { ops.failCreate(temp, ENOSPC); }, true, 0, ENOSPC},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const auto to = destinations(2, c.name + "/CLIP0001.MOV");
+        const auto to = destinations(3, c.name + "/CLIP0001.MOV");
+        const auto temporary = FileCopier::temporaryPath(to[1]);
         FaultyFileOps ops;
-        c.inject(ops, FileCopier::temporaryPath(to[0]));
+        c.inject(ops, temporary);
+        int calls = 0;
 
-        const auto result = copy(from, to, {}, &ops);
+        const auto result = copy(
+            from, to, [&](std::int64_t) { ++calls; }, &ops);
 
-        EXPECT_EQ(result.succeeded, std::vector<fs::path>{to[1]});
+        EXPECT_EQ(calls, 2);
+        EXPECT_EQ(result.sourceHash, hashOf(bytes));
+        EXPECT_EQ(result.succeeded, (std::vector<fs::path>{to[0], to[2]}));
         ASSERT_EQ(result.failures.size(), 1u);
-        EXPECT_EQ(result.failures[0].url, to[0]);
+        EXPECT_EQ(result.failures[0].url, to[1]);
         EXPECT_EQ(result.failures[0].outOfSpace, c.outOfSpace);
         EXPECT_FALSE(result.failures[0].systemMessage.empty());
-        EXPECT_FALSE(fs::exists(to[0]));
-        EXPECT_TRUE(holds(to[1], bytes));
+        if (c.errnoValue != 0) {
+            EXPECT_NE(result.failures[0].systemMessage.find(std::strerror(c.errnoValue)), std::string::npos);
+        }
+        EXPECT_EQ(ops.writeCalls(temporary), c.writes);
+        EXPECT_FALSE(fs::exists(to[1]));
+        EXPECT_TRUE(holds(to[0], bytes));
+        EXPECT_TRUE(holds(to[2], bytes));
     }
     EXPECT_TRUE(partialsUnder(root).empty());
 }
@@ -301,8 +241,7 @@ TEST_P(FileCopierTest, DestinationsThatCannotBePreparedAreRecordedAndTheRestCopi
     const auto from = source(bytes);
     auto to = destinations(4);
     // d1: its folder's place is taken by a regular file.
-    fs::create_directories(root / "d1");
-    writeFile(root / "d1/A001", std::string("not a folder"));
+    writeFile(root / "d1/A001", "not a folder");
     // d2: the temporary file cannot be opened.
     FaultyFileOps ops;
     ops.failCreate(FileCopier::temporaryPath(to[1]), EACCES);
@@ -322,7 +261,7 @@ TEST_P(FileCopierTest, DestinationsThatCannotBePreparedAreRecordedAndTheRestCopi
     EXPECT_NE(result.failures[1].systemMessage.find(std::strerror(EACCES)), std::string::npos);
     EXPECT_NE(result.failures[2].systemMessage.find(FileCopier::temporaryPath(to[2]).string()),
               std::string::npos);
-    EXPECT_EQ(readText(root / "d1/A001"), "not a folder");
+    EXPECT_EQ(readFile(root / "d1/A001"), "not a folder");
     EXPECT_TRUE(fs::is_directory(FileCopier::temporaryPath(to[2])));
     EXPECT_TRUE(holds(to[3], bytes));
 }
@@ -331,26 +270,31 @@ TEST_P(FileCopierTest, ExistingFinalFileIsReplacedOnlyByACompleteCopy) {
     const auto bytes = randomBytes(9 * mib, 6);
     const auto from = source(bytes);
     const auto to = destinations(1);
-    fs::create_directories(to[0].parent_path());
-    writeFile(to[0], std::string("old take"));
+    writeFile(to[0], "old take");
     // A leftover from an interrupted run, hard-linked to a file that must survive.
-    writeFile(root / "keep.txt", std::string("unrelated"));
+    writeFile(root / "keep.txt", "unrelated");
     fs::create_hard_link(root / "keep.txt", FileCopier::temporaryPath(to[0]));
 
     // Cancelled, read error, and a failed rename: the old file stays as it was.
     EXPECT_THROW((void)copy(from, to, [](std::int64_t) { throw CopyError::cancelled(); }), CopyError);
-    EXPECT_EQ(readText(to[0]), "old take");
+    EXPECT_EQ(readFile(to[0]), "old take");
     {
         FaultyFileOps ops;
         ops.failRead(2, EIO);
-        EXPECT_THROW((void)copy(from, to, {}, &ops), std::system_error);
-        EXPECT_EQ(readText(to[0]), "old take");
+        try {
+            (void)copy(from, to, {}, &ops);
+            ADD_FAILURE() << "nothing thrown";
+        } catch (const std::system_error& error) {
+            EXPECT_EQ(error.code(), std::error_code(EIO, std::system_category()));
+            EXPECT_NE(std::string(error.what()).find(from.string()), std::string::npos);
+        }
+        EXPECT_EQ(readFile(to[0]), "old take");
     }
     {
         FaultyFileOps ops;
         ops.failRename(to[0], EXDEV);
         EXPECT_THROW((void)copy(from, to, {}, &ops), CopyError);
-        EXPECT_EQ(readText(to[0]), "old take");
+        EXPECT_EQ(readFile(to[0]), "old take");
     }
     EXPECT_TRUE(partialsUnder(root).empty());
 
@@ -358,7 +302,7 @@ TEST_P(FileCopierTest, ExistingFinalFileIsReplacedOnlyByACompleteCopy) {
     const auto result = copy(from, to);
     EXPECT_EQ(result.succeeded, to);
     EXPECT_TRUE(holds(to[0], bytes));
-    EXPECT_EQ(readText(root / "keep.txt"), "unrelated") << "a leftover is replaced, never written through";
+    EXPECT_EQ(readFile(root / "keep.txt"), "unrelated") << "a leftover is replaced, never written through";
     EXPECT_TRUE(partialsUnder(root).empty());
 }
 
@@ -389,43 +333,6 @@ TEST_P(FileCopierTest, CallbackErrorsRemoveEveryTemporaryFileAndPassThroughUncha
     for (const auto& path : to) {
         EXPECT_FALSE(fs::exists(path));
     }
-}
-
-TEST_P(FileCopierTest, SourceReadErrorMidFileLeavesNothingBehind) {
-    const auto from = source(randomBytes(9 * mib, 8));
-    const auto to = destinations(2);
-    FaultyFileOps ops;
-    ops.failRead(2, EIO);
-    try {
-        (void)copy(from, to, {}, &ops);
-        ADD_FAILURE() << "nothing thrown";
-    } catch (const std::system_error& error) {
-        EXPECT_EQ(error.code(), std::error_code(EIO, std::system_category()));
-        EXPECT_NE(std::string(error.what()).find(from.string()), std::string::npos);
-    }
-    EXPECT_TRUE(partialsUnder(root).empty());
-    EXPECT_FALSE(fs::exists(to[0]));
-    EXPECT_FALSE(fs::exists(to[1]));
-}
-
-TEST_P(FileCopierTest, ShortTransfersAndInterruptionsStillGiveIdenticalCopies) {
-    const auto bytes = randomBytes(9 * mib + 3, 9);
-    const auto from = source(bytes);
-    const auto to = destinations(2);
-    FaultyFileOps ops;
-    ops.shortTransfers();
-    ops.interruptEveryOther();
-    std::vector<std::int64_t> calls;
-
-    const auto result = copy(
-        from, to, [&](std::int64_t n) { calls.push_back(n); }, &ops);
-
-    EXPECT_EQ(calls, (std::vector<std::int64_t>{FileCopier::chunkSize, FileCopier::chunkSize,
-                                                static_cast<std::int64_t>(mib + 3)}));
-    EXPECT_EQ(result.sourceHash, referenceHash(bytes));
-    EXPECT_EQ(result.succeeded, to);
-    EXPECT_TRUE(holds(to[0], bytes));
-    EXPECT_TRUE(holds(to[1], bytes));
 }
 
 /// Direct writes as a file system may treat them: accepted, refused when asked for, or
@@ -514,7 +421,7 @@ TEST_P(FileCopierTest, DirectWritesFallBackToTheCacheWhereverTheyAreRefused) {
         const auto result = copy(from, to, {}, &ops);
 
         EXPECT_EQ(result.succeeded, to);
-        EXPECT_EQ(result.sourceHash, referenceHash(bytes));
+        EXPECT_EQ(result.sourceHash, hashOf(bytes));
         for (const auto& copy : to) {
             EXPECT_TRUE(holds(copy, bytes)) << copy;
         }
@@ -587,8 +494,8 @@ TEST_P(FileCopierTest, RealFullDiskFailsOnlyThatDestination) {
     const auto small = root / "small";
     fs::create_directories(small);
     // The small drive lives in a mount namespace of the test's own and goes with it.
-    const auto outcome = enginetest::inOwnMountNamespace([&] {
-        enginetest::mountTmpfsOrRefuse(small, 8);
+    const auto outcome = inOwnMountNamespace([&] {
+        mountTmpfsOrRefuse(small, 8);
         const std::vector<fs::path> to = {small / "A001/CLIP0001.MOV", root / "big/A001/CLIP0001.MOV"};
 
         const auto result = copy(from, to);
@@ -601,10 +508,10 @@ TEST_P(FileCopierTest, RealFullDiskFailsOnlyThatDestination) {
         EXPECT_TRUE(partialsUnder(small).empty());
         EXPECT_TRUE(holds(to[1], bytes));
     });
-    if (outcome == enginetest::Isolated::refused) {
+    if (outcome == Isolated::refused) {
         GTEST_SKIP() << "no mount namespace or tmpfs here; the full-disk test needs one";
     }
-    EXPECT_EQ(outcome, enginetest::Isolated::passed);
+    EXPECT_EQ(outcome, Isolated::passed);
 }
 
 /// A flag one thread raises and another waits for.
@@ -751,7 +658,7 @@ TEST_F(ParallelCopierTest, TimingNeverChangesResultsOrTheOrderOfFailures) {
         failed.push_back(failure.url);
     }
     EXPECT_EQ(failed, (std::vector<fs::path>{to[0], to[2], to[1], to[3]}));
-    EXPECT_EQ(parallel.sourceHash, referenceHash(bytes));
+    EXPECT_EQ(parallel.sourceHash, hashOf(bytes));
     EXPECT_TRUE(holds(to[4], bytes));
     EXPECT_TRUE(partialsUnder(root).empty());
 }
@@ -765,7 +672,7 @@ TEST_F(ParallelCopierTest, AJobsCopiesShareTwoBuffersWhateverTheirSizeAndNumber)
         const auto bytes = randomBytes(size, static_cast<unsigned>(size));
         const auto from = source(bytes, "card/" + std::to_string(++file));
         const auto result = FileCopier::copy(from, to, {}, FileCopier::Options{mode, &ops, &pool});
-        EXPECT_EQ(result.sourceHash, referenceHash(bytes));
+        EXPECT_EQ(result.sourceHash, hashOf(bytes));
         for (const auto& copy : to) {
             EXPECT_TRUE(holds(copy, bytes));
         }

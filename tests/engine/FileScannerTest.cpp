@@ -1,10 +1,10 @@
 #include "stowline/FileScanner.h"
+#include "EngineTestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -20,44 +20,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A fresh folder under the system's temporary folder, removed with everything in it.
-class TempTree {
-public:
-    TempTree() {
-        std::string pattern = (fs::temp_directory_path() / "stowline-scan-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            throw std::runtime_error("mkdtemp failed");
-        }
-        root_ = pattern;
-    }
-    ~TempTree() {
-        std::error_code ignored;
-        fs::permissions(root_, fs::perms::owner_all, fs::perm_options::add, ignored);
-        for (auto it = fs::recursive_directory_iterator(root_, ignored); it != fs::end(it);
-             it.increment(ignored)) {
-            fs::permissions(it->path(), fs::perms::owner_all,
-                            fs::perm_options::add | fs::perm_options::nofollow, ignored);
-        }
-        fs::remove_all(root_, ignored);
-    }
-    TempTree(const TempTree&) = delete;
-    TempTree& operator=(const TempTree&) = delete;
-
-    const fs::path& root() const { return root_; }
-
+// A temporary tree to scan.
+class FileScannerTest : public enginetest::TempFolderTest {
+protected:
     fs::path file(const fs::path& relative, std::size_t size = 0) const {
-        const fs::path path = root_ / relative;
-        fs::create_directories(path.parent_path());
-        std::ofstream(path, std::ios::binary) << std::string(size, 'x');
-        return path;
+        return enginetest::writeFile(base / relative, std::string(size, 'x'));
     }
-    fs::path folder(const fs::path& relative) const {
-        fs::create_directories(root_ / relative);
-        return root_ / relative;
-    }
-
-private:
-    fs::path root_;
+    void folder(const fs::path& relative) const { fs::create_directories(base / relative); }
 };
 
 std::vector<std::string> relativePaths(const std::vector<ScannedFile>& files) {
@@ -84,39 +53,37 @@ void expectScanError(const std::vector<fs::path>& items, ScanError::Kind kind, c
 
 } // namespace
 
-TEST(FileScannerTest, FolderIsFlattenedAndSortedByCodePoints) {
-    TempTree tree;
-    tree.file("A001/a.MOV", 3);
-    tree.file("A001/B.MOV", 5);
-    tree.file("A001/A9", 1);
-    tree.file("A001/A10", 1);
-    tree.file("A001/CLIP2/0.MOV", 7);
-    tree.file("A001/CLIP/1.MOV", 11);
-    tree.file("A001/.hidden/sidecar.xml", 2);
-    tree.folder("A001/EMPTY/DEEPER");
+TEST_F(FileScannerTest, FolderIsFlattenedAndSortedByCodePoints) {
+    file("A001/a.MOV", 3);
+    file("A001/B.MOV", 5);
+    file("A001/A9", 1);
+    file("A001/A10", 1);
+    file("A001/CLIP2/0.MOV", 7);
+    file("A001/CLIP/1.MOV", 11);
+    file("A001/.hidden/sidecar.xml", 2);
+    folder("A001/EMPTY/DEEPER");
 
-    const auto files = FileScanner::scan({tree.root() / "A001"});
+    const auto files = FileScanner::scan({base / "A001"});
     EXPECT_EQ(relativePaths(files), (Paths{"A001/.hidden/sidecar.xml", "A001/A10", "A001/A9", "A001/B.MOV",
                                            "A001/CLIP/1.MOV", "A001/CLIP2/0.MOV", "A001/a.MOV"}));
-    const ScannedFile expected{tree.root() / "A001" / "CLIP" / "1.MOV", "A001/CLIP/1.MOV", 11};
+    const ScannedFile expected{base / "A001" / "CLIP" / "1.MOV", "A001/CLIP/1.MOV", 11};
     EXPECT_EQ(files[4], expected);
     EXPECT_EQ(files[3].size, 5);
 }
 
-TEST(FileScannerTest, TopLevelNamesAreMadeUniqueAcrossFoldersAndFiles) {
-    TempTree tree;
-    tree.file("card1/A001/x.mov", 1);
-    tree.file("card2/A001/y.mov", 2);
-    tree.folder("card3/A001"); // empty, but still takes a name
-    tree.file("card4/A001", 4);
-    tree.file("one/clip.mov", 1);
-    tree.file("two/clip.mov", 2);
-    tree.file("one/archive.tar.gz", 1);
-    tree.file("two/archive.tar.gz", 1);
-    tree.file("one/.hidden", 1);
-    tree.file("two/.hidden", 1);
-    tree.file("one/a001", 1);
-    const fs::path& r = tree.root();
+TEST_F(FileScannerTest, TopLevelNamesAreMadeUniqueAcrossFoldersAndFiles) {
+    file("card1/A001/x.mov", 1);
+    file("card2/A001/y.mov", 2);
+    folder("card3/A001"); // empty, but still takes a name
+    file("card4/A001", 4);
+    file("one/clip.mov", 1);
+    file("two/clip.mov", 2);
+    file("one/archive.tar.gz", 1);
+    file("two/archive.tar.gz", 1);
+    file("one/.hidden", 1);
+    file("two/.hidden", 1);
+    file("one/a001", 1);
+    const fs::path& r = base;
 
     const auto files =
         FileScanner::scan({r / "card1/A001", r / "card2/A001", r / "card3/A001", r / "card4/A001",
@@ -130,26 +97,24 @@ TEST(FileScannerTest, TopLevelNamesAreMadeUniqueAcrossFoldersAndFiles) {
     EXPECT_EQ(files[2].size, 4);
 }
 
-TEST(FileScannerTest, ItemNamesComeFromTheStandardizedPath) {
-    TempTree tree;
-    tree.file("DCIM/100/a.jpg", 1);
-    const fs::path withSlash = tree.root().string() + "/DCIM/";
-    const fs::path withDots = tree.root() / "DCIM" / "100" / "..";
+TEST_F(FileScannerTest, ItemNamesComeFromTheStandardizedPath) {
+    file("DCIM/100/a.jpg", 1);
+    const fs::path withSlash = base.string() + "/DCIM/";
+    const fs::path withDots = base / "DCIM" / "100" / "..";
     EXPECT_EQ(relativePaths(FileScanner::scan({withSlash, withDots})),
               (Paths{"DCIM/100/a.jpg", "DCIM (2)/100/a.jpg"}));
 }
 
-TEST(FileScannerTest, IgnoredNamesAndSymbolicLinksAreSkipped) {
-    TempTree tree;
-    tree.file("card/.DS_Store", 1);
-    tree.file("card/._A001.MOV", 1);
-    tree.file("card/A001.MOV", 1);
-    tree.file("outside/secret.mov", 1);
-    fs::create_symlink(tree.root() / "outside", tree.root() / "card/linked-folder");
-    fs::create_symlink(tree.root() / "outside/secret.mov", tree.root() / "card/linked-file.mov");
-    fs::create_symlink(tree.root() / "nowhere", tree.root() / "card/dangling");
-    tree.file("._picked.mov", 1);
-    tree.file("._folder/x.mov", 1);
+TEST_F(FileScannerTest, IgnoredNamesAndSymbolicLinksAreSkipped) {
+    file("card/.DS_Store", 1);
+    file("card/._A001.MOV", 1);
+    file("card/A001.MOV", 1);
+    file("outside/secret.mov", 1);
+    fs::create_symlink(base / "outside", base / "card/linked-folder");
+    fs::create_symlink(base / "outside/secret.mov", base / "card/linked-file.mov");
+    fs::create_symlink(base / "nowhere", base / "card/dangling");
+    file("._picked.mov", 1);
+    file("._folder/x.mov", 1);
 
     EXPECT_TRUE(FileScanner::isIgnored(".DS_Store"));
     EXPECT_TRUE(FileScanner::isIgnored("._x"));
@@ -157,60 +122,53 @@ TEST(FileScannerTest, IgnoredNamesAndSymbolicLinksAreSkipped) {
     EXPECT_FALSE(FileScanner::isIgnored("_.x"));
     EXPECT_FALSE(FileScanner::isIgnored(".hidden"));
 
-    const auto files =
-        FileScanner::scan({tree.root() / "card", tree.root() / "._picked.mov", tree.root() / "._folder"});
+    const auto files = FileScanner::scan({base / "card", base / "._picked.mov", base / "._folder"});
     EXPECT_EQ(relativePaths(files), (Paths{"card/A001.MOV", "._folder/x.mov"}));
 }
 
-TEST(FileScannerTest, PickedSymbolicLinksAreFollowed) {
-    TempTree tree;
-    tree.file("real/card/a.mov", 2);
-    tree.file("real/single.mov", 3);
-    fs::create_symlink(tree.root() / "real/card", tree.root() / "cardlink");
-    fs::create_symlink(tree.root() / "real/single.mov", tree.root() / "filelink.mov");
+TEST_F(FileScannerTest, PickedSymbolicLinksAreFollowed) {
+    file("real/card/a.mov", 2);
+    file("real/single.mov", 3);
+    fs::create_symlink(base / "real/card", base / "cardlink");
+    fs::create_symlink(base / "real/single.mov", base / "filelink.mov");
 
-    const auto files = FileScanner::scan({tree.root() / "cardlink", tree.root() / "filelink.mov"});
+    const auto files = FileScanner::scan({base / "cardlink", base / "filelink.mov"});
     ASSERT_EQ(files.size(), 2u);
-    EXPECT_EQ(files[0], (ScannedFile{tree.root() / "cardlink/a.mov", "cardlink/a.mov", 2}));
-    EXPECT_EQ(files[1], (ScannedFile{tree.root() / "filelink.mov", "filelink.mov", 3}));
+    EXPECT_EQ(files[0], (ScannedFile{base / "cardlink/a.mov", "cardlink/a.mov", 2}));
+    EXPECT_EQ(files[1], (ScannedFile{base / "filelink.mov", "filelink.mov", 3}));
 }
 
-TEST(FileScannerTest, DecomposedNamesSortAsTheirComposedForm) {
-    TempTree tree;
+TEST_F(FileScannerTest, DecomposedNamesSortAsTheirComposedForm) {
     // "Cartão" written decomposed (a + U+0303): bytewise it would sort before "Cartb",
     // composed (U+00E3) it sorts after.
-    tree.file("card/Carta\xCC\x83o.mov");
-    tree.file("card/Cartb.mov");
-    tree.file("card/Carta.mov");
-    const auto files = FileScanner::scan({tree.root() / "card"});
+    file("card/Carta\xCC\x83o.mov");
+    file("card/Cartb.mov");
+    file("card/Carta.mov");
+    const auto files = FileScanner::scan({base / "card"});
     EXPECT_EQ(relativePaths(files), (Paths{"card/Carta.mov", "card/Cartb.mov", "card/Carta\xCC\x83o.mov"}));
 }
 
-TEST(FileScannerTest, MissingItemFailsBeforeLaterItemsAreLookedAt) {
-    TempTree tree;
-    tree.file("first.mov");
-    const fs::path missing = tree.root() / "vanished";
+TEST_F(FileScannerTest, MissingItemFailsBeforeLaterItemsAreLookedAt) {
+    file("first.mov");
+    const fs::path missing = base / "vanished";
     // A FIFO after the missing item would fail differently if it were looked at.
-    ASSERT_EQ(::mkfifo((tree.root() / "pipe").c_str(), 0600), 0);
-    expectScanError({tree.root() / "first.mov", missing, tree.root() / "pipe"}, ScanError::Kind::noSuchFile,
-                    missing);
+    ASSERT_EQ(::mkfifo((base / "pipe").c_str(), 0600), 0);
+    expectScanError({base / "first.mov", missing, base / "pipe"}, ScanError::Kind::noSuchFile, missing);
 }
 
-TEST(FileScannerTest, PickedPipeFailsWithoutBeingOpenedButPipesInFoldersAreSkipped) {
-    TempTree tree;
-    tree.file("card/a.mov");
-    ASSERT_EQ(::mkfifo((tree.root() / "card/pipe").c_str(), 0600), 0);
+TEST_F(FileScannerTest, PickedPipeFailsWithoutBeingOpenedButPipesInFoldersAreSkipped) {
+    file("card/a.mov");
+    ASSERT_EQ(::mkfifo((base / "card/pipe").c_str(), 0600), 0);
     // Opening this FIFO for reading would block forever (no writer): a hang here is the fault.
-    EXPECT_EQ(relativePaths(FileScanner::scan({tree.root() / "card"})), (Paths{"card/a.mov"}));
-    expectScanError({tree.root() / "card/pipe"}, ScanError::Kind::unsupportedType, tree.root() / "card/pipe");
+    EXPECT_EQ(relativePaths(FileScanner::scan({base / "card"})), (Paths{"card/a.mov"}));
+    expectScanError({base / "card/pipe"}, ScanError::Kind::unsupportedType, base / "card/pipe");
 }
 
-TEST(FileScannerTest, UnreadableSubfolderFailsNamingThatFolder) {
-    TempTree tree;
-    tree.file("card/ok/a.mov");
-    tree.file("card/locked/b.mov");
-    const fs::path locked = tree.root() / "card/locked";
-    fs::permissions(tree.root(), fs::perms::all, fs::perm_options::add); // others may enter
+TEST_F(FileScannerTest, UnreadableSubfolderFailsNamingThatFolder) {
+    file("card/ok/a.mov");
+    file("card/locked/b.mov");
+    const fs::path locked = base / "card/locked";
+    fs::permissions(base, fs::perms::all, fs::perm_options::add); // others may enter
     fs::permissions(locked, fs::perms::none);
 
     // Root reads any folder, so as root the scan runs in a child with an ordinary user's rights.
@@ -221,7 +179,7 @@ TEST(FileScannerTest, UnreadableSubfolderFailsNamingThatFolder) {
     }
     auto scanAndReport = [&]() -> int {
         try {
-            (void)FileScanner::scan({tree.root() / "card"});
+            (void)FileScanner::scan({base / "card"});
             return 10;
         } catch (const ScanError& error) {
             if (error.kind() != ScanError::Kind::noReadPermission) {

@@ -1,3 +1,4 @@
+#include "EngineTestSupport.h"
 #include "ReportFixtures.h"
 #include "stowline/HashList.h"
 #include "stowline/MHLReport.h"
@@ -199,9 +200,8 @@ TEST(HashListReaderTest, hostileDocumentsAreRefusedWithoutExpansionOrAccess) {
 }
 
 TEST(HashListReaderTest, readRefusesHugeSpecialAndMissingFilesUnread) {
-    std::string pattern = (fs::temp_directory_path() / "hash-list-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    const fs::path folder = pattern;
+    const enginetest::TempFolder temp;
+    const fs::path& folder = temp.path();
 
     const fs::path huge = folder / "huge.mhl";
     { std::ofstream(huge) << "<hashlist>"; }
@@ -224,7 +224,6 @@ TEST(HashListReaderTest, readRefusesHugeSpecialAndMissingFilesUnread) {
     EXPECT_NE(readError(folder / "absent.mhl").find("No such file"), std::string::npos);
     EXPECT_NE(readError(folder).find("not a regular file"), std::string::npos);
     EXPECT_EQ(HashListReader::read(good).entries.at(0).file, "a");
-    fs::remove_all(folder);
 }
 
 TEST(HashListReaderTest, datesInTheFormsListsUse) {

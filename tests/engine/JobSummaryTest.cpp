@@ -53,10 +53,3 @@ TEST(JobSummary, RootViewHasTheRootsOwnReportsAndTotals) {
     EXPECT_EQ(stranger.totalBytes, 0);
     EXPECT_EQ(stranger.finishDate, job.finishDate);
 }
-
-TEST(JobSummary, WithoutPerRootReportsEveryRootSeesTheWholeJob) {
-    auto job = sampleJob();
-    job.reportsByRoot.clear();
-    EXPECT_EQ(job.summary("/mnt/x"), job);
-    EXPECT_EQ(job.summary("/anything"), job);
-}

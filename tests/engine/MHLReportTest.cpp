@@ -1,13 +1,11 @@
 #include "stowline/MHLReport.h"
+#include "EngineTestSupport.h"
 #include "ReportFixtures.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-
-#include <unistd.h>
 
 using namespace stowline;
 using namespace stowline::testing;
@@ -18,16 +16,12 @@ const CreatorInfo creator{"Ana & <Crew>", "ana", "set-cart"};
 
 // Empty when xmllint accepts the document, else its complaint.
 std::string xmllintComplaint(const std::string& document) {
-    auto file = std::filesystem::temp_directory_path() / ("mhl-" + std::to_string(::getpid()) + ".mhl");
-    auto log = file;
-    log += ".log";
-    std::ofstream(file, std::ios::binary) << document;
-    int status = std::system(("xmllint --noout '" + file.string() + "' 2> '" + log.string() + "'").c_str());
-    std::ifstream in(log);
-    std::string complaint((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::filesystem::remove(file);
-    std::filesystem::remove(log);
-    return status == 0 ? std::string() : "xmllint failed: " + complaint;
+    const enginetest::TempFolder folder;
+    const auto file = enginetest::writeFile(folder.path() / "list.mhl", document);
+    const auto log = folder.path() / "log";
+    const int status =
+        std::system(("xmllint --noout '" + file.string() + "' 2> '" + log.string() + "'").c_str());
+    return status == 0 ? std::string() : "xmllint failed: " + enginetest::readFile(log);
 }
 
 bool haveXmllint() {

@@ -18,42 +18,18 @@
 
 using namespace stowline;
 using namespace stowline::testing;
+using enginetest::namesIn;
+using enginetest::readFile;
 namespace fs = std::filesystem;
 
 namespace {
 
-class ReportWriterTest : public ::testing::Test {
+class ReportWriterTest : public enginetest::TempFolderTest {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "report-writer-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        base = pattern;
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::permissions(base, fs::perms::owner_all, fs::perm_options::add, ignored);
-        fs::remove_all(base, ignored);
-    }
-
     fs::path makeRoot(const std::string& name) {
         fs::path root = base / name;
         fs::create_directories(root);
         return root;
-    }
-
-    static std::vector<std::string> namesIn(const fs::path& folder) {
-        std::vector<std::string> names;
-        std::error_code error;
-        for (const auto& entry : fs::directory_iterator(folder, error)) {
-            names.push_back(entry.path().filename().string());
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-
-    static std::string contents(const fs::path& file) {
-        std::ifstream in(file, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
 
     ReportWriteResult writeJob(const JobSummary& summary, const std::vector<fs::path>& roots,
@@ -69,7 +45,6 @@ protected:
     }
 
     UtcZone zone;
-    fs::path base;
     const std::string stem = "CARD A001_20240305-140709";
 };
 
@@ -159,10 +134,10 @@ TEST_F(ReportWriterTest, EachFailingCallFailsTheRootWithItsStepAndReasonAndLeave
     ops.interruptEveryOther();
     const auto result = writeJob(summary, root, ops);
     EXPECT_TRUE(result.failures.empty());
-    EXPECT_EQ(contents(root / "Hash Log" / (stem + ".mhl")), MHLReport::render(summary, "Stowline 1.0"));
+    EXPECT_EQ(readFile(root / "Hash Log" / (stem + ".mhl")), MHLReport::render(summary, "Stowline 1.0"));
 }
 
-TEST_F(ReportWriterTest, NothingRequestedTouchesNothing) {
+TEST_F(ReportWriterTest, NothingRequestedTouchesNothingAndATextReportNeedsWords) {
     auto root = makeRoot("dest");
     auto result = writeJob(summaryOf({verified("a", 1, "0000000000000001")}), {root, base / "gone"},
                            "CARD A001", ReportFormats::none());
@@ -173,6 +148,12 @@ TEST_F(ReportWriterTest, NothingRequestedTouchesNothing) {
     result = writeJob(summaryOf({}), {});
     EXPECT_TRUE(result.written.empty());
     EXPECT_TRUE(result.failedRoots.empty());
+
+    // Without words the text report cannot be written; the hash list still is.
+    const auto third = makeRoot("third");
+    result = ReportWriter::write(summaryOf({}), {}, {third}, "X", ReportFormats::both(), at(0), std::nullopt);
+    EXPECT_EQ(result.written, std::vector<fs::path>{third / "Hash Log" / "X_20240305-140709.mhl"});
+    EXPECT_EQ(result.failedRoots, std::vector<fs::path>{third});
 }
 
 TEST_F(ReportWriterTest, EachRootGetsItsOwnFilesAndMissingRootsAreReported) {
@@ -197,27 +178,11 @@ TEST_F(ReportWriterTest, EachRootGetsItsOwnFilesAndMissingRootsAreReported) {
     EXPECT_EQ(namesIn(firstLog), (std::vector<std::string>{stem + ".mhl", stem + "_report.txt"}));
 
     const auto firstShare = summary.summary(first);
-    EXPECT_EQ(contents(firstLog / (stem + ".mhl")), MHLReport::render(firstShare, "Stowline 1.0"));
-    EXPECT_EQ(contents(firstLog / (stem + "_report.txt")),
+    EXPECT_EQ(readFile(firstLog / (stem + ".mhl")), MHLReport::render(firstShare, "Stowline 1.0"));
+    EXPECT_EQ(readFile(firstLog / (stem + "_report.txt")),
               TextReport::render(firstShare, {"/media/CARD A001"}, first, englishStrings()));
-    EXPECT_EQ(contents(secondLog / (stem + ".mhl")).find("a.mov"), std::string::npos);
-    EXPECT_NE(contents(secondLog / (stem + ".mhl")).find("<file>b.mov</file>"), std::string::npos);
-}
-
-TEST_F(ReportWriterTest, TextOnlyWritesOneFilePerRoot) {
-    auto first = makeRoot("first");
-    auto second = makeRoot("second");
-    auto result = writeJob(summaryOf({}), {first, second}, "CARD A001", ReportFormats::text());
-    EXPECT_EQ(result.written, (std::vector<fs::path>{first / "Hash Log" / (stem + "_report.txt"),
-                                                     second / "Hash Log" / (stem + "_report.txt")}));
-    EXPECT_TRUE(result.failedRoots.empty());
-    EXPECT_EQ(namesIn(first / "Hash Log").size(), 1u);
-
-    // Without words the text report cannot be written; the hash list still is.
-    auto third = makeRoot("third");
-    result = ReportWriter::write(summaryOf({}), {}, {third}, "X", ReportFormats::both(), at(0), std::nullopt);
-    EXPECT_EQ(result.written, std::vector<fs::path>{third / "Hash Log" / "X_20240305-140709.mhl"});
-    EXPECT_EQ(result.failedRoots, std::vector<fs::path>{third});
+    EXPECT_EQ(readFile(secondLog / (stem + ".mhl")).find("a.mov"), std::string::npos);
+    EXPECT_NE(readFile(secondLog / (stem + ".mhl")).find("<file>b.mov</file>"), std::string::npos);
 }
 
 TEST_F(ReportWriterTest, AnUnwritableRootFailsOnceAndTheOthersGoOn) {
@@ -331,16 +296,16 @@ TEST_F(ReportWriterTest, AnEarlierJobsReportsAreNeverReplaced) {
     auto root = makeRoot("dest");
     const fs::path log = root / "Hash Log";
     auto first = writeJob(summaryOf({verified("first.mov", 1, "0000000000000001")}), {root});
-    const std::string firstHashList = contents(log / (stem + ".mhl"));
-    const std::string firstText = contents(log / (stem + "_report.txt"));
+    const std::string firstHashList = readFile(log / (stem + ".mhl"));
+    const std::string firstText = readFile(log / (stem + "_report.txt"));
 
     auto second = writeJob(summaryOf({verified("second.mov", 2, "0000000000000002")}), {root});
     EXPECT_EQ(second.written,
               (std::vector<fs::path>{log / (stem + " (2).mhl"), log / (stem + " (2)_report.txt")}));
     EXPECT_TRUE(second.failedRoots.empty());
-    EXPECT_EQ(contents(log / (stem + ".mhl")), firstHashList);
-    EXPECT_EQ(contents(log / (stem + "_report.txt")), firstText);
-    EXPECT_NE(contents(log / (stem + " (2).mhl")).find("second.mov"), std::string::npos);
+    EXPECT_EQ(readFile(log / (stem + ".mhl")), firstHashList);
+    EXPECT_EQ(readFile(log / (stem + "_report.txt")), firstText);
+    EXPECT_NE(readFile(log / (stem + " (2).mhl")).find("second.mov"), std::string::npos);
 
     // A lone earlier file of either kind also moves both files of the next job along.
     fs::remove(log / (stem + " (2)_report.txt"));
@@ -377,8 +342,8 @@ TEST_F(ReportWriterTest, PdfReportsFollowTheSameNamesAndLeaveNothingWhenDrawingF
                                      broken / "Hash Log" / (stem + "_report.txt")}));
     EXPECT_EQ(result.failedRoots, std::vector<fs::path>{broken});
     EXPECT_EQ(drawnFor, (std::vector<fs::path>{root, broken}));
-    EXPECT_EQ(contents(log / (stem + " (2)_report.pdf")), "%PDF 1");
-    EXPECT_EQ(contents(log / (stem + "_report.pdf")), "an earlier job's PDF alone");
+    EXPECT_EQ(readFile(log / (stem + " (2)_report.pdf")), "%PDF 1");
+    EXPECT_EQ(readFile(log / (stem + "_report.pdf")), "an earlier job's PDF alone");
     EXPECT_EQ(namesIn(broken / "Hash Log"), (std::vector<std::string>{stem + ".mhl", stem + "_report.txt"}));
 
     // Asked for without anything to draw it with, the PDF fails its root; the rest is written.
@@ -410,8 +375,8 @@ TEST_F(ReportWriterTest, SimultaneousJobsWithOneNameKeepTheirFilesPaired) {
         ASSERT_TRUE(mhl.ends_with(".mhl"));
         EXPECT_EQ(mhl.substr(0, mhl.size() - 4) + "_report.txt", text); // one job, one stem
         const std::string marker = "job-" + std::to_string(i) + ".mov";
-        EXPECT_NE(contents(results[i].written[0]).find(marker), std::string::npos);
-        EXPECT_NE(contents(results[i].written[1]).find(marker), std::string::npos);
+        EXPECT_NE(readFile(results[i].written[0]).find(marker), std::string::npos);
+        EXPECT_NE(readFile(results[i].written[1]).find(marker), std::string::npos);
         all.insert(results[i].written.begin(), results[i].written.end());
     }
     EXPECT_EQ(all.size(), 2u * jobs);

@@ -8,44 +8,7 @@
 
 using namespace stowline;
 
-TEST(SpeedTracker, NeedsTwoSamplesAndFloorsTheSpanAtATenthOfASecond) {
-    SpeedTracker tracker(5.0);
-    EXPECT_EQ(tracker.bytesPerSecond(0.0), 0.0);
-    tracker.record(4'194'304, 100.0);
-    EXPECT_EQ(tracker.bytesPerSecond(100.0), 0.0);
-    tracker.record(4'194'304, 100.0);
-    EXPECT_DOUBLE_EQ(tracker.bytesPerSecond(100.0), 83'886'080.0);
-}
-
-TEST(SpeedTracker, CountsTheFirstSampleAndZeroByteSamples) {
-    SpeedTracker tracker(5.0);
-    tracker.record(100, 0.0);
-    tracker.record(100, 1.0);
-    tracker.record(100, 2.0);
-    EXPECT_DOUBLE_EQ(tracker.bytesPerSecond(2.0), 150.0);
-
-    SpeedTracker skipped(5.0);
-    skipped.record(0, 0.0);
-    skipped.record(0, 1.0);
-    EXPECT_EQ(skipped.bytesPerSecond(1.0), 0.0);
-    skipped.record(50, 1.0);
-    EXPECT_DOUBLE_EQ(skipped.bytesPerSecond(1.0), 50.0); // three samples over 1 s
-}
-
-TEST(SpeedTracker, WindowEdgeIsInclusive) {
-    SpeedTracker tracker(5.0);
-    tracker.record(10, 4.0);
-    tracker.record(10, 5.0);
-    tracker.record(10, 6.0);
-    // Read at 10: the sample at 5 is exactly a window old and counts; the one at 4 does not.
-    EXPECT_DOUBLE_EQ(tracker.bytesPerSecond(10.0), 20.0 / 5.0);
-    // Recording at 10 forgets 4 but keeps 5, so a later reading still sees it.
-    tracker.record(0, 10.0);
-    EXPECT_DOUBLE_EQ(tracker.bytesPerSecond(10.0), 20.0 / 5.0);
-    EXPECT_DOUBLE_EQ(tracker.bytesPerSecond(10.5), 10.0 / 4.5);
-}
-
-TEST(SpeedTracker, RunningSumAgreesWithARecountWhateverTheOrderOfSamples) {
+TEST(SpeedTracker, BytesPerSecondOverTheWindow) {
     struct Case {
         const char* name;
         std::vector<std::pair<std::int64_t, double>> samples; // bytes, time
@@ -53,6 +16,18 @@ TEST(SpeedTracker, RunningSumAgreesWithARecountWhateverTheOrderOfSamples) {
         double expected;
     };
     const std::vector<Case> cases = {
+        {"no sample", {}, 0.0, 0.0},
+        {"one sample", {{4'194'304, 100.0}}, 100.0, 0.0},
+        // Two samples at one instant: the span is floored at a tenth of a second.
+        {"no span", {{4'194'304, 100.0}, {4'194'304, 100.0}}, 100.0, 83'886'080.0},
+        {"first sample counts", {{100, 0.0}, {100, 1.0}, {100, 2.0}}, 2.0, 150.0},
+        {"zero bytes", {{0, 0.0}, {0, 1.0}}, 1.0, 0.0},
+        {"zero-byte samples count", {{0, 0.0}, {0, 1.0}, {50, 1.0}}, 1.0, 50.0},
+        // Read at 10: the sample at 5 is exactly a window old and counts; the one at 4 does not.
+        {"edge inclusive", {{10, 4.0}, {10, 5.0}, {10, 6.0}}, 10.0, 20.0 / 5.0},
+        // Recording at 10 forgets 4 but keeps 5, so a later reading still sees it.
+        {"recording keeps the edge", {{10, 4.0}, {10, 5.0}, {10, 6.0}, {0, 10.0}}, 10.0, 20.0 / 5.0},
+        {"read later", {{10, 4.0}, {10, 5.0}, {10, 6.0}, {0, 10.0}}, 10.5, 10.0 / 4.5},
         // Many small samples: the window slides over thousands of them.
         {"slide", {}, 0, 0},
         // A sample from the past lands behind newer ones; a later recording drops it though it

@@ -33,47 +33,9 @@ using stowline::CopyError;
 using stowline::Verifier::CacheBypass;
 using stowline::Verifier::physicalHash;
 namespace fs = std::filesystem;
+using namespace enginetest;
 
 namespace {
-
-class TempFolder {
-public:
-    TempFolder() {
-        std::string pattern = (fs::temp_directory_path() / "stowline-verify-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            throw std::runtime_error("mkdtemp failed");
-        }
-        path_ = pattern;
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
-
-std::string randomContent(std::size_t size, unsigned seed) {
-    std::mt19937 rng(seed);
-    std::string bytes(size, '\0');
-    for (char& c : bytes) {
-        c = static_cast<char>(rng());
-    }
-    return bytes;
-}
-
-fs::path writeFile(const fs::path& path, const std::string& content) {
-    std::ofstream(path, std::ios::binary) << content;
-    return path;
-}
-
-std::uint64_t referenceHash(const std::string& content) {
-    return XXH64(content.data(), content.size(), 0);
-}
 
 struct HashRun {
     std::uint64_t hash = 0;
@@ -93,11 +55,6 @@ std::vector<std::int64_t> expectedChunks(std::int64_t size, std::int64_t chunkSi
         chunks.push_back(size % chunkSize);
     }
     return chunks;
-}
-
-std::size_t openDescriptorCount() {
-    return static_cast<std::size_t>(
-        std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator{}));
 }
 
 // Bytes this thread caused to be fetched from storage (not served from the page cache).
@@ -142,36 +99,37 @@ bool onExt4(const fs::path& path) {
     return ::statfs(path.c_str(), &info) == 0 && info.f_type == 0xEF53;
 }
 
+using VerifierTest = TempFolderTest;
+
 } // namespace
 
-TEST(VerifierTest, HashAndChunkCountsForAwkwardSizesInBothModes) {
-    TempFolder folder;
+TEST_F(VerifierTest, HashAndChunkCountsForAwkwardSizesInBothModes) {
     const std::int64_t chunk = 64 * 1024;
     const std::vector<std::int64_t> sizes{0,    1,         511,   4095,      4096,
                                           4097, chunk - 1, chunk, chunk + 1, 3 * chunk + 7};
     for (CacheBypass mode : {CacheBypass::automatic, CacheBypass::dropCache}) {
         for (std::int64_t size : sizes) {
             const std::string content =
-                randomContent(static_cast<std::size_t>(size), static_cast<unsigned>(size));
-            const fs::path file = writeFile(folder.path() / ("f" + std::to_string(size)), content);
+                randomBytes(static_cast<std::size_t>(size), static_cast<unsigned>(size));
+            const fs::path file = writeFile(base / ("f" + std::to_string(size)), content);
             // Chunk sizes that are not multiples of the direct-I/O alignment must still be
             // reported as whole chunks plus one short last chunk.
             for (std::int64_t chunkSize : {chunk, std::int64_t{4097}, std::int64_t{511}}) {
                 const HashRun run = hashFile(file, chunkSize, mode);
                 SCOPED_TRACE("size " + std::to_string(size) + ", chunk " + std::to_string(chunkSize) +
                              ", mode " + std::to_string(static_cast<int>(mode)));
-                EXPECT_EQ(run.hash, referenceHash(content));
+                EXPECT_EQ(run.hash, hashOf(content));
                 EXPECT_EQ(run.chunks, expectedChunks(size, chunkSize));
             }
         }
     }
 }
 
-TEST(VerifierTest, UnreadableFilesThrowSourceUnreadableWithThePath) {
-    TempFolder folder;
+TEST_F(VerifierTest, ErrorsPassThroughUnchangedAndLeaveNoDescriptorOpen) {
+    const fs::path file = writeFile(base / "clip.mov", randomBytes(50000, 3));
     const std::size_t descriptorsBefore = openDescriptorCount();
     for (CacheBypass mode : {CacheBypass::automatic, CacheBypass::dropCache}) {
-        for (const fs::path& path : {folder.path() / "missing.mov", folder.path()}) {
+        for (const fs::path& path : {base / "missing.mov", base}) {
             try {
                 (void)physicalHash(path, 4096, {}, mode);
                 ADD_FAILURE() << "no error for " << path;
@@ -179,15 +137,6 @@ TEST(VerifierTest, UnreadableFilesThrowSourceUnreadableWithThePath) {
                 EXPECT_EQ(error, CopyError::sourceUnreadable(path.string()));
             }
         }
-    }
-    EXPECT_EQ(openDescriptorCount(), descriptorsBefore);
-}
-
-TEST(VerifierTest, CallbackErrorPassesThroughAndTheFileIsClosed) {
-    TempFolder folder;
-    const fs::path file = writeFile(folder.path() / "clip.mov", randomContent(50000, 3));
-    const std::size_t descriptorsBefore = openDescriptorCount();
-    for (CacheBypass mode : {CacheBypass::automatic, CacheBypass::dropCache}) {
         int calls = 0;
         try {
             (void)physicalHash(
@@ -212,24 +161,23 @@ TEST(VerifierTest, CallbackErrorPassesThroughAndTheFileIsClosed) {
 // page that reclaim, compaction or the flusher holds at that instant stays cached, which a
 // loaded machine shows now and then. So each mode gets a few fresh files, and one clean
 // round proves the point; a verifier that reads the cache or never drops fails every round.
-TEST(VerifierTest, BytesComeFromTheDeviceAndDropModeLeavesNothingCached) {
-    TempFolder folder;
-    if (!onExt4(folder.path())) {
-        GTEST_SKIP() << folder.path() << " is not on ext4, where page eviction can be observed";
+TEST_F(VerifierTest, BytesComeFromTheDeviceAndDropModeLeavesNothingCached) {
+    if (!onExt4(base)) {
+        GTEST_SKIP() << base << " is not on ext4, where page eviction can be observed";
     }
     ASSERT_GE(deviceBytesRead(), 0) << "no per-thread I/O accounting";
-    const std::string content = randomContent(3 * 1024 * 1024 + 123, 9);
+    const std::string content = randomBytes(3 * 1024 * 1024 + 123, 9);
     for (CacheBypass mode : {CacheBypass::automatic, CacheBypass::dropCache}) {
         SCOPED_TRACE(static_cast<int>(mode));
         std::string failure = "no round ran";
         for (int round = 0; round < 3 && !failure.empty(); ++round) {
-            const fs::path file = writeFile(folder.path() / ("clip" + std::to_string(static_cast<int>(mode)) +
-                                                             "-" + std::to_string(round)),
-                                            content);
+            const fs::path file = writeFile(
+                base / ("clip" + std::to_string(static_cast<int>(mode)) + "-" + std::to_string(round)),
+                content);
             const std::size_t cachedBefore = residentPages(file);
             const std::int64_t before = deviceBytesRead();
             ASSERT_EQ(physicalHash(file, 1 << 20, {}, mode),
-                      referenceHash(content)); // always, whatever the cache did
+                      hashOf(content)); // always, whatever the cache did
             const std::int64_t fetched = deviceBytesRead() - before;
             const std::size_t cachedAfter = residentPages(file);
             const bool clean = cachedBefore > 0 && fetched >= static_cast<std::int64_t>(content.size()) &&
@@ -244,16 +192,15 @@ TEST(VerifierTest, BytesComeFromTheDeviceAndDropModeLeavesNothingCached) {
     }
 }
 
-TEST(VerifierTest, FileSystemRefusingDirectReadsFallsBackToOrdinaryReads) {
+TEST_F(VerifierTest, FileSystemRefusingDirectReadsFallsBackToOrdinaryReads) {
     // A ramfs refuses O_DIRECT at open. Mounted in a namespace of the test's own, it goes
     // with the child whatever happens.
-    TempFolder folder;
     const auto outcome = enginetest::inOwnMountNamespace([&] {
-        if (::mount("ramfs", folder.path().c_str(), "ramfs", 0, nullptr) != 0) {
+        if (::mount("ramfs", base.c_str(), "ramfs", 0, nullptr) != 0) {
             std::_Exit(enginetest::refusedExit);
         }
-        const std::string content = randomContent(20000, 5);
-        const fs::path file = writeFile(folder.path() / "clip.mov", content);
+        const std::string content = randomBytes(20000, 5);
+        const fs::path file = writeFile(base / "clip.mov", content);
         const int direct = ::open(file.c_str(), O_RDONLY | O_DIRECT);
         if (direct >= 0) {
             std::fputs("this kernel's ramfs accepts O_DIRECT; the refusal cannot be shown\n", stderr);
@@ -261,7 +208,7 @@ TEST(VerifierTest, FileSystemRefusingDirectReadsFallsBackToOrdinaryReads) {
         }
         ASSERT_EQ(errno, EINVAL);
         const HashRun run = hashFile(file, 8192, CacheBypass::automatic);
-        EXPECT_EQ(run.hash, referenceHash(content));
+        EXPECT_EQ(run.hash, hashOf(content));
         EXPECT_EQ(run.chunks, expectedChunks(20000, 8192));
     });
     if (outcome == enginetest::Isolated::refused) {
@@ -270,10 +217,9 @@ TEST(VerifierTest, FileSystemRefusingDirectReadsFallsBackToOrdinaryReads) {
     EXPECT_EQ(outcome, enginetest::Isolated::passed);
 }
 
-TEST(VerifierTest, AFifoIsRefusedAtOnceWithoutWaitingForAWriter) {
+TEST_F(VerifierTest, AFifoIsRefusedAtOnceWithoutWaitingForAWriter) {
     // What a file swapped for a FIFO shows: an open() that waits for a writer forever.
-    TempFolder folder;
-    const fs::path fifo = folder.path() / "pipe";
+    const fs::path fifo = base / "pipe";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     auto result = std::async(std::launch::async, [&] { return physicalHash(fifo, 4096); });
     if (result.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
