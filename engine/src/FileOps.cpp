@@ -175,6 +175,17 @@ public:
                    : lastError();
     }
 
+    std::optional<FileStatus> statusFollowingLinks(const std::filesystem::path& path,
+                                                   std::error_code& error) override {
+        struct stat st {};
+        if (::stat(path.c_str(), &st) != 0) {
+            error = lastError();
+            return std::nullopt;
+        }
+        error.clear();
+        return toStatus(st);
+    }
+
     std::error_code setDirectWrites(int fd, bool on) override {
         const int flags = ::fcntl(fd, F_GETFL);
         if (flags == -1) {
@@ -210,6 +221,11 @@ std::error_code FileOps::link(const std::filesystem::path& from, const std::file
 
 std::error_code FileOps::renameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to) {
     return system().renameNoReplace(from, to);
+}
+
+std::optional<FileStatus> FileOps::statusFollowingLinks(const std::filesystem::path& path,
+                                                        std::error_code& error) {
+    return system().statusFollowingLinks(path, error);
 }
 
 std::error_code FileOps::setDirectWrites(int, bool) {
