@@ -18,24 +18,8 @@ drop="$build/bench/drop_cache"
 work="$(mktemp -d "$parent/stowline-realdisk-XXXXXX")"
 trap 'rm -rf "$work"' EXIT
 
-card="$work/card"
-mkdir -p "$card/CLIPS" "$card/SIDECAR"
-sidecars=3000
-sidecarTotal=0
-head -c $((64 * 1024 * 1024)) /dev/urandom >"$work/pool"
-for i in $(seq 1 $sidecars); do
-    size=$(((i * 7919) % (28 * 1024) + 2048))
-    dd if="$work/pool" of="$card/SIDECAR/S$(printf %04d "$i").XML" bs=4096 iflag=skip_bytes,count_bytes \
-        skip=$(((i * 4099) % (32 * 1024 * 1024))) count="$size" status=none
-    sidecarTotal=$((sidecarTotal + size))
-done
-rm "$work/pool"
-clip=$(((mib * 1024 * 1024 - sidecarTotal) / 4))
-for i in 1 2 3 4; do
-    head -c "$clip" /dev/urandom >"$card/CLIPS/C000$i.MOV"
-done
-bytes=$(du -sb --apparent-size "$card" | cut -f1)
-sync
+source "$(dirname "$0")/lib/camera_card.sh"
+make_camera_card "$((mib * 1024 * 1024))"
 
 source "$(dirname "$0")/offload_runs.sh"
 

@@ -84,20 +84,26 @@ std::string statusWord(stowline::DriveCheckStatus status) {
     return std::string(stowline::toText(status));
 }
 
-} // namespace
-
-int runVerify(const std::vector<std::string>& args) {
-    std::optional<std::string> root;
+/// What verify was asked to do.
+struct VerifyRequest {
     std::optional<stowline::SupportedLanguage> language;
     stowline::DriveCheckOptions options;
+};
+
+/// Reads the command line into `request`; the exit status when the command ends here
+/// (help shown, or a usage error).
+std::optional<int> parseRequest(const std::vector<std::string>& args, VerifyRequest& request) {
+    std::optional<std::string> root;
+    auto& options = request.options;
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--help" || args[i] == "-h") {
             std::fputs(verifyUsage, stdout);
             return 0;
         }
         if (args[i] == "--lang") {
-            language = i + 1 < args.size() ? stowline::supportedLanguageFromRaw(args[++i]) : std::nullopt;
-            if (!language) {
+            request.language =
+                i + 1 < args.size() ? stowline::supportedLanguageFromRaw(args[++i]) : std::nullopt;
+            if (!request.language) {
                 std::fprintf(stderr, "stowline-cli: verify: --lang takes en or pt-BR\n\n%s", verifyUsage);
                 return 2;
             }
@@ -125,38 +131,40 @@ int runVerify(const std::vector<std::string>& args) {
         return 2;
     }
     options.root = *root;
+    return std::nullopt;
+}
 
-    // A reader that goes away (verify … | head) ends the printing, not the check.
-    Output::keepRunningWithoutReader();
-    const QtApplication qt;
-    if (language) {
-        Localization::setOverrideForThisProcess(language);
-    } else {
-        Localization::refresh(); // the override the application stored, else the environment
+/// One line per decided file, and the live line between them on a terminal (sharing it
+/// with the results, as offload's does).
+class CheckPrinter {
+public:
+    [[nodiscard]] stowline::DriveCheckObserver observer() {
+        stowline::DriveCheckObserver observer;
+        observer.progress = [this](const stowline::DriveCheckProgress& progress) { showProgress(progress); };
+        observer.checked = [this](const stowline::CheckedFile& file) { showChecked(file); };
+        return observer;
     }
-    stowline::EngineControl control;
-    // The live line shares the terminal with the results, as offload's does.
-    const bool interactive = ::isatty(STDOUT_FILENO) == 1;
-    ProgressLine progressLine;
-    const auto started = std::chrono::steady_clock::now();
-    std::size_t shownIndex = SIZE_MAX;
-    stowline::DriveCheckObserver observer;
-    observer.progress = [&](const stowline::DriveCheckProgress& progress) {
-        if (!interactive) {
+
+    void clear() { progressLine_.clear(); }
+
+private:
+    void showProgress(const stowline::DriveCheckProgress& progress) {
+        if (!interactive_) {
             return;
         }
-        if (progress.fileIndex != shownIndex) {
-            shownIndex = progress.fileIndex;
-            progressLine.setFile("[" + std::to_string(progress.fileIndex + 1) + "/" +
-                                 std::to_string(progress.fileCount) + "] " + std::string(progress.path));
+        if (progress.fileIndex != shownIndex_) {
+            shownIndex_ = progress.fileIndex;
+            progressLine_.setFile("[" + std::to_string(progress.fileIndex + 1) + "/" +
+                                  std::to_string(progress.fileCount) + "] " + std::string(progress.path));
         }
         const double seconds =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-        progressLine.update(progress.bytesDone, progress.bytesTotal,
-                            seconds > 0.5 ? static_cast<double>(progress.bytesDone) / seconds : 0.0);
-    };
-    observer.checked = [&](const stowline::CheckedFile& file) {
-        progressLine.clear();
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
+        progressLine_.update(progress.bytesDone, progress.bytesTotal,
+                             seconds > 0.5 ? static_cast<double>(progress.bytesDone) / seconds : 0.0);
+    }
+
+    void showChecked(const stowline::CheckedFile& file) {
+        progressLine_.clear();
         const std::string status = statusWord(file.status);
         const std::size_t width = stowline::UnicodeText::graphemeCount(status);
         std::string lines =
@@ -168,16 +176,81 @@ int runVerify(const std::vector<std::string>& args) {
             }
         }
         Output::out(lines);
-    };
+    }
 
+    const bool interactive_ = ::isatty(STDOUT_FILENO) == 1;
+    ProgressLine progressLine_;
+    const std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
+    std::size_t shownIndex_ = SIZE_MAX;
+};
+
+/// The count of each status found ("12 ok, 1 changed"); ok always, the others when found.
+std::string countsOf(const stowline::DriveCheckResult& result) {
+    using stowline::DriveCheckStatus;
+    std::string counts;
+    for (const auto status :
+         {DriveCheckStatus::ok, DriveCheckStatus::changed, DriveCheckStatus::sizeDiffers,
+          DriveCheckStatus::missing, DriveCheckStatus::unreadable, DriveCheckStatus::notChecked,
+          DriveCheckStatus::refused, DriveCheckStatus::ambiguous}) {
+        if (const std::size_t n = result.count(status); n > 0 || status == DriveCheckStatus::ok) {
+            counts += (counts.empty() ? "" : ", ") + L10n::number(static_cast<qint64>(n)).toStdString() +
+                      " " + statusWord(status);
+        }
+    }
+    return counts;
+}
+
+/// The lines after the files: counts, what no list covers, histories recorded, the verdict.
+std::string closingOf(const stowline::DriveCheckResult& result) {
+    std::string closing =
+        "\n" +
+        say("cli.verify.counts", static_cast<qint64>(result.checked()),
+            L10n::plural("mhl_lists_count", static_cast<qint64>(result.lists.size())), countsOf(result)) +
+        "\n";
+    if (!result.notCovered.empty()) {
+        closing += say("cli.verify.uncovered", static_cast<qint64>(result.notCovered.size())) + "\n";
+        for (const auto& path : result.notCovered) {
+            closing += "  " + printable(path) + "\n";
+        }
+    }
+    for (const auto& manifest : result.recorded) {
+        closing += "ASC MHL: " + printable(manifest.string()) + "\n";
+    }
+    closing += say(result.intact() ? "cli.verify.intact" : "cli.verify.not_intact") + "\n";
+    // A short list can be wholly intact on a drive that a job left half-way.
+    for (const auto& incomplete : result.incompleteLists) {
+        closing += say("cli.verify.incomplete", printable(incomplete.list.filename().string()),
+                       OffloadText::incomplete(incomplete.job.exit, incomplete.job.fileCount)) +
+                   "\n";
+    }
+    return closing;
+}
+
+} // namespace
+
+int runVerify(const std::vector<std::string>& args) {
+    VerifyRequest request;
+    if (const auto status = parseRequest(args, request)) {
+        return *status;
+    }
+    // A reader that goes away (verify … | head) ends the printing, not the check.
+    Output::keepRunningWithoutReader();
+    const QtApplication qt;
+    if (request.language) {
+        Localization::setOverrideForThisProcess(request.language);
+    } else {
+        Localization::refresh(); // the override the application stored, else the environment
+    }
+    stowline::EngineControl control;
+    CheckPrinter printer;
     stowline::DriveCheckResult result;
     bool interrupted = false;
     {
         SignalWatcher signals([&control] { control.set(stowline::EngineControl::State::cancelled); });
-        result = stowline::DriveCheck::run(options, observer, &control);
+        result = stowline::DriveCheck::run(request.options, printer.observer(), &control);
         interrupted = signals.signalled();
     }
-    progressLine.clear();
+    printer.clear();
 
     for (const auto& problem : result.problems) {
         Output::err("stowline-cli: " + printable(problem.path.string()) + ": " +
@@ -190,42 +263,8 @@ int runVerify(const std::vector<std::string>& args) {
                     "\n");
         return 130;
     }
-
-    using stowline::DriveCheckStatus;
-    std::string counts;
-    for (const auto status :
-         {DriveCheckStatus::ok, DriveCheckStatus::changed, DriveCheckStatus::sizeDiffers,
-          DriveCheckStatus::missing, DriveCheckStatus::unreadable, DriveCheckStatus::notChecked,
-          DriveCheckStatus::refused, DriveCheckStatus::ambiguous}) {
-        if (const std::size_t n = result.count(status); n > 0 || status == DriveCheckStatus::ok) {
-            counts += (counts.empty() ? "" : ", ") + L10n::number(static_cast<qint64>(n)).toStdString() +
-                      " " + statusWord(status);
-        }
-    }
-    std::string closing =
-        "\n" +
-        say("cli.verify.counts", static_cast<qint64>(result.checked()),
-            L10n::plural("mhl_lists_count", static_cast<qint64>(result.lists.size())), counts) +
-        "\n";
-    if (!result.notCovered.empty()) {
-        closing += say("cli.verify.uncovered", static_cast<qint64>(result.notCovered.size())) + "\n";
-        for (const auto& path : result.notCovered) {
-            closing += "  " + printable(path) + "\n";
-        }
-    }
-    for (const auto& manifest : result.recorded) {
-        closing += "ASC MHL: " + printable(manifest.string()) + "\n";
-    }
-    const bool intact = result.intact();
-    closing += say(intact ? "cli.verify.intact" : "cli.verify.not_intact") + "\n";
-    // A short list can be wholly intact on a drive that a job left half-way.
-    for (const auto& incomplete : result.incompleteLists) {
-        closing += say("cli.verify.incomplete", printable(incomplete.list.filename().string()),
-                       OffloadText::incomplete(incomplete.job.exit, incomplete.job.fileCount)) +
-                   "\n";
-    }
-    Output::out(closing);
-    return intact ? 0 : 1;
+    Output::out(closingOf(result));
+    return result.intact() ? 0 : 1;
 }
 
 } // namespace cli

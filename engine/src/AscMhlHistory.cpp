@@ -118,6 +118,77 @@ bool isRealFolder(const fs::path& path) {
     return ::lstat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
+/// The manifests in a history folder, by generation; none, said in `problems`, when the
+/// folder cannot be listed or holds too many.
+std::optional<std::vector<std::pair<std::int64_t, std::string>>>
+manifestsIn(const fs::path& folder, std::vector<AscMhlProblem>& problems) {
+    std::error_code error;
+    std::vector<std::pair<std::int64_t, std::string>> found;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        if (const auto number = generationOf(name)) {
+            found.emplace_back(*number, name);
+            if (found.size() > AscMhlHistory::maximumGenerations) {
+                problems.push_back(
+                    {AscMhlProblem::Kind::tooLarge, folder,
+                     "more than " + std::to_string(AscMhlHistory::maximumGenerations) + " manifests"});
+                return std::nullopt;
+            }
+        }
+    }
+    if (error) {
+        problems.push_back(
+            {AscMhlProblem::Kind::manifestUnreadable, folder, "cannot be listed: " + error.message()});
+        return std::nullopt;
+    }
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+/// Reads the folder's chain into `chain`; false, said in `problems`, when it cannot be read
+/// or is missing beside manifests.
+bool readChain(const fs::path& folder, bool anyManifests, std::vector<AscMhlChainEntry>& chain,
+               std::vector<AscMhlProblem>& problems) {
+    const fs::path chainPath = folder / AscMhlChainFormat::fileName;
+    struct stat chainStatus {};
+    if (::lstat(chainPath.c_str(), &chainStatus) != 0) {
+        if (anyManifests) {
+            problems.push_back({AscMhlProblem::Kind::noChain, chainPath, "the history has no chain file"});
+        }
+        return false;
+    }
+    std::string why;
+    if (const auto bytes = readWholeFile(chainPath, AscMhlChainFormat::maximumDocumentBytes, why)) {
+        try {
+            chain = AscMhlChainFormat::parse(*bytes);
+            return true;
+        } catch (const AscMhlError& failure) {
+            why = failure.what();
+        }
+    }
+    problems.push_back({AscMhlProblem::Kind::chainUnreadable, chainPath, why});
+    return false;
+}
+
+/// The chain's entries by manifest name; a manifest the chain lists but the folder lacks is
+/// a problem.
+std::unordered_map<std::string, const AscMhlChainEntry*>
+chainedManifests(const fs::path& folder, const std::vector<std::pair<std::int64_t, std::string>>& found,
+                 const std::vector<AscMhlChainEntry>& chain, std::vector<AscMhlProblem>& problems) {
+    std::unordered_map<std::string, const AscMhlChainEntry*> chained;
+    for (const auto& entry : chain) {
+        chained.emplace(entry.path, &entry);
+        const bool present =
+            std::any_of(found.begin(), found.end(), [&](const auto& f) { return f.second == entry.path; });
+        if (!present) {
+            problems.push_back({AscMhlProblem::Kind::manifestMissing, folder / entry.path,
+                                "listed in the chain as generation " + std::to_string(entry.sequenceNumber) +
+                                    " but not there"});
+        }
+    }
+    return chained;
+}
+
 } // namespace
 
 std::string_view toText(AscMhlProblem::Kind kind) {
@@ -179,6 +250,59 @@ bool ascMhlIgnores(const std::vector<std::string>& patterns, std::string_view pa
 struct AscMhlHistory::Records {
     std::unordered_map<std::string, Packed> files;
     std::unordered_set<std::string> folders;
+
+    /// Takes in one entry of generation `sequence`, read in order: the latest action and
+    /// size win, the first original hashes stay. Throws AscMhlError past maximumRecords files.
+    void add(AscMhlEntry&& entry, std::int32_t sequence) {
+        if (entry.kind == AscMhlEntry::Kind::folder) {
+            folders.insert(std::move(entry.path));
+            return;
+        }
+        if (entry.previousPath && *entry.previousPath != entry.path && !files.contains(entry.path)) {
+            // A rename: the record goes with the file.
+            if (auto old = files.extract(*entry.previousPath)) {
+                old.key() = entry.path;
+                files.insert(std::move(old));
+            }
+        }
+        const auto [slot, added] = files.try_emplace(std::move(entry.path));
+        if (added && files.size() > maximumRecords) {
+            files.erase(slot);
+            throw AscMhlError(entry.line, "more than " + std::to_string(maximumRecords) + " files");
+        }
+        Packed& packed = slot->second;
+        if (packed.first == 0) {
+            packed.first = sequence;
+        }
+        packed.last = sequence;
+        bool anyFailed = false, anyVerified = false;
+        for (const auto& hash : entry.hashes) {
+            const HashFormat format = hash.value.format();
+            const AscMhlAction action = hash.action.value_or(AscMhlAction::verified);
+            if (action == AscMhlAction::failed) {
+                anyFailed = true;
+            } else if (action == AscMhlAction::original) {
+                packed.hasOriginal = true;
+                if ((packed.originals & bitOf(format)) == 0) {
+                    store(packed.hashes, hash.value);
+                    packed.originals |= bitOf(format);
+                }
+            } else {
+                anyVerified = true;
+                if (!holds(packed.hashes, format)) {
+                    store(packed.hashes, hash.value);
+                }
+            }
+        }
+        const auto action = anyFailed     ? AscMhlAction::failed
+                            : anyVerified ? AscMhlAction::verified
+                                          : AscMhlAction::original;
+        packed.lastAction =
+            entry.hashes.empty() ? 0 : static_cast<std::uint8_t>(1 + static_cast<int>(action));
+        if (!anyFailed && entry.size) {
+            packed.size = *entry.size;
+        }
+    }
 };
 
 AscMhlHistory::AscMhlHistory() : records_(std::make_unique<Records>()) {}
@@ -203,65 +327,18 @@ AscMhlHistory AscMhlHistory::load(const fs::path& root) {
         problems.push_back({kind, path, std::move(message)});
     };
 
-    // The manifests in the folder, by generation.
-    std::error_code error;
-    std::vector<std::pair<std::int64_t, std::string>> found;
-    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        const std::string name = it->path().filename().string();
-        if (const auto number = generationOf(name)) {
-            found.emplace_back(*number, name);
-            if (found.size() > maximumGenerations) {
-                problem(AscMhlProblem::Kind::tooLarge, folder,
-                        "more than " + std::to_string(maximumGenerations) + " manifests");
-                return history;
-            }
-        }
-    }
-    if (error) {
-        problem(AscMhlProblem::Kind::manifestUnreadable, folder, "cannot be listed: " + error.message());
+    const auto found = manifestsIn(folder, problems);
+    if (!found) {
         return history;
     }
-    std::sort(found.begin(), found.end());
-
-    // The chain, when there is one.
-    const fs::path chainPath = folder / AscMhlChainFormat::fileName;
-    bool haveChain = false;
-    struct stat chainStatus {};
-    if (::lstat(chainPath.c_str(), &chainStatus) != 0) {
-        if (!found.empty()) {
-            problem(AscMhlProblem::Kind::noChain, chainPath, "the history has no chain file");
-        }
-    } else {
-        std::string why;
-        if (const auto bytes = readWholeFile(chainPath, AscMhlChainFormat::maximumDocumentBytes, why)) {
-            try {
-                history.chain_ = AscMhlChainFormat::parse(*bytes);
-                haveChain = true;
-            } catch (const AscMhlError& failure) {
-                why = failure.what();
-            }
-        }
-        if (!haveChain) {
-            problem(AscMhlProblem::Kind::chainUnreadable, chainPath, why);
-        }
-    }
-    std::unordered_map<std::string, const AscMhlChainEntry*> chained;
-    for (const auto& entry : history.chain_) {
-        chained.emplace(entry.path, &entry);
-        const bool present =
-            std::any_of(found.begin(), found.end(), [&](const auto& f) { return f.second == entry.path; });
-        if (!present) {
-            problem(AscMhlProblem::Kind::manifestMissing, folder / entry.path,
-                    "listed in the chain as generation " + std::to_string(entry.sequenceNumber) +
-                        " but not there");
-        }
-    }
+    const bool haveChain = readChain(folder, !found->empty(), history.chain_, problems);
+    const auto chained = chainedManifests(folder, *found, history.chain_, problems);
 
     Records& records = *history.records_;
     std::uint64_t totalBytes = 0;
     std::size_t refusedPaths = 0;
     std::int64_t latestWithPatterns = -1;
-    for (const auto& [number, name] : found) {
+    for (const auto& [number, name] : *found) {
         AscMhlGeneration generation;
         generation.number = number;
         generation.fileName = name;
@@ -303,55 +380,7 @@ AscMhlHistory AscMhlHistory::load(const fs::path& root) {
                 }
                 return;
             }
-            if (entry.kind == AscMhlEntry::Kind::folder) {
-                records.folders.insert(std::move(entry.path));
-                return;
-            }
-            if (entry.previousPath && *entry.previousPath != entry.path &&
-                !records.files.contains(entry.path)) {
-                // A rename: the record goes with the file.
-                if (auto old = records.files.extract(*entry.previousPath)) {
-                    old.key() = entry.path;
-                    records.files.insert(std::move(old));
-                }
-            }
-            const auto [slot, added] = records.files.try_emplace(std::move(entry.path));
-            if (added && records.files.size() > maximumRecords) {
-                records.files.erase(slot);
-                throw AscMhlError(entry.line, "more than " + std::to_string(maximumRecords) + " files");
-            }
-            Packed& packed = slot->second;
-            if (packed.first == 0) {
-                packed.first = sequence;
-            }
-            packed.last = sequence;
-            bool anyFailed = false, anyVerified = false;
-            for (const auto& hash : entry.hashes) {
-                const HashFormat format = hash.value.format();
-                const AscMhlAction action = hash.action.value_or(AscMhlAction::verified);
-                if (action == AscMhlAction::failed) {
-                    anyFailed = true;
-                } else if (action == AscMhlAction::original) {
-                    packed.hasOriginal = true;
-                    if ((packed.originals & bitOf(format)) == 0) {
-                        store(packed.hashes, hash.value);
-                        packed.originals |= bitOf(format);
-                    }
-                } else {
-                    anyVerified = true;
-                    if (!holds(packed.hashes, format)) {
-                        store(packed.hashes, hash.value);
-                    }
-                }
-            }
-            const auto action = anyFailed     ? AscMhlAction::failed
-                                : anyVerified ? AscMhlAction::verified
-                                              : AscMhlAction::original;
-            packed.lastAction =
-                entry.hashes.empty() ? 0 : static_cast<std::uint8_t>(1 + static_cast<int>(action));
-            if (!anyFailed && entry.size) {
-                packed.size = *entry.size;
-            }
+            records.add(std::move(entry), sequence);
         };
         try {
             const AscMhlManifest manifest = AscMhlManifestFormat::parse(*bytes, &sink);

@@ -2,6 +2,7 @@
 
 #include "StrictXml.h"
 #include "Utf8Scan.h"
+#include "XmlEscape.h"
 #include "stowline/HashList.h"
 #include "stowline/MHLReport.h"
 
@@ -63,32 +64,10 @@ std::string escaped(std::string_view text, bool attribute = false) {
         const auto step = utf8scan::decode(text, at);
         if (!step.valid || !allowedInXml(step.codePoint)) {
             out += utf8scan::replacementCharacter;
+        } else if (const std::string_view escape = xmlEscapeOf(step.codePoint, attribute); !escape.empty()) {
+            out += escape;
         } else {
-            switch (step.codePoint) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += attribute ? "&quot;" : "\"";
-                break;
-            case '\t':
-                out += "&#9;";
-                break;
-            case '\n':
-                out += "&#10;";
-                break;
-            case '\r':
-                out += "&#13;";
-                break;
-            default:
-                out.append(text.substr(at, step.length));
-            }
+            out.append(text.substr(at, step.length));
         }
         at += step.length;
     }

@@ -25,19 +25,6 @@ namespace fs = std::filesystem;
 constexpr std::size_t nameMax = 255;
 constexpr int maximumNameAttempts = 1000; // numbers taken meanwhile by another writer
 
-// Cuts UTF-8 text to at most `limit` bytes without splitting a character.
-std::string truncatedUtf8(std::string_view text, std::size_t limit) {
-    std::size_t end = 0;
-    while (end < text.size()) {
-        const auto step = utf8scan::decode(text, end);
-        if (end + step.length > limit) {
-            break;
-        }
-        end += step.length;
-    }
-    return std::string(text.substr(0, end));
-}
-
 std::vector<std::string_view> partsOf(std::string_view path) {
     std::vector<std::string_view> parts;
     for (std::size_t start = 0;;) {
@@ -181,6 +168,227 @@ std::optional<Written> publish(const fs::path& root, const std::string& rootName
     return written;
 }
 
+/// Every folder of a request: those given and those that hold a file.
+std::set<std::string> foldersOf(const AscMhlGenerationRequest& request) {
+    std::set<std::string> folders;
+    for (const auto& folder : request.folders) {
+        if (!folder.empty()) {
+            folders.insert(folder);
+        }
+    }
+    for (const auto& file : request.files) {
+        for (std::size_t slash = file.path.find('/'); slash != std::string::npos;
+             slash = file.path.find('/', slash + 1)) {
+            folders.insert(file.path.substr(0, slash));
+        }
+    }
+    return folders;
+}
+
+/// The part of `request` below the nested history at `child`, its paths relative to it.
+AscMhlGenerationRequest nestedRequest(const AscMhlGenerationRequest& request, const std::string& child,
+                                      const std::set<std::string>& folders) {
+    AscMhlGenerationRequest nested;
+    nested.root = request.root / child;
+    nested.process = request.process;
+    nested.creator = request.creator;
+    nested.date = request.date;
+    for (const auto& file : request.files) {
+        if (isBelow(file.path, child)) {
+            nested.files.push_back(file);
+            nested.files.back().path = file.path.substr(child.size() + 1);
+        }
+    }
+    for (const auto& folder : folders) {
+        if (isBelow(folder, child)) {
+            nested.folders.push_back(folder.substr(child.size() + 1));
+        }
+    }
+    return nested;
+}
+
+/// The root hash the history at `root` last recorded, if any.
+std::optional<FolderHashes> lastRootHash(const fs::path& root) {
+    const AscMhlHistory history = AscMhlHistory::load(root);
+    for (auto it = history.generations().rbegin(); it != history.generations().rend(); ++it) {
+        if (it->rootHash) {
+            return *it->rootHash;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<AscMhlWrittenGeneration> writeOne(const AscMhlGenerationRequest& request,
+                                                const std::string& prefix, AscMhlWriteResult& result);
+
+/// The histories nested in one being written: each gets its generation first and stands in
+/// the outer one by its root hash (`childHashes`) and a reference to its new manifest.
+struct NestedHistories {
+    std::vector<std::string> children;
+    std::map<std::string, FolderHashes> childHashes;
+    std::vector<AscMhlReference> references;
+
+    [[nodiscard]] bool below(std::string_view path) const {
+        return std::any_of(children.begin(), children.end(),
+                           [&](const std::string& c) { return isBelow(path, c); });
+    }
+    [[nodiscard]] bool isChild(const std::string& folder) const {
+        return std::find(children.begin(), children.end(), folder) != children.end();
+    }
+};
+
+template <class Ignored>
+NestedHistories writeNested(const AscMhlGenerationRequest& request, const std::string& prefix,
+                            const std::set<std::string>& folders, const Ignored& ignored,
+                            AscMhlWriteResult& result) {
+    NestedHistories nested;
+    for (const auto& folder : folders) {
+        if (!nested.below(folder) && !ignored(folder, true) && AscMhlManifestFormat::xmlCanHold(folder) &&
+            AscMhlHistory::existsAt(request.root / folder)) {
+            nested.children.push_back(folder);
+        }
+    }
+    for (const auto& child : nested.children) {
+        const AscMhlGenerationRequest part = nestedRequest(request, child, folders);
+        if (part.files.empty()) {
+            // Nothing of it in this operation: it stands by the root hash it last recorded.
+            if (auto hashes = lastRootHash(part.root)) {
+                nested.childHashes[child] = std::move(*hashes);
+            }
+            continue;
+        }
+        if (const auto written = writeOne(part, prefix + child + "/", result)) {
+            nested.references.push_back({child + "/" + std::string(AscMhlHistory::folderName) + "/" +
+                                             written->manifest.filename().string(),
+                                         written->c4});
+            if (written->rootHash) {
+                nested.childHashes[child] = *written->rootHash;
+            }
+        }
+    }
+    return nested;
+}
+
+/// What one history records: nothing ignored, nothing XML cannot hold (noted as left out),
+/// nothing nested.
+struct Recorded {
+    std::vector<const AscMhlFile*> files;
+    std::vector<std::string> folders;
+};
+
+template <class Ignored>
+Recorded recordedOf(const AscMhlGenerationRequest& request, const std::string& prefix,
+                    const std::set<std::string>& folders, const NestedHistories& nested,
+                    const Ignored& ignored, AscMhlWriteResult& result) {
+    Recorded recorded;
+    for (const auto& file : request.files) {
+        if (nested.below(file.path) || ignored(file.path, false)) {
+            continue;
+        }
+        if (!AscMhlManifestFormat::xmlCanHold(file.path)) {
+            result.leftOut.push_back(prefix + file.path);
+            continue;
+        }
+        recorded.files.push_back(&file);
+    }
+    for (const auto& folder : folders) {
+        if (nested.below(folder) || ignored(folder, true)) {
+            continue;
+        }
+        if (!AscMhlManifestFormat::xmlCanHold(folder)) {
+            const bool outerMost =
+                !std::any_of(folders.begin(), folders.end(), [&](const std::string& other) {
+                    return isBelow(folder, other) && !AscMhlManifestFormat::xmlCanHold(other);
+                });
+            if (outerMost) {
+                result.leftOut.push_back(prefix + folder);
+            }
+            continue;
+        }
+        if (!nested.isChild(folder) || nested.childHashes.contains(folder)) {
+            recorded.folders.push_back(folder);
+        }
+    }
+    return recorded;
+}
+
+/// The formats every file (and nested root hash) has: the folder hashes are made in those.
+HashFormats commonFormats(const Recorded& recorded, const NestedHistories& nested) {
+    HashFormats formats =
+        recorded.files.empty() ? HashFormats{HashFormat::xxh64} : recorded.files.front()->hashes.formats();
+    for (const auto* file : recorded.files) {
+        formats = formats.intersection(file->hashes.formats());
+    }
+    for (const auto& [child, hashes] : nested.childHashes) {
+        formats = formats.intersection(hashes.content.formats()).intersection(hashes.structure.formats());
+    }
+    return formats;
+}
+
+/// The hashes of every recorded folder and of the root (""), in `formats`; a nested
+/// history's folder takes its root hash.
+std::map<std::string, FolderHashes> folderHashesOf(const Recorded& recorded, const NestedHistories& nested,
+                                                   const HashFormats& formats) {
+    if (formats.empty()) {
+        return {};
+    }
+    DirectoryHashes tree(formats);
+    for (const auto* file : recorded.files) {
+        tree.addFile(file->path, file->hashes);
+    }
+    for (const auto& folder : recorded.folders) {
+        if (const auto fixed = nested.childHashes.find(folder); fixed != nested.childHashes.end()) {
+            FolderHashes narrowed;
+            for (HashFormat format : formats.list()) {
+                narrowed.content.set(*fixed->second.content.find(format));
+                narrowed.structure.set(*fixed->second.structure.find(format));
+            }
+            tree.setFolderHashes(folder, std::move(narrowed));
+        } else {
+            tree.addFolder(folder);
+        }
+    }
+    return tree.compute();
+}
+
+/// The entries of the manifest in walk order, each file's hashes judged against its history.
+std::vector<AscMhlEntry> entriesOf(const AscMhlGenerationRequest& request, const std::string& prefix,
+                                   const Recorded& recorded,
+                                   const std::map<std::string, FolderHashes>& folderHashes,
+                                   const AscMhlHistory& history, AscMhlWriteResult& result) {
+    std::vector<std::pair<std::string_view, const AscMhlFile*>> items;
+    for (const auto* file : recorded.files) {
+        items.emplace_back(file->path, file);
+    }
+    if (!folderHashes.empty()) {
+        for (const auto& folder : recorded.folders) {
+            items.emplace_back(folder, nullptr);
+        }
+    }
+    std::sort(items.begin(), items.end(),
+              [](const auto& a, const auto& b) { return walkOrder(a.first, b.first); });
+    std::vector<AscMhlEntry> entries;
+    entries.reserve(items.size());
+    for (const auto& [path, file] : items) {
+        AscMhlEntry entry;
+        entry.path = std::string(path);
+        if (file == nullptr) {
+            entry.kind = AscMhlEntry::Kind::folder;
+            entry.folderHashes = folderHashes.at(entry.path);
+        } else {
+            entry.size = file->size;
+            entry.lastModificationDate = file->modificationDate;
+            bool failed = false;
+            entry.hashes = judged(*file, history.record(file->path), request.date, failed);
+            if (failed) {
+                result.failed.push_back(prefix + file->path);
+            }
+        }
+        entries.push_back(std::move(entry));
+    }
+    return entries;
+}
+
 /// Writes the generation of one history (its nested ones first). `prefix` leads the paths
 /// reported, relative to the caller's root.
 std::optional<AscMhlWrittenGeneration> writeOne(const AscMhlGenerationRequest& request,
@@ -207,175 +415,24 @@ std::optional<AscMhlWrittenGeneration> writeOne(const AscMhlGenerationRequest& r
     const auto ignored = [&](std::string_view path, bool isFolder) {
         return ascMhlIgnores(patterns, path, isFolder);
     };
-
-    // Every folder: those given and those that hold a file.
-    std::set<std::string> folders;
-    for (const auto& folder : request.folders) {
-        if (!folder.empty()) {
-            folders.insert(folder);
-        }
-    }
-    for (const auto& file : request.files) {
-        for (std::size_t slash = file.path.find('/'); slash != std::string::npos;
-             slash = file.path.find('/', slash + 1)) {
-            folders.insert(file.path.substr(0, slash));
-        }
-    }
-
-    // Nested histories: each gets its generation first and stands in this one by its root hash.
-    std::vector<std::string> children;
-    for (const auto& folder : folders) {
-        const bool inChild = std::any_of(children.begin(), children.end(),
-                                         [&](const std::string& c) { return isBelow(folder, c); });
-        if (!inChild && !ignored(folder, true) && AscMhlManifestFormat::xmlCanHold(folder) &&
-            AscMhlHistory::existsAt(request.root / folder)) {
-            children.push_back(folder);
-        }
-    }
-    std::map<std::string, FolderHashes> childHashes;
-    std::vector<AscMhlReference> references;
-    for (const auto& child : children) {
-        AscMhlGenerationRequest nested;
-        nested.root = request.root / child;
-        nested.process = request.process;
-        nested.creator = request.creator;
-        nested.date = request.date;
-        for (const auto& file : request.files) {
-            if (isBelow(file.path, child)) {
-                nested.files.push_back(file);
-                nested.files.back().path = file.path.substr(child.size() + 1);
-            }
-        }
-        for (const auto& folder : folders) {
-            if (isBelow(folder, child)) {
-                nested.folders.push_back(folder.substr(child.size() + 1));
-            }
-        }
-        if (nested.files.empty()) {
-            // Nothing of it in this operation: it stands by the root hash it last recorded.
-            const AscMhlHistory childHistory = AscMhlHistory::load(nested.root);
-            for (auto it = childHistory.generations().rbegin(); it != childHistory.generations().rend();
-                 ++it) {
-                if (it->rootHash) {
-                    childHashes[child] = *it->rootHash;
-                    break;
-                }
-            }
-            continue;
-        }
-        if (const auto written = writeOne(nested, prefix + child + "/", result)) {
-            references.push_back({child + "/" + std::string(AscMhlHistory::folderName) + "/" +
-                                      written->manifest.filename().string(),
-                                  written->c4});
-            if (written->rootHash) {
-                childHashes[child] = *written->rootHash;
-            }
-        }
-    }
-    const auto belowChild = [&](std::string_view path) {
-        return std::any_of(children.begin(), children.end(),
-                           [&](const std::string& c) { return isBelow(path, c); });
-    };
-
-    // What this history records: nothing ignored, nothing XML cannot hold, nothing nested.
-    std::vector<const AscMhlFile*> files;
-    for (const auto& file : request.files) {
-        if (belowChild(file.path) || ignored(file.path, false)) {
-            continue;
-        }
-        if (!AscMhlManifestFormat::xmlCanHold(file.path)) {
-            result.leftOut.push_back(prefix + file.path);
-            continue;
-        }
-        files.push_back(&file);
-    }
-    std::vector<std::string> recordedFolders;
-    for (const auto& folder : folders) {
-        if (belowChild(folder) || ignored(folder, true)) {
-            continue;
-        }
-        if (!AscMhlManifestFormat::xmlCanHold(folder)) {
-            const bool outerMost =
-                !std::any_of(folders.begin(), folders.end(), [&](const std::string& other) {
-                    return isBelow(folder, other) && !AscMhlManifestFormat::xmlCanHold(other);
-                });
-            if (outerMost) {
-                result.leftOut.push_back(prefix + folder);
-            }
-            continue;
-        }
-        const bool isChild = std::find(children.begin(), children.end(), folder) != children.end();
-        if (!isChild || childHashes.contains(folder)) {
-            recordedFolders.push_back(folder);
-        }
-    }
-    if (files.empty() && recordedFolders.empty()) {
+    const std::set<std::string> folders = foldersOf(request);
+    NestedHistories nested = writeNested(request, prefix, folders, ignored, result);
+    const Recorded recorded = recordedOf(request, prefix, folders, nested, ignored, result);
+    if (recorded.files.empty() && recorded.folders.empty()) {
         return std::nullopt; // a manifest without entries says nothing
     }
-
-    // Folder hashes in the formats every file (and nested root hash) has.
-    HashFormats formats = files.empty() ? HashFormats{HashFormat::xxh64} : files.front()->hashes.formats();
-    for (const auto* file : files) {
-        formats = formats.intersection(file->hashes.formats());
-    }
-    for (const auto& [child, hashes] : childHashes) {
-        formats = formats.intersection(hashes.content.formats()).intersection(hashes.structure.formats());
-    }
-    DirectoryHashes tree(formats);
-    for (const auto* file : files) {
-        tree.addFile(file->path, file->hashes);
-    }
-    for (const auto& folder : recordedFolders) {
-        if (const auto fixed = childHashes.find(folder); fixed != childHashes.end()) {
-            FolderHashes narrowed;
-            for (HashFormat format : formats.list()) {
-                narrowed.content.set(*fixed->second.content.find(format));
-                narrowed.structure.set(*fixed->second.structure.find(format));
-            }
-            tree.setFolderHashes(folder, std::move(narrowed));
-        } else {
-            tree.addFolder(folder);
-        }
-    }
-    const auto folderHashes = formats.empty() ? std::map<std::string, FolderHashes>() : tree.compute();
+    const auto folderHashes = folderHashesOf(recorded, nested, commonFormats(recorded, nested));
 
     AscMhlManifest manifest;
     manifest.creationDate = request.date;
     manifest.creator = request.creator;
     manifest.process = request.process;
-    if (!formats.empty()) {
+    if (!folderHashes.empty()) {
         manifest.rootHash = folderHashes.at("");
     }
     manifest.ignorePatterns = patterns;
-    manifest.references = std::move(references);
-    std::vector<std::pair<std::string_view, const AscMhlFile*>> items;
-    for (const auto* file : files) {
-        items.emplace_back(file->path, file);
-    }
-    if (!formats.empty()) {
-        for (const auto& folder : recordedFolders) {
-            items.emplace_back(folder, nullptr);
-        }
-    }
-    std::sort(items.begin(), items.end(),
-              [](const auto& a, const auto& b) { return walkOrder(a.first, b.first); });
-    for (const auto& [path, file] : items) {
-        AscMhlEntry entry;
-        entry.path = std::string(path);
-        if (file == nullptr) {
-            entry.kind = AscMhlEntry::Kind::folder;
-            entry.folderHashes = folderHashes.at(entry.path);
-        } else {
-            entry.size = file->size;
-            entry.lastModificationDate = file->modificationDate;
-            bool failed = false;
-            entry.hashes = judged(*file, history.record(file->path), request.date, failed);
-            if (failed) {
-                result.failed.push_back(prefix + file->path);
-            }
-        }
-        manifest.entries.push_back(std::move(entry));
-    }
+    manifest.references = std::move(nested.references);
+    manifest.entries = entriesOf(request, prefix, recorded, folderHashes, history, result);
 
     std::string failure;
     const auto written = publish(request.root, rootName, history, AscMhlManifestFormat::render(manifest),
@@ -467,7 +524,7 @@ std::string manifestName(std::int64_t generation, std::string_view rootName, Dat
     }
     const std::string head = std::string(number.data()) + "_";
     const std::string tail(stamp.data(), stampLength);
-    return head + truncatedUtf8(rootName, nameMax - head.size() - tail.size()) + tail;
+    return head + utf8scan::truncated(rootName, nameMax - head.size() - tail.size()) + tail;
 }
 
 AscMhlWriteResult write(const AscMhlGenerationRequest& request) {

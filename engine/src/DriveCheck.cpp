@@ -1,6 +1,6 @@
 #include "stowline/DriveCheck.h"
 
-#include "DirectRead.h"
+#include "FileCheckSteps.h"
 #include "HistoryCheck.h"
 #include "stowline/CopyError.h"
 #include "stowline/FileScanner.h"
@@ -64,6 +64,8 @@ std::size_t DriveCheckResult::checked() const {
 
 namespace DriveCheck {
 namespace {
+
+using FileCheckSteps::decide;
 
 /// One listed entry, kept small: a hash list of 256 MiB names millions of files. Its path
 /// is the listed text alone; the list and its folder are shared by index.
@@ -168,13 +170,13 @@ public:
     Catalogue(fs::path root, fs::path base) : root_(std::move(root)), base_(std::move(base)) {}
 
     /// Reads one list; a list that does not parse is a problem and adds no entry.
-    void read(const fs::path& listPath, DriveCheckResult& result) {
+    void read(const fs::path& listPath, FileOps& ops, DriveCheckResult& result) {
         const std::size_t first = entries_.size();
         ListInfo info{listPath, std::nullopt, {}};
         const auto list = static_cast<std::uint32_t>(lists_.size());
         try {
-            const HashList dates =
-                HashListReader::read(listPath, [&](HashListEntry&& entry) { add(std::move(entry), list); });
+            const HashList dates = HashListReader::read(
+                listPath, [&](HashListEntry&& entry) { add(std::move(entry), list); }, ops);
             info.finishDate = dates.finishDate;
             if (dates.incomplete) {
                 result.incompleteLists.push_back({listPath, *dates.incomplete});
@@ -326,51 +328,65 @@ public:
         const Listed& entry = entries_[index];
         CheckedFile checked;
         checked.list = lists_[entry.list].path;
-        const auto decide = [&](DriveCheckStatus status, std::string detail,
-                                DriveCheckFault fault = DriveCheckFault::none, int errorNumber = 0) {
-            checked.status = status;
-            checked.detail = std::move(detail);
-            checked.fault = fault;
-            checked.errorNumber = errorNumber;
-            return std::move(checked);
-        };
         checked.path = entry.file;
         if (entry.has(Listed::refused)) {
-            return decide(DriveCheckStatus::refused, refusalOf(checked.path), DriveCheckFault::pathRefused);
+            decide(checked, DriveCheckStatus::refused, refusalOf(checked.path), DriveCheckFault::pathRefused);
+            return checked;
         }
-        const fs::path listedTarget = (base_ / normalForm(entry)).lexically_normal();
-        fs::path target = listedTarget;
-        if (const auto found = alternates_.find(index); found != alternates_.end()) {
-            std::vector<std::string> names = found->second;
-            std::error_code error;
-            if (fs::exists(fs::symlink_status(listedTarget, error))) {
-                names.insert(names.begin(), normalForm(entry));
-            }
-            if (names.size() > 1) {
-                std::string shown;
-                for (const auto& name : names) {
-                    shown += (shown.empty() ? "\"" : ", \"") + name + "\"";
-                }
-                checked.target = listedTarget;
-                return decide(DriveCheckStatus::ambiguous,
-                              std::to_string(names.size()) +
-                                  " files on the drive have names this list writes "
-                                  "the same way (" +
-                                  shown + "); it cannot tell which one it means",
-                              DriveCheckFault::ambiguousNames);
-            }
-            target = (base_ / names.front()).lexically_normal();
+        if (!findTarget(index, checked) || !examineTarget(entry, checked)) {
+            return checked;
         }
-        checked.target = target;
+        compareHashes(index, options, onChunk, checked);
+        return checked;
+    }
 
+private:
+    /// Sets the file on the drive the entry names, through the names found by substitution;
+    /// false, decided ambiguous, when two names on the drive both fit.
+    bool findTarget(std::uint32_t index, CheckedFile& checked) const {
+        const Listed& entry = entries_[index];
+        const fs::path listedTarget = (base_ / normalForm(entry)).lexically_normal();
+        checked.target = listedTarget;
+        const auto found = alternates_.find(index);
+        if (found == alternates_.end()) {
+            return true;
+        }
+        std::vector<std::string> names = found->second;
+        std::error_code error;
+        if (fs::exists(fs::symlink_status(listedTarget, error))) {
+            names.insert(names.begin(), normalForm(entry));
+        }
+        if (names.size() > 1) {
+            std::string shown;
+            for (const auto& name : names) {
+                shown += (shown.empty() ? "\"" : ", \"") + name + "\"";
+            }
+            decide(checked, DriveCheckStatus::ambiguous,
+                   std::to_string(names.size()) +
+                       " files on the drive have names this list writes "
+                       "the same way (" +
+                       shown + "); it cannot tell which one it means",
+                   DriveCheckFault::ambiguousNames);
+            return false;
+        }
+        checked.target = (base_ / names.front()).lexically_normal();
+        return true;
+    }
+
+    /// Looks at the target without reading it: there, inside the folder, a regular file of
+    /// the listed size. False once that decides the file.
+    bool examineTarget(const Listed& entry, CheckedFile& checked) const {
+        const fs::path& target = checked.target;
         std::error_code error;
         const fs::file_status status = fs::status(target, error);
         if (error && error != std::errc::no_such_file_or_directory && error != std::errc::not_a_directory) {
-            return decide(DriveCheckStatus::unreadable, error.message(), DriveCheckFault::systemError,
-                          error.value());
+            decide(checked, DriveCheckStatus::unreadable, error.message(), DriveCheckFault::systemError,
+                   error.value());
+            return false;
         }
         if (!fs::exists(status)) {
-            return decide(DriveCheckStatus::missing, "not found at " + target.string());
+            decide(checked, DriveCheckStatus::missing, "not found at " + target.string());
+            return false;
         }
         // A symbolic link inside the folder must not lead the check to files outside it.
         std::error_code baseError;
@@ -379,24 +395,35 @@ public:
         if (error || baseError ||
             std::mismatch(realBase.begin(), realBase.end(), real.begin(), real.end()).first !=
                 realBase.end()) {
-            return decide(DriveCheckStatus::refused, "a symbolic link leads outside " + base_.string(),
-                          DriveCheckFault::leadsOutside);
+            decide(checked, DriveCheckStatus::refused, "a symbolic link leads outside " + base_.string(),
+                   DriveCheckFault::leadsOutside);
+            return false;
         }
         if (!fs::is_regular_file(status)) {
-            return decide(DriveCheckStatus::unreadable, "not a regular file",
-                          DriveCheckFault::notRegularFile);
+            decide(checked, DriveCheckStatus::unreadable, "not a regular file",
+                   DriveCheckFault::notRegularFile);
+            return false;
         }
         const auto size = fs::file_size(target, error);
         if (error) {
-            return decide(DriveCheckStatus::unreadable, error.message(), DriveCheckFault::systemError,
-                          error.value());
+            decide(checked, DriveCheckStatus::unreadable, error.message(), DriveCheckFault::systemError,
+                   error.value());
+            return false;
         }
         if (entry.has(Listed::hasSize) && static_cast<std::uintmax_t>(entry.size) != size) {
             checked.listedSize = entry.size;
             checked.foundSize = static_cast<std::int64_t>(size);
-            return decide(DriveCheckStatus::sizeDiffers,
-                          "listed " + std::to_string(entry.size) + " bytes, found " + std::to_string(size));
+            decide(checked, DriveCheckStatus::sizeDiffers,
+                   "listed " + std::to_string(entry.size) + " bytes, found " + std::to_string(size));
+            return false;
         }
+        return true;
+    }
+
+    /// Reads the target once and compares every hash listed that this check can compute.
+    void compareHashes(std::uint32_t index, const DriveCheckOptions& options,
+                       const std::function<void(std::int64_t)>& onChunk, CheckedFile& checked) const {
+        const Listed& entry = entries_[index];
         const auto extraFound = extras_.find(index);
         const Extra* extra = extraFound == extras_.end() ? nullptr : &extraFound->second;
         const bool md5 = extra != nullptr && extra->md5;
@@ -406,21 +433,19 @@ public:
             for (const auto& name : extra != nullptr ? extra->otherHashes : std::vector<std::string>{}) {
                 names += (names.empty() ? "" : ", ") + name;
             }
-            return decide(DriveCheckStatus::notChecked,
-                          names.empty() ? "no hash listed" : "no hash this check can compute (" + names + ")",
-                          names.empty() ? DriveCheckFault::noHashListed : DriveCheckFault::noComputableHash);
+            decide(checked, DriveCheckStatus::notChecked,
+                   names.empty() ? "no hash listed" : "no hash this check can compute (" + names + ")",
+                   names.empty() ? DriveCheckFault::noHashListed : DriveCheckFault::noComputableHash);
+            return;
         }
-        Digests found;
-        try {
-            found = readDigests(target, md5, sha1, options, onChunk);
-        } catch (const CopyError& failure) {
-            if (failure.is<CopyError::Cancelled>()) {
-                throw;
-            }
-            const auto* unreadable = failure.get<CopyError::SourceUnreadable>();
-            return decide(DriveCheckStatus::unreadable, "a read failed", DriveCheckFault::readFailed,
-                          unreadable ? unreadable->errorNumber : 0);
+        Digester digester(md5, sha1);
+        if (!FileCheckSteps::readAround(checked, options, [&](std::span<const std::byte> piece) {
+                digester.update(piece);
+                onChunk(static_cast<std::int64_t>(piece.size()));
+            })) {
+            return;
         }
+        const Digests found = digester.finish();
         std::string differences;
         const auto compare = [&](std::string_view name, const std::string& listed,
                                  const std::string& actual) {
@@ -440,17 +465,58 @@ public:
             compare("SHA-1", *extra->sha1, found.sha1);
         }
         if (!differences.empty()) {
-            return decide(DriveCheckStatus::changed, differences);
+            decide(checked, DriveCheckStatus::changed, differences);
         }
-        return checked;
     }
 
-private:
     /// The hashes of one file, from one read around the file cache.
     struct Digests {
         std::uint64_t xxhash64 = 0;
         std::string md5;
         std::string sha1;
+    };
+
+    /// Computes the wanted hashes of one file as its pieces are read.
+    class Digester {
+    public:
+        Digester(bool md5Wanted, bool sha1Wanted) : md5Wanted_(md5Wanted), sha1Wanted_(sha1Wanted) {
+            md5_init(&md5_);
+            sha1_init(&sha1_);
+        }
+
+        void update(std::span<const std::byte> piece) {
+            const auto* bytes = reinterpret_cast<const std::uint8_t*>(piece.data());
+            xxhash_.update(piece);
+            if (md5Wanted_) {
+                md5_update(&md5_, piece.size(), bytes);
+            }
+            if (sha1Wanted_) {
+                sha1_update(&sha1_, piece.size(), bytes);
+            }
+        }
+
+        [[nodiscard]] Digests finish() {
+            Digests digests;
+            digests.xxhash64 = xxhash_.finalize();
+            if (md5Wanted_) {
+                std::array<std::uint8_t, MD5_DIGEST_SIZE> out{};
+                md5_digest(&md5_, out.size(), out.data());
+                digests.md5 = hexOf(out.data(), out.size());
+            }
+            if (sha1Wanted_) {
+                std::array<std::uint8_t, SHA1_DIGEST_SIZE> out{};
+                sha1_digest(&sha1_, out.size(), out.data());
+                digests.sha1 = hexOf(out.data(), out.size());
+            }
+            return digests;
+        }
+
+    private:
+        bool md5Wanted_;
+        bool sha1Wanted_;
+        XXHash64 xxhash_;
+        md5_ctx md5_{};
+        sha1_ctx sha1_{};
     };
 
     void add(HashListEntry&& entry, std::uint32_t list) {
@@ -529,44 +595,6 @@ private:
         return std::nullopt;
     }
 
-    static Digests readDigests(const fs::path& target, bool md5Wanted, bool sha1Wanted,
-                               const DriveCheckOptions& options,
-                               const std::function<void(std::int64_t)>& onChunk) {
-        DirectRead file(target, options.cacheBypass == Verifier::CacheBypass::automatic);
-        const auto chunk = static_cast<std::size_t>(std::max<std::int64_t>(options.chunkSize, 1));
-        const std::size_t capacity = (chunk + file.alignment() - 1) / file.alignment() * file.alignment();
-        const AlignedBuffer buffer(capacity, file.alignment());
-        XXHash64 xxhash;
-        md5_ctx md5{};
-        sha1_ctx sha1{};
-        md5_init(&md5);
-        sha1_init(&sha1);
-        while (const std::size_t count = file.read(buffer.data(), capacity)) {
-            const auto* bytes = reinterpret_cast<const std::uint8_t*>(buffer.data());
-            xxhash.update(buffer.data(), count);
-            if (md5Wanted) {
-                md5_update(&md5, count, bytes);
-            }
-            if (sha1Wanted) {
-                sha1_update(&sha1, count, bytes);
-            }
-            onChunk(static_cast<std::int64_t>(count));
-        }
-        Digests digests;
-        digests.xxhash64 = xxhash.finalize();
-        if (md5Wanted) {
-            std::array<std::uint8_t, MD5_DIGEST_SIZE> out{};
-            md5_digest(&md5, out.size(), out.data());
-            digests.md5 = hexOf(out.data(), out.size());
-        }
-        if (sha1Wanted) {
-            std::array<std::uint8_t, SHA1_DIGEST_SIZE> out{};
-            sha1_digest(&sha1, out.size(), out.data());
-            digests.sha1 = hexOf(out.data(), out.size());
-        }
-        return digests;
-    }
-
     fs::path root_;
     fs::path base_;
     std::deque<Listed> entries_; ///< in reading order; a deque never copies them all to grow
@@ -598,21 +626,15 @@ std::vector<fs::path> listsIn(const fs::path& logFolder, DriveCheckResult& resul
     return lists;
 }
 
-void runInto(DriveCheckResult& result, const DriveCheckOptions& options, const DriveCheckObserver& observer,
-             const EngineControl* control) {
-    const fs::path root = fs::absolute(options.root).lexically_normal();
-    std::error_code error;
-    if (!fs::is_directory(root, error)) {
-        result.problems.push_back({options.root, "not a folder", DriveCheckProblem::Kind::notAFolder});
-        return;
+/// The lists to read: the one asked for, else those of the root's Hash Log. A drive with
+/// ASC MHL histories needs no Hash Log.
+std::vector<fs::path> listsToRead(const DriveCheckOptions& options, const fs::path& logFolder,
+                                  const HistoryCheck& histories, DriveCheckResult& result) {
+    if (options.list) {
+        return {fs::absolute(*options.list).lexically_normal()};
     }
-    const fs::path logFolder = root / ReportWriter::logFolderName;
-    HistoryCheck histories(root, options.list ? AscMhlHistories{} : AscMhlHistories::find(root),
-                           options.recordHistories);
     const std::size_t problemsBefore = result.problems.size();
-    const std::vector<fs::path> lists =
-        options.list ? std::vector<fs::path>{fs::absolute(*options.list).lexically_normal()}
-                     : listsIn(logFolder, result);
+    std::vector<fs::path> lists = listsIn(logFolder, result);
     if (!histories.empty()) {
         // The histories stand in for a Hash Log the drive does not have.
         const auto first = result.problems.begin() + static_cast<std::ptrdiff_t>(problemsBefore);
@@ -624,95 +646,136 @@ void runInto(DriveCheckResult& result, const DriveCheckOptions& options, const D
                                              }),
                               result.problems.end());
     }
-    // Paths of a list in the root's Hash Log are relative to the root, of any other to its folder.
-    const fs::path base = options.list && !sameFolder(lists.front().parent_path(), logFolder)
-                              ? lists.front().parent_path()
-                              : root;
-    Catalogue catalogue(root, base);
-    for (const auto& list : lists) {
-        catalogue.read(list, result);
-    }
-    catalogue.choose();
-    const auto& chosen = catalogue.chosen();
-    std::vector<std::string> notCovered = catalogue.matchDrive(result.lists, control);
-    histories.reportHistories(result);
-    histories.cover(notCovered);
+    return lists;
+}
 
-    // A file a hash list names with the history's own xxh64 and size is read once, for both.
+/// The history records still to read: a file a hash list names with the history's own
+/// xxh64 and size is read once, for both.
+std::vector<HistoryCheck::Item> historyItems(const HistoryCheck& histories, const Catalogue& catalogue) {
     std::unordered_map<std::string, std::pair<std::uint64_t, std::int64_t>> listed;
     if (!histories.empty()) {
-        for (const std::uint32_t index : chosen) {
+        for (const std::uint32_t index : catalogue.chosen()) {
             if (auto entry = catalogue.listedXxhash(index)) {
                 listed.emplace(std::move(std::get<0>(*entry)),
                                std::pair{std::get<1>(*entry), std::get<2>(*entry)});
             }
         }
     }
-    const std::vector<HistoryCheck::Item> recorded =
-        histories.items([&](const std::string& full, const AscMhlRecord& record) {
-            const auto found = listed.find(full);
-            const HashValue* xxh64 = record.reference.find(HashFormat::xxh64);
-            return found != listed.end() && xxh64 != nullptr &&
-                   *xxh64 == HashValue::ofWord(HashFormat::xxh64, found->second.first) &&
-                   record.size == found->second.second;
-        });
-    decltype(listed)().swap(listed);
+    return histories.items([&](const std::string& full, const AscMhlRecord& record) {
+        const auto found = listed.find(full);
+        const HashValue* xxh64 = record.reference.find(HashFormat::xxh64);
+        return found != listed.end() && xxh64 != nullptr &&
+               *xxh64 == HashValue::ofWord(HashFormat::xxh64, found->second.first) &&
+               record.size == found->second.second;
+    });
+}
+
+/// Decides file after file, telling the observer the progress and each outcome, and counts
+/// them into the result.
+class Decisions {
+public:
+    Decisions(DriveCheckResult& result, const DriveCheckObserver& observer, const EngineControl* control,
+              std::size_t fileCount, std::int64_t bytesTotal)
+        : result_(result), observer_(observer), control_(control) {
+        progress_.fileCount = fileCount;
+        progress_.bytesTotal = bytesTotal;
+    }
+
+    /// `check(onChunk)` decides the file at `path`, listed with `size` bytes, calling
+    /// `onChunk` with the bytes of each piece read.
+    template <class Check> void decide(const std::string& path, std::int64_t size, const Check& check) {
+        checkpoint();
+        progress_.path = path;
+        progress_.bytesDone = completed_;
+        tell();
+        std::int64_t read = 0;
+        const auto onChunk = [&](std::int64_t count) {
+            read += count;
+            progress_.bytesDone = completed_ + std::min(read, size);
+            tell();
+            checkpoint();
+        };
+        CheckedFile checked = check(onChunk);
+        completed_ += size;
+        ++progress_.fileIndex;
+        ++result_.counts[static_cast<std::size_t>(checked.status)];
+        if (observer_.checked) {
+            observer_.checked(checked);
+        }
+        if (checked.status != DriveCheckStatus::ok &&
+            result_.findings.size() < DriveCheckResult::maximumFindings) {
+            result_.findings.push_back(std::move(checked));
+        }
+    }
+
+private:
+    void checkpoint() const {
+        if (control_ != nullptr) {
+            control_->checkpoint();
+        }
+    }
+    void tell() const {
+        if (observer_.progress) {
+            observer_.progress(progress_);
+        }
+    }
+
+    DriveCheckResult& result_;
+    const DriveCheckObserver& observer_;
+    const EngineControl* control_;
+    DriveCheckProgress progress_;
+    std::int64_t completed_ = 0;
+};
+
+void runInto(DriveCheckResult& result, const DriveCheckOptions& options, const DriveCheckObserver& observer,
+             const EngineControl* control) {
+    const fs::path root = fs::absolute(options.root).lexically_normal();
+    std::error_code error;
+    if (!fs::is_directory(root, error)) {
+        result.problems.push_back({options.root, "not a folder", DriveCheckProblem::Kind::notAFolder});
+        return;
+    }
+    const fs::path logFolder = root / ReportWriter::logFolderName;
+    HistoryCheck histories(root, options.list ? AscMhlHistories{} : AscMhlHistories::find(root),
+                           options.recordHistories);
+    const std::vector<fs::path> lists = listsToRead(options, logFolder, histories, result);
+    // Paths of a list in the root's Hash Log are relative to the root, of any other to its folder.
+    const fs::path base = options.list && !sameFolder(lists.front().parent_path(), logFolder)
+                              ? lists.front().parent_path()
+                              : root;
+    Catalogue catalogue(root, base);
+    for (const auto& list : lists) {
+        catalogue.read(list, options.fileOps != nullptr ? *options.fileOps : FileOps::system(), result);
+    }
+    catalogue.choose();
+    const auto& chosen = catalogue.chosen();
+    std::vector<std::string> notCovered = catalogue.matchDrive(result.lists, control);
+    histories.reportHistories(result);
+    histories.cover(notCovered);
+    const std::vector<HistoryCheck::Item> recorded = historyItems(histories, catalogue);
     if (chosen.empty() && recorded.empty() && result.problems.empty()) {
         result.problems.push_back({lists.empty() ? logFolder : lists.front(), "the hash lists name no files",
                                    DriveCheckProblem::Kind::nothingListed});
     }
 
-    DriveCheckProgress progress;
-    progress.fileCount = chosen.size() + recorded.size();
+    std::int64_t bytesTotal = 0;
     for (const std::uint32_t index : chosen) {
-        progress.bytesTotal += catalogue.listedSize(index);
+        bytesTotal += catalogue.listedSize(index);
     }
     for (const auto& item : recorded) {
-        progress.bytesTotal += item.size;
+        bytesTotal += item.size;
     }
-    std::int64_t completed = 0;
-    const auto decideOne = [&](const std::string& path, std::int64_t size, const auto& check) {
-        if (control != nullptr) {
-            control->checkpoint();
-        }
-        progress.path = path;
-        progress.bytesDone = completed;
-        if (observer.progress) {
-            observer.progress(progress);
-        }
-        std::int64_t read = 0;
-        const auto onChunk = [&](std::int64_t count) {
-            read += count;
-            progress.bytesDone = completed + std::min(read, size);
-            if (observer.progress) {
-                observer.progress(progress);
-            }
-            if (control != nullptr) {
-                control->checkpoint();
-            }
-        };
-        CheckedFile checked = check(onChunk);
-        completed += size;
-        ++progress.fileIndex;
-        ++result.counts[static_cast<std::size_t>(checked.status)];
-        if (observer.checked) {
-            observer.checked(checked);
-        }
-        if (checked.status != DriveCheckStatus::ok &&
-            result.findings.size() < DriveCheckResult::maximumFindings) {
-            result.findings.push_back(std::move(checked));
-        }
-    };
+    Decisions decisions(result, observer, control, chosen.size() + recorded.size(), bytesTotal);
     for (const std::uint32_t index : chosen) {
-        decideOne(catalogue.file(index), catalogue.listedSize(index), [&](const auto& onChunk) {
+        decisions.decide(catalogue.file(index), catalogue.listedSize(index), [&](const auto& onChunk) {
             CheckedFile checked = catalogue.check(index, options, onChunk);
             catalogue.spend(index);
             return checked;
         });
     }
     for (const auto& item : recorded) {
-        decideOne(item.full, item.size,
-                  [&](const auto& onChunk) { return histories.check(item, options, onChunk); });
+        decisions.decide(item.full, item.size,
+                         [&](const auto& onChunk) { return histories.check(item, options, onChunk); });
     }
     result.notCovered = std::move(notCovered);
     if (options.recordHistories) {

@@ -6,7 +6,7 @@
 
 namespace stowline {
 
-EarlierHashLogs::EarlierHashLogs(const std::vector<ScannedFile>& files) {
+EarlierHashLogs::EarlierHashLogs(const std::vector<ScannedFile>& files, FileOps& ops) : ops_(&ops) {
     wanted_.reserve(files.size());
     for (const auto& file : files) {
         wanted_.insert(MHLReport::listedPath(file.relativePath));
@@ -23,11 +23,15 @@ const EarlierHashLogs::Root& EarlierHashLogs::read(const std::filesystem::path& 
         const std::size_t index = lists.lists.size();
         lists.lists.push_back(path.filename().string());
         try {
-            (void)HashListReader::read(path, [&](HashListEntry&& entry) {
-                if (entry.xxhash64 && entry.size && wanted_.count(entry.file) != 0) {
-                    lists.entries.emplace(std::move(entry.file), Listed{*entry.xxhash64, *entry.size, index});
-                }
-            });
+            (void)HashListReader::read(
+                path,
+                [&](HashListEntry&& entry) {
+                    if (entry.xxhash64 && entry.size && wanted_.count(entry.file) != 0) {
+                        lists.entries.emplace(std::move(entry.file),
+                                              Listed{*entry.xxhash64, *entry.size, index});
+                    }
+                },
+                *ops_);
         } catch (const HashListError&) {
             // A list that does not read to its end proves nothing beyond the entries before
             // the fault; those stand.

@@ -1,5 +1,6 @@
 #pragma once
 // What the Hash Logs already on a destination say about the files of a job.
+#include "stowline/FileOps.h"
 #include "stowline/FileScanner.h"
 
 #include <cstdint>
@@ -23,8 +24,9 @@ namespace stowline {
 class EarlierHashLogs {
 public:
     EarlierHashLogs() = default;
-    /// Notes the paths of the job's files, as hash lists write them.
-    explicit EarlierHashLogs(const std::vector<ScannedFile>& files);
+    /// Notes the paths of the job's files, as hash lists write them. The lists are read
+    /// through `ops`.
+    explicit EarlierHashLogs(const std::vector<ScannedFile>& files, FileOps& ops = FileOps::system());
 
     /// The name of an earlier hash list at `root` that lists `relativePath` with the size the
     /// file there has now (`size`) and the hash `hash()` gives for it; none when no list
@@ -50,6 +52,7 @@ private:
 
     [[nodiscard]] const Root& read(const std::filesystem::path& root);
 
+    FileOps* ops_ = &FileOps::system();
     std::unordered_set<std::string> wanted_;
     std::map<std::filesystem::path, Root> roots_;
 };

@@ -31,6 +31,17 @@ FileStatus toStatus(const struct stat& st) {
     return status;
 }
 
+/// The status one of the stat calls fills in, or none with `error` set.
+template <class Call> std::optional<FileStatus> statusBy(const Call& call, std::error_code& error) {
+    struct stat st {};
+    if (call(st) != 0) {
+        error = lastError();
+        return std::nullopt;
+    }
+    error.clear();
+    return toStatus(st);
+}
+
 std::timespec toTimespec(const struct statx_timestamp& stamp) {
     std::timespec time{};
     time.tv_sec = static_cast<std::time_t>(stamp.tv_sec);
@@ -92,23 +103,11 @@ public:
     }
 
     std::optional<FileStatus> status(const std::filesystem::path& path, std::error_code& error) override {
-        struct stat st {};
-        if (::lstat(path.c_str(), &st) != 0) {
-            error = lastError();
-            return std::nullopt;
-        }
-        error.clear();
-        return toStatus(st);
+        return statusBy([&](struct stat& st) { return ::lstat(path.c_str(), &st); }, error);
     }
 
     std::optional<FileStatus> status(int fd, std::error_code& error) override {
-        struct stat st {};
-        if (::fstat(fd, &st) != 0) {
-            error = lastError();
-            return std::nullopt;
-        }
-        error.clear();
-        return toStatus(st);
+        return statusBy([&](struct stat& st) { return ::fstat(fd, &st); }, error);
     }
 
     std::error_code rename(const std::filesystem::path& from, const std::filesystem::path& to) override {
@@ -175,6 +174,11 @@ public:
                    : lastError();
     }
 
+    std::optional<FileStatus> statusFollowingLinks(const std::filesystem::path& path,
+                                                   std::error_code& error) override {
+        return statusBy([&](struct stat& st) { return ::stat(path.c_str(), &st); }, error);
+    }
+
     std::error_code setDirectWrites(int fd, bool on) override {
         const int flags = ::fcntl(fd, F_GETFL);
         if (flags == -1) {
@@ -210,6 +214,11 @@ std::error_code FileOps::link(const std::filesystem::path& from, const std::file
 
 std::error_code FileOps::renameNoReplace(const std::filesystem::path& from, const std::filesystem::path& to) {
     return system().renameNoReplace(from, to);
+}
+
+std::optional<FileStatus> FileOps::statusFollowingLinks(const std::filesystem::path& path,
+                                                        std::error_code& error) {
+    return system().statusFollowingLinks(path, error);
 }
 
 std::error_code FileOps::setDirectWrites(int, bool) {

@@ -1,6 +1,6 @@
 #include "HistoryCheck.h"
 
-#include "DirectRead.h"
+#include "FileCheckSteps.h"
 #include "stowline/ContentHasher.h"
 #include "stowline/CopyError.h"
 
@@ -88,10 +88,7 @@ CheckedFile HistoryCheck::check(const Item& item, const DriveCheckOptions& optio
     checked.target = root_ / item.full;
     const auto decide = [&](DriveCheckStatus status, std::string detail,
                             DriveCheckFault fault = DriveCheckFault::none, int errorNumber = 0) {
-        checked.status = status;
-        checked.detail = std::move(detail);
-        checked.fault = fault;
-        checked.errorNumber = errorNumber;
+        FileCheckSteps::decide(checked, status, std::move(detail), fault, errorNumber);
         return std::move(checked);
     };
     if (record.reference.empty()) {
@@ -132,22 +129,11 @@ CheckedFile HistoryCheck::check(const Item& item, const DriveCheckOptions& optio
                       "recorded " + std::to_string(*record.size) + " bytes, found " + std::to_string(size));
     }
     ContentHasher hasher(record.reference.formats());
-    try {
-        DirectRead file(checked.target, options.cacheBypass == Verifier::CacheBypass::automatic);
-        const auto chunk = static_cast<std::size_t>(std::max<std::int64_t>(options.chunkSize, 1));
-        const std::size_t capacity = (chunk + file.alignment() - 1) / file.alignment() * file.alignment();
-        const AlignedBuffer buffer(capacity, file.alignment());
-        while (const std::size_t count = file.read(buffer.data(), capacity)) {
-            hasher.update(std::span(buffer.data(), count));
-            onChunk(static_cast<std::int64_t>(count));
-        }
-    } catch (const CopyError& failure) {
-        if (failure.is<CopyError::Cancelled>()) {
-            throw;
-        }
-        const auto* unreadable = failure.get<CopyError::SourceUnreadable>();
-        return decide(DriveCheckStatus::unreadable, "a read failed", DriveCheckFault::readFailed,
-                      unreadable ? unreadable->errorNumber : 0);
+    if (!FileCheckSteps::readAround(checked, options, [&](std::span<const std::byte> piece) {
+            hasher.update(piece);
+            onChunk(static_cast<std::int64_t>(piece.size()));
+        })) {
+        return checked;
     }
     const HashValues found = hasher.finish();
     if (keepReads_) {

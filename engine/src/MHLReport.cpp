@@ -1,6 +1,7 @@
 #include "stowline/MHLReport.h"
 
 #include "Utf8Scan.h"
+#include "XmlEscape.h"
 
 #include <array>
 #include <climits>
@@ -89,27 +90,12 @@ std::string xmlText(std::string_view text) {
     std::string out;
     out.reserve(listed.size());
     for (const char c : listed) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '\t':
-            out += "&#9;";
-            break;
-        case '\n':
-            out += "&#10;";
-            break;
-        case '\r':
-            out += "&#13;";
-            break;
-        default:
+        // Bytes of a multi-byte character are never markup; only ASCII ones are escaped.
+        const std::string_view escape = xmlEscapeOf(static_cast<unsigned char>(c));
+        if (escape.empty()) {
             out += c;
+        } else {
+            out += escape;
         }
     }
     return out;

@@ -30,19 +30,6 @@ constexpr std::size_t longestEnding = 8 + textExtension.size();
 constexpr std::size_t nameMax = 255;
 constexpr int maxSuffix = 99999;
 
-// Cuts UTF-8 text to at most `limit` bytes without splitting a character.
-std::string truncatedUtf8(std::string_view text, std::size_t limit) {
-    std::size_t end = 0;
-    while (end < text.size()) {
-        const auto step = utf8scan::decode(text, end);
-        if (end + step.length > limit) {
-            break;
-        }
-        end += step.length;
-    }
-    return std::string(text.substr(0, end));
-}
-
 std::string suffixFor(int number) {
     return number == 1 ? std::string() : " (" + std::to_string(number) + ")";
 }
@@ -370,7 +357,7 @@ std::string reportBaseName(std::string_view label, Date date) {
     }
     const std::string tail = "_" + std::string(stamp.data(), stampLength);
     // A long label must not make the file names too long for the file system.
-    name = truncatedUtf8(name, nameMax - longestEnding - tail.size());
+    name = utf8scan::truncated(name, nameMax - longestEnding - tail.size());
     return name + tail;
 }
 

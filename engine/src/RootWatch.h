@@ -1,15 +1,15 @@
 #pragma once
+#include "stowline/FileOps.h"
 #include "stowline/UniqueFd.h"
 
 #include <cstdint>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <system_error>
 #include <vector>
 
 namespace stowline {
-
-class FileOps;
 
 /// Notices a destination root that went away during a job: its folder deleted, or its drive
 /// unplugged or lazily unmounted. A lazily unmounted drive leaves its empty mount point behind,
@@ -18,8 +18,10 @@ class FileOps;
 /// the device it was on when the job began. Used by the run's thread only.
 class RootWatch {
 public:
-    /// Notes the device of each root that can be examined now, and holds it open.
-    explicit RootWatch(const std::vector<std::filesystem::path>& roots = {});
+    /// Notes the device of each root that can be examined now, and holds it open. Every
+    /// look at a root goes through `ops`.
+    explicit RootWatch(const std::vector<std::filesystem::path>& roots = {},
+                       FileOps& ops = FileOps::system());
 
     /// False once a root noted at the start is no longer a folder on its first device. A root
     /// that could not be examined at the start is judged by whether it is a folder now.
@@ -30,6 +32,11 @@ public:
     [[nodiscard]] std::error_code sync(const std::filesystem::path& root, FileOps& ops) const;
 
 private:
+    /// The device of the folder at `root` (a link at the root itself followed); none when
+    /// it is not a folder or cannot be examined.
+    [[nodiscard]] std::optional<std::uint64_t> folderDevice(const std::filesystem::path& root) const;
+
+    FileOps* ops_;
     std::map<std::filesystem::path, std::uint64_t> devices_;
     std::map<std::filesystem::path, UniqueFd> folders_;
 };

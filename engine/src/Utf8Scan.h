@@ -48,6 +48,20 @@ struct Step {
     return {value, length, true};
 }
 
+/// `text` cut to at most `limit` bytes without splitting a character (a file name within
+/// the file system's limit).
+[[nodiscard]] inline std::string truncated(std::string_view text, std::size_t limit) {
+    std::size_t end = 0;
+    while (end < text.size()) {
+        const auto step = decode(text, end);
+        if (end + step.length > limit) {
+            break;
+        }
+        end += step.length;
+    }
+    return std::string(text.substr(0, end));
+}
+
 inline void append(std::string& out, char32_t cp) {
     if (cp < 0x80) {
         out += static_cast<char>(cp);

@@ -1,13 +1,16 @@
 #include "stowline/DriveCheck.h"
 #include "AscMhlTestSupport.h"
 #include "EngineTestSupport.h"
+#include "FaultyFileOps.h"
 #include "ReportFixtures.h"
 #include "stowline/AscMhlWriter.h"
 #include "stowline/ReportWriter.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <map>
 
@@ -507,4 +510,51 @@ TEST_F(DriveCheckTest, aCheckRecordsAnInPlaceGenerationOnlyWhenAsked) {
     EXPECT_EQ(history.generations()[1].process, AscMhlProcess::inPlace);
     EXPECT_EQ(history.record("a.mov")->lastAction, AscMhlAction::failed);
     ascmhltest::expectValidHistory(folder);
+}
+
+// A hash list the drive cannot give back whole proves nothing: the check names the list and
+// the system's reason, and is never intact; interrupted and short reads are only slow.
+TEST_F(DriveCheckTest, aListReadThatFailsIsAProblemNeverIntact) {
+    write(root / "a.mov", std::string(5000, 'a'));
+    write(root / ReportWriter::logFolderName / "job.mhl",
+          "<hashlist><hash><file>a.mov</file><size>5000</size><xxhash64be>" + hexOfFile(root / "a.mov") +
+              "</xxhash64be></hash></hashlist>");
+    const struct {
+        const char* name;
+        std::function<void(test::FaultyFileOps&)> plant;
+        int errorNumber; ///< 0: the check goes through and is intact
+    } cases[] = {
+        {"the first read fails", [](auto& ops) { ops.failRead(1, EIO); }, EIO},
+        {"the read that finds the end fails", [](auto& ops) { ops.failRead(2, EIO); }, EIO},
+        {"the drive went away", [](auto& ops) { ops.failRead(1, ENODEV); }, ENODEV},
+        {"interrupted and short reads",
+         [](auto& ops) {
+             ops.interruptEveryOther();
+             ops.shortTransfers();
+         },
+         0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::FaultyFileOps ops;
+        c.plant(ops);
+        decided.clear();
+        DriveCheckObserver observer;
+        observer.checked = [this](const CheckedFile& file) { decided.push_back(file); };
+        DriveCheckOptions options{.root = root, .list = std::nullopt, .chunkSize = 4096};
+        options.fileOps = &ops;
+        const DriveCheckResult result = DriveCheck::run(options, observer);
+        if (c.errorNumber == 0) {
+            EXPECT_TRUE(result.intact());
+            EXPECT_EQ(statuses(), std::vector{DriveCheckStatus::ok});
+            continue;
+        }
+        EXPECT_FALSE(result.intact());
+        EXPECT_TRUE(decided.empty());
+        ASSERT_EQ(result.problems.size(), 1u);
+        EXPECT_EQ(result.problems[0].kind, DriveCheckProblem::Kind::listUnreadable);
+        EXPECT_EQ(result.problems[0].errorNumber, c.errorNumber);
+        EXPECT_EQ(result.problems[0].path.filename(), "job.mhl");
+        EXPECT_NE(result.problems[0].message.find(std::strerror(c.errorNumber)), std::string::npos);
+    }
 }

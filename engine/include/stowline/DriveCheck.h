@@ -2,6 +2,7 @@
 #include "stowline/AscMhlHistory.h"
 #include "stowline/DestinationExit.h"
 #include "stowline/EngineControl.h"
+#include "stowline/FileOps.h"
 #include "stowline/Verifier.h"
 
 #include <array>
@@ -152,6 +153,8 @@ struct DriveCheckOptions {
     /// Adds an in-place generation to every intact ASC MHL history checked, recording what
     /// was read. Never by default: a check leaves the drive as it found it.
     bool recordHistories = false;
+    /// The hash lists are read through these; the system's when none.
+    FileOps* fileOps = nullptr;
 };
 
 /// Optional observers; both run on the checking thread and must not throw.

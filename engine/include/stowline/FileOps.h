@@ -107,6 +107,11 @@ public:
     [[nodiscard]] virtual std::error_code renameNoReplace(const std::filesystem::path& from,
                                                           const std::filesystem::path& to);
 
+    /// stat(2): what is at `path`, a symbolic link followed (the root watch's look at a
+    /// drive, which may be reached through a link). Defaults to the system's.
+    [[nodiscard]] virtual std::optional<FileStatus> statusFollowingLinks(const std::filesystem::path& path,
+                                                                         std::error_code& error);
+
     /// True when lstat finds something at `path`.
     [[nodiscard]] bool exists(const std::filesystem::path& path);
     /// Reads until `buffer` is full or the file ends, retrying EINTR and short reads. Returns the

@@ -1,6 +1,7 @@
 #pragma once
 #include "stowline/Date.h"
 #include "stowline/DestinationExit.h"
+#include "stowline/FileOps.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -81,7 +82,9 @@ using EntrySink = std::function<void(HashListEntry&&)>;
 /// The same, handing each entry to `sink` instead of keeping it: memory stays near the
 /// document's size whatever the number of entries. Returns the dates, with no entries.
 /// Entries handed over before an error stand; the error is thrown as read() throws it.
-[[nodiscard]] HashList read(const std::filesystem::path& path, const EntrySink& sink);
+/// The file is read through `ops`.
+[[nodiscard]] HashList read(const std::filesystem::path& path, const EntrySink& sink,
+                            FileOps& ops = FileOps::system());
 
 /// The hash lists of a "Hash Log" folder: every ".mhl" directly in it (any letter case; names
 /// the scanner ignores left out), in name order. Empty with `error` set when the folder
