@@ -515,10 +515,10 @@ TEST_F(DriveCheckTest, aCheckRecordsAnInPlaceGenerationOnlyWhenAsked) {
 // A hash list the drive cannot give back whole proves nothing: the check names the list and
 // the system's reason, and is never intact; interrupted and short reads are only slow.
 TEST_F(DriveCheckTest, aListReadThatFailsIsAProblemNeverIntact) {
-    write(root / "a.mov", std::string(5000, 'a'));
-    write(root / ReportWriter::logFolderName / "job.mhl",
-          "<hashlist><hash><file>a.mov</file><size>5000</size><xxhash64be>" + hexOfFile(root / "a.mov") +
-              "</xxhash64be></hash></hashlist>");
+    writeFile(root / "a.mov", std::string(5000, 'a'));
+    writeFile(root / ReportWriter::logFolderName / "job.mhl",
+              "<hashlist><hash><file>a.mov</file><size>5000</size><xxhash64be>" + hexOfFile(root / "a.mov") +
+                  "</xxhash64be></hash></hashlist>");
     const struct {
         const char* name;
         std::function<void(test::FaultyFileOps&)> plant;
