@@ -17,6 +17,9 @@
 #include <set>
 
 #include <fcntl.h>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #include <sys/stat.h>
 #include <system_error>
 
@@ -149,6 +152,8 @@ void CopyEngine::Run::execute(const CopyJob& job) {
                           [&](const ScannedFile& f) { return recorder_->belongsToHistory(f.relativePath); });
             std::erase_if(folders_, [&](const std::string& f) { return recorder_->belongsToHistory(f); });
         }
+        // Grown by doubling while scanning: up to half of it would stay empty for the whole job.
+        files_.shrink_to_fit();
         earlier_ = EarlierHashLogs(files_);
         scanned = true;
     } catch (const ScanError& error) {
@@ -195,6 +200,9 @@ void CopyEngine::Run::execute(const CopyJob& job) {
         }
     }
 
+    const auto fileCount = static_cast<std::int64_t>(files_.size());
+    releaseWorkingLists();
+
     // Elapsed time on the monotonic clock: a wall clock set back mid-job must not give a
     // negative or absurd duration.
     const double elapsed =
@@ -207,7 +215,7 @@ void CopyEngine::Run::execute(const CopyJob& job) {
     summary.averageBytesPerSecond = static_cast<double>(processed_) / elapsed;
     summary.cancelled = cancelled;
     summary.reportsByRoot = std::move(reportsByRoot_);
-    summary.fileCount = static_cast<std::int64_t>(files_.size());
+    summary.fileCount = fileCount;
     summary.destinationExits = std::move(exits_);
     summary.folderFailures = std::move(folderFailures_);
     summary.ascMhlByRoot = std::move(ascMhlByRoot_);
@@ -215,6 +223,19 @@ void CopyEngine::Run::execute(const CopyJob& job) {
     if (auto stream = stream_.lock()) {
         stream->close();
     }
+}
+
+void CopyEngine::Run::releaseWorkingLists() {
+    placed_ = PlacedFiles{}; // first: it points into files_
+    files_ = {};
+    folders_ = {};
+    earlier_ = EarlierHashLogs{};
+    recorder_.reset();
+#ifdef __GLIBC__
+    // What this thread freed stays in its own heap otherwise, out of reach of the consumer's
+    // thread, which builds the reports next: the process would hold both at once.
+    ::malloc_trim(0);
+#endif
 }
 
 void CopyEngine::Run::createFolders() {
@@ -351,6 +372,7 @@ void CopyEngine::Run::processFile(int index, const ScannedFile& file) {
         report.verifiedAt = now();
         reports_.push_back(report);
         emit(EngineEvent::FileFinished{index, std::move(report)});
+        forgetSource(index);
         return;
     }
 
@@ -953,6 +975,12 @@ void CopyEngine::Run::finishFile(int index, const ScannedFile& file, FileWork& w
         ofRoot.push_back(std::move(forRoot));
     }
     emit(EngineEvent::FileFinished{index, std::move(report)});
+    forgetSource(index);
+}
+
+void CopyEngine::Run::forgetSource(int index) {
+    // Swapped out, not cleared: a cleared path keeps its buffers.
+    fs::path().swap(files_[static_cast<std::size_t>(index)].url);
 }
 
 } // namespace stowline

@@ -70,6 +70,9 @@ private:
     void checkRoom(const ScannedFile& file, FileWork& work);
     void copyAndVerify(int index, const ScannedFile& file, FileWork& work);
     void finishFile(int index, const ScannedFile& file, FileWork& work);
+    /// Lets go of a finished file's source path, which nothing reads again: a parsed path is
+    /// the largest part of a scanned file, and a card of many files would hold them all.
+    void forgetSource(int index);
     /// True (and the root's outcome recorded as failed) when the file at the target path is
     /// one this job already placed at `root` under another name.
     [[nodiscard]] bool collides(const std::filesystem::path& root, const FileStatus& target,
@@ -104,6 +107,9 @@ private:
     /// Brings the histories of the picked folders to every root that holds this job's copies
     /// and adds a generation there; `date` is the job's start.
     void writeHistories(const std::vector<std::filesystem::path>& roots, Date date);
+    /// Lets go of the scan's lists and what was kept per file while copying, once the files,
+    /// folders, syncs and histories are done, and hands the freed memory back to the system.
+    void releaseWorkingLists();
     /// Creates every folder of the sources at every live root (a card's empty folders too),
     /// recording each that cannot be made.
     void createFolders();

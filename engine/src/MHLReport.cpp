@@ -50,12 +50,6 @@ bool allowedInXml(char32_t cp) {
            (cp >= 0xE000 && cp <= 0xFFFD) || (cp >= 0x10000 && cp <= 0x10FFFF);
 }
 
-std::string element(std::string_view indent, std::string_view name, std::string_view value) {
-    std::string line(indent);
-    line.append("<").append(name).append(">").append(value).append("</").append(name).append(">");
-    return line;
-}
-
 } // namespace
 
 std::string isoDate(Date date) {
@@ -106,45 +100,61 @@ std::string render(const JobSummary& summary, std::string_view tool) {
 }
 
 std::string render(const JobSummary& summary, std::string_view tool, const CreatorInfo& creator) {
-    std::vector<std::string> lines{
-        R"(<?xml version="1.0" encoding="UTF-8"?>)",
-        R"(<hashlist version="1.1">)",
-        "  <creatorinfo>",
-        element("    ", "name", xmlText(creator.fullName)),
-        element("    ", "username", xmlText(creator.userName)),
-        element("    ", "hostname", xmlText(creator.hostName)),
-        element("    ", "tool", xmlText(tool)),
-        element("    ", "startdate", isoDate(summary.startDate)),
-        element("    ", "finishdate", isoDate(summary.finishDate)),
+    std::string document;
+    render(summary, tool, creator, [&document](std::string_view piece) { document.append(piece); });
+    return document;
+}
+
+void render(const JobSummary& summary, std::string_view tool, const CreatorInfo& creator,
+            const TextSink& out) {
+    // One line buffer reused for every element: a card's list is never held whole.
+    std::string line;
+    const auto emit = [&](std::string_view text) {
+        line.assign(text).append("\n");
+        out(line);
     };
+    const auto emitElement = [&](std::string_view indent, std::string_view name, std::string_view value) {
+        line.assign(indent)
+            .append("<")
+            .append(name)
+            .append(">")
+            .append(value)
+            .append("</")
+            .append(name)
+            .append(">\n");
+        out(line);
+    };
+    emit(R"(<?xml version="1.0" encoding="UTF-8"?>)");
+    emit(R"(<hashlist version="1.1">)");
+    emit("  <creatorinfo>");
+    emitElement("    ", "name", xmlText(creator.fullName));
+    emitElement("    ", "username", xmlText(creator.userName));
+    emitElement("    ", "hostname", xmlText(creator.hostName));
+    emitElement("    ", "tool", xmlText(tool));
+    emitElement("    ", "startdate", isoDate(summary.startDate));
+    emitElement("    ", "finishdate", isoDate(summary.finishDate));
     // A list that covers only part of its job says so, so that a later check of the drive
     // cannot call a short list "intact" without saying that the job never finished there.
     if (const auto incomplete = summary.incompleteJob()) {
-        lines.push_back(element("    ", "log", xmlText(logText(*incomplete))));
+        emitElement("    ", "log", xmlText(logText(*incomplete)));
     }
-    lines.emplace_back("  </creatorinfo>");
+    emit("  </creatorinfo>");
     for (const auto& report : summary.reports) {
         if (report.outcome == FileOutcome::failed) {
             continue;
         }
-        lines.emplace_back("  <hash>");
-        lines.push_back(element("    ", "file", xmlText(report.relativePath)));
-        lines.push_back(element("    ", "size", std::to_string(report.size)));
+        emit("  <hash>");
+        emitElement("    ", "file", xmlText(report.relativePath));
+        emitElement("    ", "size", std::to_string(report.size));
         if (report.modificationDate) {
-            lines.push_back(element("    ", "lastmodificationdate", isoDate(*report.modificationDate)));
+            emitElement("    ", "lastmodificationdate", isoDate(*report.modificationDate));
         }
         // The big-endian element: our digits are the canonical hex, most significant first.
-        lines.push_back(element("    ", "xxhash64be", xmlText(report.hashHex)));
-        lines.push_back(element("    ", "hashdate", isoDate(report.verifiedAt)));
-        lines.emplace_back("  </hash>");
+        emitElement("    ", "xxhash64be", xmlText(report.hashHex));
+        emitElement("    ", "hashdate", isoDate(report.verifiedAt));
+        emit("  </hash>");
     }
-    lines.emplace_back("</hashlist>");
-
-    std::string document;
-    for (const auto& line : lines) {
-        document.append(line).append("\n");
-    }
-    return document;
+    emit("</hashlist>");
 }
 
 } // namespace MHLReport

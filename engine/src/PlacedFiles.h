@@ -3,10 +3,10 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <map>
 #include <optional>
 #include <string>
-#include <tuple>
+#include <unordered_map>
+#include <vector>
 
 namespace stowline {
 
@@ -17,7 +17,9 @@ namespace stowline {
 /// Used by the run's thread only.
 class PlacedFiles {
 public:
-    /// Remembers that `relativePath` at `root` is the file `status` identifies.
+    /// Remembers that `relativePath` at `root` is the file `status` identifies. The path is
+    /// kept by reference, not copied (a card holds a hundred thousand files): it must outlive
+    /// this object, as the run's scanned files do.
     void record(const std::filesystem::path& root, const std::string& relativePath, const FileStatus& status);
 
     /// The relative path of another file this job placed at `root` that is the very file
@@ -31,8 +33,20 @@ public:
                                                       const std::string& other);
 
 private:
-    using Key = std::tuple<std::filesystem::path, std::uint64_t, std::uint64_t>;
-    std::map<Key, std::string> placed_;
+    struct Key {
+        std::uint64_t device;
+        std::uint64_t inode;
+        std::uint32_t root; ///< index in roots_
+        bool operator==(const Key&) const = default;
+    };
+    struct KeyHash {
+        std::size_t operator()(const Key& key) const noexcept;
+    };
+    /// The root's index in roots_; none for a root never recorded.
+    [[nodiscard]] std::optional<std::uint32_t> indexOf(const std::filesystem::path& root) const;
+
+    std::vector<std::filesystem::path> roots_; ///< a job has a handful: each path stored once
+    std::unordered_map<Key, const std::string*, KeyHash> placed_;
 };
 
 } // namespace stowline

@@ -167,9 +167,49 @@ fs::path prepare(RootWrite& root, const std::function<std::error_code(int fd)>& 
     return {};
 }
 
-fs::path prepare(RootWrite& root, std::string_view text) {
-    return prepare(root,
-                   [&root, text](int fd) { return root.ops.writeAll(fd, std::as_bytes(std::span(text))); });
+// Collects a document's pieces and writes them out in blocks, keeping the first error; the
+// pieces after an error are dropped.
+class BlockWriter {
+public:
+    BlockWriter(FileOps& ops, int fd) : ops_(ops), fd_(fd) { block_.reserve(blockSize); }
+
+    void add(std::string_view piece) {
+        if (error_) {
+            return;
+        }
+        block_.append(piece);
+        if (block_.size() >= blockSize) {
+            flush();
+        }
+    }
+    [[nodiscard]] std::error_code finish() {
+        flush();
+        return error_;
+    }
+
+private:
+    static constexpr std::size_t blockSize = 256 * 1024;
+
+    void flush() {
+        if (!error_ && !block_.empty()) {
+            error_ = ops_.writeAll(fd_, std::as_bytes(std::span(block_.data(), block_.size())));
+        }
+        block_.clear();
+    }
+
+    FileOps& ops_;
+    int fd_;
+    std::string block_;
+    std::error_code error_;
+};
+
+// A temporary file filled by `render`, which hands its document to the sink piece by piece.
+fs::path prepareStreamed(RootWrite& root, const std::function<void(const TextSink&)>& render) {
+    return prepare(root, [&root, &render](int fd) {
+        BlockWriter writer(root.ops, fd);
+        render([&writer](std::string_view piece) { writer.add(piece); });
+        return writer.finish();
+    });
 }
 
 // Each root appears at most once, even when the caller lists it twice.
@@ -287,12 +327,21 @@ void writeRoot(const JobSummary& summary, const std::vector<fs::path>& sources, 
 
     std::vector<Pending> files;
     if (formats.contains(ReportFormats::mhl())) {
-        files.push_back({mhlExtension, prepare(root, MHLReport::render(narrowed, toolName)), {}});
+        const CreatorInfo creator = CreatorInfo::current();
+        files.push_back(
+            {mhlExtension,
+             prepareStreamed(
+                 root, [&](const TextSink& out) { MHLReport::render(narrowed, toolName, creator, out); }),
+             {}});
     }
     if (formats.contains(ReportFormats::text())) {
         if (strings) {
             files.push_back({textExtension,
-                             prepare(root, TextReport::render(narrowed, sources, rootPath, *strings)),
+                             prepareStreamed(root,
+                                             [&](const TextSink& out) {
+                                                 TextReport::render(narrowed, sources, rootPath, *strings,
+                                                                    out);
+                                             }),
                              {}});
         } else {
             root.fail(FailureStep::other, {}, rootPath); // nothing to word the report with

@@ -142,50 +142,62 @@ std::string errorText(const std::optional<FileErrorReason>& reason, const TextRe
 
 std::string render(const JobSummary& summary, const std::vector<std::filesystem::path>& sources,
                    const std::filesystem::path& destinationRoot, const TextReportStrings& strings) {
-    const std::string locale = ByteFormat::locale(); // one locale for the whole document
-    std::vector<std::string> lines;
+    std::string document;
+    render(summary, sources, destinationRoot, strings,
+           [&document](std::string_view piece) { document.append(piece); });
+    return document;
+}
 
-    lines.push_back(strings.title);
+void render(const JobSummary& summary, const std::vector<std::filesystem::path>& sources,
+            const std::filesystem::path& destinationRoot, const TextReportStrings& strings,
+            const TextSink& out) {
+    const std::string locale = ByteFormat::locale(); // one locale for the whole document
+    // Each line goes out as it is made: a card's report is never held whole.
+    std::string buffer;
+    const auto emit = [&](std::string_view line) {
+        buffer.assign(line).append("\n");
+        out(buffer);
+    };
+
+    emit(strings.title);
     const double seconds = std::chrono::duration<double>(summary.finishDate - summary.startDate).count();
     const std::string separator = std::string("  ") + std::string(middleDot) + "  ";
-    lines.push_back(strings.date + ": " + localDateTime(summary.startDate) + separator + strings.duration +
-                    ": " + ByteFormat::duration(seconds) + separator + strings.averageSpeed + ": " +
-                    ByteFormat::whole(summary.averageBytesPerSecond / 1'000'000.0, locale) + " MB/s");
-    lines.emplace_back();
+    emit(strings.date + ": " + localDateTime(summary.startDate) + separator + strings.duration + ": " +
+         ByteFormat::duration(seconds) + separator + strings.averageSpeed + ": " +
+         ByteFormat::whole(summary.averageBytesPerSecond / 1'000'000.0, locale) + " MB/s");
+    emit("");
 
     const std::size_t labelWidth = std::max(UnicodeText::graphemeCount(strings.source),
                                             UnicodeText::graphemeCount(strings.destination)) +
                                    3;
     for (const auto& source : sources) {
-        lines.push_back(padded(strings.source + ":", labelWidth) + visibleText(source.string()));
+        emit(padded(strings.source + ":", labelWidth) + visibleText(source.string()));
     }
-    lines.push_back(padded(strings.destination + ":", labelWidth) + visibleText(destinationRoot.string()));
+    emit(padded(strings.destination + ":", labelWidth) + visibleText(destinationRoot.string()));
     if (auto incomplete = incompleteLine(summary, destinationRoot, strings, locale)) {
-        lines.push_back(std::move(*incomplete));
+        emit(*incomplete);
     }
-    lines.emplace_back();
+    emit("");
 
     // A folder that could not be made is an error too: the card's structure is not whole here.
     const std::int64_t errors = summary.errorCount() + summary.folderFailureCount();
     if (errors > 0) {
-        lines.push_back(strings.errorsHeader);
+        emit(strings.errorsHeader);
         for (const auto& report : summary.reports) {
             if (report.outcome == FileOutcome::failed) {
-                lines.push_back(std::string("  ") + std::string(crossMark) + "  " +
-                                visibleText(report.relativePath) + " " + std::string(emDash) + " " +
-                                errorText(report.errorDescription, strings));
+                emit(std::string("  ") + std::string(crossMark) + "  " + visibleText(report.relativePath) +
+                     " " + std::string(emDash) + " " + errorText(report.errorDescription, strings));
             }
         }
         for (const auto& [root, failures] : summary.folderFailures) {
             for (const auto& failure : failures) {
                 const std::string words =
                     strings.describeCause ? strings.describeCause(failure.cause) : failure.message;
-                lines.push_back(std::string("  ") + std::string(crossMark) + "  " +
-                                visibleText(failure.relativePath) + "/ " + std::string(emDash) + " " +
-                                visibleText(words));
+                emit(std::string("  ") + std::string(crossMark) + "  " + visibleText(failure.relativePath) +
+                     "/ " + std::string(emDash) + " " + visibleText(words));
             }
         }
-        lines.emplace_back();
+        emit("");
     }
 
     for (const auto& report : summary.reports) {
@@ -200,55 +212,48 @@ std::string render(const JobSummary& summary, const std::vector<std::filesystem:
         if (skipped) {
             line += "  " + strings.alreadyExisted;
         }
-        lines.push_back(std::move(line));
+        emit(line);
     }
-    lines.emplace_back();
+    emit("");
 
     bool anyHistory = false;
     for (const auto& [root, histories] : summary.ascMhlByRoot) {
         for (const auto& history : histories) {
             anyHistory = true;
             for (const auto& manifest : history.manifests) {
-                lines.push_back(
-                    TemplateFormat::format(strings.ascMhlWritten, {visibleText(manifest.string())}));
+                emit(TemplateFormat::format(strings.ascMhlWritten, {visibleText(manifest.string())}));
             }
             if (history.manifests.empty()) {
-                lines.push_back(
+                emit(
                     TemplateFormat::format(strings.ascMhlNotWritten, {visibleText(history.folder.string())}));
             }
             for (const auto& note : history.notes) {
-                lines.push_back(TemplateFormat::format(strings.ascMhlNote, {visibleText(note)}));
+                emit(TemplateFormat::format(strings.ascMhlNote, {visibleText(note)}));
             }
             if (!history.leftOut.empty()) {
-                lines.push_back(strings.ascMhlLeftOut);
+                emit(strings.ascMhlLeftOut);
                 for (const auto& path : history.leftOut) {
-                    lines.push_back("  " + visibleText(path));
+                    emit("  " + visibleText(path));
                 }
             }
         }
     }
     if (anyHistory) {
-        lines.emplace_back();
+        emit("");
     }
 
     const std::string verdict = errors > 0
                                     ? TemplateFormat::format(strings.verdictErrors, {std::to_string(errors)})
                                     : strings.verdictIntact;
-    lines.push_back(TemplateFormat::format(
+    emit(TemplateFormat::format(
         strings.summary,
         {countPhrase(strings.filesCount, static_cast<std::int64_t>(summary.reports.size())),
          ByteFormat::string(summary.totalBytes, locale),
          countPhrase(strings.verifiedCount, summary.verifiedCount() + summary.skippedCount()),
          countPhrase(strings.errorsCount, errors), verdict}));
     if (summary.cancelled) {
-        lines.push_back(strings.cancelled);
+        emit(strings.cancelled);
     }
-
-    std::string document;
-    for (const auto& line : lines) {
-        document.append(line).append("\n");
-    }
-    return document;
 }
 
 } // namespace stowline::TextReport

@@ -382,3 +382,28 @@ TEST_F(ReportWriterTest, SimultaneousJobsWithOneNameKeepTheirFilesPaired) {
     EXPECT_EQ(all.size(), 2u * jobs);
     EXPECT_EQ(namesIn(root / "Hash Log").size(), 2u * jobs); // no temporary file left
 }
+
+TEST_F(ReportWriterTest, ReportsOfManyFilesReachTheDiskWholeThroughShortWrites) {
+    // Thousands of lines: each document goes out in several blocks, every block short.
+    std::vector<FileReport> reports;
+    for (int i = 0; i < 6000; ++i) {
+        char hash[17];
+        std::snprintf(hash, sizeof hash, "%016x", i * 2654435761U);
+        reports.push_back(i % 997 == 0 ? failed("CARD/F" + std::to_string(i) + ".XML",
+                                                FileErrorReason::noDestinationForFile())
+                                       : verified("CARD/F" + std::to_string(i) + ".XML", i, hash));
+    }
+    const auto summary = summaryOf(std::move(reports));
+    const fs::path root = makeRoot("many");
+    FailingReportOps ops(FailingReportOps::Call::none, 0);
+    ops.shortTransfers();
+
+    const auto result = writeJob(summary, root, ops);
+
+    EXPECT_TRUE(result.failures.empty());
+    const std::string mhl = contents(root / "Hash Log" / (stem + ".mhl"));
+    EXPECT_GT(mhl.size(), 1'000'000u);
+    EXPECT_EQ(mhl, MHLReport::render(summary, "Stowline 1.0"));
+    EXPECT_EQ(contents(root / "Hash Log" / (stem + "_report.txt")),
+              TextReport::render(summary, {"/media/CARD A001"}, root, englishStrings()));
+}

@@ -1,6 +1,7 @@
 #pragma once
 #include "stowline/Date.h"
 #include "stowline/JobSummary.h"
+#include "stowline/TextSink.h"
 
 #include <string>
 #include <string_view>
@@ -29,6 +30,9 @@ namespace MHLReport {
 [[nodiscard]] std::string render(const JobSummary& summary, std::string_view tool);
 [[nodiscard]] std::string render(const JobSummary& summary, std::string_view tool,
                                  const CreatorInfo& creator);
+/// The same document, handed to `out` a line at a time.
+void render(const JobSummary& summary, std::string_view tool, const CreatorInfo& creator,
+            const TextSink& out);
 
 /// "2024-03-05T14:07:09Z": UTC, whole seconds (truncated).
 [[nodiscard]] std::string isoDate(Date date);

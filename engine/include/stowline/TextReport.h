@@ -1,6 +1,7 @@
 #pragma once
 #include "stowline/JobSummary.h"
 #include "stowline/TextReportStrings.h"
+#include "stowline/TextSink.h"
 
 #include <filesystem>
 #include <optional>
@@ -20,6 +21,10 @@ namespace TextReport {
 [[nodiscard]] std::string render(const JobSummary& summary, const std::vector<std::filesystem::path>& sources,
                                  const std::filesystem::path& destinationRoot,
                                  const TextReportStrings& strings);
+/// The same report, handed to `out` a line at a time.
+void render(const JobSummary& summary, const std::vector<std::filesystem::path>& sources,
+            const std::filesystem::path& destinationRoot, const TextReportStrings& strings,
+            const TextSink& out);
 
 /// Why a file failed, in the words of `strings` (what the report's error block shows after
 /// the name). Any thread.
