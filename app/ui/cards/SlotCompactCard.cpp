@@ -148,7 +148,13 @@ QString SlotCompactCard::menuEntryText() const {
 }
 
 void SlotCompactCard::popUpMenu(const QPoint& globalPosition, bool fromKeyboard) {
+    // The menu key can arrive both as a key and as a context menu event: one menu, the
+    // first, keeps the keyboard's highlighted entry.
+    if (menu_ && menu_->isVisible()) {
+        return;
+    }
     auto* menu = new QMenu(this);
+    menu_ = menu;
     menu->setAttribute(Qt::WA_DeleteOnClose);
     const QString action = checkAction();
     QAction* entry = menu->addAction(menuEntryText(), this, [this, action] {

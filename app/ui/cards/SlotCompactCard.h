@@ -1,8 +1,11 @@
 #pragma once
+#include <QPointer>
 #include <QWidget>
 
 #include "state/DestItem.h"
 #include "state/SourceItem.h"
+
+class QMenu;
 
 class BadgedIcon;
 class DriveCheckJob;
@@ -47,6 +50,7 @@ private:
     /// Pops up the check's menu at `globalPosition`; its entry is active when the keyboard
     /// opened it, so Enter takes it.
     void popUpMenu(const QPoint& globalPosition, bool fromKeyboard);
+    QPointer<QMenu> menu_; ///< the open check menu, if any
     /// The context menu's one entry now (empty: no menu).
     [[nodiscard]] QString menuEntryText() const;
     void showSubtitle();
