@@ -352,7 +352,7 @@ void CopyEngine::Run::checkpoint() {
 void CopyEngine::Run::readAhead(int index) {
     // The card works on the next small files while this one is copied and the copies of
     // those before it are read back. A large file streams by itself.
-    constexpr int depth = 8;
+    constexpr int depth = 1; // eight ahead measured no better, and worse on a journaled volume
     for (int next = std::max(readAheadTo_, index + 1);
          next <= index + depth && next < static_cast<int>(files_.size()); ++next) {
         const auto& file = files_[static_cast<std::size_t>(next)];
