@@ -401,9 +401,9 @@ TEST_F(ReportWriterTest, ReportsOfManyFilesReachTheDiskWholeThroughShortWrites) 
     const auto result = writeJob(summary, root, ops);
 
     EXPECT_TRUE(result.failures.empty());
-    const std::string mhl = contents(root / "Hash Log" / (stem + ".mhl"));
+    const std::string mhl = readFile(root / "Hash Log" / (stem + ".mhl"));
     EXPECT_GT(mhl.size(), 1'000'000u);
     EXPECT_EQ(mhl, MHLReport::render(summary, "Stowline 1.0"));
-    EXPECT_EQ(contents(root / "Hash Log" / (stem + "_report.txt")),
+    EXPECT_EQ(readFile(root / "Hash Log" / (stem + "_report.txt")),
               TextReport::render(summary, {"/media/CARD A001"}, root, englishStrings()));
 }
