@@ -93,7 +93,9 @@ int runOffload(const std::vector<std::string>& args) {
 
     CopyJob job{parsed.sources, parsed.destinations};
     CopyEngine::Options options;
-    options.sequential = parsed.sequential;
+    if (parsed.sequential) {
+        options.sequential = true; // otherwise the engine chooses by the destinations' disks
+    }
     if (parsed.ascMhl) {
         options.ascMhl = AscMhlOptions{*parsed.ascMhl, AscMhlCreator::current()};
     }

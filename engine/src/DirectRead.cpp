@@ -1,6 +1,7 @@
 #include "DirectRead.h"
 
 #include "stowline/CopyError.h"
+#include "stowline/FileOps.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -48,29 +49,31 @@ std::size_t directIoAlignment(int fd, off_t& size, bool& regular) {
     return regular ? defaultAlignment : 0;
 }
 
-off_t sizeOf(int fd) {
-    struct stat status {};
-    return ::fstat(fd, &status) == 0 ? status.st_size : 0;
-}
-
 } // namespace
 
-DirectRead::DirectRead(const std::filesystem::path& path, bool tryDirect) : path_(path.string()) {
+DirectRead::DirectRead(const std::filesystem::path& path, bool tryDirect, FileOps* ops)
+    : ops_(ops != nullptr ? *ops : FileOps::system()), path_(path.string()) {
     open(path, tryDirect);
     if (!direct_) {
-        sizeAtOpen_ = sizeOf(fd_.get()); // a direct open measured it already
+        sizeAtOpen_ = currentSize(); // a direct open measured it already
     }
 }
 
+off_t DirectRead::currentSize() {
+    std::error_code error;
+    const auto status = ops_.status(fd_.get(), error);
+    return status ? static_cast<off_t>(status->size) : 0;
+}
+
 void DirectRead::open(const std::filesystem::path& path, bool tryDirect) {
-    // Non-blocking, so that a FIFO or device put in a file's place cannot hold the caller in
-    // open(); it is refused below. Regular files ignore the flag.
-    constexpr int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
+    // The seam opens non-blocking, so that a FIFO or device put in a file's place cannot hold
+    // the caller in open(); it is refused below.
+    std::error_code error;
     if (tryDirect) {
-        fd_.reset(retryOnEintr([&] { return ::open(path.c_str(), flags | O_DIRECT); }));
+        fd_ = ops_.openForReadBack(path, true, error);
         // FUSE and some network file systems refuse O_DIRECT at open with EINVAL.
-        if (!fd_ && errno != EINVAL) {
-            throw CopyError::sourceUnreadable(path_, errno);
+        if (!fd_ && error != std::errc::invalid_argument) {
+            throw CopyError::sourceUnreadable(path_, error.value());
         }
     }
     if (fd_) {
@@ -87,12 +90,15 @@ void DirectRead::open(const std::filesystem::path& path, bool tryDirect) {
         switchToDroppingCache();
         return;
     }
-    fd_.reset(retryOnEintr([&] { return ::open(path.c_str(), flags); }));
-    struct stat status {};
-    if (!fd_ || ::fstat(fd_.get(), &status) != 0) {
-        throw CopyError::sourceUnreadable(path_, errno);
+    fd_ = ops_.openForReadBack(path, false, error);
+    if (!fd_) {
+        throw CopyError::sourceUnreadable(path_, error.value());
     }
-    if (!S_ISREG(status.st_mode)) {
+    const auto status = ops_.status(fd_.get(), error);
+    if (!status) {
+        throw CopyError::sourceUnreadable(path_, error.value());
+    }
+    if (status->type != FileStatus::Type::regular) {
         throw CopyError::sourceUnreadable(path_);
     }
     switchToDroppingCache();
@@ -109,7 +115,7 @@ void DirectRead::switchToDroppingCache() {
     if (::fdatasync(fd_.get()) == -1 && (errno == EIO || errno == ENOSPC || errno == EDQUOT)) {
         throw CopyError::sourceUnreadable(path_, errno);
     }
-    (void)::posix_fadvise(fd_.get(), 0, 0, POSIX_FADV_DONTNEED);
+    (void)ops_.dropCachedPages(fd_.get(), 0, 0);
 }
 
 std::size_t DirectRead::read(std::byte* buffer, std::size_t capacity) {
@@ -117,14 +123,18 @@ std::size_t DirectRead::read(std::byte* buffer, std::size_t capacity) {
         return 0;
     }
     for (;;) {
-        const ssize_t n = retryOnEintr([&] { return ::read(fd_.get(), buffer, capacity); });
-        if (n == -1) {
+        std::error_code error;
+        const std::int64_t n = ops_.read(fd_.get(), std::span<std::byte>(buffer, capacity), error);
+        if (n < 0 && error == std::errc::interrupted) {
+            continue;
+        }
+        if (n < 0) {
             // Some file systems accept O_DIRECT at open and refuse it at the first read.
-            if (errno == EINVAL && direct_) {
+            if (error == std::errc::invalid_argument && direct_) {
                 switchToDroppingCache();
                 continue;
             }
-            throw CopyError::sourceUnreadable(path_, errno);
+            throw CopyError::sourceUnreadable(path_, error.value());
         }
         const auto count = static_cast<std::size_t>(n);
         if (direct_ && count % alignment_ != 0) {
@@ -132,8 +142,8 @@ std::size_t DirectRead::read(std::byte* buffer, std::size_t capacity) {
             // unaligned offset would fail. When the file really ends here, the next read
             // simply reports the end; otherwise (it grew meanwhile) whatever follows is read
             // the ordinary way. Checking first spares each small file a flush of its own.
-            offset_ += n;
-            if (offset_ >= sizeOf(fd_.get())) {
+            offset_ += static_cast<off_t>(n);
+            if (offset_ >= currentSize()) {
                 ended_ = true;
             } else {
                 switchToDroppingCache();
@@ -142,9 +152,9 @@ std::size_t DirectRead::read(std::byte* buffer, std::size_t capacity) {
         }
         if (!direct_ && count > 0) {
             // Keep the cache as empty as it was: drop the pages this read brought in.
-            (void)::posix_fadvise(fd_.get(), offset_, n, POSIX_FADV_DONTNEED);
+            (void)ops_.dropCachedPages(fd_.get(), offset_, n);
         }
-        offset_ += n;
+        offset_ += static_cast<off_t>(n);
         return count;
     }
 }

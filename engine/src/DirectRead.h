@@ -13,13 +13,16 @@
 
 namespace stowline {
 
+class FileOps;
+
 /// One read pass over one file. Not copyable; the descriptor is closed on destruction.
 class DirectRead {
 public:
     /// Opens `path` read-only; with `tryDirect`, O_DIRECT when the file system accepts it.
     /// Throws CopyError::sourceUnreadable(path) when the file cannot be opened or flushed, or
-    /// is not a regular file (a FIFO is never waited for).
-    DirectRead(const std::filesystem::path& path, bool tryDirect);
+    /// is not a regular file (a FIFO is never waited for). Opens and reads through `ops`
+    /// (the system's when null), which outlives this.
+    DirectRead(const std::filesystem::path& path, bool tryDirect, FileOps* ops = nullptr);
 
     /// Alignment (a power of two) that a buffer's address and size need for read().
     [[nodiscard]] std::size_t alignment() const { return alignment_; }
@@ -37,6 +40,10 @@ private:
     /// Leaves O_DIRECT: writes back the file's dirty pages, then drops all of them.
     void switchToDroppingCache();
 
+    /// The file's size now; 0 when it cannot be told.
+    [[nodiscard]] off_t currentSize();
+
+    FileOps& ops_;
     UniqueFd fd_;
     std::string path_;
     bool direct_ = false;

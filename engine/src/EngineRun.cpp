@@ -77,8 +77,8 @@ public:
     Unsettled(const Unsettled&) = delete;
     Unsettled& operator=(const Unsettled&) = delete;
 
-    /// `copy` is settled: its temporary file is the caller's no more.
-    void settled(const fs::path& copy) { std::erase(copies_, copy); }
+    /// The copies are someone else's to settle or delete now.
+    void release() { copies_.clear(); }
 
 private:
     FileOps& ops_;
@@ -87,20 +87,6 @@ private:
 
 fs::path targetOf(const fs::path& root, const ScannedFile& file) {
     return root / fs::path(file.relativePath);
-}
-
-/// Asks the kernel to start reading a small source file into the cache, without waiting: the
-/// card then works on the next file while the copies of this one are read back. A hint only;
-/// O_NONBLOCK, so that a source swapped for a FIFO meanwhile cannot hold the job.
-void prefetch(const ScannedFile& file) {
-    if (file.size <= 0 || file.size > FileCopier::chunkSize) {
-        return; // a large file streams by itself; reading it ahead would only crowd the cache
-    }
-    const UniqueFd fd(
-        retryOnEintr([&] { return ::open(file.url.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY); }));
-    if (fd) {
-        (void)::posix_fadvise(fd.get(), 0, 0, POSIX_FADV_WILLNEED);
-    }
 }
 
 std::string describe(const std::exception& error) {
@@ -117,8 +103,8 @@ CopyEngine::Run::Run(Options options, std::shared_ptr<EngineControl> control,
 FileCopier::Options CopyEngine::Run::copierOptions() {
     // Copies stay under their temporary names until read back: a final name only ever holds
     // bytes that were proven.
-    return {options_.sequential ? FileCopier::Mode::sequential : FileCopier::Mode::parallel, &fileOps(),
-            &buffers_, true};
+    return {sequential_ ? FileCopier::Mode::sequential : FileCopier::Mode::parallel, &fileOps(), &buffers_,
+            true};
 }
 
 FileOps& CopyEngine::Run::fileOps() {
@@ -176,6 +162,7 @@ void CopyEngine::Run::execute(const CopyJob& job) {
     }
     liveRoots_ = job.destinations;
     rootWatch_ = RootWatch(liveRoots_);
+    sequential_ = options_.sequential.value_or(rootWatch_.oneDisk());
     // Room for every report from the start: growing by doubling would hold up to twice what
     // the job needs, and both arrays at once while moving.
     reports_.reserve(files_.size());
@@ -185,6 +172,7 @@ void CopyEngine::Run::execute(const CopyJob& job) {
         for (std::size_t i = 0; i < files_.size(); ++i) {
             processFile(static_cast<int>(i), files_[i]);
         }
+        verifyQueued();
     } catch (const Cancelled&) {
         cancelled = true;
     } catch (...) {
@@ -192,6 +180,7 @@ void CopyEngine::Run::execute(const CopyJob& job) {
         // a throwing seam) ends the job here; the consumer sees fewer reports than files
         // and therefore no clean job.
     }
+    discardQueued(); // copies never read back never take their final names
     if (!cancelled) {
         createFolders();
         syncDestinations(job.destinations);
@@ -360,10 +349,29 @@ void CopyEngine::Run::checkpoint() {
     }
 }
 
+void CopyEngine::Run::readAhead(int index) {
+    // The card works on the next small files while this one is copied and the copies of
+    // those before it are read back. A large file streams by itself.
+    constexpr int depth = 1; // eight ahead measured no better, and worse on a journaled volume
+    for (int next = std::max(readAheadTo_, index + 1);
+         next <= index + depth && next < static_cast<int>(files_.size()); ++next) {
+        const auto& file = files_[static_cast<std::size_t>(next)];
+        if (file.size > 0 && file.size < FileCopier::chunkSize) {
+            fileOps().prefetch(file.url);
+        }
+        readAheadTo_ = next + 1;
+    }
+}
+
 void CopyEngine::Run::processFile(int index, const ScannedFile& file) {
     checkpoint();
+    readAhead(index);
+    if (mustVerifyBefore(file)) {
+        verifyQueued();
+    }
     dropVanishedRoots();
     if (liveRoots_.empty()) {
+        verifyQueued();
         FileReport report;
         report.relativePath = file.relativePath;
         report.size = file.size;
@@ -387,7 +395,7 @@ void CopyEngine::Run::processFile(int index, const ScannedFile& file) {
     if (work.needCopy.empty() && work.refusedRoots == liveAtStart) {
         work.outcome = FileOutcome::failed;
         work.reason = work.refusal;
-        finishFile(index, file, work);
+        complete(index, file, work);
         return;
     }
     if (work.needCopy.empty()) {
@@ -395,7 +403,7 @@ void CopyEngine::Run::processFile(int index, const ScannedFile& file) {
         countBytes(0);
         work.outcome = FileOutcome::skipped;
         checkAgainstHistory(file, work);
-        finishFile(index, file, work);
+        complete(index, file, work);
         return;
     }
 
@@ -419,11 +427,18 @@ void CopyEngine::Run::processFile(int index, const ScannedFile& file) {
             }
             work.reason = FileErrorReason::rejectedDestinations(std::move(names));
         }
-        finishFile(index, file, work);
+        complete(index, file, work);
         return;
     }
-    copyAndVerify(index, file, work);
-    finishFile(index, file, work);
+    if (!copyFile(index, file, work)) {
+        complete(index, file, work);
+        return;
+    }
+    rememberQueuedNames(file);
+    // Nothing is gained by holding back a large file's read-back: its copies bypassed the cache.
+    if (queueFull() || file.size >= FileCopier::chunkSize) {
+        verifyQueued();
+    }
 }
 
 void CopyEngine::Run::findExistingCopies(int index, const ScannedFile& file, FileWork& work) {
@@ -513,13 +528,7 @@ void CopyEngine::Run::checkRoom(const ScannedFile& file, FileWork& work) {
                 announceExit(root, CopyFailureReason::cancelledOutOfSpace);
                 break;
             }
-            const fs::path fresh(root.native());
-            const auto capacity =
-                options_.capacity ? options_.capacity(fresh) : CopyEngine::readCapacity(fresh);
-            const std::int64_t free =
-                capacity
-                    ? bestAvailableCapacity(capacity->importantUsage, capacity->plain, capacity->isRootVolume)
-                    : -1;
+            const std::int64_t free = roomAt(root);
             if (free < 0) {
                 announceExit(root, CopyFailureReason::destinationUnreachable);
                 break;
@@ -539,6 +548,22 @@ void CopyEngine::Run::checkRoom(const ScannedFile& file, FileWork& work) {
     }
 }
 
+std::int64_t CopyEngine::Run::roomAt(const fs::path& root) {
+    const fs::path fresh(root.native());
+    std::optional<VolumeCapacity> capacity;
+    if (options_.capacity) {
+        capacity = options_.capacity(fresh);
+    } else if (const auto known = rootVolume_.find(root); known != rootVolume_.end()) {
+        // Whether a root lies on the system's volume does not change while it is there (a
+        // root that goes away leaves the job); only the free bytes are read again per file.
+        capacity = CopyEngine::readCapacity(fresh, known->second);
+    } else if ((capacity = CopyEngine::readCapacity(fresh))) {
+        rootVolume_[root] = capacity->isRootVolume;
+    }
+    return capacity ? bestAvailableCapacity(capacity->importantUsage, capacity->plain, capacity->isRootVolume)
+                    : -1;
+}
+
 void CopyEngine::Run::waitWhilePaused() {
     for (;;) {
         switch (control_->current()) {
@@ -553,8 +578,12 @@ void CopyEngine::Run::waitWhilePaused() {
     }
 }
 
+double CopyEngine::Run::secondsSinceStart() const {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - clockStart_).count();
+}
+
 void CopyEngine::Run::countBytes(std::int64_t bytes) {
-    const double at = std::chrono::duration<double>(std::chrono::steady_clock::now() - clockStart_).count();
+    const double at = secondsSinceStart();
     processed_ += bytes;
     speed_.record(bytes, at);
     if (at - lastProgressTime_ >= 0.1) {
@@ -599,20 +628,66 @@ void CopyEngine::Run::dropAfterCopyFailure(const DestinationFailure& failure,
     removeLiveRoot(root);
 }
 
-void CopyEngine::Run::copyAndVerify(int index, const ScannedFile& file, FileWork& work) {
-    const int count = static_cast<int>(files_.size());
-    emit(EngineEvent::FileStarted{index, count, file.relativePath, FilePhase::copying});
+bool CopyEngine::Run::copyFile(int index, const ScannedFile& file, FileWork& work) {
+    emit(EngineEvent::FileStarted{index, static_cast<int>(files_.size()), file.relativePath,
+                                  FilePhase::copying});
+    Queued queued{index, &file, {}, {}, {}};
     std::vector<fs::path> targets;
-    std::map<fs::path, fs::path> rootOfTarget;
     for (const auto& root : work.ready) {
         targets.push_back(targetOf(root, file));
-        rootOfTarget[targets.back()] = root;
+        queued.rootOfTarget[targets.back()] = root;
     }
+    const auto result = copyToTemporaries(file, targets, queued.rootOfTarget, work);
+    if (!result) {
+        return false;
+    }
+    Unsettled unsettled(fileOps(), result->succeeded);
+    for (const auto& failure : result->failures) {
+        dropAfterCopyFailure(failure, queued.rootOfTarget, work);
+    }
+    if (rejectChangedSource(file, *result, queued.rootOfTarget, work)) {
+        return false;
+    }
+    queued.copies = keptCopies(*result, queued.rootOfTarget, work);
+    if (queued.copies.empty()) {
+        // Every root went away during the copy: nothing holds the file, so it is not verified.
+        work.outcome = FileOutcome::failed;
+        for (const auto& [root, outcome] : work.outcomes) {
+            if (outcome.outcome == FileOutcome::failed && !work.reason) {
+                work.reason = outcome.reason;
+            }
+        }
+        return false;
+    }
+    // An existing copy found identical to an earlier read of the source no longer matches
+    // the source that was just copied: the source changed, so that root proves nothing.
+    if (work.sourceHash && *work.sourceHash != result->sourceHash) {
+        for (auto& [root, outcome] : work.outcomes) {
+            if (outcome.outcome == FileOutcome::skipped) {
+                outcome = {FileOutcome::failed,
+                           FileErrorReason::copyFailed(
+                               "the source file changed while the job was reading it",
+                               FailureCause{FailureStep::sourceChanged, 0, file.url.string()})};
+                work.reason = outcome.reason;
+            }
+        }
+    }
+    work.sourceHash = result->sourceHash;
+    queued.work = std::move(work);
+    queue_.push_back(std::move(queued));
+    queuedBytes_ += file.size;
+    unsettled.release();
+    return true;
+}
+
+std::optional<CopyResult> CopyEngine::Run::copyToTemporaries(const ScannedFile& file,
+                                                             const std::vector<fs::path>& targets,
+                                                             const std::map<fs::path, fs::path>& rootOfTarget,
+                                                             FileWork& work) {
     const auto onChunk = [this](std::int64_t bytes) {
         control_->checkpoint(); // a cancel leaves the copier as CopyError::cancelled
         countBytes(bytes);
     };
-
     // The hashes a history records beyond XXH64 come from the same read as the copy.
     FileCopier::Options options = copierOptions();
     std::optional<ContentHasher> moreHashes;
@@ -623,9 +698,12 @@ void CopyEngine::Run::copyAndVerify(int index, const ScannedFile& file, FileWork
             options.moreHashes = &moreHashes.emplace(formats);
         }
     }
-    CopyResult result;
     try {
-        result = FileCopier::copy(file.url, targets, onChunk, options);
+        auto result = FileCopier::copy(file.url, targets, onChunk, options);
+        if (moreHashes) {
+            work.hashes = moreHashes->finish();
+        }
+        return result;
     } catch (const CopyError& error) {
         if (error.is<CopyError::Cancelled>()) {
             throw Cancelled{};
@@ -639,9 +717,8 @@ void CopyEngine::Run::copyAndVerify(int index, const ScannedFile& file, FileWork
                               ? FileErrorReason::copyFailed("destinationWriteFailed")
                               : FileErrorReason::copyFailed(all->failures.front().systemMessage,
                                                             all->failures.front().cause);
-            return;
+            return std::nullopt;
         }
-        work.outcome = FileOutcome::failed;
         const auto now = sourceStatusOf(file.url);
         const auto* unreadable = error.get<CopyError::SourceUnreadable>();
         if (unreadable && now && now->type != FileStatus::Type::regular) {
@@ -657,49 +734,42 @@ void CopyEngine::Run::copyAndVerify(int index, const ScannedFile& file, FileWork
         }
     } catch (const std::system_error& error) {
         // A read of the source that failed part-way.
-        work.outcome = FileOutcome::failed;
         work.reason = FileErrorReason::copyFailed(
             describe(error), FailureCause{FailureStep::readSource, error.code().value(), file.url.string()});
     } catch (const std::exception& error) {
-        work.outcome = FileOutcome::failed;
         work.reason = FileErrorReason::copyFailed(describe(error));
     } catch (...) {
-        work.outcome = FileOutcome::failed;
         work.reason = FileErrorReason::copyFailed("unknown error");
     }
-    if (work.reason) {
-        // The source could not be read, or something else went wrong: roots whose folder
-        // vanished leave the job; the others stay for the next file.
-        for (const auto& root : work.ready) {
-            if (!rootWatch_.present(root)) {
-                announceExit(root, CopyFailureReason::destinationDisconnected);
-                removeLiveRoot(root);
-            }
-            work.outcomes[root] = {FileOutcome::failed, work.reason};
+    // The source could not be read, or something else went wrong: roots whose folder
+    // vanished leave the job; the others stay for the next file.
+    work.outcome = FileOutcome::failed;
+    for (const auto& root : work.ready) {
+        if (!rootWatch_.present(root)) {
+            announceExit(root, CopyFailureReason::destinationDisconnected);
+            removeLiveRoot(root);
         }
-        return;
+        work.outcomes[root] = {FileOutcome::failed, work.reason};
     }
+    return std::nullopt;
+}
 
-    for (const auto& failure : result.failures) {
-        dropAfterCopyFailure(failure, rootOfTarget, work);
-    }
+std::vector<fs::path> CopyEngine::Run::keptCopies(const CopyResult& result,
+                                                  const std::map<fs::path, fs::path>& rootOfTarget,
+                                                  FileWork& work) {
     std::vector<fs::path> copies;
     for (const auto& url : result.succeeded) {
-        if (rootOfTarget.count(url) != 0) {
-            copies.push_back(url);
+        if (rootOfTarget.count(url) == 0) {
+            continue;
         }
-    }
-    Unsettled unsettled(fileOps(), copies);
-    if (rejectChangedSource(file, result, rootOfTarget, work)) {
-        return;
-    }
-    // A root that went away during the copy holds no copy, and nothing may bring its folder
-    // back (a lazily unmounted drive leaves its mount point on the machine's own disk).
-    std::erase_if(copies, [&](const fs::path& copy) {
-        const fs::path& root = rootOfTarget.at(copy);
+        // A root that went away during the copy holds no copy, and nothing may bring its folder
+        // back (a lazily unmounted drive leaves its mount point on the machine's own disk).
+        const fs::path& root = rootOfTarget.at(url);
         if (rootWatch_.present(root)) {
-            return false;
+            copies.push_back(url);
+            continue;
         }
+        FileCopier::discard(url, &fileOps());
         announceExit(root, CopyFailureReason::destinationDisconnected);
         removeLiveRoot(root);
         // As a root dropped by a failed write: the file fails there, not as a whole.
@@ -707,42 +777,16 @@ void CopyEngine::Run::copyAndVerify(int index, const ScannedFile& file, FileWork
             FileOutcome::failed,
             FileErrorReason::copyFailed("the destination went away while the file was copied to it",
                                         FailureCause{FailureStep::destinationGone, 0, root.string()})};
-        return true;
-    });
-    // An existing copy found identical to an earlier read of the source no longer matches
-    // the source that was just copied: the source changed, so that root proves nothing.
-    if (work.sourceHash && *work.sourceHash != result.sourceHash) {
-        for (auto& [root, outcome] : work.outcomes) {
-            if (outcome.outcome == FileOutcome::skipped) {
-                outcome = {FileOutcome::failed,
-                           FileErrorReason::copyFailed(
-                               "the source file changed while the job was reading it",
-                               FailureCause{FailureStep::sourceChanged, 0, file.url.string()})};
-                work.reason = outcome.reason;
-            }
-        }
     }
-    work.sourceHash = result.sourceHash;
-    if (moreHashes) {
-        work.hashes = moreHashes->finish();
+    return copies;
+}
+
+void CopyEngine::Run::complete(int index, const ScannedFile& file, FileWork& work) {
+    if (queue_.empty()) {
+        finishFile(index, file, work);
+        return;
     }
-    emit(EngineEvent::FileStarted{index, count, file.relativePath, FilePhase::verifying});
-    if (static_cast<std::size_t>(index) + 1 < files_.size()) {
-        prefetch(files_[static_cast<std::size_t>(index) + 1]);
-    }
-    const auto proven = verifyAll(file.url, copies, result.sourceHash);
-    settleCopies(copies, proven, rootOfTarget, work);
-    for (const auto& copy : copies) {
-        unsettled.settled(copy);
-    }
-    const bool allVerified = std::all_of(copies.begin(), copies.end(), [&](const fs::path& copy) {
-        return work.outcomes[rootOfTarget.at(copy)].outcome == FileOutcome::verified;
-    });
-    work.outcome = allVerified && !work.reason ? FileOutcome::verified : FileOutcome::failed;
-    if (work.outcome == FileOutcome::verified) {
-        work.reason.reset();
-    }
-    checkAgainstHistory(file, work);
+    queue_.push_back(Queued{index, &file, std::move(work), {}, {}});
 }
 
 void CopyEngine::Run::checkAgainstHistory(const ScannedFile& file, FileWork& work) {
@@ -836,7 +880,9 @@ std::uint64_t CopyEngine::Run::readBackHash(const fs::path& path) {
     }
     // The control's checkpoint per chunk, on whichever thread reads: a pause holds every
     // reading within one chunk, and a cancel stops each of them.
-    return Verifier::physicalHash(path, hashChunkSize, [this](std::int64_t) { control_->checkpoint(); });
+    return Verifier::physicalHash(
+        path, hashChunkSize, [this](std::int64_t) { control_->checkpoint(); },
+        Verifier::CacheBypass::automatic, &fileOps());
 }
 
 std::optional<std::uint64_t> CopyEngine::Run::hashOrNone(const fs::path& path) {
@@ -850,13 +896,6 @@ std::optional<std::uint64_t> CopyEngine::Run::hashOrNone(const fs::path& path) {
     } catch (...) {
         return std::nullopt; // unreadable: the caller treats it like a mismatch
     }
-}
-
-bool CopyEngine::Run::verifyWithRetry(const fs::path& source, const fs::path& dest, std::uint64_t expected) {
-    if (const auto first = hashOrNone(FileCopier::temporaryPath(dest)); first && *first == expected) {
-        return true;
-    }
-    return recopyAndVerify(source, dest, expected);
 }
 
 bool CopyEngine::Run::recopyAndVerify(const fs::path& source, const fs::path& dest, std::uint64_t expected) {

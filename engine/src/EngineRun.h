@@ -63,12 +63,54 @@ private:
         std::vector<std::filesystem::path> changedSinceRecorded;
     };
 
+    /// A file whose copies wait under their temporary names to be read back, or (without
+    /// copies) one that is done but must be reported after those before it.
+    struct Queued {
+        int index = 0;
+        const ScannedFile* file = nullptr;
+        FileWork work;
+        std::vector<std::filesystem::path> copies; ///< final paths
+        std::map<std::filesystem::path, std::filesystem::path> rootOfTarget;
+    };
+
     void emit(EngineEvent::Value event);
     [[nodiscard]] FileOps& fileOps();
     void processFile(int index, const ScannedFile& file);
+    /// Asks for the small files after `index` to be read into the cache ahead of their copy.
+    void readAhead(int index);
     void findExistingCopies(int index, const ScannedFile& file, FileWork& work);
     void checkRoom(const ScannedFile& file, FileWork& work);
-    void copyAndVerify(int index, const ScannedFile& file, FileWork& work);
+    /// The bytes free for a copy at `root` now; -1 when that cannot be read.
+    [[nodiscard]] std::int64_t roomAt(const std::filesystem::path& root);
+    /// Copies the file to its ready roots under temporary names and queues the copies to be
+    /// read back; false (the file's outcome in `work`) when nothing is left to read back.
+    [[nodiscard]] bool copyFile(int index, const ScannedFile& file, FileWork& work);
+    /// The copier's run for `file`; none, with the outcome recorded in `work`, when it failed.
+    [[nodiscard]] std::optional<CopyResult>
+    copyToTemporaries(const ScannedFile& file, const std::vector<std::filesystem::path>& targets,
+                      const std::map<std::filesystem::path, std::filesystem::path>& rootOfTarget,
+                      FileWork& work);
+    /// The copies of `result` left to prove: a root that went away meanwhile holds none.
+    [[nodiscard]] std::vector<std::filesystem::path>
+    keptCopies(const CopyResult& result,
+               const std::map<std::filesystem::path, std::filesystem::path>& rootOfTarget, FileWork& work);
+    /// Reports the file now, or after the files queued before it.
+    void complete(int index, const ScannedFile& file, FileWork& work);
+    /// True when the queue must be read back before `file` is looked at: it is full, `file`
+    /// is large, or a drive that folds case or Unicode form could give `file` (or its
+    /// temporary) the name of a queued file.
+    [[nodiscard]] bool mustVerifyBefore(const ScannedFile& file) const;
+    [[nodiscard]] bool queueFull() const;
+    /// Reads back every queued copy, re-copies what fails once, settles the copies and reports
+    /// the files in order. Throws Cancelled at a cancel; the queue keeps what is unsettled.
+    void verifyQueued();
+    /// The first hash of every queued copy's temporary, read per root in queue order: the roots
+    /// at the same time unless the job was told to be sequential.
+    [[nodiscard]] std::map<std::filesystem::path, HashAttempt> readBackQueued();
+    /// Proves, settles and reports one queued file whose copies were read back once.
+    void settleQueued(Queued& queued, const std::map<std::filesystem::path, HashAttempt>& firstReadings);
+    /// Deletes the temporaries of every queued file (a cancel, or a failure of the run).
+    void discardQueued() noexcept;
     void finishFile(int index, const ScannedFile& file, FileWork& work);
     /// Lets go of a finished file's source path, which nothing reads again: a parsed path is
     /// the largest part of a scanned file, and a card of many files would hold them all.
@@ -124,6 +166,10 @@ private:
     void checkpoint();
     void waitWhilePaused();
     void countBytes(std::int64_t bytes);
+    /// On the monotonic clock.
+    [[nodiscard]] double secondsSinceStart() const;
+    /// Notes the names `file` takes while queued, for mustVerifyBefore.
+    void rememberQueuedNames(const ScannedFile& file);
     /// Tells the consumer that `root` left the job, and keeps why and when for the summary.
     void announceExit(const std::filesystem::path& root, CopyFailureReason reason);
     void removeLiveRoot(const std::filesystem::path& root);
@@ -140,21 +186,13 @@ private:
     /// The hash of a file as read back from its device (or the verify override); throws on
     /// failure, CopyError::cancelled at a cancel. Safe to call from several threads at once.
     [[nodiscard]] std::uint64_t readBackHash(const std::filesystem::path& path);
-    /// Proves each of `copies` of `source` (final paths; the bytes still under their temporary
-    /// names) against `expected`, with one re-copy each, and returns per copy (in order)
-    /// whether it proved identical. Unless the job is sequential,
-    /// the copies are read back at the same time, one thread each; the re-copies follow in
-    /// order on the run's thread. Throws Cancelled at a cancel, before any re-copy starts.
-    [[nodiscard]] std::vector<bool> verifyAll(const std::filesystem::path& source,
-                                              const std::vector<std::filesystem::path>& copies,
-                                              std::uint64_t expected);
-    /// The re-copy and second reading of verifyWithRetry, after a first reading that failed.
+    /// A second chance for a copy whose first reading did not match `expected`: copies
+    /// `source` to `dest` again and reads that back. True when it proved identical.
     [[nodiscard]] bool recopyAndVerify(const std::filesystem::path& source, const std::filesystem::path& dest,
-                                       std::uint64_t expected);
-    [[nodiscard]] bool verifyWithRetry(const std::filesystem::path& source, const std::filesystem::path& dest,
                                        std::uint64_t expected);
 
     Options options_;
+    bool sequential_ = false; ///< as chosen, or as the destinations' disks decide
     std::shared_ptr<EngineControl> control_;
     ChunkPool buffers_; ///< every copy of the job, re-copies included, reuses these
     std::weak_ptr<EventStream> stream_;
@@ -176,9 +214,15 @@ private:
     std::map<std::filesystem::path, std::vector<JobSummary::FolderFailure>> folderFailures_;
     PlacedFiles placed_;
     RootWatch rootWatch_;
-    ParallelHashes hashes_;                    ///< reads back the copies of each file at once
-    std::optional<AscMhlRecorder> recorder_;   ///< when the job writes ASC MHL histories
-    std::set<std::filesystem::path> unsynced_; ///< roots whose drive did not confirm the job's files
+    ParallelHashes hashes_;     ///< reads back the roots' copies at once
+    std::vector<Queued> queue_; ///< copied files not yet read back, in order
+    std::int64_t queuedBytes_ = 0;
+    int readAheadTo_ = 0;                 ///< the files before this one were asked for already
+    std::set<std::string> queuedNames_;   ///< folded paths of the queued files and their temporaries
+    std::set<std::string> queuedFolders_; ///< folded paths of the folders above them
+    std::map<std::filesystem::path, bool> rootVolume_; ///< whether each root lies on the system's volume
+    std::optional<AscMhlRecorder> recorder_;           ///< when the job writes ASC MHL histories
+    std::set<std::filesystem::path> unsynced_;         ///< roots whose drive did not confirm the job's files
     std::map<std::filesystem::path, std::vector<AscMhlSummary>> ascMhlByRoot_;
 };
 

@@ -179,6 +179,27 @@ public:
         return statusBy([&](struct stat& st) { return ::stat(path.c_str(), &st); }, error);
     }
 
+    UniqueFd openForReadBack(const std::filesystem::path& path, bool direct,
+                             std::error_code& error) override {
+        const int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | (direct ? O_DIRECT : 0);
+        UniqueFd fd(retryOnEintr([&] { return ::open(path.c_str(), flags); }));
+        error = fd ? std::error_code() : lastError();
+        return fd;
+    }
+
+    std::error_code dropCachedPages(int fd, std::int64_t offset, std::int64_t length) override {
+        const int result = ::posix_fadvise(fd, offset, length, POSIX_FADV_DONTNEED);
+        return result == 0 ? std::error_code() : std::error_code(result, std::system_category());
+    }
+
+    void prefetch(const std::filesystem::path& path) override {
+        const UniqueFd fd(
+            retryOnEintr([&] { return ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY); }));
+        if (fd) {
+            (void)::posix_fadvise(fd.get(), 0, 0, POSIX_FADV_WILLNEED);
+        }
+    }
+
     std::error_code setDirectWrites(int fd, bool on) override {
         const int flags = ::fcntl(fd, F_GETFL);
         if (flags == -1) {
@@ -219,6 +240,18 @@ std::error_code FileOps::renameNoReplace(const std::filesystem::path& from, cons
 std::optional<FileStatus> FileOps::statusFollowingLinks(const std::filesystem::path& path,
                                                         std::error_code& error) {
     return system().statusFollowingLinks(path, error);
+}
+
+UniqueFd FileOps::openForReadBack(const std::filesystem::path& path, bool direct, std::error_code& error) {
+    return system().openForReadBack(path, direct, error);
+}
+
+std::error_code FileOps::dropCachedPages(int fd, std::int64_t offset, std::int64_t length) {
+    return system().dropCachedPages(fd, offset, length);
+}
+
+void FileOps::prefetch(const std::filesystem::path& path) {
+    system().prefetch(path);
 }
 
 std::error_code FileOps::setDirectWrites(int, bool) {

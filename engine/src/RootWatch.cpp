@@ -1,8 +1,40 @@
 #include "RootWatch.h"
 
-namespace stowline {
+#include <algorithm>
+#include <iterator>
+#include <string>
 
-RootWatch::RootWatch(const std::vector<std::filesystem::path>& roots, FileOps& ops) : ops_(&ops) {
+#include <sys/sysmacros.h>
+
+namespace stowline {
+namespace {
+
+/// The whole disk holding `device`: a partition's parent in sysfs; the device itself
+/// otherwise (a file system without a block device has its own number only).
+std::string diskOf(std::uint64_t device) {
+    const std::filesystem::path node =
+        "/sys/dev/block/" + std::to_string(major(device)) + ":" + std::to_string(minor(device));
+    std::error_code error;
+    const auto real = std::filesystem::canonical(node, error);
+    if (error) {
+        return node.string();
+    }
+    return std::filesystem::exists(real / "partition", error) ? real.parent_path().string() : real.string();
+}
+
+} // namespace
+
+bool RootWatch::oneDisk() const {
+    if (roots_ < 2 || devices_.size() != roots_) {
+        return false;
+    }
+    const std::string first = diskOf(devices_.begin()->second);
+    return std::all_of(std::next(devices_.begin()), devices_.end(),
+                       [&](const auto& root) { return diskOf(root.second) == first; });
+}
+
+RootWatch::RootWatch(const std::vector<std::filesystem::path>& roots, FileOps& ops)
+    : ops_(&ops), roots_(roots.size()) {
     for (const auto& root : roots) {
         if (const auto device = folderDevice(root)) {
             devices_[root] = *device;

@@ -26,6 +26,9 @@ public:
     /// False once a root noted at the start is no longer a folder on its first device. A root
     /// that could not be examined at the start is judged by whether it is a folder now.
     [[nodiscard]] bool present(const std::filesystem::path& root) const;
+    /// True when there are several roots and all of them lie on one disk (one file system,
+    /// or partitions of one block device): writers there would only seek against each other.
+    [[nodiscard]] bool oneDisk() const;
 
     /// Writes everything of the root's file system to its device (syncfs), through the folder
     /// opened at the start so that a write-back error since then is reported too.
@@ -38,6 +41,7 @@ private:
 
     FileOps* ops_;
     std::map<std::filesystem::path, std::uint64_t> devices_;
+    std::size_t roots_ = 0;
     std::map<std::filesystem::path, UniqueFd> folders_;
 };
 

@@ -9,11 +9,11 @@
 namespace stowline::Verifier {
 
 std::uint64_t physicalHash(const std::filesystem::path& of, std::int64_t chunkSize,
-                           const std::function<void(std::int64_t)>& onChunk, CacheBypass mode) {
+                           const std::function<void(std::int64_t)>& onChunk, CacheBypass mode, FileOps* ops) {
     if (chunkSize <= 0) {
         throw std::invalid_argument("Verifier::physicalHash: chunkSize must be above 0");
     }
-    DirectRead file(of, mode == CacheBypass::automatic);
+    DirectRead file(of, mode == CacheBypass::automatic, ops);
     // O_DIRECT reads whole aligned blocks, so the buffer is the chunk rounded up to the
     // alignment; the callback still hears of whole chunks of `chunkSize` and the short last one.
     const auto chunk = static_cast<std::size_t>(chunkSize);

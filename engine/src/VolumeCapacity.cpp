@@ -46,6 +46,17 @@ std::optional<VolumeCapacity> CopyEngine::readCapacity(const std::filesystem::pa
     return capacity;
 }
 
+std::optional<VolumeCapacity> CopyEngine::readCapacity(const std::filesystem::path& at, bool isRootVolume) {
+    struct statvfs figures {};
+    if (::statvfs(at.c_str(), &figures) != 0) {
+        return std::nullopt;
+    }
+    VolumeCapacity capacity;
+    capacity.plain = bytesOf(figures.f_bavail, figures.f_frsize);
+    capacity.isRootVolume = isRootVolume;
+    return capacity;
+}
+
 std::int64_t CopyEngine::freeSpace(const std::filesystem::path& at) {
     const auto capacity = readCapacity(at);
     return capacity ? bestAvailableCapacity(capacity->importantUsage, capacity->plain, capacity->isRootVolume)

@@ -56,13 +56,53 @@ public:
         return writeCounts_[file];
     }
 
+    /// What reading back `file` (opened by openForReadBack) meets from now on.
+    enum class ReadBackFault {
+        error,     ///< every read fails with EIO
+        endsEarly, ///< every read finds the end of the file
+        shortOnce, ///< the first read returns less than it could, unaligned; the rest is honest
+    };
+    void failReadBack(const std::filesystem::path& file, ReadBackFault fault) {
+        std::lock_guard lock(mutex_);
+        readBackFaults_[file] = fault;
+    }
+
     UniqueFd openForReading(const std::filesystem::path& path, std::error_code& error) override {
-        return system().openForReading(path, error);
+        UniqueFd fd = system().openForReading(path, error);
+        forgetReadBack(fd);
+        return fd;
+    }
+
+    UniqueFd openForReadBack(const std::filesystem::path& path, bool direct,
+                             std::error_code& error) override {
+        UniqueFd fd = system().openForReadBack(path, direct, error);
+        std::lock_guard lock(mutex_);
+        if (const auto fault = readBackFaults_.find(path); fd && fault != readBackFaults_.end()) {
+            readBacks_[fd.get()] = {fault->second, 0};
+        } else if (fd) {
+            readBacks_.erase(fd.get());
+        }
+        return fd;
     }
 
     std::int64_t read(int fd, std::span<std::byte> buffer, std::error_code& error) override {
         {
             std::lock_guard lock(mutex_);
+            if (const auto readBack = readBacks_.find(fd); readBack != readBacks_.end()) {
+                switch (readBack->second.first) {
+                case ReadBackFault::error:
+                    error = code(EIO);
+                    return -1;
+                case ReadBackFault::endsEarly:
+                    return 0;
+                case ReadBackFault::shortOnce:
+                    if (readBack->second.second++ == 0) {
+                        buffer = buffer.first(std::min<std::size_t>(buffer.size(), 100));
+                    }
+                    break;
+                }
+                return system().read(fd, buffer, error);
+            }
             if (interruptNow()) {
                 error = code(EINTR);
                 return -1;
@@ -86,6 +126,7 @@ public:
             return {};
         }
         UniqueFd fd = system().createForWriting(path, error);
+        forgetReadBack(fd);
         if (fd) {
             std::lock_guard lock(mutex_);
             paths_[fd.get()] = path;
@@ -184,6 +225,13 @@ public:
     }
 
 private:
+    /// Read-back descriptors are closed without this double: a number given out again is
+    /// not one any more.
+    void forgetReadBack(const UniqueFd& fd) {
+        std::lock_guard lock(mutex_);
+        readBacks_.erase(fd.get());
+    }
+
     struct WriteFault {
         int nth = 0;
         std::error_code error;
@@ -207,6 +255,9 @@ private:
         return short_ && span.size() > 1 ? span.first(std::max<std::size_t>(1, span.size() / 3)) : span;
     }
 
+    std::map<std::filesystem::path, ReadBackFault> readBackFaults_;
+    std::map<int, std::pair<ReadBackFault, int>>
+        readBacks_; ///< open read-backs meeting a fault, reads so far
     std::mutex mutex_;
     std::map<std::filesystem::path, WriteFault> writeFaults_;
     std::map<std::filesystem::path, int> writeCounts_;

@@ -38,8 +38,10 @@ public:
         CapacityProbe capacity;           ///< replaces statvfs when set (tests)
         std::shared_ptr<FileOps> fileOps; ///< replaces the system's file operations (tests); thread-safe
         /// Write and verify the destinations one after another, on the run's thread, rather than
-        /// each on a thread of its own: for folders that share one disk.
-        bool sequential = false;
+        /// each on a thread of its own: for folders that share one disk, where parallel writers
+        /// only seek against each other. Unset, the job chooses: one after another exactly when
+        /// every destination lies on the same disk.
+        std::optional<bool> sequential;
         /// When set, every picked folder copied gets a new generation of its ASC MHL history at
         /// every destination, from the job's own hashes; histories that arrive inside the
         /// folders are checked as read and continued. Off by default.
@@ -71,6 +73,9 @@ public:
                                                             bool isRootVolume);
     /// statvfs figures for a path, or none.
     [[nodiscard]] static std::optional<VolumeCapacity> readCapacity(const std::filesystem::path& at);
+    /// The same for a path already known to lie on the system's volume or not: one statvfs.
+    [[nodiscard]] static std::optional<VolumeCapacity> readCapacity(const std::filesystem::path& at,
+                                                                    bool isRootVolume);
 
 private:
     class Run;

@@ -86,6 +86,20 @@ public:
     /// where the file system refuses it) leaves the file as it was: buffered writes still work.
     [[nodiscard]] virtual std::error_code setDirectWrites(int fd, bool on);
 
+    // The reading back of copies around the page cache, and the reading ahead of sources. Each
+    // defaults to the system's, like the report writer's below.
+
+    /// open(O_RDONLY|O_CLOEXEC|O_NONBLOCK|O_NOCTTY), with O_DIRECT when `direct`: a FIFO or
+    /// device in a file's place cannot block the caller. EINVAL when the file system refuses
+    /// O_DIRECT. Reads then go through read().
+    [[nodiscard]] virtual UniqueFd openForReadBack(const std::filesystem::path& path, bool direct,
+                                                   std::error_code& error);
+    /// posix_fadvise(POSIX_FADV_DONTNEED) of `length` bytes from `offset` (0: to the end):
+    /// the clean cached pages there are dropped, so the next read comes from the device.
+    virtual std::error_code dropCachedPages(int fd, std::int64_t offset, std::int64_t length);
+    /// Asks the kernel to start reading the file at `path` into the cache, without waiting
+    /// (posix_fadvise WILLNEED); never blocks on a FIFO put in its place. A hint.
+    virtual void prefetch(const std::filesystem::path& path);
     /// The alignment of address, offset and size that direct writes keep to: the page size,
     /// which covers every logical block size in use.
     static constexpr std::size_t directAlignment = 4096;

@@ -6,6 +6,8 @@
 
 namespace stowline {
 
+class FileOps;
+
 /// Re-reads a file from its device, around the file cache, and hashes it.
 namespace Verifier {
 
@@ -20,9 +22,10 @@ enum class CacheBypass {
 /// XXH64 (seed 0) of the file's bytes as the device returns them. `chunkSize` > 0.
 /// `onChunk(n)` runs after each chunk and may throw (passed through after closing).
 /// Throws CopyError::sourceUnreadable(path) when the file cannot be opened or read.
+/// Opens and reads through `ops`, the system's when null.
 [[nodiscard]] std::uint64_t physicalHash(const std::filesystem::path& of, std::int64_t chunkSize,
                                          const std::function<void(std::int64_t)>& onChunk = {},
-                                         CacheBypass mode = CacheBypass::automatic);
+                                         CacheBypass mode = CacheBypass::automatic, FileOps* ops = nullptr);
 
 } // namespace Verifier
 } // namespace stowline
