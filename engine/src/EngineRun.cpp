@@ -140,7 +140,7 @@ void CopyEngine::Run::execute(const CopyJob& job) {
         }
         // Grown by doubling while scanning: up to half of it would stay empty for the whole job.
         files_.shrink_to_fit();
-        earlier_ = EarlierHashLogs(files_);
+        earlier_ = EarlierHashLogs(files_, fileOps());
         scanned = true;
     } catch (const ScanError& error) {
         if (error.kind() == ScanError::Kind::holdsDestination) {
@@ -161,7 +161,7 @@ void CopyEngine::Run::execute(const CopyJob& job) {
         total_ += file.size;
     }
     liveRoots_ = job.destinations;
-    rootWatch_ = RootWatch(liveRoots_);
+    rootWatch_ = RootWatch(liveRoots_, fileOps());
     sequential_ = options_.sequential.value_or(rootWatch_.oneDisk());
     // Room for every report from the start: growing by doubling would hold up to twice what
     // the job needs, and both arrays at once while moving.
