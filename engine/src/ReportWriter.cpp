@@ -188,7 +188,7 @@ public:
     }
 
 private:
-    static constexpr std::size_t blockSize = 256 * 1024;
+    static constexpr std::size_t blockSize = std::size_t{256} * 1024;
 
     void flush() {
         if (!error_ && !block_.empty()) {
