@@ -53,6 +53,7 @@ done
 cli="$build/stowline-cli"
 drop="$build/bench/drop_cache"
 [ -x "$cli" ] && [ -x "$drop" ] || { echo "build stowline-cli and the benchmarks first ($build)" >&2; exit 1; }
+source "$(dirname "${BASH_SOURCE[0]}")/lib/make_files.sh"
 wants() { [[ ",$only," == *",$1,"* ]]; }
 
 if [ "$loop" = true ]; then
@@ -95,19 +96,6 @@ timed() {
     tail -1 "$work/time.txt" >>"$out"
 }
 
-# make_files FOLDER COUNT MIN MAX SEED: COUNT files of MIN..MAX bytes in folders of 1,000.
-make_files() {
-    python3 - "$@" <<'PY'
-import os, random, sys
-folder, count, low, high, seed = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), int(sys.argv[4]), int(sys.argv[5])
-rng = random.Random(seed)
-for i in range(count):
-    sub = os.path.join(folder, "D%03d" % (i // 1000))
-    os.makedirs(sub, exist_ok=True)
-    with open(os.path.join(sub, "F%06d.XML" % i), "wb") as out:
-        out.write(rng.randbytes(rng.randint(low, high)))
-PY
-}
 
 fresh() {
     rm -rf "$work/d1" "$work/d2" "$work/f1" "$work/f2"
