@@ -5,6 +5,7 @@
 #include "platform/EjectService.h"
 #include "platform/RevealService.h"
 #include "settings/Appearance.h"
+#include "settings/L10n.h"
 #include "state/AppState.h"
 #include "state/FileUrl.h"
 #include "ui/window/MainView.h"
@@ -45,6 +46,16 @@ public:
 /// The browser's own URL of a path, as it builds one from a listing.
 inline QUrl urlOf(const QString& path) {
     return QUrl::fromLocalFile(path);
+}
+
+/// A drive's line in the report sheet's summary: what it holds, and why it stopped if it did.
+inline QString destinationLine(const char* name, qint64 verified, qint64 files, qint64 bytes,
+                               const QString& reason = {}) {
+    const QString drive = QString::fromUtf8(name), held = L10n::plural("verified_count", verified),
+                  of = L10n::plural("files_count", files), size = byteText(bytes);
+    return reason.isEmpty()
+               ? L10n::t("reportmodal.summary.destination", {drive, held, of, size})
+               : L10n::t("reportmodal.summary.destination_stopped", {drive, held, of, size, reason});
 }
 
 /// A shown window whose view holds the transfers panel and opens the state's sheets.

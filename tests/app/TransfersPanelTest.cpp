@@ -5,12 +5,14 @@
 #include "kit/Buttons.h"
 #include "kit/ProgressCapsule.h"
 #include "kit/Theme.h"
+#include "kit/ThemedText.h"
 #include "settings/L10n.h"
 #include "settings/Localization.h"
 #include "settings/ResourceBundle.h"
 #include "ui/cards/CardState.h"
 #include "ui/cards/TransferCard.h"
 #include "ui/panels/TransfersPanel.h"
+#include "ui/sheets/ReportModal.h"
 
 #include "stowline/CopyError.h"
 
@@ -26,22 +28,20 @@ class TransfersPanelTest : public QObject {
     Q_OBJECT
 
 private slots:
-    // A cancelled job's bar is the bare track, however far it had gone.
+    // A cancelled job's bar is the bare track, however far it had gone: the translucent track
+    // colour laid over itself would read as a darker bar.
     void aCancelledBarLooksEmpty() {
-        QImage image(100, 8, QImage::Format_ARGB32);
         for (const bool light : {true, false}) {
             const Theme theme = Theme::forAppearance(light);
-            image.fill(theme.card);
-            QPainter p(&image);
             const QColor track = theme.overlay(0.05, 0.05);
-            ProgressCapsule{0.8, track, track}.paint(p, QRectF(0, 0, 100, 8));
-            p.end();
-            QImage empty(100, 8, QImage::Format_ARGB32);
-            empty.fill(theme.card);
-            QPainter q(&empty);
-            ProgressCapsule{0, track, track}.paint(q, QRectF(0, 0, 100, 8));
-            q.end();
-            QCOMPARE(image.pixelColor(40, 4), empty.pixelColor(40, 4));
+            const auto painted = [&](double fraction) {
+                QImage image(100, 8, QImage::Format_ARGB32);
+                image.fill(theme.card);
+                QPainter p(&image);
+                ProgressCapsule{fraction, track, track}.paint(p, QRectF(0, 0, 100, 8));
+                return image.pixelColor(40, 4);
+            };
+            QCOMPARE(painted(0.8), painted(0));
         }
     }
 
@@ -206,6 +206,15 @@ private slots:
         QTRY_COMPARE(green->buttonSymbols(),
                      (QStringList{"doc.text", "checkmark.shield", "magnifyingglass"}));
         QCOMPARE(red->buttonSymbols(), (QStringList{"doc.text", "magnifyingglass"}));
+        // Not "all verified" in green: per drive what it holds and why the other stopped, on the
+        // report sheet and in the notification.
+        const QString perDrive = destinationLine("roomy", 2, 2, 8000) + QLatin1Char('\n') +
+                                 destinationLine("full", 0, 2, 0, L10n::t("transferjob.dropped_no_space"));
+        const ReportModal modal(state, *green->job(), reveal);
+        QCOMPARE(modal.summaryText()->text(), perDrive);
+        QCOMPARE(modal.summaryText()->colour(), Theme::current().red);
+        QCOMPARE(bench->notifications.posted,
+                 (QList<QPair<QString, QString>>{{L10n::t("notifier.title.error"), perDrive}}));
 
         green->button(QStringLiteral("magnifyingglass"))->click();
         QCOMPARE(reveal.revealed, (QList<QList<QUrl>>{{fileUrl(root + "/roomy")}}));
@@ -268,9 +277,19 @@ private slots:
         TransferJob* early = state.jobs().front();
         QTRY_VERIFY_WITH_TIMEOUT(earlyHeld->load(), 30000);
         early->cancel();
+        // Once cancelled, pause and resume must not wake the job up again.
+        early->togglePause();
+        QCOMPARE(early->phase(), Phase::running);
+        early->togglePause();
+        early->resumeAfterDiskFull();
+        QVERIFY(early->cancelRequested());
         earlyGate->open();
-        // The cancelled card goes back to pending; only the second card is started next.
+        // The cancelled card goes back to pending, for another start; nothing is written or said.
         QTRY_VERIFY_WITH_TIMEOUT(!early->isActive(), 30000);
+        QCOMPARE(state.sources().front().transferState, SourceItem::TransferState::pending);
+        QVERIFY(!state.sources().front().jobID);
+        QVERIFY(!QDir(root + "/drive/Hash Log").exists());
+        QVERIFY(bench->notifications.posted.isEmpty());
         state.removeSource(state.sources().front().id);
         QVERIFY(addSources(state, {fileUrl(root + "/B002")}));
         QVERIFY(start(state));
@@ -307,16 +326,12 @@ private slots:
     void aCardRepaintsWhenItsButtonsChange() {
         writeFile(root + "/c1/a.mov", 1000);
         writeFile(root + "/c2/a.mov", 1000);
-        auto gate = std::make_shared<Gate>();
+        const auto hold =
+            HeldReadBack{[](const std::string& p, int) { return p.find("/c2/") != std::string::npos; }};
         AppState::Services services;
-        services.engineOptions.verify = [gate](const std::filesystem::path& path) {
-            if (path.string().find("/c2/") != std::string::npos) {
-                gate->wait();
-            }
-            return hashOfFile(path);
-        };
+        services.engineOptions.verify = hold.verify();
         AppState state(services);
-        const OpenOnExit openGate{gate};
+        const OpenOnExit openGate{hold.gate};
         QVERIFY(stage(state, root, {"/c1"}, {"/d1"}));
         QVERIFY(start(state));
         QTRY_VERIFY_WITH_TIMEOUT(noActiveJobs(state), 60000);
@@ -333,7 +348,7 @@ private slots:
         card.repaint();
         PaintCounter paints;
         paints.watch(&card);
-        gate->open();
+        hold.gate->open();
         QTRY_VERIFY_WITH_TIMEOUT(noActiveJobs(state), 60000);
         QTRY_COMPARE(card.buttonSymbols(), (QStringList{"doc.text", "checkmark.shield", "magnifyingglass"}));
         QTRY_VERIFY(paints.painted.value(&card).contains(QRect(card.width() / 3, 0, 10, card.height())));
@@ -348,17 +363,12 @@ private slots:
         QDir().mkpath(root + "/d1");
         QDir().mkpath(root + "/d2");
         // c2 and c3 stay running, held in the verification of their only file.
-        auto gate = std::make_shared<Gate>();
+        const auto hold =
+            HeldReadBack{[](const std::string& p, int) { return p.find("/c1/") == std::string::npos; }};
         AppState::Services services;
-        services.engineOptions.verify = [gate](const std::filesystem::path& path) {
-            const std::string p = path.string();
-            if (p.find("/c2/") != std::string::npos || p.find("/c3/") != std::string::npos) {
-                gate->wait();
-            }
-            return hashOfFile(path);
-        };
+        services.engineOptions.verify = hold.verify();
         AppState state(services);
-        const OpenOnExit openGate{gate};
+        const OpenOnExit openGate{hold.gate};
         FakeReveal reveal;
         TransfersPanel panel(state, reveal);
         panel.resize(452, 900);
