@@ -231,10 +231,5 @@ private:
     QString root;
 };
 
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    CentreColumnTest test;
-    return QTest::qExec(&test, argc, argv);
-}
-
+QTEST_MAIN(CentreColumnTest)
 #include "CentreColumnTest.moc"
