@@ -14,9 +14,12 @@
 #include "stowline/CopyEngine.h"
 #include "stowline/XXHash64.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QEnterEvent>
 #include <QFile>
+#include <QMessageBox>
 #include <QPaintEvent>
 #include <QRegion>
 #include <QTest>
@@ -46,6 +49,34 @@ public:
 /// The browser's own URL of a path, as it builds one from a listing.
 inline QUrl urlOf(const QString& path) {
     return QUrl::fromLocalFile(path);
+}
+
+/// The visible alert of that name, if one is up.
+inline QMessageBox* alert(const QString& name) {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (auto* box = qobject_cast<QMessageBox*>(w); box && box->objectName() == name && box->isVisible()) {
+            return box;
+        }
+    }
+    return nullptr;
+}
+
+inline QAbstractButton* button(QMessageBox* box, const QString& text) {
+    for (QAbstractButton* b : box->buttons()) {
+        if (b->text() == text) {
+            return b;
+        }
+    }
+    return nullptr;
+}
+
+inline QStringList buttonTexts(QMessageBox* box) {
+    QStringList texts;
+    for (QAbstractButton* b : box->buttons()) {
+        texts << b->text();
+    }
+    texts.sort();
+    return texts;
 }
 
 /// A drive's line in the report sheet's summary: what it holds, and why it stopped if it did.

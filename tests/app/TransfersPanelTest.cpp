@@ -11,6 +11,7 @@
 #include "settings/ResourceBundle.h"
 #include "ui/cards/CardState.h"
 #include "ui/cards/TransferCard.h"
+#include "ui/panels/CentreColumn.h"
 #include "ui/panels/TransfersPanel.h"
 #include "ui/sheets/ReportModal.h"
 
@@ -161,9 +162,11 @@ private slots:
         QCOMPARE(CardState::trailingText(Phase::done, 3.0, 5e6), QString());
     }
 
-    // One drive is short of room and given up: while paused the cards offer resume and cancel
-    // and no remove badge; at the end one red card names the reason inside the failure
-    // sentence, the other is green with its own file count, and dismissing removes one card.
+    // One drive is short of room. While paused the cards offer resume and cancel and no remove
+    // badge; Escape dismisses the question without an answer, and a resume with still no room
+    // asks again. Once the drive is given up, one red card names the reason inside the failure
+    // sentence, the other is green with its own file count, the card stays pending for another
+    // try, and dismissing removes one card.
     void droppedDestinationEndsRedNextToGreen() {
         writeFile(root + "/A001/a.mov", 4000);
         writeFile(root + "/A001/b.mov", 4000, 'q');
@@ -173,13 +176,15 @@ private slots:
         FakeReveal reveal;
         TransfersPanel panel(state, reveal);
         panel.resize(452, 400);
+        CentreColumn column(state);
+        column.show();
         QVERIFY(panel.showsEmptyState());
         QVERIFY(stage(state, root, {"/A001"}, {"/roomy", "/full"}));
         QVERIFY(start(state));
         QCOMPARE(panel.cards().size(), 2);
         QVERIFY(!panel.showsEmptyState());
 
-        QTRY_VERIFY_WITH_TIMEOUT(state.hasDiskFullAlert(), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(alert(QStringLiteral("diskFullAlert")), 30000);
         for (TransferCard* card : panel.cards()) {
             QCOMPARE(card->trailingText(), L10n::t("transfers.paused"));
             QCOMPARE(card->buttonSymbols(), (QStringList{"play.fill", "stop.fill", "magnifyingglass"}));
@@ -188,10 +193,21 @@ private slots:
             QVERIFY(card->removeBadge()->isHidden());
             hover(card, false);
         }
-        state.dropFullDestination();
+        QTest::keyClick(alert(QStringLiteral("diskFullAlert")), Qt::Key_Escape);
+        QVERIFY(!alert(QStringLiteral("diskFullAlert")));
+        QVERIFY(!state.hasDiskFullAlert());
+        QCOMPARE(state.jobs().front()->phase(), Phase::paused);
+        state.jobs().front()->resumeAfterDiskFull();
+        QTRY_VERIFY_WITH_TIMEOUT(alert(QStringLiteral("diskFullAlert")), 30000);
+        button(alert(QStringLiteral("diskFullAlert")), L10n::t("centercolumn.diskfull.cancel"))->click();
+        QVERIFY(!state.hasDiskFullAlert());
         QCOMPARE(panel.cards()[0]->buttonSymbols(),
                  (QStringList{"pause.fill", "stop.fill", "magnifyingglass"}));
         QTRY_VERIFY_WITH_TIMEOUT(noActiveJobs(state), 60000);
+        QVERIFY(QFile::exists(root + "/roomy/A001/b.mov"));
+        QVERIFY(!QFile::exists(root + "/full/A001/a.mov"));
+        QCOMPARE(state.pendingSources().size(), 1);
+        QVERIFY(!state.pendingSources().front().jobID);
 
         TransferCard* green = panel.cards()[0];
         TransferCard* red = panel.cards()[1];
