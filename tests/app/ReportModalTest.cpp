@@ -9,6 +9,8 @@
 #include "settings/L10n.h"
 #include "settings/Localization.h"
 #include "settings/ResourceBundle.h"
+#include "ui/cards/CardState.h"
+#include "ui/cards/TransferCard.h"
 #include "ui/sheets/ReportFileList.h"
 #include "ui/sheets/ReportModal.h"
 
@@ -122,8 +124,10 @@ private slots:
         QCOMPARE(reveal.revealed.value(0), (QList<QUrl>{fileUrl(root + "/drive/Hash Log/" + logs[0])}));
     }
 
-    // Cancelled after one file: what was verified and that it was cancelled, not in green;
-    // the size of the verified file only; no hash list named, none claimed saved.
+    // Cancelled after one file: pause is off once cancel is pressed (it would undo the cancel);
+    // the card looks empty, says cancelled and keeps the report button; the sheet says what
+    // was verified and that it was cancelled, not in green, with the size of the verified
+    // files only; no hash list named, none claimed saved.
     void cancelledJobSaysWhatItVerified() {
         const auto hold = HeldReadBack{[](const std::string&, int n) { return n == 2; }};
         AppState::Services services;
@@ -135,7 +139,12 @@ private slots:
         QVERIFY(start(state));
         TransferJob* job = state.jobs().front();
         QVERIFY(hold.reached());
+        FakeReveal reveal;
+        TransferCard card(state, job, job->destinations().front().id, reveal);
+        QAbstractButton* pause = card.button(QStringLiteral("pause.fill"));
+        QVERIFY(pause->isEnabled());
         job->cancel();
+        QVERIFY(!pause->isEnabled());
         hold.gate->open();
         QTRY_VERIFY_WITH_TIMEOUT(!job->isActive(), 30000);
         QCOMPARE(job->phase(), TransferJob::Phase::cancelled);
@@ -146,7 +155,11 @@ private slots:
             bytes += report.size;
         }
 
-        FakeReveal reveal;
+        QCOMPARE(card.leadingText(), L10n::t("transfers.cancelled"));
+        QCOMPARE(card.barColour(), Theme::current().overlay(0.05, 0.05));
+        QCOMPARE(card.state().leadingColour(Theme::current()), Theme::current().faintGrey);
+        QCOMPARE(card.buttonSymbols(), (QStringList{"doc.text", "magnifyingglass"}));
+
         ReportModal modal(state, *job, reveal);
         QCOMPARE(modal.summaryText()->text(),
                  destinationLine("drive", verified, 3, bytes, L10n::t("reportmodal.stopped.cancelled")));
