@@ -26,6 +26,12 @@ done
 "$cli" offload "$card" --dest "$work/d1" --dest "$work/d2" >"$work/out2" || fail "second run exited $?"
 [[ $(grep -c "^skipped" "$work/out2") -eq 4 ]] || fail "second run did not skip everything: $(cat "$work/out2")"
 
+# A destination file changed in place (same size) is copied again and verified.
+printf 'X' | dd of="$work/d2/card/A001/CLIP0001.MOV" bs=1 seek=1000 conv=notrunc status=none
+"$cli" offload "$card" --dest "$work/d1" --dest "$work/d2" >"$work/out3" || fail "third run exited $?"
+grep -q $'^verified\tcard/A001/CLIP0001.MOV' "$work/out3" || fail "changed copy not re-verified: $(cat "$work/out3")"
+cmp -s "$card/A001/CLIP0001.MOV" "$work/d2/card/A001/CLIP0001.MOV" || fail "changed copy not replaced"
+
 # Usage errors: exit 2 and nothing written.
 expect_usage() {
     local status=0
