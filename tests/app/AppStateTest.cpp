@@ -232,14 +232,11 @@ private slots:
         QDir().mkpath(root + "/d1");
         QDir().mkpath(root + "/d2");
         // Every job waits in its first read-back until the gate opens, so none ends early.
-        auto gate = std::make_shared<Gate>();
+        const HeldReadBack hold;
         AppState::Services services;
-        services.engineOptions.verify = [gate](const std::filesystem::path& path) {
-            gate->wait();
-            return hashOfFile(path);
-        };
+        services.engineOptions.verify = hold.verify();
         AppState state(services);
-        const OpenOnExit openGate{gate};
+        const OpenOnExit openGate{hold.gate};
         QCOMPARE(state.totalSpeedLabel(), L10n::t("appstate.idle"));
         QVERIFY(addDestinations(state, {fileUrl(root + "/d1"), fileUrl(root + "/d2")}));
         for (const char* name : {"c1", "c2", "c3"}) {
@@ -266,7 +263,7 @@ private slots:
         QCOMPARE(jobs[1]->destinations().size(), 2);
 
         jobs[0]->togglePause();
-        gate->open();
+        hold.gate->open();
         QTRY_VERIFY_WITH_TIMEOUT(!state.hasActiveJobs(), 60000);
         QVERIFY(state.hasFinishedJobs());
         QCOMPARE(state.totalSpeedLabel(), L10n::t("appstate.idle"));

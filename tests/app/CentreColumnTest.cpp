@@ -1,6 +1,6 @@
 // The centre column over a real application state: the start button's enabled state, and
 // the three alerts with their texts and the operations their buttons call.
-#include "StateTestSupport.h"
+#include "PanelTestSupport.h"
 
 #include "kit/Buttons.h"
 #include "settings/L10n.h"
@@ -15,38 +15,6 @@
 #include <QTest>
 
 using Phase = TransferJob::Phase;
-
-namespace {
-
-/// The visible alert of that name, if one is up.
-QMessageBox* alert(const QString& name) {
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (auto* box = qobject_cast<QMessageBox*>(w); box && box->objectName() == name && box->isVisible()) {
-            return box;
-        }
-    }
-    return nullptr;
-}
-
-QAbstractButton* button(QMessageBox* box, const QString& text) {
-    for (QAbstractButton* b : box->buttons()) {
-        if (b->text() == text) {
-            return b;
-        }
-    }
-    return nullptr;
-}
-
-QStringList buttonTexts(QMessageBox* box) {
-    QStringList texts;
-    for (QAbstractButton* b : box->buttons()) {
-        texts << b->text();
-    }
-    texts.sort();
-    return texts;
-}
-
-} // namespace
 
 class CentreColumnTest : public QObject {
     Q_OBJECT
@@ -193,48 +161,10 @@ private slots:
         QVERIFY(QFile::exists(root + "/Shuttle 01/A001/a.mov"));
     }
 
-    // Escape dismisses the question without an answer; asked again, giving the drive up
-    // lets the job finish on the other one, and the card stays pending for another try.
-    void diskFullGiveUpAndOtherClose() {
-        writeFile(root + "/A001/a.mov", 4000);
-        writeFile(root + "/A001/b.mov", 4000, 'q');
-        QDir().mkpath(root + "/roomy");
-        AppState::Services services;
-        services.engineOptions.capacity = roomAt(root + "/full", 100);
-        AppState state(services);
-        CentreColumn column(state);
-        column.show();
-        QVERIFY(stage(state, root, {"/A001"}, {"/roomy", "/full"}));
-        QTest::mouseClick(column.startButton(), Qt::LeftButton);
-        QVERIFY(settle(state));
-        TransferJob* job = state.jobs().front();
-
-        QTRY_VERIFY_WITH_TIMEOUT(alert(QStringLiteral("diskFullAlert")), 30000);
-        QTest::keyClick(alert(QStringLiteral("diskFullAlert")), Qt::Key_Escape);
-        QVERIFY(!alert(QStringLiteral("diskFullAlert")));
-        QVERIFY(!state.hasDiskFullAlert());
-        QCOMPARE(job->phase(), Phase::paused);
-
-        job->resumeAfterDiskFull(); // still no room: asked again
-        QTRY_VERIFY_WITH_TIMEOUT(alert(QStringLiteral("diskFullAlert")), 30000);
-        button(alert(QStringLiteral("diskFullAlert")), L10n::t("centercolumn.diskfull.cancel"))->click();
-        QVERIFY(!state.hasDiskFullAlert());
-        QTRY_VERIFY_WITH_TIMEOUT(!state.hasActiveJobs(), 30000);
-        QVERIFY(QFile::exists(root + "/roomy/A001/b.mov"));
-        QVERIFY(!QFile::exists(root + "/full/A001/a.mov"));
-        QCOMPARE(state.pendingSources().size(), 1);
-        QVERIFY(!state.pendingSources().front().jobID);
-    }
-
 private:
     std::unique_ptr<JobTestBench> bench;
     QString root;
 };
 
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    CentreColumnTest test;
-    return QTest::qExec(&test, argc, argv);
-}
-
+QTEST_MAIN(CentreColumnTest)
 #include "CentreColumnTest.moc"

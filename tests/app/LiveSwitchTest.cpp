@@ -388,10 +388,5 @@ private:
     MainView* view = nullptr;
 };
 
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    LiveSwitchTest test;
-    return QTest::qExec(&test, argc, argv);
-}
-
+QTEST_MAIN(LiveSwitchTest)
 #include "LiveSwitchTest.moc"

@@ -5,6 +5,7 @@
 #include "platform/EjectService.h"
 #include "platform/RevealService.h"
 #include "settings/Appearance.h"
+#include "settings/L10n.h"
 #include "state/AppState.h"
 #include "state/FileUrl.h"
 #include "ui/window/MainView.h"
@@ -13,9 +14,12 @@
 #include "stowline/CopyEngine.h"
 #include "stowline/XXHash64.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QEnterEvent>
 #include <QFile>
+#include <QMessageBox>
 #include <QPaintEvent>
 #include <QRegion>
 #include <QTest>
@@ -45,6 +49,44 @@ public:
 /// The browser's own URL of a path, as it builds one from a listing.
 inline QUrl urlOf(const QString& path) {
     return QUrl::fromLocalFile(path);
+}
+
+/// The visible alert of that name, if one is up.
+inline QMessageBox* alert(const QString& name) {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (auto* box = qobject_cast<QMessageBox*>(w); box && box->objectName() == name && box->isVisible()) {
+            return box;
+        }
+    }
+    return nullptr;
+}
+
+inline QAbstractButton* button(QMessageBox* box, const QString& text) {
+    for (QAbstractButton* b : box->buttons()) {
+        if (b->text() == text) {
+            return b;
+        }
+    }
+    return nullptr;
+}
+
+inline QStringList buttonTexts(QMessageBox* box) {
+    QStringList texts;
+    for (QAbstractButton* b : box->buttons()) {
+        texts << b->text();
+    }
+    texts.sort();
+    return texts;
+}
+
+/// A drive's line in the report sheet's summary: what it holds, and why it stopped if it did.
+inline QString destinationLine(const char* name, qint64 verified, qint64 files, qint64 bytes,
+                               const QString& reason = {}) {
+    const QString drive = QString::fromUtf8(name), held = L10n::plural("verified_count", verified),
+                  of = L10n::plural("files_count", files), size = byteText(bytes);
+    return reason.isEmpty()
+               ? L10n::t("reportmodal.summary.destination", {drive, held, of, size})
+               : L10n::t("reportmodal.summary.destination_stopped", {drive, held, of, size, reason});
 }
 
 /// A shown window whose view holds the transfers panel and opens the state's sheets.

@@ -46,6 +46,11 @@ JobSummary summaryOf(std::vector<FileReport> reports, bool cancelled = false) {
     return summary;
 }
 
+// Gives `root` its own reports in a summary built by hand.
+void setReportsAt(JobSummary& job, const fs::path& root, std::vector<FileReport> reports) {
+    job.reportsByRoot[root] = std::move(reports);
+}
+
 std::vector<FileReport> clips(int count) {
     std::vector<FileReport> reports;
     for (int i = 0; i < count; ++i) {
@@ -313,17 +318,18 @@ private slots:
         const fs::path d1 = "/media/D1", d2 = "/media/D2";
         JobSummary job = summaryOf(clips(5), reason == -2);
         job.fileCount = 8;
-        job.reportsByRoot[d1] = job.reports;
-        job.reportsByRoot[d2] = job.reports;
+        std::vector<FileReport> atD2 = job.reports;
         qint64 after = reason == -1 ? 0 : 5;
         if (reason >= 0) {
             after = 2;
-            job.reportsByRoot[d2].resize(3);
-            job.reportsByRoot[d2][2] = report(job.reports[2].relativePath, FileOutcome::failed,
-                                              "0123456789abcdef", FileErrorReason::noDestinationForFile());
+            atD2.resize(3);
+            atD2[2] = report(job.reports[2].relativePath, FileOutcome::failed, "0123456789abcdef",
+                             FileErrorReason::noDestinationForFile());
             job.destinationExits[d2] =
                 stowline::DestinationExit{static_cast<stowline::CopyFailureReason>(reason), 2};
         }
+        setReportsAt(job, d1, job.reports);
+        setReportsAt(job, d2, atD2);
         const PdfReportInput input = inputFor(language, d2, PdfDestination::fromSummary(job, {d1, d2}));
         const QString text = squeezed(pdfText(write(job.summary(d2), input, QStringLiteral("outcome.pdf"))));
 

@@ -9,6 +9,8 @@
 #include "settings/L10n.h"
 #include "settings/Localization.h"
 #include "settings/ResourceBundle.h"
+#include "ui/cards/CardState.h"
+#include "ui/cards/TransferCard.h"
 #include "ui/sheets/ReportFileList.h"
 #include "ui/sheets/ReportModal.h"
 
@@ -122,63 +124,42 @@ private slots:
         QCOMPARE(reveal.revealed.value(0), (QList<QUrl>{fileUrl(root + "/drive/Hash Log/" + logs[0])}));
     }
 
-    // One drive given up for lack of room: not "all verified" in green, but per drive what it
-    // holds and why the other stopped; the notification says the same.
-    void droppedDestinationIsNotAllVerified() {
-        AppState::Services services;
-        services.engineOptions.capacity = roomAt(root + "/full", 100);
-        AppState state(services);
-        QVERIFY(stage(state, root, {"/A001"}, {"/drive", "/full"}));
-        QVERIFY(start(state));
-        QTRY_VERIFY_WITH_TIMEOUT(state.hasDiskFullAlert(), 30000);
-        state.dropFullDestination();
-        TransferJob* job = state.jobs().front();
-        QTRY_VERIFY_WITH_TIMEOUT(!job->isActive(), 30000);
-        FakeReveal reveal;
-        ReportModal modal(state, *job, reveal);
-        const QString expected = destinationLine("drive", 3, 3, 6000) + QLatin1Char('\n') +
-                                 destinationLine("full", 0, 3, 0, L10n::t("transferjob.dropped_no_space"));
-        QCOMPARE(modal.summaryText()->text(), expected);
-        QCOMPARE(modal.summaryText()->colour(), Theme::current().red);
-        QCOMPARE(bench->notifications.posted.size(), 1);
-        QCOMPARE(bench->notifications.posted[0], qMakePair(L10n::t("notifier.title.error"), expected));
-    }
-
-    // Cancelled after one file: what was verified and that it was cancelled, not in green;
-    // the size of the verified file only; no hash list named, none claimed saved.
+    // Cancelled after one file: pause is off once cancel is pressed (it would undo the cancel);
+    // the card looks empty, says cancelled and keeps the report button; the sheet says what
+    // was verified and that it was cancelled, not in green, with the size of the verified
+    // files only; no hash list named, none claimed saved.
     void cancelledJobSaysWhatItVerified() {
-        auto gate = std::make_shared<Gate>();
-        auto calls = std::make_shared<std::atomic<int>>(0);
-        auto held = std::make_shared<std::atomic<bool>>(false);
+        const auto hold = HeldReadBack{[](const std::string&, int n) { return n == 2; }};
         AppState::Services services;
         services.savePanels = &panel;
-        services.engineOptions.verify = [gate, calls, held](const std::filesystem::path& path) {
-            if (++*calls == 2) {
-                held->store(true);
-                gate->wait();
-            }
-            return hashOfFile(path);
-        };
+        services.engineOptions.verify = hold.verify();
         AppState state(services);
-        const OpenOnExit openGate{gate};
+        const OpenOnExit openGate{hold.gate};
         QVERIFY(stage(state, root, {"/A001"}, {"/drive"}));
         QVERIFY(start(state));
         TransferJob* job = state.jobs().front();
-        QTRY_VERIFY_WITH_TIMEOUT(held->load(), 30000);
+        QVERIFY(hold.reached());
+        FakeReveal reveal;
+        TransferCard card(state, job, job->destinations().front().id, reveal);
+        QAbstractButton* pause = card.button(QStringLiteral("pause.fill"));
+        QVERIFY(pause->isEnabled());
         job->cancel();
-        gate->open();
+        QVERIFY(!pause->isEnabled());
+        hold.gate->open();
         QTRY_VERIFY_WITH_TIMEOUT(!job->isActive(), 30000);
         QCOMPARE(job->phase(), TransferJob::Phase::cancelled);
-        const std::int64_t first = job->summary()->reports.front().size;
         QVERIFY(job->summary()->reports.size() >= 1 && job->summary()->reports.size() < 3);
         const qint64 verified = static_cast<qint64>(job->summary()->reports.size());
         qint64 bytes = 0;
         for (const auto& report : job->summary()->reports) {
             bytes += report.size;
         }
-        QVERIFY(bytes >= first);
 
-        FakeReveal reveal;
+        QCOMPARE(card.leadingText(), L10n::t("transfers.cancelled"));
+        QCOMPARE(card.barColour(), Theme::current().overlay(0.05, 0.05));
+        QCOMPARE(card.state().leadingColour(Theme::current()), Theme::current().faintGrey);
+        QCOMPARE(card.buttonSymbols(), (QStringList{"doc.text", "magnifyingglass"}));
+
         ReportModal modal(state, *job, reveal);
         QCOMPARE(modal.summaryText()->text(),
                  destinationLine("drive", verified, 3, bytes, L10n::t("reportmodal.stopped.cancelled")));
@@ -274,18 +255,6 @@ private:
     }
 
     FakeSavePanel panel;
-
-    static QString destinationLine(const char* name, qint64 verified, qint64 files, qint64 bytes,
-                                   const QString& reason = {}) {
-        QStringList arguments{QString::fromUtf8(name), L10n::plural("verified_count", verified),
-                              L10n::plural("files_count", files), byteText(bytes)};
-        if (reason.isEmpty()) {
-            return L10n::t("reportmodal.summary.destination",
-                           {arguments[0], arguments[1], arguments[2], arguments[3]});
-        }
-        return L10n::t("reportmodal.summary.destination_stopped",
-                       {arguments[0], arguments[1], arguments[2], arguments[3], reason});
-    }
 
     std::unique_ptr<JobTestBench> bench;
     QString root;

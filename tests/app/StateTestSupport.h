@@ -26,6 +26,7 @@
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -166,6 +167,35 @@ inline std::uint64_t hashOfFile(const std::filesystem::path& path) {
     const QByteArray bytes = file.readAll();
     return stowline::XXHash64::digest(
         std::span<const std::byte>(reinterpret_cast<const std::byte*>(bytes.constData()), bytes.size()));
+}
+
+/// A read-back that holds the files `holds` picks (by path, and by count from 1) at a gate
+/// until the test opens it: a job caught part-way. Open it with an OpenOnExit declared after
+/// the state.
+struct HeldReadBack {
+    std::function<bool(const std::string& path, int n)> holds = [](const std::string&, int) { return true; };
+    std::shared_ptr<Gate> gate = std::make_shared<Gate>();
+    std::shared_ptr<std::atomic<int>> count = std::make_shared<std::atomic<int>>(0);
+    std::shared_ptr<std::atomic<bool>> held = std::make_shared<std::atomic<bool>>(false);
+
+    stowline::CopyEngine::VerifyFunction verify() const {
+        return [hold = *this](const std::filesystem::path& path) {
+            if (hold.holds(path.string(), ++*hold.count)) {
+                hold.held->store(true);
+                hold.gate->wait();
+            }
+            return hashOfFile(path);
+        };
+    }
+    bool reached() const {
+        return QTest::qWaitFor([this] { return held->load(); }, 30000);
+    }
+};
+
+/// What a job's summary holds for its destination `root`.
+inline std::vector<stowline::FileReport> reportsAt(const stowline::JobSummary& summary, const QString& root) {
+    const auto found = summary.reportsByRoot.find(FileUrl::toPath(fileUrl(root)));
+    return found == summary.reportsByRoot.end() ? std::vector<stowline::FileReport>{} : found->second;
 }
 
 inline bool noActiveJobs(const AppState& state) {

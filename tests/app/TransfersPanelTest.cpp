@@ -5,12 +5,15 @@
 #include "kit/Buttons.h"
 #include "kit/ProgressCapsule.h"
 #include "kit/Theme.h"
+#include "kit/ThemedText.h"
 #include "settings/L10n.h"
 #include "settings/Localization.h"
 #include "settings/ResourceBundle.h"
 #include "ui/cards/CardState.h"
 #include "ui/cards/TransferCard.h"
+#include "ui/panels/CentreColumn.h"
 #include "ui/panels/TransfersPanel.h"
+#include "ui/sheets/ReportModal.h"
 
 #include "stowline/CopyError.h"
 
@@ -26,22 +29,20 @@ class TransfersPanelTest : public QObject {
     Q_OBJECT
 
 private slots:
-    // A cancelled job's bar is the bare track, however far it had gone.
+    // A cancelled job's bar is the bare track, however far it had gone: the translucent track
+    // colour laid over itself would read as a darker bar.
     void aCancelledBarLooksEmpty() {
-        QImage image(100, 8, QImage::Format_ARGB32);
         for (const bool light : {true, false}) {
             const Theme theme = Theme::forAppearance(light);
-            image.fill(theme.card);
-            QPainter p(&image);
             const QColor track = theme.overlay(0.05, 0.05);
-            ProgressCapsule{0.8, track, track}.paint(p, QRectF(0, 0, 100, 8));
-            p.end();
-            QImage empty(100, 8, QImage::Format_ARGB32);
-            empty.fill(theme.card);
-            QPainter q(&empty);
-            ProgressCapsule{0, track, track}.paint(q, QRectF(0, 0, 100, 8));
-            q.end();
-            QCOMPARE(image.pixelColor(40, 4), empty.pixelColor(40, 4));
+            const auto painted = [&](double fraction) {
+                QImage image(100, 8, QImage::Format_ARGB32);
+                image.fill(theme.card);
+                QPainter p(&image);
+                ProgressCapsule{fraction, track, track}.paint(p, QRectF(0, 0, 100, 8));
+                return image.pixelColor(40, 4);
+            };
+            QCOMPARE(painted(0.8), painted(0));
         }
     }
 
@@ -161,9 +162,11 @@ private slots:
         QCOMPARE(CardState::trailingText(Phase::done, 3.0, 5e6), QString());
     }
 
-    // One drive is short of room and given up: while paused the cards offer resume and cancel
-    // and no remove badge; at the end one red card names the reason inside the failure
-    // sentence, the other is green with its own file count, and dismissing removes one card.
+    // One drive is short of room. While paused the cards offer resume and cancel and no remove
+    // badge; Escape dismisses the question without an answer, and a resume with still no room
+    // asks again. Once the drive is given up, one red card names the reason inside the failure
+    // sentence, the other is green with its own file count, the card stays pending for another
+    // try, and dismissing removes one card.
     void droppedDestinationEndsRedNextToGreen() {
         writeFile(root + "/A001/a.mov", 4000);
         writeFile(root + "/A001/b.mov", 4000, 'q');
@@ -173,13 +176,15 @@ private slots:
         FakeReveal reveal;
         TransfersPanel panel(state, reveal);
         panel.resize(452, 400);
+        CentreColumn column(state);
+        column.show();
         QVERIFY(panel.showsEmptyState());
         QVERIFY(stage(state, root, {"/A001"}, {"/roomy", "/full"}));
         QVERIFY(start(state));
         QCOMPARE(panel.cards().size(), 2);
         QVERIFY(!panel.showsEmptyState());
 
-        QTRY_VERIFY_WITH_TIMEOUT(state.hasDiskFullAlert(), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(alert(QStringLiteral("diskFullAlert")), 30000);
         for (TransferCard* card : panel.cards()) {
             QCOMPARE(card->trailingText(), L10n::t("transfers.paused"));
             QCOMPARE(card->buttonSymbols(), (QStringList{"play.fill", "stop.fill", "magnifyingglass"}));
@@ -188,10 +193,21 @@ private slots:
             QVERIFY(card->removeBadge()->isHidden());
             hover(card, false);
         }
-        state.dropFullDestination();
+        QTest::keyClick(alert(QStringLiteral("diskFullAlert")), Qt::Key_Escape);
+        QVERIFY(!alert(QStringLiteral("diskFullAlert")));
+        QVERIFY(!state.hasDiskFullAlert());
+        QCOMPARE(state.jobs().front()->phase(), Phase::paused);
+        state.jobs().front()->resumeAfterDiskFull();
+        QTRY_VERIFY_WITH_TIMEOUT(alert(QStringLiteral("diskFullAlert")), 30000);
+        button(alert(QStringLiteral("diskFullAlert")), L10n::t("centercolumn.diskfull.cancel"))->click();
+        QVERIFY(!state.hasDiskFullAlert());
         QCOMPARE(panel.cards()[0]->buttonSymbols(),
                  (QStringList{"pause.fill", "stop.fill", "magnifyingglass"}));
         QTRY_VERIFY_WITH_TIMEOUT(noActiveJobs(state), 60000);
+        QVERIFY(QFile::exists(root + "/roomy/A001/b.mov"));
+        QVERIFY(!QFile::exists(root + "/full/A001/a.mov"));
+        QCOMPARE(state.pendingSources().size(), 1);
+        QVERIFY(!state.pendingSources().front().jobID);
 
         TransferCard* green = panel.cards()[0];
         TransferCard* red = panel.cards()[1];
@@ -206,6 +222,15 @@ private slots:
         QTRY_COMPARE(green->buttonSymbols(),
                      (QStringList{"doc.text", "checkmark.shield", "magnifyingglass"}));
         QCOMPARE(red->buttonSymbols(), (QStringList{"doc.text", "magnifyingglass"}));
+        // Not "all verified" in green: per drive what it holds and why the other stopped, on the
+        // report sheet and in the notification.
+        const QString perDrive = destinationLine("roomy", 2, 2, 8000) + QLatin1Char('\n') +
+                                 destinationLine("full", 0, 2, 0, L10n::t("transferjob.dropped_no_space"));
+        const ReportModal modal(state, *green->job(), reveal);
+        QCOMPARE(modal.summaryText()->text(), perDrive);
+        QCOMPARE(modal.summaryText()->colour(), Theme::current().red);
+        QCOMPARE(bench->notifications.posted,
+                 (QList<QPair<QString, QString>>{{L10n::t("notifier.title.error"), perDrive}}));
 
         green->button(QStringLiteral("magnifyingglass"))->click();
         QCOMPARE(reveal.revealed, (QList<QList<QUrl>>{{fileUrl(root + "/roomy")}}));
@@ -227,78 +252,50 @@ private slots:
         QCOMPARE(panel.cardCount(), 0);
     }
 
-    // A cancel before any file is done leaves only the reveal button; a cancel after one file
-    // keeps the report button. Both look empty and say cancelled.
-    void cancelledCards() {
-        for (int i = 0; i < 3; ++i) {
-            writeFile(root + QStringLiteral("/B002/clip%1.mov").arg(i), 3000 + i);
-        }
+    // A cancel before any file is done: pause and resume do not wake the job; its card looks
+    // empty, says cancelled and offers only the reveal button; the source goes back to pending
+    // for another start, and nothing is written or said. (A cancel after one file: the report
+    // sheet's test.)
+    void cancelledBeforeAnyFile() {
         writeFile(root + "/C003/clip.mov", 3000);
-        QDir().mkpath(root + "/drive");
-        auto verifyCalls = std::make_shared<std::atomic<int>>(0);
-        auto lateHeld = std::make_shared<std::atomic<bool>>(false);
-        auto earlyHeld = std::make_shared<std::atomic<bool>>(false);
-        auto lateGate = std::make_shared<Gate>();
-        auto earlyGate = std::make_shared<Gate>();
+        auto held = std::make_shared<std::atomic<bool>>(false);
+        auto gate = std::make_shared<Gate>();
         AppState::Services services;
-        services.engineOptions.verify = [=](const std::filesystem::path& path) -> std::uint64_t {
-            if (path.string().find("C003") != std::string::npos) {
-                // The only file waits until the test has pressed cancel, then gives up as a
-                // verifier does when the job is cancelled under it.
-                earlyHeld->store(true);
-                earlyGate->wait();
-                throw stowline::CopyError::cancelled();
-            }
-            // The second file waits here until the test has pressed cancel.
-            if (++*verifyCalls == 2) {
-                lateHeld->store(true);
-                lateGate->wait();
-            }
-            return hashOfFile(path);
+        // The only file waits until the test has pressed cancel, then gives up as a verifier
+        // does when the job is cancelled under it.
+        services.engineOptions.verify = [=](const std::filesystem::path&) -> std::uint64_t {
+            held->store(true);
+            gate->wait();
+            throw stowline::CopyError::cancelled();
         };
         AppState state(services);
-        const OpenOnExit openEarly{earlyGate};
-        const OpenOnExit openLate{lateGate};
+        const OpenOnExit openGate{gate};
         FakeReveal reveal;
         TransfersPanel panel(state, reveal);
-        QVERIFY(addDestinations(state, {fileUrl(root + "/drive")}));
-
-        QVERIFY(addSources(state, {fileUrl(root + "/C003")}));
+        QVERIFY(stage(state, root, {"/C003"}, {"/drive"}));
         QVERIFY(start(state));
-        TransferJob* early = state.jobs().front();
-        QTRY_VERIFY_WITH_TIMEOUT(earlyHeld->load(), 30000);
-        early->cancel();
-        earlyGate->open();
-        // The cancelled card goes back to pending; only the second card is started next.
-        QTRY_VERIFY_WITH_TIMEOUT(!early->isActive(), 30000);
-        state.removeSource(state.sources().front().id);
-        QVERIFY(addSources(state, {fileUrl(root + "/B002")}));
-        QVERIFY(start(state));
-        TransferJob* late = state.jobs().front();
-        QTRY_VERIFY_WITH_TIMEOUT(lateHeld->load(), 30000);
-        QAbstractButton* pause = panel.cards()[0]->button(QStringLiteral("pause.fill"));
-        QVERIFY(pause->isEnabled());
-        late->cancel();
-        // A pause now would undo the cancel: the button says so by being off.
-        QVERIFY(!pause->isEnabled());
-        lateGate->open();
-        QTRY_VERIFY_WITH_TIMEOUT(noActiveJobs(state), 60000);
+        TransferJob* job = state.jobs().front();
+        QTRY_VERIFY_WITH_TIMEOUT(held->load(), 30000);
+        job->cancel();
+        job->togglePause();
+        QCOMPARE(job->phase(), Phase::running);
+        job->togglePause();
+        job->resumeAfterDiskFull();
+        QVERIFY(job->cancelRequested());
+        gate->open();
+        QTRY_VERIFY_WITH_TIMEOUT(noActiveJobs(state), 30000);
 
-        QCOMPARE(early->phase(), Phase::cancelled);
-        QCOMPARE(late->phase(), Phase::cancelled);
-        QVERIFY(late->summary() && !late->summary()->reports.empty());
-        QVERIFY(early->summary() && early->summary()->reports.empty());
-        QCOMPARE(panel.cards().size(), 2);
-        TransferCard* lateCard = panel.cards()[0]; // newest first
-        TransferCard* earlyCard = panel.cards()[1];
-        QCOMPARE(lateCard->job(), late);
-        for (TransferCard* card : {lateCard, earlyCard}) {
-            QCOMPARE(card->leadingText(), L10n::t("transfers.cancelled"));
-            QCOMPARE(card->barColour(), Theme::current().overlay(0.05, 0.05));
-            QCOMPARE(card->state().leadingColour(Theme::current()), Theme::current().faintGrey);
-        }
-        QCOMPARE(lateCard->buttonSymbols(), (QStringList{"doc.text", "magnifyingglass"}));
-        QCOMPARE(earlyCard->buttonSymbols(), (QStringList{"magnifyingglass"}));
+        QCOMPARE(job->phase(), Phase::cancelled);
+        QVERIFY(job->summary() && job->summary()->reports.empty());
+        TransferCard* card = panel.cards().front();
+        QCOMPARE(card->leadingText(), L10n::t("transfers.cancelled"));
+        QCOMPARE(card->barColour(), Theme::current().overlay(0.05, 0.05));
+        QCOMPARE(card->state().leadingColour(Theme::current()), Theme::current().faintGrey);
+        QCOMPARE(card->buttonSymbols(), (QStringList{"magnifyingglass"}));
+        QCOMPARE(state.sources().front().transferState, SourceItem::TransferState::pending);
+        QVERIFY(!state.sources().front().jobID);
+        QVERIFY(!QDir(root + "/drive/Hash Log").exists());
+        QVERIFY(bench->notifications.posted.isEmpty());
     }
 
     // A finished card whose check button comes back when another job on its drive ends is
@@ -307,16 +304,12 @@ private slots:
     void aCardRepaintsWhenItsButtonsChange() {
         writeFile(root + "/c1/a.mov", 1000);
         writeFile(root + "/c2/a.mov", 1000);
-        auto gate = std::make_shared<Gate>();
+        const auto hold =
+            HeldReadBack{[](const std::string& p, int) { return p.find("/c2/") != std::string::npos; }};
         AppState::Services services;
-        services.engineOptions.verify = [gate](const std::filesystem::path& path) {
-            if (path.string().find("/c2/") != std::string::npos) {
-                gate->wait();
-            }
-            return hashOfFile(path);
-        };
+        services.engineOptions.verify = hold.verify();
         AppState state(services);
-        const OpenOnExit openGate{gate};
+        const OpenOnExit openGate{hold.gate};
         QVERIFY(stage(state, root, {"/c1"}, {"/d1"}));
         QVERIFY(start(state));
         QTRY_VERIFY_WITH_TIMEOUT(noActiveJobs(state), 60000);
@@ -333,7 +326,7 @@ private slots:
         card.repaint();
         PaintCounter paints;
         paints.watch(&card);
-        gate->open();
+        hold.gate->open();
         QTRY_VERIFY_WITH_TIMEOUT(noActiveJobs(state), 60000);
         QTRY_COMPARE(card.buttonSymbols(), (QStringList{"doc.text", "checkmark.shield", "magnifyingglass"}));
         QTRY_VERIFY(paints.painted.value(&card).contains(QRect(card.width() / 3, 0, 10, card.height())));
@@ -348,17 +341,12 @@ private slots:
         QDir().mkpath(root + "/d1");
         QDir().mkpath(root + "/d2");
         // c2 and c3 stay running, held in the verification of their only file.
-        auto gate = std::make_shared<Gate>();
+        const auto hold =
+            HeldReadBack{[](const std::string& p, int) { return p.find("/c1/") == std::string::npos; }};
         AppState::Services services;
-        services.engineOptions.verify = [gate](const std::filesystem::path& path) {
-            const std::string p = path.string();
-            if (p.find("/c2/") != std::string::npos || p.find("/c3/") != std::string::npos) {
-                gate->wait();
-            }
-            return hashOfFile(path);
-        };
+        services.engineOptions.verify = hold.verify();
         AppState state(services);
-        const OpenOnExit openGate{gate};
+        const OpenOnExit openGate{hold.gate};
         FakeReveal reveal;
         TransfersPanel panel(state, reveal);
         panel.resize(452, 900);

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # ASC MHL histories through stowline-cli: offloads write and continue them, verify reads them
-# (a flipped byte, an edited manifest), and only verify --record adds a generation.
+# (a flipped byte), and only verify --record adds a generation.
 . "$(dirname "$0")/lib.sh"
 schemas="$(cd "$(dirname "$0")/../engine/ascmhl" && pwd)"
 q() { xmllint --xpath "$1" "$2"; }
@@ -91,12 +91,6 @@ grep -q "<process>in-place</process>" "$manifest" || fail "the recorded generati
 [[ "$(q "count(//*[local-name()='hash'][*[local-name()='path']='CLIPS/C001.mov']/*[local-name()='xxh64'][@action='failed'])" "$manifest")" == 1 ]] ||
     fail "the recorded generation does not mark the changed file failed"
 xmllint --noout --schema "$schemas/ascmhl-manifest-check.xsd" "$manifest" 2>/dev/null || fail "$manifest fails its schema"
-
-# An edited manifest no longer matches its chain entry.
-printf '<!-- edited -->\n' >>"$(ls "$work"/d1/A001/ascmhl/0001_*.mhl)"
-capture "$work/v5" verify "$work/d1"
-[[ $status == 1 ]] || fail "verify passed an edited manifest"
-grep -q "0001_A001_.*does not match its chain entry" "$work/v5.err" || fail "no chain mismatch: $(cat "$work/v5.err")"
 
 # --- A travel drive with its own history: the destination continues it ---------------------
 mkdir -p "$work/travel/A001"

@@ -11,13 +11,6 @@ own_mounts=1
 chmod 755 "$work" # the checks as another user pass through it
 note() { echo "faults: $*"; }
 
-# mount_tmpfs DIR OPTIONS: a small real drive; false when mounting is not permitted.
-mount_tmpfs() {
-    mkdir -p "$1"
-    mount -t tmpfs -o "$2" tmpfs "$1" 2>/dev/null || return 1
-    mounts+=("$1")
-}
-
 can_mount=1
 if [[ "${STOWLINE_OWN_MOUNTS:-}" != 1 ]]; then
     can_mount=0
@@ -26,14 +19,6 @@ elif ! mount_tmpfs "$work/probe" size=1m; then
     can_mount=0
     note "SKIP the drive tests: mounting is not permitted here"
 fi
-
-# run_cli OUT ERR ARGS...: runs the tool; its exit status is left in $status.
-run_cli() {
-    local out="$1" err="$2"
-    shift 2
-    status=0
-    "$cli" offload "$@" >"$out" 2>"$err" || status=$?
-}
 
 # Every file under a final name in DEST/<card name> is byte-identical to the file of the
 # same path in CARD; no .stowline-partial is left unless $2 says "partials-allowed".
@@ -78,16 +63,6 @@ make_card() { # make_card DIR SIZE_MB...
     chmod -R a+rX "$dir"
 }
 
-# wait_for GLOB: until a file matches (the copy under way), at most ~10 s.
-wait_for() {
-    local _
-    for _ in $(seq 1 2000); do
-        compgen -G "$1" >/dev/null && return 0
-        sleep 0.005
-    done
-    return 1
-}
-
 # --- A drive that fills up part-way, answered with "drop" ---------------------------------
 if ((can_mount)); then
     card="$work/fill/card"
@@ -109,9 +84,7 @@ if ((can_mount)); then
     rm -f "$work/fill/small/filler"
     check_copies "$card" "$work/fill/small"
     check_copies "$card" "$work/fill/big"
-    for f in "$card"/*; do
-        cmp -s "$f" "$work/fill/big/card/$(basename "$f")" || fail "the other drive lacks $(basename "$f")"
-    done
+    complete_copy "$card" "$work/fill/big"
     check_hash_list "$work/fill/small"
     check_hash_list "$work/fill/big"
     note "full drive dropped $how; other destination complete"
@@ -134,9 +107,7 @@ if ((can_mount)); then
         fail "no disconnection reported: $(cat "$work/lazy/err")"
     # The empty mount point left behind is on the machine's own disk: nothing may land there.
     [[ -z "$(ls -A "$work/lazy/d2")" ]] || fail "files were written under the vanished mount point"
-    for f in "$card"/*; do
-        cmp -s "$f" "$work/lazy/d1/card/$(basename "$f")" || fail "the remaining destination lacks $(basename "$f")"
-    done
+    complete_copy "$card" "$work/lazy/d1"
     note "lazily unmounted destination disconnected; nothing written on the disk below it"
 fi
 
@@ -146,9 +117,9 @@ make_card "$card" 1 1
 if ((can_mount)); then
     mount_tmpfs "$work/perm/ro" size=4m
     mount -o remount,ro "$work/perm/ro"
-    run_cli "$work/perm/out" "$work/perm/err" "$card" --dest "$work/perm/ro" --lang en
+    run "$cli" offload "$card" --dest "$work/perm/ro" --lang en
     [[ $status -eq 1 ]] || fail "a read-only destination gave exit $status"
-    grep -qi "read-only" "$work/perm/err" || fail "no clear message: $(cat "$work/perm/err")"
+    grep -qi "read-only" "$work/err" || fail "no clear message: $(cat "$work/err")"
     [[ -z "$(ls -A "$work/perm/ro")" ]] || fail "something was written to a read-only drive"
     note "read-only destination: clear message, nothing written"
 fi
@@ -157,21 +128,17 @@ if "${as_nobody[@]}" true 2>/dev/null && "${as_nobody[@]}" test -x "$cli"; then
     mkdir -p "$work/perm/locked" "$work/perm/open"
     chmod 755 "$work/perm" "$work/perm/locked"
     chown nobody "$work/perm/open"
-    status=0
-    "${as_nobody[@]}" "$cli" offload "$card" --dest "$work/perm/locked" --lang en >"$work/perm/out" 2>"$work/perm/err" ||
-        status=$?
+    run "${as_nobody[@]}" "$cli" offload "$card" --dest "$work/perm/locked" --lang en
     [[ $status -eq 1 ]] || fail "a forbidden destination gave exit $status"
-    grep -qi "permission denied" "$work/perm/err" || fail "no clear message: $(cat "$work/perm/err")"
+    grep -qi "permission denied" "$work/err" || fail "no clear message: $(cat "$work/err")"
     [[ -z "$(ls -A "$work/perm/locked")" ]] || fail "something was written without permission"
 
     mkdir -p "$card/private"
     echo secret >"$card/private/notes.txt"
     chmod 700 "$card/private"
-    status=0
-    "${as_nobody[@]}" "$cli" offload "$card" --dest "$work/perm/open" >"$work/perm/out" 2>"$work/perm/err" ||
-        status=$?
+    run "${as_nobody[@]}" "$cli" offload "$card" --dest "$work/perm/open"
     [[ $status -eq 1 ]] || fail "an unreadable source folder gave exit $status"
-    grep -q "cannot read the sources: .*private" "$work/perm/err" || fail "no clear message: $(cat "$work/perm/err")"
+    grep -q "cannot read the sources: .*private" "$work/err" || fail "no clear message: $(cat "$work/err")"
     [[ -z "$(ls -A "$work/perm/open")" ]] || fail "a job over an unreadable source wrote something"
     note "forbidden destination and unreadable source folder: clear messages, nothing written"
 else
@@ -193,14 +160,11 @@ for round in $(seq 1 30); do
     check_copies "$card" "$work/kill/d1" partials-allowed
     check_copies "$card" "$work/kill/d2" partials-allowed
 done
-run_cli "$work/kill/out" "$work/kill/err" "$card" --dest "$work/kill/d1" --dest "$work/kill/d2"
-[[ $status -eq 0 ]] || fail "the run after the kills exited $status: $(cat "$work/kill/err")"
-grep -q $'^skipped\t' "$work/kill/out" || fail "the final run did not skip what the killed runs finished"
-for f in "$card"/*; do
-    for d in d1 d2; do
-        cmp -s "$f" "$work/kill/$d/card/$(basename "$f")" || fail "$d lacks $(basename "$f") after the final run"
-    done
-done
+run "$cli" offload "$card" --dest "$work/kill/d1" --dest "$work/kill/d2"
+[[ $status -eq 0 ]] || fail "the run after the kills exited $status: $(cat "$work/err")"
+grep -q $'^skipped\t' "$work/out" || fail "the final run did not skip what the killed runs finished"
+complete_copy "$card" "$work/kill/d1"
+complete_copy "$card" "$work/kill/d2"
 left=$(find "$work/kill" -name '*.stowline-partial' | wc -l)
 note "killed $kills times at random moments; final run exit 0, every file identical, $left leftovers"
 [[ $left -eq 0 ]] || fail "temporary files outlived the final run"

@@ -2,14 +2,6 @@
 # stowline-cli hash agrees with xxhsum -H1; scan lists files in copy order; errors exit non-zero.
 . "$(dirname "$0")/lib.sh"
 
-# Runs the command, storing stdout, stderr and the exit status without tripping set -e.
-run() {
-    set +e
-    "$@" >"$work/out" 2>"$work/err"
-    status=$?
-    set -e
-}
-
 files=$work/files
 mkdir -p "$files"
 : >"$files/empty"

@@ -28,3 +28,36 @@ capture() {
     status=0
     "$cli" "$@" >"$out" 2>"$out.err" || status=$?
 }
+
+# run COMMAND...: its stdout in $work/out, its stderr in $work/err, its exit status in $status.
+run() {
+    status=0
+    "$@" >"$work/out" 2>"$work/err" || status=$?
+}
+
+# mount_tmpfs DIR OPTIONS: a small real drive, unmounted on exit; false where mounting is refused.
+mount_tmpfs() {
+    mkdir -p "$1"
+    mount -t tmpfs -o "$2" tmpfs "$1" 2>/dev/null || return 1
+    mounts+=("$1")
+}
+
+# wait_for GLOB: until a file matches (the copy under way), at most ~10 s.
+wait_for() {
+    local _
+    for _ in $(seq 1 2000); do
+        compgen -G "$1" >/dev/null && return 0
+        sleep 0.005
+    done
+    return 1
+}
+
+# complete_copy CARD DEST: every file of CARD is at DEST/<card name>, identical, and nothing
+# temporary is left in DEST.
+complete_copy() {
+    local f
+    for f in "$1"/*; do
+        cmp -s "$f" "$2/$(basename "$1")/$(basename "$f")" || fail "$2 lacks $(basename "$f")"
+    done
+    [[ -z "$(find "$2" -name '*.stowline-partial')" ]] || fail "temporary files left in $2"
+}

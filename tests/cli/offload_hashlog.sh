@@ -96,9 +96,9 @@ grep -qx "stowline-cli: could not write the Hash Log to $work/d9" "$work/err" ||
 cmp -s "$card/A&B <1>/clip 1.mov" "$work/d9/Cartão & Co/A&B <1>/clip 1.mov" || fail "copy in d9 differs"
 [[ $(logs "$work/d10" '*.mhl') -eq 1 ]] || fail "the healthy destination lost its Hash Log"
 [[ "$(cat "$work/d9/Hash Log")" == "in the way" ]] || fail "the file in the way was touched"
-# --pdf: a PDF report beside the others in each destination, drawn with no display at all,
-# listing every file with the XXH64 of its copy, in the report's language, fonts embedded.
-if command -v pdftotext >/dev/null && command -v pdffonts >/dev/null; then
+# --pdf: a PDF report beside the others in each destination, drawn with no display at all, in
+# the report's language (what a PDF report holds is the application tests' to check).
+if command -v pdftotext >/dev/null; then
     mkdir -p "$work/p1" "$work/p2"
     env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$cli" offload "$card" --dest "$work/p1" \
         --dest "$work/p2" --pdf --lang pt-BR >"$work/out" 2>"$work/err" || fail "--pdf exited $? ($(cat "$work/err"))"
@@ -111,13 +111,6 @@ if command -v pdftotext >/dev/null && command -v pdffonts >/dev/null; then
         pdftotext -layout "$pdf" "$work/pdf.txt" || fail "$pdf cannot be read"
         grep -q "Relatório de transferência" "$work/pdf.txt" || fail "PDF not in Portuguese"
         grep -qF "$dest" "$work/pdf.txt" || fail "PDF does not name its destination"
-        while IFS= read -r -d '' copy; do
-            want="$(xxhsum -H1 <"$copy" | cut -d' ' -f1)"
-            grep -F "$(basename "$copy")" "$work/pdf.txt" | grep -q "$want" ||
-                fail "$pdf lacks $(basename "$copy") with its checksum $want"
-        done < <(find "$dest/Cartão & Co" -type f -print0)
-        pdffonts "$pdf" | awk 'NR > 2 && $(NF-4) != "yes" { bad = 1 } END { exit bad }' ||
-            fail "a font is not embedded: $(pdffonts "$pdf")"
     done
 else
     echo "skipped the PDF report: poppler-utils missing (run scripts/setup)" >&2

@@ -44,8 +44,7 @@ grep -q "^Destination: *$work/d2\$" "$report" || fail "destination not absolute:
 big="$work/big"
 mkdir -p "$big" "$work/e1" "$work/e2"
 for i in 1 2 3 4 5; do head -c 600000 /dev/urandom >"$big/c$i.mov"; done
-if mount -t tmpfs -o size=2m tmpfs "$work/e1" 2>/dev/null; then
-    mounts+=("$work/e1")
+if mount_tmpfs "$work/e1" size=2m; then
     status=0
     "$cli" offload "$big" --dest "$work/e1" --dest "$work/e2" --on-full drop --lang en >"$work/out" \
         2>"$work/err" || status=$?

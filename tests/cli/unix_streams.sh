@@ -13,23 +13,6 @@ make_card() { # make_card DIR COUNT KB
     local i
     for ((i = 1; i <= $2; i++)); do head -c "$(($3 * 1000))" /dev/urandom >"$1/clip$i.mov"; done
 }
-# Every file of CARD is at DEST/<card name>, identical, and nothing temporary is left.
-complete_copy() {
-    local card="$1" dest="$2" f
-    for f in "$card"/*; do
-        cmp -s "$f" "$dest/$(basename "$card")/$(basename "$f")" || fail "$dest lacks $(basename "$f")"
-    done
-    [[ -z "$(find "$dest" -name '*.stowline-partial')" ]] || fail "temporary files left in $dest"
-}
-# wait_for GLOB: until a file matches (the copy under way), at most ~10 s.
-wait_for() {
-    local _
-    for _ in $(seq 1 2000); do
-        compgen -G "$1" >/dev/null && return 0
-        sleep 0.005
-    done
-    return 1
-}
 
 # --- A reader that goes away: the job goes on and ends as it would have ----------------------
 card="$work/card"
@@ -78,9 +61,7 @@ timeout 120 "$cli" offload "$card" --dest "$work/c1" --dest "$work/c2" <&- >&- 2
 complete_copy "$card" "$work/c2"
 
 # --- Drives: "ask" without a terminal, "wait" for a file larger than the drive ----------------
-mkdir -p "$work/small"
-if mount -t tmpfs -o size=2m tmpfs "$work/small" 2>/dev/null; then
-    mounts+=("$work/small")
+if mount_tmpfs "$work/small" size=2m; then
     mkdir -p "$work/wide" "$work/huge"
     head -c 3000000 /dev/urandom >"$work/huge/clip.mov"
     status=0
