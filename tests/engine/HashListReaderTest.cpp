@@ -5,11 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <fstream>
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 using namespace stowline;
 using namespace stowline::testing;
