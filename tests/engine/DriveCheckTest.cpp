@@ -177,17 +177,11 @@ TEST_F(DriveCheckTest, runningOutOfMemoryEndsTheCheckWithAProblem) {
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        std::ifstream status("/proc/self/status");
-        std::string line;
-        std::size_t kib = 0;
-        while (std::getline(status, line)) {
-            if (line.rfind("VmSize:", 0) == 0) {
-                kib = std::stoul(line.substr(7));
-            }
-        }
-        const rlim_t limit = kib * 1024 + listBytes + (8U << 20);
+        std::size_t pages = 0; // the address space in use now
+        std::ifstream("/proc/self/statm") >> pages;
+        const rlim_t limit = pages * ::sysconf(_SC_PAGESIZE) + listBytes + (8U << 20);
         const rlimit space{limit, limit};
-        if (kib == 0 || ::setrlimit(RLIMIT_AS, &space) != 0) {
+        if (pages == 0 || ::setrlimit(RLIMIT_AS, &space) != 0) {
             std::_Exit(77);
         }
         const DriveCheckResult result = check();

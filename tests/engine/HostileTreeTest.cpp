@@ -105,9 +105,7 @@ void makeSocket(const fs::path& path) {
     fs::rename(shortPath, path);
 }
 
-struct Tree {
-    std::map<std::string, std::string> files; ///< relative path under the card → bytes
-};
+using Tree = std::map<std::string, std::string>; ///< relative path under the card → bytes
 
 void fill(const fs::path& folder, const std::string& relative, int depth, std::mt19937& random, Tree& tree) {
     std::set<std::string> used;
@@ -130,7 +128,7 @@ void fill(const fs::path& folder, const std::string& relative, int depth, std::m
             const auto bytes = content(size, static_cast<char>(random()));
             writeFile(path, bytes);
             if (name != ".DS_Store" && name.rfind("._", 0) != 0) {
-                tree.files[rel] = bytes;
+                tree[rel] = bytes;
             }
             break;
         }
@@ -163,7 +161,7 @@ void addDeepFile(const fs::path& card, std::size_t limit, Tree& tree) {
     rel += "/clip.mov";
     const auto bytes = content(5'000, 'q');
     writeFile(card / rel, bytes);
-    tree.files[rel] = bytes;
+    tree[rel] = bytes;
 }
 
 bool wellFormedXml(const fs::path& file) {
@@ -253,7 +251,7 @@ TEST_F(HostileTree, EveryFileArrivesIdenticalOrFailsWithAReasonAndBothReportsHol
             reported.insert(report.relativePath);
         }
         std::multiset<std::string> expected;
-        for (const auto& [rel, bytes] : tree.files) {
+        for (const auto& [rel, bytes] : tree) {
             expected.insert(cardName + "/" + rel);
         }
         ASSERT_EQ(reported, expected) << "round " << rounds;
@@ -263,9 +261,9 @@ TEST_F(HostileTree, EveryFileArrivesIdenticalOrFailsWithAReasonAndBothReportsHol
             const auto found = summary.reportsByRoot.find(root);
             const auto perRoot =
                 found == summary.reportsByRoot.end() ? std::vector<FileReport>{} : found->second;
-            ASSERT_EQ(perRoot.size(), tree.files.size());
+            ASSERT_EQ(perRoot.size(), tree.size());
             for (const auto& report : perRoot) {
-                const auto& source = tree.files.at(report.relativePath.substr(cardName.size() + 1));
+                const auto& source = tree.at(report.relativePath.substr(cardName.size() + 1));
                 if (report.outcome == FileOutcome::failed) {
                     EXPECT_TRUE(report.errorDescription.has_value()) << report.relativePath;
                     std::error_code error; // a 255-byte name has no room for the temporary suffix
@@ -298,7 +296,7 @@ TEST_F(HostileTree, EveryFileArrivesIdenticalOrFailsWithAReasonAndBothReportsHol
                 atA.push_back(report.relativePath);
             }
         }
-        filesSeen += tree.files.size();
+        filesSeen += tree.size();
         ++rounds;
     }
 
