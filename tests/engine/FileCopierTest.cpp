@@ -5,23 +5,17 @@
 #include "stowline/CopyError.h"
 
 #include <gtest/gtest.h>
-#include <xxhash.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <condition_variable>
-#include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <map>
 #include <mutex>
-#include <random>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -61,7 +55,8 @@ int threadCount() {
         std::distance(fs::directory_iterator("/proc/self/task"), fs::directory_iterator()));
 }
 
-/// Each test gets its own folder, and must leave no descriptor open and no thread running.
+/// Each test gets its own folder, and must leave no temporary copy, no descriptor open and no
+/// thread running.
 class CopierFixture : public TempFolderTest {
 protected:
     void SetUp() override {
@@ -71,6 +66,7 @@ protected:
         threadsBefore = threadCount();
     }
     void TearDown() override {
+        EXPECT_EQ(partialsUnder(root), std::vector<fs::path>{}) << "a temporary copy outlived the copy";
         EXPECT_EQ(openDescriptorCount(), descriptorsBefore) << "a descriptor was left open";
         // A joined thread may linger in /proc for a moment after join returns; so may the one
         // SetUp joined, which makes the count before too high rather than a later one, so only
@@ -120,6 +116,8 @@ TEST_P(FileCopierTest, ChunkBoundariesGiveExactCallsHashesAndCopies) {
         SCOPED_TRACE(size);
         const auto bytes = randomBytes(size, static_cast<unsigned>(size));
         const auto from = source(bytes);
+        const std::timespec times[2] = {{0, UTIME_OMIT}, {1'500'000'000, static_cast<long>(size)}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, from.c_str(), times, 0), 0);
         const auto to = destinations(2, "size" + std::to_string(size) + "/deep/CLIP0001.MOV");
         std::vector<std::int64_t> calls;
         // The largest also meets short and interrupted transfers, which must change nothing.
@@ -137,9 +135,13 @@ TEST_P(FileCopierTest, ChunkBoundariesGiveExactCallsHashesAndCopies) {
         EXPECT_TRUE(result.failures.empty());
         for (const auto& copy : to) {
             EXPECT_TRUE(holds(copy, bytes)) << copy;
+            struct stat st {};
+            ASSERT_EQ(::stat(copy.c_str(), &st), 0);
+            EXPECT_EQ(std::pair(st.st_mtim.tv_sec, st.st_mtim.tv_nsec),
+                      std::pair(times[1].tv_sec, times[1].tv_nsec))
+                << "the copy carries the source's modification time";
         }
     }
-    EXPECT_TRUE(partialsUnder(root).empty());
 }
 
 TEST_P(FileCopierTest, NothingToWriteToOrNothingToReadFails) {
@@ -152,6 +154,8 @@ TEST_P(FileCopierTest, NothingToWriteToOrNothingToReadFails) {
     EXPECT_FALSE(fs::exists(root / "d1")) << "nothing may be created when the source cannot be opened";
 }
 
+// A destination failing at any step is dropped and recorded; the others get every chunk. Only
+// a full disk counts as out of space.
 TEST_P(FileCopierTest, AFailingDestinationIsDroppedAndOnlyAFullDiskCountsAsOutOfSpace) {
     const auto bytes = randomBytes(6 * mib, 3);
     const auto from = source(bytes);
@@ -160,8 +164,10 @@ TEST_P(FileCopierTest, AFailingDestinationIsDroppedAndOnlyAFullDiskCountsAsOutOf
         std::string name;
         std::function<void(FaultyFileOps&, const fs::path&)> inject;
         bool outOfSpace;
-        int writes; // the failing destination's: none after the one that failed
-        int errnoValue = 0;
+        int writes;            // the failing destination's: none after the one that failed
+        int errnoValue = 0;    // whose words the message holds
+        bool fails = true;     // false: the fault changes nothing
+        bool namesTemporary{}; // the message names the temporary file
     };
     const std::vector<Case> cases = {
         {"ENOSPC", [](auto& ops, auto& temp) { ops.failWrite(temp, 1, ENOSPC); }, true, 1, ENOSPC},
@@ -181,6 +187,17 @@ TEST_P(FileCopierTest, AFailingDestinationIsDroppedAndOnlyAFullDiskCountsAsOutOf
         {"EDQUOT", [](auto& ops, auto& temp) { ops.failWrite(temp, 1, EDQUOT); }, false, 1, EDQUOT},
         {"EACCES", [](auto& ops, auto& temp) { ops.failWrite(temp, 2, EACCES); }, false, 2, EACCES},
         {"ENOSPC at create", [](auto& ops, auto& temp) { ops.failCreate(temp, ENOSPC); }, true, 0, ENOSPC},
+        {"EACCES at create", [](auto& ops, auto& temp) { ops.failCreate(temp, EACCES); }, false, 0, EACCES,
+         true, true},
+        {"a file where its folder goes", [](auto&, auto& temp) { writeFile(temp.parent_path(), "a file"); },
+         false, 0},
+        {"a folder where the temporary file goes",
+         [](auto&, auto& temp) { fs::create_directories(temp / "x"); }, false, 0, 0, true, true},
+        // A delayed write error fails the copy; a signal says nothing about the data.
+        {"EIO at close", [](auto& ops, auto& temp) { ops.failClose(temp, EIO); }, false, 2},
+        {"EINTR at close", [](auto& ops, auto& temp) { ops.failClose(temp, EINTR); }, false, 2, 0, false},
+        {"ENOSPC at rename", [](auto& ops, auto& temp) { ops.failRename(finalNameOf(temp), ENOSPC); }, true,
+         2},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -195,20 +212,32 @@ TEST_P(FileCopierTest, AFailingDestinationIsDroppedAndOnlyAFullDiskCountsAsOutOf
 
         EXPECT_EQ(calls, 2);
         EXPECT_EQ(result.sourceHash, hashOf(bytes));
-        EXPECT_EQ(result.succeeded, (std::vector<fs::path>{to[0], to[2]}));
-        ASSERT_EQ(result.failures.size(), 1u);
-        EXPECT_EQ(result.failures[0].url, to[1]);
-        EXPECT_EQ(result.failures[0].outOfSpace, c.outOfSpace);
-        EXPECT_FALSE(result.failures[0].systemMessage.empty());
-        if (c.errnoValue != 0) {
-            EXPECT_NE(result.failures[0].systemMessage.find(std::strerror(c.errnoValue)), std::string::npos);
-        }
-        EXPECT_EQ(ops.writeCalls(temporary), c.writes);
-        EXPECT_FALSE(fs::exists(to[1]));
+        EXPECT_EQ(result.succeeded, c.fails ? std::vector<fs::path>({to[0], to[2]}) : to);
         EXPECT_TRUE(holds(to[0], bytes));
         EXPECT_TRUE(holds(to[2], bytes));
+        EXPECT_EQ(ops.writeCalls(temporary), c.writes);
+        if (!c.fails) {
+            EXPECT_TRUE(result.failures.empty());
+            continue;
+        }
+        ASSERT_EQ(result.failures.size(), 1u);
+        const auto& failure = result.failures[0];
+        EXPECT_EQ(failure.url, to[1]);
+        EXPECT_EQ(failure.outOfSpace, c.outOfSpace);
+        EXPECT_FALSE(failure.systemMessage.empty());
+        EXPECT_TRUE(c.errnoValue == 0 ||
+                    failure.systemMessage.find(std::strerror(c.errnoValue)) != std::string::npos)
+            << failure.systemMessage;
+        EXPECT_TRUE(!c.namesTemporary || failure.systemMessage.find(temporary.string()) != std::string::npos)
+            << failure.systemMessage;
+        EXPECT_FALSE(fs::exists(to[1]));
     }
-    EXPECT_TRUE(partialsUnder(root).empty());
+    // What stood in the way was left as it was.
+    EXPECT_EQ(readFile(root / "d2/a file where its folder goes"), "a file");
+    EXPECT_TRUE(fs::exists(
+        FileCopier::temporaryPath(root / "d2/a folder where the temporary file goes/CLIP0001.MOV") / "x"));
+    fs::remove_all(
+        FileCopier::temporaryPath(root / "d2/a folder where the temporary file goes/CLIP0001.MOV"));
 }
 
 TEST_P(FileCopierTest, EveryDestinationFailingThrowsWithAllFailuresInOrder) {
@@ -232,38 +261,7 @@ TEST_P(FileCopierTest, EveryDestinationFailingThrowsWithAllFailuresInOrder) {
     EXPECT_EQ(failed->failures[1].url, to[0]);
     EXPECT_TRUE(failed->failures[1].outOfSpace);
     EXPECT_EQ(calls, 1) << "the chunk that no destination took is not reported";
-    EXPECT_TRUE(partialsUnder(root).empty());
     EXPECT_FALSE(fs::exists(to[0]));
-}
-
-TEST_P(FileCopierTest, DestinationsThatCannotBePreparedAreRecordedAndTheRestCopied) {
-    const auto bytes = randomBytes(5 * mib, 5);
-    const auto from = source(bytes);
-    auto to = destinations(4);
-    // d1: its folder's place is taken by a regular file.
-    writeFile(root / "d1/A001", "not a folder");
-    // d2: the temporary file cannot be opened.
-    FaultyFileOps ops;
-    ops.failCreate(FileCopier::temporaryPath(to[1]), EACCES);
-    // d3: a folder sits where the temporary file would go.
-    fs::create_directories(FileCopier::temporaryPath(to[2]));
-
-    const auto result = copy(from, to, {}, &ops);
-
-    EXPECT_EQ(result.succeeded, std::vector<fs::path>{to[3]});
-    ASSERT_EQ(result.failures.size(), 3u);
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(result.failures[i].url, to[i]);
-        EXPECT_FALSE(result.failures[i].outOfSpace);
-    }
-    EXPECT_NE(result.failures[1].systemMessage.find(FileCopier::temporaryPath(to[1]).string()),
-              std::string::npos);
-    EXPECT_NE(result.failures[1].systemMessage.find(std::strerror(EACCES)), std::string::npos);
-    EXPECT_NE(result.failures[2].systemMessage.find(FileCopier::temporaryPath(to[2]).string()),
-              std::string::npos);
-    EXPECT_EQ(readFile(root / "d1/A001"), "not a folder");
-    EXPECT_TRUE(fs::is_directory(FileCopier::temporaryPath(to[2])));
-    EXPECT_TRUE(holds(to[3], bytes));
 }
 
 TEST_P(FileCopierTest, ExistingFinalFileIsReplacedOnlyByACompleteCopy) {
@@ -275,8 +273,23 @@ TEST_P(FileCopierTest, ExistingFinalFileIsReplacedOnlyByACompleteCopy) {
     writeFile(root / "keep.txt", "unrelated");
     fs::create_hard_link(root / "keep.txt", FileCopier::temporaryPath(to[0]));
 
-    // Cancelled, read error, and a failed rename: the old file stays as it was.
-    EXPECT_THROW((void)copy(from, to, [](std::int64_t) { throw CopyError::cancelled(); }), CopyError);
+    // Stopped by the callback, read error, and a failed rename: the old file stays as it was.
+    // What the callback throws passes through unchanged, and no chunk is reported after it.
+    struct Stop {
+        int code;
+    };
+    int calls = 0;
+    try {
+        (void)copy(from, to, [&](std::int64_t) {
+            if (++calls == 2) {
+                throw Stop{42};
+            }
+        });
+        ADD_FAILURE() << "nothing thrown";
+    } catch (const Stop& stop) {
+        EXPECT_EQ(stop.code, 42);
+    }
+    EXPECT_EQ(calls, 2);
     EXPECT_EQ(readFile(to[0]), "old take");
     {
         FaultyFileOps ops;
@@ -296,43 +309,12 @@ TEST_P(FileCopierTest, ExistingFinalFileIsReplacedOnlyByACompleteCopy) {
         EXPECT_THROW((void)copy(from, to, {}, &ops), CopyError);
         EXPECT_EQ(readFile(to[0]), "old take");
     }
-    EXPECT_TRUE(partialsUnder(root).empty());
 
     fs::create_hard_link(root / "keep.txt", FileCopier::temporaryPath(to[0]));
     const auto result = copy(from, to);
     EXPECT_EQ(result.succeeded, to);
     EXPECT_TRUE(holds(to[0], bytes));
     EXPECT_EQ(readFile(root / "keep.txt"), "unrelated") << "a leftover is replaced, never written through";
-    EXPECT_TRUE(partialsUnder(root).empty());
-}
-
-TEST_P(FileCopierTest, CallbackErrorsRemoveEveryTemporaryFileAndPassThroughUnchanged) {
-    const auto from = source(randomBytes(13 * mib, 7));
-    struct Stop {
-        int code;
-    };
-    const auto to = destinations(3);
-    int calls = 0;
-    const auto error = copyErrorOf([&] {
-        (void)copy(from, to, [&](std::int64_t) {
-            if (++calls == 2) {
-                throw CopyError::cancelled();
-            }
-        });
-    });
-    EXPECT_EQ(error, CopyError::cancelled());
-    EXPECT_EQ(calls, 2);
-
-    try {
-        (void)copy(from, to, [](std::int64_t) { throw Stop{42}; });
-        ADD_FAILURE() << "nothing thrown";
-    } catch (const Stop& stop) {
-        EXPECT_EQ(stop.code, 42);
-    }
-    EXPECT_TRUE(partialsUnder(root).empty());
-    for (const auto& path : to) {
-        EXPECT_FALSE(fs::exists(path));
-    }
 }
 
 /// Direct writes as a file system may treat them: accepted, refused when asked for, or
@@ -430,30 +412,6 @@ TEST_P(FileCopierTest, DirectWritesFallBackToTheCacheWhereverTheyAreRefused) {
             EXPECT_EQ(ops.unalignedDirectWrites(), 0) << "the unaligned end must go through the cache";
         }
     }
-    EXPECT_TRUE(partialsUnder(root).empty());
-}
-
-TEST_P(FileCopierTest, FailedCloseKeepsTheCopyFromItsFinalName) {
-    const auto bytes = randomBytes(mib, 10);
-    const auto from = source(bytes);
-    const auto to = destinations(3);
-    FaultyFileOps ops;
-    ops.failClose(FileCopier::temporaryPath(to[0]), EIO);   // a delayed write error
-    ops.failClose(FileCopier::temporaryPath(to[1]), EINTR); // only a signal: the data is fine
-    ops.failRename(to[2], ENOSPC);
-
-    const auto result = copy(from, to, {}, &ops);
-
-    EXPECT_EQ(result.succeeded, std::vector<fs::path>{to[1]});
-    ASSERT_EQ(result.failures.size(), 2u);
-    EXPECT_EQ(result.failures[0].url, to[0]);
-    EXPECT_FALSE(result.failures[0].outOfSpace);
-    EXPECT_EQ(result.failures[1].url, to[2]);
-    EXPECT_TRUE(result.failures[1].outOfSpace);
-    EXPECT_FALSE(fs::exists(to[0]));
-    EXPECT_FALSE(fs::exists(to[2]));
-    EXPECT_TRUE(holds(to[1], bytes));
-    EXPECT_TRUE(partialsUnder(root).empty());
 }
 
 TEST_P(FileCopierTest, SourceNamedLikeATemporaryFileIsNeverReplaced) {
@@ -469,23 +427,7 @@ TEST_P(FileCopierTest, SourceNamedLikeATemporaryFileIsNeverReplaced) {
     EXPECT_EQ(result.failures[0].url, sibling);
     EXPECT_TRUE(holds(from, bytes));
     EXPECT_FALSE(fs::exists(sibling));
-}
-
-TEST_P(FileCopierTest, CopiesCarryTheSourceModificationTime) {
-    const auto from = source(randomBytes(3 * mib, 12));
-    const std::timespec times[2] = {{0, UTIME_OMIT}, {1'500'000'000, 123'456'789}};
-    ASSERT_EQ(::utimensat(AT_FDCWD, from.c_str(), times, 0), 0);
-    const auto to = destinations(2);
-
-    const auto result = copy(from, to);
-
-    ASSERT_EQ(result.succeeded, to);
-    for (const auto& copy : to) {
-        struct stat st {};
-        ASSERT_EQ(::stat(copy.c_str(), &st), 0);
-        EXPECT_EQ(st.st_mtim.tv_sec, 1'500'000'000);
-        EXPECT_EQ(st.st_mtim.tv_nsec, 123'456'789);
-    }
+    fs::remove(from);
 }
 
 TEST_P(FileCopierTest, RealFullDiskFailsOnlyThatDestination) {
@@ -513,28 +455,6 @@ TEST_P(FileCopierTest, RealFullDiskFailsOnlyThatDestination) {
     }
     EXPECT_EQ(outcome, Isolated::passed);
 }
-
-/// A flag one thread raises and another waits for.
-class Signal {
-public:
-    void raise() {
-        {
-            std::lock_guard lock(mutex_);
-            raised_ = true;
-        }
-        changed_.notify_all();
-    }
-    /// False when the flag was not raised within `limit` (the test then fails, never hangs).
-    bool wait(std::chrono::seconds limit = std::chrono::seconds(20)) {
-        std::unique_lock lock(mutex_);
-        return changed_.wait_for(lock, limit, [&] { return raised_; });
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    bool raised_ = false;
-};
 
 /// Waits until `condition` holds, polling; false when it never does within the limit.
 template <class Condition> bool eventually(Condition&& condition) {
@@ -581,21 +501,19 @@ TEST_F(ParallelCopierTest, AFailingDestinationIsDroppedWhileAnotherIsStillWritin
     EXPECT_EQ(ops.writeCalls(FileCopier::temporaryPath(to[1])), 2);
     EXPECT_TRUE(holds(to[0], bytes));
     EXPECT_TRUE(holds(to[2], bytes));
-    EXPECT_TRUE(partialsUnder(root).empty());
 }
 
 TEST_F(ParallelCopierTest, CancelWhileWritersAreBusyWritesNothingBeyondTheChunkInFlight) {
     const auto from = source(randomBytes(24 * mib, 21));
     const auto to = destinations(3);
     FaultyFileOps ops;
-    Signal writing, cancelled;
+    Latch writing, cancelled;
     // The third destination is writing chunk 3 when the second chunk's callback cancels; it
     // may finish that write, and then nothing more may be written anywhere.
-    bool heldUntilCancel = false;
     ops.beforeWrite(FileCopier::temporaryPath(to[2]), [&](int nth) {
         if (nth == 3) {
-            writing.raise();
-            heldUntilCancel = cancelled.wait();
+            writing.open();
+            cancelled.wait();
         }
     });
     int calls = 0;
@@ -605,8 +523,8 @@ TEST_F(ParallelCopierTest, CancelWhileWritersAreBusyWritesNothingBeyondTheChunkI
             from, to,
             [&](std::int64_t) {
                 if (++calls == 2) {
-                    EXPECT_TRUE(writing.wait());
-                    cancelled.raise();
+                    writing.wait();
+                    cancelled.open();
                     throw CopyError::cancelled();
                 }
             },
@@ -614,14 +532,12 @@ TEST_F(ParallelCopierTest, CancelWhileWritersAreBusyWritesNothingBeyondTheChunkI
     });
 
     EXPECT_EQ(error, CopyError::cancelled());
-    EXPECT_TRUE(heldUntilCancel);
     EXPECT_EQ(calls, 2);
     for (const auto& path : to) {
         EXPECT_LE(ops.writeCalls(FileCopier::temporaryPath(path)), 3) << path;
         EXPECT_FALSE(fs::exists(path));
     }
     EXPECT_EQ(ops.writeCalls(FileCopier::temporaryPath(to[2])), 3);
-    EXPECT_TRUE(partialsUnder(root).empty()) << "the last writer's temporary file outlived the copy";
 }
 
 TEST_F(ParallelCopierTest, TimingNeverChangesResultsOrTheOrderOfFailures) {
@@ -660,7 +576,6 @@ TEST_F(ParallelCopierTest, TimingNeverChangesResultsOrTheOrderOfFailures) {
     EXPECT_EQ(failed, (std::vector<fs::path>{to[0], to[2], to[1], to[3]}));
     EXPECT_EQ(parallel.sourceHash, hashOf(bytes));
     EXPECT_TRUE(holds(to[4], bytes));
-    EXPECT_TRUE(partialsUnder(root).empty());
 }
 
 TEST_F(ParallelCopierTest, AJobsCopiesShareTwoBuffersWhateverTheirSizeAndNumber) {
@@ -685,21 +600,11 @@ TEST_F(ParallelCopierTest, AJobsCopiesShareTwoBuffersWhateverTheirSizeAndNumber)
     copyOf(9 * mib, FileCopier::Mode::sequential);
     copyOf(4 * mib, FileCopier::Mode::parallel);
     EXPECT_EQ(pool.allocations(), ChunkPool::bufferCount);
-    EXPECT_TRUE(partialsUnder(root).empty());
 }
 
 TEST_F(ParallelCopierTest, EveryWayOutJoinsTheWriters) {
     const auto from = source(randomBytes(14 * mib, 23));
     const auto to = destinations(2);
-    {
-        FaultyFileOps ops; // every destination fails while the next chunk is already handed over
-        ops.failWrite(FileCopier::temporaryPath(to[0]), 2, EIO);
-        ops.failWrite(FileCopier::temporaryPath(to[1]), 2, ENOSPC);
-        const auto error = copyErrorOf([&] { (void)FileCopier::copy(from, to, {}, parallelWith(ops)); });
-        const auto* failed = error.get<CopyError::AllDestinationsFailed>();
-        ASSERT_NE(failed, nullptr);
-        EXPECT_EQ(failed->failures.size(), 2u);
-    }
     {
         FaultyFileOps ops; // the source fails while chunk 2 is being written
         ops.failRead(3, EIO);
@@ -717,7 +622,6 @@ TEST_F(ParallelCopierTest, EveryWayOutJoinsTheWriters) {
         ASSERT_EQ(result.failures.size(), 1u);
         EXPECT_EQ(result.failures[0].url, to[1]);
     }
-    EXPECT_TRUE(partialsUnder(root).empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(BothModes, FileCopierTest,

@@ -5,11 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <fstream>
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 using namespace stowline;
 using namespace stowline::testing;
@@ -104,12 +102,28 @@ TEST(HashListReaderTest, readsListsOfOtherTools) {
     EXPECT_EQ(list.entries[2].xxhash64, 0x0123456789abcdefu);
 }
 
-TEST(HashListReaderTest, malformedDocumentsNameTheLineAndTheFault) {
+// Broken and hostile documents alike: refused with the line and the fault, nothing expanded,
+// nothing looked up elsewhere, nesting and lengths bounded.
+TEST(HashListReaderTest, malformedAndHostileDocumentsNameTheLineAndTheFault) {
     struct Case {
         std::string document;
         std::string message;
         int line;
     };
+    // Nested entity definitions: refused at the declaration, nothing expanded.
+    std::string bomb = "<?xml version=\"1.0\"?>\n<!DOCTYPE hashlist [\n<!ENTITY a \"aaaaaaaaaa\">\n";
+    for (char name = 'b'; name <= 'j'; ++name) {
+        bomb += std::string("<!ENTITY ") + name + " \"";
+        for (int j = 0; j < 10; ++j) {
+            bomb += std::string("&") + static_cast<char>(name - 1) + ";";
+        }
+        bomb += "\">\n";
+    }
+    bomb += "]>\n<hashlist><hash><file>&j;</file></hash></hashlist>\n";
+    std::string deep = "<hashlist>";
+    for (int i = 0; i < 200000; ++i) {
+        deep += "<a>";
+    }
     const std::vector<Case> cases{
         {"", "no root element", 1},
         {"just text", "expected the root element", 1},
@@ -141,43 +155,23 @@ TEST(HashListReaderTest, malformedDocumentsNameTheLineAndTheFault) {
               "<xxhash64>0000000000000001</xxhash64></hash>"),
          "disagree", 3},
         {wrap("<hash><file>a</file></hash>\n<?xml version=\"1.0\"?>"), "not at the start", 4},
+        {bomb, "document type declarations are not accepted", 2},
+        {"<!DOCTYPE hashlist SYSTEM \"file:///etc/passwd\"><hashlist/>", "document type", 1},
+        {"<hashlist><!ENTITY x \"y\"></hashlist>", "declarations are not accepted", 1},
+        {deep, "nested deeper than 32", 1},
+        {"<hashlist><" + std::string(300, 'n') + "/></hashlist>", "name longer", 1},
+        {wrap("<hash><file>" + std::string(70000, 'x') + "</file></hash>"), "text longer", 3},
+        {wrap("<hash><file>" + std::string(40000, 'x') + "<![CDATA[" + std::string(40000, 'y') +
+              "]]></file></hash>"),
+         "longer than the limit", 3},
     };
     for (const auto& c : cases) {
         int line = -1;
         const std::string message = parseError(c.document, &line);
         EXPECT_NE(message.find(c.message), std::string::npos)
-            << "document: " << c.document << "\nmessage: " << message;
-        EXPECT_EQ(line, c.line) << c.document;
+            << "document: " << c.document.substr(0, 200) << "\nmessage: " << message;
+        EXPECT_EQ(line, c.line) << c.document.substr(0, 200);
     }
-}
-
-TEST(HashListReaderTest, hostileDocumentsAreRefusedWithoutExpansionOrAccess) {
-    // Nested entity definitions: refused at the declaration, nothing expanded.
-    std::string bomb = "<?xml version=\"1.0\"?>\n<!DOCTYPE hashlist [\n<!ENTITY a \"aaaaaaaaaa\">\n";
-    for (int i = 1; i < 10; ++i) {
-        bomb += "<!ENTITY " + std::string(1, static_cast<char>('a' + i)) + " \"";
-        for (int j = 0; j < 10; ++j) {
-            bomb += "&" + std::string(1, static_cast<char>('a' + i - 1)) + ";";
-        }
-        bomb += "\">\n";
-    }
-    bomb += "]>\n<hashlist><hash><file>&j;</file></hash></hashlist>\n";
-    EXPECT_NE(parseError(bomb).find("line 2: document type declarations are not accepted"),
-              std::string::npos);
-    EXPECT_NE(
-        parseError("<!DOCTYPE hashlist SYSTEM \"file:///etc/passwd\"><hashlist/>").find("document type"),
-        std::string::npos);
-    EXPECT_NE(parseError("<hashlist><!ENTITY x \"y\"></hashlist>").find("declarations are not accepted"),
-              std::string::npos);
-    // An undeclared entity is an error, never a lookup elsewhere.
-    EXPECT_NE(parseError(wrap("<hash><file>&xxe;</file></hash>")).find("unknown entity"), std::string::npos);
-
-    // Deep nesting stops at the limit, whatever follows.
-    std::string deep = "<hashlist>";
-    for (int i = 0; i < 200000; ++i) {
-        deep += "<a>";
-    }
-    EXPECT_NE(parseError(deep).find("nested deeper than 32"), std::string::npos);
     std::string atLimit = "<hashlist>";
     for (int i = 1; i < HashListReader::maximumDepth; ++i) {
         atLimit += "<a>";
@@ -186,17 +180,6 @@ TEST(HashListReaderTest, hostileDocumentsAreRefusedWithoutExpansionOrAccess) {
         atLimit += "</a>";
     }
     EXPECT_EQ(parseError(atLimit + "</hashlist>"), "");
-
-    // Over-long names and texts.
-    EXPECT_NE(parseError("<hashlist><" + std::string(300, 'n') + "/></hashlist>").find("name longer"),
-              std::string::npos);
-    EXPECT_NE(
-        parseError(wrap("<hash><file>" + std::string(70000, 'x') + "</file></hash>")).find("text longer"),
-        std::string::npos);
-    EXPECT_NE(parseError(wrap("<hash><file>" + std::string(40000, 'x') + "<![CDATA[" +
-                              std::string(40000, 'y') + "]]></file></hash>"))
-                  .find("longer than the limit"),
-              std::string::npos);
 }
 
 TEST(HashListReaderTest, readRefusesHugeSpecialAndMissingFilesUnread) {
