@@ -187,6 +187,9 @@ std::optional<DestinationFailure> CopySink::write(std::span<const std::byte> chu
 
 std::optional<DestinationFailure> CopySink::commit(bool rename) {
     return guarded([&]() -> std::optional<DestinationFailure> {
+        if (!rename) {
+            ops_->startWriteBack(fd_.get()); // it waits to be read back: let the disk start now
+        }
         const auto closeError = ops_->close(std::move(fd_));
         // EINTR from close says nothing about the data: the descriptor is released either way.
         if (closeError && closeError != std::errc::interrupted) {

@@ -192,6 +192,8 @@ public:
         return result == 0 ? std::error_code() : std::error_code(result, std::system_category());
     }
 
+    void startWriteBack(int fd) override { (void)::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE); }
+
     void prefetch(const std::filesystem::path& path) override {
         const UniqueFd fd(
             retryOnEintr([&] { return ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY); }));
@@ -248,6 +250,10 @@ UniqueFd FileOps::openForReadBack(const std::filesystem::path& path, bool direct
 
 std::error_code FileOps::dropCachedPages(int fd, std::int64_t offset, std::int64_t length) {
     return system().dropCachedPages(fd, offset, length);
+}
+
+void FileOps::startWriteBack(int fd) {
+    system().startWriteBack(fd);
 }
 
 void FileOps::prefetch(const std::filesystem::path& path) {

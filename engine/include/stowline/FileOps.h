@@ -100,6 +100,11 @@ public:
     /// Asks the kernel to start reading the file at `path` into the cache, without waiting
     /// (posix_fadvise WILLNEED); never blocks on a FIFO put in its place. A hint.
     virtual void prefetch(const std::filesystem::path& path);
+    /// Starts writing the file's dirty pages to the device without waiting
+    /// (sync_file_range SYNC_FILE_RANGE_WRITE): a copy about to be read back, and its twins on
+    /// the other destinations, start reaching the disk together instead of each waiting for the
+    /// read that forces it out. A hint: a write-back error still shows in the read-back.
+    virtual void startWriteBack(int fd);
     /// The alignment of address, offset and size that direct writes keep to: the page size,
     /// which covers every logical block size in use.
     static constexpr std::size_t directAlignment = 4096;
