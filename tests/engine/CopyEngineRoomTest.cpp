@@ -78,6 +78,9 @@ TEST_F(CopyEngineRoom, WhenTheOnlyRootIsDroppedLaterFilesHaveNoDestination) {
     EXPECT_FALSE(reports[2].modificationDate.has_value());
     // A file met with no root is in the job's list only.
     EXPECT_EQ(reportsAt(summaryOf(events), rootA).size(), 2u);
+    const auto labels = trace(events);
+    EXPECT_EQ(std::vector<std::string>(labels.end() - 2, labels.end()),
+              (std::vector<std::string>{"fileFinished:2", "finished"}));
 }
 
 TEST_F(CopyEngineRoom, RoomCheckEdges) {
