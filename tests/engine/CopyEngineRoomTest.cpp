@@ -50,7 +50,8 @@ TEST_F(CopyEngineRoom, ARootThatFillsUpAtFileFiveIsDroppedAndTheOthersGoOn) {
     ASSERT_EQ(atB.size(), 5u);
     EXPECT_EQ(atB[4].errorDescription, FileErrorReason::noDestinationForFile());
     // Every front end reads from the summary that B left at file five, after four files.
-    EXPECT_EQ(summary.exitOf(rootB), (DestinationExit{CopyFailureReason::cancelledOutOfSpace, 4}));
+    EXPECT_EQ(summary.summary(rootB).incompleteJob(),
+              (IncompleteJob{DestinationExit{CopyFailureReason::cancelledOutOfSpace, 4}, 8}));
     EXPECT_EQ(summary.exitOf(rootA), std::nullopt);
     EXPECT_EQ(namesIn(rootB / "card"), (std::vector<std::string>{"f1.bin", "f2.bin", "f3.bin", "f4.bin"}));
     EXPECT_EQ(namesIn(rootA / "card").size(), 8u);
