@@ -62,6 +62,8 @@ TEST_F(AscMhlHistoryTest, TheExampleTreeGetsTheNotesGenerationsByteForByte) {
     const AscMhlHistory history = AscMhlHistory::load(root);
     EXPECT_TRUE(history.intact());
     EXPECT_EQ(history.nextGenerationNumber(), 3);
+    EXPECT_EQ(history.recordedFiles(),
+              (std::vector<std::string>{"Clips/A001C001.mov", "Clips/A001C002.mov", "Sidecar.txt"}));
     EXPECT_EQ(history.recordedFolders(), (std::vector<std::string>{"Clips", "Empty"}));
     const auto clip = history.record("Clips/A001C001.mov");
     ASSERT_TRUE(clip);
