@@ -8,17 +8,18 @@
 using namespace stowline;
 using namespace enginetest;
 
-using CopyEngineCancel = EngineFixture;
-
 namespace {
 
-void expectCancelledWithoutReports(const std::vector<EngineEvent>& events) {
-    const auto& summary = summaryOf(events);
-    EXPECT_TRUE(summary.cancelled);
-    EXPECT_TRUE(summary.reports.empty());
-    EXPECT_TRUE(summary.reportsByRoot.empty());
-    EXPECT_TRUE(eventsOf<EngineEvent::FileFinished>(events).empty());
-}
+class CopyEngineCancel : public EngineFixture {
+protected:
+    void expectCancelledWithoutReports(const std::vector<EngineEvent>& events) {
+        const auto& summary = summaryOf(events);
+        EXPECT_TRUE(summary.cancelled);
+        EXPECT_TRUE(summary.reports.empty());
+        EXPECT_TRUE(reportsAt(summary, rootA).empty() && reportsAt(summary, rootB).empty());
+        EXPECT_TRUE(eventsOf<EngineEvent::FileFinished>(events).empty());
+    }
+};
 
 } // namespace
 
@@ -46,35 +47,48 @@ TEST_F(CopyEngineCancel, ACancelAtADiskFullEndsTheRunWhetherItComesBeforeOrDurin
         });
         expectCancelledWithoutReports(events);
         EXPECT_EQ(summaryOf(events).totalBytes, 1'000); // every scanned file still counts
-        EXPECT_EQ(engine->control().current(), EngineControl::State::cancelled);
         EXPECT_FALSE(fs::exists(rootA / "card"));
     }
 }
 
-TEST_F(CopyEngineCancel, CancelDuringVerificationStartsNoReCopy) {
+TEST_F(CopyEngineCancel, ACancelWhileACopyIsReadStartsNoCopyNorReCopy) {
     addToCard("first.mov", 3'000, 'a');
     addToCard("second.mov", 3'000, 'b');
-    // Two ways a verification sees the cancel: its own checkpoint throws, or it comes back
-    // with a mismatch (an empty file has no chunk, so no checkpoint) and the engine must
-    // still not start the re-copy. Sequentially only the first copy is read back; in parallel
-    // both are read at once, and nothing more.
-    for (const auto& [throwsCancelled, sequential] :
-         {std::pair{true, true}, std::pair{false, true}, std::pair{true, false}, std::pair{false, false}}) {
-        SCOPED_TRACE(sequential ? "sequential" : "parallel");
+    const auto old = content(3'000, 'q');
+    // A reading sees the cancel at its own checkpoint, or comes back with a mismatch (an empty
+    // file has no chunk, so no checkpoint) and the engine must still not start the re-copy.
+    // Sequentially only the first copy is read back; in parallel both at once, and no more.
+    // Hashing a copy already there, the cancel leaves it as it was and copies nothing.
+    const std::vector<std::string> verifying{"scanned", "started:copying:0", "started:verifying:0",
+                                             "finished"};
+    struct Case {
+        bool existing, throwsCancelled, sequential;
+        int calls;
+        std::vector<std::string> trace;
+    };
+    for (const auto& c : {Case{false, true, true, 1, verifying}, Case{false, false, true, 1, verifying},
+                          Case{false, true, false, 2, verifying}, Case{false, false, false, 2, verifying},
+                          Case{true, true, true, 1, {"scanned", "started:verifying:0", "finished"}}}) {
+        SCOPED_TRACE(testing::Message() << c.existing << c.throwsCancelled << c.sequential);
+        fs::remove_all(rootA / "card");
+        fs::remove_all(rootB / "card");
+        if (c.existing) {
+            writeFile(rootA / "card/first.mov", old);
+        }
         Latch entered, released;
         std::atomic<int> calls{0};
         CopyEngine engine([&] {
             CopyEngine::Options options;
-            options.sequential = sequential;
-            options.verify = [&](const fs::path&) -> std::uint64_t {
+            options.sequential = c.sequential;
+            options.verify = [&](const fs::path& path) -> std::uint64_t {
                 if (++calls == 1) {
                     entered.open();
                     released.wait();
                 }
-                if (throwsCancelled) {
-                    engine.control().checkpoint();
+                if (c.throwsCancelled) {
+                    engine.control().checkpoint(); // the physical re-read checks after every chunk
                 }
-                return 0; // never the source's hash
+                return c.existing ? hashOf(readFile(path)) : 0; // else never the source's hash
             };
             return options;
         }());
@@ -87,42 +101,14 @@ TEST_F(CopyEngineCancel, CancelDuringVerificationStartsNoReCopy) {
         canceller.join();
 
         expectCancelledWithoutReports(events);
-        EXPECT_EQ(calls.load(), sequential ? 1 : 2);
-        EXPECT_EQ(trace(events), (std::vector<std::string>{"scanned", "started:copying:0",
-                                                           "started:verifying:0", "finished"}));
+        EXPECT_EQ(calls.load(), c.calls);
+        EXPECT_EQ(trace(events), c.trace);
         EXPECT_FALSE(fs::exists(rootA / "card/second.mov"));
-        fs::remove_all(rootA / "card");
-        fs::remove_all(rootB / "card");
+        EXPECT_EQ(fs::exists(rootB / "card"), !c.existing);
+        if (c.existing) {
+            EXPECT_EQ(readFile(rootA / "card/first.mov"), old);
+        }
     }
-}
-
-TEST_F(CopyEngineCancel, CancelWhileHashingAnExistingFileCopiesNothing) {
-    addToCard("clip.mov", 8'000, 'a');
-    const auto old = content(8'000, 'q');
-    writeFile(rootA / "card/clip.mov", old);
-    Latch entered, released;
-    CopyEngine engine([&] {
-        CopyEngine::Options options;
-        options.verify = [&](const fs::path& path) -> std::uint64_t {
-            entered.open();
-            released.wait();
-            engine.control().checkpoint(); // the physical re-read checks after every chunk
-            return hashOf(readFile(path));
-        };
-        return options;
-    }());
-    std::thread canceller([&] {
-        entered.wait();
-        engine.control().set(EngineControl::State::cancelled);
-        released.open();
-    });
-    const auto events = runJob(engine, {rootA, rootB});
-    canceller.join();
-
-    expectCancelledWithoutReports(events);
-    EXPECT_EQ(trace(events), (std::vector<std::string>{"scanned", "started:verifying:0", "finished"}));
-    EXPECT_EQ(readFile(rootA / "card/clip.mov"), old);
-    EXPECT_FALSE(fs::exists(rootB / "card"));
 }
 
 TEST_F(CopyEngineCancel, DestroyingAnEngineMidRunCancelsAndJoins) {

@@ -32,13 +32,14 @@ std::map<std::string, FileOutcome> outcomes(const std::vector<FileReport>& repor
     return all;
 }
 
-const FileReport& reportOf(const std::vector<FileReport>& reports, const std::string& relativePath) {
-    const auto found = std::find_if(reports.begin(), reports.end(),
-                                    [&](const FileReport& r) { return r.relativePath == relativePath; });
-    if (found == reports.end()) {
-        throw std::logic_error("no report for " + relativePath);
+/// The system message of `relativePath`'s failure in `reports`.
+std::string failureOf(const std::vector<FileReport>& reports, const std::string& relativePath) {
+    for (const auto& report : reports) {
+        if (report.relativePath == relativePath) {
+            return copyFailure(report.errorDescription);
+        }
     }
-    return *found;
+    return "no report for " + relativePath;
 }
 
 /// A drive that ignores letter case below `root`, as exFAT and FAT drives do: every path the
@@ -82,33 +83,6 @@ private:
     fs::path root_;
 };
 
-/// Shortens the source `victim` to `keep` bytes just before the copier's second read of it,
-/// as a card being rewritten, or a file still being recorded, would.
-class TruncatingOps : public test::FaultyFileOps {
-public:
-    TruncatingOps(fs::path victim, off_t keep) : victim_(std::move(victim)), keep_(keep) {}
-
-    UniqueFd openForReading(const fs::path& path, std::error_code& error) override {
-        UniqueFd fd = FaultyFileOps::openForReading(path, error);
-        if (path == victim_) {
-            victimFd_ = fd.get();
-        }
-        return fd;
-    }
-    std::int64_t read(int fd, std::span<std::byte> buffer, std::error_code& error) override {
-        if (fd == victimFd_ && ++reads_ == 2) {
-            EXPECT_EQ(::truncate(victim_.c_str(), keep_), 0);
-        }
-        return FaultyFileOps::read(fd, buffer, error);
-    }
-
-private:
-    fs::path victim_;
-    off_t keep_;
-    std::atomic<int> victimFd_{-1};
-    std::atomic<int> reads_{0};
-};
-
 } // namespace
 
 TEST_F(CopyEngineHazard, NamesADriveCannotTellApartAreNeitherOverwrittenNorCountedTwice) {
@@ -117,131 +91,124 @@ TEST_F(CopyEngineHazard, NamesADriveCannotTellApartAreNeitherOverwrittenNorCount
     const auto take = addToCard("Take.MOV", 2'000, 'c');
     writeFile(card / "take.mov", take); // identical bytes: would pass as an existing copy
     auto ops = std::make_shared<CaseFoldingOps>(rootA);
-    CopyEngine::Options options;
-    options.fileOps = ops;
+    auto options = optionsWith(ops);
     options.verify = [&](const fs::path& path) { return hashOf(readFile(ops->fold(path))); };
-
-    {
-        CopyEngine engine(options);
-        const auto events = runJob(engine, {rootA, rootB});
-        const auto& summary = summaryOf(events);
-        const auto& atA = summary.reportsByRoot.at(rootA);
-        using enum FileOutcome;
-        EXPECT_EQ(outcomes(atA), (std::map<std::string, FileOutcome>{{"card/Clip.MOV", verified},
-                                                                     {"card/Take.MOV", verified},
-                                                                     {"card/clip.mov", failed},
-                                                                     {"card/take.mov", failed}}));
-        EXPECT_THAT(copyFailure(reportOf(atA, "card/clip.mov").errorDescription),
-                    HasSubstr("\"card/Clip.MOV\""));
-        EXPECT_THAT(copyFailure(reportOf(atA, "card/take.mov").errorDescription),
-                    HasSubstr("\"card/Take.MOV\""));
-        // B tells the names apart and holds all four; the collision does not drop A.
-        for (const auto& report : summary.reportsByRoot.at(rootB)) {
-            EXPECT_EQ(report.outcome, FileOutcome::verified) << report.relativePath;
-        }
-        EXPECT_TRUE(eventsOf<EngineEvent::DestinationFailed>(events).empty());
-    }
-    EXPECT_EQ(readFile(rootA / "card/clip.mov"), upper); // the first file, untouched
-    EXPECT_EQ(readFile(rootA / "card/take.mov"), take);
-    EXPECT_EQ(readFile(rootB / "card/clip.mov"), lower);
-    EXPECT_TRUE(partialsUnder(rootA).empty());
-
-    // Again, to that drive alone: the first names are found identical and skipped, the
-    // second names fail at file level, and nothing changes on the drive.
-    CopyEngine again(options);
-    const auto events = runJob(again, {rootA});
-    const auto& reports = summaryOf(events).reports;
     using enum FileOutcome;
-    EXPECT_EQ(outcomes(reports), (std::map<std::string, FileOutcome>{{"card/Clip.MOV", skipped},
-                                                                     {"card/Take.MOV", skipped},
+    // Again to that drive alone: the first names are found identical and skipped, the second
+    // names fail again, and nothing changes on the drive.
+    for (const auto& [roots, firstNames] :
+         {std::pair{std::vector{rootA, rootB}, verified}, std::pair{std::vector{rootA}, skipped}}) {
+        const auto events = runEngine({card}, roots, options);
+        const auto atA = reportsAt(summaryOf(events), rootA);
+        EXPECT_EQ(outcomes(atA), (std::map<std::string, FileOutcome>{{"card/Clip.MOV", firstNames},
+                                                                     {"card/Take.MOV", firstNames},
                                                                      {"card/clip.mov", failed},
                                                                      {"card/take.mov", failed}}));
-    EXPECT_THAT(copyFailure(reportOf(reports, "card/clip.mov").errorDescription),
-                HasSubstr("nothing was overwritten"));
-    EXPECT_EQ(readFile(rootA / "card/clip.mov"), upper);
-}
-
-TEST_F(CopyEngineHazard, ASourceThatShrinksOrFailsWhileReadFailsAloneAndLeavesNoCopy) {
-    constexpr std::size_t mib = 1024 * 1024;
-    const auto later = addToCard("2.mov", 1'000, 'b');
-    auto failing = std::make_shared<test::FaultyFileOps>();
-    failing->failRead(2, EIO); // the card gives up in the middle of the file
-    const std::vector<std::pair<std::shared_ptr<FileOps>, std::string>> cases{
-        {std::make_shared<TruncatingOps>(card / "1.mov", 3 * mib), "changed while it was being copied"},
-        {failing, std::strerror(EIO)}};
-    for (const auto& [ops, message] : cases) {
-        SCOPED_TRACE(message);
-        addToCard("1.mov", 6 * mib, 'a');
-        CopyEngine::Options options;
-        options.fileOps = ops;
-        CopyEngine engine(options);
-        const auto events = runJob(engine, {rootA, rootB});
-        const auto& summary = summaryOf(events);
-        ASSERT_EQ(summary.reports.size(), 2u);
-        EXPECT_EQ(summary.reports[0].outcome, FileOutcome::failed);
-        EXPECT_THAT(copyFailure(summary.reports[0].errorDescription), HasSubstr(message));
-        EXPECT_EQ(summary.reports[1].outcome, FileOutcome::verified);
-        for (const auto& root : {rootA, rootB}) {
-            EXPECT_EQ(summary.reportsByRoot.at(root).at(0).outcome, FileOutcome::failed);
-            EXPECT_FALSE(fs::exists(root / "card/1.mov")) << root;
-            EXPECT_TRUE(partialsUnder(root).empty()) << root;
-            EXPECT_EQ(readFile(root / "card/2.mov"), later);
-            fs::remove_all(root / "card");
-        }
+        EXPECT_THAT(failureOf(atA, "card/clip.mov"), HasSubstr("\"card/Clip.MOV\""));
+        EXPECT_THAT(failureOf(atA, "card/take.mov"), HasSubstr("\"card/Take.MOV\""));
+        EXPECT_THAT(failureOf(atA, "card/clip.mov"), HasSubstr("nothing was overwritten"));
+        // The collision does not drop A; B tells the names apart and holds all four.
         EXPECT_TRUE(eventsOf<EngineEvent::DestinationFailed>(events).empty());
+        if (roots.size() == 2) {
+            EXPECT_EQ(outcomesOf(reportsAt(summaryOf(events), rootB)), std::vector(4, verified));
+        }
+        EXPECT_EQ(readFile(rootA / "card/clip.mov"), upper); // the first file, untouched
+        EXPECT_EQ(readFile(rootA / "card/take.mov"), take);
+        EXPECT_TRUE(partialsUnder(rootA).empty());
     }
+    EXPECT_EQ(readFile(rootB / "card/clip.mov"), lower);
 }
 
-TEST_F(CopyEngineHazard, ADestinationDeletedMidCopyIsDisconnectedAndTheOtherCompletes) {
-    constexpr std::size_t mib = 1024 * 1024;
-    const auto first = addToCard("1.mov", 9 * mib, 'a');
-    const auto second = addToCard("2.mov", 2'000, 'b');
-    // The folder is removed from another window during the second write to it.
-    auto ops = std::make_shared<test::FaultyFileOps>();
-    ops->beforeWrite(FileCopier::temporaryPath(rootB / "card/1.mov"), [&](int nth) {
-        std::error_code ignored;
-        if (nth == 2) {
-            fs::remove_all(rootB, ignored);
+TEST_F(CopyEngineHazard, DestinationsThatFailMidCopyLeaveTheJobWhileTheOthersGoOn) {
+    const auto first = addToCard("1.mov", 6 * 1024 * 1024, 'a'); // two writes
+    const auto second = addToCard("2.mov", 1'000, 'b');
+    const auto temporaryAt = [&](const fs::path& root) {
+        return FileCopier::temporaryPath(root / "card/1.mov");
+    };
+    using Failed = EngineEvent::DestinationFailed;
+    struct Case {
+        std::string name;
+        std::function<void(test::FaultyFileOps&)> plant;
+        std::vector<Failed> failed;
+        std::function<void(const JobSummary&)> check;
+    };
+    const std::vector<Case> cases{
+        {"A's drive fills up",
+         [&](auto& ops) { ops.failWrite(temporaryAt(rootA), 2, ENOSPC); },
+         {{rootA, "destinationOutOfSpace"}},
+         [&](const JobSummary& summary) {
+             // The facts a front end words in its own language: what was done, to which file, errno.
+             const auto atA = reportsAt(summary, rootA).at(0);
+             EXPECT_EQ(atA.errorDescription->get<FileErrorReason::CopyFailed>()->cause,
+                       (FailureCause{FailureStep::writeCopy, ENOSPC, temporaryAt(rootA).string()}));
+             EXPECT_EQ(summary.exitOf(rootA), (DestinationExit{CopyFailureReason::destinationOutOfSpace, 0}));
+         }},
+        {"B's folder deleted from another window",
+         [&](auto& ops) {
+             ops.beforeWrite(temporaryAt(rootB), [&](int nth) {
+                 std::error_code ignored;
+                 if (nth == 2) {
+                     fs::remove_all(rootB, ignored);
+                 }
+             });
+         },
+         {{rootB, "destinationDisconnected"}},
+         [&](const JobSummary&) { EXPECT_FALSE(fs::exists(rootB)); }}, // nothing brought it back
+        {"both fail",
+         [&](auto& ops) {
+             ops.failWrite(temporaryAt(rootA), 1, EIO);
+             ops.failWrite(temporaryAt(rootB), 1, ENOSPC);
+         },
+         {{rootA, "destinationWriteFailed"}, {rootB, "destinationOutOfSpace"}},
+         [&](const JobSummary& summary) {
+             EXPECT_THAT(copyFailure(summary.reports.at(0).errorDescription), HasSubstr(std::strerror(EIO)));
+             EXPECT_EQ(summary.reports.at(0).hashHex, "0000000000000000");
+             EXPECT_EQ(summary.reports.at(1).errorDescription, FileErrorReason::noDestinationAvailable());
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const auto& root : {rootA, rootB}) {
+            fs::remove_all(root);
+            fs::create_directories(root);
         }
-    });
-    CopyEngine::Options options;
-    options.fileOps = ops;
-    CopyEngine engine(options);
-    const auto events = runJob(engine, {rootA, rootB});
-
-    EXPECT_EQ(eventsOf<EngineEvent::DestinationFailed>(events),
-              (std::vector<EngineEvent::DestinationFailed>{{rootB, "destinationDisconnected"}}));
-    const auto& summary = summaryOf(events);
-    EXPECT_EQ(summary.reports.at(0).outcome, FileOutcome::verified);
-    EXPECT_EQ(summary.reports.at(1).outcome, FileOutcome::verified);
-    EXPECT_EQ(summary.reportsByRoot.at(rootB).size(), 1u);
-    EXPECT_EQ(summary.reportsByRoot.at(rootB)[0].outcome, FileOutcome::failed);
-    EXPECT_EQ(readFile(rootA / "card/1.mov"), first);
-    EXPECT_EQ(readFile(rootA / "card/2.mov"), second);
-    EXPECT_FALSE(fs::exists(rootB)); // nothing brought the removed folder back
+        auto ops = std::make_shared<test::FaultyFileOps>();
+        c.plant(*ops);
+        const auto events = runEngine({card}, {rootA, rootB}, optionsWith(ops));
+        EXPECT_EQ(eventsOf<Failed>(events), c.failed);
+        const auto& summary = summaryOf(events);
+        for (const auto& root : {rootA, rootB}) {
+            const bool dropped = std::any_of(c.failed.begin(), c.failed.end(),
+                                             [&](const Failed& f) { return f.root == root; });
+            EXPECT_EQ(reportsAt(summary, root).size(), dropped ? 1U : 2U) << root;
+            EXPECT_TRUE(partialsUnder(root).empty()) << root;
+            if (!dropped) {
+                EXPECT_EQ(readFile(root / "card/1.mov"), first);
+                EXPECT_EQ(readFile(root / "card/2.mov"), second);
+            }
+        }
+        if (c.failed.size() == 1) { // proven at the other root: the job's outcome is verified
+            EXPECT_EQ(outcomesOf(summary.reports), std::vector(2, FileOutcome::verified));
+        }
+        c.check(summary);
+    }
 }
 
 TEST_F(CopyEngineHazard, NamesTooLongForTheSuffixAreCopiedThroughAShortenedTemporary) {
     // Two 250-byte names alike in their first 240 bytes, and one of 255 bytes whose shortened
     // temporary must not cut its three-byte characters.
-    const std::string stem(240, 'n');
-    const std::string first = stem + "-take1.MOV";
-    const std::string second = stem + "-take2.MOV";
+    const std::string first = std::string(240, 'n') + "-take1.MOV";
+    const std::string second = std::string(240, 'n') + "-take2.MOV";
     std::string wide = "x";
     for (int i = 0; i < 84; ++i) {
         wide += "\xE3\x81\x82";
     }
-    ASSERT_EQ(first.size(), 250U);
-    ASSERT_EQ(wide.size(), 253U);
     wide += "ab";
-    const auto one = addToCard(first, 5'000, 'a');
-    const auto two = addToCard(second, 6'000, 'b');
-    const auto three = addToCard(wide, 7'000, 'c');
-
+    std::map<std::string, std::string> bytes;
     std::set<fs::path> temporaries;
     for (const auto& name : {first, second, wide}) {
+        bytes[name] = addToCard(name, 5'000 + bytes.size(), static_cast<char>('a' + bytes.size()));
         const auto temporary = FileCopier::temporaryPath(rootA / "card" / name);
-        EXPECT_EQ(temporary.parent_path(), rootA / "card");
         EXPECT_LE(temporary.filename().native().size(), 255U);
         EXPECT_TRUE(temporary.native().ends_with(".stowline-partial"));
         temporaries.insert(temporary);
@@ -251,20 +218,13 @@ TEST_F(CopyEngineHazard, NamesTooLongForTheSuffixAreCopiedThroughAShortenedTempo
     EXPECT_EQ((wideTemporary.size() - 1 - 1 - 16 - 17) % 3, 0U) << wideTemporary; // "x" + whole characters
 
     // A leftover from an interrupted run, under the shortened name, is replaced.
-    fs::create_directories(rootA / "card");
     writeFile(*temporaries.begin(), "stale");
-
-    CopyEngine::Options options;
-    options.capacity = roomy;
-    CopyEngine engine(options);
-    const auto events = runJob(engine, {rootA, rootB});
+    const auto events = runEngine({card}, {rootA, rootB});
+    EXPECT_EQ(summaryOf(events).verifiedCount(), 3);
     for (const auto& root : {rootA, rootB}) {
-        for (const auto& report : summaryOf(events).reportsByRoot.at(root)) {
-            EXPECT_EQ(report.outcome, FileOutcome::verified) << report.relativePath;
+        for (const auto& [name, content] : bytes) {
+            EXPECT_EQ(readFile(root / "card" / name), content);
         }
-        EXPECT_EQ(readFile(root / "card" / first), one);
-        EXPECT_EQ(readFile(root / "card" / second), two);
-        EXPECT_EQ(readFile(root / "card" / wide), three);
         EXPECT_TRUE(partialsUnder(root).empty()) << root;
     }
 }

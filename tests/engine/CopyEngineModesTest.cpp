@@ -18,18 +18,9 @@ namespace {
 /// root) the outcome, reason and hash.
 struct Observed {
     std::vector<std::string> trace;
-    std::vector<FileReport> reports;
-    std::map<fs::path, std::vector<FileReport>> reportsByRoot;
+    std::map<fs::path, std::vector<FileReport>> reports; ///< the job's under "", each root's
     std::map<fs::path, std::string> files; ///< every file under the roots, with its content's hash
-
-    bool operator==(const Observed&) const = default;
 };
-
-/// The report without the moment it was made.
-FileReport timeless(FileReport report) {
-    report.verifiedAt = {};
-    return report;
-}
 
 class CopyEngineModes : public EngineFixture {
 protected:
@@ -43,12 +34,13 @@ protected:
         Observed seen;
         seen.trace = trace(events);
         const auto& summary = summaryOf(events);
-        for (const auto& report : summary.reports) {
-            seen.reports.push_back(timeless(report));
+        seen.reports[""] = summary.reports;
+        for (const auto& root : {rootA, rootB, rootC}) {
+            seen.reports[root] = reportsAt(summary, root);
         }
-        for (const auto& [root, reports] : summary.reportsByRoot) {
-            for (const auto& report : reports) {
-                seen.reportsByRoot[root].push_back(timeless(report));
+        for (auto& [root, reports] : seen.reports) {
+            for (auto& report : reports) {
+                report.verifiedAt = {}; // the moment it was made differs
             }
         }
         for (const auto& root : {rootA, rootB, rootC}) {
@@ -101,8 +93,7 @@ TEST_F(CopyEngineModes, BothModesGiveTheSameEventsOutcomesReportsAndFiles) {
             }
             return hash;
         };
-        CopyEngine engine(options);
-        return observe(runJob(engine, {rootA, rootB, rootC}));
+        return observe(runEngine({card}, {rootA, rootB, rootC}, options));
     };
 
     const auto parallel = runIn(false);
@@ -110,13 +101,12 @@ TEST_F(CopyEngineModes, BothModesGiveTheSameEventsOutcomesReportsAndFiles) {
 
     EXPECT_EQ(parallel.trace, sequential.trace);
     EXPECT_EQ(parallel.reports, sequential.reports);
-    EXPECT_EQ(parallel.reportsByRoot, sequential.reportsByRoot);
     EXPECT_EQ(parallel.files, sequential.files);
     // The scenario did happen: B dropped, a verified re-copy at C, a lasting mismatch at A.
     EXPECT_NE(std::find(parallel.trace.begin(), parallel.trace.end(), "failed:B:destinationOutOfSpace"),
               parallel.trace.end());
     std::map<std::string, FileReport> byPath;
-    for (const auto& report : parallel.reports) {
+    for (const auto& report : parallel.reports.at("")) {
         byPath[report.relativePath] = report;
     }
     EXPECT_EQ(byPath.at("card/A001/C002.MOV").outcome, FileOutcome::verified);
@@ -145,9 +135,7 @@ TEST_F(CopyEngineModes, TheCopiesOfAFileAreReadBackAtTheSameTime) {
         }
         return hashOf(readFile(path));
     };
-    CopyEngine engine(options);
-    const auto events = runJob(engine, {rootA, rootB});
-
+    const auto events = runEngine({card}, {rootA, rootB}, options);
     EXPECT_EQ(sawTheOther, 2);
     EXPECT_EQ(trace(events), (std::vector<std::string>{"scanned", "started:copying:0", "started:verifying:0",
                                                        "fileFinished:0", "finished"}));
@@ -172,15 +160,9 @@ TEST_F(CopyEngineModes, ReadBackHelpersServeEveryFileOfTheJobWhateverItsNumberOf
         }
         return hashOf(readFile(path));
     };
-    CopyEngine engine(options);
-    const auto events = runJob(engine, {rootA, rootB, rootC});
-
-    const auto& reports = summaryOf(events).reports;
-    ASSERT_EQ(reports.size(), 3U);
-    for (const auto& report : reports) {
-        EXPECT_EQ(report.outcome, FileOutcome::verified) << report.relativePath;
-    }
-    EXPECT_EQ(summaryOf(events).reportsByRoot.at(rootC).at(1).outcome, FileOutcome::skipped);
+    const auto summary = summaryOf(runEngine({card}, {rootA, rootB, rootC}, options));
+    EXPECT_EQ(summary.verifiedCount(), 3);
+    EXPECT_EQ(reportsAt(summary, rootC).at(1).outcome, FileOutcome::skipped);
     for (const auto& [name, bytes] : {std::pair{"1.mov", first}, {"2.mov", middle}, {"3.mov", last}}) {
         for (const auto& root : {rootA, rootB, rootC}) {
             EXPECT_EQ(readFile(root / "card" / name), bytes) << root << " " << name;

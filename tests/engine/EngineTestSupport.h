@@ -319,4 +319,33 @@ inline std::optional<stowline::VolumeCapacity> roomy(const fs::path&) {
     return stowline::VolumeCapacity{std::nullopt, std::int64_t{1} << 40, false};
 }
 
+/// Runs a job to its end on an engine made with `options`.
+inline std::vector<EngineEvent> runEngine(std::vector<fs::path> sources, std::vector<fs::path> roots,
+                                          stowline::CopyEngine::Options options = {}) {
+    stowline::CopyEngine engine(std::move(options));
+    auto stream = engine.run(stowline::CopyJob{std::move(sources), std::move(roots)});
+    std::vector<EngineEvent> events;
+    while (auto event = stream->next()) {
+        events.push_back(std::move(*event));
+    }
+    return events;
+}
+
+/// `root`'s own reports of a job; none for a root without any.
+inline std::vector<stowline::FileReport> reportsAt(const stowline::JobSummary& summary,
+                                                   const fs::path& root) {
+    const auto found = summary.reportsByRoot.find(root);
+    return found == summary.reportsByRoot.end() ? std::vector<stowline::FileReport>{} : found->second;
+}
+
+/// Engine options with these file operations and, when given, this room probe.
+inline stowline::CopyEngine::Options
+optionsWith(std::shared_ptr<stowline::FileOps> ops,
+            decltype(stowline::CopyEngine::Options::capacity) capacity = {}) {
+    stowline::CopyEngine::Options options;
+    options.fileOps = std::move(ops);
+    options.capacity = std::move(capacity);
+    return options;
+}
+
 } // namespace enginetest
