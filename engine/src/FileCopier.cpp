@@ -94,6 +94,9 @@ void writeSequentially(SourceReader& reader, std::span<std::byte> buffer, std::i
             throw CopyError::allDestinationsFailed(state.result.failures);
         }
         state.chunkDone(count);
+        if (count < static_cast<std::int64_t>(buffer.size())) {
+            return; // a short fill is the end of the file: another read would only return 0
+        }
         std::error_code error;
         count = reader.read(buffer, error);
         if (count < 0) {
@@ -138,15 +141,11 @@ void writeInParallel(SourceReader& reader, ChunkPool& pool, std::int64_t count, 
 
 /// Gives the modification time of the source to each copy. Linux cannot set a birth time;
 /// errors are ignored, as a date is not worth failing a verified copy for.
-void stampDates(FileOps& ops, int source, const std::vector<std::filesystem::path>& copies) noexcept {
+void stampDates(FileOps& ops, const std::timespec& modified,
+                const std::vector<std::filesystem::path>& copies) noexcept {
     try {
-        std::error_code error;
-        const auto dates = ops.dates(source, error);
-        if (!dates) {
-            return;
-        }
         for (const auto& copy : copies) {
-            (void)ops.setModificationTime(copy, dates->modificationTime);
+            (void)ops.setModificationTime(copy, modified);
         }
     } catch (...) {
     }
@@ -270,7 +269,9 @@ CopyResult FileCopier::copy(const std::filesystem::path& source,
     if (result.succeeded.empty()) {
         throw CopyError::allDestinationsFailed(result.failures);
     }
-    stampDates(ops, input.get(), written);
+    if (after) {
+        stampDates(ops, after->modificationTime, written); // the times the source was read with
+    }
     result.sourceHash = hasher.finalize();
     return result;
 }

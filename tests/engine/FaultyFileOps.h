@@ -215,10 +215,6 @@ public:
         return system().syncFileSystem(fd);
     }
 
-    std::optional<FileDates> dates(int fd, std::error_code& error) override {
-        return system().dates(fd, error);
-    }
-
     std::error_code setModificationTime(const std::filesystem::path& path,
                                         const std::timespec& time) override {
         return system().setModificationTime(path, time);
