@@ -10,8 +10,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cinttypes>
-#include <cstdio>
 #include <span>
 #include <string_view>
 #include <system_error>
@@ -189,8 +187,7 @@ std::filesystem::path FileCopier::temporaryPath(const std::filesystem::path& des
     // of the whole name, so that names sharing that start still get temporaries of their own.
     XXHash64 hasher(0);
     hasher.update(name.data(), name.size());
-    char hex[17];
-    std::snprintf(hex, sizeof hex, "%016" PRIx64, hasher.finalize());
+    const std::string hex = XXHash64::hex(hasher.finalize());
     std::size_t cut = std::min(name.size(), nameMax - suffix.size() - 1 - 16);
     // Never cut just before a UTF-8 continuation byte, so no character is split in two.
     while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) {
