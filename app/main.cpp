@@ -25,14 +25,61 @@
 #include <QStyleFactory>
 #include <QTimer>
 
-int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
+namespace {
+
+void describeApplication() {
     QApplication::setOrganizationName(QStringLiteral("Stowline"));
     QApplication::setApplicationName(QStringLiteral("Stowline"));
     QApplication::setApplicationVersion(QStringLiteral(STOWLINE_APP_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral("io.stowline.Stowline"));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+}
 
+/// The folders the screenshot script asks for as destinations, absolute.
+QList<QUrl> demoDestinations() {
+    QList<QUrl> destinations;
+    for (const QString& path :
+         qEnvironmentVariable("STOWLINE_DEMO_DESTINATIONS").split(QLatin1Char(':'), Qt::SkipEmptyParts)) {
+        destinations.append(FileUrl::fromPath(QFileInfo(path).absoluteFilePath()));
+    }
+    return destinations;
+}
+
+/// Files and folders named on the command line (the desktop's "Open with"): they are sources.
+QList<QUrl> commandLineSources() {
+    QList<QUrl> sources;
+    const QStringList arguments = QApplication::arguments().mid(1);
+    for (const QString& argument : arguments) {
+        const QFileInfo info(argument);
+        if (info.exists()) {
+            sources.append(FileUrl::fromPath(info.absoluteFilePath()));
+        }
+    }
+    return sources;
+}
+
+void fillWindow(MainView& view, AppState& state, Appearance& appearance) {
+    view.setSourcePanel(new SlotPanel(SlotPanel::Kind::source, state));
+    view.setCentreColumn(new CentreColumn(state));
+    view.setDestinationPanel(new SlotPanel(SlotPanel::Kind::destination, state));
+    view.setBrowserPanel(new FileBrowserPanel(&state));
+    installTransfersAndSettings(view, state, appearance);
+}
+
+/// The views read the state: they go before it.
+void emptyWindow(MainView& view) {
+    view.setSourcePanel(nullptr);
+    view.setCentreColumn(nullptr);
+    view.setDestinationPanel(nullptr);
+    view.setBrowserPanel(nullptr);
+    view.setTransfersPanel(nullptr);
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    describeApplication();
     Localization::refresh();
     FontLoader::registerBundledFonts();
     QApplication::setFont(Fonts::sans(13));
@@ -57,34 +104,16 @@ int main(int argc, char* argv[]) {
     services.volumes = &volumes;
     services.openPanels = &openPanels;
     services.savePanels = &savePanels;
-    QList<QUrl> demoDestinations;
-    for (const QString& path :
-         qEnvironmentVariable("STOWLINE_DEMO_DESTINATIONS").split(QLatin1Char(':'), Qt::SkipEmptyParts)) {
-        demoDestinations.append(FileUrl::fromPath(QFileInfo(path).absoluteFilePath()));
-    }
+    const QList<QUrl> destinations = demoDestinations();
     const QString demoReport = ScreenshotDemo::requestedReport();
-    ScreenshotDemo::prepare(services, demoReport, demoDestinations);
+    ScreenshotDemo::prepare(services, demoReport, destinations);
     // Created once and alive until the process ends; it fills the volume list itself.
     AppState state(services);
 
     MainView* view = window.mainView();
-    view->setSourcePanel(new SlotPanel(SlotPanel::Kind::source, state));
-    view->setCentreColumn(new CentreColumn(state));
-    view->setDestinationPanel(new SlotPanel(SlotPanel::Kind::destination, state));
-    view->setBrowserPanel(new FileBrowserPanel(&state));
-    installTransfersAndSettings(*view, state, appearance);
-
-    // Files and folders named on the command line (the desktop's "Open with") are sources.
-    QList<QUrl> sources;
-    const QStringList arguments = QApplication::arguments().mid(1);
-    for (const QString& argument : arguments) {
-        const QFileInfo info(argument);
-        if (info.exists()) {
-            sources.append(FileUrl::fromPath(info.absoluteFilePath()));
-        }
-    }
-    state.addSources(sources);
-    state.addDestinations(demoDestinations);
+    fillWindow(*view, state, appearance);
+    state.addSources(commandLineSources());
+    state.addDestinations(destinations);
     if (!demoReport.isEmpty()) {
         ScreenshotDemo::run(state, demoReport);
     }
@@ -101,12 +130,7 @@ int main(int argc, char* argv[]) {
         RenderStats::start();
     });
     const int status = QApplication::exec();
-    // The views read the state: they go first.
-    view->setSourcePanel(nullptr);
-    view->setCentreColumn(nullptr);
-    view->setDestinationPanel(nullptr);
-    view->setBrowserPanel(nullptr);
-    view->setTransfersPanel(nullptr);
+    emptyWindow(*view);
     Notifier::setService(nullptr);
     return status;
 }

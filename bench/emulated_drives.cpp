@@ -127,10 +127,6 @@ public:
     }
     std::error_code rename(const fs::path&, const fs::path&) override { return {}; }
     std::error_code unlink(const fs::path&) override { return {}; }
-    std::optional<FileDates> dates(int, std::error_code& error) override {
-        error = std::make_error_code(std::errc::not_supported);
-        return std::nullopt;
-    }
     std::error_code setModificationTime(const fs::path&, const std::timespec&) override { return {}; }
     std::error_code syncFileSystem(int) override { return {}; }
 

@@ -3,7 +3,6 @@
 #include "Output.h"
 #include "Say.h"
 
-#include "stowline/CopyFailureReason.h"
 #include "stowline/FileScanner.h"
 #include "stowline/TextReport.h"
 
@@ -44,9 +43,6 @@ int OffloadRun::consume(EventStream& stream, const CopyJob& job) {
             fileFinished(finished->report);
         } else if (const auto* failed = event->get<EngineEvent::DestinationFailed>()) {
             failedRoots_.insert(failed->root);
-            if (failed->reason == toText(CopyFailureReason::destinationDisconnected)) {
-                disconnected_.insert(failed->root);
-            }
             complain(say("cli.offload.destination_left", shown(failed->root),
                          OffloadText::destinationReason(failed->reason)));
         } else if (const auto* full = event->get<EngineEvent::DiskFull>()) {
@@ -72,12 +68,7 @@ int OffloadRun::consume(EventStream& stream, const CopyJob& job) {
         complain(scanFailure(job));
         return 1;
     }
-    // A drive that went away may have left its empty mount point on the machine's own
-    // disk: a Hash Log written there would sit beside no copies.
-    CopyJob present = job;
-    std::erase_if(present.destinations,
-                  [this](const fs::path& root) { return disconnected_.count(root) != 0; });
-    const ReportWriteResult logs = writeHashLogs(hashLog_, present, *summary);
+    const ReportWriteResult logs = writeHashLogs(hashLog_, job, *summary);
     for (const auto& [root, folders] : summary->folderFailures) {
         for (const auto& folder : folders) {
             complain(OffloadText::folderReason(folder));

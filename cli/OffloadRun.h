@@ -45,7 +45,6 @@ private:
     ProgressLine progress_;
     std::optional<int> fileCount_;
     std::set<std::filesystem::path> failedRoots_;
-    std::set<std::filesystem::path> disconnected_; ///< no Hash Log is written there
 };
 
 } // namespace cli

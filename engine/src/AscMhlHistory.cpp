@@ -314,67 +314,83 @@ bool AscMhlHistory::existsAt(const fs::path& root) {
     return isRealFolder(root / folderName);
 }
 
-AscMhlHistory AscMhlHistory::load(const fs::path& root) {
-    AscMhlHistory history;
-    history.root_ = root;
-    const fs::path folder = root / folderName;
-    if (!isRealFolder(folder)) {
-        return history;
-    }
-    history.present_ = true;
-    auto& problems = history.problems_;
-    const auto problem = [&](AscMhlProblem::Kind kind, const fs::path& path, std::string message) {
-        problems.push_back({kind, path, std::move(message)});
-    };
+/// Reads the generations of one history folder into the history, one manifest after another.
+class AscMhlHistory::Loader {
+public:
+    Loader(AscMhlHistory& history, fs::path folder) : history_(history), folder_(std::move(folder)) {}
 
-    const auto found = manifestsIn(folder, problems);
-    if (!found) {
-        return history;
+    void load() {
+        const auto found = manifestsIn(folder_, history_.problems_);
+        if (!found) {
+            return;
+        }
+        haveChain_ = readChain(folder_, !found->empty(), history_.chain_, history_.problems_);
+        chained_ = chainedManifests(folder_, *found, history_.chain_, history_.problems_);
+        for (const auto& [number, name] : *found) {
+            if (!loadGeneration(number, name)) {
+                *history_.records_ = Records{};
+                return;
+            }
+        }
+        if (refusedPaths_ > maximumPathProblems) {
+            problem(AscMhlProblem::Kind::refusedPath, folder_,
+                    std::to_string(refusedPaths_ - maximumPathProblems) + " more refused paths");
+        }
     }
-    const bool haveChain = readChain(folder, !found->empty(), history.chain_, problems);
-    const auto chained = chainedManifests(folder, *found, history.chain_, problems);
 
-    Records& records = *history.records_;
-    std::uint64_t totalBytes = 0;
-    std::size_t refusedPaths = 0;
-    std::int64_t latestWithPatterns = -1;
-    for (const auto& [number, name] : *found) {
+private:
+    void problem(AscMhlProblem::Kind kind, const fs::path& path, std::string message) {
+        history_.problems_.push_back({kind, path, std::move(message)});
+    }
+
+    /// Reads generation `number` from the manifest `name`; false when the whole history is
+    /// too large to keep, which drops every record read.
+    bool loadGeneration(std::int64_t number, const std::string& name) {
         AscMhlGeneration generation;
         generation.number = number;
         generation.fileName = name;
-        const fs::path path = folder / name;
-        if (const auto entry = chained.find(name); entry != chained.end()) {
+        const fs::path path = folder_ / name;
+        if (const auto entry = chained_.find(name); entry != chained_.end()) {
             generation.chainC4 = entry->second->c4;
         }
         std::string why;
         const auto bytes = readWholeFile(path, AscMhlManifestFormat::maximumDocumentBytes, why);
         if (!bytes) {
             problem(AscMhlProblem::Kind::manifestUnreadable, path, why);
-            history.generations_.push_back(std::move(generation));
-            continue;
+            history_.generations_.push_back(std::move(generation));
+            return true;
         }
-        totalBytes += bytes->size();
-        if (totalBytes > maximumTotalBytes) {
-            problem(AscMhlProblem::Kind::tooLarge, folder,
+        totalBytes_ += bytes->size();
+        if (totalBytes_ > maximumTotalBytes) {
+            problem(AscMhlProblem::Kind::tooLarge, folder_,
                     "its manifests hold more than " + std::to_string(maximumTotalBytes >> 20) + " MiB");
-            records = Records{};
-            return history;
+            return false;
         }
         generation.c4 = C4Id::of(*bytes);
         if (generation.chainC4 && *generation.chainC4 != generation.c4) {
             // Never check a file against a record that may have been changed.
             problem(AscMhlProblem::Kind::tampered, path,
                     "its bytes do not match the chain's C4 ID for generation " + std::to_string(number));
-            history.generations_.push_back(std::move(generation));
-            continue;
+            history_.generations_.push_back(std::move(generation));
+            return true;
         }
-        if (!generation.chainC4 && haveChain) {
+        if (!generation.chainC4 && haveChain_) {
             problem(AscMhlProblem::Kind::notInChain, path, "the chain does not list it");
         }
-        const auto sequence = static_cast<std::int32_t>(number);
+        if (!readManifest(*bytes, path, generation)) {
+            return false;
+        }
+        history_.generations_.push_back(std::move(generation));
+        return true;
+    }
+
+    /// Takes in the entries of one manifest's `bytes`; false when they are too many to keep.
+    bool readManifest(const std::string& bytes, const fs::path& path, AscMhlGeneration& generation) {
+        Records& records = *history_.records_;
+        const auto sequence = static_cast<std::int32_t>(generation.number);
         const AscMhlManifestFormat::EntrySink sink = [&](AscMhlEntry&& entry) {
             if (const std::string refusal = refusalOf(entry.path); !refusal.empty()) {
-                if (++refusedPaths <= maximumPathProblems) {
+                if (++refusedPaths_ <= maximumPathProblems) {
                     problem(AscMhlProblem::Kind::refusedPath, path,
                             "line " + std::to_string(entry.line) + ": " + refusal);
                 }
@@ -383,31 +399,45 @@ AscMhlHistory AscMhlHistory::load(const fs::path& root) {
             records.add(std::move(entry), sequence);
         };
         try {
-            const AscMhlManifest manifest = AscMhlManifestFormat::parse(*bytes, &sink);
+            const AscMhlManifest manifest = AscMhlManifestFormat::parse(bytes, &sink);
             generation.creationDate = manifest.creationDate;
             generation.process = manifest.process;
             generation.toolName = manifest.creator.toolName;
             generation.rootHash = manifest.rootHash;
             generation.loaded = true;
-            if (number >= latestWithPatterns) {
-                latestWithPatterns = number;
-                history.ignorePatterns_ = manifest.ignorePatterns;
+            if (generation.number >= latestWithPatterns_) {
+                latestWithPatterns_ = generation.number;
+                history_.ignorePatterns_ = manifest.ignorePatterns;
             }
         } catch (const AscMhlError& failure) {
             if (records.files.size() >= maximumRecords) { // the sink stopped the read
-                problem(AscMhlProblem::Kind::tooLarge, folder, failure.detail());
-                records = Records{};
-                return history;
+                problem(AscMhlProblem::Kind::tooLarge, folder_, failure.detail());
+                return false;
             }
             // What was read before the fault stays: those entries were whole.
             problem(AscMhlProblem::Kind::manifestUnreadable, path, failure.what());
         }
-        history.generations_.push_back(std::move(generation));
+        return true;
     }
-    if (refusedPaths > maximumPathProblems) {
-        problem(AscMhlProblem::Kind::refusedPath, folder,
-                std::to_string(refusedPaths - maximumPathProblems) + " more refused paths");
+
+    AscMhlHistory& history_;
+    fs::path folder_;
+    bool haveChain_ = false;
+    std::unordered_map<std::string, const AscMhlChainEntry*> chained_;
+    std::uint64_t totalBytes_ = 0;
+    std::size_t refusedPaths_ = 0;
+    std::int64_t latestWithPatterns_ = -1;
+};
+
+AscMhlHistory AscMhlHistory::load(const fs::path& root) {
+    AscMhlHistory history;
+    history.root_ = root;
+    const fs::path folder = root / folderName;
+    if (!isRealFolder(folder)) {
+        return history;
     }
+    history.present_ = true;
+    Loader(history, folder).load();
     return history;
 }
 

@@ -509,6 +509,87 @@ bool sameEntry(const AscMhlChainEntry& a, const AscMhlChainEntry& b) {
     return a.sequenceNumber == b.sequenceNumber && a.path == b.path && a.c4 == b.c4;
 }
 
+/// Copies the history folder `from` whole into `to`, where there was none: manifests first,
+/// the chain last. Why not, when it could not be done.
+std::optional<std::string> copyWholeHistory(const fs::path& from, const fs::path& to,
+                                            const fs::path& destinationRoot) {
+    std::error_code error;
+    fs::create_directories(to, error);
+    if (error) {
+        return "cannot create " + to.string() + ": " + describe(error);
+    }
+    std::vector<fs::path> files;
+    for (fs::directory_iterator it(from, error), end; !error && it != end; it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        std::error_code kindError;
+        if (it->symlink_status(kindError).type() == fs::file_type::regular &&
+            !name.starts_with(DurableFile::temporaryPrefix)) {
+            files.push_back(it->path());
+        }
+    }
+    if (error) {
+        return "cannot list " + from.string() + ": " + describe(error);
+    }
+    std::stable_partition(files.begin(), files.end(),
+                          [](const fs::path& f) { return f.filename() != AscMhlChainFormat::fileName; });
+    for (const auto& file : files) {
+        std::string why;
+        if (!copyHistoryFile(file, to, why)) {
+            return why;
+        }
+    }
+    DurableFile::syncFolder(to);
+    DurableFile::syncFolder(destinationRoot);
+    return std::nullopt;
+}
+
+/// Brings the generations the source's history has beyond the copy's to the copy, when both
+/// are proven and the copy's chain is the start of the source's; otherwise says why not.
+void extendHistory(const AscMhlHistory& source, const AscMhlHistory& destination, const fs::path& from,
+                   const fs::path& to, AscMhlAdoptResult& result) {
+    const auto fail = [&](std::string message) {
+        result.outcome = AscMhlAdoptResult::Outcome::failed;
+        result.message = std::move(message);
+    };
+    const auto& theirs = source.chain();
+    const auto& ours = destination.chain();
+    if (!source.intact() || !destination.intact()) {
+        result.outcome = AscMhlAdoptResult::Outcome::diverged;
+        result.message = !source.intact() ? "the source's history cannot be proven; the copy's was kept"
+                                          : "the copy's history cannot be proven; it was left as it was";
+        return;
+    }
+    const std::size_t common = std::min(theirs.size(), ours.size());
+    const bool samePrefix = std::equal(theirs.begin(), theirs.begin() + static_cast<std::ptrdiff_t>(common),
+                                       ours.begin(), sameEntry);
+    if (samePrefix && theirs.size() <= ours.size()) {
+        result.outcome = AscMhlAdoptResult::Outcome::upToDate;
+        return;
+    }
+    if (!samePrefix) {
+        result.outcome = AscMhlAdoptResult::Outcome::diverged;
+        result.message =
+            "the copy's history and the source's have different generations; the copy's was kept";
+        return;
+    }
+    for (std::size_t i = ours.size(); i < theirs.size(); ++i) {
+        std::string why;
+        if (!copyHistoryFile(from / theirs[i].path, to, why)) {
+            return fail(why);
+        }
+    }
+    fs::path temporary;
+    std::error_code error = DurableFile::prepare(to, AscMhlChainFormat::render(theirs), temporary);
+    if (!error) {
+        error = DurableFile::replace(temporary, to / AscMhlChainFormat::fileName);
+    }
+    if (error) {
+        return fail("cannot write the chain in " + to.string() + ": " + describe(error));
+    }
+    DurableFile::syncFolder(to);
+    result.outcome = AscMhlAdoptResult::Outcome::extended;
+}
+
 } // namespace
 
 std::string manifestName(std::int64_t generation, std::string_view rootName, Date date) {
@@ -547,82 +628,15 @@ AscMhlAdoptResult adopt(const fs::path& sourceRoot, const fs::path& destinationR
         result.sourceIntact = source.intact();
         const fs::path from = sourceRoot / AscMhlHistory::folderName;
         const fs::path to = destinationRoot / AscMhlHistory::folderName;
-        const auto fail = [&](std::string message) {
-            result.outcome = AscMhlAdoptResult::Outcome::failed;
-            result.message = std::move(message);
-            return result;
-        };
         const AscMhlHistory destination = AscMhlHistory::load(destinationRoot);
-        if (!destination.present()) {
-            // The whole folder, byte for byte: manifests first, the chain last.
-            std::error_code error;
-            fs::create_directories(to, error);
-            if (error) {
-                return fail("cannot create " + to.string() + ": " + describe(error));
-            }
-            std::vector<fs::path> files;
-            for (fs::directory_iterator it(from, error), end; !error && it != end; it.increment(error)) {
-                const std::string name = it->path().filename().string();
-                std::error_code kindError;
-                if (it->symlink_status(kindError).type() == fs::file_type::regular &&
-                    !name.starts_with(DurableFile::temporaryPrefix)) {
-                    files.push_back(it->path());
-                }
-            }
-            if (error) {
-                return fail("cannot list " + from.string() + ": " + describe(error));
-            }
-            std::stable_partition(files.begin(), files.end(), [](const fs::path& f) {
-                return f.filename() != AscMhlChainFormat::fileName;
-            });
-            for (const auto& file : files) {
-                std::string why;
-                if (!copyHistoryFile(file, to, why)) {
-                    return fail(why);
-                }
-            }
-            DurableFile::syncFolder(to);
-            DurableFile::syncFolder(destinationRoot);
+        if (destination.present()) {
+            extendHistory(source, destination, from, to, result);
+        } else if (auto why = copyWholeHistory(from, to, destinationRoot)) {
+            result.outcome = AscMhlAdoptResult::Outcome::failed;
+            result.message = std::move(*why);
+        } else {
             result.outcome = AscMhlAdoptResult::Outcome::copied;
-            return result;
         }
-        const auto& theirs = source.chain();
-        const auto& ours = destination.chain();
-        if (!source.intact() || !destination.intact()) {
-            result.outcome = AscMhlAdoptResult::Outcome::diverged;
-            result.message = !source.intact() ? "the source's history cannot be proven; the copy's was kept"
-                                              : "the copy's history cannot be proven; it was left as it was";
-            return result;
-        }
-        const std::size_t common = std::min(theirs.size(), ours.size());
-        const bool samePrefix = std::equal(
-            theirs.begin(), theirs.begin() + static_cast<std::ptrdiff_t>(common), ours.begin(), sameEntry);
-        if (samePrefix && theirs.size() <= ours.size()) {
-            result.outcome = AscMhlAdoptResult::Outcome::upToDate;
-            return result;
-        }
-        if (!samePrefix) {
-            result.outcome = AscMhlAdoptResult::Outcome::diverged;
-            result.message =
-                "the copy's history and the source's have different generations; the copy's was kept";
-            return result;
-        }
-        for (std::size_t i = ours.size(); i < theirs.size(); ++i) {
-            std::string why;
-            if (!copyHistoryFile(from / theirs[i].path, to, why)) {
-                return fail(why);
-            }
-        }
-        fs::path temporary;
-        std::error_code error = DurableFile::prepare(to, AscMhlChainFormat::render(theirs), temporary);
-        if (!error) {
-            error = DurableFile::replace(temporary, to / AscMhlChainFormat::fileName);
-        }
-        if (error) {
-            return fail("cannot write the chain in " + to.string() + ": " + describe(error));
-        }
-        DurableFile::syncFolder(to);
-        result.outcome = AscMhlAdoptResult::Outcome::extended;
     } catch (const std::exception& failure) {
         result.outcome = AscMhlAdoptResult::Outcome::failed;
         result.message = failure.what();

@@ -85,18 +85,22 @@ std::optional<CopySink> CopySink::prepare(FileOps& ops, const std::filesystem::p
             }
         }
         std::error_code error;
-        if (const auto leftover = ops.status(temporary, error)) {
-            if (source && leftover->device == source->device && leftover->inode == source->inode) {
-                failures.push_back(failure(destination, FailureStep::createCopy, temporary,
-                                           "Could not open " + quoted(temporary) + " for writing",
-                                           std::error_code(EEXIST, std::system_category())));
-                return std::nullopt;
+        UniqueFd fd = ops.createForWriting(temporary, error);
+        // Only a leftover of an earlier run is looked at, so a fresh copy costs no extra call.
+        if (!fd && error == std::errc::file_exists) {
+            if (const auto leftover = ops.status(temporary, error)) {
+                if (source && leftover->device == source->device && leftover->inode == source->inode) {
+                    failures.push_back(failure(destination, FailureStep::createCopy, temporary,
+                                               "Could not open " + quoted(temporary) + " for writing",
+                                               std::error_code(EEXIST, std::system_category())));
+                    return std::nullopt;
+                }
             }
             // A leftover is deleted rather than truncated: truncating would also empty any other
             // name hard-linked to it.
             (void)ops.unlink(temporary);
+            fd = ops.createForWriting(temporary, error);
         }
-        UniqueFd fd = ops.createForWriting(temporary, error);
         if (!fd) {
             failures.push_back(failure(destination, FailureStep::createCopy, temporary,
                                        "Could not open " + quoted(temporary) + " for writing", error));

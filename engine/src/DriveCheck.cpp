@@ -2,6 +2,7 @@
 
 #include "FileCheckSteps.h"
 #include "HistoryCheck.h"
+#include "stowline/ContentHasher.h"
 #include "stowline/CopyError.h"
 #include "stowline/FileScanner.h"
 #include "stowline/HashList.h"
@@ -10,15 +11,10 @@
 #include "stowline/XXHash64.h"
 
 #include <algorithm>
-#include <array>
-#include <cstdio>
 #include <deque>
 #include <new>
 #include <tuple>
 #include <unordered_map>
-
-#include <nettle/md5.h>
-#include <nettle/sha1.h>
 
 namespace fs = std::filesystem;
 
@@ -141,16 +137,6 @@ std::string refusalOf(std::string_view listed) {
         }
     }
     return {};
-}
-
-std::string hexOf(const std::uint8_t* bytes, std::size_t count) {
-    std::string out;
-    std::array<char, 3> pair{};
-    for (std::size_t i = 0; i < count; ++i) {
-        std::snprintf(pair.data(), pair.size(), "%02x", bytes[i]);
-        out += pair.data();
-    }
-    return out;
 }
 
 bool sameFolder(const fs::path& a, const fs::path& b) {
@@ -438,14 +424,25 @@ private:
                    names.empty() ? DriveCheckFault::noHashListed : DriveCheckFault::noComputableHash);
             return;
         }
-        Digester digester(md5, sha1);
+        HashFormats formats{HashFormat::xxh64};
+        if (md5) {
+            formats.insert(HashFormat::md5);
+        }
+        if (sha1) {
+            formats.insert(HashFormat::sha1);
+        }
+        ContentHasher hasher(formats);
         if (!FileCheckSteps::readAround(checked, options, [&](std::span<const std::byte> piece) {
-                digester.update(piece);
+                hasher.update(piece);
                 onChunk(static_cast<std::int64_t>(piece.size()));
             })) {
             return;
         }
-        const Digests found = digester.finish();
+        const HashValues found = hasher.finish();
+        const auto foundText = [&](HashFormat format) {
+            const HashValue* value = found.find(format);
+            return value != nullptr ? value->text() : std::string();
+        };
         std::string differences;
         const auto compare = [&](std::string_view name, const std::string& listed,
                                  const std::string& actual) {
@@ -456,68 +453,18 @@ private:
             }
         };
         if (entry.has(Listed::hasXxhash)) {
-            compare("xxHash64", XXHash64::hex(entry.xxhash64), XXHash64::hex(found.xxhash64));
+            compare("xxHash64", XXHash64::hex(entry.xxhash64), foundText(HashFormat::xxh64));
         }
         if (md5) {
-            compare("MD5", *extra->md5, found.md5);
+            compare("MD5", *extra->md5, foundText(HashFormat::md5));
         }
         if (sha1) {
-            compare("SHA-1", *extra->sha1, found.sha1);
+            compare("SHA-1", *extra->sha1, foundText(HashFormat::sha1));
         }
         if (!differences.empty()) {
             decide(checked, DriveCheckStatus::changed, differences);
         }
     }
-
-    /// The hashes of one file, from one read around the file cache.
-    struct Digests {
-        std::uint64_t xxhash64 = 0;
-        std::string md5;
-        std::string sha1;
-    };
-
-    /// Computes the wanted hashes of one file as its pieces are read.
-    class Digester {
-    public:
-        Digester(bool md5Wanted, bool sha1Wanted) : md5Wanted_(md5Wanted), sha1Wanted_(sha1Wanted) {
-            md5_init(&md5_);
-            sha1_init(&sha1_);
-        }
-
-        void update(std::span<const std::byte> piece) {
-            const auto* bytes = reinterpret_cast<const std::uint8_t*>(piece.data());
-            xxhash_.update(piece);
-            if (md5Wanted_) {
-                md5_update(&md5_, piece.size(), bytes);
-            }
-            if (sha1Wanted_) {
-                sha1_update(&sha1_, piece.size(), bytes);
-            }
-        }
-
-        [[nodiscard]] Digests finish() {
-            Digests digests;
-            digests.xxhash64 = xxhash_.finalize();
-            if (md5Wanted_) {
-                std::array<std::uint8_t, MD5_DIGEST_SIZE> out{};
-                md5_digest(&md5_, out.size(), out.data());
-                digests.md5 = hexOf(out.data(), out.size());
-            }
-            if (sha1Wanted_) {
-                std::array<std::uint8_t, SHA1_DIGEST_SIZE> out{};
-                sha1_digest(&sha1_, out.size(), out.data());
-                digests.sha1 = hexOf(out.data(), out.size());
-            }
-            return digests;
-        }
-
-    private:
-        bool md5Wanted_;
-        bool sha1Wanted_;
-        XXHash64 xxhash_;
-        md5_ctx md5_{};
-        sha1_ctx sha1_{};
-    };
 
     void add(HashListEntry&& entry, std::uint32_t list) {
         Listed listed;

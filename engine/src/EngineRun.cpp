@@ -172,7 +172,6 @@ void CopyEngine::Run::execute(const CopyJob& job) {
         for (std::size_t i = 0; i < files_.size(); ++i) {
             processFile(static_cast<int>(i), files_[i]);
         }
-        verifyQueued();
     } catch (const Cancelled&) {
         cancelled = true;
     } catch (...) {
@@ -180,7 +179,6 @@ void CopyEngine::Run::execute(const CopyJob& job) {
         // a throwing seam) ends the job here; the consumer sees fewer reports than files
         // and therefore no clean job.
     }
-    discardQueued(); // copies never read back never take their final names
     if (!cancelled) {
         createFolders();
         syncDestinations(job.destinations);
@@ -366,12 +364,8 @@ void CopyEngine::Run::readAhead(int index) {
 void CopyEngine::Run::processFile(int index, const ScannedFile& file) {
     checkpoint();
     readAhead(index);
-    if (mustVerifyBefore(file)) {
-        verifyQueued();
-    }
     dropVanishedRoots();
     if (liveRoots_.empty()) {
-        verifyQueued();
         FileReport report;
         report.relativePath = file.relativePath;
         report.size = file.size;
@@ -395,7 +389,7 @@ void CopyEngine::Run::processFile(int index, const ScannedFile& file) {
     if (work.needCopy.empty() && work.refusedRoots == liveAtStart) {
         work.outcome = FileOutcome::failed;
         work.reason = work.refusal;
-        complete(index, file, work);
+        finishFile(index, file, work);
         return;
     }
     if (work.needCopy.empty()) {
@@ -403,7 +397,7 @@ void CopyEngine::Run::processFile(int index, const ScannedFile& file) {
         countBytes(0);
         work.outcome = FileOutcome::skipped;
         checkAgainstHistory(file, work);
-        complete(index, file, work);
+        finishFile(index, file, work);
         return;
     }
 
@@ -427,17 +421,13 @@ void CopyEngine::Run::processFile(int index, const ScannedFile& file) {
             }
             work.reason = FileErrorReason::rejectedDestinations(std::move(names));
         }
-        complete(index, file, work);
+        finishFile(index, file, work);
         return;
     }
-    if (!copyFile(index, file, work)) {
-        complete(index, file, work);
-        return;
-    }
-    rememberQueuedNames(file);
-    // Nothing is gained by holding back a large file's read-back: its copies bypassed the cache.
-    if (queueFull() || file.size >= FileCopier::chunkSize) {
-        verifyQueued();
+    if (const auto copies = copyFile(index, file, work)) {
+        verifyCopies(index, file, *copies, work);
+    } else {
+        finishFile(index, file, work);
     }
 }
 
@@ -628,28 +618,29 @@ void CopyEngine::Run::dropAfterCopyFailure(const DestinationFailure& failure,
     removeLiveRoot(root);
 }
 
-bool CopyEngine::Run::copyFile(int index, const ScannedFile& file, FileWork& work) {
+std::optional<CopyEngine::Run::Copies> CopyEngine::Run::copyFile(int index, const ScannedFile& file,
+                                                                 FileWork& work) {
     emit(EngineEvent::FileStarted{index, static_cast<int>(files_.size()), file.relativePath,
                                   FilePhase::copying});
-    Queued queued{index, &file, {}, {}, {}};
+    Copies copies;
     std::vector<fs::path> targets;
     for (const auto& root : work.ready) {
         targets.push_back(targetOf(root, file));
-        queued.rootOfTarget[targets.back()] = root;
+        copies.rootOfTarget[targets.back()] = root;
     }
-    const auto result = copyToTemporaries(file, targets, queued.rootOfTarget, work);
+    const auto result = copyToTemporaries(file, targets, copies.rootOfTarget, work);
     if (!result) {
-        return false;
+        return std::nullopt;
     }
     Unsettled unsettled(fileOps(), result->succeeded);
     for (const auto& failure : result->failures) {
-        dropAfterCopyFailure(failure, queued.rootOfTarget, work);
+        dropAfterCopyFailure(failure, copies.rootOfTarget, work);
     }
-    if (rejectChangedSource(file, *result, queued.rootOfTarget, work)) {
-        return false;
+    if (rejectChangedSource(file, *result, copies.rootOfTarget, work)) {
+        return std::nullopt;
     }
-    queued.copies = keptCopies(*result, queued.rootOfTarget, work);
-    if (queued.copies.empty()) {
+    copies.targets = keptCopies(*result, copies.rootOfTarget, work);
+    if (copies.targets.empty()) {
         // Every root went away during the copy: nothing holds the file, so it is not verified.
         work.outcome = FileOutcome::failed;
         for (const auto& [root, outcome] : work.outcomes) {
@@ -657,7 +648,7 @@ bool CopyEngine::Run::copyFile(int index, const ScannedFile& file, FileWork& wor
                 work.reason = outcome.reason;
             }
         }
-        return false;
+        return std::nullopt;
     }
     // An existing copy found identical to an earlier read of the source no longer matches
     // the source that was just copied: the source changed, so that root proves nothing.
@@ -673,11 +664,8 @@ bool CopyEngine::Run::copyFile(int index, const ScannedFile& file, FileWork& wor
         }
     }
     work.sourceHash = result->sourceHash;
-    queued.work = std::move(work);
-    queue_.push_back(std::move(queued));
-    queuedBytes_ += file.size;
-    unsettled.release();
-    return true;
+    unsettled.release(); // verifyCopies owns them now
+    return copies;
 }
 
 std::optional<CopyResult> CopyEngine::Run::copyToTemporaries(const ScannedFile& file,
@@ -779,14 +767,6 @@ std::vector<fs::path> CopyEngine::Run::keptCopies(const CopyResult& result,
                                         FailureCause{FailureStep::destinationGone, 0, root.string()})};
     }
     return copies;
-}
-
-void CopyEngine::Run::complete(int index, const ScannedFile& file, FileWork& work) {
-    if (queue_.empty()) {
-        finishFile(index, file, work);
-        return;
-    }
-    queue_.push_back(Queued{index, &file, std::move(work), {}, {}});
 }
 
 void CopyEngine::Run::checkAgainstHistory(const ScannedFile& file, FileWork& work) {

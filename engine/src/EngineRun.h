@@ -63,13 +63,9 @@ private:
         std::vector<std::filesystem::path> changedSinceRecorded;
     };
 
-    /// A file whose copies wait under their temporary names to be read back, or (without
-    /// copies) one that is done but must be reported after those before it.
-    struct Queued {
-        int index = 0;
-        const ScannedFile* file = nullptr;
-        FileWork work;
-        std::vector<std::filesystem::path> copies; ///< final paths
+    /// A file's copies, still under their temporary names, waiting to be read back.
+    struct Copies {
+        std::vector<std::filesystem::path> targets; ///< final paths
         std::map<std::filesystem::path, std::filesystem::path> rootOfTarget;
     };
 
@@ -82,9 +78,9 @@ private:
     void checkRoom(const ScannedFile& file, FileWork& work);
     /// The bytes free for a copy at `root` now; -1 when that cannot be read.
     [[nodiscard]] std::int64_t roomAt(const std::filesystem::path& root);
-    /// Copies the file to its ready roots under temporary names and queues the copies to be
-    /// read back; false (the file's outcome in `work`) when nothing is left to read back.
-    [[nodiscard]] bool copyFile(int index, const ScannedFile& file, FileWork& work);
+    /// Copies the file to its ready roots under temporary names; none (the file's outcome in
+    /// `work`) when nothing is left to read back.
+    [[nodiscard]] std::optional<Copies> copyFile(int index, const ScannedFile& file, FileWork& work);
     /// The copier's run for `file`; none, with the outcome recorded in `work`, when it failed.
     [[nodiscard]] std::optional<CopyResult>
     copyToTemporaries(const ScannedFile& file, const std::vector<std::filesystem::path>& targets,
@@ -94,23 +90,12 @@ private:
     [[nodiscard]] std::vector<std::filesystem::path>
     keptCopies(const CopyResult& result,
                const std::map<std::filesystem::path, std::filesystem::path>& rootOfTarget, FileWork& work);
-    /// Reports the file now, or after the files queued before it.
-    void complete(int index, const ScannedFile& file, FileWork& work);
-    /// True when the queue must be read back before `file` is looked at: it is full, `file`
-    /// is large, or a drive that folds case or Unicode form could give `file` (or its
-    /// temporary) the name of a queued file.
-    [[nodiscard]] bool mustVerifyBefore(const ScannedFile& file) const;
-    [[nodiscard]] bool queueFull() const;
-    /// Reads back every queued copy, re-copies what fails once, settles the copies and reports
-    /// the files in order. Throws Cancelled at a cancel; the queue keeps what is unsettled.
-    void verifyQueued();
-    /// The first hash of every queued copy's temporary, read per root in queue order: the roots
-    /// at the same time unless the job was told to be sequential.
-    [[nodiscard]] std::map<std::filesystem::path, HashAttempt> readBackQueued();
-    /// Proves, settles and reports one queued file whose copies were read back once.
-    void settleQueued(Queued& queued, const std::map<std::filesystem::path, HashAttempt>& firstReadings);
-    /// Deletes the temporaries of every queued file (a cancel, or a failure of the run).
-    void discardQueued() noexcept;
+    /// Reads back every copy, re-copies once what does not match, gives the proven copies
+    /// their final names and reports the file. Throws Cancelled at a cancel, the copies deleted.
+    void verifyCopies(int index, const ScannedFile& file, const Copies& copies, FileWork& work);
+    /// The first reading of each copy's temporary: the roots at the same time unless the job
+    /// was told to be sequential. Throws Cancelled at a cancel.
+    [[nodiscard]] std::vector<HashAttempt> readBack(const std::vector<std::filesystem::path>& copies);
     void finishFile(int index, const ScannedFile& file, FileWork& work);
     /// Lets go of a finished file's source path, which nothing reads again: a parsed path is
     /// the largest part of a scanned file, and a card of many files would hold them all.
@@ -168,8 +153,6 @@ private:
     void countBytes(std::int64_t bytes);
     /// On the monotonic clock.
     [[nodiscard]] double secondsSinceStart() const;
-    /// Notes the names `file` takes while queued, for mustVerifyBefore.
-    void rememberQueuedNames(const ScannedFile& file);
     /// Tells the consumer that `root` left the job, and keeps why and when for the summary.
     void announceExit(const std::filesystem::path& root, CopyFailureReason reason);
     void removeLiveRoot(const std::filesystem::path& root);
@@ -214,12 +197,8 @@ private:
     std::map<std::filesystem::path, std::vector<JobSummary::FolderFailure>> folderFailures_;
     PlacedFiles placed_;
     RootWatch rootWatch_;
-    ParallelHashes hashes_;     ///< reads back the roots' copies at once
-    std::vector<Queued> queue_; ///< copied files not yet read back, in order
-    std::int64_t queuedBytes_ = 0;
-    int readAheadTo_ = 0;                 ///< the files before this one were asked for already
-    std::set<std::string> queuedNames_;   ///< folded paths of the queued files and their temporaries
-    std::set<std::string> queuedFolders_; ///< folded paths of the folders above them
+    ParallelHashes hashes_;                            ///< reads back the roots' copies at once
+    int readAheadTo_ = 0;                              ///< the files before this one were asked for already
     std::map<std::filesystem::path, bool> rootVolume_; ///< whether each root lies on the system's volume
     std::optional<AscMhlRecorder> recorder_;           ///< when the job writes ASC MHL histories
     std::set<std::filesystem::path> unsynced_;         ///< roots whose drive did not confirm the job's files

@@ -10,8 +10,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cinttypes>
-#include <cstdio>
 #include <span>
 #include <string_view>
 #include <system_error>
@@ -94,6 +92,9 @@ void writeSequentially(SourceReader& reader, std::span<std::byte> buffer, std::i
             throw CopyError::allDestinationsFailed(state.result.failures);
         }
         state.chunkDone(count);
+        if (count < static_cast<std::int64_t>(buffer.size())) {
+            return; // a short fill is the end of the file: another read would only return 0
+        }
         std::error_code error;
         count = reader.read(buffer, error);
         if (count < 0) {
@@ -138,15 +139,11 @@ void writeInParallel(SourceReader& reader, ChunkPool& pool, std::int64_t count, 
 
 /// Gives the modification time of the source to each copy. Linux cannot set a birth time;
 /// errors are ignored, as a date is not worth failing a verified copy for.
-void stampDates(FileOps& ops, int source, const std::vector<std::filesystem::path>& copies) noexcept {
+void stampDates(FileOps& ops, const std::timespec& modified,
+                const std::vector<std::filesystem::path>& copies) noexcept {
     try {
-        std::error_code error;
-        const auto dates = ops.dates(source, error);
-        if (!dates) {
-            return;
-        }
         for (const auto& copy : copies) {
-            (void)ops.setModificationTime(copy, dates->modificationTime);
+            (void)ops.setModificationTime(copy, modified);
         }
     } catch (...) {
     }
@@ -190,8 +187,7 @@ std::filesystem::path FileCopier::temporaryPath(const std::filesystem::path& des
     // of the whole name, so that names sharing that start still get temporaries of their own.
     XXHash64 hasher(0);
     hasher.update(name.data(), name.size());
-    char hex[17];
-    std::snprintf(hex, sizeof hex, "%016" PRIx64, hasher.finalize());
+    const std::string hex = XXHash64::hex(hasher.finalize());
     std::size_t cut = std::min(name.size(), nameMax - suffix.size() - 1 - 16);
     // Never cut just before a UTF-8 continuation byte, so no character is split in two.
     while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) {
@@ -270,7 +266,9 @@ CopyResult FileCopier::copy(const std::filesystem::path& source,
     if (result.succeeded.empty()) {
         throw CopyError::allDestinationsFailed(result.failures);
     }
-    stampDates(ops, input.get(), written);
+    if (after) {
+        stampDates(ops, after->modificationTime, written); // the times the source was read with
+    }
     result.sourceHash = hasher.finalize();
     return result;
 }

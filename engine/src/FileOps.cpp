@@ -42,13 +42,6 @@ template <class Call> std::optional<FileStatus> statusBy(const Call& call, std::
     return toStatus(st);
 }
 
-std::timespec toTimespec(const struct statx_timestamp& stamp) {
-    std::timespec time{};
-    time.tv_sec = static_cast<std::time_t>(stamp.tv_sec);
-    time.tv_nsec = static_cast<long>(stamp.tv_nsec);
-    return time;
-}
-
 class SystemFileOps final : public FileOps {
 public:
     UniqueFd openForReading(const std::filesystem::path& path, std::error_code& error) override {
@@ -85,7 +78,7 @@ public:
 
     UniqueFd createForWriting(const std::filesystem::path& path, std::error_code& error) override {
         UniqueFd fd(retryOnEintr([&] {
-            return ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644);
+            return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
         }));
         error = fd ? std::error_code() : lastError();
         return fd;
@@ -116,25 +109,6 @@ public:
 
     std::error_code unlink(const std::filesystem::path& path) override {
         return ::unlink(path.c_str()) == 0 ? std::error_code() : lastError();
-    }
-
-    std::optional<FileDates> dates(int fd, std::error_code& error) override {
-        struct statx stx {};
-        if (::statx(fd, "", AT_EMPTY_PATH, STATX_MTIME | STATX_BTIME, &stx) != 0) {
-            error = lastError();
-            return std::nullopt;
-        }
-        if ((stx.stx_mask & STATX_MTIME) == 0) {
-            error = std::error_code(ENOTSUP, std::system_category());
-            return std::nullopt;
-        }
-        error.clear();
-        FileDates dates;
-        dates.modificationTime = toTimespec(stx.stx_mtime);
-        if ((stx.stx_mask & STATX_BTIME) != 0) {
-            dates.birthTime = toTimespec(stx.stx_btime);
-        }
-        return dates;
     }
 
     std::error_code syncFileSystem(int fd) override {

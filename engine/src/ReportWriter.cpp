@@ -1,6 +1,7 @@
 #include "stowline/ReportWriter.h"
 
 #include "Utf8Scan.h"
+#include "stowline/CopyFailureReason.h"
 #include "stowline/MHLReport.h"
 #include "stowline/TextReport.h"
 #include "stowline/UniqueFd.h"
@@ -445,7 +446,17 @@ ReportWriteResult writeForFinishedJob(const JobSummary& summary, const std::vect
     if (summary.cancelled || summary.reports.empty()) {
         return {};
     }
-    return write(summary, sources, destinationRoots, label, formats, summary.finishDate, strings, pdf);
+    std::vector<fs::path> present;
+    std::vector<fs::path> gone;
+    for (const auto& root : destinationRoots) {
+        const auto exit = summary.exitOf(root);
+        (exit && exit->reason == CopyFailureReason::destinationDisconnected ? gone : present).push_back(root);
+    }
+    auto result = write(summary, sources, present, label, formats, summary.finishDate, strings, pdf);
+    for (const auto& root : gone) {
+        markFailed(result, root, {FailureStep::destinationGone, 0, root.string()});
+    }
+    return result;
 }
 
 } // namespace stowline::ReportWriter

@@ -140,25 +140,24 @@ std::string errorText(const std::optional<FileErrorReason>& reason, const TextRe
         reason->value);
 }
 
-std::string render(const JobSummary& summary, const std::vector<std::filesystem::path>& sources,
-                   const std::filesystem::path& destinationRoot, const TextReportStrings& strings) {
-    std::string document;
-    render(summary, sources, destinationRoot, strings,
-           [&document](std::string_view piece) { document.append(piece); });
-    return document;
-}
+namespace {
 
-void render(const JobSummary& summary, const std::vector<std::filesystem::path>& sources,
-            const std::filesystem::path& destinationRoot, const TextReportStrings& strings,
-            const TextSink& out) {
-    const std::string locale = ByteFormat::locale(); // one locale for the whole document
-    // Each line goes out as it is made: a card's report is never held whole.
-    std::string buffer;
-    const auto emit = [&](std::string_view line) {
-        buffer.assign(line).append("\n");
-        out(buffer);
-    };
+/// The document's lines, each sent on as it is made: a card's report is never held whole.
+class Lines {
+public:
+    explicit Lines(const TextSink& out) : out_(out) {}
+    void operator()(std::string_view line) {
+        buffer_.assign(line).append("\n");
+        out_(buffer_);
+    }
 
+private:
+    const TextSink& out_;
+    std::string buffer_;
+};
+
+void writeHeading(Lines& emit, const JobSummary& summary, const TextReportStrings& strings,
+                  const std::string& locale) {
     emit(strings.title);
     const double seconds = std::chrono::duration<double>(summary.finishDate - summary.startDate).count();
     const std::string separator = std::string("  ") + std::string(middleDot) + "  ";
@@ -166,7 +165,11 @@ void render(const JobSummary& summary, const std::vector<std::filesystem::path>&
          ByteFormat::duration(seconds) + separator + strings.averageSpeed + ": " +
          ByteFormat::whole(summary.averageBytesPerSecond / 1'000'000.0, locale) + " MB/s");
     emit("");
+}
 
+void writeRoots(Lines& emit, const JobSummary& summary, const std::vector<std::filesystem::path>& sources,
+                const std::filesystem::path& destinationRoot, const TextReportStrings& strings,
+                const std::string& locale) {
     const std::size_t labelWidth = std::max(UnicodeText::graphemeCount(strings.source),
                                             UnicodeText::graphemeCount(strings.destination)) +
                                    3;
@@ -178,28 +181,29 @@ void render(const JobSummary& summary, const std::vector<std::filesystem::path>&
         emit(*incomplete);
     }
     emit("");
+}
 
-    // A folder that could not be made is an error too: the card's structure is not whole here.
-    const std::int64_t errors = summary.errorCount() + summary.folderFailureCount();
-    if (errors > 0) {
-        emit(strings.errorsHeader);
-        for (const auto& report : summary.reports) {
-            if (report.outcome == FileOutcome::failed) {
-                emit(std::string("  ") + std::string(crossMark) + "  " + visibleText(report.relativePath) +
-                     " " + std::string(emDash) + " " + errorText(report.errorDescription, strings));
-            }
+void writeErrors(Lines& emit, const JobSummary& summary, const TextReportStrings& strings) {
+    emit(strings.errorsHeader);
+    for (const auto& report : summary.reports) {
+        if (report.outcome == FileOutcome::failed) {
+            emit(std::string("  ") + std::string(crossMark) + "  " + visibleText(report.relativePath) + " " +
+                 std::string(emDash) + " " + errorText(report.errorDescription, strings));
         }
-        for (const auto& [root, failures] : summary.folderFailures) {
-            for (const auto& failure : failures) {
-                const std::string words =
-                    strings.describeCause ? strings.describeCause(failure.cause) : failure.message;
-                emit(std::string("  ") + std::string(crossMark) + "  " + visibleText(failure.relativePath) +
-                     "/ " + std::string(emDash) + " " + visibleText(words));
-            }
-        }
-        emit("");
     }
+    for (const auto& [root, failures] : summary.folderFailures) {
+        for (const auto& failure : failures) {
+            const std::string words =
+                strings.describeCause ? strings.describeCause(failure.cause) : failure.message;
+            emit(std::string("  ") + std::string(crossMark) + "  " + visibleText(failure.relativePath) +
+                 "/ " + std::string(emDash) + " " + visibleText(words));
+        }
+    }
+    emit("");
+}
 
+void writeFiles(Lines& emit, const JobSummary& summary, const TextReportStrings& strings,
+                const std::string& locale) {
     for (const auto& report : summary.reports) {
         if (report.outcome == FileOutcome::failed) {
             continue;
@@ -215,7 +219,9 @@ void render(const JobSummary& summary, const std::vector<std::filesystem::path>&
         emit(line);
     }
     emit("");
+}
 
+void writeHistories(Lines& emit, const JobSummary& summary, const TextReportStrings& strings) {
     bool anyHistory = false;
     for (const auto& [root, histories] : summary.ascMhlByRoot) {
         for (const auto& history : histories) {
@@ -241,7 +247,10 @@ void render(const JobSummary& summary, const std::vector<std::filesystem::path>&
     if (anyHistory) {
         emit("");
     }
+}
 
+void writeClosing(Lines& emit, const JobSummary& summary, const TextReportStrings& strings,
+                  const std::string& locale, std::int64_t errors) {
     const std::string verdict = errors > 0
                                     ? TemplateFormat::format(strings.verdictErrors, {std::to_string(errors)})
                                     : strings.verdictIntact;
@@ -254,6 +263,33 @@ void render(const JobSummary& summary, const std::vector<std::filesystem::path>&
     if (summary.cancelled) {
         emit(strings.cancelled);
     }
+}
+
+} // namespace
+
+std::string render(const JobSummary& summary, const std::vector<std::filesystem::path>& sources,
+                   const std::filesystem::path& destinationRoot, const TextReportStrings& strings) {
+    std::string document;
+    render(summary, sources, destinationRoot, strings,
+           [&document](std::string_view piece) { document.append(piece); });
+    return document;
+}
+
+void render(const JobSummary& summary, const std::vector<std::filesystem::path>& sources,
+            const std::filesystem::path& destinationRoot, const TextReportStrings& strings,
+            const TextSink& out) {
+    const std::string locale = ByteFormat::locale(); // one locale for the whole document
+    Lines emit(out);
+    writeHeading(emit, summary, strings, locale);
+    writeRoots(emit, summary, sources, destinationRoot, strings, locale);
+    // A folder that could not be made is an error too: the card's structure is not whole here.
+    const std::int64_t errors = summary.errorCount() + summary.folderFailureCount();
+    if (errors > 0) {
+        writeErrors(emit, summary, strings);
+    }
+    writeFiles(emit, summary, strings, locale);
+    writeHistories(emit, summary, strings);
+    writeClosing(emit, summary, strings, locale, errors);
 }
 
 } // namespace stowline::TextReport

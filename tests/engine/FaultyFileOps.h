@@ -194,9 +194,6 @@ public:
         const auto fault = lookup(Call::sync, folder);
         return fault ? *fault : system().syncFileSystem(fd);
     }
-    std::optional<FileDates> dates(int fd, std::error_code& error) override {
-        return system().dates(fd, error);
-    }
     std::error_code setModificationTime(const Path& file, const std::timespec& time) override {
         return system().setModificationTime(file, time);
     }

@@ -407,3 +407,20 @@ TEST_F(ReportWriterTest, ReportsOfManyFilesReachTheDiskWholeThroughShortWrites) 
     EXPECT_EQ(readFile(root / "Hash Log" / (stem + "_report.txt")),
               TextReport::render(summary, {"/media/CARD A001"}, root, englishStrings()));
 }
+
+TEST_F(ReportWriterTest, AFinishedJobWritesNoHashLogWhereADriveWentAway) {
+    auto kept = makeRoot("kept");
+    auto full = makeRoot("full");
+    auto gone = makeRoot("gone"); // the empty mount point a lazily unmounted drive leaves
+    auto summary = summaryOf({verified("a.mov", 1, "0000000000000001")});
+    summary.destinationExits[full] = {CopyFailureReason::destinationOutOfSpace, 1};
+    summary.destinationExits[gone] = {CopyFailureReason::destinationDisconnected, 0};
+
+    const auto result =
+        ReportWriter::writeForFinishedJob(summary, {"/media/CARD A001"}, {kept, full, gone}, "CARD A001",
+                                          ReportFormats::both(), englishStrings());
+
+    EXPECT_EQ(result.written.size(), 4u); // a full drive still holds what it took
+    EXPECT_EQ(result.failedRoots, std::vector<fs::path>{gone});
+    EXPECT_TRUE(namesIn(gone).empty());
+}

@@ -107,6 +107,7 @@ public:
 
 private:
     struct Records;
+    class Loader; ///< the steps of load()
     std::filesystem::path root_;
     bool present_ = false;
     std::vector<AscMhlGeneration> generations_;

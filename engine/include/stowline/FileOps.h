@@ -22,12 +22,6 @@ struct FileStatus {
     std::timespec changeTime{}; ///< moves on with every write and every change of the file's attributes
 };
 
-/// A file's dates. Linux records a birth time only on some file systems.
-struct FileDates {
-    std::optional<std::timespec> birthTime;
-    std::timespec modificationTime{};
-};
-
 /// The file-system operations the copier (and the engine's existence checks) perform, one
 /// virtual per system call so that tests can inject ENOSPC, EIO, EINTR and short transfers.
 /// Every failure comes back as a std::error_code holding an errno value of the system
@@ -50,8 +44,8 @@ public:
     [[nodiscard]] virtual std::int64_t read(int fd, std::span<std::byte> buffer, std::error_code& error) = 0;
     /// mkdir -p: creates the folder and its missing parents; an existing folder is success.
     [[nodiscard]] virtual std::error_code createDirectories(const std::filesystem::path& folder) = 0;
-    /// open(O_WRONLY|O_CREAT|O_TRUNC|O_CLOEXEC|O_NOFOLLOW, 0644): an empty file open for writing
-    /// at offset 0. A symbolic link at `path` is refused (ELOOP), never followed.
+    /// open(O_WRONLY|O_CREAT|O_EXCL|O_CLOEXEC|O_NOFOLLOW, 0644): a new, empty file open for
+    /// writing. Anything already at `path`, a symbolic link included, is refused (EEXIST).
     [[nodiscard]] virtual UniqueFd createForWriting(const std::filesystem::path& path,
                                                     std::error_code& error) = 0;
     /// One write(2): bytes written (possibly fewer than given), or -1 with `error` set, EINTR
@@ -71,8 +65,6 @@ public:
                                                  const std::filesystem::path& to) = 0;
     /// unlink(2) of a file (never a folder).
     [[nodiscard]] virtual std::error_code unlink(const std::filesystem::path& path) = 0;
-    /// statx(2) of an open descriptor: modification time, and birth time where the file system has one.
-    [[nodiscard]] virtual std::optional<FileDates> dates(int fd, std::error_code& error) = 0;
     /// syncfs(2) of the file system holding the open folder `fd`: everything written to it is
     /// on its device when this returns without error. An error (EIO, ENOSPC) means some of it
     /// may not be.

@@ -79,7 +79,9 @@ inline constexpr std::string_view toolName = "Stowline 1.0";
 
 /// The Hash Log step of a finished job, the same for every front end: a cancelled job, or one
 /// that placed no file, gets no reports (there is nothing it proved); any other is written as
-/// write() does, dated at the job's finish. The result is empty when nothing was due.
+/// write() does, dated at the job's finish. A root whose drive went away during the job fails
+/// unwritten: a drive unmounted lazily leaves its empty mount point on the machine's own disk,
+/// where a Hash Log would sit beside no copies. The result is empty when nothing was due.
 [[nodiscard]] ReportWriteResult
 writeForFinishedJob(const JobSummary& summary, const std::vector<std::filesystem::path>& sources,
                     const std::vector<std::filesystem::path>& destinationRoots, std::string_view label,
