@@ -300,10 +300,10 @@ void TransferJob::reportsWritten(const stowline::JobSummary& s, const stowline::
     bool anyRowFailed = false;
     bool anyRowErrors = false;
     for (DestinationStatus& row : destinations_) {
-        const stowline::JobSummary perRoot = s.summary(FileUrl::toPath(row.url));
-        row.completedFileCount = perRoot.verifiedCount() + perRoot.skippedCount();
+        const auto perRoot = s.tallyAt(FileUrl::toPath(row.url));
+        row.completedFileCount = perRoot.verified + perRoot.skipped;
         // A folder of the card that could not be made there counts as an error of that drive.
-        row.errorCount = perRoot.errorCount() + perRoot.folderFailureCount();
+        row.errorCount = perRoot.failed + perRoot.folderFailures;
         anyRowFailed = anyRowFailed || row.failedReason.has_value();
         anyRowErrors = anyRowErrors || row.errorCount >= 1;
     }

@@ -317,7 +317,9 @@ void writeRoot(const JobSummary& summary, const std::vector<fs::path>& sources, 
                const std::string& stem, ReportFormats formats,
                const std::optional<TextReportStrings>& strings, const PdfRenderer& pdf, FileOps& ops,
                ReportWriteResult& result) {
-    const JobSummary narrowed = summary.summary(rootPath);
+    // The reports are built one at a time as the files are written: a card of many files
+    // is never copied per root.
+    const RootSummary share(summary, rootPath);
     RootWrite root{ops, rootPath / std::string(logFolderName), std::nullopt};
     if (const auto error = ops.createDirectories(root.folder)) {
         markFailed(result, rootPath, {FailureStep::createFolder, error.value(), root.folder.string()});
@@ -330,8 +332,8 @@ void writeRoot(const JobSummary& summary, const std::vector<fs::path>& sources, 
         const CreatorInfo creator = CreatorInfo::current();
         files.push_back(
             {mhlExtension,
-             prepareStreamed(
-                 root, [&](const TextSink& out) { MHLReport::render(narrowed, toolName, creator, out); }),
+             prepareStreamed(root,
+                             [&](const TextSink& out) { MHLReport::render(share, toolName, creator, out); }),
              {}});
     }
     if (formats.contains(ReportFormats::text())) {
@@ -339,8 +341,7 @@ void writeRoot(const JobSummary& summary, const std::vector<fs::path>& sources, 
             files.push_back({textExtension,
                              prepareStreamed(root,
                                              [&](const TextSink& out) {
-                                                 TextReport::render(narrowed, sources, rootPath, *strings,
-                                                                    out);
+                                                 TextReport::render(share, sources, rootPath, *strings, out);
                                              }),
                              {}});
         } else {
@@ -352,8 +353,9 @@ void writeRoot(const JobSummary& summary, const std::vector<fs::path>& sources, 
             files.push_back({pdfExtension,
                              prepare(root,
                                      [&](int fd) {
-                                         return pdf(narrowed, rootPath, fd) ? std::error_code()
-                                                                            : systemError(EIO);
+                                         return pdf(summary.summary(rootPath), rootPath, fd)
+                                                    ? std::error_code()
+                                                    : systemError(EIO);
                                      }),
                              {}});
         } else {

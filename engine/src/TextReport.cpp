@@ -54,9 +54,10 @@ void appendEscape(std::string& out, const char* format, unsigned value) {
 }
 
 /// The line saying that this drive holds only part of the job, or nothing when it held on.
-std::optional<std::string> incompleteLine(const JobSummary& summary, const std::filesystem::path& root,
+std::optional<std::string> incompleteLine(const RootSummary& share, const std::filesystem::path& root,
                                           const TextReportStrings& strings, const std::string& locale) {
-    const auto exit = summary.exitOf(root);
+    const auto exit = share.exitOf(root);
+    const JobSummary& summary = share.facts();
     if (!exit || summary.fileCount == 0) { // a summary that does not know its job's size
         return std::nullopt;
     }
@@ -140,7 +141,7 @@ std::string errorText(const std::optional<FileErrorReason>& reason, const TextRe
         reason->value);
 }
 
-std::string render(const JobSummary& summary, const std::vector<std::filesystem::path>& sources,
+std::string render(const RootSummary& summary, const std::vector<std::filesystem::path>& sources,
                    const std::filesystem::path& destinationRoot, const TextReportStrings& strings) {
     std::string document;
     render(summary, sources, destinationRoot, strings,
@@ -148,9 +149,10 @@ std::string render(const JobSummary& summary, const std::vector<std::filesystem:
     return document;
 }
 
-void render(const JobSummary& summary, const std::vector<std::filesystem::path>& sources,
+void render(const RootSummary& share, const std::vector<std::filesystem::path>& sources,
             const std::filesystem::path& destinationRoot, const TextReportStrings& strings,
             const TextSink& out) {
+    const JobSummary& summary = share.facts();
     const std::string locale = ByteFormat::locale(); // one locale for the whole document
     // Each line goes out as it is made: a card's report is never held whole.
     std::string buffer;
@@ -174,21 +176,22 @@ void render(const JobSummary& summary, const std::vector<std::filesystem::path>&
         emit(padded(strings.source + ":", labelWidth) + visibleText(source.string()));
     }
     emit(padded(strings.destination + ":", labelWidth) + visibleText(destinationRoot.string()));
-    if (auto incomplete = incompleteLine(summary, destinationRoot, strings, locale)) {
+    if (auto incomplete = incompleteLine(share, destinationRoot, strings, locale)) {
         emit(*incomplete);
     }
     emit("");
 
     // A folder that could not be made is an error too: the card's structure is not whole here.
-    const std::int64_t errors = summary.errorCount() + summary.folderFailureCount();
+    const JobSummary::Tally tally = share.tally();
+    const std::int64_t errors = tally.failed + tally.folderFailures;
     if (errors > 0) {
         emit(strings.errorsHeader);
-        for (const auto& report : summary.reports) {
+        share.forEachReport([&](const FileReport& report) {
             if (report.outcome == FileOutcome::failed) {
                 emit(std::string("  ") + std::string(crossMark) + "  " + visibleText(report.relativePath) +
                      " " + std::string(emDash) + " " + errorText(report.errorDescription, strings));
             }
-        }
+        });
         for (const auto& [root, failures] : summary.folderFailures) {
             for (const auto& failure : failures) {
                 const std::string words =
@@ -200,9 +203,9 @@ void render(const JobSummary& summary, const std::vector<std::filesystem::path>&
         emit("");
     }
 
-    for (const auto& report : summary.reports) {
+    share.forEachReport([&](const FileReport& report) {
         if (report.outcome == FileOutcome::failed) {
-            continue;
+            return;
         }
         const bool skipped = report.outcome == FileOutcome::skipped;
         std::string line = std::string("  ") + std::string(skipped ? skipArrow : checkMark) + "  " +
@@ -213,7 +216,7 @@ void render(const JobSummary& summary, const std::vector<std::filesystem::path>&
             line += "  " + strings.alreadyExisted;
         }
         emit(line);
-    }
+    });
     emit("");
 
     bool anyHistory = false;
@@ -245,12 +248,11 @@ void render(const JobSummary& summary, const std::vector<std::filesystem::path>&
     const std::string verdict = errors > 0
                                     ? TemplateFormat::format(strings.verdictErrors, {std::to_string(errors)})
                                     : strings.verdictIntact;
-    emit(TemplateFormat::format(
-        strings.summary,
-        {countPhrase(strings.filesCount, static_cast<std::int64_t>(summary.reports.size())),
-         ByteFormat::string(summary.totalBytes, locale),
-         countPhrase(strings.verifiedCount, summary.verifiedCount() + summary.skippedCount()),
-         countPhrase(strings.errorsCount, errors), verdict}));
+    emit(TemplateFormat::format(strings.summary,
+                                {countPhrase(strings.filesCount, share.reportCount()),
+                                 ByteFormat::string(summary.totalBytes, locale),
+                                 countPhrase(strings.verifiedCount, tally.verified + tally.skipped),
+                                 countPhrase(strings.errorsCount, errors), verdict}));
     if (summary.cancelled) {
         emit(strings.cancelled);
     }

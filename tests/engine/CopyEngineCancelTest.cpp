@@ -16,7 +16,7 @@ void expectCancelledWithoutReports(const std::vector<EngineEvent>& events) {
     const auto& summary = summaryOf(events);
     EXPECT_TRUE(summary.cancelled);
     EXPECT_TRUE(summary.reports.empty());
-    EXPECT_TRUE(summary.reportsByRoot.empty());
+    EXPECT_TRUE(summary.rootReports.empty());
     EXPECT_TRUE(eventsOf<EngineEvent::FileFinished>(events).empty());
 }
 

@@ -30,17 +30,17 @@ TEST_F(CopyEngineFault, ADestinationThatFailsMidCopyLeavesTheJobWhileTheOtherGoe
     const auto& summary = summaryOf(events);
     // The file is proven at B, so the job-level outcome is verified; A's own report says why not there.
     EXPECT_EQ(summary.reports.at(0).outcome, FileOutcome::verified);
-    EXPECT_THAT(copyFailure(summary.reportsByRoot.at(rootA).at(0).errorDescription),
+    EXPECT_THAT(copyFailure(summary.reportsAt(rootA).at(0).errorDescription),
                 ::testing::HasSubstr(std::strerror(ENOSPC)));
     // The facts a front end words in its own language: what was done, to which file, and errno.
-    const auto* failed =
-        summary.reportsByRoot.at(rootA).at(0).errorDescription->get<FileErrorReason::CopyFailed>();
+    const auto atA = summary.reportsAt(rootA).at(0);
+    const auto* failed = atA.errorDescription->get<FileErrorReason::CopyFailed>();
     ASSERT_NE(failed, nullptr);
     EXPECT_EQ(failed->cause, (FailureCause{FailureStep::writeCopy, ENOSPC,
                                            FileCopier::temporaryPath(rootA / "card/1.mov").string()}));
     EXPECT_EQ(summary.exitOf(rootA), (DestinationExit{CopyFailureReason::destinationOutOfSpace, 0}));
-    EXPECT_EQ(summary.reportsByRoot.at(rootA).size(), 1u);
-    EXPECT_EQ(summary.reportsByRoot.at(rootB).size(), 2u);
+    EXPECT_EQ(summary.reportsAt(rootA).size(), 1u);
+    EXPECT_EQ(summary.reportsAt(rootB).size(), 2u);
     EXPECT_FALSE(fs::exists(rootA / "card/1.mov"));
     EXPECT_FALSE(fs::exists(FileCopier::temporaryPath(rootA / "card/1.mov")));
     EXPECT_EQ(readFile(rootB / "card/1.mov"), first);
@@ -66,6 +66,6 @@ TEST_F(CopyEngineFault, EveryDestinationFailingDropsThemAllInFailureOrder) {
     EXPECT_EQ(reports[0].errorDescription->get<FileErrorReason::CopyFailed>()->cause->errorNumber, EIO);
     EXPECT_EQ(reports[0].hashHex, "0000000000000000");
     EXPECT_EQ(reports[1].errorDescription, FileErrorReason::noDestinationAvailable());
-    EXPECT_THAT(copyFailure(summaryOf(events).reportsByRoot.at(rootB).at(0).errorDescription),
+    EXPECT_THAT(copyFailure(summaryOf(events).reportsAt(rootB).at(0).errorDescription),
                 ::testing::HasSubstr(std::strerror(ENOSPC)));
 }

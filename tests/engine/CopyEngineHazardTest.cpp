@@ -125,7 +125,7 @@ TEST_F(CopyEngineHazard, NamesADriveCannotTellApartAreNeitherOverwrittenNorCount
         CopyEngine engine(options);
         const auto events = runJob(engine, {rootA, rootB});
         const auto& summary = summaryOf(events);
-        const auto& atA = summary.reportsByRoot.at(rootA);
+        const auto& atA = summary.reportsAt(rootA);
         using enum FileOutcome;
         EXPECT_EQ(outcomes(atA), (std::map<std::string, FileOutcome>{{"card/Clip.MOV", verified},
                                                                      {"card/Take.MOV", verified},
@@ -136,7 +136,7 @@ TEST_F(CopyEngineHazard, NamesADriveCannotTellApartAreNeitherOverwrittenNorCount
         EXPECT_THAT(copyFailure(reportOf(atA, "card/take.mov").errorDescription),
                     HasSubstr("\"card/Take.MOV\""));
         // B tells the names apart and holds all four; the collision does not drop A.
-        for (const auto& report : summary.reportsByRoot.at(rootB)) {
+        for (const auto& report : summary.reportsAt(rootB)) {
             EXPECT_EQ(report.outcome, FileOutcome::verified) << report.relativePath;
         }
         EXPECT_TRUE(eventsOf<EngineEvent::DestinationFailed>(events).empty());
@@ -182,7 +182,7 @@ TEST_F(CopyEngineHazard, ASourceThatShrinksOrFailsWhileReadFailsAloneAndLeavesNo
         EXPECT_THAT(copyFailure(summary.reports[0].errorDescription), HasSubstr(message));
         EXPECT_EQ(summary.reports[1].outcome, FileOutcome::verified);
         for (const auto& root : {rootA, rootB}) {
-            EXPECT_EQ(summary.reportsByRoot.at(root).at(0).outcome, FileOutcome::failed);
+            EXPECT_EQ(summary.reportsAt(root).at(0).outcome, FileOutcome::failed);
             EXPECT_FALSE(fs::exists(root / "card/1.mov")) << root;
             EXPECT_TRUE(partialsUnder(root).empty()) << root;
             EXPECT_EQ(readFile(root / "card/2.mov"), later);
@@ -214,8 +214,8 @@ TEST_F(CopyEngineHazard, ADestinationDeletedMidCopyIsDisconnectedAndTheOtherComp
     const auto& summary = summaryOf(events);
     EXPECT_EQ(summary.reports.at(0).outcome, FileOutcome::verified);
     EXPECT_EQ(summary.reports.at(1).outcome, FileOutcome::verified);
-    EXPECT_EQ(summary.reportsByRoot.at(rootB).size(), 1u);
-    EXPECT_EQ(summary.reportsByRoot.at(rootB)[0].outcome, FileOutcome::failed);
+    EXPECT_EQ(summary.reportsAt(rootB).size(), 1u);
+    EXPECT_EQ(summary.reportsAt(rootB)[0].outcome, FileOutcome::failed);
     EXPECT_EQ(readFile(rootA / "card/1.mov"), first);
     EXPECT_EQ(readFile(rootA / "card/2.mov"), second);
     EXPECT_FALSE(fs::exists(rootB)); // nothing brought the removed folder back
@@ -259,7 +259,7 @@ TEST_F(CopyEngineHazard, NamesTooLongForTheSuffixAreCopiedThroughAShortenedTempo
     CopyEngine engine(options);
     const auto events = runJob(engine, {rootA, rootB});
     for (const auto& root : {rootA, rootB}) {
-        for (const auto& report : summaryOf(events).reportsByRoot.at(root)) {
+        for (const auto& report : summaryOf(events).reportsAt(root)) {
             EXPECT_EQ(report.outcome, FileOutcome::verified) << report.relativePath;
         }
         EXPECT_EQ(readFile(root / "card" / first), one);

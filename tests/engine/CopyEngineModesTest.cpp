@@ -46,7 +46,7 @@ protected:
         for (const auto& report : summary.reports) {
             seen.reports.push_back(timeless(report));
         }
-        for (const auto& [root, reports] : summary.reportsByRoot) {
+        for (const auto& [root, reports] : summary.reportsByRoot()) {
             for (const auto& report : reports) {
                 seen.reportsByRoot[root].push_back(timeless(report));
             }
@@ -180,7 +180,7 @@ TEST_F(CopyEngineModes, ReadBackHelpersServeEveryFileOfTheJobWhateverItsNumberOf
     for (const auto& report : reports) {
         EXPECT_EQ(report.outcome, FileOutcome::verified) << report.relativePath;
     }
-    EXPECT_EQ(summaryOf(events).reportsByRoot.at(rootC).at(1).outcome, FileOutcome::skipped);
+    EXPECT_EQ(summaryOf(events).reportsAt(rootC).at(1).outcome, FileOutcome::skipped);
     for (const auto& [name, bytes] : {std::pair{"1.mov", first}, {"2.mov", middle}, {"3.mov", last}}) {
         for (const auto& root : {rootA, rootB, rootC}) {
             EXPECT_EQ(readFile(root / "card" / name), bytes) << root << " " << name;

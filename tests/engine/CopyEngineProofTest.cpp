@@ -69,10 +69,10 @@ TEST_F(CopyEngineProof, ALinkOrTheCardItselfAtADestinationIsNeverTakenForACopy) 
         plant();
         CopyEngine engine;
         const auto summary = summaryOf(runJob(engine, {rootA, rootB}));
-        const auto& atA = summary.reportsByRoot.at(rootA).at(0);
+        const auto atA = summary.reportsAt(rootA).at(0);
         EXPECT_EQ(atA.outcome, FileOutcome::failed);
         EXPECT_THAT(copyFailure(atA.errorDescription), HasSubstr(reason));
-        EXPECT_EQ(summary.reportsByRoot.at(rootB).at(0).outcome, FileOutcome::verified);
+        EXPECT_EQ(summary.reportsAt(rootB).at(0).outcome, FileOutcome::verified);
         struct stat after {};
         ASSERT_EQ(::stat((card / "A001/s.mov").c_str(), &after), 0);
         EXPECT_EQ(after.st_ino, before.st_ino); // never renamed over
@@ -108,11 +108,11 @@ TEST_F(CopyEngineProof, ACopyAnEarlierJobProvedIsKeptAndOnlyADamagedOneIsReplace
         ASSERT_EQ(logs.written.size(), 1U);
 
         const auto second = summaryOf(runSources({base / "camX/DCIM"}, {rootA, rootB}));
-        const auto& atA = second.reportsByRoot.at(rootA).at(0);
+        const auto atA = second.reportsAt(rootA).at(0);
         EXPECT_EQ(atA.outcome, FileOutcome::failed);
         EXPECT_THAT(copyFailure(atA.errorDescription), HasSubstr("verified by an earlier job"));
         EXPECT_THAT(copyFailure(atA.errorDescription), HasSubstr(logs.written[0].filename().string()));
-        EXPECT_EQ(second.reportsByRoot.at(rootB).at(0).outcome, FileOutcome::verified);
+        EXPECT_EQ(second.reportsAt(rootB).at(0).outcome, FileOutcome::verified);
         EXPECT_EQ(readFile(rootA / "DCIM/IMG_0001.MOV"), takeY);
 
         // Once that copy no longer matches its list, it proves nothing and is repaired.
@@ -211,7 +211,7 @@ TEST_F(CopyEngineProof, ACopyThatNeverReadsBackRightNeverTakesItsFinalName) {
     };
     CopyEngine engine(options);
     const auto summary = summaryOf(runJob(engine, {rootA, rootB}));
-    for (const auto& report : summary.reportsByRoot.at(rootA)) {
+    for (const auto& report : summary.reportsAt(rootA)) {
         EXPECT_EQ(report.outcome, FileOutcome::failed) << report.relativePath;
         EXPECT_TRUE(report.errorDescription &&
                     report.errorDescription->is<FileErrorReason::HashMismatchAfterRecopy>());
@@ -219,7 +219,7 @@ TEST_F(CopyEngineProof, ACopyThatNeverReadsBackRightNeverTakesItsFinalName) {
     EXPECT_FALSE(fs::exists(rootA / "card/new.mov"));
     EXPECT_EQ(readFile(rootA / "card/old.mov"), older);
     EXPECT_TRUE(partialsUnder(rootA).empty());
-    for (const auto& report : summary.reportsByRoot.at(rootB)) {
+    for (const auto& report : summary.reportsAt(rootB)) {
         EXPECT_EQ(report.outcome, FileOutcome::verified) << report.relativePath;
     }
 }
@@ -236,11 +236,11 @@ TEST_F(CopyEngineProof, ADriveThatDoesNotConfirmWhatItStoredFailsWithEveryFileTh
     EXPECT_EQ(eventsOf<EngineEvent::DestinationFailed>(events),
               (std::vector<EngineEvent::DestinationFailed>{{rootB, "destinationWriteFailed"}}));
     const auto& summary = summaryOf(events);
-    for (const auto& report : summary.reportsByRoot.at(rootB)) {
+    for (const auto& report : summary.reportsAt(rootB)) {
         EXPECT_EQ(report.outcome, FileOutcome::failed);
         EXPECT_THAT(copyFailure(report.errorDescription), HasSubstr("did not confirm"));
     }
-    EXPECT_EQ(outcomesOf(summary.reportsByRoot.at(rootA)), std::vector(2, FileOutcome::verified));
+    EXPECT_EQ(outcomesOf(summary.reportsAt(rootA)), std::vector(2, FileOutcome::verified));
     EXPECT_EQ(outcomesOf(summary.reports), std::vector(2, FileOutcome::failed));
 }
 
@@ -330,7 +330,7 @@ TEST_F(CopyEngineProof, AReCopyThatFailsNeverCountsAsVerified) {
     };
     CopyEngine engine(options);
     const auto summary = summaryOf(runJob(engine, {rootA, rootB}));
-    const auto& atA = summary.reportsByRoot.at(rootA).at(0);
+    const auto atA = summary.reportsAt(rootA).at(0);
     EXPECT_EQ(atA.outcome, FileOutcome::failed);
     EXPECT_TRUE(atA.errorDescription && atA.errorDescription->is<FileErrorReason::HashMismatchAfterRecopy>());
     EXPECT_EQ(summary.reports.at(0).outcome, FileOutcome::failed);
@@ -375,8 +375,8 @@ TEST_F(CopyEngineProof, ADriveUnmountedBetweenTwoFilesIsDroppedAtTheNextFile) {
         EXPECT_EQ(eventsOf<EngineEvent::DestinationFailed>(events),
                   (std::vector<EngineEvent::DestinationFailed>{{rootB, "destinationDisconnected"}}));
         const auto& summary = summaryOf(events);
-        EXPECT_EQ(outcomesOf(summary.reportsByRoot.at(rootA)), std::vector(2, FileOutcome::verified));
-        EXPECT_EQ(summary.reportsByRoot.at(rootB).size(), 1U);
+        EXPECT_EQ(outcomesOf(summary.reportsAt(rootA)), std::vector(2, FileOutcome::verified));
+        EXPECT_EQ(summary.reportsAt(rootB).size(), 1U);
         // The mount point left behind is the machine's own disk: nothing may land there.
         EXPECT_TRUE(fs::is_empty(rootB));
     });

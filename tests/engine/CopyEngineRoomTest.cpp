@@ -47,7 +47,7 @@ TEST_F(CopyEngineRoom, ARootThatFillsUpAtFileFiveIsDroppedAndTheOthersGoOn) {
 
     const auto& summary = summaryOf(events);
     EXPECT_EQ(summary.verifiedCount(), 8);
-    const auto& atB = summary.reportsByRoot.at(rootB);
+    const auto& atB = summary.reportsAt(rootB);
     ASSERT_EQ(atB.size(), 5u);
     EXPECT_EQ(atB[3].outcome, FileOutcome::verified);
     EXPECT_EQ(atB[4].outcome, FileOutcome::failed);
@@ -60,7 +60,7 @@ TEST_F(CopyEngineRoom, ARootThatFillsUpAtFileFiveIsDroppedAndTheOthersGoOn) {
     EXPECT_EQ(summary.summary(rootB).incompleteJob(),
               (IncompleteJob{DestinationExit{CopyFailureReason::cancelledOutOfSpace, 4}, 8}));
     EXPECT_EQ(summary.summary(rootA).incompleteJob(), std::nullopt);
-    EXPECT_EQ(summary.reportsByRoot.at(rootA).size(), 8u);
+    EXPECT_EQ(summary.reportsAt(rootA).size(), 8u);
     EXPECT_TRUE(fs::exists(rootB / "card/f4.bin"));
     for (int i = 5; i <= 8; ++i) {
         EXPECT_FALSE(fs::exists(rootB / ("card/f" + std::to_string(i) + ".bin")));
@@ -90,7 +90,7 @@ TEST_F(CopyEngineRoom, WhenTheOnlyRootIsDroppedLaterFilesHaveNoDestination) {
     EXPECT_EQ(reports[2].hashHex, "");
     EXPECT_FALSE(reports[2].modificationDate.has_value());
     // A file met with no root is in the job's list only.
-    EXPECT_EQ(summaryOf(events).reportsByRoot.at(rootA).size(), 2u);
+    EXPECT_EQ(summaryOf(events).reportsAt(rootA).size(), 2u);
     const auto labels = trace(events);
     EXPECT_EQ(std::vector<std::string>(labels.end() - 2, labels.end()),
               (std::vector<std::string>{"fileFinished:2", "finished"}));
@@ -120,8 +120,8 @@ TEST_F(CopyEngineRoom, RoomCheckEdges) {
         const auto& summary = summaryOf(events);
         EXPECT_EQ(summary.reports.at(0).errorDescription,
                   FileErrorReason::rejectedDestinations("Shuttle Drive"));
-        EXPECT_EQ(summary.reportsByRoot.at(rootA).at(0).outcome, FileOutcome::skipped);
-        EXPECT_EQ(summary.reportsByRoot.at(unreachable).at(0).errorDescription,
+        EXPECT_EQ(summary.reportsAt(rootA).at(0).outcome, FileOutcome::skipped);
+        EXPECT_EQ(summary.reportsAt(unreachable).at(0).errorDescription,
                   FileErrorReason::noDestinationForFile());
         EXPECT_EQ(eventsOf<EngineEvent::DestinationFailed>(events),
                   (std::vector<EngineEvent::DestinationFailed>{{unreachable, "destinationUnreachable"}}));

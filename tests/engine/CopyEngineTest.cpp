@@ -31,7 +31,7 @@ TEST_F(CopyEngineRun, FilesIdenticalAtEveryRootAreHashedThereAndSkipped) {
     EXPECT_EQ(summary.reports[0].hashHex, hexOf(hashOf(first)));
     EXPECT_EQ(summary.reports[2].hashHex, hexOf(hashOf(""))); // the empty file is hashed too
     EXPECT_TRUE(summary.reports[0].modificationDate.has_value());
-    EXPECT_EQ(summary.reportsByRoot.at(rootA).size(), 3u);
+    EXPECT_EQ(summary.reportsAt(rootA).size(), 3u);
     EXPECT_EQ(summary.summary(rootB).skippedCount(), 3);
 
     // Skipped files count their full size but record no bytes per second.
@@ -61,7 +61,7 @@ TEST_F(CopyEngineRun, SameSizeButDifferentContentIsReplacedAndVerified) {
     EXPECT_EQ(readFile(rootA / "card/A001/CLIP1.MOV"), bytes);
     EXPECT_EQ(readFile(rootB / "card/A001/CLIP1.MOV"), bytes);
     for (const auto& root : {rootA, rootB}) {
-        EXPECT_EQ(outcomesOf(summaryOf(events).reportsByRoot.at(root)), std::vector{FileOutcome::verified});
+        EXPECT_EQ(outcomesOf(summaryOf(events).reportsAt(root)), std::vector{FileOutcome::verified});
         EXPECT_FALSE(fs::exists(root / "card/A001/CLIP1.MOV.stowline-partial"));
     }
     const auto progress = eventsOf<EngineEvent::Progress>(events);
@@ -119,8 +119,8 @@ TEST_F(CopyEngineRun, ASourceThatChangedSinceAnExistingCopyWasMatchedDoesNotCoun
     using enum FileOutcome;
     EXPECT_EQ(outcomesOf(summary.reports), std::vector{failed});
     EXPECT_EQ(summary.reports.at(0).hashHex, hexOf(hashOf(bytes)));
-    EXPECT_EQ(outcomesOf(summary.reportsByRoot.at(rootA)), std::vector{failed});
-    EXPECT_EQ(outcomesOf(summary.reportsByRoot.at(rootB)), std::vector{verified});
+    EXPECT_EQ(outcomesOf(summary.reportsAt(rootA)), std::vector{failed});
+    EXPECT_EQ(outcomesOf(summary.reportsAt(rootB)), std::vector{verified});
 }
 
 TEST_F(CopyEngineRun, AnUnreadableSourceFailsTheFileAndAVanishedRootLeavesTheJob) {
@@ -150,9 +150,9 @@ TEST_F(CopyEngineRun, AnUnreadableSourceFailsTheFileAndAVanishedRootLeavesTheJob
     EXPECT_EQ(eventsOf<EngineEvent::DestinationFailed>(events),
               (std::vector<EngineEvent::DestinationFailed>{{rootB, "destinationDisconnected"}}));
     // A stays in the job; B's history ends with the failed file.
-    EXPECT_EQ(summary.reportsByRoot.at(rootA).size(), 3u);
-    EXPECT_EQ(summary.reportsByRoot.at(rootA)[1].errorDescription, summary.reports[1].errorDescription);
-    EXPECT_EQ(summary.reportsByRoot.at(rootB).size(), 2u);
+    EXPECT_EQ(summary.reportsAt(rootA).size(), 3u);
+    EXPECT_EQ(summary.reportsAt(rootA)[1].errorDescription, summary.reports[1].errorDescription);
+    EXPECT_EQ(summary.reportsAt(rootB).size(), 2u);
     EXPECT_TRUE(fs::exists(rootA / "card/3.bin"));
     EXPECT_FALSE(fs::exists(rootB / "card/3.bin"));
 }
@@ -170,7 +170,7 @@ TEST_F(CopyEngineRun, AnEmptyCardIsScannedAndAMissingOneOnlyFinishes) {
     ASSERT_EQ(events.size(), 1u);
     const auto& summary = summaryOf(events);
     EXPECT_TRUE(summary.reports.empty());
-    EXPECT_TRUE(summary.reportsByRoot.empty());
+    EXPECT_TRUE(summary.rootReports.empty());
     EXPECT_EQ(summary.totalBytes, 0);
     EXPECT_EQ(summary.averageBytesPerSecond, 0.0);
     EXPECT_FALSE(summary.cancelled);

@@ -43,13 +43,13 @@ TEST_F(CopyEngineReadBack, AFaultyReadBackNeverCountsAsVerified) {
         const auto events = runJob(engine, {rootA, rootB});
         const auto& summary = summaryOf(events);
 
-        EXPECT_EQ(summary.reportsByRoot.at(rootA).at(0).outcome, c.atA);
-        EXPECT_EQ(summary.reportsByRoot.at(rootB).at(0).outcome, FileOutcome::verified);
+        EXPECT_EQ(summary.reportsAt(rootA).at(0).outcome, c.atA);
+        EXPECT_EQ(summary.reportsAt(rootB).at(0).outcome, FileOutcome::verified);
         EXPECT_EQ(summary.reports.at(0).outcome, c.atA);
         // Never a final name for a copy that did not read back, nor a leftover temporary.
         EXPECT_EQ(fs::exists(rootA / "card/clip.mov"), c.atA == FileOutcome::verified);
         EXPECT_FALSE(fs::exists(FileCopier::temporaryPath(rootA / "card/clip.mov")));
         EXPECT_EQ(readFile(rootB / "card/clip.mov"), bytes);
-        EXPECT_EQ(outcomesOf(summary.reportsByRoot.at(rootA)).at(1), FileOutcome::verified);
+        EXPECT_EQ(outcomesOf(summary.reportsAt(rootA)).at(1), FileOutcome::verified);
     }
 }
