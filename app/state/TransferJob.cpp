@@ -189,9 +189,9 @@ void TransferJob::apply(const EngineEvent& event) {
                 }
             } else if constexpr (std::is_same_v<E, EngineEvent::Finished>) {
                 setCheckingExistingCopies(false);
-                summary_ = e.summary;
+                summary_ = std::make_shared<const stowline::JobSummary>(e.summary);
                 emit summaryChanged();
-                finish(e.summary);
+                finish(*summary_);
             }
         },
         event.value);
