@@ -20,7 +20,9 @@ void RootReports::add(const std::vector<FileReport>& job, std::size_t jobIndex, 
                       const std::optional<FileErrorReason>& reason) {
     const auto position = static_cast<std::uint32_t>(entries_.size());
     entries_.push_back({static_cast<std::uint32_t>(jobIndex), outcome});
-    if (reason != derivedReason(job[jobIndex], outcome)) {
+    // A failure the job did not share keeps its own reason, whatever the job's report becomes.
+    if (reason != derivedReason(job[jobIndex], outcome) ||
+        (outcome == FileOutcome::failed && job[jobIndex].outcome != FileOutcome::failed)) {
         reasons_.emplace(position, reason);
     }
 }

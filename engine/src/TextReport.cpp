@@ -211,7 +211,7 @@ void render(const RootSummary& share, const std::vector<std::filesystem::path>& 
         std::string line = std::string("  ") + std::string(skipped ? skipArrow : checkMark) + "  " +
                            padded(visibleText(report.relativePath), pathColumn) + "  " +
                            padded(ByteFormat::string(report.size, locale), sizeColumn) +
-                           "  xxHash64: " + report.hashHex;
+                           "  xxHash64: " + std::string(report.hashHex.view());
         if (skipped) {
             line += "  " + strings.alreadyExisted;
         }
