@@ -6,6 +6,8 @@
 #include "stowline/FileScanner.h"
 #include "stowline/TextReport.h"
 
+#include <algorithm>
+
 #include <unistd.h>
 
 namespace cli {
@@ -159,14 +161,8 @@ bool OffloadRun::clean(const JobSummary& summary) const {
         static_cast<int>(summary.reports.size()) != *fileCount_) {
         return false;
     }
-    for (const auto& [root, reports] : summary.reportsByRoot) {
-        for (const auto& report : reports) {
-            if (report.outcome == FileOutcome::failed) {
-                return false;
-            }
-        }
-    }
-    return true;
+    return std::all_of(summary.rootReports.begin(), summary.rootReports.end(),
+                       [&](const auto& atRoot) { return summary.tallyAt(atRoot.first).failed == 0; });
 }
 
 } // namespace cli

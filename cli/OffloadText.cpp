@@ -134,8 +134,11 @@ std::string summary(const JobSummary& summary, int fileCount, const TextReportSt
         }
     }
     // A file proven at one destination may still have failed at another.
-    for (const auto& [root, reports] : summary.reportsByRoot) {
-        for (const auto& report : reports) {
+    for (const auto& [root, atRoot] : summary.rootReports) {
+        if (summary.tallyAt(root).failed == 0) {
+            continue;
+        }
+        summary.forEachReportAt(root, [&](const FileReport& report) {
             if (report.outcome == FileOutcome::failed && report.errorDescription &&
                 failedFiles.count(report.relativePath) == 0) {
                 failures += "  " +
@@ -143,7 +146,7 @@ std::string summary(const JobSummary& summary, int fileCount, const TextReportSt
                                 shown(root), reason(*report.errorDescription, strings)) +
                             "\n";
             }
-        }
+        });
     }
     for (const auto& [root, folders] : summary.folderFailures) {
         for (const auto& folder : folders) {

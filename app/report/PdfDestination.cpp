@@ -1,7 +1,6 @@
 #include "report/PdfDestination.h"
 
 using stowline::CopyFailureReason;
-using stowline::FileOutcome;
 
 PdfDestination::Outcome PdfDestination::outcome() const {
     if (!exit) {
@@ -29,17 +28,9 @@ std::vector<PdfDestination> PdfDestination::fromSummary(const stowline::JobSumma
     destinations.reserve(roots.size());
     for (const auto& root : roots) {
         PdfDestination destination{root, job.exitOf(root), 0, 0};
-        const std::vector<stowline::FileReport>* reports = &job.reports;
-        if (!job.reportsByRoot.empty()) {
-            const auto found = job.reportsByRoot.find(root);
-            reports = found != job.reportsByRoot.end() ? &found->second : nullptr;
-        }
-        if (reports != nullptr) {
-            for (const auto& report : *reports) {
-                ++(report.outcome == FileOutcome::failed ? destination.failedFiles
-                                                         : destination.verifiedFiles);
-            }
-        }
+        const auto tally = job.tallyAt(root);
+        destination.failedFiles = tally.failed;
+        destination.verifiedFiles = tally.verified + tally.skipped;
         destinations.push_back(std::move(destination));
     }
     return destinations;

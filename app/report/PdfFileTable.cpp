@@ -26,7 +26,7 @@ QString tableDateFormat(const QLocale& locale) {
     return date + QLatin1Char(' ') + pdfTimeFormat(locale);
 }
 
-bool noHash(const std::string& hex) {
+bool noHash(const stowline::HashHex& hex) {
     return hex.empty() || hex == "0000000000000000";
 }
 

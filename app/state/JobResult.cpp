@@ -77,12 +77,12 @@ QList<Destination> destinations(const TransferJob& job) {
     const stowline::JobSummary& summary = *job.summary();
     const qint64 files = fileCount(job);
     for (const TransferJob::DestinationStatus& row : job.destinations()) {
-        const stowline::JobSummary here = summary.summary(FileUrl::toPath(row.url));
+        const auto here = summary.tallyAt(FileUrl::toPath(row.url));
         Destination dest;
         dest.name = FileUrl::lastComponent(row.url).trimmed();
-        dest.verifiedFiles = here.verifiedCount() + here.skippedCount();
-        dest.verifiedBytes = verifiedBytes(here.reports);
-        dest.errors = here.errorCount() + here.folderFailureCount();
+        dest.verifiedFiles = here.verified + here.skipped;
+        dest.verifiedBytes = here.bytesHeld;
+        dest.errors = here.failed + here.folderFailures;
         dest.failed = row.failedReason.has_value();
         if (row.failedReason) {
             dest.stopReason = failureText(*row.failedReason);

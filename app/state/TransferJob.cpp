@@ -189,9 +189,9 @@ void TransferJob::apply(const EngineEvent& event) {
                 }
             } else if constexpr (std::is_same_v<E, EngineEvent::Finished>) {
                 setCheckingExistingCopies(false);
-                summary_ = e.summary;
+                summary_ = std::make_shared<const stowline::JobSummary>(e.summary);
                 emit summaryChanged();
-                finish(e.summary);
+                finish(*summary_);
             }
         },
         event.value);
@@ -300,10 +300,10 @@ void TransferJob::reportsWritten(const stowline::JobSummary& s, const stowline::
     bool anyRowFailed = false;
     bool anyRowErrors = false;
     for (DestinationStatus& row : destinations_) {
-        const stowline::JobSummary perRoot = s.summary(FileUrl::toPath(row.url));
-        row.completedFileCount = perRoot.verifiedCount() + perRoot.skippedCount();
+        const auto perRoot = s.tallyAt(FileUrl::toPath(row.url));
+        row.completedFileCount = perRoot.verified + perRoot.skipped;
         // A folder of the card that could not be made there counts as an error of that drive.
-        row.errorCount = perRoot.errorCount() + perRoot.folderFailureCount();
+        row.errorCount = perRoot.failed + perRoot.folderFailures;
         anyRowFailed = anyRowFailed || row.failedReason.has_value();
         anyRowErrors = anyRowErrors || row.errorCount >= 1;
     }

@@ -86,9 +86,10 @@ public:
     [[nodiscard]] qint64 processedBytes() const { return processedBytes_; }
     [[nodiscard]] qint64 totalBytes() const { return totalBytes_; }
     [[nodiscard]] const QString& currentFileName() const { return currentFileName_; }
-    [[nodiscard]] bool hasSummary() const { return summary_.has_value(); }
+    [[nodiscard]] bool hasSummary() const { return summary_ != nullptr; }
     /// The engine's result once it has finished.
-    [[nodiscard]] const std::optional<stowline::JobSummary>& summary() const { return summary_; }
+    /// Shared, never changed: the report sheet and its PDF worker hold it without a copy.
+    [[nodiscard]] const std::shared_ptr<const stowline::JobSummary>& summary() const { return summary_; }
     [[nodiscard]] const QList<QUrl>& reportFailedRoots() const { return reportFailedRoots_; }
     /// The report files actually written, in order (names may carry a suffix the writer chose).
     [[nodiscard]] const QList<QUrl>& writtenReports() const { return writtenReports_; }
@@ -185,7 +186,7 @@ private:
     qint64 processedBytes_ = 0;
     qint64 totalBytes_ = 0;
     QString currentFileName_;
-    std::optional<stowline::JobSummary> summary_;
+    std::shared_ptr<const stowline::JobSummary> summary_;
     QList<QUrl> reportFailedRoots_;
     QList<QUrl> writtenReports_;
 

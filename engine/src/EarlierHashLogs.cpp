@@ -6,12 +6,8 @@
 
 namespace stowline {
 
-EarlierHashLogs::EarlierHashLogs(const std::vector<ScannedFile>& files, FileOps& ops) : ops_(&ops) {
-    wanted_.reserve(files.size());
-    for (const auto& file : files) {
-        wanted_.insert(MHLReport::listedPath(file.relativePath));
-    }
-}
+EarlierHashLogs::EarlierHashLogs(const std::vector<ScannedFile>& files, FileOps& ops)
+    : ops_(&ops), files_(&files) {}
 
 const EarlierHashLogs::Root& EarlierHashLogs::read(const std::filesystem::path& root) {
     if (const auto found = roots_.find(root); found != roots_.end()) {
@@ -19,7 +15,15 @@ const EarlierHashLogs::Root& EarlierHashLogs::read(const std::filesystem::path& 
     }
     Root& lists = roots_[root];
     std::error_code error;
-    for (const auto& path : HashListReader::listsIn(root / ReportWriter::logFolderName, error)) {
+    const auto paths = HashListReader::listsIn(root / ReportWriter::logFolderName, error);
+    if (!paths.empty() && !noted_ && files_ != nullptr) {
+        noted_ = true;
+        wanted_.reserve(files_->size());
+        for (const auto& file : *files_) {
+            wanted_.insert(MHLReport::listedPath(file.relativePath));
+        }
+    }
+    for (const auto& path : paths) {
         const std::size_t index = lists.lists.size();
         lists.lists.push_back(path.filename().string());
         try {

@@ -24,8 +24,9 @@ namespace stowline {
 class EarlierHashLogs {
 public:
     EarlierHashLogs() = default;
-    /// Notes the paths of the job's files, as hash lists write them. The lists are read
-    /// through `ops`.
+    /// Keeps `files`, which must outlive this, for the paths of the job's files: they are
+    /// noted as hash lists write them only once a root has lists to read, so a card of many
+    /// files does not hold its paths twice on fresh drives. The lists are read through `ops`.
     explicit EarlierHashLogs(const std::vector<ScannedFile>& files, FileOps& ops = FileOps::system());
 
     /// The name of an earlier hash list at `root` that lists `relativePath` with the size the
@@ -53,7 +54,9 @@ private:
     [[nodiscard]] const Root& read(const std::filesystem::path& root);
 
     FileOps* ops_ = &FileOps::system();
+    const std::vector<ScannedFile>* files_ = nullptr;
     std::unordered_set<std::string> wanted_;
+    bool noted_ = false;
     std::map<std::filesystem::path, Root> roots_;
 };
 

@@ -201,7 +201,7 @@ void CopyEngine::Run::execute(const CopyJob& job) {
     summary.finishDate = now();
     summary.averageBytesPerSecond = static_cast<double>(processed_) / elapsed;
     summary.cancelled = cancelled;
-    summary.reportsByRoot = std::move(reportsByRoot_);
+    summary.rootReports = std::move(reportsByRoot_);
     summary.fileCount = fileCount;
     summary.destinationExits = std::move(exits_);
     summary.folderFailures = std::move(folderFailures_);
@@ -240,15 +240,22 @@ void CopyEngine::Run::createFoldersAt(const fs::path& root) {
         return path.size() > above.size() && path.starts_with(above) && path[above.size()] == '/';
     };
     const auto reports = reportsByRoot_.find(root);
+    // The files that failed here, whose folders are not made over them.
+    std::vector<std::string> failedFiles;
+    if (reports != reportsByRoot_.end()) {
+        for (std::size_t i = 0; i < reports->second.size(); ++i) {
+            if (reports->second.outcomeAt(i) == FileOutcome::failed) {
+                failedFiles.push_back(reports->second.pathAt(reports_, i));
+            }
+        }
+    }
     std::vector<std::string> failed;
     for (const auto& folder : folders_) {
         // Below a folder that failed, or above a file that failed here, the reason is said already.
         if (std::any_of(failed.begin(), failed.end(),
                         [&](const std::string& above) { return under(above, folder); }) ||
-            (reports != reportsByRoot_.end() &&
-             std::any_of(reports->second.begin(), reports->second.end(), [&](const FileReport& r) {
-                 return r.outcome == FileOutcome::failed && under(folder, r.relativePath);
-             }))) {
+            std::any_of(failedFiles.begin(), failedFiles.end(),
+                        [&](const std::string& file) { return under(folder, file); })) {
             continue;
         }
         const fs::path target = root / fs::path(folder);
@@ -294,12 +301,23 @@ std::optional<JobSummary::FolderFailure> CopyEngine::Run::createFolder(const fs:
         FailureCause{FailureStep::createFolder, error.value(), target.string()}};
 }
 
+namespace {
+
+bool holdsAny(const RootReports& reports) {
+    for (std::size_t i = 0; i < reports.size(); ++i) {
+        if (reports.outcomeAt(i) != FileOutcome::failed) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
 void CopyEngine::Run::syncDestinations(const std::vector<fs::path>& roots) {
     for (const auto& root : roots) {
         const auto found = reportsByRoot_.find(root);
-        if (found == reportsByRoot_.end() ||
-            std::none_of(found->second.begin(), found->second.end(),
-                         [](const FileReport& r) { return r.outcome != FileOutcome::failed; })) {
+        if (found == reportsByRoot_.end() || !holdsAny(found->second)) {
             continue; // nothing there for a Hash Log to list
         }
         if (!rootWatch_.present(root)) {
@@ -322,16 +340,9 @@ void CopyEngine::Run::syncDestinations(const std::vector<fs::path>& roots) {
                 "); nothing there counts as verified",
             FailureCause{FailureStep::syncDrive, error.value(), root.string()});
         announceExit(root, CopyFailureReason::destinationWriteFailed);
-        std::set<std::string> undone;
-        for (auto& report : found->second) {
+        for (const std::size_t index : found->second.failStanding(reason)) {
+            FileReport& report = reports_[index];
             if (report.outcome != FileOutcome::failed) {
-                report.outcome = FileOutcome::failed;
-                report.errorDescription = reason;
-                undone.insert(report.relativePath);
-            }
-        }
-        for (auto& report : reports_) {
-            if (report.outcome != FileOutcome::failed && undone.count(report.relativePath) != 0) {
                 report.outcome = FileOutcome::failed;
                 report.errorDescription = reason;
             }
@@ -984,14 +995,7 @@ void CopyEngine::Run::finishFile(int index, const ScannedFile& file, FileWork& w
         }
     }
     for (const auto& [root, outcome] : work.outcomes) {
-        FileReport forRoot = report;
-        forRoot.outcome = outcome.outcome;
-        forRoot.errorDescription = outcome.reason;
-        auto& ofRoot = reportsByRoot_[root];
-        if (ofRoot.capacity() == 0) {
-            ofRoot.reserve(files_.size() - static_cast<std::size_t>(index)); // as for reports_
-        }
-        ofRoot.push_back(std::move(forRoot));
+        reportsByRoot_[root].add(reports_, reports_.size() - 1, outcome.outcome, outcome.reason);
     }
     emit(EngineEvent::FileFinished{index, std::move(report)});
     forgetSource(index);

@@ -13,6 +13,7 @@
 #include "stowline/FileOutcome.h"
 #include "stowline/FileReport.h"
 #include "stowline/FileScanner.h"
+#include "stowline/RootReports.h"
 #include "stowline/SpeedTracker.h"
 
 #include <chrono>
@@ -192,7 +193,7 @@ private:
     std::chrono::steady_clock::time_point clockStart_ = std::chrono::steady_clock::now();
     double lastProgressTime_ = -1.0e9; ///< long before the first event
     std::vector<FileReport> reports_;
-    std::map<std::filesystem::path, std::vector<FileReport>> reportsByRoot_;
+    std::map<std::filesystem::path, RootReports> reportsByRoot_;
     std::map<std::filesystem::path, DestinationExit> exits_;
     std::map<std::filesystem::path, std::vector<JobSummary::FolderFailure>> folderFailures_;
     PlacedFiles placed_;

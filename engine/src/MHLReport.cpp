@@ -95,18 +95,19 @@ std::string xmlText(std::string_view text) {
     return out;
 }
 
-std::string render(const JobSummary& summary, std::string_view tool) {
+std::string render(const RootSummary& summary, std::string_view tool) {
     return render(summary, tool, CreatorInfo::current());
 }
 
-std::string render(const JobSummary& summary, std::string_view tool, const CreatorInfo& creator) {
+std::string render(const RootSummary& summary, std::string_view tool, const CreatorInfo& creator) {
     std::string document;
     render(summary, tool, creator, [&document](std::string_view piece) { document.append(piece); });
     return document;
 }
 
-void render(const JobSummary& summary, std::string_view tool, const CreatorInfo& creator,
+void render(const RootSummary& share, std::string_view tool, const CreatorInfo& creator,
             const TextSink& out) {
+    const JobSummary& summary = share.facts();
     // One line buffer reused for every element: a card's list is never held whole.
     std::string line;
     const auto emit = [&](std::string_view text) {
@@ -135,13 +136,13 @@ void render(const JobSummary& summary, std::string_view tool, const CreatorInfo&
     emitElement("    ", "finishdate", isoDate(summary.finishDate));
     // A list that covers only part of its job says so, so that a later check of the drive
     // cannot call a short list "intact" without saying that the job never finished there.
-    if (const auto incomplete = summary.incompleteJob()) {
+    if (const auto incomplete = share.incompleteJob()) {
         emitElement("    ", "log", xmlText(logText(*incomplete)));
     }
     emit("  </creatorinfo>");
-    for (const auto& report : summary.reports) {
+    share.forEachReport([&](const FileReport& report) {
         if (report.outcome == FileOutcome::failed) {
-            continue;
+            return;
         }
         emit("  <hash>");
         emitElement("    ", "file", xmlText(report.relativePath));
@@ -153,7 +154,7 @@ void render(const JobSummary& summary, std::string_view tool, const CreatorInfo&
         emitElement("    ", "xxhash64be", xmlText(report.hashHex));
         emitElement("    ", "hashdate", isoDate(report.verifiedAt));
         emit("  </hash>");
-    }
+    });
     emit("</hashlist>");
 }
 

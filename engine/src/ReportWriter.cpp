@@ -318,7 +318,9 @@ void writeRoot(const JobSummary& summary, const std::vector<fs::path>& sources, 
                const std::string& stem, ReportFormats formats,
                const std::optional<TextReportStrings>& strings, const PdfRenderer& pdf, FileOps& ops,
                ReportWriteResult& result) {
-    const JobSummary narrowed = summary.summary(rootPath);
+    // The reports are built one at a time as the files are written: a card of many files
+    // is never copied per root.
+    const RootSummary share(summary, rootPath);
     RootWrite root{ops, rootPath / std::string(logFolderName), std::nullopt};
     if (const auto error = ops.createDirectories(root.folder)) {
         markFailed(result, rootPath, {FailureStep::createFolder, error.value(), root.folder.string()});
@@ -331,8 +333,8 @@ void writeRoot(const JobSummary& summary, const std::vector<fs::path>& sources, 
         const CreatorInfo creator = CreatorInfo::current();
         files.push_back(
             {mhlExtension,
-             prepareStreamed(
-                 root, [&](const TextSink& out) { MHLReport::render(narrowed, toolName, creator, out); }),
+             prepareStreamed(root,
+                             [&](const TextSink& out) { MHLReport::render(share, toolName, creator, out); }),
              {}});
     }
     if (formats.contains(ReportFormats::text())) {
@@ -340,8 +342,7 @@ void writeRoot(const JobSummary& summary, const std::vector<fs::path>& sources, 
             files.push_back({textExtension,
                              prepareStreamed(root,
                                              [&](const TextSink& out) {
-                                                 TextReport::render(narrowed, sources, rootPath, *strings,
-                                                                    out);
+                                                 TextReport::render(share, sources, rootPath, *strings, out);
                                              }),
                              {}});
         } else {
@@ -353,8 +354,9 @@ void writeRoot(const JobSummary& summary, const std::vector<fs::path>& sources, 
             files.push_back({pdfExtension,
                              prepare(root,
                                      [&](int fd) {
-                                         return pdf(narrowed, rootPath, fd) ? std::error_code()
-                                                                            : systemError(EIO);
+                                         return pdf(summary.summary(rootPath), rootPath, fd)
+                                                    ? std::error_code()
+                                                    : systemError(EIO);
                                      }),
                              {}});
         } else {

@@ -54,9 +54,10 @@ void appendEscape(std::string& out, const char* format, unsigned value) {
 }
 
 /// The line saying that this drive holds only part of the job, or nothing when it held on.
-std::optional<std::string> incompleteLine(const JobSummary& summary, const std::filesystem::path& root,
+std::optional<std::string> incompleteLine(const RootSummary& share, const std::filesystem::path& root,
                                           const TextReportStrings& strings, const std::string& locale) {
-    const auto exit = summary.exitOf(root);
+    const auto exit = share.exitOf(root);
+    const JobSummary& summary = share.facts();
     if (!exit || summary.fileCount == 0) { // a summary that does not know its job's size
         return std::nullopt;
     }
@@ -167,7 +168,7 @@ void writeHeading(Lines& emit, const JobSummary& summary, const TextReportString
     emit("");
 }
 
-void writeRoots(Lines& emit, const JobSummary& summary, const std::vector<std::filesystem::path>& sources,
+void writeRoots(Lines& emit, const RootSummary& share, const std::vector<std::filesystem::path>& sources,
                 const std::filesystem::path& destinationRoot, const TextReportStrings& strings,
                 const std::string& locale) {
     const std::size_t labelWidth = std::max(UnicodeText::graphemeCount(strings.source),
@@ -177,21 +178,21 @@ void writeRoots(Lines& emit, const JobSummary& summary, const std::vector<std::f
         emit(padded(strings.source + ":", labelWidth) + visibleText(source.string()));
     }
     emit(padded(strings.destination + ":", labelWidth) + visibleText(destinationRoot.string()));
-    if (auto incomplete = incompleteLine(summary, destinationRoot, strings, locale)) {
+    if (auto incomplete = incompleteLine(share, destinationRoot, strings, locale)) {
         emit(*incomplete);
     }
     emit("");
 }
 
-void writeErrors(Lines& emit, const JobSummary& summary, const TextReportStrings& strings) {
+void writeErrors(Lines& emit, const RootSummary& share, const TextReportStrings& strings) {
     emit(strings.errorsHeader);
-    for (const auto& report : summary.reports) {
+    share.forEachReport([&](const FileReport& report) {
         if (report.outcome == FileOutcome::failed) {
             emit(std::string("  ") + std::string(crossMark) + "  " + visibleText(report.relativePath) + " " +
                  std::string(emDash) + " " + errorText(report.errorDescription, strings));
         }
-    }
-    for (const auto& [root, failures] : summary.folderFailures) {
+    });
+    for (const auto& [root, failures] : share.facts().folderFailures) {
         for (const auto& failure : failures) {
             const std::string words =
                 strings.describeCause ? strings.describeCause(failure.cause) : failure.message;
@@ -202,22 +203,22 @@ void writeErrors(Lines& emit, const JobSummary& summary, const TextReportStrings
     emit("");
 }
 
-void writeFiles(Lines& emit, const JobSummary& summary, const TextReportStrings& strings,
+void writeFiles(Lines& emit, const RootSummary& share, const TextReportStrings& strings,
                 const std::string& locale) {
-    for (const auto& report : summary.reports) {
+    share.forEachReport([&](const FileReport& report) {
         if (report.outcome == FileOutcome::failed) {
-            continue;
+            return;
         }
         const bool skipped = report.outcome == FileOutcome::skipped;
         std::string line = std::string("  ") + std::string(skipped ? skipArrow : checkMark) + "  " +
                            padded(visibleText(report.relativePath), pathColumn) + "  " +
                            padded(ByteFormat::string(report.size, locale), sizeColumn) +
-                           "  xxHash64: " + report.hashHex;
+                           "  xxHash64: " + std::string(report.hashHex.view());
         if (skipped) {
             line += "  " + strings.alreadyExisted;
         }
         emit(line);
-    }
+    });
     emit("");
 }
 
@@ -249,17 +250,17 @@ void writeHistories(Lines& emit, const JobSummary& summary, const TextReportStri
     }
 }
 
-void writeClosing(Lines& emit, const JobSummary& summary, const TextReportStrings& strings,
-                  const std::string& locale, std::int64_t errors) {
+void writeClosing(Lines& emit, const RootSummary& share, const JobSummary::Tally& tally,
+                  const TextReportStrings& strings, const std::string& locale, std::int64_t errors) {
+    const JobSummary& summary = share.facts();
     const std::string verdict = errors > 0
                                     ? TemplateFormat::format(strings.verdictErrors, {std::to_string(errors)})
                                     : strings.verdictIntact;
-    emit(TemplateFormat::format(
-        strings.summary,
-        {countPhrase(strings.filesCount, static_cast<std::int64_t>(summary.reports.size())),
-         ByteFormat::string(summary.totalBytes, locale),
-         countPhrase(strings.verifiedCount, summary.verifiedCount() + summary.skippedCount()),
-         countPhrase(strings.errorsCount, errors), verdict}));
+    emit(TemplateFormat::format(strings.summary,
+                                {countPhrase(strings.filesCount, share.reportCount()),
+                                 ByteFormat::string(summary.totalBytes, locale),
+                                 countPhrase(strings.verifiedCount, tally.verified + tally.skipped),
+                                 countPhrase(strings.errorsCount, errors), verdict}));
     if (summary.cancelled) {
         emit(strings.cancelled);
     }
@@ -267,7 +268,7 @@ void writeClosing(Lines& emit, const JobSummary& summary, const TextReportString
 
 } // namespace
 
-std::string render(const JobSummary& summary, const std::vector<std::filesystem::path>& sources,
+std::string render(const RootSummary& summary, const std::vector<std::filesystem::path>& sources,
                    const std::filesystem::path& destinationRoot, const TextReportStrings& strings) {
     std::string document;
     render(summary, sources, destinationRoot, strings,
@@ -275,21 +276,22 @@ std::string render(const JobSummary& summary, const std::vector<std::filesystem:
     return document;
 }
 
-void render(const JobSummary& summary, const std::vector<std::filesystem::path>& sources,
+void render(const RootSummary& share, const std::vector<std::filesystem::path>& sources,
             const std::filesystem::path& destinationRoot, const TextReportStrings& strings,
             const TextSink& out) {
     const std::string locale = ByteFormat::locale(); // one locale for the whole document
     Lines emit(out);
-    writeHeading(emit, summary, strings, locale);
-    writeRoots(emit, summary, sources, destinationRoot, strings, locale);
+    writeHeading(emit, share.facts(), strings, locale);
+    writeRoots(emit, share, sources, destinationRoot, strings, locale);
     // A folder that could not be made is an error too: the card's structure is not whole here.
-    const std::int64_t errors = summary.errorCount() + summary.folderFailureCount();
+    const JobSummary::Tally tally = share.tally();
+    const std::int64_t errors = tally.failed + tally.folderFailures;
     if (errors > 0) {
-        writeErrors(emit, summary, strings);
+        writeErrors(emit, share, strings);
     }
-    writeFiles(emit, summary, strings, locale);
-    writeHistories(emit, summary, strings);
-    writeClosing(emit, summary, strings, locale, errors);
+    writeFiles(emit, share, strings, locale);
+    writeHistories(emit, share.facts(), strings);
+    writeClosing(emit, share, tally, strings, locale, errors);
 }
 
 } // namespace stowline::TextReport

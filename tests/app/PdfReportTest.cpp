@@ -48,7 +48,7 @@ JobSummary summaryOf(std::vector<FileReport> reports, bool cancelled = false) {
 
 // Gives `root` its own reports in a summary built by hand.
 void setReportsAt(JobSummary& job, const fs::path& root, std::vector<FileReport> reports) {
-    job.reportsByRoot[root] = std::move(reports);
+    job.setReportsAt(root, reports);
 }
 
 std::vector<FileReport> clips(int count) {

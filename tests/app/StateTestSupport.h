@@ -194,8 +194,7 @@ struct HeldReadBack {
 
 /// What a job's summary holds for its destination `root`.
 inline std::vector<stowline::FileReport> reportsAt(const stowline::JobSummary& summary, const QString& root) {
-    const auto found = summary.reportsByRoot.find(FileUrl::toPath(fileUrl(root)));
-    return found == summary.reportsByRoot.end() ? std::vector<stowline::FileReport>{} : found->second;
+    return summary.reportsAt(FileUrl::toPath(fileUrl(root)));
 }
 
 inline bool noActiveJobs(const AppState& state) {

@@ -21,8 +21,8 @@ JobSummary droppedAtB() {
         summaryOf({verified("a.mov", 10, "0000000000000001"), verified("b.mov", 10, "0000000000000002"),
                    verified("c.mov", 10, "0000000000000003")});
     summary.fileCount = 10;
-    summary.reportsByRoot["/A"] = summary.reports;
-    summary.reportsByRoot["/B"] = {summary.reports[0], summary.reports[1]};
+    summary.setReportsAt("/A", summary.reports);
+    summary.setReportsAt("/B", {summary.reports[0], summary.reports[1]});
     summary.destinationExits["/B"] = {CopyFailureReason::cancelledOutOfSpace, 2};
     return summary;
 }
@@ -52,11 +52,12 @@ TEST(DestinationRecord, TheHashListRecordsItAndTheDriveCheckReadsItBack) {
     const fs::path a = temp.path() / "A", b = temp.path() / "B";
     JobSummary real = droppedAtB();
     for (const auto& [from, to] : {std::pair<fs::path, fs::path>{"/A", a}, {"/B", b}}) {
-        for (auto& report : real.reportsByRoot[from]) {
+        auto reports = real.reportsAt(from);
+        for (auto& report : reports) {
             enginetest::writeFile(to / report.relativePath, "0123456789");
             report.hashHex = "3f5fc178a81867e7"; // XXH64 of "0123456789"
         }
-        real.reportsByRoot[to] = real.reportsByRoot[from];
+        real.setReportsAt(to, reports);
     }
     real.destinationExits[b] = real.destinationExits["/B"];
     ASSERT_TRUE(ReportWriter::write(real, {}, {a, b}, "card", ReportFormats::mhl(), real.finishDate, {})

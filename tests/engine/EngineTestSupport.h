@@ -334,8 +334,7 @@ inline std::vector<EngineEvent> runEngine(std::vector<fs::path> sources, std::ve
 /// `root`'s own reports of a job; none for a root without any.
 inline std::vector<stowline::FileReport> reportsAt(const stowline::JobSummary& summary,
                                                    const fs::path& root) {
-    const auto found = summary.reportsByRoot.find(root);
-    return found == summary.reportsByRoot.end() ? std::vector<stowline::FileReport>{} : found->second;
+    return summary.reportsAt(root);
 }
 
 /// Engine options with these file operations and, when given, this room probe.

@@ -258,9 +258,7 @@ TEST_F(HostileTree, EveryFileArrivesIdenticalOrFailsWithAReasonAndBothReportsHol
 
         for (const auto& root : {rootA, longRootB}) {
             // A tree of nothing but FIFOs, sockets and links gives no reports at all.
-            const auto found = summary.reportsByRoot.find(root);
-            const auto perRoot =
-                found == summary.reportsByRoot.end() ? std::vector<FileReport>{} : found->second;
+            const auto perRoot = summary.reportsAt(root);
             ASSERT_EQ(perRoot.size(), tree.size());
             for (const auto& report : perRoot) {
                 const auto& source = tree.at(report.relativePath.substr(cardName.size() + 1));
@@ -282,7 +280,7 @@ TEST_F(HostileTree, EveryFileArrivesIdenticalOrFailsWithAReasonAndBothReportsHol
         }
         if (rounds == 0) {
             // The deep file is at A; B's path for it is too long and says so.
-            const auto& deepAtB = summary.reportsByRoot.at(longRootB);
+            const auto& deepAtB = summary.reportsAt(longRootB);
             EXPECT_TRUE(std::any_of(deepAtB.begin(), deepAtB.end(), [](const FileReport& r) {
                 return r.relativePath.find("/deep/") != std::string::npos && r.outcome == FileOutcome::failed;
             }));

@@ -162,8 +162,8 @@ TEST_F(ReportWriterTest, EachRootGetsItsOwnFilesAndMissingRootsAreReported) {
     auto missing = base / "ejected";
     auto summary =
         summaryOf({verified("a.mov", 1, "0000000000000001"), verified("b.mov", 2, "0000000000000002")});
-    summary.reportsByRoot[first] = {summary.reports[0]};
-    summary.reportsByRoot[second] = {summary.reports[1]};
+    summary.setReportsAt(first, {summary.reports[0]});
+    summary.setReportsAt(second, {summary.reports[1]});
 
     auto result = writeJob(summary, {first, missing, second});
 

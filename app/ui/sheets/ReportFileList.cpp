@@ -20,18 +20,18 @@ constexpr int gap = 12;
 
 } // namespace
 
-Model::Model(std::vector<stowline::FileReport> reports, QObject* parent)
-    : QAbstractListModel(parent), reports_(std::move(reports)) {}
+Model::Model(std::shared_ptr<const stowline::JobSummary> summary, QObject* parent)
+    : QAbstractListModel(parent), summary_(std::move(summary)) {}
 
 int Model::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(reports_.size());
+    return parent.isValid() || !summary_ ? 0 : static_cast<int>(summary_->reports.size());
 }
 
 QVariant Model::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() >= static_cast<int>(reports_.size())) {
+    if (!index.isValid() || index.row() >= rowCount()) {
         return {};
     }
-    const stowline::FileReport& report = reports_[static_cast<size_t>(index.row())];
+    const stowline::FileReport& report = summary_->reports[static_cast<size_t>(index.row())];
     switch (role) {
     case Qt::DisplayRole:
     case relativePathRole:
@@ -81,8 +81,8 @@ QSize Delegate::sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const 
     return {200, rowHeight};
 }
 
-void configure(QListView& view, const std::optional<stowline::JobSummary>& summary) {
-    auto* model = new Model(summary ? summary->reports : std::vector<stowline::FileReport>{}, &view);
+void configure(QListView& view, const std::shared_ptr<const stowline::JobSummary>& summary) {
+    auto* model = new Model(summary, &view);
     view.setModel(model);
     view.setItemDelegate(new Delegate(&view));
     view.setUniformItemSizes(true);

@@ -5,7 +5,7 @@
 #include <QColor>
 #include <QStyledItemDelegate>
 
-#include <optional>
+#include <memory>
 
 class QListView;
 struct Theme;
@@ -20,12 +20,12 @@ enum Role { relativePathRole = Qt::UserRole + 1, hashRole, failedRole };
 
 class Model : public QAbstractListModel {
 public:
-    explicit Model(std::vector<stowline::FileReport> reports, QObject* parent = nullptr);
+    explicit Model(std::shared_ptr<const stowline::JobSummary> summary, QObject* parent = nullptr);
     [[nodiscard]] int rowCount(const QModelIndex& parent = {}) const override;
     [[nodiscard]] QVariant data(const QModelIndex& index, int role) const override;
 
 private:
-    std::vector<stowline::FileReport> reports_;
+    std::shared_ptr<const stowline::JobSummary> summary_; ///< shared with the job, not copied
 };
 
 class Delegate : public QStyledItemDelegate {
@@ -37,6 +37,6 @@ public:
 };
 
 /// Gives `view` a model of the summary's reports (none without a summary) and the delegate.
-void configure(QListView& view, const std::optional<stowline::JobSummary>& summary);
+void configure(QListView& view, const std::shared_ptr<const stowline::JobSummary>& summary);
 
 } // namespace ReportFileList

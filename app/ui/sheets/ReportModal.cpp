@@ -163,8 +163,9 @@ void ReportModal::writePdf(const QString& target) {
         roots.push_back(FileUrl::toPath(row.url));
     }
     // The words are taken here, on the main thread; the drawing of a large job takes seconds
-    // and happens on a worker with its own copy of the summary, so the sheet may close meanwhile.
-    auto summary = std::make_shared<const stowline::JobSummary>(*job_.summary());
+    // and happens on a worker that shares the (never changed) summary, so the sheet may close
+    // meanwhile.
+    auto summary = job_.summary();
     auto report =
         std::make_shared<const PdfJobReport>(*summary, std::move(sources), roots, job_.sourcesLabel());
     const std::filesystem::path destination = FileUrl::toPath(*root);

@@ -2,6 +2,7 @@
 #include "stowline/Date.h"
 #include "stowline/FileErrorReason.h"
 #include "stowline/FileOutcome.h"
+#include "stowline/HashHex.h"
 
 #include <cstdint>
 #include <optional>
@@ -13,7 +14,7 @@ namespace stowline {
 struct FileReport {
     std::string relativePath; ///< path under a destination root, "/"-separated
     std::int64_t size = 0;    ///< source size at scan time
-    std::string hashHex; ///< 16 lower-case hex digits; "0000000000000000" if no hash; "" if no root was left
+    HashHex hashHex; ///< 16 lower-case hex digits; "0000000000000000" if no hash; "" if no root was left
     FileOutcome outcome = FileOutcome::failed;
     std::optional<FileErrorReason> errorDescription; ///< present exactly when outcome is failed
     std::optional<Date> modificationDate;            ///< source modification time when work began

@@ -1,6 +1,6 @@
 #pragma once
 #include "stowline/Date.h"
-#include "stowline/JobSummary.h"
+#include "stowline/RootSummary.h"
 #include "stowline/TextSink.h"
 
 #include <string>
@@ -23,15 +23,15 @@ struct CreatorInfo {
 /// Renders one destination's share of a job as an MHL 1.1 hash list. Stateless.
 namespace MHLReport {
 
-/// The whole document, one line per element, ending with a line feed. Failed files are left
-/// out. Hashes go into <xxhash64be> (canonical big-endian hex). Names are escaped for XML
-/// and anything XML 1.0 cannot hold becomes U+FFFD, so the document is always well-formed.
-/// Reads the creator facts of the running system. Any thread.
-[[nodiscard]] std::string render(const JobSummary& summary, std::string_view tool);
-[[nodiscard]] std::string render(const JobSummary& summary, std::string_view tool,
+/// One root's share of a job as a whole document, one line per element, ending with a line feed. Failed files
+/// are left out. Hashes go into <xxhash64be> (canonical big-endian hex). Names are escaped for XML and
+/// anything XML 1.0 cannot hold becomes U+FFFD, so the document is always well-formed. Reads the creator
+/// facts of the running system. Any thread.
+[[nodiscard]] std::string render(const RootSummary& summary, std::string_view tool);
+[[nodiscard]] std::string render(const RootSummary& summary, std::string_view tool,
                                  const CreatorInfo& creator);
 /// The same document, handed to `out` a line at a time.
-void render(const JobSummary& summary, std::string_view tool, const CreatorInfo& creator,
+void render(const RootSummary& summary, std::string_view tool, const CreatorInfo& creator,
             const TextSink& out);
 
 /// "2024-03-05T14:07:09Z": UTC, whole seconds (truncated).

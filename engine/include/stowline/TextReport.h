@@ -1,5 +1,5 @@
 #pragma once
-#include "stowline/JobSummary.h"
+#include "stowline/RootSummary.h"
 #include "stowline/TextReportStrings.h"
 #include "stowline/TextSink.h"
 
@@ -15,14 +15,15 @@ namespace stowline {
 /// Stateless.
 namespace TextReport {
 
-/// The whole report, lines joined by line feeds and ending with one. `summary` is already
-/// narrowed to `destinationRoot`; words come from `strings`; sizes and the speed follow
+/// The whole report, lines joined by line feeds and ending with one. `summary` is
+/// `destinationRoot`'s share of the job; words come from `strings`; sizes and the speed follow
 /// ByteFormat::locale(); the date is local time. Names are shown with visibleText. Any thread.
-[[nodiscard]] std::string render(const JobSummary& summary, const std::vector<std::filesystem::path>& sources,
+[[nodiscard]] std::string render(const RootSummary& summary,
+                                 const std::vector<std::filesystem::path>& sources,
                                  const std::filesystem::path& destinationRoot,
                                  const TextReportStrings& strings);
 /// The same report, handed to `out` a line at a time.
-void render(const JobSummary& summary, const std::vector<std::filesystem::path>& sources,
+void render(const RootSummary& summary, const std::vector<std::filesystem::path>& sources,
             const std::filesystem::path& destinationRoot, const TextReportStrings& strings,
             const TextSink& out);
 
