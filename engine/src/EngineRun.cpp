@@ -9,11 +9,10 @@
 #include "stowline/DestinationFolders.h"
 #include "stowline/FileOps.h"
 #include "stowline/Verifier.h"
+#include "stowline/XXHash64.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <cinttypes>
-#include <cstdio>
 #include <set>
 
 #include <fcntl.h>
@@ -29,28 +28,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr std::int64_t hashChunkSize = std::int64_t{4} * 1024 * 1024;
-
-std::string hexOf(std::uint64_t hash) {
-    char text[17];
-    std::snprintf(text, sizeof text, "%016" PRIx64, hash);
-    return text;
-}
-
-/// The source file as stat sees it, a link at a picked file followed as the scan follows it.
-std::optional<FileStatus> sourceStatusOf(const fs::path& path) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) {
-        return std::nullopt;
-    }
-    FileStatus status;
-    status.type = S_ISREG(info.st_mode) ? FileStatus::Type::regular : FileStatus::Type::other;
-    status.size = static_cast<std::int64_t>(info.st_size);
-    status.device = static_cast<std::uint64_t>(info.st_dev);
-    status.inode = static_cast<std::uint64_t>(info.st_ino);
-    status.modificationTime = info.st_mtim;
-    status.changeTime = info.st_ctim;
-    return status;
-}
 
 std::optional<Date> dateOf(const std::timespec& time) {
     const auto sinceEpoch = std::chrono::seconds(time.tv_sec) + std::chrono::nanoseconds(time.tv_nsec);
@@ -390,7 +367,9 @@ void CopyEngine::Run::processFile(int index, const ScannedFile& file) {
     }
 
     FileWork work;
-    work.source = sourceStatusOf(file.url);
+    std::error_code statusError;
+    // A link at a picked file is followed, as the scan follows it.
+    work.source = fileOps().statusFollowingLinks(file.url, statusError);
     if (work.source) {
         work.modificationDate = dateOf(work.source->modificationTime);
     }
@@ -718,7 +697,8 @@ std::optional<CopyResult> CopyEngine::Run::copyToTemporaries(const ScannedFile& 
                                                             all->failures.front().cause);
             return std::nullopt;
         }
-        const auto now = sourceStatusOf(file.url);
+        std::error_code statusError;
+        const auto now = fileOps().statusFollowingLinks(file.url, statusError);
         const auto* unreadable = error.get<CopyError::SourceUnreadable>();
         if (unreadable && now && now->type != FileStatus::Type::regular) {
             work.reason = FileErrorReason::copyFailed(
@@ -979,7 +959,7 @@ void CopyEngine::Run::finishFile(int index, const ScannedFile& file, FileWork& w
     FileReport report;
     report.relativePath = file.relativePath;
     report.size = file.size;
-    report.hashHex = hexOf(work.sourceHash.value_or(0));
+    report.hashHex = XXHash64::hex(work.sourceHash.value_or(0));
     report.outcome = work.outcome;
     report.errorDescription = work.outcome == FileOutcome::failed ? work.reason : std::nullopt;
     report.modificationDate = work.modificationDate;
