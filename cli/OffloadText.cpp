@@ -134,7 +134,8 @@ std::string summary(const JobSummary& summary, int fileCount, const TextReportSt
         }
     }
     // A file proven at one destination may still have failed at another.
-    for (const auto& [root, atRoot] : summary.rootReports) {
+    for (const auto& entry : summary.rootReports) {
+        const std::filesystem::path& root = entry.first; // a lambda below captures it
         if (summary.tallyAt(root).failed == 0) {
             continue;
         }
