@@ -17,23 +17,31 @@ QStringList pathsOf(const QList<QUrl>& urls) {
     return paths;
 }
 
-} // namespace
-
-void AppState::addSources(const QList<QUrl>& urls) {
+/// The cleaned URLs of `urls` not in `items`, not being added already and not repeated;
+/// each one returned is marked as being added.
+template <class Item>
+QList<QUrl> claimNew(const QList<QUrl>& urls, const QList<Item>& items, QSet<QUrl>& adding) {
     QList<QUrl> wanted;
     for (const QUrl& raw : urls) {
         const QUrl url = FileUrl::cleaned(raw);
-        const bool present = std::any_of(sources_.cbegin(), sources_.cend(),
-                                         [&](const SourceItem& s) { return s.url == url; });
-        if (!present && !addingSources_.contains(url) && !wanted.contains(url)) {
+        const bool present =
+            std::any_of(items.cbegin(), items.cend(), [&](const Item& item) { return item.url == url; });
+        if (!present && !adding.contains(url) && !wanted.contains(url)) {
             wanted.append(url);
         }
     }
+    for (const QUrl& url : wanted) {
+        adding.insert(url);
+    }
+    return wanted;
+}
+
+} // namespace
+
+void AppState::addSources(const QList<QUrl>& urls) {
+    const QList<QUrl> wanted = claimNew(urls, sources_, addingSources_);
     if (wanted.isEmpty()) {
         return;
-    }
-    for (const QUrl& url : wanted) {
-        addingSources_.insert(url);
     }
     ++addsInFlight_;
     const QList<Mount> table = mounts_;
@@ -120,20 +128,9 @@ void AppState::storeScan(const QUuid& sourceID, qint64 fileCount, qint64 totalBy
 }
 
 void AppState::addDestinations(const QList<QUrl>& urls) {
-    QList<QUrl> wanted;
-    for (const QUrl& raw : urls) {
-        const QUrl url = FileUrl::cleaned(raw);
-        const bool present = std::any_of(destinations_.cbegin(), destinations_.cend(),
-                                         [&](const DestItem& d) { return d.url == url; });
-        if (!present && !addingDestinations_.contains(url) && !wanted.contains(url)) {
-            wanted.append(url);
-        }
-    }
+    const QList<QUrl> wanted = claimNew(urls, destinations_, addingDestinations_);
     if (wanted.isEmpty()) {
         return;
-    }
-    for (const QUrl& url : wanted) {
-        addingDestinations_.insert(url);
     }
     ++addsInFlight_;
     const QList<Mount> table = mounts_;
