@@ -42,7 +42,7 @@ AscMhlRecorder::AscMhlRecorder(const std::vector<ScannedFile>& files, const std:
             continue;
         }
         // The picked folder is the file's path without the parts below the folder's name.
-        fs::path folder = file.url;
+        fs::path folder = file.url();
         for (std::size_t at = slash; at != std::string::npos; at = file.relativePath.find('/', at + 1)) {
             folder = folder.parent_path();
         }

@@ -343,7 +343,7 @@ void CopyEngine::Run::readAhead(int index) {
          next <= index + depth && next < static_cast<int>(files_.size()); ++next) {
         const auto& file = files_[static_cast<std::size_t>(next)];
         if (file.size > 0 && file.size < FileCopier::chunkSize) {
-            fileOps().prefetch(file.url);
+            fileOps().prefetch(file.url());
         }
         readAheadTo_ = next + 1;
     }
@@ -362,14 +362,13 @@ void CopyEngine::Run::processFile(int index, const ScannedFile& file) {
         report.verifiedAt = now();
         reports_.push_back(report);
         emit(EngineEvent::FileFinished{index, std::move(report)});
-        forgetSource(index);
         return;
     }
 
     FileWork work;
     std::error_code statusError;
     // A link at a picked file is followed, as the scan follows it.
-    work.source = fileOps().statusFollowingLinks(file.url, statusError);
+    work.source = fileOps().statusFollowingLinks(file.url(), statusError);
     if (work.source) {
         work.modificationDate = dateOf(work.source->modificationTime);
     }
@@ -468,7 +467,7 @@ void CopyEngine::Run::findExistingCopies(int index, const ScannedFile& file, Fil
         emit(EngineEvent::FileStarted{index, count, file.relativePath, FilePhase::verifying});
         if (!work.sourceHash) {
             // A failed attempt leaves the hash unknown, so the next root tries again.
-            work.sourceHash = hashOrNone(file.url);
+            work.sourceHash = hashOrNone(file.url());
             if (!work.sourceHash) {
                 if (!keptByEarlierJob(root, target, *status, std::nullopt, file, work)) {
                     work.needCopy.push_back(root);
@@ -648,7 +647,7 @@ std::optional<CopyEngine::Run::Copies> CopyEngine::Run::copyFile(int index, cons
                 outcome = {FileOutcome::failed,
                            FileErrorReason::copyFailed(
                                "the source file changed while the job was reading it",
-                               FailureCause{FailureStep::sourceChanged, 0, file.url.string()})};
+                               FailureCause{FailureStep::sourceChanged, 0, file.url().string()})};
                 work.reason = outcome.reason;
             }
         }
@@ -676,8 +675,9 @@ std::optional<CopyResult> CopyEngine::Run::copyToTemporaries(const ScannedFile& 
             options.moreHashes = &moreHashes.emplace(formats);
         }
     }
+    const fs::path source = file.url();
     try {
-        auto result = FileCopier::copy(file.url, targets, onChunk, options);
+        auto result = FileCopier::copy(source, targets, onChunk, options);
         if (moreHashes) {
             work.hashes = moreHashes->finish();
         }
@@ -698,23 +698,23 @@ std::optional<CopyResult> CopyEngine::Run::copyToTemporaries(const ScannedFile& 
             return std::nullopt;
         }
         std::error_code statusError;
-        const auto now = fileOps().statusFollowingLinks(file.url, statusError);
+        const auto now = fileOps().statusFollowingLinks(source, statusError);
         const auto* unreadable = error.get<CopyError::SourceUnreadable>();
         if (unreadable && now && now->type != FileStatus::Type::regular) {
             work.reason = FileErrorReason::copyFailed(
-                "\"" + file.url.string() +
+                "\"" + source.string() +
                     "\" is no longer a regular file (a pipe, device or folder took its place after the "
                     "scan); nothing was copied",
-                FailureCause{FailureStep::sourceNotRegular, 0, file.url.string()});
+                FailureCause{FailureStep::sourceNotRegular, 0, source.string()});
         } else {
             work.reason = FileErrorReason::copyFailed(
                 describe(error), FailureCause{FailureStep::readSource,
-                                              unreadable ? unreadable->errorNumber : 0, file.url.string()});
+                                              unreadable ? unreadable->errorNumber : 0, source.string()});
         }
     } catch (const std::system_error& error) {
         // A read of the source that failed part-way.
         work.reason = FileErrorReason::copyFailed(
-            describe(error), FailureCause{FailureStep::readSource, error.code().value(), file.url.string()});
+            describe(error), FailureCause{FailureStep::readSource, error.code().value(), source.string()});
     } catch (const std::exception& error) {
         work.reason = FileErrorReason::copyFailed(describe(error));
     } catch (...) {
@@ -936,7 +936,7 @@ bool CopyEngine::Run::rejectChangedSource(const ScannedFile& file, const CopyRes
                   " bytes read); its copies were removed"
             : std::string("the source file changed while it was being read (it was written to meanwhile); "
                           "its copies were removed"),
-        FailureCause{FailureStep::sourceChanged, 0, file.url.string()});
+        FailureCause{FailureStep::sourceChanged, 0, file.url().string()});
     for (const auto& url : result.succeeded) {
         FileCopier::discard(url, &fileOps());
         if (const auto found = rootOfTarget.find(url); found != rootOfTarget.end()) {
@@ -978,12 +978,6 @@ void CopyEngine::Run::finishFile(int index, const ScannedFile& file, FileWork& w
         reportsByRoot_[root].add(reports_, reports_.size() - 1, outcome.outcome, outcome.reason);
     }
     emit(EngineEvent::FileFinished{index, std::move(report)});
-    forgetSource(index);
-}
-
-void CopyEngine::Run::forgetSource(int index) {
-    // Swapped out, not cleared: a cleared path keeps its buffers.
-    fs::path().swap(files_[static_cast<std::size_t>(index)].url);
 }
 
 } // namespace stowline

@@ -98,9 +98,6 @@ private:
     /// was told to be sequential. Throws Cancelled at a cancel.
     [[nodiscard]] std::vector<HashAttempt> readBack(const std::vector<std::filesystem::path>& copies);
     void finishFile(int index, const ScannedFile& file, FileWork& work);
-    /// Lets go of a finished file's source path, which nothing reads again: a parsed path is
-    /// the largest part of a scanned file, and a card of many files would hold them all.
-    void forgetSource(int index);
     /// True (and the root's outcome recorded as failed) when the file at the target path is
     /// one this job already placed at `root` under another name.
     [[nodiscard]] bool collides(const std::filesystem::path& root, const FileStatus& target,

@@ -19,7 +19,7 @@ void CopyEngine::Run::verifyCopies(int index, const ScannedFile& file, const Cop
         const std::uint64_t expected = *work.sourceHash;
         for (std::size_t i = 0; i < copies.targets.size(); ++i) {
             const bool matched = first[i].hash && *first[i].hash == expected;
-            proven.push_back(matched || recopyAndVerify(file.url, copies.targets[i], expected));
+            proven.push_back(matched || recopyAndVerify(file.url(), copies.targets[i], expected));
         }
         settleCopies(copies.targets, proven, copies.rootOfTarget, work);
     } catch (...) {

@@ -87,20 +87,6 @@ std::string uniqueName(const std::string& name, std::set<std::string>& usedNames
     }
 }
 
-// The entry's path below `base`, "/"-separated, from the standardized components of both.
-std::string relativePath(const fs::path& entry, const fs::path& base) {
-    const auto entryComponents = standardizedComponents(entry);
-    const std::size_t skip = std::min(standardizedComponents(base).size(), entryComponents.size());
-    std::string result;
-    for (std::size_t i = skip; i < entryComponents.size(); ++i) {
-        if (!result.empty()) {
-            result += '/';
-        }
-        result += entryComponents[i].string();
-    }
-    return result;
-}
-
 // A folder of the picked `item` that is a destination or lies above one: copying the item
 // would copy its own copies (a bind mount can put a destination inside a card unseen).
 void refuseDestinationHolder(const struct stat& folder, const fs::path& item,
@@ -119,11 +105,15 @@ std::vector<ScannedFile> walkFolder(const fs::path& item, const std::string& top
                                     std::vector<std::string>& folders,
                                     const DestinationFolders* destinations) {
     std::vector<ScannedFile> files;
+    const auto shared = std::make_shared<const fs::path>(item);
+    const std::size_t below = topName.size() + 1;
     folders.push_back(topName);
-    std::vector<fs::path> pending{item};
+    // Each folder still to read, with its relative path: the names as read, joined by "/".
+    std::vector<std::pair<fs::path, std::string>> pending{{item, topName}};
     bool atItem = true;
     while (!pending.empty()) {
-        const fs::path folder = std::move(pending.back());
+        const fs::path folder = std::move(pending.back().first);
+        const std::string folderPath = std::move(pending.back().second);
         pending.pop_back();
         // The picked item may itself be a symbolic link to a folder; folders found inside
         // were seen by lstat, and O_NOFOLLOW refuses one swapped for a link since.
@@ -152,18 +142,18 @@ std::vector<ScannedFile> walkFolder(const fs::path& item, const std::string& top
             if (name == "." || name == "..") {
                 continue;
             }
-            const fs::path entryPath = folder / name;
             struct stat info {};
             if (::fstatat(::dirfd(dir.get()), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) {
-                throw ScanError(ScanError::Kind::readFailed, entryPath, lastError());
+                throw ScanError(ScanError::Kind::readFailed, folder / name, lastError());
             }
             if (S_ISDIR(info.st_mode)) {
                 refuseDestinationHolder(info, item, destinations);
-                pending.push_back(entryPath);
-                folders.push_back(topName + "/" + relativePath(entryPath, item));
+                std::string path = folderPath + "/" + std::string(name);
+                folders.push_back(path);
+                pending.emplace_back(folder / name, std::move(path));
             } else if (S_ISREG(info.st_mode) && !FileScanner::isIgnored(name)) {
-                files.push_back({entryPath, topName + "/" + relativePath(entryPath, item),
-                                 static_cast<std::int64_t>(info.st_size)});
+                files.emplace_back(shared, folderPath + "/" + std::string(name), below,
+                                   static_cast<std::int64_t>(info.st_size));
             }
         }
     }
@@ -194,6 +184,30 @@ template <class Entry> void sortByComposedPath(std::vector<Entry>& files) {
 }
 
 } // namespace
+
+ScannedFile::ScannedFile(std::filesystem::path url, std::string relativePath, std::int64_t size)
+    : relativePath(std::move(relativePath)), size(size),
+      item_(std::make_shared<const std::filesystem::path>(std::move(url))) {}
+
+ScannedFile::ScannedFile(std::shared_ptr<const std::filesystem::path> item, std::string relativePath,
+                         std::size_t below, std::int64_t size)
+    : relativePath(std::move(relativePath)), size(size), item_(std::move(item)),
+      below_(static_cast<std::uint32_t>(below)) {}
+
+std::filesystem::path ScannedFile::url() const {
+    if (!item_) {
+        return {};
+    }
+    fs::path path = *item_;
+    if (below_ != itemItself) {
+        path /= std::string_view(relativePath).substr(below_);
+    }
+    return path;
+}
+
+bool ScannedFile::operator==(const ScannedFile& other) const {
+    return relativePath == other.relativePath && size == other.size && url() == other.url();
+}
 
 ScanError::ScanError(Kind kind, std::filesystem::path path, std::error_code underlying)
     : std::runtime_error(describe(kind, path, underlying)), kind_(kind), path_(std::move(path)),

@@ -20,8 +20,8 @@ protected:
                 continue;
             }
             fs::create_directories((root / file.relativePath).parent_path());
-            fs::copy_file(file.url, root / file.relativePath);
-            recorder.proven(root, file, xxh64Of(readFile(file.url)), dateOf("2024-05-01T11:00:00Z"),
+            fs::copy_file(file.url(), root / file.relativePath);
+            recorder.proven(root, file, xxh64Of(readFile(file.url())), dateOf("2024-05-01T11:00:00Z"),
                             dateOf("2024-05-03T08:00:00Z"));
         }
     }

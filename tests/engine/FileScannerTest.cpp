@@ -99,8 +99,10 @@ TEST_F(FileScannerTest, TopLevelNamesAreMadeUniqueAcrossFoldersAndFiles) {
     EXPECT_EQ(relativePaths(files),
               (Paths{"A001/x.mov", "A001 (2)/y.mov", "A001 (4)", "clip.mov", "clip (2).mov", "archive.tar.gz",
                      "archive.tar (2).gz", ".hidden", ".hidden (2)", "a001"}));
+    // A renamed folder's files are still read from the folder's real name.
+    EXPECT_EQ(files[1].url().native(), (r / "card2/A001/y.mov").native());
     // A single file keeps the picked path as its location.
-    EXPECT_EQ(files[2].url, r / "card4/A001");
+    EXPECT_EQ(files[2].url(), r / "card4/A001");
     EXPECT_EQ(files[2].size, 4);
 }
 

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -11,13 +12,30 @@
 
 namespace stowline {
 
-/// One file to copy.
+/// One file to copy. Its source path is kept as the picked item it lies in, shared by every
+/// file of that item, and the tail of relativePath below the item's name: a card holds a
+/// hundred thousand files, and a parsed path for each would be most of a job's memory.
 struct ScannedFile {
-    std::filesystem::path url;
+    ScannedFile() = default;
+    /// A file whose source is `url` itself.
+    ScannedFile(std::filesystem::path url, std::string relativePath, std::int64_t size);
+    /// A file inside the picked folder `item`: its source is `item` joined with relativePath
+    /// from the byte `below` on (the item's unique name may differ from the folder's own).
+    ScannedFile(std::shared_ptr<const std::filesystem::path> item, std::string relativePath,
+                std::size_t below, std::int64_t size);
+
     std::string relativePath; ///< "/"-separated, starts with the picked item's unique name
     std::int64_t size = 0;
 
-    bool operator==(const ScannedFile&) const = default;
+    /// The source path, built on each call from the bytes read from its folders.
+    [[nodiscard]] std::filesystem::path url() const;
+
+    bool operator==(const ScannedFile& other) const;
+
+private:
+    static constexpr std::uint32_t itemItself = UINT32_MAX;
+    std::shared_ptr<const std::filesystem::path> item_;
+    std::uint32_t below_ = itemItself;
 };
 
 /// A scan's files and the folders they come from.
