@@ -38,8 +38,8 @@ std::map<std::filesystem::path, std::vector<FileReport>> JobSummary::reportsByRo
     return lists;
 }
 
-std::vector<FileReport> JobSummary::reportsAt(const std::filesystem::path& root) const {
-    std::vector<FileReport> list;
+ReportList JobSummary::reportsAt(const std::filesystem::path& root) const {
+    ReportList list;
     if (const auto found = rootReports.find(root); found != rootReports.end()) {
         list.reserve(found->second.size());
         for (std::size_t i = 0; i < found->second.size(); ++i) {

@@ -193,7 +193,7 @@ struct HeldReadBack {
 };
 
 /// What a job's summary holds for its destination `root`.
-inline std::vector<stowline::FileReport> reportsAt(const stowline::JobSummary& summary, const QString& root) {
+inline stowline::ReportList reportsAt(const stowline::JobSummary& summary, const QString& root) {
     return summary.reportsAt(FileUrl::toPath(fileUrl(root)));
 }
 

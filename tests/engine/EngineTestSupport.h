@@ -332,8 +332,7 @@ inline std::vector<EngineEvent> runEngine(std::vector<fs::path> sources, std::ve
 }
 
 /// `root`'s own reports of a job; none for a root without any.
-inline std::vector<stowline::FileReport> reportsAt(const stowline::JobSummary& summary,
-                                                   const fs::path& root) {
+inline stowline::ReportList reportsAt(const stowline::JobSummary& summary, const fs::path& root) {
     return summary.reportsAt(root);
 }
 

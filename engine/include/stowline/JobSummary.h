@@ -4,6 +4,7 @@
 #include "stowline/DestinationExit.h"
 #include "stowline/FailureCause.h"
 #include "stowline/FileReport.h"
+#include "stowline/ReportList.h"
 #include "stowline/RootReports.h"
 
 #include <cstdint>
@@ -79,7 +80,7 @@ struct JobSummary {
     /// Every root's reports as lists. Builds them all: for small jobs and checks.
     [[nodiscard]] std::map<std::filesystem::path, std::vector<FileReport>> reportsByRoot() const;
     /// `root`'s reports; none for a root without any.
-    [[nodiscard]] std::vector<FileReport> reportsAt(const std::filesystem::path& root) const;
+    [[nodiscard]] ReportList reportsAt(const std::filesystem::path& root) const;
     /// Hands each of `root`'s reports to `visit` in order, built one at a time.
     void forEachReportAt(const std::filesystem::path& root,
                          const std::function<void(const FileReport&)>& visit) const;
