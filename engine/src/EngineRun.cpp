@@ -149,9 +149,12 @@ void CopyEngine::Run::execute(const CopyJob& job) {
         for (std::size_t i = 0; i < files_.size(); ++i) {
             processFile(static_cast<int>(i), files_[i]);
         }
+        proveWaiting();
     } catch (const Cancelled&) {
+        discardWaiting();
         cancelled = true;
     } catch (...) {
+        discardWaiting();
         // Nothing may leave this thread. A failure outside the per-file handling (memory,
         // a throwing seam) ends the job here; the consumer sees fewer reports than files
         // and therefore no clean job.
@@ -351,9 +354,14 @@ void CopyEngine::Run::readAhead(int index) {
 
 void CopyEngine::Run::processFile(int index, const ScannedFile& file) {
     checkpoint();
+    const bool mayWait = canWait(file);
+    if (!mayWait) {
+        proveWaiting(); // before this file's copies are looked for, which one there may be
+    }
     readAhead(index);
     dropVanishedRoots();
     if (liveRoots_.empty()) {
+        proveWaiting();
         FileReport report;
         report.relativePath = file.relativePath;
         report.size = file.size;
@@ -413,10 +421,13 @@ void CopyEngine::Run::processFile(int index, const ScannedFile& file) {
         finishFile(index, file, work);
         return;
     }
-    if (const auto copies = copyFile(index, file, work)) {
-        verifyCopies(index, file, *copies, work);
-    } else {
+    auto copies = copyFile(index, file, work);
+    if (!copies) {
         finishFile(index, file, work);
+    } else if (mayWait) {
+        addToGroup(index, file, std::move(*copies), std::move(work));
+    } else {
+        verifyCopies(index, file, *copies, work);
     }
 }
 
@@ -516,6 +527,8 @@ void CopyEngine::Run::checkRoom(const ScannedFile& file, FileWork& work) {
                 work.ready.push_back(root);
                 break;
             }
+            // The question counts on the files before this one being done.
+            proveWaiting();
             // Pause before telling anyone, so an answer that comes at once is not
             // overwritten; and never turn a cancel that is already there into a pause.
             if (!control_->pauseUnlessCancelled()) {
@@ -572,8 +585,12 @@ void CopyEngine::Run::countBytes(std::int64_t bytes) {
 }
 
 void CopyEngine::Run::announceExit(const fs::path& root, CopyFailureReason reason) {
-    exits_.try_emplace(root, DestinationExit{reason, static_cast<std::int64_t>(reports_.size())});
-    emit(EngineEvent::DestinationFailed{root, std::string(toText(reason))});
+    // The files before the one at hand are done when a root leaves, as its count says.
+    proveWaiting();
+    if (exits_.try_emplace(root, DestinationExit{reason, static_cast<std::int64_t>(reports_.size())})
+            .second) {
+        emit(EngineEvent::DestinationFailed{root, std::string(toText(reason))});
+    }
 }
 
 void CopyEngine::Run::removeLiveRoot(const fs::path& root) {
@@ -746,16 +763,9 @@ std::vector<fs::path> CopyEngine::Run::keptCopies(const CopyResult& result,
         const fs::path& root = rootOfTarget.at(url);
         if (rootWatch_.present(root)) {
             copies.push_back(url);
-            continue;
+        } else {
+            dropGoneCopy(url, root, work);
         }
-        FileCopier::discard(url, &fileOps());
-        announceExit(root, CopyFailureReason::destinationDisconnected);
-        removeLiveRoot(root);
-        // As a root dropped by a failed write: the file fails there, not as a whole.
-        work.outcomes[root] = {
-            FileOutcome::failed,
-            FileErrorReason::copyFailed("the destination went away while the file was copied to it",
-                                        FailureCause{FailureStep::destinationGone, 0, root.string()})};
     }
     return copies;
 }
@@ -821,6 +831,18 @@ void CopyEngine::Run::writeHistories(const std::vector<fs::path>& roots, Date da
     }
 }
 
+void CopyEngine::Run::dropGoneCopy(const fs::path& copy, const fs::path& root, FileWork& work) {
+    FileCopier::discard(copy, &fileOps());
+    announceExit(root, CopyFailureReason::destinationDisconnected);
+    removeLiveRoot(root);
+    // As a root dropped by a failed write: the file fails there, not as a whole.
+    work.gone.push_back(root);
+    work.outcomes[root] = {
+        FileOutcome::failed,
+        FileErrorReason::copyFailed("the destination went away while the file was copied to it",
+                                    FailureCause{FailureStep::destinationGone, 0, root.string()})};
+}
+
 void CopyEngine::Run::settleCopies(const std::vector<fs::path>& copies, const std::vector<bool>& proven,
                                    const std::map<fs::path, fs::path>& rootOfTarget, FileWork& work) {
     for (std::size_t i = 0; i < copies.size(); ++i) {
@@ -832,6 +854,10 @@ void CopyEngine::Run::settleCopies(const std::vector<fs::path>& copies, const st
                                    FileErrorReason::hashMismatchAfterRecopy(url.string())};
             work.reason = work.outcomes[root].reason;
         } else if (const auto error = FileCopier::finish(url, &fileOps())) {
+            if (!rootWatch_.present(root)) {
+                dropGoneCopy(url, root, work);
+                continue;
+            }
             FileCopier::discard(url, &fileOps());
             work.outcomes[root] = {FileOutcome::failed,
                                    FileErrorReason::copyFailed(
@@ -955,6 +981,7 @@ bool CopyEngine::Run::rejectChangedSource(const ScannedFile& file, const CopyRes
 }
 
 void CopyEngine::Run::finishFile(int index, const ScannedFile& file, FileWork& work) {
+    proveWaiting(); // reports go out in the files' order
     recordPlaced(file, work);
     FileReport report;
     report.relativePath = file.relativePath;

@@ -62,12 +62,23 @@ private:
         /// Roots whose copy is proven but which fail the file: its bytes are not the ones the
         /// history it arrived with recorded. Their histories record it as failed.
         std::vector<std::filesystem::path> changedSinceRecorded;
+        /// Roots that went away before the file's copy there was proven: they fail it there
+        /// alone, as a root dropped by a failed write does.
+        std::vector<std::filesystem::path> gone;
     };
 
     /// A file's copies, still under their temporary names, waiting to be read back.
     struct Copies {
         std::vector<std::filesystem::path> targets; ///< final paths
         std::map<std::filesystem::path, std::filesystem::path> rootOfTarget;
+    };
+
+    /// A small file copied, whose copies wait under their temporary names to be read back
+    /// with those of the small files copied after it.
+    struct Waiting {
+        int index = 0;
+        Copies copies;
+        FileWork work;
     };
 
     void emit(EngineEvent::Value event);
@@ -93,10 +104,29 @@ private:
                const std::map<std::filesystem::path, std::filesystem::path>& rootOfTarget, FileWork& work);
     /// Reads back every copy, re-copies once what does not match, gives the proven copies
     /// their final names and reports the file. Throws Cancelled at a cancel, the copies deleted.
-    void verifyCopies(int index, const ScannedFile& file, const Copies& copies, FileWork& work);
+    /// `firstReadings` are the copies' first readings when they were made already (a group's).
+    void verifyCopies(int index, const ScannedFile& file, const Copies& copies, FileWork& work,
+                      const std::vector<HashAttempt>* firstReadings = nullptr);
+    /// Keeps a small file's copies for the group's reading back; proves the group once full.
+    void addToGroup(int index, const ScannedFile& file, Copies copies, FileWork work);
+    /// True when `file`'s copies may wait in the group: a small file whose name can be no
+    /// waiting file's, nor a folder of one, on a drive that ignores case.
+    [[nodiscard]] bool canWait(const ScannedFile& file) const;
+    /// Reads back every waiting copy, then judges, names and reports the waiting files in the
+    /// order they were copied. Throws Cancelled at a cancel, the copies not yet judged deleted.
+    void proveWaiting();
+    /// The group's first readings, by file and copy: each root's copies on a thread of its own.
+    [[nodiscard]] std::vector<std::vector<HashAttempt>> readBackGroup(const std::vector<Waiting>& group);
+    /// Deletes the waiting copies, never proven (a cancel, or a failure of the run).
+    void discardWaiting() noexcept;
     /// The first reading of each copy's temporary: the roots at the same time unless the job
     /// was told to be sequential. Throws Cancelled at a cancel.
     [[nodiscard]] std::vector<HashAttempt> readBack(const std::vector<std::filesystem::path>& copies);
+    /// One reading of a copy from its device; a cancel comes back as a cancelled attempt.
+    [[nodiscard]] HashAttempt readAttempt(const std::filesystem::path& path);
+    /// Fails the file at `root`, whose drive went away before its copy there was proven (the
+    /// copy deleted), and takes the root out of the job.
+    void dropGoneCopy(const std::filesystem::path& copy, const std::filesystem::path& root, FileWork& work);
     void finishFile(int index, const ScannedFile& file, FileWork& work);
     /// True (and the root's outcome recorded as failed) when the file at the target path is
     /// one this job already placed at `root` under another name.
@@ -195,7 +225,11 @@ private:
     std::map<std::filesystem::path, std::vector<JobSummary::FolderFailure>> folderFailures_;
     PlacedFiles placed_;
     RootWatch rootWatch_;
-    ParallelHashes hashes_;                            ///< reads back the roots' copies at once
+    ParallelHashes hashes_;        ///< reads back the roots' copies at once
+    std::vector<Waiting> waiting_; ///< the group: small files copied, not yet read back
+    std::int64_t waitingBytes_ = 0;
+    std::set<std::string> waitingFiles_;               ///< their relative paths, ASCII in lower case
+    std::set<std::string> waitingFolders_;             ///< the folders on their way, the same
     int readAheadTo_ = 0;                              ///< the files before this one were asked for already
     std::map<std::filesystem::path, bool> rootVolume_; ///< whether each root lies on the system's volume
     std::optional<AscMhlRecorder> recorder_;           ///< when the job writes ASC MHL histories

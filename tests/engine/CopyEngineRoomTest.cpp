@@ -37,8 +37,9 @@ TEST_F(CopyEngineRoom, ARootThatFillsUpAtFileFiveIsDroppedAndTheOthersGoOn) {
     const auto events = runJob(engine, {rootA, rootB}, dropOnDiskFull(engine));
 
     const auto labels = trace(events);
-    const std::vector<std::string> fileFive = {"diskFull:B", "failed:B:cancelledOutOfSpace",
-                                               "started:copying:4", "started:verifying:4", "fileFinished:4"};
+    // The question comes once the files before are done, so that B's count is right.
+    const std::vector<std::string> fileFive = {"fileFinished:3", "diskFull:B", "failed:B:cancelledOutOfSpace",
+                                               "started:copying:4"};
     EXPECT_NE(std::search(labels.begin(), labels.end(), fileFive.begin(), fileFive.end()), labels.end());
     EXPECT_EQ(eventsOf<EngineEvent::DiskFull>(events),
               (std::vector<EngineEvent::DiskFull>{{rootB, 1'000, 999}}));
