@@ -165,13 +165,14 @@ void TransferJob::apply(const EngineEvent& event) {
             } else if constexpr (std::is_same_v<E, EngineEvent::FileStarted>) {
                 const QString path = QString::fromStdString(e.relativePath);
                 setCurrentFileName(path.section(QLatin1Char('/'), -1));
-                // Reading a file back right after copying it is verifying; reading one that
-                // was not copied is checking a copy that was already there.
+                // Reading back a file copied already (small ones are read back in groups, after
+                // the files copied with them) is verifying; reading one not yet copied is
+                // checking a copy that was already there.
                 if (e.phase == stowline::FilePhase::copying) {
                     copyingIndex_ = e.index;
                 }
                 setCheckingExistingCopies(e.phase == stowline::FilePhase::verifying &&
-                                          e.index != copyingIndex_);
+                                          e.index > copyingIndex_);
             } else if constexpr (std::is_same_v<E, EngineEvent::Progress>) {
                 setProcessedBytes(e.bytesProcessed);
                 setSpeedBps(e.bytesPerSecond);

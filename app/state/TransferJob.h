@@ -194,7 +194,7 @@ private:
     qint64 scannedFileCount_ = -1;
     bool cancelRequested_ = false;
     bool checkingExistingCopies_ = false;
-    int copyingIndex_ = -1; ///< the file last copied: its read-back is not an existing copy
+    int copyingIndex_ = -1; ///< the file last copied: reading back it or one before is no existing copy
     bool finishedCalled_ = false;
     std::unique_ptr<stowline::CopyEngine> engine_;
     std::unique_ptr<EngineEventPump> pump_;
