@@ -185,13 +185,13 @@ template <class Entry> void sortByComposedPath(std::vector<Entry>& files) {
 
 } // namespace
 
-ScannedFile::ScannedFile(std::filesystem::path url, std::string relativePath, std::int64_t size)
-    : relativePath(std::move(relativePath)), size(size),
-      item_(std::make_shared<const std::filesystem::path>(std::move(url))) {}
+ScannedFile::ScannedFile(std::filesystem::path path, std::string relative, std::int64_t bytes)
+    : relativePath(std::move(relative)), size(bytes),
+      item_(std::make_shared<const std::filesystem::path>(std::move(path))) {}
 
-ScannedFile::ScannedFile(std::shared_ptr<const std::filesystem::path> item, std::string relativePath,
-                         std::size_t below, std::int64_t size)
-    : relativePath(std::move(relativePath)), size(size), item_(std::move(item)),
+ScannedFile::ScannedFile(std::shared_ptr<const std::filesystem::path> item, std::string relative,
+                         std::size_t below, std::int64_t bytes)
+    : relativePath(std::move(relative)), size(bytes), item_(std::move(item)),
       below_(static_cast<std::uint32_t>(below)) {}
 
 std::filesystem::path ScannedFile::url() const {
