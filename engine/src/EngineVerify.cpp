@@ -1,5 +1,6 @@
 #include "EngineRun.h"
 
+#include "AsciiText.h"
 #include "ParallelHashes.h"
 #include "stowline/CopyError.h"
 
@@ -16,16 +17,6 @@ namespace {
 constexpr std::int64_t groupFileSize = std::int64_t{1} << 20; ///< larger files are proven at once
 constexpr std::size_t groupFiles = 64;
 constexpr std::int64_t groupBytes = std::int64_t{32} << 20;
-
-std::string foldedAscii(std::string_view text) {
-    std::string folded(text);
-    for (auto& c : folded) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return folded;
-}
 
 } // namespace
 
@@ -81,7 +72,7 @@ void CopyEngine::Run::verifyCopies(int index, const ScannedFile& file, const Cop
 
 void CopyEngine::Run::addToGroup(int index, const ScannedFile& file, Copies copies, FileWork work) {
     waitingBytes_ += file.size;
-    const std::string folded = foldedAscii(file.relativePath);
+    const std::string folded = asciiLower(file.relativePath);
     waitingFiles_.insert(folded);
     for (auto slash = folded.find('/'); slash != std::string::npos; slash = folded.find('/', slash + 1)) {
         waitingFolders_.insert(folded.substr(0, slash));
@@ -102,7 +93,7 @@ bool CopyEngine::Run::canWait(const ScannedFile& file) const {
         })) {
         return false;
     }
-    const std::string folded = foldedAscii(path);
+    const std::string folded = asciiLower(path);
     if (waitingFiles_.count(folded) != 0 || waitingFolders_.count(folded) != 0) {
         return false;
     }

@@ -1,21 +1,12 @@
 #include "stowline/LanguageResolver.h"
 
+#include "AsciiText.h"
+
 #include <algorithm>
 #include <string_view>
 
 namespace stowline::LanguageResolver {
 namespace {
-
-// Language tags are ASCII; lower-casing them must not depend on the C library's locale.
-std::string asciiLower(std::string_view text) {
-    std::string lowered(text);
-    for (char& c : lowered) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return lowered;
-}
 
 // First non-empty piece of a "-"-separated tag, or the whole tag when it has none.
 std::string primarySubtag(const std::string& tag) {
