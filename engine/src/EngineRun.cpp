@@ -151,6 +151,12 @@ void CopyEngine::Run::execute(const CopyJob& job) {
         }
         proveWaiting();
     } catch (const Cancelled&) {
+        // The files of the group being read whose copies were read before the cancel are
+        // proven: they keep their names, as they would have one by one.
+        try {
+            finishReading();
+        } catch (...) {
+        }
         discardWaiting();
         cancelled = true;
     } catch (...) {

@@ -17,6 +17,7 @@
 #include "stowline/SpeedTracker.h"
 
 #include <chrono>
+#include <future>
 #include <map>
 #include <memory>
 #include <optional>
@@ -107,17 +108,31 @@ private:
     /// `firstReadings` are the copies' first readings when they were made already (a group's).
     void verifyCopies(int index, const ScannedFile& file, const Copies& copies, FileWork& work,
                       const std::vector<HashAttempt>* firstReadings = nullptr);
-    /// Keeps a small file's copies for the group's reading back; proves the group once full.
+    /// Keeps a small file's copies for the group's reading back; starts reading the group
+    /// once it is full.
     void addToGroup(int index, const ScannedFile& file, Copies copies, FileWork work);
     /// True when `file`'s copies may wait in the group: a small file whose name can be no
     /// waiting file's, nor a folder of one, on a drive that ignores case.
     [[nodiscard]] bool canWait(const ScannedFile& file) const;
-    /// Reads back every waiting copy, then judges, names and reports the waiting files in the
-    /// order they were copied. Throws Cancelled at a cancel, the copies not yet judged deleted.
+    /// Reads back every waiting copy (the group being read first), then judges, names and
+    /// reports the waiting files in the order they were copied. Throws Cancelled at a cancel,
+    /// the copies not yet judged deleted. Does nothing while a group is being judged: the
+    /// files after it are judged after it.
     void proveWaiting();
+    /// Judges the group being read (once its reading is done), then starts reading back the
+    /// waiting group on a thread of its own while the next files are copied.
+    void startReading();
+    /// Waits for the group being read, then judges, names and reports its files.
+    void finishReading();
+    /// Judges `group`'s files in order from their first `readings`; a cancel among them is
+    /// thrown as Cancelled, the files not yet judged deleted.
+    /// `firstAnnounced`: the first file's verifying was told before its reading.
+    void judgeGroup(std::vector<Waiting>& group, const std::vector<std::vector<HashAttempt>>& readings,
+                    bool firstAnnounced);
     /// The group's first readings, by file and copy: each root's copies on a thread of its own.
     [[nodiscard]] std::vector<std::vector<HashAttempt>> readBackGroup(const std::vector<Waiting>& group);
-    /// Deletes the waiting copies, never proven (a cancel, or a failure of the run).
+    /// Deletes the copies being read and those waiting, never proven (a cancel, or a failure
+    /// of the run), once the reading has stopped.
     void discardWaiting() noexcept;
     /// The first reading of each copy's temporary: the roots at the same time unless the job
     /// was told to be sequential. Throws Cancelled at a cancel.
@@ -228,13 +243,19 @@ private:
     ParallelHashes hashes_;        ///< reads back the roots' copies at once
     std::vector<Waiting> waiting_; ///< the group: small files copied, not yet read back
     std::int64_t waitingBytes_ = 0;
-    std::set<std::string> waitingFiles_;               ///< their relative paths, ASCII in lower case
+    /// The relative paths of the files being read and waiting, ASCII in lower case.
+    std::set<std::string> waitingFiles_;
     std::set<std::string> waitingFolders_;             ///< the folders on their way, the same
+    bool judging_ = false;                             ///< a group's files are being judged
     int readAheadTo_ = 0;                              ///< the files before this one were asked for already
     std::map<std::filesystem::path, bool> rootVolume_; ///< whether each root lies on the system's volume
     std::optional<AscMhlRecorder> recorder_;           ///< when the job writes ASC MHL histories
     std::set<std::filesystem::path> unsynced_;         ///< roots whose drive did not confirm the job's files
     std::map<std::filesystem::path, std::vector<AscMhlSummary>> ascMhlByRoot_;
+    /// The group whose copies are read back while the files after it are copied, and its
+    /// reading. Last, so that a reading still going is waited for before anything it uses goes.
+    std::vector<Waiting> reading_;
+    std::future<std::vector<std::vector<HashAttempt>>> readings_;
 };
 
 } // namespace stowline

@@ -5,6 +5,8 @@
 #include "stowline/CopyError.h"
 
 #include <algorithm>
+#include <exception>
+#include <system_error>
 
 namespace stowline {
 
@@ -79,7 +81,7 @@ void CopyEngine::Run::addToGroup(int index, const ScannedFile& file, Copies copi
     }
     waiting_.push_back({index, std::move(copies), std::move(work)});
     if (waiting_.size() >= groupFiles || waitingBytes_ >= groupBytes) {
-        proveWaiting();
+        startReading();
     }
 }
 
@@ -106,6 +108,10 @@ bool CopyEngine::Run::canWait(const ScannedFile& file) const {
 }
 
 void CopyEngine::Run::proveWaiting() {
+    if (judging_) {
+        return;
+    }
+    finishReading();
     if (waiting_.empty()) {
         return;
     }
@@ -115,12 +121,87 @@ void CopyEngine::Run::proveWaiting() {
     waitingFiles_.clear();
     waitingFolders_.clear();
     waitingBytes_ = 0;
+    emit(EngineEvent::FileStarted{group.front().index, static_cast<int>(files_.size()),
+                                  files_[static_cast<std::size_t>(group.front().index)].relativePath,
+                                  FilePhase::verifying});
+    std::vector<std::vector<HashAttempt>> readings;
+    try {
+        readings = readBackGroup(group);
+    } catch (...) {
+        for (const auto& waiting : group) {
+            for (const auto& copy : waiting.copies.targets) {
+                FileCopier::discard(copy, &fileOps());
+            }
+        }
+        throw;
+    }
+    judgeGroup(group, readings, true);
+}
+
+void CopyEngine::Run::startReading() {
+    finishReading();
+    if (waiting_.empty()) {
+        return;
+    }
+    // The names stay in the guard: the files copied meanwhile may not take them either.
+    reading_ = std::move(waiting_);
+    waiting_.clear();
+    waitingBytes_ = 0;
+    try {
+        readings_ = std::async(std::launch::async, [this] { return readBackGroup(reading_); });
+    } catch (const std::system_error&) {
+        // No thread to spare: the group is read now, as the files after it would wait anyway.
+        std::promise<std::vector<std::vector<HashAttempt>>> now;
+        try {
+            now.set_value(readBackGroup(reading_));
+        } catch (...) {
+            now.set_exception(std::current_exception());
+        }
+        readings_ = now.get_future();
+    }
+}
+
+void CopyEngine::Run::finishReading() {
+    if (!readings_.valid() || judging_) {
+        return;
+    }
+    std::vector<std::vector<HashAttempt>> readings;
+    std::exception_ptr failure;
+    try {
+        readings = readings_.get();
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    // Taken out only once its reader is done with it.
+    auto group = std::move(reading_);
+    reading_.clear();
+    if (failure) {
+        for (const auto& waiting : group) {
+            for (const auto& copy : waiting.copies.targets) {
+                FileCopier::discard(copy, &fileOps());
+            }
+        }
+        std::rethrow_exception(failure);
+    }
+    judgeGroup(group, readings, false);
+    // Only the names of the files still waiting are kept from now on.
+    waitingFiles_.clear();
+    waitingFolders_.clear();
+    for (const auto& waiting : waiting_) {
+        const std::string folded = asciiLower(files_[static_cast<std::size_t>(waiting.index)].relativePath);
+        waitingFiles_.insert(folded);
+        for (auto slash = folded.find('/'); slash != std::string::npos; slash = folded.find('/', slash + 1)) {
+            waitingFolders_.insert(folded.substr(0, slash));
+        }
+    }
+}
+
+void CopyEngine::Run::judgeGroup(std::vector<Waiting>& group,
+                                 const std::vector<std::vector<HashAttempt>>& readings, bool firstAnnounced) {
+    // What a file's judging calls (its report, a root leaving) proves no later file before it.
+    judging_ = true;
     std::size_t judged = 0;
     try {
-        emit(EngineEvent::FileStarted{group.front().index, static_cast<int>(files_.size()),
-                                      files_[static_cast<std::size_t>(group.front().index)].relativePath,
-                                      FilePhase::verifying});
-        const auto readings = readBackGroup(group);
         // A cancel during the reading keeps the files read before it, as one by one it would.
         for (; judged < group.size(); ++judged) {
             const auto& read = readings[judged];
@@ -129,13 +210,14 @@ void CopyEngine::Run::proveWaiting() {
             }
             auto& waiting = group[judged];
             const auto& file = files_[static_cast<std::size_t>(waiting.index)];
-            if (judged > 0) {
+            if (judged > 0 || !firstAnnounced) {
                 emit(EngineEvent::FileStarted{waiting.index, static_cast<int>(files_.size()),
                                               file.relativePath, FilePhase::verifying});
             }
             verifyCopies(waiting.index, file, waiting.copies, waiting.work, &read);
         }
     } catch (...) {
+        judging_ = false;
         for (; judged < group.size(); ++judged) {
             for (const auto& copy : group[judged].copies.targets) {
                 FileCopier::discard(copy, &fileOps());
@@ -143,6 +225,7 @@ void CopyEngine::Run::proveWaiting() {
         }
         throw;
     }
+    judging_ = false;
 }
 
 std::vector<std::vector<HashAttempt>> CopyEngine::Run::readBackGroup(const std::vector<Waiting>& group) {
@@ -201,6 +284,18 @@ std::vector<std::vector<HashAttempt>> CopyEngine::Run::readBackGroup(const std::
 }
 
 void CopyEngine::Run::discardWaiting() noexcept {
+    if (readings_.valid()) {
+        try {
+            (void)readings_.get(); // its copies may still be open for reading
+        } catch (...) {
+        }
+    }
+    for (const auto& waiting : reading_) {
+        for (const auto& copy : waiting.copies.targets) {
+            FileCopier::discard(copy, &fileOps());
+        }
+    }
+    reading_.clear();
     for (const auto& waiting : waiting_) {
         for (const auto& copy : waiting.copies.targets) {
             FileCopier::discard(copy, &fileOps());

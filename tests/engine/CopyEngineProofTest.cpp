@@ -12,8 +12,10 @@
 #include <gmock/gmock.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstring>
 #include <future>
+#include <thread>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -414,6 +416,61 @@ TEST_F(CopyEngineProof, TwoNamesThatADriveTakesForOneNeverShareItsFile) {
     EXPECT_EQ(outcomesOf(summary.reports), (std::vector{verified, failed, failed, failed}));
     EXPECT_EQ(hashOf(readFile(rootA / "card/clip.mov")), hashOf(content(3'000, 'a')));
     EXPECT_EQ(namesIn(rootA / "card"), std::vector<std::string>{"clip.mov"});
+}
+
+TEST_F(CopyEngineProof, TheFilesCopiedWhileAGroupIsReadBackNeverOvertakeItsVerdict) {
+    // Small files are read back a group at a time while the next group is copied. A reading
+    // that does not match is copied again before any later file is reported; a cancel keeps
+    // the files read before it, and deletes the rest of that group and the next group, copied
+    // but never read.
+    std::vector<std::string> names;
+    for (int i = 0; i < 150; ++i) {
+        names.push_back(std::to_string(1000 + i) + ".xml");
+        addToCard("S/" + names.back(), 2'000, static_cast<char>('a' + i % 26));
+    }
+    for (const bool cancel : {false, true}) {
+        SCOPED_TRACE(cancel ? "a cancel" : "a mismatch");
+        emptyRoots();
+        std::atomic<int> copying{-1};
+        std::atomic<int> reads{0};
+        std::unique_ptr<CopyEngine> engine;
+        CopyEngine::Options options;
+        options.sequential = true; // one root after the other: the 75th reading is file 10 at B
+        options.verify = [&](const fs::path& path) -> std::uint64_t {
+            if (reads++ == 74) {
+                for (int i = 0; i < 1000 && copying.load() < 70; ++i) {
+                    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                }
+                EXPECT_GE(copying.load(), 70) << "the next group is copied while this one is read";
+                if (!cancel) {
+                    return 0;
+                }
+                engine->control().set(EngineControl::State::cancelled);
+            }
+            return hashOf(readFile(path));
+        };
+        engine = std::make_unique<CopyEngine>(options);
+        const auto events = runJob(*engine, {rootA, rootB}, [&](const EngineEvent& event) {
+            if (const auto* started = event.get<EngineEvent::FileStarted>();
+                started != nullptr && started->phase == FilePhase::copying) {
+                copying = started->index;
+            }
+        });
+        const auto& summary = summaryOf(events);
+        const std::size_t kept = cancel ? 11 : names.size();
+        EXPECT_EQ(summary.cancelled, cancel);
+        EXPECT_EQ(outcomesOf(summary.reports), std::vector(kept, FileOutcome::verified));
+        for (std::size_t i = 0; i < summary.reports.size(); ++i) {
+            EXPECT_EQ(summary.reports[i].relativePath, "card/S/" + names[i]);
+        }
+        const std::vector<std::string> named(names.begin(),
+                                             names.begin() + static_cast<std::ptrdiff_t>(kept));
+        for (const auto& root : {rootA, rootB}) {
+            EXPECT_EQ(namesIn(root / "card/S"), named);
+            EXPECT_EQ(readFile(root / "card/S" / names[10]), readFile(card / "S" / names[10]));
+            EXPECT_TRUE(partialsUnder(root).empty());
+        }
+    }
 }
 
 TEST_F(CopyEngineProof, ACancelAmongEmptyFilesIsHonouredAtTheNextFile) {
