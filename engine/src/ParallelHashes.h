@@ -19,7 +19,8 @@ struct HashAttempt {
 
 /// Helper threads that hash the copies of one file after another, kept for a whole job: a
 /// job of thousands of small files must not start and end a thread for each of them.
-/// Used from one thread (the run's); the helpers are joined on destruction.
+/// Used from one thread at a time (the run's, or the reader of a group of small files);
+/// the helpers are joined on destruction.
 class ParallelHashes {
 public:
     ParallelHashes() = default;
