@@ -165,9 +165,9 @@ void TransferJob::apply(const EngineEvent& event) {
             } else if constexpr (std::is_same_v<E, EngineEvent::FileStarted>) {
                 const QString path = QString::fromStdString(e.relativePath);
                 setCurrentFileName(path.section(QLatin1Char('/'), -1));
-                // Reading back a file copied already (small ones are read back in groups, after
-                // the files copied with them) is verifying; reading one not yet copied is
-                // checking a copy that was already there.
+                // Reading back a file copied already (small ones are judged in groups, after
+                // the files copied with and after them) is verifying; reading one not yet copied
+                // is checking a copy that was already there.
                 if (e.phase == stowline::FilePhase::copying) {
                     copyingIndex_ = e.index;
                 }
