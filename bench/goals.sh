@@ -170,6 +170,17 @@ run_floor() { # BYTES TIMES [read]
     ' _ "$work" "${3:-}"
 }
 
+# run_one COMPETITOR CARD TIMES: one run, its times appended to TIMES.
+run_one() {
+    case "$1" in
+    ours) run_ours "$2" "$3" ;;
+    before) run_ours "$2" "$3" "$before/stowline-cli" ;;
+    script) run_script "$2" "$3" ;;
+    floor) run_floor "$2" "$3" ;;
+    floorread) run_floor "$2" "$3" read ;;
+    esac
+}
+
 # compete NAME CARD COMPETITOR...: ROUNDS rounds, the order rotating; times in NAME.<competitor>.
 compete() {
     local name="$1" card="$2"
@@ -178,20 +189,11 @@ compete() {
     # One run first that counts for nobody: the first run after the card was made was the
     # slowest of its goal whoever took it (up to 1.4x the same build's later runs), and the
     # rotation would always hand that run to the same competitor.
-    case "${competitors[0]}" in
-    ours) run_ours "$card" "$work/warm-up" ;;
-    *) run_script "$card" "$work/warm-up" ;;
-    esac
+    run_one "${competitors[0]}" "$card" "$work/warm-up"
     for ((r = 0; r < rounds; r++)); do
         for ((i = 0; i < n; i++)); do
             local who="${competitors[$(((r + i) % n))]}"
-            case "$who" in
-            ours) run_ours "$card" "$work/$name.ours" ;;
-            before) run_ours "$card" "$work/$name.before" "$before/stowline-cli" ;;
-            script) run_script "$card" "$work/$name.script" ;;
-            floor) run_floor "$card" "$work/$name.floor" ;;
-            floorread) run_floor "$card" "$work/$name.floorread" read ;;
-            esac
+            run_one "$who" "$card" "$work/$name.$who"
         done
         echo "$(load)" >>"$work/$name.load"
         local times=""

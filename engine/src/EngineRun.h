@@ -131,6 +131,11 @@ private:
                     bool firstAnnounced);
     /// The group's first readings, by file and copy: each root's copies on a thread of its own.
     [[nodiscard]] std::vector<std::vector<HashAttempt>> readBackGroup(const std::vector<Waiting>& group);
+    /// Adds a waiting file's name, and its folders, to the guard against names a drive
+    /// ignoring case would take for one.
+    void guardName(const std::string& relativePath);
+    /// Deletes the copies of `group`'s files from `from` on, never proven.
+    void discardCopies(const std::vector<Waiting>& group, std::size_t from) noexcept;
     /// Deletes the copies being read and those waiting, never proven (a cancel, or a failure
     /// of the run), once the reading has stopped.
     void discardWaiting() noexcept;

@@ -74,11 +74,7 @@ void CopyEngine::Run::verifyCopies(int index, const ScannedFile& file, const Cop
 
 void CopyEngine::Run::addToGroup(int index, const ScannedFile& file, Copies copies, FileWork work) {
     waitingBytes_ += file.size;
-    const std::string folded = asciiLower(file.relativePath);
-    waitingFiles_.insert(folded);
-    for (auto slash = folded.find('/'); slash != std::string::npos; slash = folded.find('/', slash + 1)) {
-        waitingFolders_.insert(folded.substr(0, slash));
-    }
+    guardName(file.relativePath);
     waiting_.push_back({index, std::move(copies), std::move(work)});
     if (waiting_.size() >= groupFiles || waitingBytes_ >= groupBytes) {
         startReading();
@@ -128,11 +124,7 @@ void CopyEngine::Run::proveWaiting() {
     try {
         readings = readBackGroup(group);
     } catch (...) {
-        for (const auto& waiting : group) {
-            for (const auto& copy : waiting.copies.targets) {
-                FileCopier::discard(copy, &fileOps());
-            }
-        }
+        discardCopies(group, 0);
         throw;
     }
     judgeGroup(group, readings, true);
@@ -176,11 +168,7 @@ void CopyEngine::Run::finishReading() {
     auto group = std::move(reading_);
     reading_.clear();
     if (failure) {
-        for (const auto& waiting : group) {
-            for (const auto& copy : waiting.copies.targets) {
-                FileCopier::discard(copy, &fileOps());
-            }
-        }
+        discardCopies(group, 0);
         std::rethrow_exception(failure);
     }
     judgeGroup(group, readings, false);
@@ -188,11 +176,15 @@ void CopyEngine::Run::finishReading() {
     waitingFiles_.clear();
     waitingFolders_.clear();
     for (const auto& waiting : waiting_) {
-        const std::string folded = asciiLower(files_[static_cast<std::size_t>(waiting.index)].relativePath);
-        waitingFiles_.insert(folded);
-        for (auto slash = folded.find('/'); slash != std::string::npos; slash = folded.find('/', slash + 1)) {
-            waitingFolders_.insert(folded.substr(0, slash));
-        }
+        guardName(files_[static_cast<std::size_t>(waiting.index)].relativePath);
+    }
+}
+
+void CopyEngine::Run::guardName(const std::string& relativePath) {
+    const std::string folded = asciiLower(relativePath);
+    waitingFiles_.insert(folded);
+    for (auto slash = folded.find('/'); slash != std::string::npos; slash = folded.find('/', slash + 1)) {
+        waitingFolders_.insert(folded.substr(0, slash));
     }
 }
 
@@ -218,11 +210,7 @@ void CopyEngine::Run::judgeGroup(std::vector<Waiting>& group,
         }
     } catch (...) {
         judging_ = false;
-        for (; judged < group.size(); ++judged) {
-            for (const auto& copy : group[judged].copies.targets) {
-                FileCopier::discard(copy, &fileOps());
-            }
-        }
+        discardCopies(group, judged);
         throw;
     }
     judging_ = false;
@@ -290,21 +278,21 @@ void CopyEngine::Run::discardWaiting() noexcept {
         } catch (...) {
         }
     }
-    for (const auto& waiting : reading_) {
-        for (const auto& copy : waiting.copies.targets) {
-            FileCopier::discard(copy, &fileOps());
-        }
-    }
+    discardCopies(reading_, 0);
     reading_.clear();
-    for (const auto& waiting : waiting_) {
-        for (const auto& copy : waiting.copies.targets) {
-            FileCopier::discard(copy, &fileOps());
-        }
-    }
+    discardCopies(waiting_, 0);
     waiting_.clear();
     waitingFiles_.clear();
     waitingFolders_.clear();
     waitingBytes_ = 0;
+}
+
+void CopyEngine::Run::discardCopies(const std::vector<Waiting>& group, std::size_t from) noexcept {
+    for (; from < group.size(); ++from) {
+        for (const auto& copy : group[from].copies.targets) {
+            FileCopier::discard(copy, &fileOps());
+        }
+    }
 }
 
 HashAttempt CopyEngine::Run::readAttempt(const fs::path& path) {
